@@ -1,0 +1,95 @@
+#include "ActionKit/ActionKind.h"
+
+namespace tactora {
+
+const std::array<ActionKind, Action::caseCount> allActionKinds = [] {
+  std::array<ActionKind, Action::caseCount> kinds{};
+  for (std::size_t index = 0; index < kinds.size(); ++index) {
+    kinds[index] = static_cast<ActionKind>(index);
+  }
+  return kinds;
+}();
+
+std::string_view rawValue(ActionKind kind) {
+  return caseName(static_cast<Action::Case>(kind));
+}
+
+std::optional<ActionKind> actionKindFromRaw(std::string_view raw) {
+  for (auto kind : allActionKinds) {
+    if (rawValue(kind) == raw) {
+      return kind;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string_view title(ActionKind kind) {
+  using K = ActionKind;
+  switch (kind) {
+    case K::none:
+      return "None";
+    case K::leftClick:
+      return "Left Click";
+    case K::rightClick:
+      return "Right Click";
+    case K::middleClick:
+      return "Middle Click";
+    case K::doubleClick:
+      return "Double Click";
+    case K::tripleClick:
+      return "Triple Click";
+    case K::missionControl:
+      return "Mission Control";
+    case K::appExpose:
+      return "App Exposé";
+    case K::showDesktop:
+      return "Show Desktop";
+    case K::spaceLeft:
+      return "Space Left";
+    case K::spaceRight:
+      return "Space Right";
+    case K::closeFocusedWindow:
+      return "Close Window";
+    case K::hideApp:
+      return "Hide App";
+    case K::minimizeWindow:
+      return "Minimize Window";
+    case K::cycleWindows:
+      return "Cycle Windows (⌘`)";
+    case K::zoomIn:
+      return "Zoom In";
+    case K::zoomOut:
+      return "Zoom Out";
+    case K::navigateBack:
+      return "Back (⌘[)";
+    case K::navigateForward:
+      return "Forward (⌘])";
+    case K::appSwitcher:
+      return "Switch App (⌘⇥)";
+    case K::appSwitcherNext:
+      return "Cycle Apps Forward";
+    case K::appSwitcherPrevious:
+      return "Cycle Apps Backward";
+    case K::keyShortcut:
+      return "Keyboard Shortcut…";
+    case K::shellCommand:
+      return "Shell Command…";
+  }
+  return "?";
+}
+
+ActionKind kindOf(const Action& action) { return static_cast<ActionKind>(action.kind()); }
+
+Action makeAction(ActionKind kind, std::uint16_t keyCode, std::uint64_t modifiers,
+                  std::string command) {
+  switch (kind) {
+    case ActionKind::keyShortcut:
+      return Action::keyShortcut(keyCode, modifiers);
+    case ActionKind::shellCommand:
+      return Action::shellCommand(std::move(command));
+    default:
+      return Action(static_cast<Action::Case>(kind));
+  }
+}
+
+}  // namespace tactora
