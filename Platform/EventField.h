@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tactora::platform {
+
+// Integer fields of an event by their numbers. Other numbers may be set and read as well.
+enum class EventField : std::uint32_t {
+  mouseEventClickState = 1,
+  mouseEventButtonNumber = 3,
+  mouseEventDeltaX = 4,
+  mouseEventDeltaY = 5,
+  keyboardEventKeycode = 9,
+  scrollWheelEventDeltaAxis1 = 11,  // vertical, in lines
+  scrollWheelEventDeltaAxis2 = 12,  // horizontal, in lines
+  eventSourceUserData = 42,
+  scrollWheelEventIsContinuous = 88,     // 1 for pixel-unit scrolling
+  scrollWheelEventPointDeltaAxis1 = 96,  // vertical, in pixels
+  scrollWheelEventPointDeltaAxis2 = 97,  // horizontal, in pixels
+};
+
+}  // namespace tactora::platform

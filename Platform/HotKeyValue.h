@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tactora::platform {
+
+// The binding of one symbolic hot key as the window server reports it.
+struct HotKeyValue {
+  std::uint16_t character = 0;  // not used
+  std::uint32_t keyCode = 0;    // virtual key code; 0 means no binding
+  // Modifier bits: 0x100 Command, 0x200 Shift, 0x800 Option, 0x1000 Control.
+  std::uint32_t modifiers = 0;
+  bool enabled = false;
+
+  friend bool operator==(const HotKeyValue&, const HotKeyValue&) = default;
+};
+
+namespace symbolicHotKey {
+inline constexpr std::uint32_t moveLeftASpace = 79;
+inline constexpr std::uint32_t moveRightASpace = 81;
+}  // namespace symbolicHotKey
+
+}  // namespace tactora::platform
