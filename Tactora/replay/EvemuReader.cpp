@@ -1,0 +1,361 @@
+#include "Tactora/replay/EvemuReader.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <vector>
+
+namespace tactora {
+namespace {
+
+// Event types run from EV_SYN (0) to EV_MAX (0x1f); a `B:` line for anything above is not a
+// device description.
+constexpr unsigned maxEventType = 0x1f;
+constexpr std::size_t maxTokensPerLine = 64;
+
+// The line split into fields at spaces and tabs, without its kind prefix. A `#` after an event's
+// fields starts the human-readable comment that evemu-record appends; it is not a field.
+class Fields {
+ public:
+  explicit Fields(std::string_view rest) {
+    std::size_t i = 0;
+    while (i < rest.size() && count_ < maxTokensPerLine + 1) {
+      while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) {
+        ++i;
+      }
+      if (i >= rest.size() || rest[i] == '#') {
+        break;
+      }
+      std::size_t start = i;
+      while (i < rest.size() && rest[i] != ' ' && rest[i] != '\t') {
+        ++i;
+      }
+      tokens_[count_++] = rest.substr(start, i - start);
+    }
+  }
+  std::size_t size() const { return count_; }
+  std::string_view operator[](std::size_t i) const { return tokens_[i]; }
+
+ private:
+  std::string_view tokens_[maxTokensPerLine + 1];
+  std::size_t count_ = 0;
+};
+
+template <class T>
+bool parseHex(std::string_view text, T& out) {
+  if (text.empty()) {
+    return false;
+  }
+  unsigned long long value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  if (ec != std::errc{} || end != text.data() + text.size() ||
+      value > std::numeric_limits<T>::max()) {
+    return false;
+  }
+  out = static_cast<T>(value);
+  return true;
+}
+
+bool parseDecimal(std::string_view text, std::int32_t& out) {
+  if (text.empty()) {
+    return false;
+  }
+  // from_chars takes no leading '+'; evemu never writes one but hand-written files may.
+  if (text.front() == '+') {
+    text.remove_prefix(1);
+    if (text.empty() || text.front() == '-') {
+      return false;
+    }
+  }
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out, 10);
+  return ec == std::errc{} && end == text.data() + text.size();
+}
+
+bool isDigits(std::string_view text) {
+  if (text.empty()) {
+    return false;
+  }
+  for (char c : text) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+  }
+  return true;
+}
+
+// "SECONDS.MICROSECONDS", six digits after the point, as evemu-record writes it.
+bool parseTime(std::string_view text, std::int64_t& microseconds) {
+  std::size_t dot = text.find('.');
+  if (dot == std::string_view::npos) {
+    return false;
+  }
+  std::string_view seconds = text.substr(0, dot);
+  std::string_view fraction = text.substr(dot + 1);
+  if (!isDigits(seconds) || fraction.size() != 6 || !isDigits(fraction)) {
+    return false;
+  }
+  std::int64_t whole = 0;
+  auto [end, ec] = std::from_chars(seconds.data(), seconds.data() + seconds.size(), whole);
+  // Keep the product well inside 64 bits: about 290,000 years of recording.
+  if (ec != std::errc{} || end != seconds.data() + seconds.size() ||
+      whole > std::numeric_limits<std::int64_t>::max() / 1'000'000 - 1) {
+    return false;
+  }
+  std::int64_t micros = 0;
+  std::from_chars(fraction.data(), fraction.data() + fraction.size(), micros);
+  microseconds = whole * 1'000'000 + micros;
+  return true;
+}
+
+std::string quoted(std::string_view text) {
+  std::string out = "'";
+  for (char c : text.substr(0, 40)) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7f) {
+      out += '?';
+    } else {
+      out += c;
+    }
+  }
+  if (text.size() > 40) {
+    out += "...";
+  }
+  return out + "'";
+}
+
+class Parser {
+ public:
+  EvemuReader::Result run(std::string_view text) {
+    std::size_t lineNumber = 0;
+    while (!text.empty()) {
+      ++lineNumber;
+      std::size_t newline = text.find('\n');
+      std::string_view line = text.substr(0, newline);
+      text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+      if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+      }
+      lineNumber_ = lineNumber;
+      if (std::string_view problem = parseLine(line); !problem.empty()) {
+        return EvemuReader::Error{lineNumber, std::string(problem) + detail_};
+      }
+    }
+    if (recording_.events.empty() && recording_.name.empty() && !recording_.id &&
+        recording_.axes.empty() && recording_.eventBits.empty()) {
+      return EvemuReader::Error{0, "not an evemu recording: no device description and no events"};
+    }
+    return std::move(recording_);
+  }
+
+ private:
+  // Returns an empty view when the line is fine; otherwise the start of the message, and
+  // `detail_` holds the rest.
+  std::string_view parseLine(std::string_view line) {
+    detail_.clear();
+    if (line.find('\0') != std::string_view::npos) {
+      return "line contains a NUL byte";
+    }
+    std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line[first] == '#') {
+      return {};
+    }
+    line.remove_prefix(first);
+    if (line.size() < 2 || line[1] != ':') {
+      detail_ = quoted(line);
+      return "expected a comment or a line starting with N:, I:, P:, B:, A:, L:, S: or E:, not ";
+    }
+    char kind = line[0];
+    std::string_view rest = line.substr(2);
+    if (kind != 'E' && sawEvent_) {
+      detail_ = std::string(1, kind) + ": line after the first event";
+      return "device description must come before the events; found an ";
+    }
+    switch (kind) {
+      case 'N':
+        return parseName(rest);
+      case 'I':
+        return parseId(rest);
+      case 'P':
+        return parseProperties(rest);
+      case 'B':
+        return parseBits(rest);
+      case 'A':
+        return parseAxis(rest);
+      case 'L':
+      case 'S':
+        return parseState(kind, rest);
+      case 'E':
+        return parseEvent(rest);
+      default:
+        detail_ = quoted(line.substr(0, 2));
+        return "unknown line kind ";
+    }
+  }
+
+  std::string_view parseName(std::string_view rest) {
+    std::size_t start = rest.find_first_not_of(" \t");
+    std::string_view name = start == std::string_view::npos ? "" : rest.substr(start);
+    if (name.empty()) {
+      return "N: line without a device name";
+    }
+    recording_.name = std::string(name);
+    return {};
+  }
+
+  std::string_view parseId(std::string_view rest) {
+    Fields fields(rest);
+    EvemuRecording::DeviceId id;
+    if (fields.size() != 4 || !parseHex(fields[0], id.bustype) || !parseHex(fields[1], id.vendor) ||
+        !parseHex(fields[2], id.product) || !parseHex(fields[3], id.version)) {
+      return "I: line must be 'I: BUS VENDOR PRODUCT VERSION' in hexadecimal";
+    }
+    recording_.id = id;
+    return {};
+  }
+
+  std::string_view parseBytes(const Fields& fields, std::size_t from,
+                              std::vector<std::uint8_t>& out) {
+    for (std::size_t i = from; i < fields.size(); ++i) {
+      std::uint8_t byte = 0;
+      if (fields[i].size() > 2 || !parseHex(fields[i], byte)) {
+        detail_ = quoted(fields[i]);
+        return "expected a hexadecimal byte, not ";
+      }
+      out.push_back(byte);
+    }
+    return {};
+  }
+
+  std::string_view parseProperties(std::string_view rest) {
+    Fields fields(rest);
+    if (fields.size() == 0 || fields.size() > maxTokensPerLine) {
+      return "P: line must hold 1 to 64 hexadecimal bytes";
+    }
+    return parseBytes(fields, 0, recording_.properties);
+  }
+
+  std::string_view parseBits(std::string_view rest) {
+    Fields fields(rest);
+    std::uint8_t type = 0;
+    if (fields.size() < 1 || fields.size() > maxTokensPerLine || fields[0].size() > 2 ||
+        !parseHex(fields[0], type)) {
+      return "B: line must be 'B: TYPE BYTES...' in hexadecimal";
+    }
+    if (type > maxEventType) {
+      detail_ = quoted(fields[0]);
+      return "B: line names an event type above EV_MAX: ";
+    }
+    if (recording_.eventBits.size() <= type) {
+      recording_.eventBits.resize(type + 1u);
+    }
+    return parseBytes(fields, 1, recording_.eventBits[type]);
+  }
+
+  std::string_view parseAxis(std::string_view rest) {
+    Fields fields(rest);
+    EvemuRecording::Axis axis;
+    // Older evemu versions wrote no resolution; it is then 0.
+    if ((fields.size() != 5 && fields.size() != 6) || !parseHex(fields[0], axis.code) ||
+        !parseDecimal(fields[1], axis.minimum) || !parseDecimal(fields[2], axis.maximum) ||
+        !parseDecimal(fields[3], axis.fuzz) || !parseDecimal(fields[4], axis.flat) ||
+        (fields.size() == 6 && !parseDecimal(fields[5], axis.resolution))) {
+      return "A: line must be 'A: CODE MIN MAX FUZZ FLAT [RESOLUTION]' (code in hexadecimal)";
+    }
+    if (axis.minimum > axis.maximum) {
+      detail_ = std::to_string(axis.minimum) + " > " + std::to_string(axis.maximum);
+      return "A: line has its minimum above its maximum: ";
+    }
+    for (EvemuRecording::Axis& existing : recording_.axes) {
+      if (existing.code == axis.code) {
+        existing = axis;
+        return {};
+      }
+    }
+    recording_.axes.push_back(axis);
+    return {};
+  }
+
+  // LED and switch states (`L: CODE VALUE`, `S: CODE VALUE`) describe the device; the replay has
+  // no use for them but they are checked like every other line.
+  std::string_view parseState(char kind, std::string_view rest) {
+    Fields fields(rest);
+    std::uint16_t code = 0;
+    std::int32_t value = 0;
+    if (fields.size() != 2 || !parseHex(fields[0], code) || !parseDecimal(fields[1], value)) {
+      return kind == 'L' ? "L: line must be 'L: CODE VALUE'" : "S: line must be 'S: CODE VALUE'";
+    }
+    return {};
+  }
+
+  std::string_view parseEvent(std::string_view rest) {
+    Fields fields(rest);
+    if (fields.size() != 4) {
+      return "E: line must be 'E: SECONDS.MICROSECONDS TYPE CODE VALUE'";
+    }
+    EvemuRecording::Event event;
+    if (!parseTime(fields[0], event.timeMicroseconds)) {
+      detail_ = quoted(fields[0]);
+      return "event time must be SECONDS.MICROSECONDS with six digits, not ";
+    }
+    if (fields[1].size() > 4 || !parseHex(fields[1], event.type)) {
+      detail_ = quoted(fields[1]);
+      return "event type must be hexadecimal (up to 4 digits), not ";
+    }
+    if (fields[2].size() > 4 || !parseHex(fields[2], event.code)) {
+      detail_ = quoted(fields[2]);
+      return "event code must be hexadecimal (up to 4 digits), not ";
+    }
+    if (!parseDecimal(fields[3], event.value)) {
+      detail_ = quoted(fields[3]);
+      return "event value must be a 32-bit decimal integer, not ";
+    }
+    // The replay runs on one timeline; a step back in time cannot be replayed faithfully.
+    if (sawEvent_ && event.timeMicroseconds < lastTime_) {
+      detail_ = std::string(fields[0]);
+      return "event time goes backwards: ";
+    }
+    sawEvent_ = true;
+    lastTime_ = event.timeMicroseconds;
+    event.line = lineNumber_;
+    recording_.events.push_back(event);
+    return {};
+  }
+
+  EvemuRecording recording_;
+  std::string detail_;
+  bool sawEvent_ = false;
+  std::int64_t lastTime_ = 0;
+  std::size_t lineNumber_ = 0;
+};
+
+}  // namespace
+
+EvemuReader::Result EvemuReader::read(std::string_view text) {
+  return Parser().run(text);
+}
+
+EvemuReader::Result EvemuReader::readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    return Error{0, std::string("cannot open: ") + std::strerror(errno)};
+  }
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  if (file.bad()) {
+    return Error{0, "cannot read the file"};
+  }
+  return read(contents.view());
+}
+
+std::string EvemuReader::describe(const std::string& path, const Error& error) {
+  if (error.line == 0) {
+    return "tactora: " + path + ": " + error.message;
+  }
+  return "tactora: " + path + ":" + std::to_string(error.line) + ": " + error.message;
+}
+
+}  // namespace tactora

@@ -1,0 +1,136 @@
+#include "Tactora/replay/EvemuReader.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Tactora/replay/SourceTree.h"
+
+namespace tactora {
+namespace {
+
+using testing::sourceDir;
+
+EvemuRecording readOk(std::string_view text) {
+  EvemuReader::Result result = EvemuReader::read(text);
+  if (const auto* error = std::get_if<EvemuReader::Error>(&result)) {
+    ADD_FAILURE() << "line " << error->line << ": " << error->message;
+    return {};
+  }
+  return std::get<EvemuRecording>(std::move(result));
+}
+
+EvemuReader::Error readError(std::string_view text) {
+  EvemuReader::Result result = EvemuReader::read(text);
+  if (!std::holds_alternative<EvemuReader::Error>(result)) {
+    ADD_FAILURE() << "read succeeded";
+    return {};
+  }
+  return std::get<EvemuReader::Error>(result);
+}
+
+TEST(EvemuReader, ReadsTheRealMagicMouseRecording) {
+  auto result = EvemuReader::readFile(
+      sourceDir() + "/examples/sessions/real/apple-magic-mouse-1-one-touch.evemu");
+  ASSERT_TRUE(std::holds_alternative<EvemuRecording>(result));
+  const auto& recording = std::get<EvemuRecording>(result);
+  EXPECT_EQ(recording.name, "mouses");
+  ASSERT_TRUE(recording.id.has_value());
+  EXPECT_EQ(*recording.id, (EvemuRecording::DeviceId{0x0005, 0x05ac, 0x030d, 0x0306}));
+  EXPECT_EQ(recording.properties.size(), 8u);
+  ASSERT_GT(recording.eventBits.size(), 3u);
+  EXPECT_EQ(recording.eventBits[2][0], 0x43);  // REL_X, REL_Y, REL_HWHEEL
+  ASSERT_NE(recording.axis(0x35), nullptr);
+  EXPECT_EQ(*recording.axis(0x35), (EvemuRecording::Axis{0x35, -1100, 1258, 4, 0, 26}));
+  EXPECT_EQ(*recording.axis(0x36), (EvemuRecording::Axis{0x36, -1589, 2047, 4, 0, 70}));
+  EXPECT_EQ(recording.axis(0x00), nullptr);
+
+  ASSERT_EQ(recording.events.size(), 45u);
+  // "E: 0.000001 0003 0039 0040	# EV_ABS / ABS_MT_TRACKING_ID   40": the value is decimal
+  // with leading zeros, the trailing comment is not a field.
+  EXPECT_EQ(recording.events[1], (EvemuRecording::Event{1, 3, 0x39, 40, 121}));
+  EXPECT_EQ(recording.events[6].value, -34);
+  EXPECT_EQ(recording.events.back(), (EvemuRecording::Event{101291, 0, 0, 0, 164}));
+  EXPECT_EQ(recording.events[43].value, -1);
+}
+
+TEST(EvemuReader, AcceptsTheFormatsVariants) {
+  // Old axis lines without a resolution, LED and switch states, CRLF line ends, blank lines,
+  // indented comments and events without a comment.
+  auto recording = readOk(
+      "# EVEMU 1.2\r\n"
+      "N: Some Device With Spaces\r\n"
+      "\r\n"
+      "A: 35 0 100 0 0\n"
+      "L: 00 1\n"
+      "S: 05 0\n"
+      "   # an indented comment\n"
+      "E: 12.500000 0002 0008 -1\n"
+      "E: 12.500000 0000 0000 0000 # ---\n");
+  EXPECT_EQ(recording.name, "Some Device With Spaces");
+  EXPECT_EQ(*recording.axis(0x35), (EvemuRecording::Axis{0x35, 0, 100, 0, 0, 0}));
+  ASSERT_EQ(recording.events.size(), 2u);
+  EXPECT_EQ(recording.events[0], (EvemuRecording::Event{12'500'000, 2, 8, -1, 8}));
+  EXPECT_EQ(recording.events[1].line, 9u);
+}
+
+TEST(EvemuReader, RejectsMalformedLinesNamingLineAndProblem) {
+  struct Case {
+    const char* text;
+    std::size_t line;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"N: m\nX: what\n", 2, "unknown line kind 'X:'"},
+      {"N: m\nhello\n", 2,
+       "expected a comment or a line starting with N:, I:, P:, B:, A:, L:, "
+       "S: or E:, not 'hello'"},
+      {"N: m\nQ: 1\n", 2, "unknown line kind 'Q:'"},
+      {"N:\n", 1, "N: line without a device name"},
+      {"I: 0005 05ac 030d\n", 1, "I: line must be"},
+      {"I: 0005 05ac 030d zz\n", 1, "I: line must be"},
+      {"P: 00 100\n", 1, "expected a hexadecimal byte, not '100'"},
+      {"B: 40 00\n", 1, "B: line names an event type above EV_MAX: '40'"},
+      {"A: 35 10 0 0 0 0\n", 1, "A: line has its minimum above its maximum: 10 > 0"},
+      {"A: 35 0 99999999999 0 0 0\n", 1, "A: line must be"},
+      {"E: 0.000001 0003 0035\n", 1, "E: line must be 'E: SECONDS.MICROSECONDS TYPE CODE VALUE'"},
+      {"E: 0.1 0003 0035 1\n", 1,
+       "event time must be SECONDS.MICROSECONDS with six digits, "
+       "not '0.1'"},
+      {"E: -1.000000 0003 0035 1\n", 1, "event time must be"},
+      {"E: 0.000001 00003 0035 1\n", 1, "event type must be hexadecimal (up to 4 digits), not"},
+      {"E: 0.000001 0003 00g5 1\n", 1, "event code must be hexadecimal"},
+      {"E: 0.000001 0003 0035 2147483648\n", 1, "event value must be a 32-bit decimal integer"},
+      {"E: 0.000001 0003 0035 1x\n", 1, "event value must be a 32-bit decimal integer"},
+      {"E: 2.000000 0000 0000 0\nE: 1.999999 0000 0000 0\n", 2,
+       "event time goes backwards: 1.999999"},
+      {"E: 0.000001 0000 0000 0\nN: late\n", 2, "device description must come before the events"},
+      {"N: m\nE: 0.000001 0000\0 0000 0\n", 2, "line contains a NUL byte"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    // Some texts hold a NUL byte, so their length is counted up to the final newline.
+    std::string_view text(c.text, std::char_traits<char>::length(c.text));
+    if (std::string_view(c.message) == "line contains a NUL byte") {
+      text = std::string_view(c.text, 34);
+    }
+    EvemuReader::Error error = readError(text);
+    EXPECT_EQ(error.line, c.line);
+    EXPECT_NE(error.message.find(c.message), std::string::npos) << error.message;
+  }
+}
+
+TEST(EvemuReader, EmptyOrMissingFilesAreErrorsWithoutALine) {
+  EXPECT_EQ(readError("").line, 0u);
+  EXPECT_EQ(readError("# only a comment\n\n").line, 0u);
+  auto missing = EvemuReader::readFile("/nonexistent/session.evemu");
+  ASSERT_TRUE(std::holds_alternative<EvemuReader::Error>(missing));
+  EXPECT_EQ(
+      EvemuReader::describe("/nonexistent/session.evemu", std::get<EvemuReader::Error>(missing)),
+      "tactora: /nonexistent/session.evemu: cannot open: No such file or directory");
+  EXPECT_EQ(EvemuReader::describe("s.evemu", {7, "unknown line kind 'Q:'"}),
+            "tactora: s.evemu:7: unknown line kind 'Q:'");
+}
+
+}  // namespace
+}  // namespace tactora
