@@ -1,5 +1,7 @@
 #include "ActionKit/Action.h"
 
+#include <utility>
+
 #include "GestureEngine/Hashing.h"
 #include "GestureEngine/JsonCoding.h"
 
@@ -30,14 +32,14 @@ bool operator==(const Action& a, const Action& b) {
   if (a.case_ != b.case_) {
     return false;
   }
-  switch (a.case_) {
-    case Action::Case::keyShortcut:
-      return a.keyCode_ == b.keyCode_ && a.modifiers_ == b.modifiers_;
-    case Action::Case::shellCommand:
-      return a.command_ == b.command_;
-    default:
-      return true;
+  // Only the payload of the action's own case counts.
+  if (a.case_ == Action::Case::keyShortcut) {
+    return a.keyCode_ == b.keyCode_ && a.modifiers_ == b.modifiers_;
   }
+  if (a.case_ == Action::Case::shellCommand) {
+    return a.command_ == b.command_;
+  }
+  return true;
 }
 
 std::size_t Action::hash() const {
@@ -59,9 +61,7 @@ std::string Action::description() const {
   }
   if (case_ == Case::shellCommand) {
     // The command as a quoted string literal, so spaces and quotes read unambiguously.
-    return text + "(" + nlohmann::json(command_).dump(-1, ' ', false,
-                                                      nlohmann::json::error_handler_t::replace) +
-           ")";
+    return text + "(" + json::dump(nlohmann::json(command_)) + ")";
   }
   return text;
 }

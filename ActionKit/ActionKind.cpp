@@ -1,5 +1,7 @@
 #include "ActionKit/ActionKind.h"
 
+#include <utility>
+
 namespace tactora {
 
 const std::array<ActionKind, Action::caseCount> allActionKinds = [] {
@@ -78,18 +80,19 @@ std::string_view title(ActionKind kind) {
   return "?";
 }
 
-ActionKind kindOf(const Action& action) { return static_cast<ActionKind>(action.kind()); }
+ActionKind kindOf(const Action& action) {
+  return static_cast<ActionKind>(action.kind());
+}
 
 Action makeAction(ActionKind kind, std::uint16_t keyCode, std::uint64_t modifiers,
                   std::string command) {
-  switch (kind) {
-    case ActionKind::keyShortcut:
-      return Action::keyShortcut(keyCode, modifiers);
-    case ActionKind::shellCommand:
-      return Action::shellCommand(std::move(command));
-    default:
-      return Action(static_cast<Action::Case>(kind));
+  if (kind == ActionKind::keyShortcut) {
+    return Action::keyShortcut(keyCode, modifiers);
   }
+  if (kind == ActionKind::shellCommand) {
+    return Action::shellCommand(std::move(command));
+  }
+  return Action(static_cast<Action::Case>(kind));
 }
 
 }  // namespace tactora

@@ -1,5 +1,7 @@
 #include "GestureEngine/GestureEvent.h"
 
+#include <utility>
+
 #include "GestureEngine/Hashing.h"
 #include "GestureEngine/JsonCoding.h"
 
@@ -35,14 +37,26 @@ Payload payloadOf(GestureEvent::Case kind) {
 
 // Labels of the two floats of the float-pair cases.
 std::pair<std::string_view, std::string_view> floatLabels(GestureEvent::Case kind) {
+  using C = GestureEvent::Case;
   switch (kind) {
-    case GestureEvent::Case::dragBegan:
+    case C::dragBegan:
       return {"startX", "startY"};
-    case GestureEvent::Case::dragScrollMoved:
+    case C::dragScrollMoved:
       return {"deltaX", "deltaY"};
-    default:
+    case C::dragScrollEnded:
       return {"velocityX", "velocityY"};
+    case C::tap:
+    case C::rightZoneTap:
+    case C::swipe:
+    case C::pinch:
+    case C::doubleTap:
+    case C::tripleTap:
+    case C::dragMoved:
+    case C::dragEnded:
+    case C::swipeCandidateBegan:
+      break;
   }
+  return {"", ""};
 }
 
 }  // namespace
@@ -50,7 +64,9 @@ std::pair<std::string_view, std::string_view> floatLabels(GestureEvent::Case kin
 GestureEvent GestureEvent::tap(std::int64_t fingers) {
   return {Case::tap, fingers, Direction::left, 0, 0};
 }
-GestureEvent GestureEvent::rightZoneTap() { return {Case::rightZoneTap, 0, Direction::left, 0, 0}; }
+GestureEvent GestureEvent::rightZoneTap() {
+  return {Case::rightZoneTap, 0, Direction::left, 0, 0};
+}
 GestureEvent GestureEvent::swipe(std::int64_t fingers, Direction direction) {
   return {Case::swipe, fingers, direction, 0, 0};
 }
@@ -66,8 +82,12 @@ GestureEvent GestureEvent::tripleTap(std::int64_t fingers) {
 GestureEvent GestureEvent::dragBegan(float startX, float startY) {
   return {Case::dragBegan, 0, Direction::left, startX, startY};
 }
-GestureEvent GestureEvent::dragMoved() { return {Case::dragMoved, 0, Direction::left, 0, 0}; }
-GestureEvent GestureEvent::dragEnded() { return {Case::dragEnded, 0, Direction::left, 0, 0}; }
+GestureEvent GestureEvent::dragMoved() {
+  return {Case::dragMoved, 0, Direction::left, 0, 0};
+}
+GestureEvent GestureEvent::dragEnded() {
+  return {Case::dragEnded, 0, Direction::left, 0, 0};
+}
 GestureEvent GestureEvent::dragScrollMoved(float deltaX, float deltaY) {
   return {Case::dragScrollMoved, 0, Direction::left, deltaX, deltaY};
 }
@@ -223,10 +243,11 @@ Decoded<GestureEvent> decodeGestureEvent(const nlohmann::json& value) {
   auto fail = [&](DecodingError error) { return std::move(error).at(name); };
   switch (payloadOf(kind)) {
     case Payload::none:
-      return GestureEvent(kind == GestureEvent::Case::rightZoneTap  ? GestureEvent::rightZoneTap()
-                          : kind == GestureEvent::Case::dragMoved   ? GestureEvent::dragMoved()
-                          : kind == GestureEvent::Case::dragEnded   ? GestureEvent::dragEnded()
-                                                                    : GestureEvent::swipeCandidateBegan());
+      return GestureEvent(kind == GestureEvent::Case::rightZoneTap ? GestureEvent::rightZoneTap()
+                          : kind == GestureEvent::Case::dragMoved  ? GestureEvent::dragMoved()
+                          : kind == GestureEvent::Case::dragEnded
+                              ? GestureEvent::dragEnded()
+                              : GestureEvent::swipeCandidateBegan());
     case Payload::fingers: {
       auto fingers = json::decodeMember(inner, "fingers", json::decodeInt64);
       if (!fingers) {

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace tactora::json {
@@ -38,15 +37,67 @@ DecodingError expected(std::string_view what, const nlohmann::json& found) {
                                      describeType(found));
 }
 
-std::string shortest(float value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+// Magnitudes above which the textual form switches to an exponent: beyond them not every integer
+// is representable, so "16777217.0" would claim a precision the float does not have.
+constexpr float floatFixedLimit = 16777216.0f;           // 2^24
+constexpr double doubleFixedLimit = 9007199254740992.0;  // 2^53
+
+template <class F>
+std::string shortestText(F value, F fixedLimit) {
+  char buffer[128];
+  if (!std::isfinite(value) || value == 0) {
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
+  }
+  // The exponent of the shortest form decides, not the value: the float nearest 0.0001 lies just
+  // below it, yet prints as 0.0001.
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  std::string scientific(buffer, result.ptr);
+  const auto mark = scientific.find('e');
+  int exponent = 0;
+  const char* digits = scientific.c_str() + mark + 1;
+  const bool negative = *digits == '-';
+  if (*digits == '-' || *digits == '+') {
+    ++digits;
+  }
+  std::from_chars(digits, scientific.c_str() + scientific.size(), exponent);
+  if (negative) {
+    exponent = -exponent;
+  }
+  if (exponent < -4 || std::fabs(value) > fixedLimit) {
+    return scientific;
+  }
+  result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
   return std::string(buffer, result.ptr);
 }
 
 std::string withDecimal(std::string text) {
   if (text.find_first_of(".eEn") == std::string::npos) {  // "nan"/"inf" contain 'n'
     text += ".0";
+  }
+  return text;
+}
+
+// Describes a non-integer JSON value met where an integer was expected.
+DecodingError notAnInteger(std::string_view what, const nlohmann::json& found) {
+  if (found.is_number_float()) {
+    return DecodingError::typeMismatch("expected " + std::string(what) + ", found the number " +
+                                       formatDouble(found.get<double>()));
+  }
+  return expected(what, found);
+}
+
+// Parser messages quote the text they stopped at: keep them short and plain ASCII, so a hostile
+// document cannot put megabytes or ill-formed UTF-8 into a log line or a dialog.
+std::string printable(std::string_view message) {
+  constexpr std::size_t maxLength = 200;
+  std::string text;
+  for (const char c : message.substr(0, maxLength)) {
+    const auto byte = static_cast<unsigned char>(c);
+    text += byte >= 0x20 && byte < 0x7f ? c : '?';
+  }
+  if (message.size() > maxLength) {
+    text += "...";
   }
   return text;
 }
@@ -58,16 +109,62 @@ nlohmann::json encodeFloat(float value) {
     // JSON has no infinities or NaN; nlohmann writes them as null, which decodes to the default.
     return nlohmann::json(static_cast<double>(value));
   }
-  // The double nearest to the float's shortest decimal prints back as that decimal.
-  return nlohmann::json(std::strtod(shortest(value).c_str(), nullptr));
+  // The double nearest to the float's shortest decimal prints back as that decimal. from_chars,
+  // unlike strtod, ignores the process locale (a decimal comma would cut "0.62" to 0).
+  char buffer[64];
+  auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+  double widened = static_cast<double>(value);
+  std::from_chars(buffer, written.ptr, widened);
+  return nlohmann::json(widened);
 }
 
-std::string formatFloat(float value) { return withDecimal(shortest(value)); }
+std::string formatFloat(float value) {
+  return withDecimal(shortestText(value, floatFixedLimit));
+}
 
 std::string formatDouble(double value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return withDecimal(std::string(buffer, result.ptr));
+  return withDecimal(shortestText(value, doubleFixedLimit));
+}
+
+Decoded<nlohmann::json> parse(std::string_view text, std::size_t maxDepth) {
+  std::size_t depth = 0;
+  bool inString = false;
+  for (std::size_t index = 0; index < text.size(); ++index) {
+    const char c = text[index];
+    if (inString) {
+      if (c == '\\') {
+        ++index;
+      } else if (c == '"') {
+        inString = false;
+      }
+      continue;
+    }
+    if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > maxDepth) {
+        return DecodingError::dataCorrupted("nesting deeper than " + std::to_string(maxDepth) +
+                                            " levels at byte " + std::to_string(index));
+      }
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  try {
+    return nlohmann::json::parse(text);
+  } catch (const nlohmann::json::exception& error) {
+    // what() starts with "[json.exception.parse_error.101] "; the rest says where and what.
+    std::string_view message = error.what();
+    if (const auto close = message.find("] ");
+        !message.empty() && message.front() == '[' && close != std::string_view::npos) {
+      message.remove_prefix(close + 2);
+    }
+    return DecodingError::dataCorrupted(printable(message));
+  }
+}
+
+std::string dump(const nlohmann::json& value, int indent) {
+  return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 Decoded<float> decodeFloat(const nlohmann::json& value) {
@@ -109,7 +206,7 @@ Decoded<std::int64_t> decodeInt64(const nlohmann::json& value) {
     }
     return static_cast<std::int64_t>(number);
   }
-  return expected("an integer", value);
+  return notAnInteger("an integer", value);
 }
 
 Decoded<std::uint64_t> decodeUInt64(const nlohmann::json& value) {
@@ -120,7 +217,7 @@ Decoded<std::uint64_t> decodeUInt64(const nlohmann::json& value) {
     return DecodingError::dataCorrupted("number " + std::to_string(value.get<std::int64_t>()) +
                                         " is negative, expected an unsigned integer");
   }
-  return expected("an unsigned integer", value);
+  return notAnInteger("an unsigned integer", value);
 }
 
 Decoded<std::string> decodeString(const nlohmann::json& value) {

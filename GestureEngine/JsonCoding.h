@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,10 +19,21 @@ std::string describeType(const nlohmann::json& value);
 // back as the same float ("0.62", not "0.6200000047683716").
 nlohmann::json encodeFloat(float value);
 
-// Shortest decimal form of a float with at least one decimal: 100.0, 0.62, -0.0, 1e+20.
+// Shortest decimal form of a float that reads back as the same float, with at least one decimal:
+// 100.0, 0.62, -0.0. Magnitudes below 0.0001 or above 2^24 use an exponent (1e-05, 3.3554432e+07).
 std::string formatFloat(float value);
-// The same for a double.
+// The same for a double; its exponent threshold is 2^53.
 std::string formatDouble(double value);
+
+// JSON text to a value, without throwing: malformed text, ill-formed UTF-8, numbers out of the
+// double range and nesting deeper than `maxDepth` fail with an error naming the byte offset.
+// Deep nesting is refused up front because copying, comparing and writing a JSON value recurse.
+inline constexpr std::size_t defaultMaxJsonDepth = 256;
+Decoded<nlohmann::json> parse(std::string_view text, std::size_t maxDepth = defaultMaxJsonDepth);
+
+// A value to JSON text (`indent` < 0: compact). Ill-formed UTF-8 in a string is written as U+FFFD
+// instead of throwing, so text that came from outside the JSON reader can always be written.
+std::string dump(const nlohmann::json& value, int indent = -1);
 
 Decoded<float> decodeFloat(const nlohmann::json& value);
 Decoded<double> decodeDouble(const nlohmann::json& value);

@@ -1,7 +1,10 @@
 #include "GestureEngine/RecognitionConfig.h"
 
+#include <optional>
 #include <string_view>
 #include <tuple>
+#include <type_traits>
+#include <utility>
 
 #include "GestureEngine/Hashing.h"
 #include "GestureEngine/JsonCoding.h"
@@ -53,19 +56,41 @@ void forEachField(Visit&& visit) {
   std::apply([&](const auto&... field) { (visit(field), ...); }, fields);
 }
 
-std::size_t hashOf(double value) { return hashing::ofDouble(value); }
-std::size_t hashOf(float value) { return hashing::ofFloat(value); }
-std::size_t hashOf(bool value) { return std::hash<bool>{}(value); }
-std::size_t hashOf(DragActivation value) { return std::hash<std::string_view>{}(toString(value)); }
+std::size_t hashOf(double value) {
+  return hashing::ofDouble(value);
+}
+std::size_t hashOf(float value) {
+  return hashing::ofFloat(value);
+}
+std::size_t hashOf(bool value) {
+  return std::hash<bool>{}(value);
+}
+std::size_t hashOf(DragActivation value) {
+  return std::hash<std::string_view>{}(toString(value));
+}
 
-nlohmann::json encode(double value) { return value; }
-nlohmann::json encode(float value) { return json::encodeFloat(value); }
-nlohmann::json encode(bool value) { return value; }
-nlohmann::json encode(DragActivation value) { return toJson(value); }
+nlohmann::json encode(double value) {
+  return value;
+}
+nlohmann::json encode(float value) {
+  return json::encodeFloat(value);
+}
+nlohmann::json encode(bool value) {
+  return value;
+}
+nlohmann::json encode(DragActivation value) {
+  return toJson(value);
+}
 
-Decoded<double> decode(const nlohmann::json& value, double*) { return json::decodeDouble(value); }
-Decoded<float> decode(const nlohmann::json& value, float*) { return json::decodeFloat(value); }
-Decoded<bool> decode(const nlohmann::json& value, bool*) { return json::decodeBool(value); }
+Decoded<double> decode(const nlohmann::json& value, double*) {
+  return json::decodeDouble(value);
+}
+Decoded<float> decode(const nlohmann::json& value, float*) {
+  return json::decodeFloat(value);
+}
+Decoded<bool> decode(const nlohmann::json& value, bool*) {
+  return json::decodeBool(value);
+}
 Decoded<DragActivation> decode(const nlohmann::json& value, DragActivation*) {
   return decodeDragActivation(value);
 }
@@ -85,7 +110,8 @@ std::size_t RecognitionConfig::hash() const {
 
 nlohmann::json toJson(const RecognitionConfig& config) {
   auto object = nlohmann::json::object();
-  forEachField([&](const auto& field) { object[std::string(field.key)] = encode(config.*field.member); });
+  forEachField(
+      [&](const auto& field) { object[std::string(field.key)] = encode(config.*field.member); });
   return object;
 }
 
