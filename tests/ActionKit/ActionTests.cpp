@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ActionKit/Action.h"
+#include "ActionKit/ActionKind.h"
+#include "GestureEngine/JsonCoding.h"
+
+namespace tactora {
+namespace {
+
+Decoded<Action> decodeText(std::string_view text) {
+  auto parsed = json::parse(text);
+  if (!parsed) {
+    return std::move(parsed).error();
+  }
+  return decodeAction(*parsed);
+}
+
+std::string failureOf(std::string_view text) {
+  auto decoded = decodeText(text);
+  return decoded ? "decoded as " + decoded->description() : decoded.error().description();
+}
+
+constexpr std::uint64_t command = 0x100000;
+
+TEST(ActionCoding, EveryActionRoundTripsThroughJsonText) {
+  std::vector<Action> actions;
+  for (auto kind : allActionCases) {
+    if (kind != Action::Case::keyShortcut && kind != Action::Case::shellCommand) {
+      actions.emplace_back(kind);
+    }
+  }
+  actions.push_back(Action::keyShortcut(0, 0));
+  actions.push_back(Action::keyShortcut(4, command));
+  actions.push_back(Action::keyShortcut(65535, std::numeric_limits<std::uint64_t>::max()));
+  actions.push_back(Action::keyShortcut(48, command | 0x20000 | 0x8000000000000001ULL));
+  actions.push_back(Action::shellCommand(""));
+  actions.push_back(Action::shellCommand("echo \"quoted\"\nls -l\t'x' \\ done"));
+  actions.push_back(Action::shellCommand("say Exposé ⌘ 🙂"));
+  actions.push_back(Action::shellCommand(std::string("a\0b", 3)));
+  ASSERT_EQ(actions.size(), 30u);
+  for (const auto& action : actions) {
+    const auto text = json::dump(toJson(action), 2);
+    auto decoded = decodeText(text);
+    ASSERT_TRUE(decoded) << text << ": " << decoded.error().description();
+    EXPECT_EQ(*decoded, action) << text;
+  }
+}
+
+TEST(ActionCoding, WritesOneMemberNamedAfterTheCase) {
+  EXPECT_EQ(json::dump(toJson(Action(Action::Case::leftClick))), R"({"leftClick":{}})");
+  EXPECT_EQ(json::dump(toJson(Action::keyShortcut(4, command))),
+            R"({"keyShortcut":{"keyCode":4,"modifiers":1048576}})");
+  EXPECT_EQ(json::dump(toJson(Action::keyShortcut(1, std::numeric_limits<std::uint64_t>::max()))),
+            R"({"keyShortcut":{"keyCode":1,"modifiers":18446744073709551615}})");
+  EXPECT_EQ(json::dump(toJson(Action::shellCommand("open -a Calculator"))),
+            R"({"shellCommand":{"_0":"open -a Calculator"}})");
+}
+
+TEST(ActionCoding, IgnoresMembersThatNameNoCase) {
+  for (const auto* text :
+       {R"({"leftClick":{}})", R"({"leftClick":{},"comment":"x"})", R"({"leftClick":{"x":1}})"}) {
+    auto decoded = decodeText(text);
+    ASSERT_TRUE(decoded) << text;
+    EXPECT_EQ(*decoded, Action(Action::Case::leftClick)) << text;
+  }
+}
+
+TEST(ActionCoding, FailuresSayWhereAndWhat) {
+  const std::string oneKey = "Invalid number of keys found, expected one.";
+  EXPECT_EQ(failureOf("{}"), oneKey);
+  EXPECT_EQ(failureOf(R"({"leftClick":{},"rightClick":{}})"), oneKey);
+  EXPECT_EQ(failureOf(R"({"launchApp":{}})"), oneKey);
+  EXPECT_EQ(decodeText("{}").error().kind, DecodingError::Kind::typeMismatch);
+  EXPECT_EQ(failureOf(R"("leftClick")"), "expected an object, found a string");
+  EXPECT_EQ(failureOf(R"({"leftClick":true})"), "leftClick: expected an object, found a boolean");
+  EXPECT_EQ(failureOf(R"({"shellCommand":"ls"})"),
+            "shellCommand: expected an object, found a string");
+  EXPECT_EQ(failureOf(R"({"shellCommand":{"command":"ls"}})"), R"(shellCommand: missing key "_0")");
+  EXPECT_EQ(failureOf(R"({"shellCommand":{"_0":["ls"]}})"),
+            "shellCommand._0: expected a string, found an array");
+  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":4}})"),
+            R"(keyShortcut: missing key "modifiers")");
+  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":70000,"modifiers":0}})"),
+            "keyShortcut.keyCode: key code 70000 does not fit 0...65535");
+  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":65536,"modifiers":0}})"),
+            "keyShortcut.keyCode: key code 65536 does not fit 0...65535");
+  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":-1,"modifiers":0}})"),
+            "keyShortcut.keyCode: number -1 is negative, expected an unsigned integer");
+  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":4.5,"modifiers":0}})"),
+            "keyShortcut.keyCode: expected an unsigned integer, found the number 4.5");
+  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":4,"modifiers":18446744073709551616}})"),
+            "keyShortcut.modifiers: expected an unsigned integer, found the number "
+            "1.8446744073709552e+19");
+  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":4,"modifiers":"1048576"}})"),
+            "keyShortcut.modifiers: expected an unsigned integer, found a string");
+}
+
+TEST(ActionCoding, HostileTextFailsCleanly) {
+  EXPECT_FALSE(decodeText(std::string(50000, '{')));
+  EXPECT_FALSE(decodeText("{\"shellCommand\":{\"_0\":\"\xc0\xaf\"}}"));
+  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":1e400,"modifiers":0}})"),
+            "number overflow parsing '1e400'");
+
+  const std::string big(10 << 20, 'x');
+  auto decoded = decodeText(R"({"shellCommand":{"_0":")" + big + "\"}}");
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->command(), big);
+}
+
+TEST(ActionCoding, IllFormedUtf8IsWrittenWithoutThrowing) {
+  // A command that did not come through the JSON reader may hold any bytes.
+  const auto action = Action::shellCommand("ls \xff\xfe");
+  EXPECT_EQ(action.description(), "shellCommand(\"ls \xEF\xBF\xBD\xEF\xBF\xBD\")");
+  const auto text = json::dump(toJson(action), 2);
+  auto decoded = decodeText(text);
+  ASSERT_TRUE(decoded) << decoded.error().description();
+  EXPECT_EQ(decoded->command(), "ls \xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(ActionEquality, ComparesCaseAndPayload) {
+  EXPECT_EQ(Action::keyShortcut(4, command), Action::keyShortcut(4, command));
+  EXPECT_NE(Action::keyShortcut(4, command), Action::keyShortcut(4, command | 1));
+  EXPECT_NE(Action::keyShortcut(4, command), Action::keyShortcut(5, command));
+  EXPECT_NE(Action::shellCommand("ls"), Action::shellCommand("ls "));
+  EXPECT_NE(Action::shellCommand(""), Action(Action::Case::none));
+  EXPECT_EQ(Action(), Action(Action::Case::none));
+
+  std::set<std::size_t> hashes;
+  for (auto kind : allActionCases) {
+    hashes.insert(Action(kind).hash());
+  }
+  EXPECT_EQ(hashes.size(), Action::caseCount);
+  EXPECT_EQ(std::hash<Action>{}(Action::shellCommand("ls")),
+            std::hash<Action>{}(Action::shellCommand(std::string("ls"))));
+  EXPECT_NE(Action::keyShortcut(4, 0).hash(), Action::keyShortcut(4, command).hash());
+}
+
+TEST(ActionText, NamesTheCaseAndLabelsThePayload) {
+  EXPECT_EQ(Action(Action::Case::spaceLeft).description(), "spaceLeft");
+  EXPECT_EQ(Action::keyShortcut(4, command).description(),
+            "keyShortcut(keyCode: 4, modifiers: 1048576)");
+  EXPECT_EQ(Action::shellCommand("open -a Calculator").description(),
+            "shellCommand(\"open -a Calculator\")");
+  EXPECT_EQ(Action::shellCommand("say \"hi\"\n").description(), R"(shellCommand("say \"hi\"\n"))");
+}
+
+TEST(ActionKinds, MapOneToOneOntoActionCases) {
+  ASSERT_EQ(allActionKinds.size(), Action::caseCount);
+  for (std::size_t index = 0; index < allActionKinds.size(); ++index) {
+    const auto kind = allActionKinds[index];
+    const auto action = makeAction(kind, 4, command, "x");
+    EXPECT_EQ(rawValue(kind), caseName(action.kind()));
+    EXPECT_EQ(json::dump(toJson(action)).find(std::string(rawValue(kind))), 2u);
+    EXPECT_EQ(kindOf(action), kind);
+    EXPECT_EQ(actionKindFromRaw(rawValue(kind)), kind);
+  }
+  EXPECT_EQ(kindOf(Action::keyShortcut(4, command)), ActionKind::keyShortcut);
+  EXPECT_EQ(makeAction(ActionKind::hideApp, 4, command, "x"), Action(Action::Case::hideApp));
+  EXPECT_EQ(makeAction(ActionKind::keyShortcut, 4, command, "x"), Action::keyShortcut(4, command));
+  EXPECT_EQ(makeAction(ActionKind::shellCommand, 0, 0, ""), Action::shellCommand(""));
+  EXPECT_EQ(actionKindFromRaw("spaceLeft"), ActionKind::spaceLeft);
+  EXPECT_FALSE(actionKindFromRaw("SpaceLeft"));
+  EXPECT_FALSE(actionKindFromRaw(""));
+}
+
+TEST(ActionKinds, TitlesAreDistinctAndUseTypographicCharacters) {
+  std::set<std::string_view> titles;
+  for (auto kind : allActionKinds) {
+    EXPECT_EQ(title(kind).find("..."), std::string_view::npos) << title(kind);
+    titles.insert(title(kind));
+  }
+  EXPECT_EQ(titles.size(), allActionKinds.size());
+  EXPECT_EQ(title(ActionKind::shellCommand), "Shell Command\xE2\x80\xA6");
+  EXPECT_EQ(title(ActionKind::appSwitcher), "Switch App (\xE2\x8C\x98\xE2\x87\xA5)");
+  EXPECT_EQ(title(ActionKind::appExpose), "App Expos\xC3\xA9");
+}
+
+}  // namespace
+}  // namespace tactora

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "Platform/CapturingLogSink.h"
+#include "Platform/Log.h"
+#include "Platform/LogFormat.h"
+#include "Platform/Logger.h"
+
+namespace tactora::platform {
+namespace {
+
+TEST(LogFormat, RendersTheConversionsInUse) {
+  EXPECT_EQ(renderLogMessage("gesture %{public}s -> %{public}s",
+                             {std::string("swipe(fingers: 2, direction: left)"), "spaceLeft"}),
+            "gesture swipe(fingers: 2, direction: left) -> spaceLeft");
+  EXPECT_EQ(
+      renderLogMessage("devices: %{public}ld, id %{public}d", {std::int64_t{-3}, std::int32_t{7}}),
+      "devices: -3, id 7");
+  EXPECT_EQ(renderLogMessage("flags %{public}lu", {std::numeric_limits<std::uint64_t>::max()}),
+            "flags 18446744073709551615");
+  EXPECT_EQ(renderLogMessage("enabled=%{bool,public}d %{public, bool}d", {true, 0}),
+            "enabled=true false");
+  EXPECT_EQ(renderLogMessage("hold %{public}f s", {0.6}), "hold 0.600000 s");
+  EXPECT_EQ(renderLogMessage("%.2f mm, %.0f, %.1f, %.3f", {1.005f, 2.5, -0.05, 1.0 / 3}),
+            "1.00 mm, 2, -0.1, 0.333");
+  EXPECT_EQ(renderLogMessage("100%% of %s", {"it"}), "100% of it");
+}
+
+TEST(LogFormat, MissingAndExtraArgumentsAreHarmless) {
+  EXPECT_EQ(renderLogMessage("a=%{public}s b=%{public}ld", {"x"}), "a=x b=<missing>");
+  EXPECT_EQ(renderLogMessage("no arguments: %d %s", {}), "no arguments: <missing> <missing>");
+  EXPECT_EQ(renderLogMessage("plain", {1, 2}), "plain");
+  EXPECT_EQ(renderLogMessage("dangling %", {1}), "dangling %");
+  EXPECT_EQ(renderLogMessage("open %{public s", {1}), "open %{public s");
+}
+
+TEST(LogFormat, AppliesFlagsWidthAndPrecision) {
+  EXPECT_EQ(renderLogMessage("[%5.1f|%-4d|%05d|%+d|%x|%X|%.3d]", {2.25, 7, -42, 3, 255, 255, 5}),
+            "[  2.2|7   |-0042|+3|ff|FF|005]");
+  EXPECT_EQ(renderLogMessage("[%6s|%-6s|%.2s]", {"ab", "ab", "abc"}), "[    ab|ab    |ab]");
+  EXPECT_EQ(renderLogMessage("%e %g", {12345.678, 0.0001}), "1.234568e+04 0.0001");
+}
+
+TEST(LogFormat, OddArgumentsNeverCrash) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(renderLogMessage("%ld %ld %ld", {nan, 1e300, -1e300}),
+            "0 9223372036854775807 -9223372036854775808");
+  EXPECT_EQ(renderLogMessage("%f %s", {nan, std::numeric_limits<double>::infinity()}), "nan inf");
+  EXPECT_EQ(renderLogMessage("%{public}d %{public}f", {"text", "more"}), "text more");
+  EXPECT_EQ(renderLogMessage("%s %s %d", {true, 2.5, false}), "true 2.5 0");
+  EXPECT_EQ(renderLogMessage("%.999999f", {1e308}).size(), 309u + 1 + 64);
+  EXPECT_EQ(renderLogMessage("%999999999d", {1}).size(), 256u);
+  EXPECT_EQ(renderLogMessage("%s", {static_cast<const char*>(nullptr)}), "(null)");
+}
+
+TEST(LogFormat, NumbersUseADecimalPointInAnyLocale) {
+  const std::string previous = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8")) {
+    GTEST_SKIP() << "no locale with a decimal comma installed";
+  }
+  const auto text = renderLogMessage("%.2f %{public}f %s", {1.5, 0.25, 0.5});
+  std::setlocale(LC_ALL, previous.c_str());
+  EXPECT_EQ(text, "1.50 0.250000 0.5");
+}
+
+TEST(Logger, WritesCategoryLevelAndRenderedMessageToTheSink) {
+  static constexpr Logger logger{"InputPipeline"};
+  auto quiet = std::make_shared<CapturingLogSink>(false);
+  auto previous = Log::setSink(quiet);
+  logger.debug("frame %{public}ld", {1});
+  logger.notice("started %{bool,public}d", {true});
+  EXPECT_EQ(
+      quiet->lines(),
+      (std::vector<CapturingLogSink::Line>{{"InputPipeline", LogLevel::notice, "started true"}}));
+
+  auto verbose = std::make_shared<CapturingLogSink>();
+  Log::setSink(verbose);
+  logger.debug("frame %{public}ld", {2});
+  logger.error("failed: %{public}s", {std::string_view("no device")});
+  Log::setSink(previous);
+  EXPECT_EQ(verbose->messages("InputPipeline"),
+            (std::vector<std::string>{"frame 2", "failed: no device"}));
+  EXPECT_EQ(verbose->lines().back().level, LogLevel::error);
+  EXPECT_EQ(toString(LogLevel::notice), "default");
+}
+
+}  // namespace
+}  // namespace tactora::platform
