@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "Platform/EventFlags.h"
+#include "Platform/Events.h"
+#include "Platform/Platform.h"
+
+namespace tactora {
+
+// Mouse clicks and key combinations synthesized from the shared event source and posted at the
+// HID level. Nothing happens without a source; an event that cannot be created is skipped.
+
+// One press and one release of `button` at the pointer, both carrying `count` as their click
+// state (a double click is one pair with click state 2) and the synthetic marker.
+void click(platform::MouseButton button, std::int32_t count);
+void click(platform::Platform& platform, platform::MouseButton button, std::int32_t count);
+
+// Key down, then key up, for `keyCode` with their flags replaced by `flags`, no pause between
+// them. Keyboard events carry no synthetic marker.
+void postKeyCombination(platform::Platform& platform, std::uint16_t keyCode,
+                        platform::EventFlags flags);
+
+}  // namespace tactora

@@ -1,0 +1,150 @@
+#include "ActionKit/SystemBridgeActions.h"
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <optional>
+
+#include "ActionKit/PerPlatform.h"
+#include "ActionKit/SharedEventSource.h"
+#include "ActionKit/SyntheticInput.h"
+#include "Platform/Accessibility.h"
+#include "Platform/HotKeyValue.h"
+
+namespace tactora {
+
+namespace {
+
+constexpr double spaceSwitchKeyPauseSeconds = 0.020;
+constexpr std::uint16_t wKeyCode = 13;
+
+// Modifier bits of a hot-key binding.
+constexpr std::uint32_t hotKeyCommand = 0x100;
+constexpr std::uint32_t hotKeyShift = 0x200;
+constexpr std::uint32_t hotKeyOption = 0x800;
+constexpr std::uint32_t hotKeyControl = 0x1000;
+
+// The event flags for a binding's modifier bits; other bits are ignored.
+platform::EventFlags flagsForHotKeyModifiers(std::uint32_t modifiers) {
+  platform::EventFlags flags = 0;
+  if (modifiers & hotKeyCommand) {
+    flags |= platform::eventFlags::maskCommand;
+  }
+  if (modifiers & hotKeyShift) {
+    flags |= platform::eventFlags::maskShift;
+  }
+  if (modifiers & hotKeyOption) {
+    flags |= platform::eventFlags::maskAlternate;
+  }
+  if (modifiers & hotKeyControl) {
+    flags |= platform::eventFlags::maskControl;
+  }
+  return flags;
+}
+
+const platform::DockNotificationFunction& dockNotificationFunction(platform::Platform& platform) {
+  static PerPlatform<platform::DockNotificationFunction> functions;
+  return functions.get(platform, [](platform::Platform& owner) {
+    return std::make_shared<platform::DockNotificationFunction>(
+        owner.systemBridges().loadDockNotificationFunction());
+  });
+}
+
+// Walks system-wide element → focused application → focused window → close button and presses
+// it. False as soon as a step fails or yields nothing.
+bool pressFocusedCloseButton(platform::Accessibility& accessibility) {
+  const auto systemWide = accessibility.createSystemWide();
+  if (!systemWide) {
+    return false;
+  }
+  std::shared_ptr<platform::AXElement> application;
+  if (accessibility.copyElementAttribute(*systemWide, "AXFocusedApplication", application) !=
+          platform::AXError::success ||
+      !application) {
+    return false;
+  }
+  std::shared_ptr<platform::AXElement> window;
+  if (accessibility.copyElementAttribute(*application, "AXFocusedWindow", window) !=
+          platform::AXError::success ||
+      !window) {
+    return false;
+  }
+  std::shared_ptr<platform::AXElement> closeButton;
+  if (accessibility.copyElementAttribute(*window, "AXCloseButton", closeButton) !=
+          platform::AXError::success ||
+      !closeButton) {
+    return false;
+  }
+  return accessibility.performAction(*closeButton, "AXPress") == platform::AXError::success;
+}
+
+}  // namespace
+
+void sendDockNotification(std::string_view name) {
+  sendDockNotification(platform::Platform::current(), name);
+}
+
+void sendDockNotification(platform::Platform& platform, std::string_view name) {
+  const auto& send = dockNotificationFunction(platform);
+  if (send) {
+    send(name, 0);
+  }
+}
+
+void switchSpace(bool right) {
+  auto& platform = platform::Platform::current();
+  switchSpace(platform, CGSBridge::shared(platform), right);
+}
+
+void switchSpace(platform::Platform& platform, const CGSBridge& bridge, bool right) {
+  if (!bridge.getValue() || !bridge.setEnabled()) {
+    return;
+  }
+  const std::uint32_t hotKey =
+      right ? platform::symbolicHotKey::moveRightASpace : platform::symbolicHotKey::moveLeftASpace;
+  platform::HotKeyValue value{};
+  bridge.getValue()(bridge.connectionID(), hotKey, &value);
+  if (!value.enabled) {
+    // Left enabled afterwards: the user's binding should work for the next gesture too.
+    bridge.setEnabled()(bridge.connectionID(), hotKey, true);
+  }
+  // A code beyond 16 bits cannot be a key; replaying a truncated one would press a wrong key.
+  if (value.keyCode == 0 || value.keyCode > std::numeric_limits<std::uint16_t>::max()) {
+    return;
+  }
+  const auto source = SharedEventSource::source(platform);
+  if (!source) {
+    return;
+  }
+  const auto keyCode = static_cast<std::uint16_t>(value.keyCode);
+  const platform::EventFlags flags = flagsForHotKeyModifiers(value.modifiers);
+  auto& events = platform.events();
+  auto keyDown = events.createKeyboardEvent(&*source, keyCode, true);
+  auto keyUp = events.createKeyboardEvent(&*source, keyCode, false);
+  if (keyDown) {
+    keyDown->setFlags(flags);
+    events.post(platform::EventTapLocation::hid, *keyDown);
+  }
+  // Replayed as a brief press rather than an instant tap: down, 20 ms, up.
+  platform.dispatch().pause(spaceSwitchKeyPauseSeconds);
+  if (keyUp) {
+    keyUp->setFlags(flags);
+    events.post(platform::EventTapLocation::hid, *keyUp);
+  }
+}
+
+void closeFocusedWindow() {
+  closeFocusedWindow(platform::Platform::current());
+}
+
+void closeFocusedWindow(platform::Platform& platform) {
+  if (!pressFocusedCloseButton(platform.accessibility())) {
+    pressCommandW(platform);
+  }
+}
+
+void pressCommandW(platform::Platform& platform) {
+  postKeyCombination(platform, wKeyCode, platform::eventFlags::maskCommand);
+}
+
+}  // namespace tactora
