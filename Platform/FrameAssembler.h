@@ -19,8 +19,8 @@ struct EvdevAxis {
 struct EvdevTouchDevice {
   std::uint16_t vendor = 0;
   std::uint16_t product = 0;
-  EvdevAxis positionX;  // ABS_MT_POSITION_X
-  EvdevAxis positionY;  // ABS_MT_POSITION_Y
+  EvdevAxis positionX;           // ABS_MT_POSITION_X
+  EvdevAxis positionY;           // ABS_MT_POSITION_Y
   std::int32_t initialSlot = 0;  // ABS_MT_SLOT's value when reading starts
 };
 

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+#include "Platform/Event.h"
+#include "Platform/EventTap.h"
+#include "Platform/NamedThread.h"
+#include "Platform/RepeatingTimer.h"
+#include "Platform/RunLoop.h"
+
+namespace tactora {
+
+// Tracks whether the physical left mouse button is held, with a listen-only event tap on its own
+// thread. The frames say nothing about the button, yet a press must cancel a tap and end a drag.
+// The program's own synthetic presses are ignored.
+class ButtonStateTap : public std::enable_shared_from_this<ButtonStateTap> {
+  // Construction only through `create`: the tap thread and callbacks hold the object weakly.
+  struct Key {
+    explicit Key() = default;
+  };
+
+ public:
+  static constexpr const char* kThreadName = "com.vellumworks.Tactora.ButtonStateTap";
+  static constexpr double kTapWatchdogIntervalSeconds = 1.0;
+
+  explicit ButtonStateTap(Key) {}
+  static std::shared_ptr<ButtonStateTap> create();
+  ~ButtonStateTap();
+  ButtonStateTap(const ButtonStateTap&) = delete;
+  ButtonStateTap& operator=(const ButtonStateTap&) = delete;
+
+  // Starts the tap thread once; later calls do nothing. There is no stop.
+  void start();
+  bool isButtonDown() const;
+
+ private:
+  static void runTapLoop(const std::weak_ptr<ButtonStateTap>& weak, platform::RunLoop& loop);
+  platform::Event* handleEvent(platform::EventType type, platform::Event& event);
+  void handleTapDisabled(std::string_view reason);
+  void setState(bool down);
+
+  mutable std::mutex stateMutex_;
+  bool state_ = false;
+  std::unique_ptr<platform::NamedThread> thread_;  // main thread only
+  mutable std::mutex portMutex_;
+  std::shared_ptr<platform::EventTap> tapPort_;
+  std::shared_ptr<platform::RepeatingTimer> watchdog_;  // under portMutex_
+};
+
+}  // namespace tactora

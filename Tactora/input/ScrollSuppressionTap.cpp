@@ -1,0 +1,162 @@
+#include "Tactora/input/ScrollSuppressionTap.h"
+
+#include <cstdint>
+
+#include "ActionKit/SharedEventSource.h"
+#include "Platform/Logger.h"
+#include "Platform/Platform.h"
+
+namespace tactora {
+
+namespace {
+
+constexpr platform::Logger logger{"ScrollSuppressionTap"};
+
+// |value| without overflow, also for the most negative field value.
+std::uint64_t magnitude(std::int64_t value) {
+  return value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+}
+
+// An active filter at the session level, ahead of other taps, so a swallowed event reaches no
+// application.
+constexpr platform::EventTapParameters kTapParameters{
+    platform::EventTapLocation::session,
+    platform::EventTapPlacement::headInsert,
+    platform::EventTapOptions::defaultTap,
+    platform::eventMaskBit(platform::EventType::scrollWheel),
+};
+
+}  // namespace
+
+std::shared_ptr<ScrollSuppressionTap> ScrollSuppressionTap::create() {
+  return std::make_shared<ScrollSuppressionTap>(Key{});
+}
+
+ScrollSuppressionTap::~ScrollSuppressionTap() {
+  thread_.reset();  // stops the tap's run loop first, so the watchdog is no longer written
+  std::lock_guard lock(portMutex_);
+  if (watchdog_) {
+    watchdog_->invalidate();
+  }
+}
+
+void ScrollSuppressionTap::start() {
+  if (thread_) {
+    return;
+  }
+  std::weak_ptr<ScrollSuppressionTap> weak = weak_from_this();
+  thread_ = platform::Platform::current().dispatch().startThread(
+      kThreadName, [weak](platform::RunLoop& loop) { runTapLoop(weak, loop); });
+}
+
+ScrollSuppressionTap::Mode ScrollSuppressionTap::mode() const {
+  std::lock_guard lock(stateMutex_);
+  return state_;
+}
+
+void ScrollSuppressionTap::setMode(Mode mode) {
+  {
+    std::lock_guard lock(stateMutex_);
+    if (state_ == mode) {
+      return;
+    }
+    state_ = mode;
+  }
+  applyModeToTap();
+}
+
+void ScrollSuppressionTap::applyModeToTap() {
+  std::shared_ptr<platform::EventTap> tap;
+  {
+    std::lock_guard lock(portMutex_);
+    tap = tapPort_;
+  }
+  if (!tap) {
+    return;  // not created yet, or creation failed: the mode is only stored
+  }
+  // The state is read again: another thread may have changed it since, and the tap must end up
+  // matching the latest mode. Neither lock is held while the platform switches the tap.
+  tap->enable(mode() != Mode::none);
+}
+
+void ScrollSuppressionTap::runTapLoop(const std::weak_ptr<ScrollSuppressionTap>& weak,
+                                      platform::RunLoop& loop) {
+  {
+    std::shared_ptr<ScrollSuppressionTap> self = weak.lock();
+    if (!self) {
+      return;
+    }
+    auto tap = platform::Platform::current().events().createEventTap(
+        kTapParameters, [weak](platform::EventType type, platform::Event& event) {
+          std::shared_ptr<ScrollSuppressionTap> owner = weak.lock();
+          return owner ? owner->handleEvent(type, event) : &event;
+        });
+    if (!tap) {
+      logger.error("failed to create scroll-suppression CGEventTap — likely missing Accessibility");
+      return;
+    }
+    {
+      std::lock_guard lock(self->portMutex_);
+      self->tapPort_ = tap;
+    }
+    loop.addTapSource(tap);
+    tap->enable(self->mode() != Mode::none);
+    // A tap the system disabled while suppression was wanted would let scrolling through
+    // unnoticed; the timer finds it and resets to a consistent `none`.
+    auto watchdog = loop.scheduleRepeating(kTapWatchdogIntervalSeconds, [weak, tap] {
+      std::shared_ptr<ScrollSuppressionTap> owner = weak.lock();
+      if (owner && owner->mode() != Mode::none && !tap->isEnabled()) {
+        owner->handleTapDisabled("watchdog found it disabled");
+      }
+    });
+    std::lock_guard lock(self->portMutex_);
+    self->watchdog_ = std::move(watchdog);
+  }
+  loop.run();
+}
+
+platform::Event* ScrollSuppressionTap::handleEvent(platform::EventType type,
+                                                   platform::Event& event) {
+  if (type == platform::EventType::tapDisabledByTimeout ||
+      type == platform::EventType::tapDisabledByUserInput) {
+    if (mode() != Mode::none) {
+      handleTapDisabled(type == platform::EventType::tapDisabledByTimeout ? "timeout"
+                                                                          : "user input");
+    }
+    return nullptr;
+  }
+  if (type != platform::EventType::scrollWheel) {
+    return &event;
+  }
+  // Drag-scrolling posts scroll events of its own; they must never be swallowed.
+  if (SharedEventSource::isSynthetic(event)) {
+    return &event;
+  }
+  switch (mode()) {
+    case Mode::none:
+      return &event;
+    case Mode::all:
+      return nullptr;
+    case Mode::horizontalOnly: {
+      const std::uint64_t vertical =
+          magnitude(event.integerValueField(platform::EventField::scrollWheelEventDeltaAxis1));
+      const std::uint64_t horizontal =
+          magnitude(event.integerValueField(platform::EventField::scrollWheelEventDeltaAxis2));
+      return vertical >= horizontal ? &event : nullptr;
+    }
+  }
+  return &event;
+}
+
+void ScrollSuppressionTap::handleTapDisabled(std::string_view reason) {
+  {
+    std::lock_guard lock(stateMutex_);
+    state_ = Mode::none;
+  }
+  // With the mode reset to none this switches the tap off; the pipeline's next call that wants
+  // suppression finds the mode different and switches it on again.
+  applyModeToTap();
+  logger.error("scroll-suppression tap disabled (%{public}s) — mode reset to none", {reason});
+}
+
+}  // namespace tactora

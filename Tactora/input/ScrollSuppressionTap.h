@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+#include "Platform/Event.h"
+#include "Platform/EventTap.h"
+#include "Platform/NamedThread.h"
+#include "Platform/RepeatingTimer.h"
+#include "Platform/RunLoop.h"
+#include "Tactora/input/ScrollSuppressionMode.h"
+
+namespace tactora {
+
+// Applies the scroll-suppression mode to native scroll-wheel events with an active event tap on
+// its own thread. The tap is switched off while the mode is `none`, so ordinary scrolling costs
+// nothing extra; the program's own synthetic scroll events always pass.
+class ScrollSuppressionTap : public std::enable_shared_from_this<ScrollSuppressionTap> {
+  struct Key {
+    explicit Key() = default;
+  };
+
+ public:
+  using Mode = ScrollSuppressionMode;
+
+  static constexpr const char* kThreadName = "com.vellumworks.Tactora.ScrollSuppressionTap";
+  static constexpr double kTapWatchdogIntervalSeconds = 1.0;
+
+  explicit ScrollSuppressionTap(Key) {}
+  static std::shared_ptr<ScrollSuppressionTap> create();
+  ~ScrollSuppressionTap();
+  ScrollSuppressionTap(const ScrollSuppressionTap&) = delete;
+  ScrollSuppressionTap& operator=(const ScrollSuppressionTap&) = delete;
+
+  // Starts the tap thread once; later calls do nothing. There is no stop: mode `none` idles it.
+  void start();
+  // Any thread. Touches the tap only when the mode changes.
+  void setMode(Mode mode);
+  Mode mode() const;
+
+ private:
+  static void runTapLoop(const std::weak_ptr<ScrollSuppressionTap>& weak, platform::RunLoop& loop);
+  platform::Event* handleEvent(platform::EventType type, platform::Event& event);
+  void handleTapDisabled(std::string_view reason);
+  void applyModeToTap();
+
+  mutable std::mutex stateMutex_;
+  Mode state_ = Mode::none;
+  std::unique_ptr<platform::NamedThread> thread_;  // main thread only
+  mutable std::mutex portMutex_;
+  std::shared_ptr<platform::EventTap> tapPort_;
+  std::shared_ptr<platform::RepeatingTimer> watchdog_;  // under portMutex_
+};
+
+}  // namespace tactora
