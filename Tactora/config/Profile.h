@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "GestureEngine/Decoded.h"
+#include "Tactora/config/DroppedElement.h"
+#include "Tactora/config/GestureBinding.h"
+
+namespace tactora {
+
+// The bindings of one application (by bundle identifier), or of All Apps when the identifier is
+// absent. Bindings keep the order the user sees them in.
+struct Profile {
+  std::optional<std::string> bundleIdentifier;
+  std::vector<GestureBinding> bindings;
+
+  bool isAllApps() const { return !bundleIdentifier.has_value(); }
+
+  friend bool operator==(const Profile&, const Profile&) = default;
+};
+
+// {"bindings": [...], "bundleIdentifier": "..."}; the identifier key is left out for All Apps.
+nlohmann::json toJson(const Profile& profile);
+
+// "bundleIdentifier" is an optional string; "bindings" is optional (absent or null: none) and each
+// element that fails to decode is dropped, order kept. Dropped bindings are appended to `dropped`
+// (paths relative to the profile, "bindings[3]") only when the profile itself decodes.
+Decoded<Profile> decodeProfile(const nlohmann::json& value,
+                               std::vector<DroppedElement>* dropped = nullptr);
+
+}  // namespace tactora
