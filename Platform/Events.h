@@ -25,8 +25,8 @@ class Events {
   // A null-type event at the current pointer location; `source` may be null (no source).
   virtual std::optional<Event> createEvent(const EventSource* source) = 0;
   // Key down (type 10) or key up (11) with the key code in field 9 and no flags.
-  virtual std::optional<Event> createKeyboardEvent(const EventSource* source,
-                                                   std::uint16_t keyCode, bool keyDown) = 0;
+  virtual std::optional<Event> createKeyboardEvent(const EventSource* source, std::uint16_t keyCode,
+                                                   bool keyDown) = 0;
   // A mouse event of `type` at `location`; the button number goes in field 3.
   virtual std::optional<Event> createMouseEvent(const EventSource* source, EventType type,
                                                 Point location, MouseButton button) = 0;

@@ -43,6 +43,8 @@ Platform& Platform::current() {
   return *platform;
 }
 
-bool Platform::isInstalled() { return installedPlatform.load(std::memory_order_acquire) != nullptr; }
+bool Platform::isInstalled() {
+  return installedPlatform.load(std::memory_order_acquire) != nullptr;
+}
 
 }  // namespace tactora::platform

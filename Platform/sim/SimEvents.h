@@ -80,7 +80,8 @@ class SimEvents : public platform::Events {
   void scheduleDelivery(double uptimeSeconds, const platform::Event& event);
   // A native event as the hardware would produce it (no user data).
   static platform::Event nativeMouseEvent(platform::EventType type, platform::Point location);
-  static platform::Event nativeScrollEvent(std::int32_t verticalLines, std::int32_t horizontalLines);
+  static platform::Event nativeScrollEvent(std::int32_t verticalLines,
+                                           std::int32_t horizontalLines);
 
   // --- taps
   // Live taps in creation order.

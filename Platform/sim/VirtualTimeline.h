@@ -63,7 +63,7 @@ class VirtualTimeline {
 
  private:
   struct Entry {
-    std::shared_ptr<platform::WorkItem> item;       // a one-shot item, or
+    std::shared_ptr<platform::WorkItem> item;         // a one-shot item, or
     std::shared_ptr<platform::RepeatingTimer> timer;  // a repeating timer
   };
   using Key = std::pair<double, std::uint64_t>;  // due time, scheduling sequence

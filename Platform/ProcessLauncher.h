@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tactora::platform {
+
+// Starts child processes that run on their own: standard streams on /dev/null, environment and
+// working directory inherited, never waited for by the caller. Each child is reaped when it
+// ends, so none is left as a zombie.
+class ProcessLauncher {
+ public:
+  // `arguments` exclude argv[0], which is `executable`. Returns the child's pid, or -1 when it
+  // could not be started.
+  static int launchDetached(const std::string& executable,
+                            const std::vector<std::string>& arguments);
+};
+
+}  // namespace tactora::platform

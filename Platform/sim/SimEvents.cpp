@@ -1,0 +1,308 @@
+#include "Platform/sim/SimEvents.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tactora::sim {
+
+using platform::Event;
+using platform::EventField;
+using platform::EventType;
+
+// A tap known to the simulated event system. Its callback is called outside every lock.
+class SimEventTap : public platform::EventTap {
+ public:
+  SimEventTap(const platform::EventTapParameters& parameters, platform::EventTapCallback callback)
+      : parameters_(parameters), callback_(std::move(callback)) {}
+
+  const platform::EventTapParameters& parameters() const override { return parameters_; }
+  void enable(bool enabled) override { enabled_.store(enabled, std::memory_order_release); }
+  bool isEnabled() const override { return enabled_.load(std::memory_order_acquire); }
+
+  bool wants(EventType type) const {
+    return isEnabled() && (parameters_.mask & platform::eventMaskBit(type)) != 0;
+  }
+  Event* call(EventType type, Event& event) { return callback_ ? callback_(type, event) : &event; }
+
+ private:
+  platform::EventTapParameters parameters_;
+  platform::EventTapCallback callback_;
+  // Taps are enabled when created, as on the real system.
+  std::atomic<bool> enabled_{true};
+};
+
+SimEvents::SimEvents(VirtualTimeline& timeline) : timeline_(timeline) {}
+
+SimEvents::~SimEvents() = default;
+
+bool SimEvents::creationFails(EventType type) const {
+  std::lock_guard lock(mutex_);
+  return allCreationFails_ || (creationFailure_ && creationFailure_(type));
+}
+
+std::optional<platform::EventSource> SimEvents::createEventSource(
+    platform::EventSourceStateID stateID) {
+  std::lock_guard lock(mutex_);
+  if (!eventSourceAvailable_) {
+    return std::nullopt;
+  }
+  return platform::EventSource{stateID, 0};
+}
+
+namespace {
+
+Event eventFrom(const platform::EventSource* source, EventType type, platform::Point location) {
+  Event event(type, location);
+  if (source != nullptr && source->userData != 0) {
+    event.setIntegerValueField(EventField::eventSourceUserData, source->userData);
+  }
+  return event;
+}
+
+}  // namespace
+
+std::optional<Event> SimEvents::createEvent(const platform::EventSource* source) {
+  if (creationFails(EventType::null)) {
+    return std::nullopt;
+  }
+  return eventFrom(source, EventType::null, pointer());
+}
+
+std::optional<Event> SimEvents::createKeyboardEvent(const platform::EventSource* source,
+                                                    std::uint16_t keyCode, bool keyDown) {
+  const EventType type = keyDown ? EventType::keyDown : EventType::keyUp;
+  if (creationFails(type)) {
+    return std::nullopt;
+  }
+  Event event = eventFrom(source, type, pointer());
+  event.setIntegerValueField(EventField::keyboardEventKeycode, keyCode);
+  return event;
+}
+
+std::optional<Event> SimEvents::createMouseEvent(const platform::EventSource* source,
+                                                 EventType type, platform::Point location,
+                                                 platform::MouseButton button) {
+  if (creationFails(type)) {
+    return std::nullopt;
+  }
+  Event event = eventFrom(source, type, location);
+  event.setIntegerValueField(EventField::mouseEventButtonNumber, static_cast<std::int64_t>(button));
+  return event;
+}
+
+std::optional<Event> SimEvents::createScrollWheelEvent(const platform::EventSource* source,
+                                                       platform::ScrollEventUnit units,
+                                                       std::uint32_t wheelCount,
+                                                       std::int32_t wheel1, std::int32_t wheel2) {
+  if (creationFails(EventType::scrollWheel)) {
+    return std::nullopt;
+  }
+  Event event = eventFrom(source, EventType::scrollWheel, pointer());
+  const std::int32_t horizontal = wheelCount >= 2 ? wheel2 : 0;
+  event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis1, wheel1);
+  event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis2, horizontal);
+  switch (units) {
+    case platform::ScrollEventUnit::pixel:
+      event.setIntegerValueField(EventField::scrollWheelEventIsContinuous, 1);
+      event.setIntegerValueField(EventField::scrollWheelEventPointDeltaAxis1, wheel1);
+      event.setIntegerValueField(EventField::scrollWheelEventPointDeltaAxis2, horizontal);
+      break;
+    case platform::ScrollEventUnit::line:
+      break;
+  }
+  return event;
+}
+
+void SimEvents::post(platform::EventTapLocation location, const Event& event) {
+  bool reachTaps = false;
+  {
+    std::lock_guard lock(mutex_);
+    posted_.push_back(PostedEvent{location, event, timeline_.now()});
+    reachTaps = postedReachTaps_;
+  }
+  if (reachTaps) {
+    passThroughTaps(event);
+  }
+}
+
+std::optional<platform::Point> SimEvents::pointerLocation() {
+  if (creationFails(EventType::null)) {
+    return std::nullopt;
+  }
+  return pointer();
+}
+
+platform::EventFlags SimEvents::flagsState(platform::EventSourceStateID) {
+  std::lock_guard lock(mutex_);
+  return heldModifiers_;
+}
+
+std::shared_ptr<platform::EventTap> SimEvents::createEventTap(
+    const platform::EventTapParameters& parameters, platform::EventTapCallback callback) {
+  std::lock_guard lock(mutex_);
+  if (tapCreationFails_) {
+    return nullptr;
+  }
+  auto tap = std::make_shared<SimEventTap>(parameters, std::move(callback));
+  std::erase_if(taps_, [](const auto& weak) { return weak.expired(); });
+  taps_.push_back(tap);
+  ++tapsCreated_;
+  return tap;
+}
+
+void SimEvents::setPointer(platform::Point location) {
+  std::lock_guard lock(mutex_);
+  pointer_ = location;
+}
+
+platform::Point SimEvents::pointer() const {
+  std::lock_guard lock(mutex_);
+  return pointer_;
+}
+
+void SimEvents::setHeldModifiers(platform::EventFlags flags) {
+  std::lock_guard lock(mutex_);
+  heldModifiers_ = flags;
+}
+
+void SimEvents::setEventSourceAvailable(bool available) {
+  std::lock_guard lock(mutex_);
+  eventSourceAvailable_ = available;
+}
+
+void SimEvents::setEventCreationFails(bool fails) {
+  std::lock_guard lock(mutex_);
+  allCreationFails_ = fails;
+}
+
+void SimEvents::setEventCreationFailure(std::function<bool(EventType type)> fails) {
+  std::lock_guard lock(mutex_);
+  creationFailure_ = std::move(fails);
+}
+
+void SimEvents::setTapCreationFails(bool fails) {
+  std::lock_guard lock(mutex_);
+  tapCreationFails_ = fails;
+}
+
+void SimEvents::setPostedEventsReachTaps(bool reach) {
+  std::lock_guard lock(mutex_);
+  postedReachTaps_ = reach;
+}
+
+std::optional<Event> SimEvents::passThroughTaps(Event event) {
+  std::vector<std::shared_ptr<SimEventTap>> taps;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& weak : taps_) {
+      if (auto tap = weak.lock()) {
+        taps.push_back(std::move(tap));
+      }
+    }
+  }
+  for (const auto& tap : taps) {
+    // Enabled-ness is read at the moment the event reaches the tap: an earlier tap's callback
+    // may have switched a later one.
+    if (!tap->wants(event.type())) {
+      continue;
+    }
+    switch (tap->parameters().options) {
+      case platform::EventTapOptions::listenOnly: {
+        Event copy = event;  // a listener sees the event but cannot change or drop it
+        tap->call(copy.type(), copy);
+        break;
+      }
+      case platform::EventTapOptions::defaultTap: {
+        Event* result = tap->call(event.type(), event);
+        if (result == nullptr) {
+          return std::nullopt;
+        }
+        if (result != &event) {
+          event = *result;
+        }
+        break;
+      }
+    }
+  }
+  return event;
+}
+
+std::optional<Event> SimEvents::deliver(const Event& event) {
+  timeline_.runDue();
+  std::optional<Event> passed = passThroughTaps(event);
+  std::lock_guard lock(mutex_);
+  delivered_.push_back(DeliveredEvent{event, passed, timeline_.now()});
+  return passed;
+}
+
+void SimEvents::scheduleDelivery(double uptimeSeconds, const Event& event) {
+  timeline_.scheduleAt(uptimeSeconds, platform::WorkItem::make([this, event] {
+                         std::optional<Event> passed = passThroughTaps(event);
+                         std::lock_guard lock(mutex_);
+                         delivered_.push_back(DeliveredEvent{event, passed, timeline_.now()});
+                       }));
+}
+
+Event SimEvents::nativeMouseEvent(EventType type, platform::Point location) {
+  Event event(type, location);
+  const bool right = type == EventType::rightMouseDown || type == EventType::rightMouseUp ||
+                     type == EventType::rightMouseDragged;
+  const bool other = type == EventType::otherMouseDown || type == EventType::otherMouseUp ||
+                     type == EventType::otherMouseDragged;
+  event.setIntegerValueField(EventField::mouseEventButtonNumber, right ? 1 : other ? 2 : 0);
+  event.setIntegerValueField(EventField::mouseEventClickState, 1);
+  return event;
+}
+
+Event SimEvents::nativeScrollEvent(std::int32_t verticalLines, std::int32_t horizontalLines) {
+  Event event(EventType::scrollWheel);
+  event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis1, verticalLines);
+  event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis2, horizontalLines);
+  return event;
+}
+
+std::vector<std::shared_ptr<platform::EventTap>> SimEvents::taps() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::shared_ptr<platform::EventTap>> live;
+  for (const auto& weak : taps_) {
+    if (auto tap = weak.lock()) {
+      live.push_back(std::move(tap));
+    }
+  }
+  return live;
+}
+
+std::size_t SimEvents::tapsCreated() const {
+  std::lock_guard lock(mutex_);
+  return tapsCreated_;
+}
+
+void SimEvents::disableTap(platform::EventTap& tap, EventType notice) {
+  tap.enable(false);
+  if (auto* simTap = dynamic_cast<SimEventTap*>(&tap)) {
+    Event noticeEvent(notice);
+    simTap->call(notice, noticeEvent);
+  }
+}
+
+void SimEvents::disableTapSilently(platform::EventTap& tap) {
+  tap.enable(false);
+}
+
+std::vector<SimEvents::PostedEvent> SimEvents::posted() const {
+  std::lock_guard lock(mutex_);
+  return posted_;
+}
+
+std::vector<SimEvents::DeliveredEvent> SimEvents::delivered() const {
+  std::lock_guard lock(mutex_);
+  return delivered_;
+}
+
+void SimEvents::clearRecords() {
+  std::lock_guard lock(mutex_);
+  posted_.clear();
+  delivered_.clear();
+}
+
+}  // namespace tactora::sim

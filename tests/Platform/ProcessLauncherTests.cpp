@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "Platform/ProcessLauncher.h"
+
+namespace tactora::platform {
+namespace {
+
+// The state letter of /proc/<pid>/stat ('Z' for a zombie), or empty once the pid is gone.
+std::string processState(int pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) {
+    return {};
+  }
+  const auto paren = line.rfind(')');
+  return paren == std::string::npos || paren + 2 >= line.size() ? std::string{}
+                                                                : line.substr(paren + 2, 1);
+}
+
+// Polls until the child has been reaped: no entry in /proc at all (a zombie still has one).
+bool reapedWithin(int pid, std::chrono::seconds bound) {
+  const auto deadline = std::chrono::steady_clock::now() + bound;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (processState(pid).empty()) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+TEST(ProcessLauncher, ChildThatExitsLeavesNoZombie) {
+  const int pid = ProcessLauncher::launchDetached("/bin/sh", {"-c", "exit 0"});
+  ASSERT_GT(pid, 0);
+  EXPECT_TRUE(reapedWithin(pid, std::chrono::seconds(10))) << "state " << processState(pid);
+}
+
+TEST(ProcessLauncher, ChildWithFailingStatusIsReapedToo) {
+  const int pid = ProcessLauncher::launchDetached("/bin/sh", {"-c", "exit 3"});
+  ASSERT_GT(pid, 0);
+  EXPECT_TRUE(reapedWithin(pid, std::chrono::seconds(10)));
+}
+
+TEST(ProcessLauncher, ArgumentsArriveUnchangedAndOutputGoesNowhere) {
+  const std::string marker = ::testing::TempDir() + "launcher-marker-" + std::to_string(::getpid());
+  std::remove(marker.c_str());
+  // The text is one argument; the shell interprets it. Its stdout goes to /dev/null.
+  const int pid = ProcessLauncher::launchDetached(
+      "/bin/sh", {"-c", "echo visible; printf '%s' \"$0\" > '" + marker + "'", "arg zero"});
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(reapedWithin(pid, std::chrono::seconds(10)));
+  std::ifstream written(marker);
+  std::string content;
+  std::getline(written, content);
+  EXPECT_EQ(content, "arg zero");
+  std::remove(marker.c_str());
+}
+
+TEST(ProcessLauncher, MissingExecutableReportsFailure) {
+  EXPECT_EQ(ProcessLauncher::launchDetached("/nonexistent/tactora-no-such-program", {}), -1);
+}
+
+}  // namespace
+}  // namespace tactora::platform

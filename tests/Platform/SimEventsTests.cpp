@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Platform/sim/SimPlatform.h"
+
+namespace tactora::sim {
+namespace {
+
+using platform::Event;
+using platform::EventField;
+using platform::eventMaskBit;
+using platform::EventTapOptions;
+using platform::EventTapParameters;
+using platform::EventType;
+
+constexpr platform::EventMask leftButtonMask =
+    eventMaskBit(EventType::leftMouseDown) | eventMaskBit(EventType::leftMouseUp);
+constexpr platform::EventMask scrollMask = eventMaskBit(EventType::scrollWheel);
+
+EventTapParameters tapParameters(EventTapOptions options, platform::EventMask mask) {
+  return {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert, options,
+          mask};
+}
+
+class SimEventsTest : public ::testing::Test {
+ protected:
+  SimPlatform sim;
+  SimEvents& events = sim.events();
+  std::vector<std::string> seen;
+
+  // A tap that notes what it saw under `name` and lets `decide` pick the result.
+  std::shared_ptr<platform::EventTap> makeTap(
+      const std::string& name, EventTapOptions options, platform::EventMask mask,
+      std::function<Event*(EventType, Event&)> decide = {}) {
+    return events.createEventTap(tapParameters(options, mask),
+                                 [this, name, decide](EventType type, Event& event) -> Event* {
+                                   seen.push_back(name + ":" + platform::toString(type));
+                                   return decide ? decide(type, event) : &event;
+                                 });
+  }
+};
+
+TEST_F(SimEventsTest, DeliversToMatchingEnabledTapsInCreationOrder) {
+  auto button = makeTap("button", EventTapOptions::listenOnly, leftButtonMask);
+  auto scroll = makeTap("scroll", EventTapOptions::defaultTap, scrollMask);
+  auto both = makeTap("both", EventTapOptions::defaultTap, leftButtonMask | scrollMask);
+
+  events.deliver(SimEvents::nativeMouseEvent(EventType::leftMouseDown, {10, 20}));
+  events.deliver(SimEvents::nativeScrollEvent(3, 0));
+  events.deliver(SimEvents::nativeMouseEvent(EventType::rightMouseDown, {10, 20}));
+  both->enable(false);
+  events.deliver(SimEvents::nativeMouseEvent(EventType::leftMouseUp, {10, 20}));
+
+  EXPECT_EQ(seen, (std::vector<std::string>{"button:leftMouseDown", "both:leftMouseDown",
+                                            "scroll:scrollWheel", "both:scrollWheel",
+                                            "button:leftMouseUp"}));
+  EXPECT_EQ(events.delivered().size(), 4u);
+}
+
+TEST_F(SimEventsTest, FilteringTapSwallowsAndStopsLaterTapsWhileListenerCannot) {
+  auto listener = makeTap("listener", EventTapOptions::listenOnly, scrollMask,
+                          [](EventType, Event&) -> Event* { return nullptr; });
+  auto filter = makeTap(
+      "filter", EventTapOptions::defaultTap, scrollMask, [](EventType, Event& event) -> Event* {
+        const auto horizontal = event.integerValueField(EventField::scrollWheelEventDeltaAxis2);
+        return horizontal != 0 ? nullptr : &event;
+      });
+  auto after = makeTap("after", EventTapOptions::listenOnly, scrollMask);
+
+  const auto vertical = events.deliver(SimEvents::nativeScrollEvent(3, 0));
+  const auto horizontal = events.deliver(SimEvents::nativeScrollEvent(0, 2));
+
+  ASSERT_TRUE(vertical.has_value());
+  EXPECT_EQ(vertical->integerValueField(EventField::scrollWheelEventDeltaAxis1), 3);
+  EXPECT_FALSE(horizontal.has_value());
+  EXPECT_EQ(seen, (std::vector<std::string>{"listener:scrollWheel", "filter:scrollWheel",
+                                            "after:scrollWheel", "listener:scrollWheel",
+                                            "filter:scrollWheel"}));
+  const auto delivered = events.delivered();
+  ASSERT_EQ(delivered.size(), 2u);
+  EXPECT_FALSE(delivered[1].passed.has_value());
+}
+
+TEST_F(SimEventsTest, ChangesByAFilterReachLaterTapsButChangesByAListenerDoNot) {
+  auto listener = makeTap("listener", EventTapOptions::listenOnly, scrollMask,
+                          [](EventType, Event& event) -> Event* {
+                            event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis1, 99);
+                            return &event;
+                          });
+  auto filter = makeTap("filter", EventTapOptions::defaultTap, scrollMask,
+                        [](EventType, Event& event) -> Event* {
+                          event.setIntegerValueField(EventField::eventSourceUserData, 7);
+                          return &event;
+                        });
+
+  const auto passed = events.deliver(SimEvents::nativeScrollEvent(1, 0));
+
+  ASSERT_TRUE(passed.has_value());
+  EXPECT_EQ(passed->integerValueField(EventField::scrollWheelEventDeltaAxis1), 1);
+  EXPECT_EQ(passed->integerValueField(EventField::eventSourceUserData), 7);
+}
+
+TEST_F(SimEventsTest, DisablingSendsTheNoticeAndStopsDeliveryUntilReenabled) {
+  std::shared_ptr<platform::EventTap> tap;
+  tap = makeTap("tap", EventTapOptions::listenOnly, leftButtonMask);
+
+  events.disableTap(*tap, EventType::tapDisabledByTimeout);
+  EXPECT_FALSE(tap->isEnabled());
+  events.deliver(SimEvents::nativeMouseEvent(EventType::leftMouseDown, {}));
+  events.disableTap(*tap, EventType::tapDisabledByUserInput);
+  events.disableTapSilently(*tap);
+  tap->enable(true);
+  events.deliver(SimEvents::nativeMouseEvent(EventType::leftMouseUp, {}));
+
+  EXPECT_EQ(seen, (std::vector<std::string>{"tap:tapDisabledByTimeout",
+                                            "tap:tapDisabledByUserInput", "tap:leftMouseUp"}));
+}
+
+TEST_F(SimEventsTest, DestroyedTapsNoLongerReceiveEvents) {
+  auto tap = makeTap("tap", EventTapOptions::listenOnly, leftButtonMask);
+  tap.reset();
+
+  events.deliver(SimEvents::nativeMouseEvent(EventType::leftMouseDown, {}));
+
+  EXPECT_TRUE(seen.empty());
+  EXPECT_TRUE(events.taps().empty());
+  EXPECT_EQ(events.tapsCreated(), 1u);
+}
+
+TEST_F(SimEventsTest, PostedEventsAreRecordedWithAllFieldsAndReachTapsOnlyWhenAsked) {
+  auto tap = makeTap("tap", EventTapOptions::listenOnly, leftButtonMask);
+  events.setPointer({40, 50});
+  const auto source = events.createEventSource(platform::EventSourceStateID::hidSystemState);
+  ASSERT_TRUE(source.has_value());
+  auto down = events.createMouseEvent(&*source, EventType::leftMouseDown, {1.5, 2.5},
+                                      platform::MouseButton::left);
+  ASSERT_TRUE(down.has_value());
+  down->setIntegerValueField(EventField::mouseEventClickState, 2);
+  down->setIntegerValueField(EventField::eventSourceUserData, 0x546163746F7261);
+  down->setFlags(platform::eventFlags::maskCommand);
+  sim.timeline().advanceTo(3.0);
+
+  events.post(platform::EventTapLocation::hid, *down);
+  events.setPostedEventsReachTaps(true);
+  events.post(platform::EventTapLocation::hid, *down);
+
+  const auto posted = events.posted();
+  ASSERT_EQ(posted.size(), 2u);
+  EXPECT_EQ(posted[0].location, platform::EventTapLocation::hid);
+  EXPECT_DOUBLE_EQ(posted[0].uptimeSeconds, 3.0);
+  EXPECT_EQ(posted[0].event.type(), EventType::leftMouseDown);
+  EXPECT_EQ(posted[0].event.location(), (platform::Point{1.5, 2.5}));
+  EXPECT_EQ(posted[0].event.flags(), platform::eventFlags::maskCommand);
+  EXPECT_EQ(posted[0].event.integerValueField(EventField::mouseEventClickState), 2);
+  EXPECT_EQ(posted[0].event.integerValueField(EventField::eventSourceUserData), 0x546163746F7261);
+  EXPECT_EQ(seen, (std::vector<std::string>{"tap:leftMouseDown"}));
+}
+
+TEST_F(SimEventsTest, ScrollAndKeyboardEventsCarryTheirValuesInTheirFields) {
+  const auto source = events.createEventSource(platform::EventSourceStateID::hidSystemState);
+  events.setPointer({7, 8});
+  const auto scroll =
+      events.createScrollWheelEvent(&*source, platform::ScrollEventUnit::pixel, 2, -4, 9);
+  const auto key = events.createKeyboardEvent(&*source, 124, false);
+
+  ASSERT_TRUE(scroll && key);
+  EXPECT_EQ(scroll->type(), EventType::scrollWheel);
+  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventPointDeltaAxis1), -4);
+  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventPointDeltaAxis2), 9);
+  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventIsContinuous), 1);
+  EXPECT_EQ(scroll->location(), (platform::Point{7, 8}));
+  EXPECT_EQ(key->type(), EventType::keyUp);
+  EXPECT_EQ(key->integerValueField(EventField::keyboardEventKeycode), 124);
+  EXPECT_EQ(key->flags(), 0u);
+}
+
+TEST_F(SimEventsTest, FailureSwitchesProduceEveryRefusal) {
+  events.setEventCreationFailure([](EventType type) { return type == EventType::keyDown; });
+  EXPECT_FALSE(events.createKeyboardEvent(nullptr, 13, true).has_value());
+  EXPECT_TRUE(events.createKeyboardEvent(nullptr, 13, false).has_value());
+  EXPECT_TRUE(events.pointerLocation().has_value());
+
+  events.setEventCreationFails(true);
+  EXPECT_FALSE(events.createEvent(nullptr).has_value());
+  EXPECT_FALSE(events.pointerLocation().has_value());
+  EXPECT_FALSE(events.createScrollWheelEvent(nullptr, platform::ScrollEventUnit::pixel, 2, 1, 1));
+
+  events.setEventSourceAvailable(false);
+  EXPECT_FALSE(events.createEventSource(platform::EventSourceStateID::hidSystemState));
+
+  events.setTapCreationFails(true);
+  EXPECT_EQ(makeTap("refused", EventTapOptions::listenOnly, leftButtonMask), nullptr);
+  EXPECT_EQ(events.tapsCreated(), 0u);
+}
+
+TEST_F(SimEventsTest, DeliveryCatchesUpWithDueWorkFirst) {
+  // A tap thread started just before is up by the time the first event arrives.
+  std::shared_ptr<platform::EventTap> tap;
+  auto thread = sim.dispatch().startThread(
+      "com.vellumworks.Tactora.ButtonStateTap", [&](platform::RunLoop& loop) {
+        tap = makeTap("tap", EventTapOptions::listenOnly, leftButtonMask);
+        loop.addTapSource(tap);
+        loop.run();
+      });
+  EXPECT_EQ(tap, nullptr);
+
+  events.deliver(SimEvents::nativeMouseEvent(EventType::leftMouseDown, {}));
+
+  EXPECT_EQ(seen, (std::vector<std::string>{"tap:leftMouseDown"}));
+}
+
+TEST_F(SimEventsTest, ScheduledDeliveryHappensWhenTheTimelineGetsThere) {
+  auto tap = makeTap("tap", EventTapOptions::defaultTap, scrollMask);
+  double seenAt = -1;
+  events.scheduleDelivery(2.5, SimEvents::nativeScrollEvent(1, 0));
+  sim.dispatch().main().asyncAfter(2.0, [&] { seenAt = sim.clock().uptimeSeconds(); });
+
+  sim.timeline().advanceTo(2.4);
+  EXPECT_TRUE(seen.empty());
+  sim.timeline().advanceTo(3.0);
+
+  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_DOUBLE_EQ(seenAt, 2.0);
+  ASSERT_EQ(events.delivered().size(), 1u);
+  EXPECT_DOUBLE_EQ(events.delivered()[0].uptimeSeconds, 2.5);
+}
+
+TEST(SimEventValue, FieldsAreComparedByValueNotBySettingOrder) {
+  Event a(EventType::leftMouseUp, {1, 2});
+  a.setIntegerValueField(EventField::mouseEventClickState, 1);
+  a.setIntegerValueField(EventField::mouseEventDeltaX, 3);
+  Event b(EventType::leftMouseUp, {1, 2});
+  b.setIntegerValueField(EventField::mouseEventDeltaX, 3);
+  b.setIntegerValueField(EventField::mouseEventClickState, 1);
+  b.setIntegerValueField(EventField::mouseEventDeltaY, 0);
+
+  EXPECT_EQ(a, b);
+  b.setIntegerValueField(EventField::mouseEventDeltaX, 4);
+  EXPECT_NE(a, b);
+}
+
+}  // namespace
+}  // namespace tactora::sim

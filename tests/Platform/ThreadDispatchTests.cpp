@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Platform/EventLoop.h"
+#include "Platform/ThreadDispatch.h"
+
+namespace tactora::platform {
+namespace {
+
+// A generous bound for things that happen within milliseconds; it only matters when a test fails.
+constexpr auto patience = std::chrono::seconds(10);
+
+// Collects labels from any thread and lets the test wait for a number of them.
+class Recorder {
+ public:
+  void add(std::string label) {
+    {
+      std::lock_guard lock(mutex_);
+      labels_.push_back(std::move(label));
+    }
+    changed_.notify_all();
+  }
+  bool waitFor(std::size_t count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, patience, [&] { return labels_.size() >= count; });
+  }
+  std::vector<std::string> labels() {
+    std::lock_guard lock(mutex_);
+    return labels_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::string> labels_;
+};
+
+// Runs an event loop on its own thread for the duration of a test.
+class RunningLoop {
+ public:
+  RunningLoop() : thread_([this] { loop.run(); }) {}
+  ~RunningLoop() {
+    loop.stop();
+    thread_.join();
+  }
+  EventLoop loop;
+
+ private:
+  std::thread thread_;
+};
+
+TEST(EventLoop, RunsAsyncWorkInOrderAndDelayedWorkAfterItsDelay) {
+  Recorder recorder;
+  RunningLoop running;
+  const auto start = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::duration delayedAfter{};
+
+  running.loop.asyncAfter(0.05, [&] {
+    delayedAfter = std::chrono::steady_clock::now() - start;
+    recorder.add("delayed");
+  });
+  running.loop.async([&] { recorder.add("first"); });
+  running.loop.async([&] { recorder.add("second"); });
+
+  ASSERT_TRUE(recorder.waitFor(3));
+  EXPECT_EQ(recorder.labels(), (std::vector<std::string>{"first", "second", "delayed"}));
+  EXPECT_GE(delayedAfter, std::chrono::milliseconds(50));
+}
+
+TEST(EventLoop, CancelledItemsDoNotRunAndTimersStopWhenInvalidated) {
+  Recorder recorder;
+  RunningLoop running;
+  auto cancelled = running.loop.asyncAfter(0.01, [&] { recorder.add("cancelled"); });
+  cancelled->cancel();
+  std::shared_ptr<RepeatingTimer> timer;
+  std::atomic<int> ticks{0};
+  timer = running.loop.scheduleRepeating(0.005, [&] {
+    if (++ticks == 3) {
+      timer->invalidate();
+      recorder.add("third tick");
+    }
+  });
+  // Queued behind the timer's third tick at the earliest, so both are checked after it.
+  running.loop.asyncAfter(0.05, [&] { recorder.add("later"); });
+
+  ASSERT_TRUE(recorder.waitFor(2));
+  EXPECT_EQ(recorder.labels(), (std::vector<std::string>{"third tick", "later"}));
+  EXPECT_EQ(ticks.load(), 3);
+}
+
+TEST(EventLoop, StopBeforeRunMakesRunReturnAtOnce) {
+  EventLoop loop;
+  loop.stop();
+  loop.run();
+  SUCCEED();
+}
+
+TEST(ThreadDispatch, NamedThreadRunsItsBodyWithItsLoopAndStopsWithItsHandle) {
+  ThreadDispatch dispatch;
+  Recorder recorder;
+  std::string osName;
+  auto thread = dispatch.startThread("com.vellumworks.Tactora.ButtonStateTap", [&](RunLoop& loop) {
+    char name[16] = {};
+    ::pthread_getname_np(::pthread_self(), name, sizeof name);
+    osName = name;
+    loop.scheduleRepeating(0.001, [&recorder, fired = false]() mutable {
+      if (!fired) {
+        fired = true;
+        recorder.add("timer");
+      }
+    });
+    loop.run();
+    recorder.add("loop ended");
+  });
+
+  ASSERT_TRUE(recorder.waitFor(1));
+  thread.reset();  // stops the loop and joins
+
+  EXPECT_EQ(recorder.labels(), (std::vector<std::string>{"timer", "loop ended"}));
+  EXPECT_EQ(osName, "ButtonStateTap");
+}
+
+TEST(ThreadDispatch, GlobalQueueRunsWorkOffTheCallingThread) {
+  ThreadDispatch dispatch;
+  Recorder recorder;
+  std::thread::id ranOn;
+  dispatch.globalUserInteractive().async([&] {
+    ranOn = std::this_thread::get_id();
+    recorder.add("ran");
+  });
+  ASSERT_TRUE(recorder.waitFor(1));
+  EXPECT_NE(ranOn, std::this_thread::get_id());
+}
+
+TEST(ThreadDispatch, ShortThreadNamesFitTheSystemLimit) {
+  EXPECT_EQ(ThreadDispatch::shortThreadName("com.vellumworks.Tactora.ScrollSuppressionTap"),
+            "ScrollSuppressi");
+  EXPECT_EQ(ThreadDispatch::shortThreadName("plain"), "plain");
+  EXPECT_EQ(ThreadDispatch::shortThreadName("trailing."), "trailing.");
+}
+
+}  // namespace
+}  // namespace tactora::platform
