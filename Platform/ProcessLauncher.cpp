@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include <thread>
 
@@ -89,6 +90,11 @@ int ProcessLauncher::launchDetached(const std::string& executable,
     }
   }).detach();
   return pid;
+}
+
+std::string ProcessLauncher::loginShellFromEnvironment() {
+  const char* shell = std::getenv("SHELL");
+  return shell != nullptr && *shell != '\0' ? std::string(shell) : std::string("/bin/sh");
 }
 
 }  // namespace tactora::platform

@@ -14,6 +14,8 @@ class ProcessLauncher {
   // could not be started.
   static int launchDetached(const std::string& executable,
                             const std::vector<std::string>& arguments);
+  // The user's login shell: $SHELL when set and not empty, else "/bin/sh".
+  static std::string loginShellFromEnvironment();
 };
 
 }  // namespace tactora::platform

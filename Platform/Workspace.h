@@ -30,6 +30,8 @@ class Workspace {
   // failed; the child's exit status is never observed.
   virtual bool launchProcess(const std::string& executable,
                              const std::vector<std::string>& arguments) = 0;
+  // The user's login shell, which runs shell-command actions with "-lc" and the text.
+  virtual std::string loginShell() = 0;
 
   // The system woke from sleep. Handlers run on the main thread.
   virtual Subscription subscribeDidWake(std::function<void()> handler) = 0;

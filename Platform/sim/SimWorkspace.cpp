@@ -75,6 +75,16 @@ bool SimWorkspace::launchProcess(const std::string& executable,
   return !launchFails_;
 }
 
+std::string SimWorkspace::loginShell() {
+  std::lock_guard lock(mutex_);
+  return loginShell_;
+}
+
+void SimWorkspace::setLoginShell(std::string path) {
+  std::lock_guard lock(mutex_);
+  loginShell_ = std::move(path);
+}
+
 platform::Subscription SimWorkspace::subscribe(Handlers& handlers, std::function<void()> handler) {
   std::lock_guard lock(mutex_);
   const std::uint64_t id = nextHandlerID_++;

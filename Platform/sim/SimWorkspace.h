@@ -37,6 +37,7 @@ class SimWorkspace : public platform::Workspace {
   bool openURL(const std::string& url) override;
   bool launchProcess(const std::string& executable,
                      const std::vector<std::string>& arguments) override;
+  std::string loginShell() override;
   platform::Subscription subscribeDidWake(std::function<void()> handler) override;
   platform::Subscription subscribeDidBecomeActive(std::function<void()> handler) override;
   platform::Subscription beginActivity(std::uint64_t options, const std::string& reason) override;
@@ -47,6 +48,8 @@ class SimWorkspace : public platform::Workspace {
   void setDisplayName(const std::string& bundleIdentifier, const std::string& name);
   // A launch is recorded either way; with `fails` it reports failure.
   void setLaunchFails(bool fails);
+  // "/bin/zsh" unless set, so that replays do not depend on the environment they run in.
+  void setLoginShell(std::string path);
   void setMainBundle(platform::BundleInfo bundle);
   void setApplicationSupportDirectory(std::string path);
 
@@ -70,6 +73,7 @@ class SimWorkspace : public platform::Workspace {
   std::optional<std::string> front_;
   std::map<std::string, std::string> displayNames_;
   bool launchFails_ = false;
+  std::string loginShell_ = "/bin/zsh";
   platform::BundleInfo bundle_;
   std::string applicationSupport_;
   std::uint64_t nextHandlerID_ = 0;
