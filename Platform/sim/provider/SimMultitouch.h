@@ -8,6 +8,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -148,7 +149,9 @@ class SimMultitouch {
   // Delivers one frame to the device's callback when it is registered and started.
   bool deliverFrame(std::int32_t device, std::span<const Contact> contacts,
                     double frameTimeSeconds) const {
-    std::vector<unsigned char> records(contacts.size() * MT_CONTACT_RECORD_SIZE);
+    // A frame without contacts still points at (empty) records, as a device's frames do.
+    std::vector<unsigned char> records(std::max<std::size_t>(contacts.size(), 1) *
+                                       MT_CONTACT_RECORD_SIZE);
     for (std::size_t i = 0; i < contacts.size(); ++i) {
       const Contact& c = contacts[i];
       MTWriteContactRecord(&records[i * MT_CONTACT_RECORD_SIZE], c.id, c.state, c.x, c.y,
