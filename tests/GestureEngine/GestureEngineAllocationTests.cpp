@@ -1,0 +1,96 @@
+// Frame processing must not allocate: it runs for every device frame on the delivery thread.
+// This file replaces the global allocation functions for the whole test program; they only count
+// on a thread that has switched counting on.
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include <gtest/gtest.h>
+
+#include "GestureEngine/GestureEngine.h"
+#include "RecordedSession.h"
+
+namespace {
+
+thread_local bool countingAllocations = false;
+thread_local std::size_t allocationCount = 0;
+
+void* allocate(std::size_t size) {
+  if (countingAllocations) {
+    ++allocationCount;
+  }
+  if (void* block = std::malloc(size == 0 ? 1 : size)) {
+    return block;
+  }
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  return allocate(size);
+}
+void* operator new[](std::size_t size) {
+  return allocate(size);
+}
+void operator delete(void* block) noexcept {
+  std::free(block);
+}
+void operator delete[](void* block) noexcept {
+  std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+  std::free(block);
+}
+
+namespace tactora::testing {
+namespace {
+
+class CountedAllocations {
+ public:
+  CountedAllocations() {
+    allocationCount = 0;
+    countingAllocations = true;
+  }
+  ~CountedAllocations() { countingAllocations = false; }
+  std::size_t count() const { return allocationCount; }
+};
+
+TEST(GestureEngineAllocation, FramesAndResetsAllocateNothing) {
+  const std::vector<RecordedFrame> session = recordMixedSession();
+  RecognitionConfig config = RecognitionConfig::defaults();
+  config.dragActivation = DragActivation::fingerRest;
+  double nowSeconds = 0;
+  GestureEngine engine{config, [&nowSeconds] { return nowSeconds; }};
+  std::size_t eventCount = 0;
+  std::size_t dragBegins = 0;
+  const GestureEmit emit = [&](const GestureEvent& event) {
+    ++eventCount;
+    dragBegins += event.kind() == GestureEvent::Case::dragBegan ? 1 : 0;
+  };
+
+  std::size_t allocations = 0;
+  {
+    CountedAllocations counted;
+    for (int round = 0; round < 3; ++round) {
+      for (const RecordedFrame& frame : session) {
+        nowSeconds = 10.0 * round + frame.timeSeconds;
+        engine.process(frame.borrow(), emit);
+        if (std::abs(frame.timeSeconds - 0.85) < 0.001) {
+          engine.reset(emit);  // ends the first drag of each round while it scrolls
+          engine.updateConfig(config);
+        }
+      }
+    }
+    allocations = counted.count();
+  }
+  EXPECT_EQ(allocations, 0u);
+  EXPECT_GT(eventCount, 60u);  // the session did exercise the recognizers
+  EXPECT_EQ(dragBegins, 6u);
+}
+
+}  // namespace
+}  // namespace tactora::testing
