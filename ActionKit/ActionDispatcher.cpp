@@ -1,7 +1,6 @@
 #include "ActionKit/ActionDispatcher.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "ActionKit/SyntheticInput.h"
@@ -95,10 +94,9 @@ void ActionDispatcher::perform(const Action& action) {
 }
 
 void ActionDispatcher::runShellCommand(platform::Platform& platform, const std::string& command) {
-  // The user's login shell, so the command sees the same PATH and settings as in a terminal.
-  const char* shell = std::getenv("SHELL");
-  const std::string program = shell && *shell ? shell : "/bin/sh";
-  platform.workspace().launchProcess(program, {"-lc", command});
+  // A login shell, so the command sees the same PATH and settings as in a terminal.
+  auto& workspace = platform.workspace();
+  workspace.launchProcess(workspace.loginShell(), {"-lc", command});
 }
 
 }  // namespace tactora

@@ -12,51 +12,36 @@
 namespace tactora {
 namespace {
 
-using testing::SimActionTest;
 using Lines = std::vector<std::string>;
 
-class SyntheticScrollTest : public SimActionTest {
+class SyntheticScrollTest : public testing::SimActionTest {
  protected:
   std::shared_ptr<SyntheticScroll> scroller = SyntheticScroll::create(*sim);
 
-  // Moves virtual time to just past the `tick`th momentum tick.
   void advanceToTick(int tick) { sim->timeline().advanceTo((tick + 0.5) / 60.0); }
 };
 
-TEST_F(SyntheticScrollTest, AmountsRoundHalvesAwayFromZeroAndZeroPostsNothing) {
-  scroller->scroll(0.4f, -0.4f);
+TEST_F(SyntheticScrollTest, AmountsRoundHalvesAwayFromZeroInPixels) {
+  scroller->scroll(0.4f, -0.4f);  // both round to 0: nothing
   scroller->scroll(0.5f, 0);
   scroller->scroll(-1.5f, 2.49f);
-  EXPECT_EQ(posted(), (Lines{"scrollWheel vertical 0 horizontal 1 marked",
-                             "scrollWheel vertical 2 horizontal -2 marked"}));
-}
-
-TEST_F(SyntheticScrollTest, EventsAreInPixelUnits) {
-  scroller->scroll(0, 3);
-  const auto records = sim->events().posted();
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].event.integerValueField(platform::EventField::scrollWheelEventIsContinuous),
-            1);
-}
-
-TEST_F(SyntheticScrollTest, AmountsBeyondTheWheelRangeAreClampedAndNonFiniteOnesDropped) {
-  scroller->scroll(3e10f, -3e10f);
+  scroller->scroll(3e10f, -3e10f);  // clamped to the wheel range
   scroller->scroll(std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity());
-  EXPECT_EQ(posted(), (Lines{"scrollWheel vertical -2147483648 horizontal 2147483647 marked"}));
+  EXPECT_EQ(posted(), (Lines{"scrollWheel vertical 0 horizontal 1 marked",
+                             "scrollWheel vertical 2 horizontal -2 marked",
+                             "scrollWheel vertical -2147483648 horizontal 2147483647 marked"}));
+  EXPECT_EQ(sim->events().posted()[0].event.integerValueField(
+                platform::EventField::scrollWheelEventIsContinuous),
+            1);
 }
 
 TEST_F(SyntheticScrollTest, MomentumDecaysAndStopsOnTheTickWhereSpeedReachesSixPixelsPerSecond) {
   scroller->startMomentum(100, 0);
-  EXPECT_EQ(posted(), Lines{});
-
   advanceToTick(1);
   // 100 × 0.93 / 60 = 1.55 px on the first tick.
   EXPECT_EQ(posted(), (Lines{"scrollWheel vertical 0 horizontal 2 marked"}));
-
   advanceToTick(16);
   EXPECT_EQ(posted().size(), 16u);
-  EXPECT_EQ(posted().back(), "scrollWheel vertical 0 horizontal 1 marked");
-
   // Below 30 px/s a step rounds to nothing, but the momentum runs on until 6 px/s.
   advanceToTick(38);
   EXPECT_EQ(posted().size(), 16u);
@@ -64,39 +49,24 @@ TEST_F(SyntheticScrollTest, MomentumDecaysAndStopsOnTheTickWhereSpeedReachesSixP
   advanceToTick(39);
   EXPECT_FALSE(scroller->isMomentumRunning());
   EXPECT_EQ(sim->timeline().nextDueTime(), std::nullopt);
-}
 
-TEST_F(SyntheticScrollTest, MomentumSpeedCombinesBothAxes) {
   scroller->startMomentum(6, 0);
   EXPECT_FALSE(scroller->isMomentumRunning());
-  scroller->startMomentum(-4.5f, 4.5f);  // 6.36 px/s
+  scroller->startMomentum(-4.5f, 4.5f);  // 6.36 px/s combined
   EXPECT_TRUE(scroller->isMomentumRunning());
-  advanceToTick(1);  // 5.92 px/s after one decay
-  EXPECT_FALSE(scroller->isMomentumRunning());
-  EXPECT_EQ(posted(), Lines{});
 }
 
-TEST_F(SyntheticScrollTest, AScrollStopsMomentumBeforePosting) {
-  scroller->startMomentum(0, -600);
+TEST_F(SyntheticScrollTest, AScrollOrANewMomentumStopsTheRunningOne) {
+  scroller->startMomentum(600, 0);
   advanceToTick(1);
-  EXPECT_EQ(posted(), (Lines{"scrollWheel vertical -9 horizontal 0 marked"}));
+  scroller->startMomentum(0, -600);
+  sim->timeline().advanceBy(1.0 / 60 + 0.001);
   scroller->scroll(0, 4);
   EXPECT_FALSE(scroller->isMomentumRunning());
   sim->timeline().advanceBy(1);
-  EXPECT_EQ(posted(), (Lines{"scrollWheel vertical -9 horizontal 0 marked",
-                             "scrollWheel vertical 4 horizontal 0 marked"}));
-}
-
-TEST_F(SyntheticScrollTest, StartingMomentumReplacesTheRunningOne) {
-  scroller->startMomentum(600, 0);
-  advanceToTick(1);
-  scroller->startMomentum(-600, 0);
-  sim->timeline().advanceBy(1.0 / 60 + 0.001);
   EXPECT_EQ(posted(), (Lines{"scrollWheel vertical 0 horizontal 9 marked",
-                             "scrollWheel vertical 0 horizontal -9 marked"}));
-  scroller->stopMomentum();
-  sim->timeline().advanceBy(1);
-  EXPECT_EQ(posted().size(), 2u);
+                             "scrollWheel vertical -9 horizontal 0 marked",
+                             "scrollWheel vertical 4 horizontal 0 marked"}));
 }
 
 TEST_F(SyntheticScrollTest, AScrollerThatIsGoneStopsItsMomentum) {
@@ -105,16 +75,6 @@ TEST_F(SyntheticScrollTest, AScrollerThatIsGoneStopsItsMomentum) {
   sim->timeline().advanceBy(1);
   EXPECT_EQ(posted(), Lines{});
   EXPECT_EQ(sim->timeline().nextDueTime(), std::nullopt);
-}
-
-TEST_F(SyntheticScrollTest, WithoutASourceMomentumStillRunsItsCourse) {
-  sim->events().setEventSourceAvailable(false);
-  auto& shared = SyntheticScroll::shared();
-  shared.scroll(0, 10);
-  shared.startMomentum(100, 0);
-  advanceToTick(39);
-  EXPECT_FALSE(shared.isMomentumRunning());
-  EXPECT_EQ(posted(), Lines{});
 }
 
 }  // namespace
