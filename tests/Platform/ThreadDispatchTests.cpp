@@ -21,11 +21,10 @@ constexpr auto patience = std::chrono::seconds(10);
 // Collects labels from any thread and lets the test wait for a number of them.
 class Recorder {
  public:
+  // Notifies under the lock: the waiting test may destroy the recorder as soon as it wakes.
   void add(std::string label) {
-    {
-      std::lock_guard lock(mutex_);
-      labels_.push_back(std::move(label));
-    }
+    std::lock_guard lock(mutex_);
+    labels_.push_back(std::move(label));
     changed_.notify_all();
   }
   bool waitFor(std::size_t count) {
@@ -104,9 +103,9 @@ TEST(EventLoop, StopBeforeRunMakesRunReturnAtOnce) {
 }
 
 TEST(ThreadDispatch, NamedThreadRunsItsBodyWithItsLoopAndStopsWithItsHandle) {
-  ThreadDispatch dispatch;
   Recorder recorder;
   std::string osName;
+  ThreadDispatch dispatch;
   auto thread = dispatch.startThread("com.vellumworks.Tactora.ButtonStateTap", [&](RunLoop& loop) {
     char name[16] = {};
     ::pthread_getname_np(::pthread_self(), name, sizeof name);
@@ -129,9 +128,9 @@ TEST(ThreadDispatch, NamedThreadRunsItsBodyWithItsLoopAndStopsWithItsHandle) {
 }
 
 TEST(ThreadDispatch, GlobalQueueRunsWorkOffTheCallingThread) {
-  ThreadDispatch dispatch;
   Recorder recorder;
   std::thread::id ranOn;
+  ThreadDispatch dispatch;
   dispatch.globalUserInteractive().async([&] {
     ranOn = std::this_thread::get_id();
     recorder.add("ran");
