@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "Tactora/main/ConfigCommand.h"
+#include "Tactora/main/ReplayCommand.h"
 
 namespace tactora {
 namespace {
@@ -22,7 +23,7 @@ int runApplication() {
 
 // Every subcommand registers itself here, in the order `--help` lists them.
 void registerCommands(CLI::App& app) {
-  // registerReplayCommand(app);  // `tactora replay ...`, from the application module
+  registerReplayCommand(app);
   registerConfigCommand(app);
 }
 

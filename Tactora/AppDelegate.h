@@ -1,0 +1,103 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "ActionKit/ActionDispatcher.h"
+#include "GestureEngine/GestureEvent.h"
+#include "Platform/Platform.h"
+#include "Platform/Subscription.h"
+#include "Tactora/ApplicationShell.h"
+#include "Tactora/GestureOverlayPresenting.h"
+#include "Tactora/PermissionMonitor.h"
+#include "Tactora/config/BindingLookup.h"
+#include "Tactora/config/ConfigStore.h"
+
+namespace tactora {
+
+class GestureEngine;
+class InputPipeline;
+
+// The application's owner of every long-lived service: configuration, permissions, the action
+// dispatcher, the input pipeline and the overlay. Builds and starts the gesture side at launch,
+// routes every recognised gesture to the synthetic drag and scroll or, through the binding
+// lookup, to an action and the overlay, handles the enabled switch and shuts down cleanly.
+//
+// Launch, termination, the enabled switch and the overlay belong to the main thread;
+// `handleGesture` runs on the frame thread inside the engine's callback and never calls back into
+// the engine or the pipeline.
+class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
+  struct ConstructionKey {
+    explicit ConstructionKey() = default;
+  };
+
+ public:
+  using OverlayFactory = std::function<std::shared_ptr<GestureOverlayPresenting>()>;
+  using GestureObserver = std::function<void(const GestureEvent&)>;
+
+  struct Options {
+    // Where config.json lives; the store's default directory when empty.
+    std::optional<std::filesystem::path> configDirectory;
+    // The tray and windows; none means a shell that does nothing.
+    std::shared_ptr<ApplicationShell> shell;
+    // Makes the overlay the first time one is shown; none means no overlay is ever shown.
+    OverlayFactory makeOverlay;
+  };
+
+  // Callbacks handed to other objects hold the delegate weakly, so it lives in a `shared_ptr`.
+  // Creates the configuration store, the permission monitor and the dispatcher; nothing else.
+  static std::shared_ptr<AppDelegate> create(platform::Platform& platform, Options options);
+  AppDelegate(ConstructionKey, platform::Platform& platform, Options options);
+  ~AppDelegate();
+  AppDelegate(const AppDelegate&) = delete;
+  AppDelegate& operator=(const AppDelegate&) = delete;
+
+  void applicationDidFinishLaunching();
+  void applicationWillTerminate();
+
+  // Routes one event from the input pipeline. Frame thread.
+  void handleGesture(const GestureEvent& event);
+
+  // The status item's enabled switch. Main thread.
+  void setEnabled(bool enabled);
+
+  // Sees every event the pipeline delivers, before it is routed (the replay command prints them).
+  // Set before launch; runs on the frame thread.
+  void setGestureObserver(GestureObserver observer) { gestureObserver_ = std::move(observer); }
+
+  ConfigStore& configStore() { return configStore_; }
+  PermissionMonitor& permissionMonitor() { return *permissionMonitor_; }
+  // Empty before launch.
+  InputPipeline* inputPipeline() { return inputPipeline_.get(); }
+  // Empty until the first overlay.
+  GestureOverlayPresenting* hud() { return hud_.get(); }
+  bool holdsAppNapActivity() const { return appNapActivity_.has_value(); }
+
+  // The process activity that keeps the system from napping the application.
+  static constexpr std::uint64_t appNapActivityOptions = 0xEFFFFF;
+  static constexpr const char* appNapActivityReason =
+      "Continuously monitors Magic Mouse gestures in the background";
+  // Share of each drag-scroll step by which the held drag follows the scrolling.
+  static constexpr double autoscrollNudgeFactor = 0.15;
+
+ private:
+  void routeBinding(const GestureEvent& event);
+  void showOverlay(const GestureEvent& event, const Action& action);
+
+  platform::Platform& platform_;
+  ConfigStore configStore_;
+  std::shared_ptr<PermissionMonitor> permissionMonitor_;
+  ActionDispatcher dispatcher_;
+  BindingLookup bindingLookup_;
+  std::shared_ptr<ApplicationShell> shell_;
+  OverlayFactory makeOverlay_;
+  GestureObserver gestureObserver_;
+
+  std::shared_ptr<InputPipeline> inputPipeline_;
+  std::shared_ptr<GestureOverlayPresenting> hud_;
+  std::optional<platform::Subscription> appNapActivity_;
+};
+
+}  // namespace tactora
