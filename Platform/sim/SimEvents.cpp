@@ -115,10 +115,16 @@ std::optional<Event> SimEvents::createScrollWheelEvent(const platform::EventSour
 
 void SimEvents::post(platform::EventTapLocation location, const Event& event) {
   bool reachTaps = false;
+  const PostedEvent record{location, event, timeline_.now()};
+  std::function<void(const PostedEvent&)> observer;
   {
     std::lock_guard lock(mutex_);
-    posted_.push_back(PostedEvent{location, event, timeline_.now()});
+    posted_.push_back(record);
     reachTaps = postedReachTaps_;
+    observer = postedObserver_;
+  }
+  if (observer) {
+    observer(record);
   }
   if (reachTaps) {
     passThroughTaps(event);
@@ -227,20 +233,40 @@ std::optional<Event> SimEvents::passThroughTaps(Event event) {
   return event;
 }
 
+void SimEvents::recordDelivery(const Event& event, const std::optional<Event>& passed) {
+  const DeliveredEvent record{event, passed, timeline_.now()};
+  std::function<void(const DeliveredEvent&)> observer;
+  {
+    std::lock_guard lock(mutex_);
+    delivered_.push_back(record);
+    observer = deliveredObserver_;
+  }
+  if (observer) {
+    observer(record);
+  }
+}
+
 std::optional<Event> SimEvents::deliver(const Event& event) {
   timeline_.runDue();
   std::optional<Event> passed = passThroughTaps(event);
-  std::lock_guard lock(mutex_);
-  delivered_.push_back(DeliveredEvent{event, passed, timeline_.now()});
+  recordDelivery(event, passed);
   return passed;
 }
 
 void SimEvents::scheduleDelivery(double uptimeSeconds, const Event& event) {
   timeline_.scheduleAt(uptimeSeconds, platform::WorkItem::make([this, event] {
-                         std::optional<Event> passed = passThroughTaps(event);
-                         std::lock_guard lock(mutex_);
-                         delivered_.push_back(DeliveredEvent{event, passed, timeline_.now()});
+                         recordDelivery(event, passThroughTaps(event));
                        }));
+}
+
+void SimEvents::setPostedObserver(std::function<void(const PostedEvent&)> observer) {
+  std::lock_guard lock(mutex_);
+  postedObserver_ = std::move(observer);
+}
+
+void SimEvents::setDeliveredObserver(std::function<void(const DeliveredEvent&)> observer) {
+  std::lock_guard lock(mutex_);
+  deliveredObserver_ = std::move(observer);
 }
 
 Event SimEvents::nativeMouseEvent(EventType type, platform::Point location) {

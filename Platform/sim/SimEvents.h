@@ -98,10 +98,15 @@ class SimEvents : public platform::Events {
   std::vector<PostedEvent> posted() const;
   std::vector<DeliveredEvent> delivered() const;
   void clearRecords();
+  // Called right after each record is made, on the thread that made it and outside every lock,
+  // so output can interleave with log lines in the order things happened. Null clears.
+  void setPostedObserver(std::function<void(const PostedEvent&)> observer);
+  void setDeliveredObserver(std::function<void(const DeliveredEvent&)> observer);
 
  private:
   bool creationFails(platform::EventType type) const;
   std::optional<platform::Event> passThroughTaps(platform::Event event);
+  void recordDelivery(const platform::Event& event, const std::optional<platform::Event>& passed);
 
   VirtualTimeline& timeline_;
   mutable std::mutex mutex_;
@@ -116,6 +121,8 @@ class SimEvents : public platform::Events {
   std::size_t tapsCreated_ = 0;
   std::vector<PostedEvent> posted_;
   std::vector<DeliveredEvent> delivered_;
+  std::function<void(const PostedEvent&)> postedObserver_;
+  std::function<void(const DeliveredEvent&)> deliveredObserver_;
 };
 
 }  // namespace tactora::sim

@@ -212,7 +212,11 @@ TEST_F(SimEventsTest, DeliveryCatchesUpWithDueWorkFirst) {
 }
 
 TEST_F(SimEventsTest, ScheduledDeliveryHappensWhenTheTimelineGetsThere) {
-  auto tap = makeTap("tap", EventTapOptions::defaultTap, scrollMask);
+  auto tap = makeTap("tap", EventTapOptions::defaultTap, scrollMask,
+                     [](EventType, Event&) -> Event* { return nullptr; });
+  events.setDeliveredObserver([&](const SimEvents::DeliveredEvent& record) {
+    seen.push_back(record.passed ? "observed passed" : "observed swallowed");
+  });
   double seenAt = -1;
   events.scheduleDelivery(2.5, SimEvents::nativeScrollEvent(1, 0));
   sim.dispatch().main().asyncAfter(2.0, [&] { seenAt = sim.clock().uptimeSeconds(); });
@@ -221,7 +225,7 @@ TEST_F(SimEventsTest, ScheduledDeliveryHappensWhenTheTimelineGetsThere) {
   EXPECT_TRUE(seen.empty());
   sim.timeline().advanceTo(3.0);
 
-  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen, (std::vector<std::string>{"tap:scrollWheel", "observed swallowed"}));
   EXPECT_DOUBLE_EQ(seenAt, 2.0);
   ASSERT_EQ(events.delivered().size(), 1u);
   EXPECT_DOUBLE_EQ(events.delivered()[0].uptimeSeconds, 2.5);
