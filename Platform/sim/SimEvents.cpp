@@ -119,7 +119,9 @@ void SimEvents::post(platform::EventTapLocation location, const Event& event) {
   std::function<void(const PostedEvent&)> observer;
   {
     std::lock_guard lock(mutex_);
-    posted_.push_back(record);
+    if (keepsRecords_) {
+      posted_.push_back(record);
+    }
     reachTaps = postedReachTaps_;
     observer = postedObserver_;
   }
@@ -238,7 +240,9 @@ void SimEvents::recordDelivery(const Event& event, const std::optional<Event>& p
   std::function<void(const DeliveredEvent&)> observer;
   {
     std::lock_guard lock(mutex_);
-    delivered_.push_back(record);
+    if (keepsRecords_) {
+      delivered_.push_back(record);
+    }
     observer = deliveredObserver_;
   }
   if (observer) {
@@ -257,6 +261,11 @@ void SimEvents::scheduleDelivery(double uptimeSeconds, const Event& event) {
   timeline_.scheduleAt(uptimeSeconds, platform::WorkItem::make([this, event] {
                          recordDelivery(event, passThroughTaps(event));
                        }));
+}
+
+void SimEvents::setKeepsRecords(bool keep) {
+  std::lock_guard lock(mutex_);
+  keepsRecords_ = keep;
 }
 
 void SimEvents::setPostedObserver(std::function<void(const PostedEvent&)> observer) {

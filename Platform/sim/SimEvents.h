@@ -100,6 +100,9 @@ class SimEvents : public platform::Events {
   void clearRecords();
   // Called right after each record is made, on the thread that made it and outside every lock,
   // so output can interleave with log lines in the order things happened. Null clears.
+  // With `keep` false, posted and delivered events are only shown to the observers, not kept (a
+  // long replay would otherwise hold every event it ever saw).
+  void setKeepsRecords(bool keep);
   void setPostedObserver(std::function<void(const PostedEvent&)> observer);
   void setDeliveredObserver(std::function<void(const DeliveredEvent&)> observer);
 
@@ -121,6 +124,7 @@ class SimEvents : public platform::Events {
   std::size_t tapsCreated_ = 0;
   std::vector<PostedEvent> posted_;
   std::vector<DeliveredEvent> delivered_;
+  bool keepsRecords_ = true;
   std::function<void(const PostedEvent&)> postedObserver_;
   std::function<void(const DeliveredEvent&)> deliveredObserver_;
 };
