@@ -154,23 +154,26 @@ int check(const std::filesystem::path& file, std::ostream& out, std::ostream& er
     return unusableFileStatus;
   }
 
+  Configuration stored = std::move(decoded).value();
+  const std::int64_t version = stored.schemaVersion;
+  if (version > Configuration::currentSchemaVersion) {
+    // The whole file would be replaced, so remarks about its parts would only distract.
+    err << prefix << "schemaVersion " << version << " is newer than this build supports ("
+        << Configuration::currentSchemaVersion << ")" << afterReset << ", shown below\n";
+    out << encodeConfiguration(defaultConfiguration());
+    return 0;
+  }
+
   for (const auto& each : dropped) {
     err << prefix << each.description() << "\n";
   }
   warnUnknownKeysEverywhere(*parsed, dropped, prefix, err);
-  if (decoded->profiles.size() > countSurvivingProfiles(*parsed, dropped)) {
+  if (stored.profiles.size() > countSurvivingProfiles(*parsed, dropped)) {
     err << prefix
         << "no All Apps profile (a profile without \"bundleIdentifier\"); an empty one is "
            "added at the end\n";
   }
-
-  Configuration stored = std::move(decoded).value();
-  const std::int64_t version = stored.schemaVersion;
-  if (version > Configuration::currentSchemaVersion) {
-    err << prefix << "schemaVersion " << version << " is newer than this build supports ("
-        << Configuration::currentSchemaVersion << ")" << afterReset << ", shown below\n";
-    stored = defaultConfiguration();
-  } else if (version < Configuration::currentSchemaVersion) {
+  if (version < Configuration::currentSchemaVersion) {
     err << prefix << "schemaVersion " << version << " is migrated to "
         << Configuration::currentSchemaVersion
         << " (the application keeps the original as config.json.v" << version << "-backup)\n";

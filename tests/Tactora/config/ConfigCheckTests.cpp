@@ -1,0 +1,121 @@
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "Tactora/config/ConfigCheck.h"
+#include "tests/Tactora/config/ConfigTestSupport.h"
+
+namespace tactora {
+namespace {
+
+using testing::writeFile;
+
+struct CheckResult {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+class ConfigCheckTest : public ::testing::Test {
+ protected:
+  CheckResult check(const std::string& bytes) {
+    const auto path = temporary_.path() / "config.json";
+    writeFile(path, bytes);
+    return checkPath(path);
+  }
+  CheckResult checkPath(const std::filesystem::path& path) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = ConfigCheck::check(path, out, err);
+    return {status, out.str(), err.str()};
+  }
+  std::string prefix() const {
+    return "tactora: " + (temporary_.path() / "config.json").string() + ": ";
+  }
+
+  testing::TemporaryDirectory temporary_;
+};
+
+TEST_F(ConfigCheckTest, DefaultPrintsTheDefaultFile) {
+  std::ostringstream out;
+  EXPECT_EQ(ConfigCheck::printDefault(out), 0);
+  EXPECT_EQ(out.str(), encodeConfiguration(defaultConfiguration()));
+}
+
+TEST_F(ConfigCheckTest, PrintsTheStoredFormAndReportsEverythingLeftOut) {
+  const auto result = check(R"({
+    "schemaVersion": 4, "enable": false, "tuning": {"tapMaxTravelMm": 2},
+    "profiles": [
+      {"bundleIdentifier": "com.example", "bindings": [
+        {"trigger": {"gesture": {"tap": {"fingers": 2}}, "modifiers": 1}, "action": {"leftclick": {}}},
+        {"trigger": {"gesture": {"tap": {"fingers": 2}}, "modifiers": 0}, "action": {"hideApp": {}}}]},
+      {"bundleIdentifier": 7}
+    ]})");
+  EXPECT_EQ(result.status, 0);
+  Configuration expected = testing::decoded(R"({"schemaVersion": 4, "profiles": [
+      {"bundleIdentifier": "com.example", "bindings": [
+        {"trigger": {"gesture": {"tap": {"fingers": 2}}, "modifiers": 0}, "action": {"hideApp": {}}}]}
+    ]})")
+                               .migrated();
+  EXPECT_EQ(result.out, encodeConfiguration(expected));
+  const std::string p = prefix();
+  EXPECT_EQ(
+      result.err,
+      p + "profiles[0].bindings[0]: binding dropped: action: unknown action \"leftclick\"\n" + p +
+          "profiles[1]: profile dropped: bundleIdentifier: expected a string, found a number\n" +
+          p + "unknown key \"enable\" is ignored\n" + p +
+          "tuning: unknown key \"tapMaxTravelMm\" is ignored\n" + p +
+          "no All Apps profile (a profile without \"bundleIdentifier\"); an empty one is added at "
+          "the end\n" +
+          p +
+          "schemaVersion 4 is migrated to 9 (the application keeps the original as "
+          "config.json.v4-backup)\n");
+}
+
+TEST_F(ConfigCheckTest, ACurrentCleanFileIsPrintedAsStoredWithoutRemarks) {
+  const auto result = check(encodeConfiguration(defaultConfiguration()));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, encodeConfiguration(defaultConfiguration()));
+  EXPECT_EQ(result.err, "");
+}
+
+TEST_F(ConfigCheckTest, UnusableFilesEndWithOneMessageNamingFileAndProblem) {
+  const std::string reset =
+      "; the application would set this file aside and start from the defaults\n";
+  struct Case {
+    std::string bytes;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"{\n  \"enabled\": false,\n}\n",
+       "invalid JSON at line 3, column 1: syntax error while parsing object key - unexpected '}'; "
+       "expected string literal (is there a comma after the last member?)" +
+           reset},
+      {"  \n", "the file is empty; a configuration is a JSON object" + reset},
+      {"[1, 2]", "not a configuration: the top level is an array, expected a JSON object" + reset},
+      {R"({"enabled": "yes"})", "enabled: expected a boolean, found a string" + reset},
+  };
+  for (const auto& each : cases) {
+    const auto result = check(each.bytes);
+    EXPECT_EQ(result.status, ConfigCheck::unusableFileStatus);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, prefix() + each.message);
+  }
+  const auto missing = checkPath(temporary_.path() / "missing.json");
+  EXPECT_EQ(missing.status, ConfigCheck::unusableFileStatus);
+  EXPECT_EQ(missing.err, "tactora: " + (temporary_.path() / "missing.json").string() +
+                             ": cannot read the file: No such file or directory\n");
+}
+
+TEST_F(ConfigCheckTest, ANewerFileIsShownAsTheDefaultsItWouldBecome) {
+  const auto result = check(R"({"schemaVersion": 10, "enabled": false})");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, encodeConfiguration(defaultConfiguration()));
+  EXPECT_EQ(result.err, prefix() +
+                            "schemaVersion 10 is newer than this build supports (9); the "
+                            "application would set this file aside and start from the defaults, "
+                            "shown below\n");
+}
+
+}  // namespace
+}  // namespace tactora

@@ -1,0 +1,212 @@
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <map>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "Platform/CapturingLogSink.h"
+#include "Platform/Log.h"
+#include "Tactora/config/ConfigStore.h"
+#include "tests/Tactora/config/ConfigTestSupport.h"
+
+namespace tactora {
+namespace {
+
+using testing::readFile;
+using testing::writeFile;
+namespace fs = std::filesystem;
+
+// 2026-12-05T19:55:00Z
+const auto fixedNow = std::chrono::system_clock::time_point(std::chrono::seconds(1796500500));
+
+class ConfigStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previousSink_ = platform::Log::setSink(log_); }
+  void TearDown() override { platform::Log::setSink(previousSink_); }
+
+  std::unique_ptr<ConfigStore> open(fs::path directory) {
+    return std::make_unique<ConfigStore>(
+        std::move(directory), [] { return fixedNow; },
+        [this] { return "00000000-0000-4000-8000-00000000000" + std::to_string(++uuids_ % 10); });
+  }
+  fs::path dir() const { return temporary_.path() / "Tactora"; }
+  fs::path file() const { return dir() / "config.json"; }
+  void placeFile(const std::string& bytes) {
+    fs::create_directories(dir());
+    writeFile(file(), bytes);
+  }
+  std::vector<std::string> entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::vector<platform::CapturingLogSink::Line> logLines() const { return log_->lines(); }
+
+  testing::TemporaryDirectory temporary_;
+  std::shared_ptr<platform::CapturingLogSink> log_ = std::make_shared<platform::CapturingLogSink>();
+  std::shared_ptr<platform::LogSink> previousSink_;
+  int uuids_ = 0;
+};
+
+TEST_F(ConfigStoreTest, FirstLaunchWritesNothingUntilTheFirstSave) {
+  auto store = open(dir());
+  EXPECT_EQ(*store->current(), defaultConfiguration());
+  EXPECT_FALSE(fs::exists(dir()));
+  EXPECT_TRUE(logLines().empty());
+
+  Configuration changed = defaultConfiguration();
+  changed.enabled = false;
+  store->save(changed);
+  EXPECT_EQ(entries(), std::vector<std::string>{"config.json"});  // no temporary file lingers
+  EXPECT_EQ(readFile(file()), encodeConfiguration(changed));
+}
+
+TEST_F(ConfigStoreTest, UndecodableOrNewerFilesAreBackedUpByteForByteAndReplaced) {
+  struct Case {
+    std::string bytes;
+    platform::CapturingLogSink::Line line;
+  };
+  const Case cases[] = {
+      {"not json\n\x01\xff",
+       {"ConfigStore", platform::LogLevel::error,
+        "config corrupt, resetting to defaults: parse error at line 1, column 2: syntax error "
+        "while parsing value - invalid literal; last read: 'no'"}},
+      {R"({"schemaVersion": 12, "enabled": false})",
+       {"ConfigStore", platform::LogLevel::error,
+        "config schemaVersion 12 is newer than this build supports, resetting to defaults"}},
+  };
+  for (const auto& each : cases) {
+    fs::remove_all(dir());
+    log_->clear();
+    placeFile(each.bytes);
+    auto store = open(dir());
+    EXPECT_EQ(*store->current(), defaultConfiguration());
+    EXPECT_EQ(logLines(), std::vector{each.line});
+    EXPECT_EQ(entries(), (std::vector<std::string>{"config.json",
+                                                   "config.json.corrupt-2026-12-05T19-55-00Z"}));
+    EXPECT_EQ(readFile(dir() / "config.json.corrupt-2026-12-05T19-55-00Z"), each.bytes);
+    EXPECT_EQ(readFile(file()), encodeConfiguration(defaultConfiguration()));
+  }
+}
+
+TEST_F(ConfigStoreTest, AnOldFileIsMigratedAfterOneVersionBackupThatIsNeverOverwritten) {
+  const std::string first = R"({"schemaVersion": 4, "profiles": []})";
+  placeFile(first);
+  auto store = open(dir());
+  EXPECT_EQ(store->current()->schemaVersion, 9);
+  EXPECT_EQ(store->current()->allAppsProfile()->bindings, defaultBindings());
+  EXPECT_EQ(logLines(), (std::vector<platform::CapturingLogSink::Line>{
+                            {"ConfigStore", platform::LogLevel::notice,
+                             "migrating config from schemaVersion 4 to 9"}}));
+  EXPECT_EQ(readFile(dir() / "config.json.v4-backup"), first);
+  EXPECT_EQ(readFile(file()), encodeConfiguration(*store->current()));
+
+  placeFile(R"({"schemaVersion": 4, "enabled": false})");
+  auto second = open(dir());
+  EXPECT_FALSE(second->current()->enabled);
+  EXPECT_EQ(readFile(dir() / "config.json.v4-backup"), first);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"config.json", "config.json.v4-backup"}));
+}
+
+TEST_F(ConfigStoreTest, ACurrentFileIsReadAsWrittenAndNotRewritten) {
+  Configuration custom = defaultConfiguration();
+  custom.profiles.push_back(Profile{"com.example.App", {}});
+  const std::string handWritten = nlohmann::json::parse(encodeConfiguration(custom)).dump(7);
+  placeFile(handWritten);
+  auto store = open(dir());
+  EXPECT_EQ(*store->current(), custom);
+  EXPECT_EQ(readFile(file()), handWritten);
+  EXPECT_EQ(entries(), std::vector<std::string>{"config.json"});
+}
+
+TEST_F(ConfigStoreTest, ObserversRunInOrderAfterEverySaveEvenWhenWritingFails) {
+  // A file where the directory should be: the directory cannot be created, even by root.
+  fs::create_directories(temporary_.path());
+  writeFile(dir(), "in the way");
+  auto store = open(dir());
+  std::vector<std::string> calls;
+  store->addObserver([&](const Configuration& value) {
+    calls.push_back("first " + std::to_string(value.enabled));
+  });
+  store->addObserver([&](const Configuration& value) {
+    calls.push_back("second " + std::to_string(value.enabled));
+  });
+
+  Configuration disabled = defaultConfiguration();
+  disabled.enabled = false;
+  store->save(disabled);
+  store->save(defaultConfiguration());
+
+  EXPECT_EQ(calls, (std::vector<std::string>{"first 0", "second 0", "first 1", "second 1"}));
+  EXPECT_EQ(*store->current(), defaultConfiguration());
+  EXPECT_EQ(readFile(dir()), "in the way");
+  const auto lines = logLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].level, platform::LogLevel::error);
+  EXPECT_TRUE(
+      lines[0].message.starts_with("failed to save config: could not create " + dir().string()))
+      << lines[0].message;
+}
+
+TEST_F(ConfigStoreTest, AFailedReplaceKeepsThePreviousFileAndLeavesTheTemporaryOne) {
+  // config.json is a directory: the temporary file is complete but cannot take its place.
+  fs::create_directories(file());
+  auto store = open(dir());
+  store->save(defaultConfiguration());
+  const auto temporary = dir() / ".config.json.tmp-00000000-0000-4000-8000-000000000001";
+  EXPECT_EQ(readFile(temporary), encodeConfiguration(defaultConfiguration()));
+  EXPECT_TRUE(fs::is_directory(file()));
+  ASSERT_EQ(logLines().size(), 1u);
+  EXPECT_TRUE(logLines()[0].message.starts_with("failed to save config: could not replace "));
+}
+
+TEST(ConfigStoreLocation, FollowsXdgConfigHomeAndFallsBackToHome) {
+  auto environment = [](std::map<std::string, std::string> values) {
+    return [values](const char* name) -> std::optional<std::string> {
+      auto found = values.find(name);
+      return found == values.end() ? std::nullopt : std::optional(found->second);
+    };
+  };
+  EXPECT_EQ(
+      ConfigStore::defaultDirectory(environment({{"XDG_CONFIG_HOME", "/x/cfg"}, {"HOME", "/h"}})),
+      fs::path("/x/cfg/Tactora"));
+  EXPECT_EQ(
+      ConfigStore::defaultDirectory(environment({{"XDG_CONFIG_HOME", "rel"}, {"HOME", "/h"}})),
+      fs::path("/h/.config/Tactora"));
+  EXPECT_EQ(ConfigStore::defaultDirectory(environment({{"HOME", "/h"}})),
+            fs::path("/h/.config/Tactora"));
+}
+
+TEST(ConfigStoreConcurrency, GestureThreadReadsWholeSnapshotsWhileTheMainThreadSaves) {
+  testing::TemporaryDirectory temporary;
+  ConfigStore store(temporary.path());
+  std::atomic<bool> done{false};
+  std::atomic<int> torn{0};
+  std::thread reader([&] {
+    while (!done.load()) {
+      const auto snapshot = store.current();
+      // Every saved value keeps these two fields in step.
+      if ((snapshot->tuning.tapMaxTravelMM == 8.0f) != snapshot->enabled) {
+        ++torn;
+      }
+    }
+  });
+  for (int index = 0; index < 30; ++index) {
+    Configuration value = defaultConfiguration();
+    value.enabled = index % 2 == 0;
+    value.tuning.tapMaxTravelMM = value.enabled ? 8.0f : 4.0f;
+    store.save(value);
+  }
+  done = true;
+  reader.join();
+  EXPECT_EQ(torn.load(), 0);
+}
+
+}  // namespace
+}  // namespace tactora

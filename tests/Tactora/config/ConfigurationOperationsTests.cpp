@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "Tactora/config/Configuration.h"
+#include "tests/Tactora/config/ConfigTestSupport.h"
+
+namespace tactora {
+namespace {
+
+using testing::bind;
+using A = Action::Case;
+
+Configuration withAllApps(std::vector<GestureBinding> bindings, std::int64_t version = 9) {
+  Configuration configuration = defaultConfiguration();
+  configuration.schemaVersion = version;
+  configuration.profiles = {Profile{std::nullopt, std::move(bindings)}};
+  return configuration;
+}
+
+TEST(ConfigurationMigration, VersionFourSwapsOnlyTheUnmodifiedNavigationSwipes) {
+  const auto swipeRight = GestureEvent::swipe(1, Direction::right);
+  const auto swipeLeft = GestureEvent::swipe(1, Direction::left);
+  Configuration old = withAllApps({bind(swipeRight, Action(A::navigateBack)),
+                                   bind(swipeRight, Action(A::navigateBack), ModifierSet::shift()),
+                                   bind(swipeLeft, Action(A::navigateForward))},
+                                  4);
+  old.profiles.push_back(Profile{"app", {bind(swipeRight, Action(A::navigateBack))}});
+
+  const Configuration migrated = old.migrated();
+  EXPECT_EQ(migrated.schemaVersion, 9);
+  const auto& bindings = migrated.allAppsProfile()->bindings;
+  EXPECT_EQ(bindings[0], bind(swipeRight, Action(A::navigateForward)));
+  EXPECT_EQ(bindings[1], bind(swipeRight, Action(A::navigateBack), ModifierSet::shift()));
+  EXPECT_EQ(bindings[2], bind(swipeLeft, Action(A::navigateBack)));
+  EXPECT_EQ(migrated.profiles[1], old.profiles[1]);
+
+  // Another old version leaves the actions alone.
+  old.schemaVersion = 5;
+  EXPECT_EQ(old.migrated().allAppsProfile()->bindings[0],
+            bind(swipeRight, Action(A::navigateBack)));
+}
+
+TEST(ConfigurationMigration, RightSideTapMovesOnlyTheFirstTwoFingerRightClickToAppExpose) {
+  Configuration old = withAllApps({bind(GestureEvent::tap(2), Action(A::rightClick)),
+                                   bind(GestureEvent::tap(2), Action(A::rightClick))},
+                                  3);
+  const auto& migrated = old.migrated().allAppsProfile()->bindings;
+  EXPECT_EQ(migrated[0].action, Action(A::appExpose));
+  EXPECT_EQ(migrated[1].action, Action(A::rightClick));
+
+  old.tuning.rightZoneTapEnabled = false;
+  EXPECT_EQ(old.migrated().allAppsProfile()->bindings[0].action, Action(A::rightClick));
+}
+
+TEST(ConfigurationMigration, DeletedDefaultsComeBackOnceAfterTheUsersOwnBindings) {
+  Configuration old = withAllApps({bind(GestureEvent::tap(1), Action(A::middleClick))}, 8);
+  old.tuning.tapMaxDuration = 0.5;
+  const Configuration migrated = old.migrated();
+  const auto& bindings = migrated.allAppsProfile()->bindings;
+  ASSERT_EQ(bindings.size(), 18u);
+  EXPECT_EQ(bindings[0].action, Action(A::middleClick));
+  EXPECT_EQ(std::vector<GestureBinding>(bindings.begin() + 1, bindings.end()),
+            std::vector<GestureBinding>(defaultBindings().begin() + 1, defaultBindings().end()));
+  EXPECT_EQ(migrated.tuning.tapMaxDuration, 0.5);
+  EXPECT_EQ(migrated.migrated(), migrated);
+}
+
+TEST(ConfigurationMigration, WithoutAllAppsOnlyTheVersionChanges) {
+  Configuration old = withAllApps({}, 2);
+  old.profiles = {Profile{"app", {}}};
+  Configuration expected = old;
+  expected.schemaVersion = 9;
+  EXPECT_EQ(old.migrated(), expected);
+}
+
+TEST(ConfigurationOperations, RestoringDeletedGesturesAppendsOnlyUnboundDefaultTriggers) {
+  // Every default trigger still bound, some to other actions: nothing changes.
+  Configuration everyTrigger = defaultConfiguration();
+  auto& bindings = everyTrigger.profiles[0].bindings;
+  std::reverse(bindings.begin(), bindings.end());
+  bindings[3].action = Action(A::hideApp);
+  EXPECT_EQ(everyTrigger.restoringDeletedGestures(), everyTrigger);
+
+  // A default trigger bound only with a modifier counts as deleted.
+  Configuration partial =
+      withAllApps({bind(GestureEvent::tap(2), Action(A::none)),
+                   bind(GestureEvent::tap(1), Action(A::leftClick), ModifierSet::command())});
+  const auto& restored = partial.restoringDeletedGestures().allAppsProfile()->bindings;
+  ASSERT_EQ(restored.size(), 2u + 17u);
+  EXPECT_EQ(restored[0].action, Action(A::none));
+  EXPECT_EQ(restored[2], defaultBindings()[0]);
+  EXPECT_EQ(restored[5], defaultBindings()[4]);  // the two-finger tap (index 3) is skipped
+}
+
+TEST(ConfigurationOperations, MissingAllAppsIsInsertedAtTheFront) {
+  Configuration configuration = withAllApps({});
+  configuration.profiles = {Profile{"app", {bind(GestureEvent::tap(1), Action(A::none))}}};
+  for (const auto& result :
+       {configuration.restoringDeletedGestures(), configuration.resettingAllAppsGestures()}) {
+    ASSERT_EQ(result.profiles.size(), 2u);
+    EXPECT_EQ(result.profiles[0], (Profile{std::nullopt, defaultBindings()}));
+    EXPECT_EQ(result.profiles[1], configuration.profiles[0]);
+  }
+}
+
+TEST(ConfigurationOperations, ResetAndRemoveOverridesTouchOnlyTheirProfile) {
+  Configuration configuration = withAllApps({bind(GestureEvent::tap(1), Action(A::none))});
+  configuration.tuning.pinchMinDeltaMM = 9;
+  const Profile app{"app", {bind(GestureEvent::tap(2), Action(A::hideApp))}};
+  configuration.profiles.push_back(app);
+  configuration.profiles.push_back(app);
+
+  const Configuration reset = configuration.resettingAllAppsGestures();
+  EXPECT_EQ(reset.profiles[0].bindings, defaultBindings());
+  EXPECT_EQ(reset.profiles[1], app);
+  EXPECT_EQ(reset.tuning.pinchMinDeltaMM, 9);
+
+  const Configuration removed = configuration.removingOverrides("app");
+  EXPECT_EQ(removed.profiles[1], (Profile{"app", {}}));
+  EXPECT_EQ(removed.profiles[2], app);
+  EXPECT_EQ(configuration.removingOverrides("App"), configuration);
+}
+
+TEST(ConfigurationOperations, ShellCommandsAreListedOnceInOrderOfFirstAppearance) {
+  Configuration configuration =
+      withAllApps({bind(GestureEvent::tap(1), Action::shellCommand("b")),
+                   bind(GestureEvent::tap(2), Action::shellCommand("a"))});
+  configuration.profiles.push_back(
+      Profile{"app",
+              {bind(GestureEvent::tap(1), Action::shellCommand("a")),
+               bind(GestureEvent::tap(3), Action(A::leftClick)),
+               bind(GestureEvent::tap(4), Action::shellCommand("c"))}});
+  EXPECT_EQ(configuration.shellCommands(), (std::vector<std::string>{"b", "a", "c"}));
+}
+
+}  // namespace
+}  // namespace tactora

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "Tactora/config/ConfigStore.h"
+#include "Tactora/config/ConfigurationDocument.h"
+#include "Tactora/config/SettingsImport.h"
+#include "tests/Tactora/config/ConfigTestSupport.h"
+
+namespace tactora {
+namespace {
+
+using testing::bind;
+using testing::readFile;
+using testing::writeFile;
+
+class SettingsImportTest : public ::testing::Test {
+ protected:
+  SettingsImportTest()
+      : store_(temporary_.path() / "store"), import_(store_, [this] { ++selected_; }) {}
+
+  std::filesystem::path exported(const Configuration& configuration) {
+    const auto path = temporary_.path() / "Tactora Settings.json";
+    EXPECT_EQ(ConfigurationDocument{configuration}.write(path), std::nullopt);
+    return path;
+  }
+
+  testing::TemporaryDirectory temporary_;
+  ConfigStore store_;
+  int selected_ = 0;
+  SettingsImport import_;
+};
+
+TEST_F(SettingsImportTest, ExportedDefaultsImportWithoutWarningAndChangeNothing) {
+  const auto path = exported(*store_.current());
+  EXPECT_EQ(readFile(path), encodeConfiguration(defaultConfiguration()));
+  import_.importFile(path);
+  EXPECT_FALSE(import_.pendingImport());
+  EXPECT_FALSE(import_.errorAlert());
+  EXPECT_EQ(*store_.current(), defaultConfiguration());
+  EXPECT_EQ(selected_, 1);
+}
+
+TEST_F(SettingsImportTest, OnlyCommandsNotRunAnywhereYetNeedConfirmation) {
+  Configuration current = defaultConfiguration();
+  current.profiles.push_back(
+      Profile{"app", {bind(GestureEvent::tap(4), Action::shellCommand("ls"))}});
+  store_.save(current);
+
+  Configuration known = defaultConfiguration();
+  known.profiles[0].bindings.push_back(bind(GestureEvent::tap(5), Action::shellCommand("ls")));
+  import_.importFile(exported(known));
+  EXPECT_EQ(*store_.current(), known);
+
+  Configuration risky = known;
+  risky.profiles[0].bindings.push_back(
+      bind(GestureEvent::tap(6), Action::shellCommand("rm -rf ~")));
+  risky.profiles.push_back(Profile{"x",
+                                   {bind(GestureEvent::tap(6), Action::shellCommand("rm -rf ~")),
+                                    bind(GestureEvent::tap(7), Action::shellCommand("open ."))}});
+  store_.save(current);
+  import_.importFile(exported(risky));
+  ASSERT_TRUE(import_.pendingImport());
+  const auto alert = import_.confirmationAlert();
+  ASSERT_TRUE(alert);
+  EXPECT_EQ(alert->title, "These settings run commands on your Mac");
+  EXPECT_EQ(alert->message,
+            "Importing adds gestures that run these shell commands:\n\nrm -rf ~\nopen .\n\nA shell "
+            "command can do anything you can do on this Mac. Only import settings from someone you "
+            "trust.");
+  EXPECT_EQ(alert->confirmButton, "Import Anyway");
+  EXPECT_EQ(alert->cancelButton, "Cancel");
+  EXPECT_EQ(*store_.current(), current);
+
+  import_.confirm();
+  EXPECT_FALSE(import_.pendingImport());
+  EXPECT_EQ(*store_.current(), risky);
+}
+
+TEST_F(SettingsImportTest, CancellingLeavesTheConfigurationFileUntouched) {
+  const std::string before = readFile(store_.fileURL());
+  Configuration risky = defaultConfiguration();
+  risky.profiles[0].bindings.push_back(
+      bind(GestureEvent::tap(6), Action::shellCommand("curl x | sh")));
+  import_.importFile(exported(risky));
+  import_.cancel();
+  EXPECT_FALSE(import_.pendingImport());
+  EXPECT_EQ(readFile(store_.fileURL()), before);
+  EXPECT_EQ(*store_.current(), defaultConfiguration());
+  EXPECT_EQ(selected_, 0);
+}
+
+TEST_F(SettingsImportTest, UnusableFilesEndInTheErrorAlert) {
+  const auto path = temporary_.path() / "list.json";
+  writeFile(path, "[]");
+  import_.importFile(path);
+  auto alert = import_.errorAlert();
+  ASSERT_TRUE(alert);
+  EXPECT_EQ(alert->title, "Couldn\u2019t import settings");
+  EXPECT_EQ(
+      alert->message,
+      "The file \u201Clist.json\u201D isn\u2019t a Tactora settings file (expected an object, "
+      "found an array).");
+  import_.dismissError();
+  EXPECT_FALSE(import_.errorAlert());
+
+  import_.importFile(temporary_.path());  // a directory has no regular-file content
+  ASSERT_TRUE(import_.errorAlert());
+  EXPECT_NE(import_.errorAlert()->message.find("is a directory"), std::string::npos);
+  EXPECT_EQ(*store_.current(), defaultConfiguration());
+}
+
+TEST_F(SettingsImportTest, AnOldFileIsStoredAsReadAndMigratedOnTheNextLaunch) {
+  const auto path = temporary_.path() / "old.json";
+  writeFile(path, "{}");
+  import_.importFile(path);
+  EXPECT_EQ(store_.current()->schemaVersion, 1);
+  EXPECT_EQ(store_.current()->profiles, std::vector<Profile>{Profile{}});
+
+  ConfigStore relaunched(store_.directoryURL());
+  EXPECT_EQ(relaunched.current()->schemaVersion, 9);
+  EXPECT_EQ(relaunched.current()->allAppsProfile()->bindings, defaultBindings());
+}
+
+}  // namespace
+}  // namespace tactora
