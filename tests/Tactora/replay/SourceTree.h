@@ -1,5 +1,7 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -12,14 +14,22 @@ inline std::string sourceDir() {
     return dir;
   }
   std::string here = __FILE__;
-  return here.substr(0, here.rfind("/tests/Tactora/replay/"));
+  return here.substr(0, here.rfind("/tests/Tactora/"));
 }
 
-inline std::string binaryDir() {
-  if (const char* dir = std::getenv("TACTORA_BINARY_DIR")) {
-    return dir;
+// Points the replay at the sim provider built next to the tests when CTest did not say where the
+// build is (a test run by hand from build/<name>/tests).
+inline void locateSimProvider() {
+  if (std::getenv("TACTORA_SIM_PROVIDER") != nullptr ||
+      std::getenv("TACTORA_BINARY_DIR") != nullptr) {
+    return;
   }
-  return {};
+  std::string exe(4096, '\0');
+  const auto length = ::readlink("/proc/self/exe", exe.data(), exe.size());
+  exe.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  const std::string testsDir = exe.substr(0, exe.rfind('/'));
+  const std::string buildDir = testsDir.substr(0, testsDir.rfind('/'));
+  ::setenv("TACTORA_SIM_PROVIDER", (buildDir + "/libTactoraSimProvider.so").c_str(), 1);
 }
 
 }  // namespace tactora::testing

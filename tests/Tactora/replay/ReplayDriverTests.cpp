@@ -1,0 +1,172 @@
+#include "Tactora/replay/ReplayDriver.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Tactora/config/Configuration.h"
+#include "Tactora/replay/SourceTree.h"
+
+namespace tactora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The axes of a real Magic Mouse, and nothing else: enough for the replay to accept a recording.
+constexpr const char* header =
+    "N: test mouse\n"
+    "I: 0005 05ac 030d 0306\n"
+    "A: 35 -1100 1258 4 0 26\n"
+    "A: 36 -1589 2047 4 0 70\n";
+
+class ReplayDriverTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { testing::locateSimProvider(); }
+
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "tactora-replay-test-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path write(const std::string& name, const std::string& text) {
+    fs::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  int run(const fs::path& recording, ReplayDriver::Options options = {}) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = ReplayDriver::run(recording.string(), options, out, err);
+    out_ = out.str();
+    err_ = err.str();
+    return status;
+  }
+
+  fs::path dir_;
+  std::string out_;
+  std::string err_;
+};
+
+TEST_F(ReplayDriverTest, UnreadableRecordingsFailWithPlaceAndStatusTwoAndNothingElse) {
+  fs::path bad = write("bad.evemu", std::string(header) +
+                                        "E: 0.000000 0003 0035 0010\n"
+                                        "E: 0.00001 0000 0000 0000\n");
+  EXPECT_EQ(run(bad, {std::nullopt, true, true}), 2);
+  EXPECT_EQ(out_, "");
+  EXPECT_EQ(err_, "tactora: " + bad.string() +
+                      ":6: event time must be SECONDS.MICROSECONDS with six digits, not "
+                      "'0.00001'\n");
+
+  fs::path missing = dir_ / "missing.evemu";
+  EXPECT_EQ(run(missing), 2);
+  EXPECT_EQ(out_, "");
+  EXPECT_EQ(err_, "tactora: " + missing.string() + ": cannot open: No such file or directory\n");
+
+  fs::path keyboard = write("keyboard.evemu", "N: keyboard\nE: 0.000000 0001 001e 0001\n");
+  EXPECT_EQ(run(keyboard), 2);
+  EXPECT_EQ(out_, "");
+  EXPECT_EQ(err_, "tactora: " + keyboard.string() +
+                      ": not a multitouch recording: it has no ABS_MT_POSITION_X and "
+                      "ABS_MT_POSITION_Y axes\n");
+
+  fs::path session = fs::path(testing::sourceDir()) / "examples/sessions/one-finger-tap.evemu";
+  EXPECT_EQ(run(session, {(dir_ / "no-config.json").string(), false, false}), 2);
+  EXPECT_EQ(out_, "");
+  EXPECT_EQ(err_, "tactora: " + (dir_ / "no-config.json").string() +
+                      ": cannot open: No such file or directory\n");
+}
+
+TEST_F(ReplayDriverTest, ConfigFileIsUsedButNeverWrittenOrAddedTo) {
+  Configuration disabled = defaultConfiguration();
+  disabled.enabled = false;
+  const std::string bytes = encodeConfiguration(disabled);
+  fs::path config = write("config.json", bytes);
+  fs::path tour = fs::path(testing::sourceDir()) / "examples/sessions/tour.evemu";
+
+  // Gestures off at launch: the pipeline never starts, so nothing is recognised or posted and
+  // native scrolling always passes.
+  EXPECT_EQ(run(tour, {config.string(), true, false}), 0);
+  EXPECT_EQ(err_, "");
+  std::istringstream lines(out_);
+  int scrolls = 0;
+  for (std::string line; std::getline(lines, line); ++scrolls) {
+    EXPECT_EQ(line.substr(0, 6), "scroll") << line;
+    EXPECT_EQ(line.substr(line.size() - 6), "passed") << line;
+  }
+  EXPECT_EQ(scrolls, 10);
+
+  std::ifstream file(config, std::ios::binary);
+  std::ostringstream after;
+  after << file.rdbuf();
+  EXPECT_EQ(after.str(), bytes);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+
+  // A corrupt file is handled by the store's rules (defaults) and said on standard error.
+  fs::path corrupt = write("corrupt.json", "{ not json");
+  fs::path tap = fs::path(testing::sourceDir()) / "examples/sessions/one-finger-tap.evemu";
+  EXPECT_EQ(run(tap, {corrupt.string(), false, false}), 0);
+  EXPECT_EQ(out_, "tap(fingers: 1)\n");
+  EXPECT_NE(err_.find("tactora: config corrupt, resetting to defaults"), std::string::npos);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+}
+
+TEST_F(ReplayDriverTest, ButtonOfAReportReachesTheTapsBeforeThatReportsFrame) {
+  // The finger lands in the same report as the press and lifts with the release 90 ms later. The
+  // first frame must see the button down, so the touch is a click, never a tap.
+  const std::string pressWithTouch = std::string(header) +
+                                     "E: 0.000000 0003 002f 0000\n"
+                                     "E: 0.000000 0003 0039 0007\n"
+                                     "E: 0.000000 0003 0030 0480\n"
+                                     "E: 0.000000 0003 0035 0000\n"
+                                     "E: 0.000000 0003 0036 0000\n"
+                                     "E: 0.000000 0001 0110 0001\n"
+                                     "E: 0.000000 0000 0000 0000\n"
+                                     "E: 0.090000 0003 0030 0000\n"
+                                     "E: 0.090000 0001 0110 0000\n"
+                                     "E: 0.090000 0000 0000 0000\n"
+                                     "E: 0.101000 0003 0039 -001\n"
+                                     "E: 0.101000 0000 0000 0000\n";
+  EXPECT_EQ(run(write("click.evemu", pressWithTouch), {std::nullopt, true, false}), 0);
+  EXPECT_EQ(out_, "");
+
+  // Without the button the same touch is a tap.
+  std::string plain = pressWithTouch;
+  for (const char* line : {"E: 0.000000 0001 0110 0001\n", "E: 0.090000 0001 0110 0000\n"}) {
+    plain.erase(plain.find(line), std::string(line).size());
+  }
+  EXPECT_EQ(run(write("tap.evemu", plain)), 0);
+  EXPECT_EQ(out_, "tap(fingers: 1)\n");
+}
+
+TEST_F(ReplayDriverTest, WheelsAreOneScrollEventPerReportWithHiResStepsAddedUp) {
+  const std::string wheels = std::string(header) +
+                             // Detents and their hi-res twins: the detents count.
+                             "E: 0.000000 0002 0008 -001\n"
+                             "E: 0.000000 0002 000b -120\n"
+                             "E: 0.000000 0000 0000 0000\n"
+                             // Half steps alone: nothing until a whole detent has built up.
+                             "E: 0.010000 0002 000c 0060\n"
+                             "E: 0.010000 0000 0000 0000\n"
+                             "E: 0.020000 0002 000c 0060\n"
+                             "E: 0.020000 0000 0000 0000\n"
+                             // Both axes in one report make one diagonal event.
+                             "E: 0.030000 0002 0008 0002\n"
+                             "E: 0.030000 0002 0006 -001\n"
+                             "E: 0.030000 0000 0000 0000\n";
+  EXPECT_EQ(run(write("wheels.evemu", wheels), {std::nullopt, true, true}), 0);
+  EXPECT_EQ(out_,
+            "0.000 scroll(vertical: -1, horizontal: 0) passed\n"
+            "0.020 scroll(vertical: 0, horizontal: 1) passed\n"
+            "0.030 scroll(vertical: 2, horizontal: -1) passed\n");
+}
+
+}  // namespace
+}  // namespace tactora
