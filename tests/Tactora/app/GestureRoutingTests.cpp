@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include "ActionKit/AppSwitcher.h"
+#include "ActionKit/SyntheticDrag.h"
+#include "ActionKit/SyntheticScroll.h"
+#include "Platform/EventField.h"
+#include "Platform/EventFlags.h"
+#include "Tactora/app/AppFixture.h"
+
+namespace tactora {
+namespace {
+
+using platform::EventField;
+using platform::EventType;
+
+class GestureRouting : public testing::AppFixture {};
+
+GestureBinding bind(GestureEvent gesture, Action action, ModifierSet modifiers = {}) {
+  return GestureBinding{Trigger{gesture, modifiers}, std::move(action)};
+}
+
+TEST_F(GestureRouting, MasterSwitchOffDropsEveryGestureWithADebugLine) {
+  launch();
+  app->setEnabled(false);
+  log->clear();
+  app->handleGesture(GestureEvent::tap(1));
+  app->handleGesture(GestureEvent::dragBegan(10, 20));
+  app->handleGesture(GestureEvent::dragScrollMoved(0, 4));
+  sim->timeline().runDue();
+  EXPECT_TRUE(posted().empty());
+  EXPECT_EQ(overlay, nullptr);
+  EXPECT_EQ(log->messages("AppDelegate"),
+            (std::vector<std::string>{"gesture tap(fingers: 1) ignored — app disabled",
+                                      "gesture dragBegan(startX: 10.0, startY: 20.0) ignored — "
+                                      "app disabled",
+                                      "gesture dragScrollMoved(deltaX: 0.0, deltaY: 4.0) ignored "
+                                      "— app disabled"}));
+}
+
+TEST_F(GestureRouting, UnboundGestureOnlyLogsNoBinding) {
+  launch();
+  log->clear();
+  app->handleGesture(GestureEvent::tap(4));
+  sim->timeline().runDue();
+  EXPECT_TRUE(posted().empty());
+  EXPECT_EQ(overlay, nullptr);
+  EXPECT_EQ(log->messages("AppDelegate"),
+            std::vector<std::string>{"gesture tap(fingers: 4) — no binding"});
+}
+
+TEST_F(GestureRouting, PerApplicationNoneSwitchesTheGestureOffForThatApplication) {
+  Configuration configuration = withAllAppsBindings({});
+  configuration.profiles.push_back(
+      Profile{"com.example.editor", {bind(GestureEvent::tap(1), Action(Action::Case::none))}});
+  launch(configuration);
+  sim->workspace().setFrontmostApplication("com.example.editor");
+  log->clear();
+  app->handleGesture(GestureEvent::tap(1));
+  sim->timeline().runDue();
+  EXPECT_TRUE(posted().empty());
+  EXPECT_EQ(overlay, nullptr);
+  EXPECT_EQ(log->messages("AppDelegate"),
+            std::vector<std::string>{"gesture tap(fingers: 1) -> none"});
+
+  // Any other application gets the All Apps click.
+  sim->workspace().setFrontmostApplication("com.example.browser");
+  app->handleGesture(GestureEvent::tap(1));
+  ASSERT_EQ(posted().size(), 2u);
+  EXPECT_EQ(posted()[0].event.type(), EventType::leftMouseDown);
+}
+
+TEST_F(GestureRouting, HeldModifiersSelectTheirBindingAtTheMomentOfTheGesture) {
+  launch(withAllAppsBindings(
+      {bind(GestureEvent::tap(3), Action(Action::Case::showDesktop), ModifierSet::shift()),
+       bind(GestureEvent::tap(3), Action(Action::Case::missionControl))}));
+  sim->events().setHeldModifiers(platform::eventFlags::maskShift);
+  app->handleGesture(GestureEvent::tap(3));
+  sim->events().setHeldModifiers(0);
+  app->handleGesture(GestureEvent::tap(3));
+  EXPECT_EQ(sim->systemBridges().dockNotifications(),
+            (std::vector<std::string>{"com.apple.showdesktop.awake", "com.apple.expose.awake"}));
+  EXPECT_TRUE(log->contains("gesture tap(fingers: 3) -> showDesktop"));
+  EXPECT_TRUE(log->contains("gesture tap(fingers: 3) -> missionControl"));
+}
+
+TEST_F(GestureRouting, ClicksNeverReachTheOverlayOtherActionsDoAfterTheyRan) {
+  launch(withAllAppsBindings({bind(GestureEvent::doubleTap(2), Action(Action::Case::doubleClick)),
+                              bind(GestureEvent::tap(3), Action(Action::Case::missionControl))}));
+  app->handleGesture(GestureEvent::doubleTap(2));
+  sim->timeline().runDue();
+  ASSERT_EQ(posted().size(), 2u);
+  for (const auto& post : posted()) {
+    EXPECT_EQ(post.event.integerValueField(EventField::mouseEventClickState), 2);
+  }
+  EXPECT_EQ(overlay, nullptr);
+
+  app->handleGesture(GestureEvent::tap(3));
+  // The action has run; the overlay waits for the main queue.
+  EXPECT_EQ(sim->systemBridges().dockNotifications().size(), 1u);
+  EXPECT_EQ(overlay, nullptr);
+  sim->timeline().runDue();
+  ASSERT_NE(overlay, nullptr);
+  ASSERT_EQ(overlay->shown.size(), 1u);
+  EXPECT_EQ(overlay->shown[0].event, GestureEvent::tap(3));
+  EXPECT_EQ(overlay->shown[0].action, Action(Action::Case::missionControl));
+
+  // With the overlay switched off in the tuning nothing more is shown.
+  Configuration quiet = *app->configStore().current();
+  quiet.tuning.showGestureHUD = false;
+  app->configStore().save(quiet);
+  app->handleGesture(GestureEvent::tap(3));
+  sim->timeline().runDue();
+  EXPECT_EQ(overlay->shown.size(), 1u);
+}
+
+TEST_F(GestureRouting, DragScrollScalesInvertsAndNudgesTheHeldDrag) {
+  Configuration configuration = defaultConfiguration();
+  configuration.tuning.dragScrollSensitivity = 1.0f;
+  configuration.tuning.dragAutoscrollNudgeEnabled = false;
+  launch(configuration);
+
+  app->handleGesture(GestureEvent::dragScrollMoved(0, 2));
+  ASSERT_EQ(posted().size(), 1u);
+  EXPECT_EQ(posted()[0].event.type(), EventType::scrollWheel);
+  EXPECT_EQ(posted()[0].event.integerValueField(EventField::scrollWheelEventDeltaAxis1), -2);
+  EXPECT_EQ(posted()[0].event.integerValueField(EventField::scrollWheelEventDeltaAxis2), 0);
+
+  configuration.tuning.dragScrollInverted = true;
+  configuration.tuning.dragAutoscrollNudgeEnabled = true;
+  app->configStore().save(configuration);
+  sim->events().clearRecords();
+  app->handleGesture(GestureEvent::dragBegan(100, 200));
+  app->handleGesture(GestureEvent::dragScrollMoved(10, 0));
+  auto events = posted();
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[1].event.integerValueField(EventField::scrollWheelEventDeltaAxis2), 10);
+  EXPECT_EQ(events[2].event.type(), EventType::leftMouseDragged);
+  EXPECT_DOUBLE_EQ(events[2].event.location().x, 101.5);
+  EXPECT_DOUBLE_EQ(events[2].event.location().y, 200.0);
+}
+
+TEST_F(GestureRouting, DragGesturesDriveTheSyntheticButtonAndMomentum) {
+  launch();
+  app->handleGesture(GestureEvent::dragBegan(500, 300));
+  sim->events().setPointer({520, 310});
+  app->handleGesture(GestureEvent::dragMoved());
+  app->handleGesture(GestureEvent::dragScrollEnded(0, 50));  // 40 x 50 px/s
+  EXPECT_TRUE(SyntheticScroll::shared().isMomentumRunning());
+  app->handleGesture(GestureEvent::dragEnded());
+  auto events = posted();
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0].event.type(), EventType::leftMouseDown);
+  EXPECT_EQ(events[1].event.type(), EventType::leftMouseDragged);
+  EXPECT_EQ(events[2].event.type(), EventType::leftMouseUp);
+  EXPECT_EQ(events[2].event.location(), (platform::Point{520, 310}));
+  EXPECT_TRUE(log->contains("gesture dragBegan"));
+  EXPECT_TRUE(log->contains("gesture dragEnded"));
+
+  sim->timeline().advanceBy(1.0 / 60 + 1e-6);
+  EXPECT_EQ(posted().back().event.type(), EventType::scrollWheel);
+  EXPECT_LT(posted().back().event.integerValueField(EventField::scrollWheelEventDeltaAxis1), 0);
+}
+
+TEST_F(GestureRouting, SwitchingOffReleasesTheDragMomentumAndCommandAtOnce) {
+  launch();
+  app->handleGesture(GestureEvent::dragBegan(500, 300));
+  app->handleGesture(GestureEvent::dragScrollEnded(0, 50));
+  AppSwitcher::shared().cycle(true);
+  sim->events().clearRecords();
+
+  app->setEnabled(false);
+  EXPECT_FALSE(SyntheticDrag::shared().isDragging());
+  EXPECT_FALSE(SyntheticScroll::shared().isMomentumRunning());
+  EXPECT_FALSE(AppSwitcher::shared().isHolding());
+  auto events = posted();
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].event.type(), EventType::leftMouseUp);
+  EXPECT_EQ(events[1].event.type(), EventType::flagsChanged);  // Command let go
+  EXPECT_FALSE(app->configStore().current()->enabled);
+
+  // Later drag events of the same touch are dropped.
+  app->handleGesture(GestureEvent::dragMoved());
+  app->handleGesture(GestureEvent::dragEnded());
+  sim->timeline().advanceBy(1.0);
+  EXPECT_EQ(posted().size(), 2u);
+}
+
+TEST_F(GestureRouting, ConfigurationObserverUpdatesTheAppSwitcherHold) {
+  launch();
+  EXPECT_DOUBLE_EQ(AppSwitcher::shared().holdSeconds(), 0.6);
+  Configuration configuration = *app->configStore().current();
+  configuration.tuning.appSwitcherHoldSeconds = 1.5;
+  app->configStore().save(configuration);
+  EXPECT_DOUBLE_EQ(AppSwitcher::shared().holdSeconds(), 1.5);
+}
+
+}  // namespace
+}  // namespace tactora

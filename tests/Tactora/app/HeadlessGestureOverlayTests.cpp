@@ -1,0 +1,43 @@
+#include "Tactora/HeadlessGestureOverlay.h"
+
+#include <gtest/gtest.h>
+
+#include "Platform/sim/SimPlatform.h"
+
+namespace tactora {
+namespace {
+
+TEST(HeadlessGestureOverlay, ShowsTitlesAndFadesOnceAfterTheLastShow) {
+  auto sim = sim::SimPlatform::install();
+  auto overlay = std::make_shared<HeadlessGestureOverlay>(*sim);
+  overlay->show(GestureEvent::tap(3), Action(Action::Case::missionControl));
+  EXPECT_EQ(overlay->text(), "3-Finger Tap  \u00b7  Mission Control");
+  sim->timeline().advanceBy(0.5);
+  overlay->show(GestureEvent::swipe(2, Direction::left), Action(Action::Case::spaceLeft));
+  // The first show's fade would have been due at 0.9 s; it was replaced.
+  sim->timeline().advanceBy(0.8);
+  EXPECT_TRUE(overlay->isVisible());
+  EXPECT_EQ(overlay->alpha(), 1.0);
+  sim->timeline().advanceBy(0.1);  // 0.9 s after the second show: the fade starts
+  EXPECT_EQ(overlay->alpha(), 0.0);
+  EXPECT_TRUE(overlay->isVisible());
+  sim->timeline().advanceBy(0.25);
+  EXPECT_FALSE(overlay->isVisible());
+}
+
+TEST(HeadlessGestureOverlay, ShowDuringTheFadeKeepsThePanel) {
+  auto sim = sim::SimPlatform::install();
+  auto overlay = std::make_shared<HeadlessGestureOverlay>(*sim);
+  overlay->show(GestureEvent::tap(3), Action(Action::Case::missionControl));
+  sim->timeline().advanceBy(1.0);  // fading
+  overlay->show(GestureEvent::pinch(Direction::up), Action(Action::Case::zoomIn));
+  sim->timeline().advanceBy(0.2);  // the old fade's completion has passed
+  EXPECT_TRUE(overlay->isVisible());
+  EXPECT_EQ(overlay->alpha(), 1.0);
+  EXPECT_EQ(sim->timeline().pendingOneShotCount(), 1u);
+  sim->timeline().runUntilIdle();
+  EXPECT_FALSE(overlay->isVisible());
+}
+
+}  // namespace
+}  // namespace tactora
