@@ -1,0 +1,154 @@
+// Replay throughput: a ten-minute session of continuous gestures (every gesture family of the
+// examples, one after another, over and over) replayed through the whole application on the
+// simulated platform, reported in frames (device reports) per second of wall-clock time.
+//   build/<preset>/bench/ReplayBench
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <streambuf>
+#include <string>
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include <benchmark/benchmark.h>
+
+#include "Tactora/replay/EvemuReader.h"
+#include "Tactora/replay/ReplayDriver.h"
+#include "Tactora/replay/SessionSynthesizer.h"
+#include "Tactora/replay/TouchScript.h"
+
+namespace {
+
+constexpr double sessionSeconds = 600.0;
+constexpr double pauseSeconds = 0.4;
+
+std::string sessionsDir() {
+  std::string here = __FILE__;
+  return here.substr(0, here.rfind("/bench/")) + "/examples/sessions/";
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    return std::nullopt;
+  }
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
+}
+
+// Output that goes nowhere, so the measure is the replay and its formatting, not a terminal.
+class NullBuffer : public std::streambuf {
+ protected:
+  int overflow(int c) override { return c; }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+struct LongSession {
+  tactora::EvemuRecording recording;
+  std::size_t frames = 0;
+};
+
+// The sim provider is built one folder up, in the build's root.
+void locateSimProvider() {
+  if (std::getenv("TACTORA_SIM_PROVIDER") != nullptr ||
+      std::getenv("TACTORA_BINARY_DIR") != nullptr) {
+    return;
+  }
+  std::string exe(4096, '\0');
+  const auto length = ::readlink("/proc/self/exe", exe.data(), exe.size());
+  exe.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  const std::string benchDir = exe.substr(0, exe.rfind('/'));
+  const std::string buildDir = benchDir.substr(0, benchDir.rfind('/'));
+  ::setenv("TACTORA_SIM_PROVIDER", (buildDir + "/libTactoraSimProvider.so").c_str(), 1);
+}
+
+const LongSession& longSession() {
+  static const LongSession session = [] {
+    locateSimProvider();
+    // Every gesture session of the examples, back to back with just enough of a pause between
+    // two (longer than the multi-tap window) that each is recognised on its own.
+    const char* gestures[] = {"one-finger-tap",
+                              "two-finger-tap",
+                              "three-finger-tap",
+                              "double-tap",
+                              "triple-tap",
+                              "right-side-tap",
+                              "one-finger-swipe-left",
+                              "one-finger-swipe-right",
+                              "two-finger-swipe-left",
+                              "two-finger-swipe-right",
+                              "two-finger-swipe-up",
+                              "two-finger-swipe-down",
+                              "three-finger-swipe-left",
+                              "three-finger-swipe-right",
+                              "three-finger-swipe-up",
+                              "three-finger-swipe-down",
+                              "pinch",
+                              "spread",
+                              "tap-drag",
+                              "drag-scroll",
+                              "physical-click",
+                              "native-scroll"};
+    auto resolver = [](const std::string& name) { return readFile(sessionsDir() + name); };
+    std::string script;
+    double start = 0;
+    for (std::size_t i = 0; start < sessionSeconds; ++i) {
+      const std::string name = std::string(gestures[i % std::size(gestures)]) + ".touch";
+      auto parsed = tactora::TouchScript::parse(*resolver(name), name, resolver);
+      double length = 0;
+      for (const auto& command : std::get<tactora::TouchScript>(parsed).commands()) {
+        length = std::max(length, command.endSeconds);
+      }
+      script += std::to_string(start) + " play " + name + "\n";
+      start += length + pauseSeconds;
+    }
+    auto parsed = tactora::TouchScript::parse(script, "long-session", resolver);
+    auto rendered = tactora::SessionSynthesizer::render(std::get<tactora::TouchScript>(parsed),
+                                                        "ten minutes of gestures");
+    auto read = tactora::EvemuReader::read(std::get<std::string>(rendered));
+    LongSession result{std::get<tactora::EvemuRecording>(std::move(read))};
+    for (const auto& event : result.recording.events) {
+      result.frames += event.type == 0 && event.code == 0 ? 1 : 0;
+    }
+    return result;
+  }();
+  return session;
+}
+
+void replayLongSession(benchmark::State& state, bool actions) {
+  const LongSession& session = longSession();
+  NullBuffer nothing;
+  std::ostream out(&nothing);
+  std::ostringstream err;
+  for (auto _ : state) {
+    const int status = tactora::ReplayDriver::replay(session.recording, "long-session",
+                                                     {std::nullopt, actions, actions}, out, err);
+    if (status != 0) {
+      state.SkipWithError(err.str().c_str());
+      return;
+    }
+  }
+  state.counters["frames"] = static_cast<double>(session.frames);
+  state.counters["frames/s"] = benchmark::Counter(static_cast<double>(session.frames),
+                                                  benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_ReplayTenMinutesWithActions(benchmark::State& state) {
+  replayLongSession(state, true);
+}
+void BM_ReplayTenMinutesGesturesOnly(benchmark::State& state) {
+  replayLongSession(state, false);
+}
+
+BENCHMARK(BM_ReplayTenMinutesWithActions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplayTenMinutesGesturesOnly)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
