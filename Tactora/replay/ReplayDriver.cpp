@@ -269,10 +269,13 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
   sim::SimEvents& simEvents = simPlatform->events();
   Output output(out, options.time, timeline);
   const bool actions = options.actions;
+  // The platform outlives the replay (installed platforms are kept for the life of the process),
+  // so its observer reaches the output through a pointer that is cleared when the replay ends.
+  auto postOutput = std::make_shared<Output*>(actions ? &output : nullptr);
   auto replayPlatform =
-      std::make_shared<ReplayPlatform>(simPlatform, [&output, actions](const Event& event) {
-        if (actions) {
-          output.line("post " + describePosted(event));
+      std::make_shared<ReplayPlatform>(simPlatform, [postOutput](const Event& event) {
+        if (*postOutput != nullptr) {
+          (*postOutput)->line("post " + describePosted(event));
         }
       });
   platform::Platform::install(replayPlatform);
@@ -416,6 +419,7 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
     app->applicationWillTerminate();
     timeline.runDue();
   }
+  *postOutput = nullptr;
   output.flush();
   platform::Log::setSink(previousSink);
   multitouch->reset();
