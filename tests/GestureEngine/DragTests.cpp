@@ -1,188 +1,162 @@
-// Click-and-drag with a resting finger (driven by the pointer, not by the finger) and scrolling
-// with a second finger during the drag. Pointer positions are display points; the script's
-// pointer starts at (500, 400). Surface 100 x 100 mm: 0.01 of a position is 1 mm.
+// Click-and-drag with a resting finger, driven by the pointer (the whole mouse moves), and
+// scrolling with a second finger during the drag.
 #include "EngineScriptTest.h"
 
 namespace tactora::testing {
 namespace {
 
-class Drag : public EngineScriptTest {
- protected:
-  void restFingerAndDrag() {
-    tune([](RecognitionConfig& c) { c.dragActivation = DragActivation::fingerRest; });
-    script.down(1, 0.30, 0.50).at(0.00);
-    script.pointerBy(10, 0).at(0.05);
-    EXPECT_EVENTS(dragBegan(500, 400));
-  }
-};
-
-TEST_F(Drag, TapThenTouchAndMoveTheMouseDrags) {
-  script.down(1, 0.30, 0.30).at(0.00);
-  script.up(1).at(0.10);
-  EXPECT_EVENTS(tap(1));
-
-  script.down(2, 0.30, 0.30).at(0.20);
-  script.pointerBy(10, 0).at(0.25);
-  EXPECT_EVENTS(dragBegan(500, 400));
-  script.pointerBy(30, 5).until(0.30);
-  EXPECT_EVENT_LIST(repeated(dragMoved(), 5));
-  script.up(2).at(0.31);
-  EXPECT_EVENTS(dragEnded());
+// Finger 1 rests (finger-rest mode) and the mouse moves 10 points: the drag starts at 0.05.
+void restAndDrag(TouchScript& s, EngineScriptTest& t) {
+  t.tune(fingerRest);
+  s.down(1, 0.3, 0.5).at(0.00);
+  s.pointerBy(10, 0).at(0.05);
 }
 
-TEST_F(Drag, SecondTouchTooLateAfterTheTapDoesNotDrag) {
-  script.down(1, 0.30, 0.30).at(0.00);
-  script.up(1).at(0.10);
-  script.down(2, 0.30, 0.30).at(0.50);
-  script.pointerBy(40, 0).until(0.70);
-  script.up(2).at(1.00);
-  EXPECT_EVENTS(tap(1));
-}
-
-TEST_F(Drag, CandidateLiftedWithoutMovingTheMouseIsTheSecondTap) {
-  script.down(1, 0.30, 0.30).at(0.00);
-  script.up(1).at(0.10);
-  script.down(2, 0.30, 0.30).at(0.20);
-  script.pointerBy(8, 0).at(0.24);  // not more than 8 points: no drag
-  script.up(2).at(0.28);
-  EXPECT_EVENTS(tap(1), doubleTap(1));
-}
-
-TEST_F(Drag, RestingFingerDragsOncePointerTravelExceedsTheThreshold) {
-  tune([](RecognitionConfig& c) { c.dragActivation = DragActivation::fingerRest; });
-  script.down(1, 0.30, 0.50).at(0.00);
-  script.pointerBy(8, 0).at(0.05);
-  EXPECT_NO_EVENTS();
-  script.pointerBy(1, 0).at(0.06);
-  EXPECT_EVENTS(dragBegan(500, 400));
-  script.up(1).at(0.07);
-  EXPECT_EVENTS(dragEnded());
-}
-
-TEST_F(Drag, DisabledActivationNeverDrags) {
-  tune([](RecognitionConfig& c) { c.dragActivation = DragActivation::disabled; });
-  script.down(1, 0.30, 0.30).at(0.00);
-  script.up(1).at(0.10);
-  script.down(2, 0.30, 0.30).at(0.20);
-  script.pointerBy(40, 0).until(0.30);
-  script.up(2).at(0.60);
-  EXPECT_EVENTS(tap(1));
-}
-
-TEST_F(Drag, ButtonPressEndsTheDragOnItsFrame) {
-  restFingerAndDrag();
-  script.button(true).at(0.06);
-  EXPECT_EVENTS(dragEnded());
-  script.button(false).at(0.07);
-  script.up(1).at(0.10);
-  EXPECT_NO_EVENTS();
-}
-
-TEST_F(Drag, SecondFingerScrollsAndLiftReportsSmoothedVelocity) {
-  restFingerAndDrag();
-  script.hold().at(0.10);
-  EXPECT_EVENT_LIST(repeated(dragMoved(), 5));
-  script.down(2, 0.60, 0.50).at(0.11);
-  EXPECT_EVENTS(dragMoved());
-  script.moveBy(2, 0, 0.04f).at(0.12);  // 4 mm towards the front in 0.01 s
-  EXPECT_EVENTS(dragMoved(), dragScrollMoved(0, 4));
-  script.moveBy(2, -0.01f, 0.02f).at(0.13);
-  // 0.7 * (0, 120) + 0.3 * (-100, 200)
-  EXPECT_EVENTS(dragMoved(), dragScrollMoved(-1, 2));
-  script.up(2).at(0.14);
-  EXPECT_EVENTS(dragMoved(), dragScrollEnded(-30, 144));
-  script.hold().at(0.15);
-  EXPECT_EVENTS(dragMoved());  // the drag goes on
-  script.up(1).at(0.16);
-  EXPECT_EVENTS(dragEnded());
-}
-
-TEST_F(Drag, ScrollFramesCloserThanAMillisecondKeepVelocityFinite) {
-  restFingerAndDrag();
-  script.down(2, 0.60, 0.50).at(0.06);
-  script.moveBy(2, 0, 0.04f).at(0.07);
-  script.moveBy(2, 0, 0.01f).at(0.0705);  // 0.0005 s later: counted as 0.001 s
-  script.up(2).at(0.08);
-  // 0.7 * 120 + 0.3 * (1 mm / 0.001 s)
-  EXPECT_EVENTS(dragMoved(), dragMoved(), dragScrollMoved(0, 4), dragMoved(), dragScrollMoved(0, 1),
-                dragMoved(), dragScrollEnded(0, 384));
-}
-
-TEST_F(Drag, SecondFingerEndsTheDragWhenDragScrollIsOff) {
-  restFingerAndDrag();
-  tune([](RecognitionConfig& c) { c.dragScrollEnabled = false; });
-  script.down(2, 0.60, 0.50).at(0.06);
-  EXPECT_EVENTS(dragMoved(), dragEnded());
-  script.moveBy(2, 0, 0.04f).until(0.50);
-  script.up(1).up(2).at(0.60);
-  EXPECT_NO_EVENTS();
-}
-
-TEST_F(Drag, ThirdFingerEndsTheDragAndSilencesTheScrollFinger) {
-  restFingerAndDrag();
-  script.down(2, 0.60, 0.50).at(0.06);
-  EXPECT_EVENTS(dragMoved());
-  script.down(3, 0.70, 0.30).at(0.07);
-  EXPECT_EVENTS(dragMoved(), dragEnded());
-  script.moveBy(2, 0, 0.04f).at(0.08);
-  script.up(2).at(0.09);
-  script.up(1).up(3).at(0.60);
-  EXPECT_NO_EVENTS();
-}
-
-// Finger 2 already rests when the drag starts: it becomes the scroll finger but only scrolls once
-// it is more than 1.5 mm from where it lay, and then by the whole way from there.
-TEST_F(Drag, FingerRestingAtDragStartScrollsOnlyPastTheDeadZone) {
-  script.down(2, 0.20, 0.70).at(0.00);
-  script.hold().at(0.40);  // long enough to leave the tap session
-  script.down(1, 0.50, 0.30).at(0.50);
-  script.up(1).at(0.60);
-  EXPECT_EVENTS(tap(1));
-
-  script.down(3, 0.50, 0.30).at(0.70);
-  script.pointerBy(10, 0).at(0.75);
-  EXPECT_EVENTS(dragBegan(500, 400));
-  script.moveBy(2, 0, 0.01f).at(0.80);
-  EXPECT_EVENT_LIST(repeated(dragMoved(), 5));
-  script.moveBy(2, 0, 0.01f).at(0.85);
-  EXPECT_EVENT_LIST(repeated(dragMoved(), 4) + std::vector{dragScrollMoved(0, 2), dragMoved()});
-  script.up(3).at(0.86);
-  EXPECT_EVENTS(dragEnded());
-  script.up(2).at(0.87);  // no longer the scroll finger: no dragScrollEnded
-  EXPECT_NO_EVENTS();
-}
-
-// A second finger that lands before the drag starts waits as pending scroll finger; once the drag
-// starts it scrolls from where it is then, not from where it landed.
-TEST_F(Drag, PendingFingerBecomesTheScrollFingerWhenTheDragStarts) {
-  tune([](RecognitionConfig& c) { c.dragActivation = DragActivation::fingerRest; });
-  script.down(1, 0.30, 0.50).at(0.00);
-  script.down(2, 0.60, 0.50).at(0.02);
-  script.moveBy(2, 0, 0.03f).at(0.04);
-  EXPECT_NO_EVENTS();
-  script.pointerBy(10, 0).at(0.06);
-  EXPECT_EVENTS(dragBegan(500, 400));
-  script.moveBy(2, 0, 0.02f).at(0.07);
-  EXPECT_EVENTS(dragMoved(), dragScrollMoved(0, 2));
-  script.up(2).at(0.08);
-  EXPECT_EVENTS(dragMoved(), dragScrollEnded(0, 60));
-  script.up(1).at(0.09);
-  EXPECT_EVENTS(dragEnded());
-}
-
-TEST_F(Drag, PendingFingerLiftingBeforeTheDragLeavesTheCandidateArmed) {
-  tune([](RecognitionConfig& c) { c.dragActivation = DragActivation::fingerRest; });
-  script.down(1, 0.30, 0.50).at(0.00);
-  script.down(2, 0.60, 0.50).at(0.02);
-  script.up(2).at(0.04);  // too short to be a tap: spoils the session
-  script.pointerBy(10, 0).at(0.06);
-  EXPECT_EVENTS(dragBegan(500, 400));
-  script.down(3, 0.60, 0.50).at(0.07);
-  script.moveBy(3, 0.02f, 0).at(0.08);
-  EXPECT_EVENTS(dragMoved(), dragMoved(), dragScrollMoved(2, 0));
-  script.up(1).up(3).at(0.09);
-  EXPECT_EVENTS(dragEnded());
-}
+INSTANTIATE_TEST_SUITE_P(Drags, ScriptedBehaviour,
+                         ::testing::Values(
+                             ScriptCase{"TapThenTouchAndMoveTheMouse",
+                                        [](auto& s, auto&) {
+                                          s.down(1, 0.3, 0.3).at(0.00);
+                                          s.up(1).at(0.10);
+                                          s.down(2, 0.3, 0.3).at(0.20);
+                                          s.pointerBy(10, 0).at(0.25);
+                                          s.pointerBy(30, 5).until(0.30);
+                                          s.up(2).at(0.31);
+                                        },
+                                        std::vector{tap(1), dragBegan(500, 400)} +
+                                            repeated(dragMoved(), 5) + std::vector{dragEnded()}},
+                             ScriptCase{"SecondTouchTooLateAfterTheTap",
+                                        [](auto& s, auto&) {
+                                          s.down(1, 0.3, 0.3).at(0.00);
+                                          s.up(1).at(0.10);
+                                          s.down(2, 0.3, 0.3).at(0.50);
+                                          s.pointerBy(40, 0).until(0.70);
+                                          s.up(2).at(1.00);
+                                        },
+                                        {tap(1)}},
+                             ScriptCase{"CandidateLiftedWithoutDraggingIsTheSecondTap",
+                                        [](auto& s, auto&) {
+                                          s.down(1, 0.3, 0.3).at(0.00);
+                                          s.up(1).at(0.10);
+                                          s.down(2, 0.3, 0.3).at(0.20);
+                                          s.pointerBy(8, 0).at(0.24);
+                                          s.up(2).at(0.28);
+                                        },
+                                        {tap(1), doubleTap(1)}},
+                             // 8 points of travel are not enough: the drag starts on the frame
+                             // with 9.
+                             ScriptCase{"PointerTravelMustExceedTheThreshold",
+                                        [](auto& s, auto& t) {
+                                          t.tune(fingerRest);
+                                          s.down(1, 0.3, 0.5).at(0.00);
+                                          s.pointerBy(8, 0).at(0.05);
+                                          s.pointerBy(1, 0).at(0.06);
+                                          s.up(1).at(0.07);
+                                        },
+                                        {dragBegan(500, 400), dragEnded()}},
+                             ScriptCase{"DisabledActivationNeverDrags",
+                                        [](auto& s, auto& t) {
+                                          t.tune([](auto& c) {
+                                            c.dragActivation = DragActivation::disabled;
+                                          });
+                                          s.down(1, 0.3, 0.3).at(0.00);
+                                          s.up(1).at(0.10);
+                                          s.down(2, 0.3, 0.3).at(0.20);
+                                          s.pointerBy(40, 0).until(0.30);
+                                          s.up(2).at(0.60);
+                                        },
+                                        {tap(1)}},
+                             ScriptCase{"ButtonEndsTheDragOnItsFrame",
+                                        [](auto& s, auto& t) {
+                                          restAndDrag(s, t);
+                                          s.button(true).at(0.06);
+                                          s.button(false).at(0.07);
+                                          s.up(1).at(0.10);
+                                        },
+                                        {dragBegan(500, 400), dragEnded()}},
+                             // Velocity: 0.7 * previous + 0.3 * (delta / dt); (0, 120), then (-30,
+                             // 144).
+                             ScriptCase{"SecondFingerScrollsAndReportsSmoothedVelocity",
+                                        [](auto& s, auto& t) {
+                                          restAndDrag(s, t);
+                                          s.down(2, 0.6, 0.5).at(0.06);
+                                          s.moveBy(2, 0, 0.04f).at(0.07);
+                                          s.moveBy(2, -0.01f, 0.02f).at(0.08);
+                                          s.up(2).at(0.09);
+                                          s.up(1).at(0.10);
+                                        },
+                                        {dragBegan(500, 400), dragMoved(), dragMoved(),
+                                         dragScrollMoved(0, 4), dragMoved(), dragScrollMoved(-1, 2),
+                                         dragMoved(), dragScrollEnded(-30, 144), dragEnded()}},
+                             // 0.0005 s between two scroll frames counts as 0.001 s: 0.7 * 120 +
+                             // 0.3 * 1000.
+                             ScriptCase{"ScrollFramesCloserThanAMillisecond",
+                                        [](auto& s, auto& t) {
+                                          restAndDrag(s, t);
+                                          s.down(2, 0.6, 0.5).at(0.06);
+                                          s.moveBy(2, 0, 0.04f).at(0.07);
+                                          s.moveBy(2, 0, 0.01f).at(0.0705);
+                                          s.up(2).at(0.08);
+                                        },
+                                        {dragBegan(500, 400), dragMoved(), dragMoved(),
+                                         dragScrollMoved(0, 4), dragMoved(), dragScrollMoved(0, 1),
+                                         dragMoved(), dragScrollEnded(0, 384)}},
+                             ScriptCase{"SecondFingerEndsTheDragWhenDragScrollIsOff",
+                                        [](auto& s, auto& t) {
+                                          restAndDrag(s, t);
+                                          t.tune([](auto& c) { c.dragScrollEnabled = false; });
+                                          s.down(2, 0.6, 0.5).at(0.06);
+                                          s.moveBy(2, 0, 0.04f).until(0.50);
+                                          s.up(1).up(2).at(0.60);
+                                        },
+                                        {dragBegan(500, 400), dragMoved(), dragEnded()}},
+                             ScriptCase{
+                                 "ThirdFingerEndsTheDragAndSilencesTheScrollFinger",
+                                 [](auto& s, auto& t) {
+                                   restAndDrag(s, t);
+                                   s.down(2, 0.6, 0.5).at(0.06);
+                                   s.down(3, 0.7, 0.3).at(0.07);
+                                   s.moveBy(2, 0, 0.04f).at(0.08);
+                                   s.up(2).at(0.09);
+                                   s.up(1).up(3).at(0.60);
+                                 },
+                                 {dragBegan(500, 400), dragMoved(), dragMoved(), dragEnded()}},
+                             // Finger 2 rests before the drag: as scroll finger it stays silent
+                             // within 1.5 mm of where it lay, then its first scroll covers the
+                             // whole 2 mm.
+                             ScriptCase{"FingerRestingAtDragStartScrollsOnlyPastTheDeadZone",
+                                        [](auto& s, auto&) {
+                                          s.down(2, 0.2, 0.7).at(0.00);
+                                          s.hold().at(0.40);
+                                          s.down(1, 0.5, 0.3).at(0.50);
+                                          s.up(1).at(0.60);
+                                          s.down(3, 0.5, 0.3).at(0.70);
+                                          s.pointerBy(10, 0).at(0.75);
+                                          s.moveBy(2, 0, 0.01f).at(0.80);
+                                          s.moveBy(2, 0, 0.01f).at(0.85);
+                                          s.up(3).at(0.86);
+                                          s.up(2).at(0.87);
+                                        },
+                                        std::vector{tap(1), dragBegan(500, 400)} +
+                                            repeated(dragMoved(), 9) +
+                                            std::vector{dragScrollMoved(0, 2),
+                                                        dragMoved(), dragEnded()}},
+                             // A finger landing before the drag starts waits; it scrolls from where
+                             // it is at drag start.
+                             ScriptCase{"PendingFingerScrollsOnceTheDragStarts",
+                                        [](auto& s, auto& t) {
+                                          t.tune(fingerRest);
+                                          s.down(1, 0.3, 0.5).at(0.00);
+                                          s.down(2, 0.6, 0.5).at(0.02);
+                                          s.moveBy(2, 0, 0.03f).at(0.04);
+                                          s.pointerBy(10, 0).at(0.06);
+                                          s.moveBy(2, 0, 0.02f).at(0.07);
+                                          s.up(2).at(0.08);
+                                          s.up(1).at(0.09);
+                                        },
+                                        {dragBegan(500, 400), dragMoved(), dragScrollMoved(0, 2),
+                                         dragMoved(), dragScrollEnded(0, 60), dragEnded()}}),
+                         caseName);
 
 }  // namespace
 }  // namespace tactora::testing

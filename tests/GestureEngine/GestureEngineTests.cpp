@@ -1,5 +1,5 @@
-// The engine as a whole: order of events within a frame, swipe and pinch held back during a drag,
-// tuning changes and resets while contacts are down, and input it must not trust.
+// The engine as a whole: the order of events within a frame, swipe and pinch held back during a
+// drag, tuning changes and resets while contacts are down, and input it must not trust.
 #include <vector>
 
 #include "EngineScriptTest.h"
@@ -7,174 +7,149 @@
 namespace tactora::testing {
 namespace {
 
-using GestureEngineBehaviour = EngineScriptTest;
-
-// Finger 1 taps while fingers 2 and 3 slide; the swipe only agrees once finger 1 has lifted, in
-// the same frame that closes the tap session.
-TEST_F(GestureEngineBehaviour, TapEventsComeBeforeSwipeEventsOfTheSameFrame) {
-  script.down(1, 0.20, 0.70).down(2, 0.30, 0.30).down(3, 0.40, 0.30).at(0.00);
-  script.moveBy({2, 3}, 0.13f, 0).up(1).until(0.10);
-  EXPECT_EVENTS(tap(1), swipeCandidateBegan(), swipe(3, Direction::right));
-  script.up(2).up(3).at(0.20);
+TEST_P(ScriptedBehaviour, ProducesExactlyTheExpectedEvents) {
+  GetParam().play(script, *this);
+  EXPECT_EVENT_LIST(GetParam().expected);
 }
 
-// Drag finger and scroll finger slide together far enough for a swipe: nothing from the swipe
-// recognizer, and after the third finger has ended the drag that swipe session stays silent.
-TEST_F(GestureEngineBehaviour, NoSwipeDuringADragNorLaterInThatSession) {
-  tune([](RecognitionConfig& c) { c.dragActivation = DragActivation::fingerRest; });
-  script.down(1, 0.30, 0.30).at(0.00);
-  script.pointerBy(10, 0).at(0.02);
-  script.down(2, 0.40, 0.30).at(0.03);
-  EXPECT_EVENTS(dragBegan(500, 400), dragMoved());
-  script.moveBy({1, 2}, 0, 0.09f).until(0.10);
-  std::vector<GestureEvent> duringDrag;
-  for (int frame = 0; frame < 7; ++frame) {
-    duringDrag.push_back(dragMoved());
-    duringDrag.push_back(dragScrollMoved(0, 9.0f / 7));
+// One frame of a drag with a scroll finger that moved `mm` in y (or x).
+std::vector<GestureEvent> dragFrames(int frames, float dxMM, float dyMM) {
+  std::vector<GestureEvent> events;
+  for (int i = 0; i < frames; ++i) {
+    events.push_back(dragMoved());
+    events.push_back(dragScrollMoved(dxMM, dyMM));
   }
-  EXPECT_EVENT_LIST(duringDrag);
-  script.down(3, 0.50, 0.30).at(0.11);
-  EXPECT_EVENTS(dragMoved(), dragEnded());
-  script.moveBy({1, 2, 3}, 0, 0.15f).until(0.20);  // 21 mm on average: a swipe, were it new
-  script.up(1).up(2).up(3).at(0.21);
-  EXPECT_NO_EVENTS();
+  return events;
 }
 
-TEST_F(GestureEngineBehaviour, SwipeFirstReachedAfterTheDragEndedFires) {
-  tune([](RecognitionConfig& c) {
-    c.dragActivation = DragActivation::fingerRest;
-    c.dragScrollEnabled = false;
-  });
-  script.down(1, 0.30, 0.30).at(0.00);
-  script.pointerBy(10, 0).at(0.02);
-  script.down(2, 0.40, 0.30).at(0.03);
-  EXPECT_EVENTS(dragBegan(500, 400), dragMoved(), dragEnded());
-  script.moveBy({1, 2}, 0, 0.09f).until(0.10);
-  EXPECT_EVENTS(swipeCandidateBegan(), swipe(2, Direction::up));
-  script.up(1).up(2).at(0.11);
+// Drag finger 1 and scroll finger 2 have been down since 0.03 s.
+void dragWithScrollFinger(TouchScript& s, EngineScriptTest& t, float x1, float x2) {
+  t.tune(fingerRest);
+  s.down(1, x1, 0.3).at(0.00);
+  s.pointerBy(10, 0).at(0.02);
+  s.down(2, x2, 0.3).at(0.03);
 }
 
-// The button ends the drag but does not concern the pinch recognizer: only the mark left during
-// the drag keeps the spread that goes on from firing.
-TEST_F(GestureEngineBehaviour, PinchReachedDuringADragStaysSilentForItsSession) {
-  tune([](RecognitionConfig& c) { c.dragActivation = DragActivation::fingerRest; });
-  script.down(1, 0.40, 0.50).at(0.00);
-  script.pointerBy(10, 0).at(0.02);
-  script.down(2, 0.60, 0.50).at(0.03);
-  EXPECT_EVENTS(dragBegan(500, 400), dragMoved());
-  script.moveBy(1, -0.04f, 0).moveBy(2, 0.04f, 0).until(0.10);
-  std::vector<GestureEvent> duringDrag;
-  for (int frame = 0; frame < 7; ++frame) {
-    duringDrag.push_back(dragMoved());
-    duringDrag.push_back(dragScrollMoved(4.0f / 7, 0));
-  }
-  EXPECT_EVENT_LIST(duringDrag);
-  script.button(true).at(0.11);
-  EXPECT_EVENTS(dragEnded());
-  script.button(false).at(0.12);
-  script.moveBy(1, -0.02f, 0).moveBy(2, 0.02f, 0).until(0.20);
-  script.up(1).up(2).at(0.50);
-  EXPECT_NO_EVENTS();
-}
+INSTANTIATE_TEST_SUITE_P(
+    Engine, ScriptedBehaviour,
+    ::testing::Values(
+        // Finger 1 taps while 2 and 3 slide; they only agree as a swipe once finger 1 has lifted,
+        // in the frame that also closes the tap session.
+        ScriptCase{"TapEventsComeBeforeSwipeEventsOfTheSameFrame",
+                   [](auto& s, auto&) {
+                     s.down(1, 0.2, 0.7).down(2, 0.3, 0.3).down(3, 0.4, 0.3).at(0.00);
+                     s.moveBy({2, 3}, 0.13f, 0).up(1).until(0.10);
+                     s.up(2).up(3).at(0.20);
+                   },
+                   {tap(1), swipeCandidateBegan(), swipe(3, Direction::right)}},
+        // Both fingers slide 9 mm up during the drag: no swipe, and after a third finger has ended
+        // the drag that session stays silent although its fingers go on (21 mm on average).
+        ScriptCase{"NoSwipeDuringADragNorLaterInThatSession",
+                   [](auto& s, auto& t) {
+                     dragWithScrollFinger(s, t, 0.3f, 0.4f);
+                     s.moveBy({1, 2}, 0, 0.09f).until(0.10);
+                     s.down(3, 0.5, 0.3).at(0.11);
+                     s.moveBy({1, 2, 3}, 0, 0.15f).until(0.20);
+                     s.up(1).up(2).up(3).at(0.21);
+                   },
+                   std::vector{dragBegan(500, 400), dragMoved()} + dragFrames(7, 0, 9.0f / 7) +
+                       std::vector{dragMoved(), dragEnded()}},
+        ScriptCase{"SwipeFirstReachedAfterTheDragEndedFires",
+                   [](auto& s, auto& t) {
+                     t.tune([](auto& c) { c.dragScrollEnabled = false; });
+                     dragWithScrollFinger(s, t, 0.3f, 0.4f);
+                     s.moveBy({1, 2}, 0, 0.09f).until(0.10);
+                     s.up(1).up(2).at(0.11);
+                   },
+                   {dragBegan(500, 400), dragMoved(), dragEnded(), swipeCandidateBegan(),
+                    swipe(2, Direction::up)}},
+        // The button ends the drag but means nothing to the pinch recognizer: only the mark left
+        // during the drag keeps the spread that goes on from firing.
+        ScriptCase{"PinchReachedDuringADragStaysSilentForItsSession",
+                   [](auto& s, auto& t) {
+                     dragWithScrollFinger(s, t, 0.4f, 0.6f);
+                     s.moveBy(1, -0.04f, 0).moveBy(2, 0.04f, 0).until(0.10);
+                     s.button(true).at(0.11);
+                     s.button(false).at(0.12);
+                     s.moveBy(1, -0.02f, 0).moveBy(2, 0.02f, 0).until(0.20);
+                     s.up(1).up(2).at(0.50);
+                   },
+                   std::vector{dragBegan(500, 400), dragMoved()} + dragFrames(7, 4.0f / 7, 0) +
+                       std::vector{dragEnded()}},
+        ScriptCase{"TuningChangedMidContactJudgesByTheNewValues",
+                   [](auto& s, auto& t) {
+                     s.down(1, 0.3, 0.3).at(0.00);
+                     s.hold().at(0.20);
+                     t.tune([](auto& c) { c.tapMaxDuration = 0.6; });
+                     s.up(1).at(0.50);
+                     s.down(2, 0.3, 0.3).at(2.00);
+                     s.hold().at(2.05);
+                     t.tune([](auto& c) { c.tapMaxDuration = 0.08; });
+                     s.up(2).at(2.10);
+                   },
+                   {tap(1)}},
+        ScriptCase{"ResetForgetsASwipeUnderWay",
+                   [](auto& s, auto& t) {
+                     s.down(1, 0.3, 0.3).down(2, 0.4, 0.3).at(0.00);
+                     s.moveBy({1, 2}, 0.06f, 0).until(0.05);
+                     t.engine.reset(t.events.emitter());
+                     s.moveBy({1, 2}, 0.10f, 0).until(0.10);
+                     s.up(1).up(2).at(0.11);
+                   },
+                   {swipeCandidateBegan()}},
+        // The device reports at most 16 contacts; a 17th is not followed for its whole life.
+        ScriptCase{"SeventeenthContactIsIgnored",
+                   [](auto& s, auto&) {
+                     for (int id = 1; id <= 17; ++id) {
+                       s.down(id, 0.05f * id, 0.3f);
+                     }
+                     s.at(0.00);
+                     for (int id = 1; id <= 17; ++id) {
+                       s.up(id);
+                     }
+                     s.at(0.10);
+                     s.down(30, 0.3, 0.3).at(1.00);
+                     s.up(30).at(1.10);
+                   },
+                   {tap(16), tap(1)}}),
+    caseName);
 
-TEST_F(GestureEngineBehaviour, TuningChangedMidContactJudgesTheLiftByTheNewValues) {
-  script.down(1, 0.30, 0.30).at(0.00);
-  script.hold().at(0.20);
-  tune([](RecognitionConfig& c) { c.tapMaxDuration = 0.6; });
-  script.up(1).at(0.50);
-  EXPECT_EVENTS(tap(1));
+using GestureEngineReset = EngineScriptTest;
 
-  script.down(2, 0.30, 0.30).at(2.00);
-  script.hold().at(2.05);
-  tune([](RecognitionConfig& c) { c.tapMaxDuration = 0.08; });
-  script.up(2).at(2.10);
-  EXPECT_NO_EVENTS();
-}
-
-TEST_F(GestureEngineBehaviour, ResetDuringADragEndsItExactlyOnce) {
-  tune([](RecognitionConfig& c) { c.dragActivation = DragActivation::fingerRest; });
+TEST_F(GestureEngineReset, DuringADragEndsItExactlyOnceAndForgetsItsContacts) {
+  tune(fingerRest);
   script.down(1, 0.30, 0.50).down(2, 0.60, 0.50).at(0.00);
   script.pointerBy(10, 0).at(0.05);
   EXPECT_EVENTS(dragBegan(500, 400));
   EXPECT_TRUE(engine.isDragging());
-
   engine.reset(events.emitter());
   EXPECT_EVENTS(dragEnded());
   engine.reset(events.emitter());
   EXPECT_NO_EVENTS();
   EXPECT_FALSE(engine.isDragging());
 
-  // Contacts from before the reset are unknown now: their moves and lifts are ignored.
   script.moveBy(2, 0, 0.05f).until(0.10);
   script.up(1).up(2).at(0.11);
-  EXPECT_NO_EVENTS();
-
   script.down(3, 0.30, 0.30).at(1.00);
   script.up(3).at(1.10);
   EXPECT_EVENTS(tap(1));
 }
 
-TEST_F(GestureEngineBehaviour, ResetForgetsASwipeUnderWay) {
-  script.down(1, 0.30, 0.30).down(2, 0.40, 0.30).at(0.00);
-  script.moveBy({1, 2}, 0.06f, 0).until(0.05);
-  EXPECT_EVENTS(swipeCandidateBegan());
-  engine.reset(events.emitter());
-  script.moveBy({1, 2}, 0.10f, 0).until(0.10);
-  script.up(1).up(2).at(0.11);
-  EXPECT_NO_EVENTS();
-
-  script.down(3, 0.30, 0.30).down(4, 0.40, 0.30).at(1.00);
-  script.moveBy({3, 4}, 0.13f, 0).until(1.10);
-  EXPECT_EVENTS(swipeCandidateBegan(), swipe(2, Direction::right));
-  script.up(3).up(4).at(1.11);
-}
-
-// Frames built by hand: phases that do not fit what the recognizers know.
-class UntrustedInput : public EngineScriptTest {
- protected:
-  void feed(double seconds, std::vector<Touch> touches) {
+// Frames built by hand whose phases do not fit what the recognizers know: moves and lifts of a
+// contact never seen, and a repeated touch-down, which must not restart the contact (it lifts
+// 0.5 s after its first touch-down: no tap).
+TEST_F(GestureEngineReset, UnknownContactsAndRepeatedTouchDownsAreIgnored) {
+  auto feed = [&](double seconds, std::int32_t id, TouchPhase phase) {
     nowSeconds = seconds;
-    engine.process(BorrowedFrame{seconds, {100, 100}, touches, false, {500, 400}},
-                   events.emitter());
-  }
-  static Touch touch(std::int32_t id, TouchPhase phase, float x, float y) {
-    return Touch{id, phase, {x, y}, {}, 1.0f, 0.0f};
-  }
-};
-
-TEST_F(UntrustedInput, MovesAndLiftsOfUnknownContactsAreIgnored) {
-  feed(0.00, {touch(7, TouchPhase::moved, 0.3f, 0.3f)});
-  feed(0.05, {touch(7, TouchPhase::moved, 0.6f, 0.3f)});
-  feed(0.10, {touch(7, TouchPhase::ended, 0.6f, 0.3f)});
-  feed(0.20, {});
+    const Touch touch{id, phase, {0.3f, 0.3f}, {}, 1.0f, 0.0f};
+    engine.process(BorrowedFrame{seconds, {100, 100}, {&touch, 1}, false, {}}, events.emitter());
+  };
+  feed(0.00, 7, TouchPhase::moved);
+  feed(0.10, 7, TouchPhase::ended);
+  feed(1.00, 1, TouchPhase::began);
+  feed(1.40, 1, TouchPhase::began);
+  feed(1.50, 1, TouchPhase::ended);
   EXPECT_NO_EVENTS();
-}
-
-// A second `began` for a contact that is down does not restart it: the contact is still judged
-// from its first touch-down, here 0.5 s before it lifts.
-TEST_F(UntrustedInput, RepeatedTouchDownDoesNotRestartATapContact) {
-  feed(0.00, {touch(1, TouchPhase::began, 0.3f, 0.3f)});
-  feed(0.40, {touch(1, TouchPhase::began, 0.3f, 0.3f)});
-  feed(0.50, {touch(1, TouchPhase::ended, 0.3f, 0.3f)});
-  EXPECT_NO_EVENTS();
-}
-
-// The device reports at most 16 contacts; a 17th that lands while 16 are down is not followed
-// for its whole life, and the tables are usable again afterwards.
-TEST_F(GestureEngineBehaviour, SeventeenthContactIsIgnored) {
-  for (int id = 1; id <= 17; ++id) {
-    script.down(id, 0.05f * id, 0.30f);
-  }
-  script.at(0.00);
-  for (int id = 1; id <= 17; ++id) {
-    script.up(id);
-  }
-  script.at(0.10);
-  EXPECT_EVENTS(tap(16));
-
-  script.down(30, 0.30, 0.30).at(1.00);
-  script.up(30).at(1.10);
-  EXPECT_EVENTS(tap(1));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Swipes: one or more fingers sliding together while the mouse stays still. Surface 100 x 100 mm
-// unless a test says otherwise: 0.01 of a position is 1 mm.
+// Swipes: one or more fingers sliding together while the mouse stays still.
 #include <string>
 
 #include "EngineScriptTest.h"
@@ -7,98 +6,60 @@
 namespace tactora::testing {
 namespace {
 
-using SwipeRecognition = EngineScriptTest;
-
 struct SwipeCase {
   int fingers;
   Direction direction;
 };
 
-std::string name(const ::testing::TestParamInfo<SwipeCase>& info) {
-  return std::to_string(info.param.fingers) + "Fingers" +
-         std::string(toString(info.param.direction));
-}
-
 class MultiFingerSwipe : public EngineScriptTest, public ::testing::WithParamInterface<SwipeCase> {
  protected:
-  void land(double seconds) {
-    for (int i = 0; i < GetParam().fingers; ++i) {
-      script.down(i + 1, 0.35f + 0.06f * i, 0.45f);
-    }
-    script.at(seconds);
-  }
-  // Moves every finger by `mm` along the case's direction, evenly until `seconds`.
-  void slide(float mm, double seconds) {
-    float dx = 0;
-    float dy = 0;
-    switch (GetParam().direction) {
-      case Direction::left:
-        dx = -mm / 100;
-        break;
-      case Direction::right:
-        dx = mm / 100;
-        break;
-      case Direction::up:
-        dy = mm / 100;  // towards the front of the mouse
-        break;
-      case Direction::down:
-        dy = -mm / 100;
-        break;
-    }
-    for (int i = 0; i < GetParam().fingers; ++i) {
-      script.moveBy(i + 1, dx, dy);
-    }
-    script.until(seconds);
-  }
-  void liftAll(double seconds) {
-    for (int i = 0; i < GetParam().fingers; ++i) {
-      script.up(i + 1);
-    }
-    script.at(seconds);
-  }
   bool horizontal() const {
     return GetParam().direction == Direction::left || GetParam().direction == Direction::right;
   }
+  // Lands the fingers side by side at `start`, optionally clicks or rests, slides them all `mm`
+  // along the case's direction evenly in `seconds`, and lifts them 0.01 s later.
+  void swipeFingers(double start, float mm, double seconds, bool click = false,
+                    double restSeconds = 0) {
+    const float unit[] = {-1, 1, 1, -1};  // left, right, up (towards the front), down
+    const float d = unit[static_cast<int>(GetParam().direction)] * mm / 100;
+    for (int i = 0; i < GetParam().fingers; ++i) {
+      script.down(i, 0.35f + 0.06f * i, 0.45f);
+    }
+    script.at(start);
+    double t = start + restSeconds;
+    if (click) {
+      script.button(true).at(start + 0.01);
+      script.button(false).at(start + 0.02);
+      t += 0.02;
+    }
+    if (restSeconds > 0) {
+      script.hold().at(t);
+    }
+    for (int i = 0; i < GetParam().fingers; ++i) {
+      script.moveBy(i, horizontal() ? d : 0, horizontal() ? 0 : d);
+    }
+    script.until(t + seconds);
+    for (int i = 0; i < GetParam().fingers; ++i) {
+      script.up(i);
+    }
+    script.at(t + seconds + 0.01);
+  }
 };
 
-// Horizontal swipes need 12 mm, vertical ones 8 mm, both at 60 mm/s or more; the candidate is
-// announced at 35% of the travel.
-TEST_P(MultiFingerSwipe, FiresOncePerSessionAfterItsCandidate) {
+// Horizontal swipes need 12 mm, vertical ones 8 mm, at 60 mm/s on average since touch-down; the
+// candidate comes at 35% of the travel. Once per session: the third swipe goes on past 2 times
+// the travel. A button click in the session or a rest before sliding stops the swipe.
+TEST_P(MultiFingerSwipe, CandidateThenSwipeOncePerSession) {
   const SwipeCase c = GetParam();
-  land(0.00);
-  slide(horizontal() ? 13 : 9, horizontal() ? 0.15 : 0.10);
-  EXPECT_EVENTS(swipeCandidateBegan(), swipe(c.fingers, c.direction));
-  slide(13, 0.30);
-  liftAll(0.31);
-  EXPECT_NO_EVENTS();
+  const float travel = horizontal() ? 13.0f : 9.0f;
+  swipeFingers(0.0, travel, horizontal() ? 0.15 : 0.10);
+  swipeFingers(1.0, travel - 2, 0.10);
+  swipeFingers(2.0, 2 * travel, 0.20);
+  EXPECT_EVENTS(swipeCandidateBegan(), swipe(c.fingers, c.direction), swipeCandidateBegan(),
+                swipeCandidateBegan(), swipe(c.fingers, c.direction));
 
-  land(1.00);
-  slide(horizontal() ? 13 : 9, horizontal() ? 1.15 : 1.10);
-  EXPECT_EVENTS(swipeCandidateBegan(), swipe(c.fingers, c.direction));
-  liftAll(1.20);
-}
-
-TEST_P(MultiFingerSwipe, ShortOfTheTravelOnlyAnnouncesTheCandidate) {
-  land(0.00);
-  slide(horizontal() ? 11 : 7, 0.10);
-  liftAll(0.11);
-  EXPECT_EVENTS(swipeCandidateBegan());
-}
-
-TEST_P(MultiFingerSwipe, RestingBeforeSlidingIsTooSlow) {
-  land(0.00);
-  script.hold().at(1.00);
-  slide(15, 1.10);
-  liftAll(1.11);
-  EXPECT_NO_EVENTS();
-}
-
-TEST_P(MultiFingerSwipe, ButtonHeldDuringTheSessionPreventsTheSwipe) {
-  land(0.00);
-  script.button(true).at(0.01);
-  script.button(false).at(0.02);
-  slide(horizontal() ? 13 : 9, 0.12);
-  liftAll(0.13);
+  swipeFingers(3.0, travel, 0.10, true);
+  swipeFingers(4.0, travel + 2, 0.10, false, 1.0);
   EXPECT_NO_EVENTS();
 }
 
@@ -106,102 +67,97 @@ INSTANTIATE_TEST_SUITE_P(
     FingersAndDirections, MultiFingerSwipe,
     ::testing::Values(SwipeCase{2, Direction::left}, SwipeCase{2, Direction::right},
                       SwipeCase{2, Direction::up}, SwipeCase{2, Direction::down},
-                      SwipeCase{3, Direction::left}, SwipeCase{3, Direction::right},
-                      SwipeCase{3, Direction::up}, SwipeCase{3, Direction::down},
-                      SwipeCase{4, Direction::left}, SwipeCase{4, Direction::up}),
-    name);
+                      SwipeCase{3, Direction::left}, SwipeCase{3, Direction::up},
+                      SwipeCase{4, Direction::right}, SwipeCase{4, Direction::down}),
+    [](const auto& info) {
+      return std::to_string(info.param.fingers) + std::string(toString(info.param.direction));
+    });
 
-TEST_F(SwipeRecognition, OneFingerSwipesHorizontallyOverALongerTravel) {
-  script.down(1, 0.50, 0.50).at(0.00);
-  script.moveBy(1, -0.20f, 0).until(0.20);
-  script.up(1).at(0.21);
-  EXPECT_EVENTS(swipeCandidateBegan(), swipe(1, Direction::left));
-
-  script.down(2, 0.30, 0.50).at(1.00);
-  script.moveBy(2, 0.17f, 0).until(1.17);  // short of 18 mm
-  script.up(2).at(1.18);
-  EXPECT_EVENTS(swipeCandidateBegan());
-}
-
-TEST_F(SwipeRecognition, OneFingerSwipeCanBeTurnedOff) {
-  tune([](RecognitionConfig& c) { c.oneFingerSwipeEnabled = false; });
-  script.down(1, 0.50, 0.50).at(0.00);
-  script.moveBy(1, -0.20f, 0).until(0.20);
-  script.up(1).at(0.21);
-  EXPECT_NO_EVENTS();
-}
-
-// One finger moving towards the back or front is scrolling, and a one-finger swipe must be
-// clearly horizontal: 2.5 times more sideways than forwards.
-TEST_F(SwipeRecognition, OneFingerIsNeverVerticalAndMustBeClearlyHorizontal) {
-  script.down(1, 0.50, 0.50).at(0.00);
-  script.moveBy(1, 0, -0.20f).until(0.20);
-  script.up(1).at(0.21);
-  script.down(2, 0.30, 0.30).at(1.00);
-  script.moveBy(2, 0.20f, 0.09f).until(1.20);
-  script.up(2).at(1.21);
-  EXPECT_NO_EVENTS();
-}
-
-TEST_F(SwipeRecognition, MultiFingerDirectionNeedsOneAxisToDominate) {
-  script.down(1, 0.30, 0.30).down(2, 0.40, 0.30).at(0.00);
-  script.moveBy({1, 2}, 0.10f, 0.08f).until(0.10);
-  script.up(1).up(2).at(0.11);
-  EXPECT_NO_EVENTS();
-}
-
-// One finger above the other, both sliding right: the slower must cover at least half the way of
-// the faster (11 of 20 mm does, 9 of 20 does not).
-TEST_F(SwipeRecognition, FingersMustAgreeOnTheirTravel) {
-  script.down(1, 0.30, 0.40).down(2, 0.30, 0.50).at(0.00);
-  script.moveBy(1, 0.20f, 0).moveBy(2, 0.09f, 0).until(0.15);
-  script.up(1).up(2).at(0.16);
-  EXPECT_NO_EVENTS();
-
-  script.down(3, 0.30, 0.40).down(4, 0.30, 0.50).at(1.00);
-  script.moveBy(3, 0.20f, 0).moveBy(4, 0.11f, 0).until(1.15);
-  script.up(3).up(4).at(1.16);
-  EXPECT_EVENTS(swipeCandidateBegan(), swipe(2, Direction::right));
-}
-
-TEST_F(SwipeRecognition, ReportsTheLargestFingerCountOfTheSession) {
-  script.down(1, 0.30, 0.40).down(2, 0.40, 0.40).down(3, 0.50, 0.40).at(0.00);
-  script.up(3).at(0.02);
-  script.moveBy({1, 2}, 0.13f, 0).until(0.14);
-  EXPECT_EVENTS(swipeCandidateBegan(), swipe(3, Direction::right));
-  script.up(1).up(2).at(0.15);
-}
-
-// Speed is measured from the earliest touch-down of the fingers still down: a finger that rested
-// and lifted no longer slows the swipe.
-TEST_F(SwipeRecognition, SpeedCountsFromTheEarliestTouchDownOfFingersStillDown) {
-  script.down(1, 0.20, 0.70).at(0.00);
-  script.up(1).down(2, 0.30, 0.40).down(3, 0.40, 0.40).at(1.00);
-  script.moveBy({2, 3}, 0.13f, 0).until(1.15);
-  script.up(2).up(3).at(1.16);
-  EXPECT_EVENTS(swipeCandidateBegan(), swipe(2, Direction::right));
-
-  script.down(4, 0.20, 0.60).at(2.00);  // rests for a second, then slides with the others
-  script.down(5, 0.30, 0.40).down(6, 0.40, 0.40).at(3.00);
-  script.moveBy({4, 5, 6}, 0.13f, 0).until(3.15);
-  script.up(4).up(5).up(6).at(3.16);
-  EXPECT_NO_EVENTS();
-}
-
-// Distances are scaled per axis: on a 50 x 90 mm surface, 0.1 of the depth is 9 mm but 0.1 of
-// the width only 5 mm.
-TEST_F(SwipeRecognition, SurfaceSizeScalesEachAxisSeparately) {
-  script.surface(50, 90);
-  script.down(1, 0.30, 0.40).down(2, 0.50, 0.40).at(0.00);
-  script.moveBy({1, 2}, 0, 0.10f).until(0.10);
-  script.up(1).up(2).at(0.11);
-  EXPECT_EVENTS(swipeCandidateBegan(), swipe(2, Direction::up));
-
-  script.down(3, 0.30, 0.40).down(4, 0.30, 0.50).at(1.00);
-  script.moveBy({3, 4}, 0.20f, 0).until(1.10);  // 10 mm: short of 12
-  script.up(3).up(4).at(1.11);
-  EXPECT_EVENTS(swipeCandidateBegan());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Swipes, ScriptedBehaviour,
+    ::testing::Values(
+        ScriptCase{"OneFingerSwipesHorizontallyOver18mm",
+                   [](auto& s, auto&) {
+                     s.down(1, 0.5, 0.5).at(0.00);
+                     s.moveBy(1, -0.20f, 0).until(0.20);
+                     s.up(1).at(0.21);
+                     s.down(2, 0.3, 0.5).at(1.00);
+                     s.moveBy(2, 0.17f, 0).until(1.17);
+                     s.up(2).at(1.18);
+                   },
+                   {swipeCandidateBegan(), swipe(1, Direction::left), swipeCandidateBegan()}},
+        ScriptCase{"OneFingerSwipeCanBeTurnedOff",
+                   [](auto& s, auto& t) {
+                     t.tune([](auto& c) { c.oneFingerSwipeEnabled = false; });
+                     s.down(1, 0.5, 0.5).at(0.00);
+                     s.moveBy(1, -0.20f, 0).until(0.20);
+                     s.up(1).at(0.21);
+                   },
+                   {}},
+        // One finger towards the back is scrolling; sideways it must beat forwards 2.5 times.
+        ScriptCase{"OneFingerIsNeverVerticalAndClearlyHorizontal",
+                   [](auto& s, auto&) {
+                     s.down(1, 0.5, 0.5).at(0.00);
+                     s.moveBy(1, 0, -0.20f).until(0.20);
+                     s.up(1).at(0.21);
+                     s.down(2, 0.3, 0.3).at(1.00);
+                     s.moveBy(2, 0.20f, 0.09f).until(1.20);
+                     s.up(2).at(1.21);
+                   },
+                   {}},
+        ScriptCase{"SeveralFingersNeedOneAxisToDominateByHalf",
+                   [](auto& s, auto&) {
+                     s.down(1, 0.3, 0.3).down(2, 0.4, 0.3).at(0.00);
+                     s.moveBy({1, 2}, 0.10f, 0.08f).until(0.10);
+                     s.up(1).up(2).at(0.11);
+                   },
+                   {}},
+        // One finger above the other: the slower must cover half the way of the faster (9 of 20 mm
+        // does not, 11 of 20 does).
+        ScriptCase{"FingersMustAgreeOnTheirTravel",
+                   [](auto& s, auto&) {
+                     for (int i = 0; i < 2; ++i) {
+                       s.down(1, 0.3, 0.4).down(2, 0.3, 0.5).at(i);
+                       s.moveBy(1, 0.20f, 0).moveBy(2, i == 0 ? 0.09f : 0.11f, 0).until(i + 0.15);
+                       s.up(1).up(2).at(i + 0.16);
+                     }
+                   },
+                   {swipeCandidateBegan(), swipe(2, Direction::right)}},
+        ScriptCase{"ReportsTheLargestFingerCountOfTheSession",
+                   [](auto& s, auto&) {
+                     s.down(1, 0.3, 0.4).down(2, 0.4, 0.4).down(3, 0.5, 0.4).at(0.00);
+                     s.up(3).at(0.02);
+                     s.moveBy({1, 2}, 0.13f, 0).until(0.14);
+                     s.up(1).up(2).at(0.15);
+                   },
+                   {swipeCandidateBegan(), swipe(3, Direction::right)}},
+        // Speed counts from the earliest touch-down of the fingers still down: a finger that rested
+        // and lifted no longer slows the swipe; one that rested and slides along does.
+        ScriptCase{"SpeedCountsFromTheEarliestTouchDownStillDown",
+                   [](auto& s, auto&) {
+                     s.down(1, 0.2, 0.7).at(0.00);
+                     s.up(1).down(2, 0.3, 0.4).down(3, 0.4, 0.4).at(1.00);
+                     s.moveBy({2, 3}, 0.13f, 0).until(1.15);
+                     s.up(2).up(3).at(1.16);
+                     s.down(4, 0.2, 0.6).at(2.00);
+                     s.down(5, 0.3, 0.4).down(6, 0.4, 0.4).at(3.00);
+                     s.moveBy({4, 5, 6}, 0.13f, 0).until(3.15);
+                     s.up(4).up(5).up(6).at(3.16);
+                   },
+                   {swipeCandidateBegan(), swipe(2, Direction::right)}},
+        // On a 50 x 90 mm surface 0.1 of the depth is 9 mm, 0.2 of the width only 10 mm.
+        ScriptCase{"SurfaceSizeScalesEachAxis",
+                   [](auto& s, auto&) {
+                     s.surface(50, 90);
+                     s.down(1, 0.3, 0.4).down(2, 0.5, 0.4).at(0.00);
+                     s.moveBy({1, 2}, 0, 0.10f).until(0.10);
+                     s.up(1).up(2).at(0.11);
+                     s.down(3, 0.3, 0.4).down(4, 0.3, 0.5).at(1.00);
+                     s.moveBy({3, 4}, 0.20f, 0).until(1.10);
+                     s.up(3).up(4).at(1.11);
+                   },
+                   {swipeCandidateBegan(), swipe(2, Direction::up), swipeCandidateBegan()}}),
+    caseName);
 
 }  // namespace
 }  // namespace tactora::testing
