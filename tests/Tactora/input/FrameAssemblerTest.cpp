@@ -193,19 +193,6 @@ TEST_F(ScriptedFrameAssembler, EveryReportWhileDownIsAFrameAndTheLastLiftAddsOne
   EXPECT_FALSE(report());
 }
 
-TEST_F(ScriptedFrameAssembler, NewContactInAReusedSlotStartsWithoutVelocity) {
-  down(0, 1, 100, 500);
-  report();
-  abs(ABS_MT_POSITION_X, 200);
-  const auto moving = report();
-  EXPECT_NEAR((*moving)[0].velocity.x, 0.1 / 0.01, 1e-3);
-  abs(ABS_MT_TRACKING_ID, 2);
-  abs(ABS_MT_POSITION_X, 800);
-  const auto fresh = report();
-  EXPECT_EQ((*fresh)[0].id, 2);
-  EXPECT_EQ((*fresh)[0].velocity, (PointF{}));
-}
-
 TEST_F(ScriptedFrameAssembler, DroppedEventsAreDiscardedUpToTheNextReport) {
   down(0, 1, 100, 100);
   report();
@@ -228,16 +215,6 @@ TEST_F(ScriptedFrameAssembler, SlotsOutsideTheTrackedRangeAreIgnored) {
     down(slot, 100 + slot, 10 * slot, 10 * slot);
   }
   EXPECT_EQ(report()->size(), static_cast<std::size_t>(FrameAssembler::kMaxSlots));
-}
-
-TEST(FrameAssemblerDevices, AllMagicMouseModelsHaveTheSwappedExtents) {
-  for (std::uint16_t vendor : {0x05ac, 0x004c}) {
-    for (std::uint16_t product : {0x030d, 0x0269, 0x0323}) {
-      EXPECT_TRUE(FrameAssembler::isMagicMouse(vendor, product));
-    }
-  }
-  EXPECT_FALSE(FrameAssembler::isMagicMouse(0x05ac, 0x0265));  // Magic Trackpad 2
-  EXPECT_FALSE(FrameAssembler::isMagicMouse(0x046d, 0x030d));
 }
 
 }  // namespace
