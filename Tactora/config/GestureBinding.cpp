@@ -21,7 +21,8 @@ Decoded<Action> decodeActionExplained(const nlohmann::json& value) {
   }
   std::vector<std::string> unknown;
   std::size_t known = 0;
-  for (const auto& [key, member] : value.items()) {
+  for (const auto& item : value.items()) {
+    const std::string& key = item.key();
     const bool isCase = std::any_of(allActionCases.begin(), allActionCases.end(),
                                     [&](Action::Case kind) { return caseName(kind) == key; });
     if (isCase) {

@@ -46,7 +46,8 @@ Decoded<GestureEvent> decodeGestureExplained(const nlohmann::json& value) {
   }
   std::vector<std::string> unknown;
   std::size_t known = 0;
-  for (const auto& [key, member] : value.items()) {
+  for (const auto& item : value.items()) {
+    const std::string& key = item.key();
     const bool isCase = std::any_of(allGestureEventCases.begin(), allGestureEventCases.end(),
                                     [&](GestureEvent::Case kind) { return caseName(kind) == key; });
     if (isCase) {

@@ -43,7 +43,8 @@ TEST(ConfigurationMigration, RightSideTapMovesOnlyTheFirstTwoFingerRightClickToA
   Configuration old = withAllApps({bind(GestureEvent::tap(2), Action(A::rightClick)),
                                    bind(GestureEvent::tap(2), Action(A::rightClick))},
                                   3);
-  const auto& migrated = old.migrated().allAppsProfile()->bindings;
+  const Configuration result = old.migrated();
+  const auto& migrated = result.allAppsProfile()->bindings;
   EXPECT_EQ(migrated[0].action, Action(A::appExpose));
   EXPECT_EQ(migrated[1].action, Action(A::rightClick));
 
@@ -84,7 +85,8 @@ TEST(ConfigurationOperations, RestoringDeletedGesturesAppendsOnlyUnboundDefaultT
   Configuration partial =
       withAllApps({bind(GestureEvent::tap(2), Action(A::none)),
                    bind(GestureEvent::tap(1), Action(A::leftClick), ModifierSet::command())});
-  const auto& restored = partial.restoringDeletedGestures().allAppsProfile()->bindings;
+  const Configuration result = partial.restoringDeletedGestures();
+  const auto& restored = result.allAppsProfile()->bindings;
   ASSERT_EQ(restored.size(), 2u + 17u);
   EXPECT_EQ(restored[0].action, Action(A::none));
   EXPECT_EQ(restored[2], defaultBindings()[0]);
