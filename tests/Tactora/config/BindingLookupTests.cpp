@@ -83,12 +83,5 @@ TEST(BindingLookup, ReadsModifiersFrontApplicationAndConfigurationOnEveryCall) {
   EXPECT_EQ(kindOf(lookup.action(twoFingerTap)), A::appExpose);
 }
 
-TEST(BindingLookup, EventFlagsMapToModifierBits) {
-  EXPECT_EQ(modifierSetFromEventFlags(0x100000 | 0x80000 | 0x40000 | 0x20000).rawValue, 0x0F);
-  EXPECT_EQ(modifierSetFromEventFlags(0x80000).rawValue, ModifierSet::optionBit);
-  EXPECT_EQ(modifierSetFromEventFlags(0x40000).rawValue, ModifierSet::controlBit);
-  EXPECT_TRUE(modifierSetFromEventFlags(0x10000 | 0x200000 | 0x800000).isEmpty());
-}
-
 }  // namespace
 }  // namespace tactora

@@ -36,12 +36,6 @@ class ConfigCheckTest : public ::testing::Test {
   testing::TemporaryDirectory temporary_;
 };
 
-TEST_F(ConfigCheckTest, DefaultPrintsTheDefaultFile) {
-  std::ostringstream out;
-  EXPECT_EQ(ConfigCheck::printDefault(out), 0);
-  EXPECT_EQ(out.str(), encodeConfiguration(defaultConfiguration()));
-}
-
 TEST_F(ConfigCheckTest, PrintsTheStoredFormAndReportsEverythingLeftOut) {
   const auto result = check(R"({
     "schemaVersion": 4, "enable": false, "tuning": {"tapMaxTravelMm": 2},

@@ -150,13 +150,5 @@ TEST(ConfigurationCoding, WrongTypesAtTheTopLevelFailTheWholeDocument) {
   }
 }
 
-TEST(ConfigurationCoding, TriggersDifferingOnlyInModifiersAreDistinct) {
-  const Trigger plain{GestureEvent::tap(2), ModifierSet{}};
-  const Trigger withShift{GestureEvent::tap(2), ModifierSet::shift()};
-  EXPECT_NE(plain, withShift);
-  EXPECT_NE(plain.hash(), withShift.hash());
-  EXPECT_EQ(plain, (Trigger{GestureEvent::tap(2), ModifierSet{}}));
-}
-
 }  // namespace
 }  // namespace tactora

@@ -34,15 +34,6 @@ double length(Point a, Point b) {
   return std::hypot(b.x - a.x, b.y - a.y);
 }
 
-TEST(GestureGlyph, BodyComesFirstAsAHalfRoundedInsetRectangle) {
-  const auto shapes = Glyph{GestureEvent::tap(1)}.shapes();
-  const auto& body = std::get<Glyph::Body>(shapes.front());
-  EXPECT_EQ(body.rect, (Glyph::Rect{1.5, 1.5, 23, 33}));
-  EXPECT_EQ(body.cornerRadius, 11.5);
-  EXPECT_EQ(body.fill, (Glyph::Paint{Glyph::ColorRole::secondary, 0.08}));
-  EXPECT_EQ(body.stroke, (Glyph::Paint{Glyph::ColorRole::secondary, 0.70}));
-}
-
 TEST(GestureGlyph, FingerCountsAreClampedAndOnlyOneFingerTapsGetRings) {
   EXPECT_EQ(dotCentres(GestureEvent::tap(5)),
             (std::vector<Point>{{7, 13.5}, {13, 10.5}, {19, 13.5}}));
