@@ -21,10 +21,12 @@ void check(bool condition) {
 
 void checkRoundTrip(const tactora::Configuration& configuration) {
   std::vector<tactora::DroppedElement> dropped;
-  auto again = tactora::decodeConfigurationText(tactora::encodeConfiguration(configuration), &dropped);
+  auto again =
+      tactora::decodeConfigurationText(tactora::encodeConfiguration(configuration), &dropped);
   check(again.ok());
   check(dropped.empty());
   check(*again == configuration);
+  check(again->hash() == configuration.hash());
 }
 
 }  // namespace
@@ -60,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checkRoundTrip(configuration.restoringDeletedGestures());
   checkRoundTrip(configuration.resettingAllAppsGestures());
   if (configuration.profiles.size() > 1 && configuration.profiles.back().bundleIdentifier) {
-    checkRoundTrip(configuration.removingOverrides(*configuration.profiles.back().bundleIdentifier));
+    checkRoundTrip(
+        configuration.removingOverrides(*configuration.profiles.back().bundleIdentifier));
   }
   (void)configuration.shellCommands();
   return 0;

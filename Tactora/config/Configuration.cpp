@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "GestureEngine/Hashing.h"
 #include "GestureEngine/JsonCoding.h"
 #include "Tactora/config/Lenient.h"
 
@@ -68,6 +69,16 @@ const Configuration& defaultConfiguration() {
                                            RecognitionConfig::defaults(),
                                            {Profile{std::nullopt, defaultBindings()}}};
   return configuration;
+}
+
+std::size_t Configuration::hash() const {
+  std::size_t seed = std::hash<std::int64_t>{}(schemaVersion);
+  hashing::combine(seed, enabled ? 1 : 0);
+  hashing::combine(seed, tuning.hash());
+  for (const auto& profile : profiles) {
+    hashing::combine(seed, profile.hash());
+  }
+  return seed;
 }
 
 const Profile* Configuration::allAppsProfile() const {

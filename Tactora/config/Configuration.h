@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +46,7 @@ struct Configuration {
   Configuration migrated() const;
 
   friend bool operator==(const Configuration&, const Configuration&) = default;
+  std::size_t hash() const;
 };
 
 // The 18 built-in bindings of All Apps, in the order the user sees them first.
@@ -65,3 +68,10 @@ Decoded<Configuration> decodeConfigurationText(std::string_view text,
                                                std::vector<DroppedElement>* dropped = nullptr);
 
 }  // namespace tactora
+
+template <>
+struct std::hash<tactora::Configuration> {
+  std::size_t operator()(const tactora::Configuration& configuration) const {
+    return configuration.hash();
+  }
+};

@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "GestureEngine/Hashing.h"
 #include "GestureEngine/JsonCoding.h"
 
 namespace tactora {
@@ -46,6 +47,12 @@ Decoded<Action> decodeActionExplained(const nlohmann::json& value) {
 }
 
 }  // namespace
+
+std::size_t GestureBinding::hash() const {
+  std::size_t seed = trigger.hash();
+  hashing::combine(seed, action.hash());
+  return seed;
+}
 
 nlohmann::json toJson(const GestureBinding& binding) {
   auto object = nlohmann::json::object();

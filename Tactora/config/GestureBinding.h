@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
+
 #include <nlohmann/json_fwd.hpp>
 
 #include "ActionKit/Action.h"
@@ -14,6 +17,7 @@ struct GestureBinding {
   Action action;
 
   friend bool operator==(const GestureBinding&, const GestureBinding&) = default;
+  std::size_t hash() const;
 };
 
 // {"action": {...}, "trigger": {...}}
@@ -22,3 +26,8 @@ nlohmann::json toJson(const GestureBinding& binding);
 Decoded<GestureBinding> decodeGestureBinding(const nlohmann::json& value);
 
 }  // namespace tactora
+
+template <>
+struct std::hash<tactora::GestureBinding> {
+  std::size_t operator()(const tactora::GestureBinding& binding) const { return binding.hash(); }
+};

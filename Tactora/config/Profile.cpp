@@ -2,10 +2,19 @@
 
 #include <nlohmann/json.hpp>
 
+#include "GestureEngine/Hashing.h"
 #include "GestureEngine/JsonCoding.h"
 #include "Tactora/config/Lenient.h"
 
 namespace tactora {
+
+std::size_t Profile::hash() const {
+  std::size_t seed = bundleIdentifier ? std::hash<std::string>{}(*bundleIdentifier) : 0;
+  for (const auto& binding : bindings) {
+    hashing::combine(seed, binding.hash());
+  }
+  return seed;
+}
 
 nlohmann::json toJson(const Profile& profile) {
   auto object = nlohmann::json::object();

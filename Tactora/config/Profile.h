@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@ struct Profile {
   bool isAllApps() const { return !bundleIdentifier.has_value(); }
 
   friend bool operator==(const Profile&, const Profile&) = default;
+  std::size_t hash() const;
 };
 
 // {"bindings": [...], "bundleIdentifier": "..."}; the identifier key is left out for All Apps.
@@ -33,3 +36,8 @@ Decoded<Profile> decodeProfile(const nlohmann::json& value,
                                std::vector<DroppedElement>* dropped = nullptr);
 
 }  // namespace tactora
+
+template <>
+struct std::hash<tactora::Profile> {
+  std::size_t operator()(const tactora::Profile& profile) const { return profile.hash(); }
+};
