@@ -49,8 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         event.kind() == tactora::GestureEvent::Case::dragEnded ||
         event.kind() == tactora::GestureEvent::Case::dragScrollMoved ||
         event.kind() == tactora::GestureEvent::Case::dragScrollEnded ||
-        event.kind() == tactora::GestureEvent::Case::swipeCandidateBegan ||
-        key < INT64_MAX);
+        event.kind() == tactora::GestureEvent::Case::swipeCandidateBegan || key < INT64_MAX);
   check(tactora::GestureGlyph{event}.shapes().size() >= 2);
   return 0;
 }
