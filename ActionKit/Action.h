@@ -52,8 +52,8 @@ class Action {
   static Action shellCommand(std::string command);
 
   Case kind() const { return case_; }
-  std::uint16_t keyCode() const { return keyCode_; }      // keyShortcut
-  std::uint64_t modifiers() const { return modifiers_; }  // keyShortcut: raw event-flag mask
+  std::uint16_t keyCode() const { return keyCode_; }       // keyShortcut
+  std::uint64_t modifiers() const { return modifiers_; }   // keyShortcut: raw event-flag mask
   const std::string& command() const { return command_; }  // shellCommand
 
   friend bool operator==(const Action& a, const Action& b);

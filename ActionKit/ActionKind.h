@@ -43,7 +43,7 @@ extern const std::array<ActionKind, Action::caseCount> allActionKinds;
 
 std::string_view rawValue(ActionKind kind);
 std::optional<ActionKind> actionKindFromRaw(std::string_view raw);  // case-sensitive
-std::string_view title(ActionKind kind);                            // "App Exposé", "Shell Command…"
+std::string_view title(ActionKind kind);  // "App Exposé", "Shell Command…"
 
 ActionKind kindOf(const Action& action);
 // The action of `kind`; only keyShortcut reads the key code and mask, only shellCommand the text.

@@ -27,7 +27,9 @@ std::optional<Direction> directionFromRaw(std::string_view raw) {
   return std::nullopt;
 }
 
-nlohmann::json toJson(Direction direction) { return std::string(toString(direction)); }
+nlohmann::json toJson(Direction direction) {
+  return std::string(toString(direction));
+}
 
 Decoded<Direction> decodeDirection(const nlohmann::json& value) {
   auto text = json::decodeString(value);

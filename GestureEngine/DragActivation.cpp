@@ -25,7 +25,9 @@ std::optional<DragActivation> dragActivationFromRaw(std::string_view raw) {
   return std::nullopt;
 }
 
-nlohmann::json toJson(DragActivation activation) { return std::string(toString(activation)); }
+nlohmann::json toJson(DragActivation activation) {
+  return std::string(toString(activation));
+}
 
 Decoded<DragActivation> decodeDragActivation(const nlohmann::json& value) {
   auto text = json::decodeString(value);

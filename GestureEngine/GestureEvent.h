@@ -51,7 +51,7 @@ class GestureEvent {
   Case kind() const { return case_; }
 
   // Payload accessors; each is meaningful only for the cases that carry it.
-  std::int64_t fingers() const { return fingers_; }    // tap, doubleTap, tripleTap, swipe
+  std::int64_t fingers() const { return fingers_; }   // tap, doubleTap, tripleTap, swipe
   Direction direction() const { return direction_; }  // swipe, pinch
   float startX() const { return first_; }             // dragBegan
   float startY() const { return second_; }

@@ -12,7 +12,9 @@ inline void combine(std::size_t& seed, std::size_t value) {
 }
 
 // Floats hash by value: +0 and -0 compare equal, so they must hash alike.
-inline std::size_t ofFloat(float value) { return std::hash<float>{}(value == 0.0f ? 0.0f : value); }
+inline std::size_t ofFloat(float value) {
+  return std::hash<float>{}(value == 0.0f ? 0.0f : value);
+}
 inline std::size_t ofDouble(double value) {
   return std::hash<double>{}(value == 0.0 ? 0.0 : value);
 }

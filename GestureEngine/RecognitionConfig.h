@@ -25,21 +25,21 @@ struct RecognitionConfig {
   float minTouchSize = 0.0f;          // device size units, smallest peak size for a tap
   float dragActivationPixels = 8.0f;  // points of pointer travel (strictly more) to start a drag
   DragActivation dragActivation = DragActivation::doubleTapHold;
-  double doubleTapWindow = 0.3;            // s, multi-tap streaks and tap-then-hold drags
-  float swipeMinTravelMMX = 12.0f;         // mm, horizontal multi-finger swipe
-  float swipeMinTravelMMY = 8.0f;          // mm, vertical multi-finger swipe
-  float swipeMinVelocityMMPerS = 60.0f;    // mm/s, minimum average swipe speed
-  float pinchMinDeltaMM = 5.0f;            // mm, change of finger distance for a pinch
-  bool oneFingerSwipeEnabled = true;       // allows one-finger horizontal swipes
+  double doubleTapWindow = 0.3;             // s, multi-tap streaks and tap-then-hold drags
+  float swipeMinTravelMMX = 12.0f;          // mm, horizontal multi-finger swipe
+  float swipeMinTravelMMY = 8.0f;           // mm, vertical multi-finger swipe
+  float swipeMinVelocityMMPerS = 60.0f;     // mm/s, minimum average swipe speed
+  float pinchMinDeltaMM = 5.0f;             // mm, change of finger distance for a pinch
+  bool oneFingerSwipeEnabled = true;        // allows one-finger horizontal swipes
   float oneFingerSwipeMinTravelMM = 18.0f;  // mm
   bool rightZoneTapEnabled = true;
-  float rightZoneMinX = 0.62f;           // fraction of width (0 left edge)
-  float rightZoneMinY = 0.4f;            // fraction of depth (0 back edge)
-  double appSwitcherHoldSeconds = 0.6;   // s, switcher hold after the last switcher swipe
-  bool showGestureHUD = true;            // show the gesture overlay
-  bool dragScrollEnabled = true;         // a second finger scrolls while dragging
-  float dragScrollSensitivity = 40.0f;   // application-side scaling of drag-scroll deltas
-  bool dragScrollInverted = false;       // application-side inversion of drag-scroll
+  float rightZoneMinX = 0.62f;             // fraction of width (0 left edge)
+  float rightZoneMinY = 0.4f;              // fraction of depth (0 back edge)
+  double appSwitcherHoldSeconds = 0.6;     // s, switcher hold after the last switcher swipe
+  bool showGestureHUD = true;              // show the gesture overlay
+  bool dragScrollEnabled = true;           // a second finger scrolls while dragging
+  float dragScrollSensitivity = 40.0f;     // application-side scaling of drag-scroll deltas
+  bool dragScrollInverted = false;         // application-side inversion of drag-scroll
   bool dragAutoscrollNudgeEnabled = true;  // application nudges the pointer during drag-scroll
 
   // The value with every field at its default, computed once.

@@ -52,6 +52,8 @@ void Log::write(std::string_view category, LogLevel level, std::string message) 
   sink->write(LogRecord{subsystem, category, level, std::move(message)});
 }
 
-bool Log::debugEnabled() { return state().debug.load(std::memory_order_relaxed); }
+bool Log::debugEnabled() {
+  return state().debug.load(std::memory_order_relaxed);
+}
 
 }  // namespace tactora::platform
