@@ -135,26 +135,13 @@ nlohmann::json toJson(const Action& action) {
 }
 
 Decoded<Action> decodeAction(const nlohmann::json& value) {
-  if (auto isObject = json::requireObject(value); !isObject) {
-    return std::move(isObject).error();
+  auto single = json::decodeSingleCase(value, allActionCases, caseName);
+  if (!single) {
+    return std::move(single).error();
   }
-  const Action::Case* found = nullptr;
-  std::size_t count = 0;
-  for (const auto& kind : allActionCases) {
-    if (value.contains(caseName(kind))) {
-      found = &kind;
-      ++count;
-    }
-  }
-  if (count != 1) {
-    return DecodingError::typeMismatch("Invalid number of keys found, expected one.");
-  }
-  const auto kind = *found;
+  const auto kind = single->kind;
   const auto name = caseName(kind);
-  const auto& inner = value.at(std::string(name));
-  if (auto isObject = json::requireObject(inner); !isObject) {
-    return std::move(isObject).error().at(name);
-  }
+  const auto& inner = *single->payload;
   if (kind == Action::Case::keyShortcut) {
     auto keyCode = json::decodeMember(inner, "keyCode", json::decodeUInt64);
     if (!keyCode) {

@@ -220,26 +220,13 @@ nlohmann::json toJson(const GestureEvent& event) {
 }
 
 Decoded<GestureEvent> decodeGestureEvent(const nlohmann::json& value) {
-  if (auto isObject = json::requireObject(value); !isObject) {
-    return std::move(isObject).error();
+  auto single = json::decodeSingleCase(value, allGestureEventCases, caseName);
+  if (!single) {
+    return std::move(single).error();
   }
-  const GestureEvent::Case* found = nullptr;
-  std::size_t count = 0;
-  for (const auto& kind : allGestureEventCases) {
-    if (value.contains(caseName(kind))) {
-      found = &kind;
-      ++count;
-    }
-  }
-  if (count != 1) {
-    return DecodingError::typeMismatch("Invalid number of keys found, expected one.");
-  }
-  const auto kind = *found;
+  const auto kind = single->kind;
   const auto name = caseName(kind);
-  const auto& inner = value.at(std::string(name));
-  if (auto isObject = json::requireObject(inner); !isObject) {
-    return std::move(isObject).error().at(name);
-  }
+  const auto& inner = *single->payload;
   auto fail = [&](DecodingError error) { return std::move(error).at(name); };
   switch (payloadOf(kind)) {
     case Payload::none:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -59,6 +60,43 @@ auto decodeMember(const nlohmann::json& object, std::string_view key, Decode dec
     return std::move(decoded).error().at(key);
   }
   return decoded;
+}
+
+// An enumeration case with its payload object: what `decodeSingleCase` finds.
+template <class Case>
+struct SingleCase {
+  Case kind;
+  const nlohmann::json* payload;  // always an object
+};
+
+// Reads the JSON shape of an enumeration with payloads: an object holding exactly one member named
+// after a case (members with other names are ignored), whose value is an object. Zero or several
+// case members fail with "Invalid number of keys found, expected one."; a payload that is not an
+// object fails with the case name in its path.
+template <class Case, std::size_t N>
+Decoded<SingleCase<Case>> decodeSingleCase(const nlohmann::json& value,
+                                           const std::array<Case, N>& cases,
+                                           std::string_view (*nameOf)(Case)) {
+  if (auto isObject = requireObject(value); !isObject) {
+    return std::move(isObject).error();
+  }
+  const Case* found = nullptr;
+  std::size_t count = 0;
+  for (const auto& kind : cases) {
+    if (value.contains(nameOf(kind))) {
+      found = &kind;
+      ++count;
+    }
+  }
+  if (count != 1) {
+    return DecodingError::typeMismatch("Invalid number of keys found, expected one.");
+  }
+  const auto name = nameOf(*found);
+  const auto& payload = *value.find(name);
+  if (auto isObject = requireObject(payload); !isObject) {
+    return std::move(isObject).error().at(name);
+  }
+  return SingleCase<Case>{*found, &payload};
 }
 
 }  // namespace tactora::json
