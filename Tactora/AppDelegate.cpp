@@ -154,8 +154,10 @@ void AppDelegate::handleGesture(const GestureEvent& event) {
       const float dy = sign * (tuning.dragScrollSensitivity * event.deltaY());
       SyntheticScroll::shared().scroll(dx, dy);
       if (tuning.dragAutoscrollNudgeEnabled) {
-        SyntheticDrag::shared().moveBy(autoscrollNudgeFactor * static_cast<double>(dx),
-                                       autoscrollNudgeFactor * static_cast<double>(dy));
+        // The nudge is a share of the scroll amount in the same single precision; only the
+        // result is widened for the drag's position.
+        SyntheticDrag::shared().moveBy(static_cast<double>(autoscrollNudgeFactor * dx),
+                                       static_cast<double>(autoscrollNudgeFactor * dy));
       }
       return;
     }

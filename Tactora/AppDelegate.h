@@ -80,7 +80,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   static constexpr const char* appNapActivityReason =
       "Continuously monitors Magic Mouse gestures in the background";
   // Share of each drag-scroll step by which the held drag follows the scrolling.
-  static constexpr double autoscrollNudgeFactor = 0.15;
+  static constexpr float autoscrollNudgeFactor = 0.15f;
 
  private:
   void routeBinding(const GestureEvent& event);

@@ -137,6 +137,15 @@ TEST_F(GestureRouting, DragScrollScalesInvertsAndNudgesTheHeldDrag) {
   EXPECT_EQ(events[2].event.type(), EventType::leftMouseDragged);
   EXPECT_DOUBLE_EQ(events[2].event.location().x, 101.5);
   EXPECT_DOUBLE_EQ(events[2].event.location().y, 200.0);
+
+  // The nudge is taken in single precision, like the scroll amount it is a share of, and only
+  // then widened: 0.15 x -3 is -0.45000002 as a float, not the double nearest -0.45.
+  app->handleGesture(GestureEvent::dragScrollMoved(0, -3));
+  events = posted();
+  ASSERT_EQ(events.size(), 5u);
+  EXPECT_EQ(events[3].event.integerValueField(EventField::scrollWheelEventDeltaAxis1), -3);
+  EXPECT_DOUBLE_EQ(events[4].event.location().y, 200.0 + static_cast<double>(0.15f * -3.0f));
+  EXPECT_NE(events[4].event.location().y, 200.0 - 0.45);
 }
 
 TEST_F(GestureRouting, DragGesturesDriveTheSyntheticButtonAndMomentum) {
