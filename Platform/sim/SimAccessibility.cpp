@@ -14,6 +14,24 @@ class SimAXElement : public platform::AXElement {
   const Role role;
 };
 
+std::string_view nameOf(const platform::AXElement& element) {
+  const auto* simElement = dynamic_cast<const SimAXElement*>(&element);
+  if (simElement == nullptr) {
+    return "an element of another platform";
+  }
+  switch (simElement->role) {
+    case Role::systemWide:
+      return "AXSystemWide";
+    case Role::application:
+      return "AXFocusedApplication";
+    case Role::window:
+      return "AXFocusedWindow";
+    case Role::closeButton:
+      return "AXCloseButton";
+  }
+  return "";
+}
+
 // The attribute that leads from `role` one step down the focus chain, and the step it is.
 struct Link {
   Role from;
@@ -41,7 +59,9 @@ platform::AXError SimAccessibility::copyElementAttribute(
     std::shared_ptr<platform::AXElement>& value) {
   const bool trusted = permissions_.isProcessTrusted();
   std::lock_guard lock(mutex_);
-  calls_.emplace_back(attribute);
+  if (keepsRecords_) {
+    calls_.emplace_back(attribute);
+  }
   if (!trusted) {
     return platform::AXError::apiDisabled;
   }
@@ -65,8 +85,24 @@ platform::AXError SimAccessibility::copyElementAttribute(
 platform::AXError SimAccessibility::performAction(const platform::AXElement& element,
                                                   std::string_view action) {
   const bool trusted = permissions_.isProcessTrusted();
-  std::lock_guard lock(mutex_);
-  calls_.emplace_back(action);
+  platform::AXError result;
+  std::function<void(const PerformedAction&)> observer;
+  {
+    std::lock_guard lock(mutex_);
+    result = performLocked(element, action, trusted);
+    observer = performedObserver_;
+  }
+  if (observer) {
+    observer({std::string(nameOf(element)), std::string(action), result});
+  }
+  return result;
+}
+
+platform::AXError SimAccessibility::performLocked(const platform::AXElement& element,
+                                                  std::string_view action, bool trusted) {
+  if (keepsRecords_) {
+    calls_.emplace_back(action);
+  }
   if (!trusted) {
     return platform::AXError::apiDisabled;
   }
@@ -108,6 +144,16 @@ void SimAccessibility::clearRecords() {
   std::lock_guard lock(mutex_);
   calls_.clear();
   pressCount_ = 0;
+}
+
+void SimAccessibility::setPerformedObserver(std::function<void(const PerformedAction&)> observer) {
+  std::lock_guard lock(mutex_);
+  performedObserver_ = std::move(observer);
+}
+
+void SimAccessibility::setKeepsRecords(bool keep) {
+  std::lock_guard lock(mutex_);
+  keepsRecords_ = keep;
 }
 
 }  // namespace tactora::sim

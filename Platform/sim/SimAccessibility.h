@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -39,12 +40,30 @@ class SimAccessibility : public platform::Accessibility {
   int pressCount() const;
   void clearRecords();
 
+  // An action performed on an element, successful or not. The element is named by the attribute
+  // that reached it ("AXCloseButton"), or "AXSystemWide".
+  struct PerformedAction {
+    std::string element;
+    std::string action;
+    platform::AXError result;
+  };
+  // Called right after each action is performed, on the calling thread and outside the lock, so
+  // output can interleave with posted events in the order things happened. Null clears. With
+  // `keep` false calls are only shown to the observer, not kept.
+  void setPerformedObserver(std::function<void(const PerformedAction&)> observer);
+  void setKeepsRecords(bool keep);
+
  private:
   SimPermissions& permissions_;
   mutable std::mutex mutex_;
   std::map<Step, platform::AXError> failures_;
   std::vector<std::string> calls_;
   int pressCount_ = 0;
+  bool keepsRecords_ = true;
+  std::function<void(const PerformedAction&)> performedObserver_;
+
+  platform::AXError performLocked(const platform::AXElement& element, std::string_view action,
+                                  bool trusted);
 };
 
 }  // namespace tactora::sim

@@ -21,8 +21,17 @@ platform::DockNotificationFunction SimSystemBridges::loadDockNotificationFunctio
     return {};
   }
   return [this](std::string_view name, int) -> std::int32_t {
-    std::lock_guard lock(mutex_);
-    dockNotifications_.emplace_back(name);
+    std::function<void(const std::string&)> observer;
+    {
+      std::lock_guard lock(mutex_);
+      if (keepsRecords_) {
+        dockNotifications_.emplace_back(name);
+      }
+      observer = dockObserver_;
+    }
+    if (observer) {
+      observer(std::string(name));
+    }
     return 0;
   };
 }
@@ -36,28 +45,65 @@ platform::HotKeyFunctions SimSystemBridges::loadHotKeyFunctions() {
   functions.connectionID = mainConnectionID;
   functions.getValue = [this](std::uint32_t connection, std::uint32_t hotKey,
                               platform::HotKeyValue* value) -> std::int32_t {
-    std::lock_guard lock(mutex_);
-    hotKeyCalls_.push_back({HotKeyCallKind::getValue, connection, hotKey, false});
-    const auto found = table_.find(hotKey);
-    if (value != nullptr) {
-      *value = found != table_.end() ? found->second : platform::HotKeyValue{};
+    const HotKeyCall call{HotKeyCallKind::getValue, connection, hotKey, false};
+    std::optional<platform::HotKeyValue> binding;
+    HotKeyObserver observer;
+    {
+      std::lock_guard lock(mutex_);
+      observer = recordLocked(call);
+      binding = bindingLocked(hotKey);
     }
-    return found != table_.end() ? 0 : 1001;
+    if (value != nullptr) {
+      *value = binding.value_or(platform::HotKeyValue{});
+    }
+    if (observer) {
+      observer(call, binding);
+    }
+    return binding ? 0 : 1001;
   };
   functions.setEnabled = [this](std::uint32_t connection, std::uint32_t hotKey,
                                 bool enabled) -> std::int32_t {
-    std::lock_guard lock(mutex_);
-    hotKeyCalls_.push_back({HotKeyCallKind::setEnabled, connection, hotKey, enabled});
-    table_[hotKey].enabled = enabled;
+    const HotKeyCall call{HotKeyCallKind::setEnabled, connection, hotKey, enabled};
+    platform::HotKeyValue binding;
+    HotKeyObserver observer;
+    {
+      std::lock_guard lock(mutex_);
+      observer = recordLocked(call);
+      table_[hotKey].enabled = enabled;
+      binding = table_[hotKey];
+    }
+    if (observer) {
+      observer(call, binding);
+    }
     return 0;
   };
   functions.isEnabled = [this](std::uint32_t connection, std::uint32_t hotKey) {
-    std::lock_guard lock(mutex_);
-    hotKeyCalls_.push_back({HotKeyCallKind::isEnabled, connection, hotKey, false});
-    const auto found = table_.find(hotKey);
-    return found != table_.end() && found->second.enabled;
+    const HotKeyCall call{HotKeyCallKind::isEnabled, connection, hotKey, false};
+    std::optional<platform::HotKeyValue> binding;
+    HotKeyObserver observer;
+    {
+      std::lock_guard lock(mutex_);
+      observer = recordLocked(call);
+      binding = bindingLocked(hotKey);
+    }
+    if (observer) {
+      observer(call, binding);
+    }
+    return binding && binding->enabled;
   };
   return functions;
+}
+
+std::optional<platform::HotKeyValue> SimSystemBridges::bindingLocked(std::uint32_t hotKey) const {
+  const auto found = table_.find(hotKey);
+  return found != table_.end() ? std::optional(found->second) : std::nullopt;
+}
+
+SimSystemBridges::HotKeyObserver SimSystemBridges::recordLocked(const HotKeyCall& call) {
+  if (keepsRecords_) {
+    hotKeyCalls_.push_back(call);
+  }
+  return hotKeyObserver_;
 }
 
 void SimSystemBridges::setDockFunctionAvailable(bool available) {
@@ -77,8 +123,7 @@ void SimSystemBridges::setHotKey(std::uint32_t hotKey, const platform::HotKeyVal
 
 platform::HotKeyValue SimSystemBridges::hotKey(std::uint32_t hotKey) const {
   std::lock_guard lock(mutex_);
-  const auto found = table_.find(hotKey);
-  return found != table_.end() ? found->second : platform::HotKeyValue{};
+  return bindingLocked(hotKey).value_or(platform::HotKeyValue{});
 }
 
 std::vector<std::string> SimSystemBridges::dockNotifications() const {
@@ -95,6 +140,22 @@ void SimSystemBridges::clearRecords() {
   std::lock_guard lock(mutex_);
   dockNotifications_.clear();
   hotKeyCalls_.clear();
+}
+
+void SimSystemBridges::setKeepsRecords(bool keep) {
+  std::lock_guard lock(mutex_);
+  keepsRecords_ = keep;
+}
+
+void SimSystemBridges::setDockNotificationObserver(
+    std::function<void(const std::string& name)> observer) {
+  std::lock_guard lock(mutex_);
+  dockObserver_ = std::move(observer);
+}
+
+void SimSystemBridges::setHotKeyObserver(HotKeyObserver observer) {
+  std::lock_guard lock(mutex_);
+  hotKeyObserver_ = std::move(observer);
 }
 
 }  // namespace tactora::sim

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,16 @@ class SimSystemBridges : public platform::SystemBridges {
   std::vector<std::string> dockNotifications() const;
   std::vector<HotKeyCall> hotKeyCalls() const;
   void clearRecords();
+  // Called right after each notification or hot-key call, on the calling thread and outside
+  // every lock, so output can interleave with posted events in the order things happened. The
+  // hot-key observer also gets the binding the call read or left in the table (none when the
+  // table has none). Null clears. With `keep` false calls are only shown to the observers, not
+  // kept (a long replay would otherwise hold every one).
+  using HotKeyObserver = std::function<void(const HotKeyCall& call,
+                                            const std::optional<platform::HotKeyValue>& binding)>;
+  void setKeepsRecords(bool keep);
+  void setDockNotificationObserver(std::function<void(const std::string& name)> observer);
+  void setHotKeyObserver(HotKeyObserver observer);
 
  private:
   mutable std::mutex mutex_;
@@ -49,6 +61,14 @@ class SimSystemBridges : public platform::SystemBridges {
   std::map<std::uint32_t, platform::HotKeyValue> table_;
   std::vector<std::string> dockNotifications_;
   std::vector<HotKeyCall> hotKeyCalls_;
+  bool keepsRecords_ = true;
+  std::function<void(const std::string&)> dockObserver_;
+  HotKeyObserver hotKeyObserver_;
+
+  // Both with the lock held. Records `call` (when records are kept) and returns the observer to
+  // call once the lock is released.
+  HotKeyObserver recordLocked(const HotKeyCall& call);
+  std::optional<platform::HotKeyValue> bindingLocked(std::uint32_t hotKey) const;
 };
 
 }  // namespace tactora::sim

@@ -63,16 +63,37 @@ bool SimWorkspace::openURL(const std::string& url) {
   if (!isValidURL(url)) {
     return false;
   }
-  std::lock_guard lock(mutex_);
-  openedURLs_.push_back(url);
+  std::function<void(const std::string&)> observer;
+  {
+    std::lock_guard lock(mutex_);
+    if (keepsRecords_) {
+      openedURLs_.push_back(url);
+    }
+    observer = openedURLObserver_;
+  }
+  if (observer) {
+    observer(url);
+  }
   return true;
 }
 
 bool SimWorkspace::launchProcess(const std::string& executable,
                                  const std::vector<std::string>& arguments) {
-  std::lock_guard lock(mutex_);
-  launched_.push_back({executable, arguments});
-  return !launchFails_;
+  const LaunchedProcess process{executable, arguments};
+  std::function<void(const LaunchedProcess&)> observer;
+  bool fails = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (keepsRecords_) {
+      launched_.push_back(process);
+    }
+    observer = launchObserver_;
+    fails = launchFails_;
+  }
+  if (observer) {
+    observer(process);
+  }
+  return !fails;
 }
 
 std::string SimWorkspace::loginShell() {
@@ -195,6 +216,21 @@ void SimWorkspace::clearRecords() {
   std::lock_guard lock(mutex_);
   openedURLs_.clear();
   launched_.clear();
+}
+
+void SimWorkspace::setOpenedURLObserver(std::function<void(const std::string& url)> observer) {
+  std::lock_guard lock(mutex_);
+  openedURLObserver_ = std::move(observer);
+}
+
+void SimWorkspace::setLaunchObserver(std::function<void(const LaunchedProcess& process)> observer) {
+  std::lock_guard lock(mutex_);
+  launchObserver_ = std::move(observer);
+}
+
+void SimWorkspace::setKeepsRecords(bool keep) {
+  std::lock_guard lock(mutex_);
+  keepsRecords_ = keep;
 }
 
 }  // namespace tactora::sim

@@ -63,6 +63,12 @@ class SimWorkspace : public platform::Workspace {
   std::vector<LaunchedProcess> launchedProcesses() const;
   std::vector<Activity> activities() const;
   void clearRecords();
+  // Called right after each URL is opened or process launched, on the calling thread and outside
+  // the lock, so output can interleave with posted events in the order things happened. Null
+  // clears. With `keep` false they are only shown to the observers, not kept.
+  void setOpenedURLObserver(std::function<void(const std::string& url)> observer);
+  void setLaunchObserver(std::function<void(const LaunchedProcess& process)> observer);
+  void setKeepsRecords(bool keep);
 
  private:
   using Handlers = std::map<std::uint64_t, std::function<void()>>;
@@ -82,6 +88,9 @@ class SimWorkspace : public platform::Workspace {
   std::vector<std::string> openedURLs_;
   std::vector<LaunchedProcess> launched_;
   std::vector<Activity> activities_;
+  bool keepsRecords_ = true;
+  std::function<void(const std::string&)> openedURLObserver_;
+  std::function<void(const LaunchedProcess&)> launchObserver_;
 };
 
 }  // namespace tactora::sim
