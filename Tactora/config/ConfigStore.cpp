@@ -20,6 +20,7 @@ constexpr platform::Logger logger{"ConfigStore"};
 constexpr const char* fileName = "config.json";
 constexpr const char* temporaryPrefix = ".config.json.tmp-";
 constexpr const char* corruptPrefix = "config.json.corrupt-";
+constexpr int maxBackupsPerSecond = 100;
 
 std::string randomUUID() {
   std::random_device device;
@@ -177,8 +178,17 @@ ConfigStore::Loaded ConfigStore::load() {
 // The backups are written from the bytes that were read and rejected, and never replace an
 // existing file: an earlier backup is worth more than a later one.
 void ConfigStore::backUpCorrupt(const std::string& bytes) {
+  // Two rejected files within one second would share the timestamp; the later ones get "-2",
+  // "-3", ... so that each is kept.
   const auto name = corruptPrefix + backupTimestamp(wallClock_());
-  fileio::writeNewFile(directoryURL_ / name, bytes, /*sync=*/true);
+  for (int attempt = 1; attempt <= maxBackupsPerSecond; ++attempt) {
+    const auto path = directoryURL_ / (attempt == 1 ? name : name + "-" + std::to_string(attempt));
+    std::error_code ignored;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) {
+      fileio::writeNewFile(path, bytes, /*sync=*/true);
+      return;
+    }
+  }
 }
 
 void ConfigStore::backUpVersion(const std::string& bytes, std::int64_t version) {
