@@ -1,49 +1,18 @@
 #include "Tactora/config/GestureBinding.h"
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include <nlohmann/json.hpp>
 
 #include "GestureEngine/Hashing.h"
 #include "GestureEngine/JsonCoding.h"
+#include "Tactora/config/NamedCaseDecoding.h"
 
 namespace tactora {
 
 namespace {
 
-// An action is an object with exactly one member named after its case. Say which names were
-// wrong instead of only that the count was: "unknown action \"leftclick\"".
 Decoded<Action> decodeActionExplained(const nlohmann::json& value) {
-  auto decoded = decodeAction(value);
-  if (decoded || !value.is_object() || !decoded.error().path.empty()) {
-    return decoded;
-  }
-  std::vector<std::string> unknown;
-  std::size_t known = 0;
-  for (const auto& item : value.items()) {
-    const std::string& key = item.key();
-    const bool isCase = std::any_of(allActionCases.begin(), allActionCases.end(),
-                                    [&](Action::Case kind) { return caseName(kind) == key; });
-    if (isCase) {
-      ++known;
-    } else {
-      unknown.push_back(json::dump(nlohmann::json(key)));
-    }
-  }
-  if (known == 0 && unknown.size() == 1) {
-    return DecodingError::dataCorrupted("unknown action " + unknown.front());
-  }
-  if (known == 0 && unknown.empty()) {
-    return DecodingError::dataCorrupted(
-        "empty action object, expected one member such as "
-        "{\"leftClick\": {}}");
-  }
-  if (known > 1) {
-    return DecodingError::dataCorrupted("more than one action in one object");
-  }
-  return decoded;
+  return decodeNamingUnknownCase<Action>(value, decodeAction, allActionCases, "action",
+                                         R"({"leftClick": {}})");
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 #include "Tactora/config/Trigger.h"
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "GestureEngine/Hashing.h"
 #include "GestureEngine/JsonCoding.h"
+#include "Tactora/config/NamedCaseDecoding.h"
 
 namespace tactora {
 
@@ -38,35 +37,9 @@ Decoded<ModifierSet> decodeModifierSet(const nlohmann::json& value) {
   return ModifierSet{static_cast<std::uint8_t>(*raw)};
 }
 
-// A gesture is an object with exactly one member named after its case; name the wrong one.
 Decoded<GestureEvent> decodeGestureExplained(const nlohmann::json& value) {
-  auto decoded = decodeGestureEvent(value);
-  if (decoded || !value.is_object() || !decoded.error().path.empty()) {
-    return decoded;
-  }
-  std::vector<std::string> unknown;
-  std::size_t known = 0;
-  for (const auto& item : value.items()) {
-    const std::string& key = item.key();
-    const bool isCase = std::any_of(allGestureEventCases.begin(), allGestureEventCases.end(),
-                                    [&](GestureEvent::Case kind) { return caseName(kind) == key; });
-    if (isCase) {
-      ++known;
-    } else {
-      unknown.push_back(json::dump(nlohmann::json(key)));
-    }
-  }
-  if (known == 0 && unknown.size() == 1) {
-    return DecodingError::dataCorrupted("unknown gesture " + unknown.front());
-  }
-  if (known == 0 && unknown.empty()) {
-    return DecodingError::dataCorrupted(
-        "empty gesture object, expected one member such as {\"tap\": {\"fingers\": 1}}");
-  }
-  if (known > 1) {
-    return DecodingError::dataCorrupted("more than one gesture in one object");
-  }
-  return decoded;
+  return decodeNamingUnknownCase<GestureEvent>(value, decodeGestureEvent, allGestureEventCases,
+                                               "gesture", R"({"tap": {"fingers": 1}})");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "GestureEngine/JsonCoding.h"
 #include "Tactora/config/Configuration.h"
 #include "tests/Tactora/config/ConfigTestSupport.h"
 
@@ -11,55 +12,24 @@ namespace {
 using testing::bind;
 using testing::decoded;
 
-// Every object of `value`, written in text order, has its keys in ascending order.
-void expectKeysSorted(const nlohmann::ordered_json& value, const std::string& path = "") {
-  if (value.is_object()) {
-    std::string previous;
-    for (const auto& [key, member] : value.items()) {
-      EXPECT_LT(previous, key) << "at " << path;
-      previous = key;
-      expectKeysSorted(member, path + "." + key);
-    }
-  } else if (value.is_array()) {
-    for (const auto& element : value) {
-      expectKeysSorted(element, path + "[]");
-    }
+TEST(ConfigurationCoding, MissingOrNullTopLevelMembersMeanAnOldEnabledDefaultConfiguration) {
+  for (const char* text :
+       {"{}", R"({"schemaVersion": null, "enabled": null, "tuning": null, "profiles": null})"}) {
+    const Configuration configuration = decoded(text);
+    EXPECT_EQ(configuration.schemaVersion, 1) << text;
+    EXPECT_TRUE(configuration.enabled);
+    EXPECT_EQ(configuration.tuning, RecognitionConfig::defaults());
+    EXPECT_EQ(configuration.profiles, std::vector<Profile>{Profile{}});
   }
 }
 
-TEST(ConfigurationCoding, EmptyObjectIsAnOldEnabledConfigurationWithAnEmptyAllAppsProfile) {
-  const Configuration configuration = decoded("{}");
-  EXPECT_EQ(configuration.schemaVersion, 1);
-  EXPECT_TRUE(configuration.enabled);
-  EXPECT_EQ(configuration.tuning, RecognitionConfig::defaults());
-  ASSERT_EQ(configuration.profiles.size(), 1u);
-  EXPECT_TRUE(configuration.profiles[0].isAllApps());
-  EXPECT_TRUE(configuration.profiles[0].bindings.empty());
+TEST(ConfigurationCoding, RoundTripsInSortedFormKeepingIdentifiersAndUpperModifierBits) {
+  const std::string defaults = encodeConfiguration(defaultConfiguration());
+  EXPECT_EQ(decoded(defaults), defaultConfiguration());
+  // Parsing into sorted objects and writing again changes nothing: every key is in order.
+  EXPECT_EQ(defaults, json::dump(nlohmann::json::parse(defaults), 2) + "\n");
+  EXPECT_EQ(defaults.find("bundleIdentifier"), std::string::npos);
 
-  const Configuration migrated = configuration.migrated();
-  EXPECT_EQ(migrated.schemaVersion, 9);
-  EXPECT_EQ(migrated.profiles[0].bindings, defaultBindings());
-}
-
-TEST(ConfigurationCoding, NullTopLevelMembersTakeTheirDefaults) {
-  const Configuration configuration =
-      decoded(R"({"schemaVersion": null, "enabled": null, "tuning": null, "profiles": null})");
-  EXPECT_EQ(configuration.schemaVersion, 1);
-  EXPECT_TRUE(configuration.enabled);
-  EXPECT_EQ(configuration.tuning, RecognitionConfig::defaults());
-  EXPECT_EQ(configuration.profiles, std::vector<Profile>{Profile{}});
-}
-
-TEST(ConfigurationCoding, DefaultConfigurationRoundTripsInSortedShortForm) {
-  const std::string text = encodeConfiguration(defaultConfiguration());
-  EXPECT_EQ(decoded(text), defaultConfiguration());
-  expectKeysSorted(nlohmann::ordered_json::parse(text));
-  EXPECT_EQ(text.find("bundleIdentifier"), std::string::npos);
-  EXPECT_NE(text.find("\"rightZoneMinX\": 0.62,"), std::string::npos) << text;
-  EXPECT_EQ(defaultBindings().size(), 18u);
-}
-
-TEST(ConfigurationCoding, ApplicationProfilesKeepIdentifierAndModifierBitsThroughARoundTrip) {
   Configuration configuration = defaultConfiguration();
   configuration.enabled = false;
   configuration.profiles.push_back(
@@ -82,48 +52,50 @@ TEST(ConfigurationCoding, BadBindingsAndProfilesDropAloneAndAreReportedWithTheir
         {"trigger": {"gesture": {"tap": {"fingers": 2}}, "modifiers": 256}, "action": {"leftClick": {}}},
         {"trigger": {"gesture": {"tap": {"fingers": 3}}, "modifiers": 0}, "action": {"teleport": {}}},
         {"trigger": {"gesture": {"tap": {"fingers": 4}}}, "action": {"hideApp": {}}},
+        {"trigger": {"gesture": {"Tap": {"fingers": 1}}, "modifiers": 0}, "action": {"hideApp": {}}},
         {"trigger": {"gesture": {"tap": {"fingers": 5}}, "modifiers": 2}, "action": {"hideApp": {}}}
       ]},
       {"bundleIdentifier": "b", "bindings": "none"},
       42,
-      {"bundleIdentifier": "c"}
+      {"bundleIdentifier": "c"},
+      {"bundleIdentifier": null, "bindings": []},
+      {"bindings": [{"trigger": {"gesture": {"rightZoneTap": {}}, "modifiers": 0},
+                     "action": {"none": {}}}]}
     ]})";
   std::vector<DroppedElement> dropped;
   auto configuration = decodeConfigurationText(text, &dropped);
   ASSERT_TRUE(configuration.ok());
 
-  ASSERT_EQ(configuration->profiles.size(), 3u);  // a, c and the appended All Apps
+  ASSERT_EQ(configuration->profiles.size(), 4u);
   EXPECT_EQ(configuration->profiles[0].bundleIdentifier, "a");
   EXPECT_EQ(configuration->profiles[0].bindings,
             (std::vector<GestureBinding>{
                 bind(GestureEvent::tap(1), Action(Action::Case::leftClick)),
                 bind(GestureEvent::tap(5), Action(Action::Case::hideApp), ModifierSet::option())}));
   EXPECT_EQ(configuration->profiles[1], (Profile{"c", {}}));
-  EXPECT_EQ(configuration->profiles[2], Profile{});
+  // A null identifier means All Apps; only the first such profile is consulted.
+  EXPECT_EQ(configuration->allAppsProfile(), &configuration->profiles[2]);
+  EXPECT_TRUE(configuration->profiles[3].isAllApps());
 
   std::vector<std::string> reports;
   for (const auto& each : dropped) {
     reports.push_back(each.description());
   }
-  EXPECT_EQ(reports,
-            (std::vector<std::string>{
-                "profiles[0].bindings[1]: binding dropped: trigger.modifiers: modifiers 256 do "
-                "not fit 0...255",
-                "profiles[0].bindings[2]: binding dropped: action: unknown action \"teleport\"",
-                "profiles[0].bindings[3]: binding dropped: trigger: missing key \"modifiers\"",
-                "profiles[1]: profile dropped: bindings: expected an array, found a string",
-                "profiles[2]: profile dropped: expected an object, found a number",
-            }));
-}
+  EXPECT_EQ(
+      reports,
+      (std::vector<std::string>{
+          "profiles[0].bindings[1]: binding dropped: trigger.modifiers: modifiers 256 do "
+          "not fit 0...255",
+          "profiles[0].bindings[2]: binding dropped: action: unknown action \"teleport\"",
+          "profiles[0].bindings[3]: binding dropped: trigger: missing key \"modifiers\"",
+          "profiles[0].bindings[4]: binding dropped: trigger.gesture: unknown gesture \"Tap\"",
+          "profiles[1]: profile dropped: bindings: expected an array, found a string",
+          "profiles[2]: profile dropped: expected an object, found a number",
+      }));
 
-TEST(ConfigurationCoding, OnlyTheFirstProfileWithoutIdentifierIsAllApps) {
-  const Configuration configuration = decoded(R"({"profiles": [
-      {"bundleIdentifier": "x"}, {"bindings": []}, {"bundleIdentifier": null,
-       "bindings": [{"trigger": {"gesture": {"rightZoneTap": {}}, "modifiers": 0},
-                     "action": {"none": {}}}]}]})");
-  ASSERT_EQ(configuration.profiles.size(), 3u);
-  EXPECT_EQ(configuration.allAppsProfile(), &configuration.profiles[1]);
-  EXPECT_TRUE(configuration.profiles[2].isAllApps());
+  // Only application profiles left: an empty All Apps profile is appended at the end.
+  const Configuration onlyApps = decoded(R"({"profiles": [{"bundleIdentifier": "x"}]})");
+  EXPECT_EQ(onlyApps.profiles, (std::vector<Profile>{Profile{"x", {}}, Profile{}}));
 }
 
 TEST(ConfigurationCoding, WrongTypesAtTheTopLevelFailTheWholeDocument) {
@@ -139,9 +111,6 @@ TEST(ConfigurationCoding, WrongTypesAtTheTopLevelFailTheWholeDocument) {
       {R"({"profiles": {}})", "profiles: expected an array, found an object"},
       {R"({"tuning": {"tapMaxDuration": "long"}})",
        "tuning.tapMaxDuration: expected a number, found a string"},
-      {"{\n  \"enabled\": true,\n}",
-       "parse error at line 3, column 1: syntax error while parsing object key - unexpected '}'; "
-       "expected string literal"},
   };
   for (const auto& each : cases) {
     auto configuration = decodeConfigurationText(each.text);
