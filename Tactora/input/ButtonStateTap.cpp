@@ -28,9 +28,13 @@ std::shared_ptr<ButtonStateTap> ButtonStateTap::create() {
 
 ButtonStateTap::~ButtonStateTap() {
   thread_.reset();  // stops the tap's run loop first, so the watchdog is no longer written
-  std::lock_guard lock(portMutex_);
-  if (watchdog_) {
-    watchdog_->invalidate();
+  std::shared_ptr<platform::RepeatingTimer> watchdog;
+  {
+    std::lock_guard lock(portMutex_);
+    watchdog = std::move(watchdog_);
+  }
+  if (watchdog) {
+    watchdog->invalidate();
   }
 }
 
@@ -72,6 +76,11 @@ void ButtonStateTap::runTapLoop(const std::weak_ptr<ButtonStateTap>& weak,
           "Monitoring");
       return;
     }
+    // Stored before the tap is enabled, so a disabled notice that arrives at once can re-enable it.
+    {
+      std::lock_guard lock(self->portMutex_);
+      self->tapPort_ = tap;
+    }
     loop.addTapSource(tap);
     tap->enable(true);
     // The system can disable a tap without telling it (or the notice can be lost); a once-a-second
@@ -83,7 +92,6 @@ void ButtonStateTap::runTapLoop(const std::weak_ptr<ButtonStateTap>& weak,
       }
     });
     std::lock_guard lock(self->portMutex_);
-    self->tapPort_ = tap;
     self->watchdog_ = std::move(watchdog);
   }
   loop.run();

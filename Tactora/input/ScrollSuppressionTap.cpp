@@ -34,9 +34,13 @@ std::shared_ptr<ScrollSuppressionTap> ScrollSuppressionTap::create() {
 
 ScrollSuppressionTap::~ScrollSuppressionTap() {
   thread_.reset();  // stops the tap's run loop first, so the watchdog is no longer written
-  std::lock_guard lock(portMutex_);
-  if (watchdog_) {
-    watchdog_->invalidate();
+  std::shared_ptr<platform::RepeatingTimer> watchdog;
+  {
+    std::lock_guard lock(portMutex_);
+    watchdog = std::move(watchdog_);
+  }
+  if (watchdog) {
+    watchdog->invalidate();
   }
 }
 
