@@ -1,5 +1,6 @@
 #include "Tactora/presentation/GestureDescription.h"
 
+#include <cctype>
 #include <limits>
 
 namespace tactora::GestureDescription {
@@ -21,18 +22,11 @@ std::int64_t fingerKey(std::int64_t fingers, std::int64_t offset) {
   return key > highest ? highest : key;
 }
 
-std::string_view directionTitle(Direction direction) {
-  switch (direction) {
-    case Direction::left:
-      return "Left";
-    case Direction::right:
-      return "Right";
-    case Direction::up:
-      return "Up";
-    case Direction::down:
-      return "Down";
-  }
-  return "";
+// "Left", "Right", "Up", "Down": the raw value with a capital initial.
+std::string directionTitle(Direction direction) {
+  std::string text(toString(direction));
+  text.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
+  return text;
 }
 
 std::int64_t directionOffset(Direction direction) {
@@ -95,55 +89,43 @@ Category category(const GestureEvent& event) {
   return Category::other;
 }
 
+// Title and sort key follow the category; within a category only what differs is told apart.
 std::string title(const GestureEvent& event) {
   using C = GestureEvent::Case;
   const std::string fingers = std::to_string(event.fingers());
-  switch (event.kind()) {
-    case C::tap:
-      return fingers + "-Finger Tap";
-    case C::doubleTap:
-      return fingers + "-Finger Double Tap";
-    case C::tripleTap:
-      return fingers + "-Finger Triple Tap";
-    case C::swipe:
-      return fingers + "-Finger Swipe " + std::string(directionTitle(event.direction()));
-    case C::pinch:
+  switch (category(event)) {
+    case Category::taps:
+      if (event.kind() == C::rightZoneTap) {
+        return "Right-Side Tap";
+      }
+      return fingers + (event.kind() == C::doubleTap   ? "-Finger Double Tap"
+                        : event.kind() == C::tripleTap ? "-Finger Triple Tap"
+                                                       : "-Finger Tap");
+    case Category::swipes:
+      return fingers + "-Finger Swipe " + directionTitle(event.direction());
+    case Category::pinch:
       return event.direction() == Direction::up ? "Spread" : "Pinch";
-    case C::rightZoneTap:
-      return "Right-Side Tap";
-    case C::dragBegan:
-    case C::dragMoved:
-    case C::dragEnded:
-    case C::dragScrollMoved:
-    case C::dragScrollEnded:
-      return "Click and Drag";
-    case C::swipeCandidateBegan:
-      return "(internal)";
+    case Category::other:
+      return event.kind() == C::swipeCandidateBegan ? "(internal)" : "Click and Drag";
   }
   return "";
 }
 
 std::int64_t sortKey(const GestureEvent& event) {
   using C = GestureEvent::Case;
-  switch (event.kind()) {
-    case C::tap:
-      return fingerKey(event.fingers(), 0);
-    case C::doubleTap:
-      return fingerKey(event.fingers(), 20);
-    case C::tripleTap:
-      return fingerKey(event.fingers(), 30);
-    case C::swipe:
+  switch (category(event)) {
+    case Category::taps:
+      if (event.kind() == C::rightZoneTap) {
+        return 110;
+      }
+      return fingerKey(event.fingers(), event.kind() == C::doubleTap   ? 20
+                                        : event.kind() == C::tripleTap ? 30
+                                                                       : 0);
+    case Category::swipes:
       return fingerKey(event.fingers(), directionOffset(event.direction()));
-    case C::rightZoneTap:
-      return 110;
-    case C::pinch:
+    case Category::pinch:
       return event.direction() == Direction::down ? 0 : 1;
-    case C::dragBegan:
-    case C::dragMoved:
-    case C::dragEnded:
-    case C::dragScrollMoved:
-    case C::dragScrollEnded:
-    case C::swipeCandidateBegan:
+    case Category::other:
       return lastKey;
   }
   return lastKey;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Tactora/presentation/GestureDescription.h"
+
 namespace tactora {
 
 namespace {
@@ -72,18 +74,22 @@ std::vector<GestureGlyph::Shape> GestureGlyph::shapes() const {
                            Paint{ColorRole::secondary, 0.70}, 1.2});
 
   using C = GestureEvent::Case;
-  switch (gesture.kind()) {
-    case C::tap:
-    case C::doubleTap:
-    case C::tripleTap: {
+  switch (GestureDescription::category(gesture)) {
+    case GestureDescription::Category::taps:
+      if (gesture.kind() == C::rightZoneTap) {
+        const Rect zone{cx, body.y, body.x + body.width - cx,
+                        body.height * rightZoneHeightFraction};
+        shapes.emplace_back(ZoneFill{zone, Paint{ColorRole::accent, 0.18}});
+        addDots(shapes, {{cx + 5.5, 10}}, true);
+        break;
+      }
       addDots(shapes, dotGroup(gesture.fingers(), 12), gesture.fingers() == 1);
       if (gesture.kind() != C::tap) {
         const char* text = gesture.kind() == C::doubleTap ? "2\u00D7" : "3\u00D7";
         shapes.emplace_back(Label{text, {cx, height - 9}, labelFontSizePoints, accent});
       }
       break;
-    }
-    case C::swipe: {
+    case GestureDescription::Category::swipes: {
       const Direction direction = gesture.direction();
       const bool horizontal = direction == Direction::left || direction == Direction::right;
       addDots(shapes, dotGroup(gesture.fingers(), horizontal ? 12 : 23), false);
@@ -103,7 +109,7 @@ std::vector<GestureGlyph::Shape> GestureGlyph::shapes() const {
       }
       break;
     }
-    case C::pinch: {
+    case GestureDescription::Category::pinch: {
       addDots(shapes, {{cx - 3.5, 21}, {cx + 3.5, 14}}, false);
       const Point lowerInner{cx - 5.5, 23.5};
       const Point lowerOuter{cx - 8, 27};
@@ -118,18 +124,7 @@ std::vector<GestureGlyph::Shape> GestureGlyph::shapes() const {
       }
       break;
     }
-    case C::rightZoneTap: {
-      const Rect zone{cx, body.y, body.x + body.width - cx, body.height * rightZoneHeightFraction};
-      shapes.emplace_back(ZoneFill{zone, Paint{ColorRole::accent, 0.18}});
-      addDots(shapes, {{cx + 5.5, 10}}, true);
-      break;
-    }
-    case C::dragBegan:
-    case C::dragMoved:
-    case C::dragEnded:
-    case C::dragScrollMoved:
-    case C::dragScrollEnded:
-    case C::swipeCandidateBegan:
+    case GestureDescription::Category::other:
       addDots(shapes, {{cx, 12}}, false);
       break;
   }

@@ -63,11 +63,5 @@ TEST(GestureDescription, SortKeysSaturateInsteadOfOverflowing) {
   EXPECT_LT(GD::sortKey(GestureEvent::tap(int64Max)), GD::sortKey(GestureEvent::dragEnded()));
 }
 
-TEST(GestureDescription, CategoryRawValuesStopAtOther) {
-  EXPECT_EQ(GD::categoryFromRaw(3), GD::Category::other);
-  EXPECT_EQ(GD::categoryFromRaw(4), std::nullopt);
-  EXPECT_EQ(GD::categoryFromRaw(-1), std::nullopt);
-}
-
 }  // namespace
 }  // namespace tactora

@@ -39,6 +39,7 @@ TEST(GestureGlyph, FingerCountsAreClampedAndOnlyOneFingerTapsGetRings) {
             (std::vector<Point>{{7, 13.5}, {13, 10.5}, {19, 13.5}}));
   EXPECT_TRUE(shapesOf<Glyph::Ring>(GestureEvent::tap(5)).empty());
   EXPECT_EQ(dotCentres(GestureEvent::doubleTap(2)), (std::vector<Point>{{9, 12}, {17, 12}}));
+  EXPECT_EQ(dotCentres(GestureEvent::dragBegan(0, 0)), (std::vector<Point>{{13, 12}}));
 
   const auto rings = shapesOf<Glyph::Ring>(GestureEvent::tripleTap(1));
   ASSERT_EQ(rings.size(), 1u);
