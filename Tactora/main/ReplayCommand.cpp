@@ -25,8 +25,9 @@ void registerReplayCommand(CLI::App& app) {
                      "Use this configuration file (read only; the default configuration "
                      "otherwise)");
   replay->add_flag("--actions", arguments->options.actions,
-                   "Also print the routing of each gesture, every event posted to the system and "
-                   "what happened to each native scroll event");
+                   "Also print the routing of each gesture, everything asked of the desktop "
+                   "(posted events, Dock notifications, hot keys, Accessibility actions, opened "
+                   "URLs, launched processes) and what happened to each native scroll event");
   replay->add_flag("--time", arguments->options.time,
                    "Put the time in seconds since the recording's first event in front of each "
                    "line");

@@ -3,14 +3,14 @@
 #include <linux/input-event-codes.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <ostream>
-#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -22,9 +22,9 @@
 #include "Platform/sim/provider/SimMultitouch.h"
 #include "Tactora/AppDelegate.h"
 #include "Tactora/HeadlessGestureOverlay.h"
+#include "Tactora/config/FileIO.h"
 #include "Tactora/input/MTBridge.h"
 #include "Tactora/replay/EvemuReader.h"
-#include "Tactora/replay/ReplayPlatform.h"
 
 namespace tactora {
 namespace {
@@ -183,32 +183,161 @@ class TemporaryDirectory {
   std::filesystem::path path_;
 };
 
-std::optional<std::string> readWholeFile(const std::string& path, std::string& problem) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    problem = std::string("cannot open: ") + std::strerror(errno);
-    return std::nullopt;
+// One wheel axis over one report. A device with high-resolution wheels reports both the
+// detents and their 1/120 steps; the detents count then, and only reports with steps alone add
+// them up, carrying what falls short of a whole detent to the next report. Sums are wide so that
+// a recording of absurd values cannot overflow them.
+class WheelAxis {
+ public:
+  void addDetents(std::int32_t value) {
+    detents_ += value;
+    hasDetents_ = true;
   }
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  if (file.bad()) {
-    problem = "cannot read the file";
-    return std::nullopt;
+  void addHiResSteps(std::int32_t value) {
+    hiResSteps_ += value;
+    hasHiResSteps_ = true;
   }
-  return contents.str();
+
+  // The detents of the report that ends now; the axis is then ready for the next report.
+  std::int32_t endReport() {
+    std::int64_t detents = detents_;
+    if (!hasDetents_ && hasHiResSteps_) {
+      pendingHiResSteps_ += hiResSteps_;
+      detents = pendingHiResSteps_ / wheelHiResUnitsPerDetent;
+      pendingHiResSteps_ %= wheelHiResUnitsPerDetent;
+    }
+    detents_ = 0;
+    hiResSteps_ = 0;
+    hasDetents_ = false;
+    hasHiResSteps_ = false;
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(detents, std::numeric_limits<std::int32_t>::min(),
+                                 std::numeric_limits<std::int32_t>::max()));
+  }
+
+ private:
+  std::int64_t detents_ = 0;
+  std::int64_t hiResSteps_ = 0;
+  std::int64_t pendingHiResSteps_ = 0;
+  bool hasDetents_ = false;
+  bool hasHiResSteps_ = false;
+};
+
+// "hot key 79 read (keyCode: 123, modifiers: 0x1000, enabled: true)", "hot key 79 set enabled:
+// true", "hot key 7 read (no binding)".
+std::string describeHotKeyCall(const sim::SimSystemBridges::HotKeyCall& call,
+                               const std::optional<platform::HotKeyValue>& binding) {
+  const std::string prefix = "hot key " + std::to_string(call.hotKey) + " ";
+  auto describeBinding = [&binding] {
+    if (!binding) {
+      return std::string("(no binding)");
+    }
+    return "(keyCode: " + std::to_string(binding->keyCode) +
+           ", modifiers: " + hex(binding->modifiers) +
+           ", enabled: " + (binding->enabled ? "true" : "false") + ")";
+  };
+  switch (call.kind) {
+    case sim::SimSystemBridges::HotKeyCallKind::getValue:
+      return prefix + "read " + describeBinding();
+    case sim::SimSystemBridges::HotKeyCallKind::setEnabled:
+      return prefix + "set enabled: " + (call.enabled ? "true" : "false");
+    case sim::SimSystemBridges::HotKeyCallKind::isEnabled:
+      return prefix + "checked " + describeBinding();
+  }
+  return prefix;
 }
 
-// Wheel motion of one report. A device with high-resolution wheels reports both the detents and
-// the 1/120 steps; the detents are used then, and only reports with steps alone add them up.
-struct WheelMotion {
-  std::int32_t vertical = 0;
-  std::int32_t horizontal = 0;
-  std::int32_t verticalHiRes = 0;
-  std::int32_t horizontalHiRes = 0;
-  bool hasVertical = false;
-  bool hasHorizontal = false;
-  bool hasVerticalHiRes = false;
-  bool hasHorizontalHiRes = false;
+// An argument as a shell would need it to read it back as one word: bare when it is plainly one,
+// otherwise in double quotes. Control characters are escaped so that an argument never breaks
+// the one-line-per-item output.
+std::string shellWord(std::string_view argument) {
+  const bool bare = !argument.empty() && std::all_of(argument.begin(), argument.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           std::string_view("_./:=@%+,-").find(c) != std::string_view::npos;
+  });
+  if (bare) {
+    return std::string(argument);
+  }
+  std::string word = "\"";
+  for (char c : argument) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\' || c == '$' || c == '`') {
+      word += '\\';
+      word += c;
+    } else if (c == '\n') {
+      word += "\\n";
+    } else if (c == '\t') {
+      word += "\\t";
+    } else if (u < 0x20 || u == 0x7f) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", u);
+      word += escaped;
+    } else {
+      word += c;
+    }
+  }
+  return word + "\"";
+}
+
+// Shows everything the application asks of the simulated desktop as output lines, in the order
+// it happens: posted events, Dock notifications, hot-key calls, Accessibility actions, opened
+// URLs and launched processes. The desktop keeps no records meanwhile (a long replay would hold
+// every one). Installed platforms live for the rest of the process, so the observers are removed
+// again when the replay ends.
+class DesktopLines {
+ public:
+  // Without `output` nothing is shown; records are switched off all the same.
+  DesktopLines(sim::SimPlatform& desktop, Output* output) : desktop_(desktop) {
+    desktop.events().setKeepsRecords(false);
+    desktop.systemBridges().setKeepsRecords(false);
+    desktop.accessibility().setKeepsRecords(false);
+    desktop.workspace().setKeepsRecords(false);
+    if (output == nullptr) {
+      return;
+    }
+    desktop.events().setPostedObserver([output](const sim::SimEvents::PostedEvent& posted) {
+      output->line("post " + describePosted(posted.event));
+    });
+    desktop.systemBridges().setDockNotificationObserver(
+        [output](const std::string& name) { output->line("dock notification " + name); });
+    desktop.systemBridges().setHotKeyObserver(
+        [output](const sim::SimSystemBridges::HotKeyCall& call,
+                 const std::optional<platform::HotKeyValue>& binding) {
+          output->line(describeHotKeyCall(call, binding));
+        });
+    desktop.accessibility().setPerformedObserver(
+        [output](const sim::SimAccessibility::PerformedAction& performed) {
+          std::string text = "accessibility " + performed.action + " " + performed.element;
+          if (performed.result != platform::AXError::success) {
+            text += " failed (" + std::to_string(static_cast<int>(performed.result)) + ")";
+          }
+          output->line(text);
+        });
+    desktop.workspace().setOpenedURLObserver(
+        [output](const std::string& url) { output->line("open URL " + url); });
+    desktop.workspace().setLaunchObserver(
+        [output](const sim::SimWorkspace::LaunchedProcess& process) {
+          std::string text = "launch " + shellWord(process.executable);
+          for (const std::string& argument : process.arguments) {
+            text += " " + shellWord(argument);
+          }
+          output->line(text);
+        });
+  }
+
+  ~DesktopLines() {
+    desktop_.events().setPostedObserver(nullptr);
+    desktop_.systemBridges().setDockNotificationObserver(nullptr);
+    desktop_.systemBridges().setHotKeyObserver(nullptr);
+    desktop_.accessibility().setPerformedObserver(nullptr);
+    desktop_.workspace().setOpenedURLObserver(nullptr);
+    desktop_.workspace().setLaunchObserver(nullptr);
+  }
+  DesktopLines(const DesktopLines&) = delete;
+  DesktopLines& operator=(const DesktopLines&) = delete;
+
+ private:
+  sim::SimPlatform& desktop_;
 };
 
 }  // namespace
@@ -240,17 +369,14 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
     return failedToStart;
   }
   if (options.configFile) {
-    std::string problem;
-    std::optional<std::string> bytes = readWholeFile(*options.configFile, problem);
-    if (!bytes) {
-      err << "tactora: " << *options.configFile << ": " << problem << '\n';
+    const fileio::ReadResult read = fileio::readWholeFile(*options.configFile);
+    if (!read.bytes) {
+      err << "tactora: " << *options.configFile << ": cannot open: " << read.error << '\n';
       return unreadableInput;
     }
-    std::ofstream copy(configDirectory.path() / "config.json", std::ios::binary);
-    copy << *bytes;
-    if (!copy.flush()) {
-      err << "tactora: cannot copy the configuration to " << configDirectory.path().string()
-          << '\n';
+    if (const auto problem =
+            fileio::writeNewFile(configDirectory.path() / "config.json", *read.bytes, false)) {
+      err << "tactora: cannot copy the configuration: " << *problem << '\n';
       return failedToStart;
     }
   }
@@ -265,21 +391,12 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
   }
 
   auto simPlatform = std::make_shared<sim::SimPlatform>(startUptimeSeconds);
+  platform::Platform::install(simPlatform);
   sim::VirtualTimeline& timeline = simPlatform->timeline();
   sim::SimEvents& simEvents = simPlatform->events();
+  simEvents.setPointer({startPointerX, startPointerY});
   Output output(out, options.time, timeline);
   const bool actions = options.actions;
-  // The platform outlives the replay (installed platforms are kept for the life of the process),
-  // so its observer reaches the output through a pointer that is cleared when the replay ends.
-  auto postOutput = std::make_shared<Output*>(actions ? &output : nullptr);
-  auto replayPlatform =
-      std::make_shared<ReplayPlatform>(simPlatform, [postOutput](const Event& event) {
-        if (*postOutput != nullptr) {
-          (*postOutput)->line("post " + describePosted(event));
-        }
-      });
-  platform::Platform::install(replayPlatform);
-  simEvents.setPointer({startPointerX, startPointerY});
 
   auto previousSink = platform::Log::setSink(std::make_shared<ReplayLogSink>(output, err, actions));
 
@@ -300,15 +417,16 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
   multitouch->configureEvdev(device, evdev);
 
   {
+    const DesktopLines desktopLines(*simPlatform, actions ? &output : nullptr);
     std::shared_ptr<AppDelegate> app;
     {
       AppDelegate::Options appOptions;
       appOptions.configDirectory = configDirectory.path();
-      platform::Platform* installed = replayPlatform.get();
+      platform::Platform* installed = simPlatform.get();
       appOptions.makeOverlay = [installed] {
         return std::make_shared<HeadlessGestureOverlay>(*installed);
       };
-      app = AppDelegate::create(*replayPlatform, std::move(appOptions));
+      app = AppDelegate::create(*simPlatform, std::move(appOptions));
     }
     app->setGestureObserver(
         [&output](const GestureEvent& event) { output.line(event.description()); });
@@ -317,9 +435,8 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
 
     const std::int64_t firstMicros =
         recording.events.empty() ? 0 : recording.events.front().timeMicroseconds;
-    WheelMotion wheel;
-    std::int32_t pendingVerticalHiRes = 0;
-    std::int32_t pendingHorizontalHiRes = 0;
+    WheelAxis verticalWheel;
+    WheelAxis horizontalWheel;
 
     for (const EvemuRecording::Event& event : recording.events) {
       const double relativeSeconds =
@@ -342,20 +459,16 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
               break;
             }
             case REL_WHEEL:
-              wheel.vertical += event.value;
-              wheel.hasVertical = true;
+              verticalWheel.addDetents(event.value);
               break;
             case REL_HWHEEL:
-              wheel.horizontal += event.value;
-              wheel.hasHorizontal = true;
+              horizontalWheel.addDetents(event.value);
               break;
             case REL_WHEEL_HI_RES:
-              wheel.verticalHiRes += event.value;
-              wheel.hasVerticalHiRes = true;
+              verticalWheel.addHiResSteps(event.value);
               break;
             case REL_HWHEEL_HI_RES:
-              wheel.horizontalHiRes += event.value;
-              wheel.hasHorizontalHiRes = true;
+              horizontalWheel.addHiResSteps(event.value);
               break;
             default:
               break;
@@ -371,19 +484,8 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
           break;
         case EV_SYN:
           if (event.code == SYN_REPORT) {
-            std::int32_t vertical = wheel.vertical;
-            std::int32_t horizontal = wheel.horizontal;
-            if (!wheel.hasVertical && wheel.hasVerticalHiRes) {
-              pendingVerticalHiRes += wheel.verticalHiRes;
-              vertical = pendingVerticalHiRes / wheelHiResUnitsPerDetent;
-              pendingVerticalHiRes %= wheelHiResUnitsPerDetent;
-            }
-            if (!wheel.hasHorizontal && wheel.hasHorizontalHiRes) {
-              pendingHorizontalHiRes += wheel.horizontalHiRes;
-              horizontal = pendingHorizontalHiRes / wheelHiResUnitsPerDetent;
-              pendingHorizontalHiRes %= wheelHiResUnitsPerDetent;
-            }
-            wheel = WheelMotion{};
+            const std::int32_t vertical = verticalWheel.endReport();
+            const std::int32_t horizontal = horizontalWheel.endReport();
             if (vertical != 0 || horizontal != 0) {
               const std::optional<Event> passed =
                   simEvents.deliver(sim::SimEvents::nativeScrollEvent(vertical, horizontal));
@@ -394,8 +496,6 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
             }
           }
           multitouch->feedEvdev(device, relativeSeconds, event.type, event.code, event.value);
-          // The sim keeps every delivered event; a long replay has no use for them.
-          simEvents.clearRecords();
           break;
         default:
           break;
@@ -419,7 +519,6 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
     app->applicationWillTerminate();
     timeline.runDue();
   }
-  *postOutput = nullptr;
   output.flush();
   platform::Log::setSink(previousSink);
   multitouch->reset();

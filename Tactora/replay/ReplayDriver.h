@@ -11,12 +11,14 @@ namespace tactora {
 
 // Runs a recorded input session through the whole application on the simulated platform, in the
 // recording's own time, and prints what happened: every gesture event, and on request the
-// application's routing lines, every event it posted and the fate of every native scroll event.
+// application's routing lines, everything it asked of the desktop (posted events, Dock
+// notifications, hot-key calls, Accessibility actions, opened URLs, launched processes) and the
+// fate of every native scroll event.
 class ReplayDriver {
  public:
   struct Options {
     std::optional<std::string> configFile;  // read with the store's rules, never written back
-    bool actions = false;                   // routing lines, posted events, scroll decisions
+    bool actions = false;                   // routing, desktop requests, scroll decisions
     bool time = false;                      // virtual seconds since the first event in front
   };
 

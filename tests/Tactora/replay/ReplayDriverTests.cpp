@@ -118,6 +118,25 @@ TEST_F(ReplayDriverTest, ConfigFileIsUsedButNeverWrittenOrAddedTo) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
+TEST_F(ReplayDriverTest, LaunchedCommandsAreShownOnOneLineAsAShellWouldReadThem) {
+  Configuration configuration = defaultConfiguration();
+  for (Profile& profile : configuration.profiles) {
+    if (profile.isAllApps()) {
+      profile.bindings.insert(
+          profile.bindings.begin(),
+          GestureBinding{Trigger{GestureEvent::tap(1), {}},
+                         Action::shellCommand("echo \"hi\" >~/said\nsay $USER")});
+    }
+  }
+  fs::path config = write("config.json", encodeConfiguration(configuration));
+  fs::path tap = fs::path(testing::sourceDir()) / "examples/sessions/one-finger-tap.evemu";
+  EXPECT_EQ(run(tap, {config.string(), true, false}), 0);
+  const std::string launch = "launch /bin/zsh -lc \"echo \\\"hi\\\" >~/said\\nsay \\$USER\"\n";
+  ASSERT_GE(out_.size(), launch.size());
+  EXPECT_EQ(out_.substr(out_.size() - launch.size()), launch) << out_;
+  EXPECT_EQ(out_.substr(0, 16), "tap(fingers: 1)\n");
+}
+
 TEST_F(ReplayDriverTest, ButtonOfAReportReachesTheTapsBeforeThatReportsFrame) {
   // The finger lands in the same report as the press and lifts with the release 90 ms later. The
   // first frame must see the button down, so the touch is a click, never a tap.
