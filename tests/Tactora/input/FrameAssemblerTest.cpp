@@ -5,8 +5,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Tactora/input/ContactRecordReader.h"
@@ -14,121 +17,86 @@
 namespace tactora::platform {
 namespace {
 
-struct Frame {
-  double time;
-  std::vector<ContactRecordReader::RawContact> contacts;
-};
+using Contacts = std::vector<ContactRecordReader::RawContact>;
 
-struct Recording {
-  EvdevTouchDevice device;
-  struct Event {
-    double time;
-    std::uint16_t type;
-    std::uint16_t code;
-    std::int32_t value;
-  };
-  std::vector<Event> events;
-};
-
-// Just enough of the evemu text format for a device's identity, axes and events.
-Recording readEvemu(const std::string& path) {
-  std::ifstream file(path);
-  EXPECT_TRUE(file) << "cannot open " << path;
-  Recording recording;
-  std::string line;
-  while (std::getline(file, line)) {
-    std::istringstream in(line);
-    std::string kind;
-    in >> kind;
-    if (kind == "I:") {
-      std::string bus, vendor, product;
-      in >> bus >> vendor >> product;
-      recording.device.vendor = static_cast<std::uint16_t>(std::stoul(vendor, nullptr, 16));
-      recording.device.product = static_cast<std::uint16_t>(std::stoul(product, nullptr, 16));
-    } else if (kind == "A:") {
-      std::string code;
-      std::int32_t minimum, maximum, fuzz, flat, resolution;
-      in >> code >> minimum >> maximum >> fuzz >> flat >> resolution;
-      const EvdevAxis axis{minimum, maximum, resolution};
-      if (std::stoul(code, nullptr, 16) == ABS_MT_POSITION_X) {
-        recording.device.positionX = axis;
-      } else if (std::stoul(code, nullptr, 16) == ABS_MT_POSITION_Y) {
-        recording.device.positionY = axis;
-      }
-    } else if (kind == "E:") {
-      std::string time, type, code;
-      std::int32_t value;
-      in >> time >> type >> code >> value;
-      recording.events.push_back(
-          {std::stod(time), static_cast<std::uint16_t>(std::stoul(type, nullptr, 16)),
-           static_cast<std::uint16_t>(std::stoul(code, nullptr, 16)), value});
-    }
+Contacts contactsOf(const FrameAssembler& assembler) {
+  Contacts contacts;
+  for (std::int32_t i = 0; i < assembler.recordCount(); ++i) {
+    contacts.push_back(ContactRecordReader::readRecord(assembler.records(), std::size_t(i)));
   }
-  return recording;
-}
-
-std::vector<Frame> assemble(FrameAssembler& assembler,
-                            const std::vector<Recording::Event>& events) {
-  std::vector<Frame> frames;
-  for (const auto& e : events) {
-    if (assembler.handleEvent(e.time, e.type, e.code, e.value)) {
-      Frame frame{assembler.frameTimeSeconds(), {}};
-      for (std::int32_t i = 0; i < assembler.recordCount(); ++i) {
-        frame.contacts.push_back(
-            ContactRecordReader::readRecord(assembler.records(), static_cast<std::size_t>(i)));
-      }
-      frames.push_back(frame);
-    }
-  }
-  return frames;
-}
-
-std::string recordingPath() {
-  const char* source = std::getenv("TACTORA_SOURCE_DIR");
-  const std::string root = source != nullptr ? source : ".";
-  return root + "/examples/sessions/real/apple-magic-mouse-1-one-touch.evemu";
+  return contacts;
 }
 
 TEST(FrameAssembler, RealMagicMouseTouchBecomesTouchingFramesALiftAndAnEmptyFrame) {
-  const Recording recording = readEvemu(recordingPath());
-  ASSERT_FALSE(recording.events.empty());
-  FrameAssembler assembler(recording.device);
-
-  // The kernel's resolutions yield 90.7 x 51.9 mm; the surface is the other way round.
-  EXPECT_NEAR(assembler.surfaceSizeMM().widthMM, 51.9, 0.05);
-  EXPECT_NEAR(assembler.surfaceSizeMM().depthMM, 90.7, 0.05);
-
-  const auto frames = assemble(assembler, recording.events);
-  ASSERT_EQ(frames.size(), 11u);
-  for (std::size_t i = 0; i < 9; ++i) {
-    ASSERT_EQ(frames[i].contacts.size(), 1u) << i;
-    EXPECT_EQ(frames[i].contacts[0].id, 40);
-    EXPECT_EQ(frames[i].contacts[0].state, MT_CONTACT_STATE_TOUCHING) << i;
+  const char* root = std::getenv("TACTORA_SOURCE_DIR");
+  std::ifstream file(std::string(root ? root : ".") +
+                     "/examples/sessions/real/apple-magic-mouse-1-one-touch.evemu");
+  ASSERT_TRUE(file);
+  // Just enough of the evemu text format: identity, the position axes, then the events.
+  EvdevTouchDevice device;
+  std::unique_ptr<FrameAssembler> assembler;
+  std::vector<std::pair<double, Contacts>> frames;
+  for (std::string line; std::getline(file, line);) {
+    std::istringstream in(line);
+    std::string kind, a, b, c;
+    in >> kind >> a >> b >> c;
+    const auto hex = [](const std::string& text) { return std::stoul(text, nullptr, 16); };
+    if (kind == "I:") {
+      device.vendor = std::uint16_t(hex(b));
+      device.product = std::uint16_t(hex(c));
+    } else if (kind == "A:" && (hex(a) == ABS_MT_POSITION_X || hex(a) == ABS_MT_POSITION_Y)) {
+      std::int32_t fuzz, flat, resolution;
+      in >> fuzz >> flat >> resolution;
+      (hex(a) == ABS_MT_POSITION_X ? device.positionX : device.positionY) = {
+          std::stoi(b), std::stoi(c), resolution};
+    } else if (kind == "E:") {
+      if (!assembler) {
+        assembler = std::make_unique<FrameAssembler>(device);
+      }
+      std::int32_t value;
+      in >> value;
+      if (assembler->handleEvent(std::stod(a), std::uint16_t(hex(b)), std::uint16_t(hex(c)),
+                                 value)) {
+        frames.emplace_back(assembler->frameTimeSeconds(), contactsOf(*assembler));
+      }
+    }
   }
-  // Touch major 0 announces the lift one report before the slot empties.
-  ASSERT_EQ(frames[9].contacts.size(), 1u);
-  EXPECT_EQ(frames[9].contacts[0].state, MT_CONTACT_STATE_LIFTING);
-  EXPECT_TRUE(frames[10].contacts.empty());
-  EXPECT_DOUBLE_EQ(frames[10].time, 0.101291);
+  ASSERT_TRUE(assembler);
+  // The kernel's resolutions yield 90.7 x 51.9 mm; the surface is the other way round.
+  EXPECT_NEAR(assembler->surfaceSizeMM().widthMM, 51.9, 0.05);
+  EXPECT_NEAR(assembler->surfaceSizeMM().depthMM, 90.7, 0.05);
 
-  // x = 879 in -1100...1258 is towards the right; y = -34 in -1589...2047 is a little nearer the
-  // front than the palm once flipped.
-  const auto first = frames[0].contacts[0];
+  ASSERT_EQ(frames.size(), 11u);
+  for (std::size_t i = 0; i < 10; ++i) {
+    ASSERT_EQ(frames[i].second.size(), 1u) << i;
+    EXPECT_EQ(frames[i].second[0].id, 40);
+    // Touch major 0 announces the lift one report before the slot empties.
+    EXPECT_EQ(frames[i].second[0].state,
+              i < 9 ? MT_CONTACT_STATE_TOUCHING : MT_CONTACT_STATE_LIFTING);
+  }
+  EXPECT_TRUE(frames[10].second.empty());
+  EXPECT_DOUBLE_EQ(frames[10].first, 0.101291);
+
+  // x = 879 in -1100...1258; y = -34 in -1589...2047, flipped so that y grows to the front.
+  const auto first = frames[0].second[0];
   EXPECT_NEAR(first.position.x, (879.0 + 1100) / 2358, 1e-5);
   EXPECT_NEAR(first.position.y, 1 - (-34.0 + 1589) / 3636, 1e-5);
   EXPECT_EQ(first.velocity, (PointF{}));
   EXPECT_NEAR(first.size, 484.0 / 500, 1e-5);
   // The finger drifts towards the palm (evdev y grows): negative y velocity in our frame.
-  EXPECT_LT(frames[1].contacts[0].velocity.y, 0.0f);
+  EXPECT_LT(frames[1].second[0].velocity.y, 0.0f);
 }
 
-// Scripted slot sequences on a generic (non-Apple) device: 0...1000 on both axes, 10 units/mm.
+// Scripted slot events on a generic (non-Apple) device: 0...1000 on both axes, 10 units/mm.
 class ScriptedFrameAssembler : public ::testing::Test {
  protected:
-  ScriptedFrameAssembler()
-      : assembler_(EvdevTouchDevice{0x1234, 0x5678, {0, 1000, 10}, {0, 1000, 10}, 0}) {}
+  FrameAssembler assembler_{EvdevTouchDevice{0x1234, 0x5678, {0, 1000, 10}, {0, 1000, 10}, 0}};
+  double time_ = 5.0;
 
   void abs(std::uint16_t code, std::int32_t value) { ASSERT_FALSE(feed(EV_ABS, code, value)); }
+  bool feed(std::uint16_t type, std::uint16_t code, std::int32_t value) {
+    return assembler_.handleEvent(time_, type, code, value);
+  }
   void down(std::int32_t slot, std::int32_t id, std::int32_t x, std::int32_t y) {
     abs(ABS_MT_SLOT, slot);
     abs(ABS_MT_TRACKING_ID, id);
@@ -136,85 +104,51 @@ class ScriptedFrameAssembler : public ::testing::Test {
     abs(ABS_MT_POSITION_Y, y);
     abs(ABS_MT_TOUCH_MAJOR, 400);
   }
-  bool feed(std::uint16_t type, std::uint16_t code, std::int32_t value) {
-    return assembler_.handleEvent(time_, type, code, value);
-  }
   // Ends the report; the frame it yields, if any.
-  std::optional<std::vector<ContactRecordReader::RawContact>> report() {
+  std::optional<Contacts> report() {
     time_ += 0.01;
-    if (!feed(EV_SYN, SYN_REPORT, 0)) {
-      return std::nullopt;
-    }
-    std::vector<ContactRecordReader::RawContact> contacts;
-    for (std::int32_t i = 0; i < assembler_.recordCount(); ++i) {
-      contacts.push_back(
-          ContactRecordReader::readRecord(assembler_.records(), static_cast<std::size_t>(i)));
-    }
-    return contacts;
+    return feed(EV_SYN, SYN_REPORT, 0) ? std::optional(contactsOf(assembler_)) : std::nullopt;
   }
-
-  FrameAssembler assembler_;
-  double time_ = 5.0;
 };
 
-TEST_F(ScriptedFrameAssembler, GenericDeviceKeepsItsAxesAndFlipsY) {
-  EXPECT_FLOAT_EQ(assembler_.surfaceSizeMM().widthMM, 100.0f);
-  EXPECT_FLOAT_EQ(assembler_.surfaceSizeMM().depthMM, 100.0f);
-  down(0, 7, 250, 100);
-  const auto frame = report();
-  ASSERT_TRUE(frame && frame->size() == 1);
-  EXPECT_FLOAT_EQ((*frame)[0].position.x, 0.25f);
-  EXPECT_FLOAT_EQ((*frame)[0].position.y, 0.9f);  // evdev y near the back edge
-}
-
 TEST_F(ScriptedFrameAssembler, EveryReportWhileDownIsAFrameAndTheLastLiftAddsOneEmptyFrame) {
+  EXPECT_EQ(assembler_.surfaceSizeMM().widthMM, 100.0f);
   EXPECT_FALSE(report()) << "nothing down, nothing to report";
-  down(0, 1, 100, 100);
+  down(0, 1, 250, 100);
   down(3, 2, 900, 900);
-  EXPECT_EQ(report()->size(), 2u);
+  const auto two = report();
+  ASSERT_TRUE(two && two->size() == 2);
+  EXPECT_FLOAT_EQ((*two)[0].position.x, 0.25f);
+  EXPECT_FLOAT_EQ((*two)[0].position.y, 0.9f) << "evdev y near the back edge";
   // Pointer motion and a button alone still yield a frame while fingers rest.
   ASSERT_FALSE(feed(EV_REL, REL_X, 5));
   ASSERT_FALSE(feed(EV_KEY, BTN_LEFT, 1));
   EXPECT_EQ(report()->size(), 2u);
-
-  abs(ABS_MT_SLOT, 0);
-  abs(ABS_MT_TRACKING_ID, -1);
-  const auto one = report();
-  ASSERT_EQ(one->size(), 1u);
-  EXPECT_EQ((*one)[0].id, 2);
-
-  abs(ABS_MT_SLOT, 3);
-  abs(ABS_MT_TOUCH_MAJOR, 0);
-  EXPECT_EQ((*report())[0].state, MT_CONTACT_STATE_LIFTING);
-  abs(ABS_MT_TRACKING_ID, -1);
-  EXPECT_EQ(report()->size(), 0u);
-  EXPECT_FALSE(report());
-  ASSERT_FALSE(feed(EV_REL, REL_X, 5));
-  EXPECT_FALSE(report());
-}
-
-TEST_F(ScriptedFrameAssembler, DroppedEventsAreDiscardedUpToTheNextReport) {
-  down(0, 1, 100, 100);
-  report();
+  // A dropped run is not trusted up to its report: the lift inside it is not applied.
   ASSERT_FALSE(feed(EV_SYN, SYN_DROPPED, 0));
   abs(ABS_MT_TRACKING_ID, -1);
-  EXPECT_FALSE(report()) << "the report that closes the dropped run yields nothing";
-  const auto next = report();
-  ASSERT_TRUE(next);
-  EXPECT_EQ(next->size(), 1u) << "the half-seen lift was not applied";
-}
-
-TEST_F(ScriptedFrameAssembler, SlotsOutsideTheTrackedRangeAreIgnored) {
+  EXPECT_FALSE(report());
+  // Slots beyond the tracked ones are ignored.
   abs(ABS_MT_SLOT, FrameAssembler::kMaxSlots);
   abs(ABS_MT_TRACKING_ID, 5);
   abs(ABS_MT_SLOT, -1);
   abs(ABS_MT_TRACKING_ID, 6);
+  EXPECT_EQ(report()->size(), 2u);
+
+  abs(ABS_MT_SLOT, 0);
+  abs(ABS_MT_TRACKING_ID, -1);
+  EXPECT_EQ(report()->at(0).id, 2);
+  abs(ABS_MT_SLOT, 3);
+  abs(ABS_MT_TOUCH_MAJOR, 0);
+  EXPECT_EQ(report()->at(0).state, MT_CONTACT_STATE_LIFTING);
+  abs(ABS_MT_TRACKING_ID, -1);
+  EXPECT_EQ(report()->size(), 0u);
   EXPECT_FALSE(report());
   // Every tracked slot at once still fits one frame.
   for (std::int32_t slot = 0; slot < FrameAssembler::kMaxSlots; ++slot) {
     down(slot, 100 + slot, 10 * slot, 10 * slot);
   }
-  EXPECT_EQ(report()->size(), static_cast<std::size_t>(FrameAssembler::kMaxSlots));
+  EXPECT_EQ(report()->size(), std::size_t(FrameAssembler::kMaxSlots));
 }
 
 }  // namespace

@@ -20,37 +20,24 @@
 #endif
 
 namespace {
-
 // Only the thread that switched counting on counts, so simulation work elsewhere cannot blur it.
 thread_local bool gCounting = false;
 thread_local std::size_t gAllocations = 0;
-
 }  // namespace
 
 #if TACTORA_COUNTS_ALLOCATIONS
-// Counts every allocation made through the global operator new while counting is on.
+// The array forms call these by default.
 void* operator new(std::size_t size) {
-  if (gCounting) {
-    ++gAllocations;
-  }
+  gAllocations += gCounting ? 1 : 0;
   if (void* memory = std::malloc(size == 0 ? 1 : size)) {
     return memory;
   }
   throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) {
-  return operator new(size);
-}
 void operator delete(void* memory) noexcept {
   std::free(memory);
 }
-void operator delete[](void* memory) noexcept {
-  std::free(memory);
-}
 void operator delete(void* memory, std::size_t) noexcept {
-  std::free(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept {
   std::free(memory);
 }
 #endif
@@ -68,14 +55,12 @@ TEST_F(InputPipelineAllocation, SteadyFramesAllocateNothing) {
   start();
   double t = now() + 1.0;
   std::vector<unsigned char> records(3 * MT_CONTACT_RECORD_SIZE);
-  bool counting = false;
-  auto deliver = [&](int fingers, float jitter) {
+  auto deliver = [&](int fingers, float jitter, bool counting = false) {
     for (int i = 0; i < fingers; ++i) {
-      MTWriteContactRecord(&records[static_cast<std::size_t>(i) * MT_CONTACT_RECORD_SIZE], i + 1, 4,
-                           0.3f + 0.2f * static_cast<float>(i) + jitter, 0.5f - jitter, 0, 0, 1);
+      MTWriteContactRecord(&records[std::size_t(i) * MT_CONTACT_RECORD_SIZE], i + 1, 4,
+                           0.3f + 0.2f * float(i) + jitter, 0.5f - jitter, 0, 0, 1);
     }
-    advanceTo(t);  // timers of the simulation may allocate; they are not the frame path
-    t += 0.01;
+    advanceTo(t += 0.01);  // timers of the simulation may allocate; they are not the frame path
     gCounting = counting;
     const bool delivered = mt().deliverRawFrame(0, records.data(), fingers, t);
     gCounting = false;
@@ -91,11 +76,9 @@ TEST_F(InputPipelineAllocation, SteadyFramesAllocateNothing) {
   for (int fingers = 1; fingers <= 3; ++fingers) {
     ASSERT_TRUE(deliver(fingers, 0));
     gAllocations = 0;
-    counting = true;
     for (int frame = 0; frame < 200; ++frame) {
-      deliver(fingers, static_cast<float>(frame % 2) * 0.0005f);
+      deliver(fingers, float(frame % 2) * 0.0005f, true);
     }
-    counting = false;
     EXPECT_EQ(gAllocations, 0u) << fingers << " finger(s)";
     deliver(0, 0);
   }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <mutex>
 #include <thread>
 
 #include "InputTestSupport.h"
@@ -12,33 +11,20 @@
 namespace tactora::testing {
 namespace {
 
-class InputPipelineConcurrency : public SimInputTest {
+class InputPipelineConcurrency : public PipelineTest {
  protected:
-  InputPipelineConcurrency() {
-    RecognitionConfig config;
-    config.dragActivation = DragActivation::fingerRest;
-    engine_ = std::make_shared<GestureEngine>(config, [this] { return now(); });
-    pipeline_ = InputPipeline::create(engine_, [this](const GestureEvent&) {
-      std::lock_guard lock(mutex_);
-      ++gestures_;
-    });
+  InputPipelineConcurrency() : PipelineTest(fingerRestDrag()) {
     mt().addDevice(false, 112, 5150, 9050);
-    pipeline_->start();
-    sim_->timeline().runDue();
-  }
-  ~InputPipelineConcurrency() override {
-    pipeline_.reset();
-    mt().reset();
-    EXPECT_EQ(mt().liveObjects(), 0);
+    start();
   }
 
-  // Two fingers landing, moving and lifting, over and over, until `stop`.
+  // Two fingers landing, moving and lifting, over and over, until `stop`. The gestures of both
+  // threads reach the log under the engine's lock.
   std::thread frameThread(std::atomic<bool>& stop) {
     return std::thread([this, &stop] {
-      std::int32_t id = 1;
-      for (int cycle = 0; !stop.load(); ++cycle, id += 2) {
+      for (std::int32_t cycle = 0, id = 1; !stop.load(); ++cycle, id += 2) {
         for (int step = 0; step < 12; ++step) {
-          const float dx = 0.02f * static_cast<float>(step);
+          const float dx = 0.02f * float(step);
           const Contact fingers[] = {{id, 4, 0.3f + dx, 0.5f}, {id + 1, 4, 0.6f + dx, 0.5f}};
           mt().deliverFrame(0, fingers, 0.01 * cycle);
         }
@@ -46,11 +32,6 @@ class InputPipelineConcurrency : public SimInputTest {
       }
     });
   }
-
-  std::shared_ptr<GestureEngine> engine_;
-  std::shared_ptr<InputPipeline> pipeline_;
-  std::mutex mutex_;
-  int gestures_ = 0;
 };
 
 TEST_F(InputPipelineConcurrency, MainThreadOperationsDoNotOverlapFrames) {
@@ -77,7 +58,8 @@ TEST_F(InputPipelineConcurrency, MainThreadOperationsDoNotOverlapFrames) {
   stop = true;
   frames.join();
   pipeline_->stop();
-  EXPECT_EQ(pipeline_->scrollSuppressionTap().mode(), ScrollSuppressionMode::none);
+  EXPECT_EQ(tapMode(), ScrollSuppressionMode::none);
+  events.take();
 }
 
 TEST_F(InputPipelineConcurrency, TapThreadsAndFramesShareTheButtonAndTheMode) {
@@ -94,6 +76,7 @@ TEST_F(InputPipelineConcurrency, TapThreadsAndFramesShareTheButtonAndTheMode) {
   stop = true;
   frames.join();
   EXPECT_FALSE(pipeline_->buttonStateTap().isButtonDown());
+  events.take();
 }
 
 }  // namespace

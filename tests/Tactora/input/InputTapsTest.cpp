@@ -26,167 +26,122 @@ Event scroll(std::int32_t vertical, std::int32_t horizontal) {
   return sim::SimEvents::nativeScrollEvent(vertical, horizontal);
 }
 
-class ButtonStateTapTest : public SimInputTest {
+class InputTapsTest : public SimInputTest {
  protected:
+  // Starts both taps on their threads; the button tap's port comes first.
   void start() {
-    tap_->start();
+    button_->start();
+    scroll_->start();
     sim_->timeline().runDue();
   }
-  platform::EventTap& port() { return *sim_->events().taps().at(0); }
-  std::shared_ptr<ButtonStateTap> tap_ = ButtonStateTap::create();
+  platform::EventTap& port(std::size_t index) { return *sim_->events().taps().at(index); }
+  bool deliver(const Event& event) { return sim_->events().deliver(event).has_value(); }
+
+  std::shared_ptr<ButtonStateTap> button_ = ButtonStateTap::create();
+  std::shared_ptr<ScrollSuppressionTap> scroll_ = ScrollSuppressionTap::create();
 };
 
-TEST_F(ButtonStateTapTest, FollowsPhysicalPressesAndIgnoresTheProgramsOwn) {
+TEST_F(InputTapsTest, ButtonFollowsPhysicalPressesOnlyAndReadsUpAfterTheTapWasDisabled) {
   start();
-  EXPECT_EQ(port().parameters().options, platform::EventTapOptions::listenOnly);
-  EXPECT_FALSE(tap_->isButtonDown());
-  sim_->events().deliver(native(EventType::leftMouseDown));
-  EXPECT_TRUE(tap_->isButtonDown());
-  sim_->events().deliver(synthetic(native(EventType::leftMouseUp)));
-  EXPECT_TRUE(tap_->isButtonDown()) << "a synthetic release is not the user's";
-  sim_->events().deliver(native(EventType::rightMouseDown));
-  sim_->events().deliver(native(EventType::leftMouseUp));
-  EXPECT_FALSE(tap_->isButtonDown());
-  sim_->events().deliver(synthetic(native(EventType::leftMouseDown)));
-  EXPECT_FALSE(tap_->isButtonDown());
-}
+  EXPECT_EQ(port(0).parameters().options, platform::EventTapOptions::listenOnly);
+  deliver(native(EventType::leftMouseDown));
+  deliver(synthetic(native(EventType::leftMouseUp)));
+  deliver(native(EventType::rightMouseUp));
+  EXPECT_TRUE(button_->isButtonDown()) << "neither a synthetic nor a right release is ours";
+  deliver(native(EventType::leftMouseUp));
+  deliver(synthetic(native(EventType::leftMouseDown)));
+  EXPECT_FALSE(button_->isButtonDown());
 
-TEST_F(ButtonStateTapTest, DisabledTapReadsAsUpUntilTheNextPressAndIsReenabled) {
-  start();
-  for (auto [notice, reason] : {std::pair{EventType::tapDisabledByTimeout, "timeout"},
-                                std::pair{EventType::tapDisabledByUserInput, "user input"}}) {
-    sim_->events().deliver(native(EventType::leftMouseDown));
-    sim_->events().disableTap(port(), notice);
-    EXPECT_FALSE(tap_->isButtonDown()) << "a release may have been missed";
-    EXPECT_TRUE(port().isEnabled());
-    EXPECT_EQ(messages("ButtonStateTap").back(), std::string("button-state tap disabled (") +
-                                                     reason +
-                                                     ") — re-enabled, isButtonDown reset to false");
-    EXPECT_EQ(log_->lines().back().level, platform::LogLevel::error);
-  }
-  sim_->events().deliver(native(EventType::leftMouseDown));
-  EXPECT_TRUE(tap_->isButtonDown());
-}
-
-TEST_F(ButtonStateTapTest, WatchdogFindsASilentlyDisabledTapWithinASecond) {
-  start();
-  sim_->events().deliver(native(EventType::leftMouseDown));
+  // Each disabling may have hidden a release: the button reads up until the next press.
+  deliver(native(EventType::leftMouseDown));
+  sim_->events().disableTap(port(0), EventType::tapDisabledByTimeout);
+  EXPECT_FALSE(button_->isButtonDown());
+  EXPECT_TRUE(port(0).isEnabled());
+  deliver(native(EventType::leftMouseDown));
+  sim_->events().disableTap(port(0), EventType::tapDisabledByUserInput);
+  deliver(native(EventType::leftMouseDown));
   advanceTo(now() + 0.3);
-  sim_->events().disableTapSilently(port());
-  advanceTo(now() + 1.0);
-  EXPECT_TRUE(port().isEnabled());
-  EXPECT_FALSE(tap_->isButtonDown());
-  EXPECT_EQ(messages("ButtonStateTap"),
-            std::vector<std::string>{"button-state tap disabled (watchdog found it disabled) — "
-                                     "re-enabled, isButtonDown reset to false"});
-  advanceTo(now() + 5.0);
-  EXPECT_EQ(messages("ButtonStateTap").size(), 1u) << "a healthy tap is left alone";
+  sim_->events().disableTapSilently(port(0));
+  advanceTo(now() + 6.0);  // found within a second; a healthy tap is left alone afterwards
+  EXPECT_TRUE(port(0).isEnabled());
+  EXPECT_FALSE(button_->isButtonDown());
+  const auto recovery = [](const std::string& reason) {
+    return "button-state tap disabled (" + reason + ") — re-enabled, isButtonDown reset to false";
+  };
+  EXPECT_EQ(messages("ButtonStateTap"), (Lines{recovery("timeout"), recovery("user input"),
+                                               recovery("watchdog found it disabled")}));
+  EXPECT_EQ(log_->lines().back().level, platform::LogLevel::error);
+  deliver(native(EventType::leftMouseDown));
+  EXPECT_TRUE(button_->isButtonDown());
 }
 
-TEST_F(ButtonStateTapTest, RefusedTapIsLoggedOnceAndTheButtonReadsUp) {
-  sim_->events().setTapCreationFails(true);
+TEST_F(InputTapsTest, ScrollTapRunsOnlyWhileAModeIsSetAndFiltersByMode) {
+  scroll_->setMode(Mode::horizontalOnly);  // before the tap exists: applied when it is created
   start();
-  tap_->start();
-  advanceTo(now() + 5.0);
-  EXPECT_EQ(messages("ButtonStateTap"),
-            std::vector<std::string>{"failed to create button-state CGEventTap — likely missing "
-                                     "Accessibility/Input Monitoring"});
-  EXPECT_EQ(sim_->dispatch().startedThreadNames(),
-            std::vector<std::string>{"com.vellumworks.Tactora.ButtonStateTap"});
-  EXPECT_FALSE(tap_->isButtonDown());
-}
-
-class ScrollSuppressionTapTest : public SimInputTest {
- protected:
-  void start() {
-    tap_->start();
-    sim_->timeline().runDue();
+  platform::EventTap& tap = port(1);
+  EXPECT_EQ(tap.parameters().options, platform::EventTapOptions::defaultTap);
+  EXPECT_TRUE(tap.isEnabled());
+  for (auto [vertical, horizontal, passes] :
+       {std::tuple{3, 1, true}, std::tuple{-2, 2, true}, std::tuple{0, 0, true},
+        std::tuple{0, 2, false}, std::tuple{1, -3, false}}) {
+    EXPECT_EQ(deliver(scroll(vertical, horizontal)), passes) << vertical << ", " << horizontal;
   }
-  platform::EventTap& port() { return *sim_->events().taps().at(0); }
-  bool passes(const Event& event) { return sim_->events().deliver(event).has_value(); }
-  std::shared_ptr<ScrollSuppressionTap> tap_ = ScrollSuppressionTap::create();
-};
-
-TEST_F(ScrollSuppressionTapTest, TapIsOffWhileNothingIsSuppressed) {
-  start();
-  EXPECT_EQ(port().parameters().options, platform::EventTapOptions::defaultTap);
-  EXPECT_FALSE(port().isEnabled());
-  EXPECT_TRUE(passes(scroll(3, 0)));
-  tap_->setMode(Mode::all);
-  EXPECT_TRUE(port().isEnabled());
-  tap_->setMode(Mode::none);
-  EXPECT_FALSE(port().isEnabled());
-}
-
-TEST_F(ScrollSuppressionTapTest, ModeSetBeforeTheTapExistsIsAppliedWhenItIsCreated) {
-  tap_->setMode(Mode::horizontalOnly);
-  start();
-  EXPECT_TRUE(port().isEnabled());
-  EXPECT_FALSE(passes(scroll(0, 2)));
-}
-
-TEST_F(ScrollSuppressionTapTest, ModesDecideWhichNativeScrollsPassAndOurOwnAlwaysPass) {
-  start();
-  tap_->setMode(Mode::all);
-  EXPECT_FALSE(passes(scroll(3, 0)));
-  EXPECT_FALSE(passes(scroll(0, 0)));
-  EXPECT_TRUE(passes(synthetic(scroll(3, 1))));
-  EXPECT_TRUE(passes(native(EventType::leftMouseDown))) << "only scroll events are filtered";
-
-  tap_->setMode(Mode::horizontalOnly);
-  EXPECT_TRUE(passes(scroll(3, 1)));
-  EXPECT_TRUE(passes(scroll(-2, 2)));
-  EXPECT_TRUE(passes(scroll(0, 0)));
-  EXPECT_FALSE(passes(scroll(0, 2)));
-  EXPECT_FALSE(passes(scroll(1, -3)));
-  EXPECT_TRUE(passes(synthetic(scroll(0, 5))));
-
+  EXPECT_TRUE(deliver(synthetic(scroll(0, 5))));
   Event extreme = scroll(0, 0);
   extreme.setIntegerValueField(platform::EventField::scrollWheelEventDeltaAxis1, INT64_MIN);
   extreme.setIntegerValueField(platform::EventField::scrollWheelEventDeltaAxis2, INT64_MAX);
-  EXPECT_TRUE(passes(extreme));
+  EXPECT_TRUE(deliver(extreme));
+
+  scroll_->setMode(Mode::none);
+  EXPECT_FALSE(tap.isEnabled());
+  EXPECT_TRUE(deliver(scroll(0, 3)));
+  scroll_->setMode(Mode::all);
+  EXPECT_TRUE(tap.isEnabled());
+  EXPECT_FALSE(deliver(scroll(3, 0)));
+  EXPECT_FALSE(deliver(scroll(0, 0)));
+  EXPECT_TRUE(deliver(synthetic(scroll(3, 1))));
+  EXPECT_TRUE(deliver(native(EventType::leftMouseDown))) << "only scroll events are filtered";
 }
 
-TEST_F(ScrollSuppressionTapTest, DisabledWhileSuppressingResetsToNoneUntilTheNextMode) {
+TEST_F(InputTapsTest, ScrollTapDisabledWhileSuppressingResetsToNoneUntilTheNextMode) {
   start();
-  tap_->setMode(Mode::all);
-  sim_->events().disableTap(port(), EventType::tapDisabledByTimeout);
-  EXPECT_EQ(tap_->mode(), Mode::none);
-  EXPECT_FALSE(port().isEnabled());
-  EXPECT_EQ(
-      messages("ScrollSuppressionTap"),
-      std::vector<std::string>{"scroll-suppression tap disabled (timeout) — mode reset to none"});
-  EXPECT_TRUE(passes(scroll(0, 3)));
-
-  tap_->setMode(Mode::all);
-  EXPECT_TRUE(port().isEnabled());
-  EXPECT_FALSE(passes(scroll(0, 3)));
-
-  sim_->events().disableTapSilently(port());
-  advanceTo(now() + 1.0);
-  EXPECT_EQ(tap_->mode(), Mode::none);
-  EXPECT_EQ(messages("ScrollSuppressionTap").back(),
-            "scroll-suppression tap disabled (watchdog found it disabled) — mode reset to none");
-}
-
-TEST_F(ScrollSuppressionTapTest, DisabledNoticeWhileIdleIsQuiet) {
-  start();
-  sim_->events().disableTap(port(), EventType::tapDisabledByUserInput);
+  platform::EventTap& tap = port(1);
+  sim_->events().disableTap(tap, EventType::tapDisabledByUserInput);
   advanceTo(now() + 3.0);
-  EXPECT_TRUE(messages("ScrollSuppressionTap").empty());
-  tap_->setMode(Mode::all);
-  EXPECT_TRUE(port().isEnabled());
+  EXPECT_TRUE(messages("ScrollSuppressionTap").empty()) << "an idle tap is meant to be off";
+
+  scroll_->setMode(Mode::all);
+  sim_->events().disableTap(tap, EventType::tapDisabledByTimeout);
+  EXPECT_EQ(scroll_->mode(), Mode::none);
+  EXPECT_FALSE(tap.isEnabled());
+  EXPECT_TRUE(deliver(scroll(0, 3)));
+  scroll_->setMode(Mode::all);
+  EXPECT_TRUE(tap.isEnabled());
+  sim_->events().disableTapSilently(tap);
+  advanceTo(now() + 1.0);
+  EXPECT_EQ(scroll_->mode(), Mode::none);
+  EXPECT_EQ(messages("ScrollSuppressionTap"),
+            (Lines{"scroll-suppression tap disabled (timeout) — mode reset to none",
+                   "scroll-suppression tap disabled (watchdog found it disabled) — mode reset to "
+                   "none"}));
 }
 
-TEST_F(ScrollSuppressionTapTest, RefusedTapOnlyStoresTheMode) {
+TEST_F(InputTapsTest, RefusedTapsAreLoggedOnceAndLeaveTheButtonUpAndScrollingNative) {
   sim_->events().setTapCreationFails(true);
   start();
-  EXPECT_EQ(messages("ScrollSuppressionTap"),
-            std::vector<std::string>{
-                "failed to create scroll-suppression CGEventTap — likely missing Accessibility"});
-  tap_->setMode(Mode::all);
-  EXPECT_EQ(tap_->mode(), Mode::all);
-  EXPECT_TRUE(passes(scroll(0, 3)));
+  start();
+  advanceTo(now() + 5.0);
+  EXPECT_EQ(messages(""), (Lines{"failed to create button-state CGEventTap — likely missing "
+                                 "Accessibility/Input Monitoring",
+                                 "failed to create scroll-suppression CGEventTap — likely missing "
+                                 "Accessibility"}));
+  EXPECT_EQ(sim_->dispatch().startedThreadNames(),
+            (Lines{ButtonStateTap::kThreadName, ScrollSuppressionTap::kThreadName}));
+  scroll_->setMode(Mode::all);
+  EXPECT_EQ(scroll_->mode(), Mode::all);
+  EXPECT_TRUE(deliver(scroll(0, 3)));
+  deliver(native(EventType::leftMouseDown));
+  EXPECT_FALSE(button_->isButtonDown());
 }
 
 }  // namespace

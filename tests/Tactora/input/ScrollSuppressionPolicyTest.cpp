@@ -2,83 +2,82 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 namespace tactora {
 namespace {
 
 using Mode = ScrollSuppressionMode;
 
+// One call on the policy: a frame (no event) with `count` contacts of age `age`, or an event
+// emitted in a frame with `count` contacts; `now` is uptime seconds.
+struct Step {
+  std::optional<GestureEvent> event;
+  int count;
+  double age;
+  double now;
+  Mode expected;
+};
+
+struct Script {
+  const char* name;
+  std::vector<Step> steps;
+};
+
 const GestureEvent kCandidate = GestureEvent::swipeCandidateBegan();
-const GestureEvent kSwipeLeft = GestureEvent::swipe(3, Direction::left);
+const GestureEvent kSwipe3 = GestureEvent::swipe(3, Direction::left);
+const GestureEvent kSwipe1 = GestureEvent::swipe(1, Direction::right);
 
-TEST(ScrollSuppressionPolicy, OneRestingFingerNeverSuppresses) {
-  ScrollSuppressionPolicy policy;
-  for (double t = 0; t < 1.0; t += 0.01) {
-    EXPECT_EQ(policy.updateForFrame(1, t, 10.0 + t), Mode::none) << t;
+const Script kScripts[] = {
+    {"one resting finger scrolls natively", {{{}, 1, 0.0, 10.0, Mode::none}}},
+    {"several fingers hold all scrolling for their first 0.2 s",
+     {{{}, 2, 0.0, 10.0, Mode::all},
+      {{}, 3, 0.19, 10.19, Mode::all},
+      {{}, 2, 0.2, 10.2, Mode::none}}},
+    {"a candidate holds 0.35 s, the swipe extends to 0.6 s, a later candidate never shortens",
+     {{{}, 3, 0.5, 10.0, Mode::none},
+      {kCandidate, 3, 0, 10.0, Mode::all},
+      {kSwipe3, 3, 0, 10.1, Mode::all},
+      {kCandidate, 3, 0, 10.2, Mode::all},
+      {{}, 3, 1.0, 10.69, Mode::all},
+      {{}, 3, 1.0, 10.7, Mode::none}}},
+    {"a one-finger swipe holds horizontal scrolling only",
+     {{{}, 1, 0.3, 10.0, Mode::none},
+      {kSwipe1, 1, 0, 10.0, Mode::horizontalOnly},
+      {{}, 1, 0.5, 10.59, Mode::horizontalOnly},
+      {{}, 1, 0.6, 10.6, Mode::none}}},
+    {"a drag holds everything; its end lowers nothing until the next frame",
+     {{{}, 1, 0.5, 10.0, Mode::none},
+      {GestureEvent::dragBegan(1, 2), 1, 0, 10.0, Mode::all},
+      {{}, 1, 5.0, 15.0, Mode::all},
+      {GestureEvent::dragEnded(), 1, 0, 15.0, Mode::all},
+      {{}, 1, 5.01, 15.01, Mode::none}}},
+    {"events never lower the mode",
+     {{{}, 2, 0.0, 10.0, Mode::all},
+      {GestureEvent::tap(2), 2, 0, 10.0, Mode::all},
+      {kSwipe1, 1, 0, 10.0, Mode::all},
+      {{}, 2, 0.3, 10.3, Mode::horizontalOnly}}},
+    {"an empty surface drops every hold",
+     {{{}, 2, 0.5, 10.0, Mode::none},
+      {kSwipe3, 2, 0, 10.0, Mode::all},
+      {kSwipe1, 1, 0, 10.0, Mode::all},
+      {GestureEvent::dragBegan(0, 0), 1, 0, 10.0, Mode::all},
+      {{}, 0, 0.0, 10.05, Mode::none},
+      {{}, 1, 0.0, 10.1, Mode::none}}},
+};
+
+TEST(ScrollSuppressionPolicy, ModesFollowFramesHoldsAndDrags) {
+  for (const Script& script : kScripts) {
+    SCOPED_TRACE(script.name);
+    ScrollSuppressionPolicy policy;
+    for (std::size_t i = 0; i < script.steps.size(); ++i) {
+      const Step& step = script.steps[i];
+      const Mode mode = step.event ? policy.updateForEvent(*step.event, step.count, step.now)
+                                   : policy.updateForFrame(step.count, step.age, step.now);
+      EXPECT_EQ(mode, step.expected) << "step " << i;
+    }
   }
-}
-
-TEST(ScrollSuppressionPolicy, SeveralYoungFingersSuppressAllForTheFirstFifthOfASecond) {
-  ScrollSuppressionPolicy policy;
-  EXPECT_EQ(policy.updateForFrame(2, 0.0, 10.0), Mode::all);
-  EXPECT_EQ(policy.updateForFrame(3, 0.19, 10.19), Mode::all);
-  EXPECT_EQ(policy.updateForFrame(2, 0.2, 10.2), Mode::none);
-}
-
-TEST(ScrollSuppressionPolicy, SwipeCandidateHoldsAndSwipeExtendsTheHold) {
-  ScrollSuppressionPolicy policy;
-  const double t = 10.0;
-  policy.updateForFrame(3, 0.5, t);
-  EXPECT_EQ(policy.updateForEvent(kCandidate, 3, t), Mode::all);
-  EXPECT_DOUBLE_EQ(policy.suppressAllUntil(), t + 0.35);
-  EXPECT_EQ(policy.updateForEvent(kSwipeLeft, 3, t + 0.1), Mode::all);
-  EXPECT_DOUBLE_EQ(policy.suppressAllUntil(), t + 0.7);
-  // A later candidate with a shorter hold never pulls the deadline back.
-  policy.updateForEvent(kCandidate, 3, t + 0.2);
-  EXPECT_DOUBLE_EQ(policy.suppressAllUntil(), t + 0.7);
-
-  EXPECT_EQ(policy.updateForFrame(3, 1.0, t + 0.69), Mode::all);
-  EXPECT_EQ(policy.updateForFrame(3, 1.0, t + 0.7), Mode::none);
-}
-
-TEST(ScrollSuppressionPolicy, OneFingerSwipeHoldsOnlyHorizontalScrolling) {
-  ScrollSuppressionPolicy policy;
-  policy.updateForFrame(1, 0.3, 10.0);
-  EXPECT_EQ(policy.updateForEvent(GestureEvent::swipe(1, Direction::right), 1, 10.0),
-            Mode::horizontalOnly);
-  EXPECT_DOUBLE_EQ(policy.suppressHorizontalUntil(), 10.6);
-  EXPECT_EQ(policy.updateForFrame(1, 0.5, 10.59), Mode::horizontalOnly);
-  EXPECT_EQ(policy.updateForFrame(1, 0.6, 10.6), Mode::none);
-}
-
-TEST(ScrollSuppressionPolicy, DragSuppressesEverythingUntilItEnds) {
-  ScrollSuppressionPolicy policy;
-  policy.updateForFrame(1, 0.5, 10.0);
-  EXPECT_EQ(policy.updateForEvent(GestureEvent::dragBegan(1, 2), 1, 10.0), Mode::all);
-  EXPECT_EQ(policy.updateForFrame(1, 5.0, 15.0), Mode::all);
-  // The end of the drag does not lower the mode by itself; the next frame does.
-  EXPECT_EQ(policy.updateForEvent(GestureEvent::dragEnded(), 1, 15.0), Mode::all);
-  EXPECT_FALSE(policy.isDragging());
-  EXPECT_EQ(policy.updateForFrame(1, 5.01, 15.01), Mode::none);
-}
-
-TEST(ScrollSuppressionPolicy, EventsNeverLowerTheMode) {
-  ScrollSuppressionPolicy policy;
-  ASSERT_EQ(policy.updateForFrame(2, 0.0, 10.0), Mode::all);
-  EXPECT_EQ(policy.updateForEvent(GestureEvent::tap(2), 2, 10.0), Mode::all);
-  // A horizontal hold arriving while everything is swallowed keeps everything swallowed.
-  EXPECT_EQ(policy.updateForEvent(GestureEvent::swipe(1, Direction::left), 1, 10.0), Mode::all);
-  EXPECT_EQ(policy.updateForFrame(2, 0.3, 10.3), Mode::horizontalOnly);
-}
-
-TEST(ScrollSuppressionPolicy, EmptySurfaceResetsEveryHold) {
-  ScrollSuppressionPolicy policy;
-  policy.updateForFrame(2, 0.5, 10.0);
-  policy.updateForEvent(kSwipeLeft, 2, 10.0);
-  policy.updateForEvent(GestureEvent::swipe(1, Direction::left), 1, 10.0);
-  policy.updateForEvent(GestureEvent::dragBegan(0, 0), 1, 10.0);
-  EXPECT_EQ(policy.updateForFrame(0, 0.0, 10.05), Mode::none);
-  EXPECT_FALSE(policy.isDragging());
-  EXPECT_EQ(policy.updateForFrame(1, 0.0, 10.1), Mode::none);
 }
 
 }  // namespace
