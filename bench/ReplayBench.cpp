@@ -3,7 +3,6 @@
 // simulated platform, reported in frames (device reports) per second of wall-clock time.
 //   build/<preset>/bench/ReplayBench
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <ostream>
@@ -11,16 +10,15 @@
 #include <streambuf>
 #include <string>
 
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include <benchmark/benchmark.h>
 
+#include "Tactora/config/FileIO.h"
 #include "Tactora/replay/EvemuReader.h"
 #include "Tactora/replay/ReplayDriver.h"
 #include "Tactora/replay/SessionSynthesizer.h"
 #include "Tactora/replay/TouchScript.h"
+// Where the sources and the built simulated provider are, shared with the replay tests.
+#include "tests/Tactora/replay/SourceTree.h"
 
 namespace {
 
@@ -28,18 +26,7 @@ constexpr double sessionSeconds = 600.0;
 constexpr double pauseSeconds = 0.4;
 
 std::string sessionsDir() {
-  std::string here = __FILE__;
-  return here.substr(0, here.rfind("/bench/")) + "/examples/sessions/";
-}
-
-std::optional<std::string> readFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    return std::nullopt;
-  }
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  return contents.str();
+  return tactora::testing::sourceDir() + "/examples/sessions/";
 }
 
 // Output that goes nowhere, so the measure is the replay and its formatting, not a terminal.
@@ -54,23 +41,9 @@ struct LongSession {
   std::size_t frames = 0;
 };
 
-// The sim provider is built one folder up, in the build's root.
-void locateSimProvider() {
-  if (std::getenv("TACTORA_SIM_PROVIDER") != nullptr ||
-      std::getenv("TACTORA_BINARY_DIR") != nullptr) {
-    return;
-  }
-  std::string exe(4096, '\0');
-  const auto length = ::readlink("/proc/self/exe", exe.data(), exe.size());
-  exe.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-  const std::string benchDir = exe.substr(0, exe.rfind('/'));
-  const std::string buildDir = benchDir.substr(0, benchDir.rfind('/'));
-  ::setenv("TACTORA_SIM_PROVIDER", (buildDir + "/libTactoraSimProvider.so").c_str(), 1);
-}
-
 const LongSession& longSession() {
   static const LongSession session = [] {
-    locateSimProvider();
+    tactora::testing::locateSimProvider();
     // Every gesture session of the examples, back to back with just enough of a pause between
     // two (longer than the multi-tap window) that each is recognised on its own.
     const char* gestures[] = {"one-finger-tap",
@@ -95,7 +68,9 @@ const LongSession& longSession() {
                               "drag-scroll",
                               "physical-click",
                               "native-scroll"};
-    auto resolver = [](const std::string& name) { return readFile(sessionsDir() + name); };
+    auto resolver = [](const std::string& name) {
+      return tactora::fileio::readWholeFile(sessionsDir() + name).bytes;
+    };
     std::string script;
     double start = 0;
     for (std::size_t i = 0; start < sessionSeconds; ++i) {

@@ -16,6 +16,10 @@ class SessionSynthesizer {
   // The recording's text; `description` becomes a comment line under the format line.
   static std::variant<std::string, TouchScript::Error> render(const TouchScript& script,
                                                               const std::string& description);
+
+  // Reads the touch script at `path` (scripts it plays are looked up next to it) and renders it
+  // as the committed sessions are: described as generated from that file.
+  static std::variant<std::string, TouchScript::Error> renderScriptFile(const std::string& path);
 };
 
 }  // namespace tactora

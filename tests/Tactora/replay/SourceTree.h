@@ -17,8 +17,8 @@ inline std::string sourceDir() {
   return here.substr(0, here.rfind("/tests/Tactora/"));
 }
 
-// Points the replay at the sim provider built next to the tests when CTest did not say where the
-// build is (a test run by hand from build/<name>/tests).
+// Points the replay at the sim provider in the build's root when nobody said where the build is:
+// a test or benchmark run by hand from its folder (build/<name>/tests, build/<name>/bench).
 inline void locateSimProvider() {
   if (std::getenv("TACTORA_SIM_PROVIDER") != nullptr ||
       std::getenv("TACTORA_BINARY_DIR") != nullptr) {
@@ -27,8 +27,8 @@ inline void locateSimProvider() {
   std::string exe(4096, '\0');
   const auto length = ::readlink("/proc/self/exe", exe.data(), exe.size());
   exe.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-  const std::string testsDir = exe.substr(0, exe.rfind('/'));
-  const std::string buildDir = testsDir.substr(0, testsDir.rfind('/'));
+  const std::string programDir = exe.substr(0, exe.rfind('/'));
+  const std::string buildDir = programDir.substr(0, programDir.rfind('/'));
   ::setenv("TACTORA_SIM_PROVIDER", (buildDir + "/libTactoraSimProvider.so").c_str(), 1);
 }
 
