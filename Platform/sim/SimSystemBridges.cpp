@@ -45,50 +45,19 @@ platform::HotKeyFunctions SimSystemBridges::loadHotKeyFunctions() {
   functions.connectionID = mainConnectionID;
   functions.getValue = [this](std::uint32_t connection, std::uint32_t hotKey,
                               platform::HotKeyValue* value) -> std::int32_t {
-    const HotKeyCall call{HotKeyCallKind::getValue, connection, hotKey, false};
-    std::optional<platform::HotKeyValue> binding;
-    HotKeyObserver observer;
-    {
-      std::lock_guard lock(mutex_);
-      observer = recordLocked(call);
-      binding = bindingLocked(hotKey);
-    }
+    const auto binding = hotKeyCall({HotKeyCallKind::getValue, connection, hotKey, false});
     if (value != nullptr) {
       *value = binding.value_or(platform::HotKeyValue{});
-    }
-    if (observer) {
-      observer(call, binding);
     }
     return binding ? 0 : 1001;
   };
   functions.setEnabled = [this](std::uint32_t connection, std::uint32_t hotKey,
                                 bool enabled) -> std::int32_t {
-    const HotKeyCall call{HotKeyCallKind::setEnabled, connection, hotKey, enabled};
-    platform::HotKeyValue binding;
-    HotKeyObserver observer;
-    {
-      std::lock_guard lock(mutex_);
-      observer = recordLocked(call);
-      table_[hotKey].enabled = enabled;
-      binding = table_[hotKey];
-    }
-    if (observer) {
-      observer(call, binding);
-    }
+    hotKeyCall({HotKeyCallKind::setEnabled, connection, hotKey, enabled});
     return 0;
   };
   functions.isEnabled = [this](std::uint32_t connection, std::uint32_t hotKey) {
-    const HotKeyCall call{HotKeyCallKind::isEnabled, connection, hotKey, false};
-    std::optional<platform::HotKeyValue> binding;
-    HotKeyObserver observer;
-    {
-      std::lock_guard lock(mutex_);
-      observer = recordLocked(call);
-      binding = bindingLocked(hotKey);
-    }
-    if (observer) {
-      observer(call, binding);
-    }
+    const auto binding = hotKeyCall({HotKeyCallKind::isEnabled, connection, hotKey, false});
     return binding && binding->enabled;
   };
   return functions;
@@ -99,11 +68,24 @@ std::optional<platform::HotKeyValue> SimSystemBridges::bindingLocked(std::uint32
   return found != table_.end() ? std::optional(found->second) : std::nullopt;
 }
 
-SimSystemBridges::HotKeyObserver SimSystemBridges::recordLocked(const HotKeyCall& call) {
-  if (keepsRecords_) {
-    hotKeyCalls_.push_back(call);
+std::optional<platform::HotKeyValue> SimSystemBridges::hotKeyCall(const HotKeyCall& call) {
+  std::optional<platform::HotKeyValue> binding;
+  HotKeyObserver observer;
+  {
+    std::lock_guard lock(mutex_);
+    if (keepsRecords_) {
+      hotKeyCalls_.push_back(call);
+    }
+    if (call.kind == HotKeyCallKind::setEnabled) {
+      table_[call.hotKey].enabled = call.enabled;
+    }
+    binding = bindingLocked(call.hotKey);
+    observer = hotKeyObserver_;
   }
-  return hotKeyObserver_;
+  if (observer) {
+    observer(call, binding);
+  }
+  return binding;
 }
 
 void SimSystemBridges::setDockFunctionAvailable(bool available) {

@@ -65,9 +65,9 @@ class SimSystemBridges : public platform::SystemBridges {
   std::function<void(const std::string&)> dockObserver_;
   HotKeyObserver hotKeyObserver_;
 
-  // Both with the lock held. Records `call` (when records are kept) and returns the observer to
-  // call once the lock is released.
-  HotKeyObserver recordLocked(const HotKeyCall& call);
+  // Records `call`, applies it to the table when it sets, shows it to the observer and returns
+  // the binding it read or left.
+  std::optional<platform::HotKeyValue> hotKeyCall(const HotKeyCall& call);
   std::optional<platform::HotKeyValue> bindingLocked(std::uint32_t hotKey) const;
 };
 
