@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -339,6 +340,12 @@ EvemuReader::Result EvemuReader::read(std::string_view text) {
 }
 
 EvemuReader::Result EvemuReader::readFile(const std::string& path) {
+  // A stream reads pipes too (a recording fed from another program), but it would also open a
+  // directory and read it as an empty file.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    return Error{0, "cannot open: is a directory"};
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     return Error{0, std::string("cannot open: ") + std::strerror(errno)};

@@ -69,6 +69,8 @@ TEST_F(ReplayDriverTest, UnreadableRecordingsFailWithPlaceAndStatusTwoAndNothing
   EXPECT_EQ(run(missing), 2);
   EXPECT_EQ(out_, "");
   EXPECT_EQ(err_, "tactora: " + missing.string() + ": cannot open: No such file or directory\n");
+  EXPECT_EQ(run(dir_), 2);
+  EXPECT_EQ(err_, "tactora: " + dir_.string() + ": cannot open: is a directory\n");
 
   fs::path keyboard = write("keyboard.evemu", "N: keyboard\nE: 0.000000 0001 001e 0001\n");
   EXPECT_EQ(run(keyboard), 2);
