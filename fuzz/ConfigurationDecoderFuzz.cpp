@@ -10,14 +10,11 @@
 #include <nlohmann/json.hpp>
 
 #include "Tactora/config/Configuration.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 
-void check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using tactora::fuzz::check;
 
 void checkRoundTrip(const tactora::Configuration& configuration) {
   std::vector<tactora::DroppedElement> dropped;
@@ -32,7 +29,7 @@ void checkRoundTrip(const tactora::Configuration& configuration) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = tactora::fuzz::asText(data, size);
 
   std::vector<tactora::DroppedElement> dropped;
   auto decoded = tactora::decodeConfigurationText(text, &dropped);

@@ -10,16 +10,9 @@
 
 #include "Platform/MultitouchProvider.h"
 #include "Tactora/input/ContactRecordReader.h"
+#include "fuzz/FuzzSupport.h"
 
-namespace {
-
-void check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
-
-}  // namespace
+using tactora::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   tactora::ContactRecordReader reader;
