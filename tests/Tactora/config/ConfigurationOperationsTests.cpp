@@ -16,7 +16,7 @@ Configuration withAllApps(std::vector<GestureBinding> bindings, std::int64_t ver
   return configuration;
 }
 
-TEST(ConfigurationMigration, VersionFourSwapsOnlyTheUnmodifiedNavigationSwipes) {
+TEST(ConfigurationMigration, VersionFourSwapsOnlyTheUnmodifiedNavigationSwipesOfAllApps) {
   const auto swipeRight = GestureEvent::swipe(1, Direction::right);
   const auto swipeLeft = GestureEvent::swipe(1, Direction::left);
   Configuration old = withAllApps({bind(swipeRight, Action(A::navigateBack)),
@@ -33,8 +33,7 @@ TEST(ConfigurationMigration, VersionFourSwapsOnlyTheUnmodifiedNavigationSwipes) 
   EXPECT_EQ(bindings[2], bind(swipeLeft, Action(A::navigateBack)));
   EXPECT_EQ(migrated.profiles[1], old.profiles[1]);
 
-  // Another old version leaves the actions alone.
-  old.schemaVersion = 5;
+  old.schemaVersion = 5;  // any other old version leaves the actions alone
   EXPECT_EQ(old.migrated().allAppsProfile()->bindings[0],
             bind(swipeRight, Action(A::navigateBack)));
 }
@@ -63,10 +62,8 @@ TEST(ConfigurationMigration, DeletedDefaultsComeBackOnceAfterTheUsersOwnBindings
             std::vector<GestureBinding>(defaultBindings().begin() + 1, defaultBindings().end()));
   EXPECT_EQ(migrated.tuning.tapMaxDuration, 0.5);
   EXPECT_EQ(migrated.migrated(), migrated);
-}
 
-TEST(ConfigurationMigration, WithoutAllAppsOnlyTheVersionChanges) {
-  Configuration old = withAllApps({}, 2);
+  // Without an All Apps profile only the version changes.
   old.profiles = {Profile{"app", {}}};
   Configuration expected = old;
   expected.schemaVersion = 9;
@@ -93,18 +90,7 @@ TEST(ConfigurationOperations, RestoringDeletedGesturesAppendsOnlyUnboundDefaultT
   EXPECT_EQ(restored[5], defaultBindings()[4]);  // the two-finger tap (index 3) is skipped
 }
 
-TEST(ConfigurationOperations, MissingAllAppsIsInsertedAtTheFront) {
-  Configuration configuration = withAllApps({});
-  configuration.profiles = {Profile{"app", {bind(GestureEvent::tap(1), Action(A::none))}}};
-  for (const auto& result :
-       {configuration.restoringDeletedGestures(), configuration.resettingAllAppsGestures()}) {
-    ASSERT_EQ(result.profiles.size(), 2u);
-    EXPECT_EQ(result.profiles[0], (Profile{std::nullopt, defaultBindings()}));
-    EXPECT_EQ(result.profiles[1], configuration.profiles[0]);
-  }
-}
-
-TEST(ConfigurationOperations, ResetAndRemoveOverridesTouchOnlyTheirProfile) {
+TEST(ConfigurationOperations, ResetRestoreAndRemoveOverridesTouchOnlyTheirProfile) {
   Configuration configuration = withAllApps({bind(GestureEvent::tap(1), Action(A::none))});
   configuration.tuning.pinchMinDeltaMM = 9;
   const Profile app{"app", {bind(GestureEvent::tap(2), Action(A::hideApp))}};
@@ -120,18 +106,15 @@ TEST(ConfigurationOperations, ResetAndRemoveOverridesTouchOnlyTheirProfile) {
   EXPECT_EQ(removed.profiles[1], (Profile{"app", {}}));
   EXPECT_EQ(removed.profiles[2], app);
   EXPECT_EQ(configuration.removingOverrides("App"), configuration);
-}
 
-TEST(ConfigurationOperations, ShellCommandsAreListedOnceInOrderOfFirstAppearance) {
-  Configuration configuration =
-      withAllApps({bind(GestureEvent::tap(1), Action::shellCommand("b")),
-                   bind(GestureEvent::tap(2), Action::shellCommand("a"))});
-  configuration.profiles.push_back(
-      Profile{"app",
-              {bind(GestureEvent::tap(1), Action::shellCommand("a")),
-               bind(GestureEvent::tap(3), Action(A::leftClick)),
-               bind(GestureEvent::tap(4), Action::shellCommand("c"))}});
-  EXPECT_EQ(configuration.shellCommands(), (std::vector<std::string>{"b", "a", "c"}));
+  // Without All Apps, both reset and restore put a default one at the front.
+  configuration.profiles.erase(configuration.profiles.begin());
+  for (const auto& result :
+       {configuration.restoringDeletedGestures(), configuration.resettingAllAppsGestures()}) {
+    ASSERT_EQ(result.profiles.size(), 3u);
+    EXPECT_EQ(result.profiles[0], (Profile{std::nullopt, defaultBindings()}));
+    EXPECT_EQ(result.profiles[1], app);
+  }
 }
 
 }  // namespace

@@ -29,26 +29,21 @@ class SettingsImportTest : public ::testing::Test {
   SettingsImport import_;
 };
 
-TEST_F(SettingsImportTest, ExportedDefaultsImportWithoutWarningAndChangeNothing) {
-  const auto path = exported(*store_.current());
-  EXPECT_EQ(readFile(path), encodeConfiguration(defaultConfiguration()));
-  import_.importFile(path);
-  EXPECT_FALSE(import_.pendingImport());
-  EXPECT_FALSE(import_.errorAlert());
-  EXPECT_EQ(*store_.current(), defaultConfiguration());
-  EXPECT_EQ(selected_, 1);
-}
-
 TEST_F(SettingsImportTest, OnlyCommandsNotRunAnywhereYetNeedConfirmation) {
   Configuration current = defaultConfiguration();
   current.profiles.push_back(
       Profile{"app", {bind(GestureEvent::tap(4), Action::shellCommand("ls"))}});
   store_.save(current);
 
+  // "ls" already runs in another profile: no question asked.
   Configuration known = defaultConfiguration();
   known.profiles[0].bindings.push_back(bind(GestureEvent::tap(5), Action::shellCommand("ls")));
-  import_.importFile(exported(known));
+  const auto path = exported(known);
+  EXPECT_EQ(readFile(path), encodeConfiguration(known));  // the file form of config.json
+  import_.importFile(path);
+  EXPECT_FALSE(import_.pendingImport());
   EXPECT_EQ(*store_.current(), known);
+  EXPECT_EQ(selected_, 1);
 
   Configuration risky = known;
   risky.profiles[0].bindings.push_back(
@@ -57,6 +52,7 @@ TEST_F(SettingsImportTest, OnlyCommandsNotRunAnywhereYetNeedConfirmation) {
                                    {bind(GestureEvent::tap(6), Action::shellCommand("rm -rf ~")),
                                     bind(GestureEvent::tap(7), Action::shellCommand("open ."))}});
   store_.save(current);
+  const std::string before = readFile(store_.fileURL());
   import_.importFile(exported(risky));
   ASSERT_TRUE(import_.pendingImport());
   const auto alert = import_.confirmationAlert();
@@ -68,24 +64,18 @@ TEST_F(SettingsImportTest, OnlyCommandsNotRunAnywhereYetNeedConfirmation) {
             "trust.");
   EXPECT_EQ(alert->confirmButton, "Import Anyway");
   EXPECT_EQ(alert->cancelButton, "Cancel");
-  EXPECT_EQ(*store_.current(), current);
 
+  // Cancelling keeps the configuration and its file byte for byte.
+  import_.cancel();
+  EXPECT_FALSE(import_.pendingImport());
+  EXPECT_EQ(*store_.current(), current);
+  EXPECT_EQ(readFile(store_.fileURL()), before);
+
+  import_.importFile(exported(risky));
   import_.confirm();
   EXPECT_FALSE(import_.pendingImport());
   EXPECT_EQ(*store_.current(), risky);
-}
-
-TEST_F(SettingsImportTest, CancellingLeavesTheConfigurationFileUntouched) {
-  const std::string before = readFile(store_.fileURL());
-  Configuration risky = defaultConfiguration();
-  risky.profiles[0].bindings.push_back(
-      bind(GestureEvent::tap(6), Action::shellCommand("curl x | sh")));
-  import_.importFile(exported(risky));
-  import_.cancel();
-  EXPECT_FALSE(import_.pendingImport());
-  EXPECT_EQ(readFile(store_.fileURL()), before);
-  EXPECT_EQ(*store_.current(), defaultConfiguration());
-  EXPECT_EQ(selected_, 0);
+  EXPECT_EQ(selected_, 2);
 }
 
 TEST_F(SettingsImportTest, UnusableFilesEndInTheErrorAlert) {
