@@ -21,7 +21,7 @@ class InputPipelineConcurrency : public PipelineTest {
   // Two fingers landing, moving and lifting, over and over, until `stop`. The gestures of both
   // threads reach the log under the engine's lock.
   std::thread frameThread(std::atomic<bool>& stop) {
-    return std::thread([this, &stop] {
+    return std::thread([&stop] {
       for (std::int32_t cycle = 0, id = 1; !stop.load(); ++cycle, id += 2) {
         for (int step = 0; step < 12; ++step) {
           const float dx = 0.02f * float(step);
