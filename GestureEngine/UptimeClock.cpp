@@ -7,7 +7,12 @@ namespace tactora {
 double monotonicUptimeSeconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+  return uptimeSecondsFromNanoseconds(static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u +
+                                      static_cast<std::uint64_t>(now.tv_nsec));
+}
+
+double uptimeSecondsFromNanoseconds(std::uint64_t nanoseconds) {
+  return static_cast<double>(nanoseconds) / 1e9;
 }
 
 }  // namespace tactora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 namespace tactora {
@@ -11,5 +12,9 @@ using UptimeClock = std::function<double()>;
 // CLOCK_MONOTONIC in seconds: it does not jump with the wall clock and does not advance during
 // suspend, which is what contact durations need.
 double monotonicUptimeSeconds();
+
+// A nanosecond count as seconds, divided in one step so the result is the double nearest to the
+// exact value (adding whole seconds and a separately rounded fraction can be off by one unit).
+double uptimeSecondsFromNanoseconds(std::uint64_t nanoseconds);
 
 }  // namespace tactora
