@@ -22,29 +22,21 @@
 #define TACTORA_COUNT_ALLOCATIONS 1
 #endif
 
-#if TACTORA_COUNT_ALLOCATIONS
 namespace {
-
 thread_local bool countingAllocations = false;
 thread_local std::size_t allocationCount = 0;
+}  // namespace
 
-void* allocate(std::size_t size) {
-  if (countingAllocations) {
-    ++allocationCount;
-  }
+#if TACTORA_COUNT_ALLOCATIONS
+void* operator new(std::size_t size) {
+  allocationCount += countingAllocations ? 1 : 0;
   if (void* block = std::malloc(size == 0 ? 1 : size)) {
     return block;
   }
   throw std::bad_alloc();
 }
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  return allocate(size);
-}
 void* operator new[](std::size_t size) {
-  return allocate(size);
+  return operator new(size);
 }
 void operator delete(void* block) noexcept {
   std::free(block);
@@ -58,25 +50,10 @@ void operator delete(void* block, std::size_t) noexcept {
 void operator delete[](void* block, std::size_t) noexcept {
   std::free(block);
 }
-#else
-namespace {
-thread_local bool countingAllocations = false;
-thread_local std::size_t allocationCount = 0;
-}  // namespace
 #endif
 
 namespace tactora::testing {
 namespace {
-
-class CountedAllocations {
- public:
-  CountedAllocations() {
-    allocationCount = 0;
-    countingAllocations = true;
-  }
-  ~CountedAllocations() { countingAllocations = false; }
-  std::size_t count() const { return allocationCount; }
-};
 
 TEST(GestureEngineAllocation, FramesAndResetsAllocateNothing) {
   if (!TACTORA_COUNT_ALLOCATIONS) {
@@ -94,22 +71,20 @@ TEST(GestureEngineAllocation, FramesAndResetsAllocateNothing) {
     dragBegins += event.kind() == GestureEvent::Case::dragBegan ? 1 : 0;
   };
 
-  std::size_t allocations = 0;
-  {
-    CountedAllocations counted;
-    for (int round = 0; round < 3; ++round) {
-      for (const RecordedFrame& frame : session) {
-        nowSeconds = 10.0 * round + frame.timeSeconds;
-        engine.process(frame.borrow(), emit);
-        if (std::abs(frame.timeSeconds - 0.85) < 0.001) {
-          engine.reset(emit);  // ends the first drag of each round while it scrolls
-          engine.updateConfig(config);
-        }
+  allocationCount = 0;
+  countingAllocations = true;
+  for (int round = 0; round < 3; ++round) {
+    for (const RecordedFrame& frame : session) {
+      nowSeconds = 10.0 * round + frame.timeSeconds;
+      engine.process(frame.borrow(), emit);
+      if (std::abs(frame.timeSeconds - 0.85) < 0.001) {
+        engine.reset(emit);  // ends the first drag of each round while it scrolls
+        engine.updateConfig(config);
       }
     }
-    allocations = counted.count();
   }
-  EXPECT_EQ(allocations, 0u);
+  countingAllocations = false;
+  EXPECT_EQ(allocationCount, 0u);
   EXPECT_GT(eventCount, 60u);  // the session did exercise the recognizers
   EXPECT_EQ(dragBegins, 6u);
 }

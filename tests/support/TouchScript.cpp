@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <sstream>
-#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +10,7 @@ namespace tactora::testing {
 
 namespace {
 
+constexpr double kFrameIntervalSeconds = 0.01;
 // Frame times are sums of decimal steps; this keeps 0.1 + 0.01 * k from missing a grid point.
 constexpr double kTimeEpsilonSeconds = 1e-9;
 
@@ -26,28 +26,13 @@ bool closeEnough(float a, float b) {
 
 bool matches(const GestureEvent& actual, const GestureEvent& expected) {
   using C = GestureEvent::Case;
-  if (actual.kind() != expected.kind()) {
-    return false;
+  const C kind = expected.kind();
+  if (kind == C::dragBegan || kind == C::dragScrollMoved || kind == C::dragScrollEnded) {
+    // The accessors of the three float pairs read the same two fields.
+    return actual.kind() == kind && closeEnough(actual.startX(), expected.startX()) &&
+           closeEnough(actual.startY(), expected.startY());
   }
-  switch (actual.kind()) {
-    case C::dragBegan:
-    case C::dragScrollMoved:
-    case C::dragScrollEnded:
-      // The accessors of the three float pairs read the same two fields.
-      return closeEnough(actual.startX(), expected.startX()) &&
-             closeEnough(actual.startY(), expected.startY());
-    case C::tap:
-    case C::rightZoneTap:
-    case C::swipe:
-    case C::pinch:
-    case C::doubleTap:
-    case C::tripleTap:
-    case C::dragMoved:
-    case C::dragEnded:
-    case C::swipeCandidateBegan:
-      return actual == expected;
-  }
-  return false;
+  return actual == expected;
 }
 
 }  // namespace
@@ -62,36 +47,23 @@ TouchScript& TouchScript::surface(float widthMM, float heightMM) {
   return *this;
 }
 
-TouchScript& TouchScript::frameInterval(double seconds) {
-  frameIntervalSeconds_ = seconds;
-  return *this;
-}
-
 TouchScript& TouchScript::down(std::int32_t id, float x, float y, float size) {
-  pendingDowns_.push_back(Finger{id, {x, y}, size, true, false});
+  fingers_.push_back(Finger{id, {x, y}, {x, y}, {x, y}, size, size});
   return *this;
 }
 
 TouchScript& TouchScript::up(std::int32_t id) {
-  pendingUps_.push_back(id);
-  return *this;
-}
-
-TouchScript& TouchScript::moveTo(std::int32_t id, float x, float y) {
-  const Finger* finger = find(id);
-  EXPECT_NE(finger, nullptr) << "moveTo of finger " << id << ", which is not down";
-  if (finger != nullptr) {
-    pendingMoves_.push_back(Move{id, finger->position, {x, y}});
+  if (Finger* finger = find(id)) {
+    finger->lifting = true;
   }
   return *this;
 }
 
 TouchScript& TouchScript::moveBy(std::int32_t id, float dx, float dy) {
-  const Finger* finger = find(id);
+  Finger* finger = find(id);
   EXPECT_NE(finger, nullptr) << "moveBy of finger " << id << ", which is not down";
   if (finger != nullptr) {
-    pendingMoves_.push_back(
-        Move{id, finger->position, {finger->position.x + dx, finger->position.y + dy}});
+    finger->target = {finger->target.x + dx, finger->target.y + dy};
   }
   return *this;
 }
@@ -104,24 +76,19 @@ TouchScript& TouchScript::moveBy(std::initializer_list<std::int32_t> ids, float 
 }
 
 TouchScript& TouchScript::resize(std::int32_t id, float size) {
-  pendingSizes_.emplace_back(id, size);
-  return *this;
-}
-
-TouchScript& TouchScript::pointerTo(float x, float y) {
-  pendingPointer_ = {x, y};
-  pointerChanges_ = true;
+  if (Finger* finger = find(id)) {
+    finger->targetSize = size;
+  }
   return *this;
 }
 
 TouchScript& TouchScript::pointerBy(float dx, float dy) {
-  const PointF base = pointerChanges_ ? pendingPointer_ : pointer_;
-  return pointerTo(base.x + dx, base.y + dy);
+  pointerTarget_ = {pointerTarget_.x + dx, pointerTarget_.y + dy};
+  return *this;
 }
 
 TouchScript& TouchScript::button(bool down) {
-  pendingButton_ = down;
-  buttonChanges_ = true;
+  buttonTarget_ = down;
   return *this;
 }
 
@@ -134,114 +101,63 @@ TouchScript::Finger* TouchScript::find(std::int32_t id) {
   return nullptr;
 }
 
-void TouchScript::at(double seconds) {
-  sendFillerFramesBefore(seconds);
-  for (const Finger& finger : pendingDowns_) {
-    fingers_.push_back(finger);
-  }
-  for (const Move& move : pendingMoves_) {
-    if (Finger* finger = find(move.id)) {
-      finger->position = move.to;
-    }
-  }
-  for (const auto& [id, size] : pendingSizes_) {
-    if (Finger* finger = find(id)) {
-      finger->size = size;
-    }
-  }
-  for (const std::int32_t id : pendingUps_) {
-    if (Finger* finger = find(id)) {
-      finger->lifting = true;
-    }
-  }
-  if (pointerChanges_) {
-    pointer_ = pendingPointer_;
-  }
-  if (buttonChanges_) {
-    buttonDown_ = pendingButton_;
-  }
-  clearPending();
-  sendFrame(seconds);
-}
-
-void TouchScript::until(double seconds) {
+void TouchScript::commit(double seconds, bool spread) {
   const double start = lastFrameTime_;
+  const bool anyDown = std::any_of(fingers_.begin(), fingers_.end(),
+                                   [](const Finger& finger) { return finger.committed; });
+  if (!spread && anyDown) {
+    // Filler frames: what is down rests where it is; nothing of the new step shows yet.
+    for (int k = 1; start + kFrameIntervalSeconds * k < seconds - kTimeEpsilonSeconds; ++k) {
+      sendFrame(start + kFrameIntervalSeconds * k, false);
+    }
+  }
   int steps = 1;
-  if (frameIntervalSeconds_ > 0 && anyFrameSent_) {
+  if (spread && anyFrameSent_) {
     steps =
-        std::max(1, static_cast<int>(std::ceil((seconds - start) / frameIntervalSeconds_ - 1e-6)));
+        std::max(1, static_cast<int>(std::ceil((seconds - start) / kFrameIntervalSeconds - 1e-6)));
   }
-  const std::vector<Move> moves = pendingMoves_;
-  const std::vector<std::int32_t> ups = pendingUps_;
+
+  for (Finger& finger : fingers_) {
+    finger.from = finger.position;
+  }
   const PointF pointerFrom = pointer_;
-  const PointF pointerTarget = pendingPointer_;
-  const bool pointerChanges = pointerChanges_;
-  pendingMoves_.clear();
-  pendingUps_.clear();
-  pointerChanges_ = false;
-
   for (int step = 1; step <= steps; ++step) {
+    const bool last = step == steps;
     const double fraction = static_cast<double>(step) / steps;
-    for (const Move& move : moves) {
-      pendingMoves_.push_back(Move{move.id, move.from, lerp(move.from, move.to, fraction)});
+    for (Finger& finger : fingers_) {
+      finger.committed = true;
+      finger.position = last ? finger.target : lerp(finger.from, finger.target, fraction);
+      finger.size = finger.targetSize;
     }
-    if (pointerChanges) {
-      const PointF pointer = lerp(pointerFrom, pointerTarget, fraction);
-      pointerTo(pointer.x, pointer.y);
-    }
-    if (step == steps) {
-      pendingUps_ = ups;
-    }
-    at(step == steps ? seconds : start + frameIntervalSeconds_ * step);
+    pointer_ = last ? pointerTarget_ : lerp(pointerFrom, pointerTarget_, fraction);
+    buttonDown_ = buttonTarget_;
+    sendFrame(last ? seconds : start + kFrameIntervalSeconds * step, last);
   }
 }
 
-void TouchScript::sendFillerFramesBefore(double seconds) {
-  if (frameIntervalSeconds_ <= 0 || !anyFrameSent_ || fingers_.empty()) {
-    return;
-  }
-  const double start = lastFrameTime_;
-  for (int k = 1;; ++k) {
-    const double t = start + frameIntervalSeconds_ * k;
-    if (t >= seconds - kTimeEpsilonSeconds) {
-      break;
-    }
-    sendFrame(t);
-  }
-}
-
-void TouchScript::sendFrame(double seconds) {
+void TouchScript::sendFrame(double seconds, bool liftsDue) {
   frameTouches_.clear();
   for (Finger& finger : fingers_) {
-    TouchPhase phase = TouchPhase::moved;
-    if (finger.isNew) {
-      phase = TouchPhase::began;
+    if (!finger.committed) {
+      continue;
     }
-    if (finger.lifting) {
+    TouchPhase phase = finger.isNew ? TouchPhase::began : TouchPhase::moved;
+    if (finger.lifting && liftsDue) {
       phase = TouchPhase::ended;
     }
     frameTouches_.push_back(Touch{finger.id, phase, finger.position, {}, finger.size, 0.0f});
     finger.isNew = false;
   }
-  std::erase_if(fingers_, [](const Finger& finger) { return finger.lifting; });
-
+  if (liftsDue) {
+    std::erase_if(fingers_, [](const Finger& finger) { return finger.lifting; });
+  }
   lastFrameTime_ = seconds;
   anyFrameSent_ = true;
-  ++framesSent_;
   setTime_(seconds);
   sink_(BorrowedFrame{seconds, surfaceSizeMM_, frameTouches_, buttonDown_, pointer_});
 }
 
-void TouchScript::clearPending() {
-  pendingDowns_.clear();
-  pendingUps_.clear();
-  pendingMoves_.clear();
-  pendingSizes_.clear();
-  pointerChanges_ = false;
-  buttonChanges_ = false;
-}
-
-GestureLog::GestureLog() : emit_([this](const GestureEvent& event) { record(event); }) {}
+GestureLog::GestureLog() : emit_([this](const GestureEvent& event) { events_.push_back(event); }) {}
 
 void GestureLog::expect(const std::vector<GestureEvent>& expected, const char* file, int line) {
   bool same = events_.size() == expected.size();
@@ -260,14 +176,11 @@ std::vector<GestureEvent> GestureLog::take() {
 }
 
 std::string describe(const std::vector<GestureEvent>& events) {
-  if (events.empty()) {
-    return "(none)";
-  }
   std::ostringstream text;
   for (std::size_t i = 0; i < events.size(); ++i) {
     text << (i == 0 ? "" : ", ") << events[i].description();
   }
-  return text.str();
+  return events.empty() ? "(none)" : text.str();
 }
 
 std::vector<GestureEvent> repeated(const GestureEvent& event, int count) {
