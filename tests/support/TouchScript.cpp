@@ -42,11 +42,6 @@ TouchScript::TouchScript(TimeSetter setTime, FrameSink sink)
   frameTouches_.reserve(32);
 }
 
-TouchScript& TouchScript::surface(float widthMM, float heightMM) {
-  surfaceSizeMM_ = {widthMM, heightMM};
-  return *this;
-}
-
 TouchScript& TouchScript::down(std::int32_t id, float x, float y, float size) {
   fingers_.push_back(Finger{id, {x, y}, {x, y}, {x, y}, size, size});
   return *this;
@@ -82,23 +77,9 @@ TouchScript& TouchScript::resize(std::int32_t id, float size) {
   return *this;
 }
 
-TouchScript& TouchScript::pointerBy(float dx, float dy) {
-  pointerTarget_ = {pointerTarget_.x + dx, pointerTarget_.y + dy};
-  return *this;
-}
-
-TouchScript& TouchScript::button(bool down) {
-  buttonTarget_ = down;
-  return *this;
-}
-
 TouchScript::Finger* TouchScript::find(std::int32_t id) {
-  for (Finger& finger : fingers_) {
-    if (finger.id == id) {
-      return &finger;
-    }
-  }
-  return nullptr;
+  const auto found = std::ranges::find(fingers_, id, &Finger::id);
+  return found == fingers_.end() ? nullptr : &*found;
 }
 
 void TouchScript::commit(double seconds, bool spread) {

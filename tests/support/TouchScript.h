@@ -24,15 +24,26 @@ class TouchScript {
   TouchScript(TimeSetter setTime, FrameSink sink);
 
   // Changes for the next step.
-  TouchScript& surface(float widthMM, float heightMM);
+  TouchScript& surface(float widthMM, float heightMM) {
+    surfaceSizeMM_ = {widthMM, heightMM};
+    return *this;
+  }
   TouchScript& down(std::int32_t id, float x, float y, float size = 1.0f);
   TouchScript& up(std::int32_t id);
   TouchScript& moveBy(std::int32_t id, float dx, float dy);
   TouchScript& moveBy(std::initializer_list<std::int32_t> ids, float dx, float dy);
   TouchScript& resize(std::int32_t id, float size);
-  TouchScript& pointerBy(float dx, float dy);  // display points; starts at (500, 400)
-  TouchScript& button(bool down);              // the physical button, from the next step on
-  TouchScript& hold() { return *this; }        // nothing changes: only time passes
+  // Display points; the pointer starts at (500, 400).
+  TouchScript& pointerBy(float dx, float dy) {
+    pointerTarget_ = {pointerTarget_.x + dx, pointerTarget_.y + dy};
+    return *this;
+  }
+  // The physical button, from the next step on.
+  TouchScript& button(bool down) {
+    buttonTarget_ = down;
+    return *this;
+  }
+  TouchScript& hold() { return *this; }  // nothing changes: only time passes
 
   // Commits the changes as one frame at `seconds` (after filler frames since the previous one).
   void at(double seconds) { commit(seconds, false); }
