@@ -59,7 +59,7 @@ void click(platform::Platform& platform, platform::MouseButton button, std::int3
 }
 
 void postKeyCombination(platform::Platform& platform, std::uint16_t keyCode,
-                        platform::EventFlags flags) {
+                        platform::EventFlags flags, double pauseSeconds) {
   const auto source = SharedEventSource::source(platform);
   if (!source) {
     return;
@@ -70,6 +70,9 @@ void postKeyCombination(platform::Platform& platform, std::uint16_t keyCode,
   if (keyDown) {
     keyDown->setFlags(flags);
     events.post(platform::EventTapLocation::hid, *keyDown);
+  }
+  if (pauseSeconds > 0) {
+    platform.dispatch().pause(pauseSeconds);
   }
   if (keyUp) {
     keyUp->setFlags(flags);

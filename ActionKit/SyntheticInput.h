@@ -16,9 +16,10 @@ namespace tactora {
 void click(platform::MouseButton button, std::int32_t count);
 void click(platform::Platform& platform, platform::MouseButton button, std::int32_t count);
 
-// Key down, then key up, for `keyCode` with their flags replaced by `flags`, no pause between
-// them. Keyboard events carry no synthetic marker.
+// Key down, then key up, for `keyCode` with their flags replaced by `flags`, with the calling
+// thread paused `pauseSeconds` between them (none by default). Keyboard events carry no synthetic
+// marker.
 void postKeyCombination(platform::Platform& platform, std::uint16_t keyCode,
-                        platform::EventFlags flags);
+                        platform::EventFlags flags, double pauseSeconds = 0);
 
 }  // namespace tactora

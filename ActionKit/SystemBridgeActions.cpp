@@ -112,25 +112,9 @@ void switchSpace(platform::Platform& platform, const CGSBridge& bridge, bool rig
   if (value.keyCode == 0 || value.keyCode > std::numeric_limits<std::uint16_t>::max()) {
     return;
   }
-  const auto source = SharedEventSource::source(platform);
-  if (!source) {
-    return;
-  }
-  const auto keyCode = static_cast<std::uint16_t>(value.keyCode);
-  const platform::EventFlags flags = flagsForHotKeyModifiers(value.modifiers);
-  auto& events = platform.events();
-  auto keyDown = events.createKeyboardEvent(&*source, keyCode, true);
-  auto keyUp = events.createKeyboardEvent(&*source, keyCode, false);
-  if (keyDown) {
-    keyDown->setFlags(flags);
-    events.post(platform::EventTapLocation::hid, *keyDown);
-  }
   // Replayed as a brief press rather than an instant tap: down, 20 ms, up.
-  platform.dispatch().pause(spaceSwitchKeyPauseSeconds);
-  if (keyUp) {
-    keyUp->setFlags(flags);
-    events.post(platform::EventTapLocation::hid, *keyUp);
-  }
+  postKeyCombination(platform, static_cast<std::uint16_t>(value.keyCode),
+                     flagsForHotKeyModifiers(value.modifiers), spaceSwitchKeyPauseSeconds);
 }
 
 void closeFocusedWindow() {
