@@ -1,7 +1,6 @@
 #include "Tactora/replay/ReplayDriver.h"
 
 #include <linux/input-event-codes.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -23,6 +22,7 @@
 #include "Tactora/AppDelegate.h"
 #include "Tactora/HeadlessGestureOverlay.h"
 #include "Tactora/config/FileIO.h"
+#include "Tactora/config/TemporaryDirectory.h"
 #include "Tactora/input/MTBridge.h"
 #include "Tactora/replay/EvemuReader.h"
 
@@ -156,31 +156,6 @@ class ReplayLogSink final : public platform::LogSink {
   Output& output_;
   std::ostream& err_;
   bool actions_;
-};
-
-// A private directory for the replay's configuration store, removed afterwards, so a replay
-// never reads or writes the user's own configuration.
-class TemporaryDirectory {
- public:
-  TemporaryDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tactora-replay-XXXXXX");
-    if (::mkdtemp(pattern.data()) != nullptr) {
-      path_ = pattern;
-    }
-  }
-  ~TemporaryDirectory() {
-    if (!path_.empty()) {
-      std::error_code ignored;
-      std::filesystem::remove_all(path_, ignored);
-    }
-  }
-  TemporaryDirectory(const TemporaryDirectory&) = delete;
-  TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
 };
 
 // One wheel axis over one report. A device with high-resolution wheels reports both the
@@ -363,7 +338,7 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
     return unreadableInput;
   }
 
-  TemporaryDirectory configDirectory;
+  TemporaryDirectory configDirectory("tactora-replay");
   if (configDirectory.path().empty()) {
     err << "tactora: cannot create a temporary directory for the configuration\n";
     return failedToStart;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -17,6 +15,7 @@
 #include "Platform/sim/provider/SimMultitouch.h"
 #include "Tactora/AppDelegate.h"
 #include "Tactora/config/Configuration.h"
+#include "Tactora/config/TemporaryDirectory.h"
 #include "Tactora/input/MTBridge.h"
 #include "Tactora/replay/SourceTree.h"
 
@@ -44,9 +43,7 @@ class AppFixture : public ::testing::Test {
     sim->events().setPointer({500, 300});
     log = std::make_shared<platform::CapturingLogSink>();
     previousSink = platform::Log::setSink(log);
-    std::string pattern = (std::filesystem::temp_directory_path() / "tactora-app-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    configDir = pattern;
+    ASSERT_FALSE(configDir.empty());
     // The pipeline opens the simulated provider, never a real device; it starts with no device.
     locateSimProvider();
     providerPath = sim::SimMultitouch::defaultPath();
@@ -59,7 +56,6 @@ class AppFixture : public ::testing::Test {
   void TearDown() override {
     app.reset();
     platform::Log::setSink(previousSink);
-    std::filesystem::remove_all(configDir);
   }
 
   // Creates the application with `configuration` stored on disk (defaults when none), launches
@@ -95,7 +91,8 @@ class AppFixture : public ::testing::Test {
   std::shared_ptr<sim::SimPlatform> sim;
   std::shared_ptr<platform::CapturingLogSink> log;
   std::shared_ptr<platform::LogSink> previousSink;
-  std::filesystem::path configDir;
+  TemporaryDirectory configHome{"tactora-app"};
+  const std::filesystem::path& configDir = configHome.path();
   std::shared_ptr<AppDelegate> app;
   std::shared_ptr<RecordingOverlay> overlay;
   std::string providerPath;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,28 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "Tactora/config/Configuration.h"
+#include "Tactora/config/TemporaryDirectory.h"
 
 namespace tactora::testing {
 
-// A fresh directory under the system's temporary folder, removed with everything in it.
-class TemporaryDirectory {
- public:
-  TemporaryDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tactora-config-XXXXXX");
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TemporaryDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TemporaryDirectory(const TemporaryDirectory&) = delete;
-  TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using tactora::TemporaryDirectory;
 
 inline std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,7 +1,5 @@
 #include "Tactora/replay/ReplayDriver.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "Tactora/config/Configuration.h"
+#include "Tactora/config/TemporaryDirectory.h"
 #include "Tactora/replay/SourceTree.h"
 
 namespace tactora {
@@ -28,12 +27,7 @@ class ReplayDriverTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testing::locateSimProvider(); }
 
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tactora-replay-test-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
 
   fs::path write(const std::string& name, const std::string& text) {
     fs::path path = dir_ / name;
@@ -50,7 +44,8 @@ class ReplayDriverTest : public ::testing::Test {
     return status;
   }
 
-  fs::path dir_;
+  TemporaryDirectory directory_{"tactora-replay-test"};
+  const fs::path& dir_ = directory_.path();
   std::string out_;
   std::string err_;
 };
