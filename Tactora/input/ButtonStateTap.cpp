@@ -26,18 +26,6 @@ std::shared_ptr<ButtonStateTap> ButtonStateTap::create() {
   return std::make_shared<ButtonStateTap>(Key{});
 }
 
-ButtonStateTap::~ButtonStateTap() {
-  thread_.reset();  // stops the tap's run loop first, so the watchdog is no longer written
-  std::shared_ptr<platform::RepeatingTimer> watchdog;
-  {
-    std::lock_guard lock(portMutex_);
-    watchdog = std::move(watchdog_);
-  }
-  if (watchdog) {
-    watchdog->invalidate();
-  }
-}
-
 void ButtonStateTap::start() {
   if (thread_) {
     return;
@@ -77,10 +65,7 @@ void ButtonStateTap::runTapLoop(const std::weak_ptr<ButtonStateTap>& weak,
       return;
     }
     // Stored before the tap is enabled, so a disabled notice that arrives at once can re-enable it.
-    {
-      std::lock_guard lock(self->portMutex_);
-      self->tapPort_ = tap;
-    }
+    self->port_.setTap(tap);
     loop.addTapSource(tap);
     tap->enable(true);
     // The system can disable a tap without telling it (or the notice can be lost); a once-a-second
@@ -91,8 +76,7 @@ void ButtonStateTap::runTapLoop(const std::weak_ptr<ButtonStateTap>& weak,
         owner->handleTapDisabled("watchdog found it disabled");
       }
     });
-    std::lock_guard lock(self->portMutex_);
-    self->watchdog_ = std::move(watchdog);
+    self->port_.setWatchdog(std::move(watchdog));
   }
   loop.run();
 }
@@ -122,11 +106,7 @@ void ButtonStateTap::handleTapDisabled(std::string_view reason) {
   // A release missed while the tap was off must not leave the button stuck down, so the button
   // reads as up until the next press the tap sees.
   setState(false);
-  std::shared_ptr<platform::EventTap> tap;
-  {
-    std::lock_guard lock(portMutex_);
-    tap = tapPort_;
-  }
+  const std::shared_ptr<platform::EventTap> tap = port_.tap();
   if (tap) {
     tap->enable(true);
   }

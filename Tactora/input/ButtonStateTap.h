@@ -7,8 +7,8 @@
 #include "Platform/Event.h"
 #include "Platform/EventTap.h"
 #include "Platform/NamedThread.h"
-#include "Platform/RepeatingTimer.h"
 #include "Platform/RunLoop.h"
+#include "Tactora/input/TapPort.h"
 
 namespace tactora {
 
@@ -27,7 +27,6 @@ class ButtonStateTap : public std::enable_shared_from_this<ButtonStateTap> {
 
   explicit ButtonStateTap(Key) {}
   static std::shared_ptr<ButtonStateTap> create();
-  ~ButtonStateTap();
   ButtonStateTap(const ButtonStateTap&) = delete;
   ButtonStateTap& operator=(const ButtonStateTap&) = delete;
 
@@ -43,10 +42,9 @@ class ButtonStateTap : public std::enable_shared_from_this<ButtonStateTap> {
 
   mutable std::mutex stateMutex_;
   bool state_ = false;
+  TapPort port_;
+  // Declared last so it goes first: the tap's run loop stops before the port drops its watchdog.
   std::unique_ptr<platform::NamedThread> thread_;  // main thread only
-  mutable std::mutex portMutex_;
-  std::shared_ptr<platform::EventTap> tapPort_;
-  std::shared_ptr<platform::RepeatingTimer> watchdog_;  // under portMutex_
 };
 
 }  // namespace tactora

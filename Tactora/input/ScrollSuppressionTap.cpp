@@ -32,18 +32,6 @@ std::shared_ptr<ScrollSuppressionTap> ScrollSuppressionTap::create() {
   return std::make_shared<ScrollSuppressionTap>(Key{});
 }
 
-ScrollSuppressionTap::~ScrollSuppressionTap() {
-  thread_.reset();  // stops the tap's run loop first, so the watchdog is no longer written
-  std::shared_ptr<platform::RepeatingTimer> watchdog;
-  {
-    std::lock_guard lock(portMutex_);
-    watchdog = std::move(watchdog_);
-  }
-  if (watchdog) {
-    watchdog->invalidate();
-  }
-}
-
 void ScrollSuppressionTap::start() {
   if (thread_) {
     return;
@@ -70,11 +58,7 @@ void ScrollSuppressionTap::setMode(Mode mode) {
 }
 
 void ScrollSuppressionTap::applyModeToTap() {
-  std::shared_ptr<platform::EventTap> tap;
-  {
-    std::lock_guard lock(portMutex_);
-    tap = tapPort_;
-  }
+  const std::shared_ptr<platform::EventTap> tap = port_.tap();
   if (!tap) {
     return;  // not created yet, or creation failed: the mode is only stored
   }
@@ -99,10 +83,7 @@ void ScrollSuppressionTap::runTapLoop(const std::weak_ptr<ScrollSuppressionTap>&
       logger.error("failed to create scroll-suppression CGEventTap — likely missing Accessibility");
       return;
     }
-    {
-      std::lock_guard lock(self->portMutex_);
-      self->tapPort_ = tap;
-    }
+    self->port_.setTap(tap);
     loop.addTapSource(tap);
     tap->enable(self->mode() != Mode::none);
     // A tap the system disabled while suppression was wanted would let scrolling through
@@ -113,8 +94,7 @@ void ScrollSuppressionTap::runTapLoop(const std::weak_ptr<ScrollSuppressionTap>&
         owner->handleTapDisabled("watchdog found it disabled");
       }
     });
-    std::lock_guard lock(self->portMutex_);
-    self->watchdog_ = std::move(watchdog);
+    self->port_.setWatchdog(std::move(watchdog));
   }
   loop.run();
 }

@@ -7,9 +7,9 @@
 #include "Platform/Event.h"
 #include "Platform/EventTap.h"
 #include "Platform/NamedThread.h"
-#include "Platform/RepeatingTimer.h"
 #include "Platform/RunLoop.h"
 #include "Tactora/input/ScrollSuppressionMode.h"
+#include "Tactora/input/TapPort.h"
 
 namespace tactora {
 
@@ -29,7 +29,6 @@ class ScrollSuppressionTap : public std::enable_shared_from_this<ScrollSuppressi
 
   explicit ScrollSuppressionTap(Key) {}
   static std::shared_ptr<ScrollSuppressionTap> create();
-  ~ScrollSuppressionTap();
   ScrollSuppressionTap(const ScrollSuppressionTap&) = delete;
   ScrollSuppressionTap& operator=(const ScrollSuppressionTap&) = delete;
 
@@ -47,10 +46,9 @@ class ScrollSuppressionTap : public std::enable_shared_from_this<ScrollSuppressi
 
   mutable std::mutex stateMutex_;
   Mode state_ = Mode::none;
+  TapPort port_;
+  // Declared last so it goes first: the tap's run loop stops before the port drops its watchdog.
   std::unique_ptr<platform::NamedThread> thread_;  // main thread only
-  mutable std::mutex portMutex_;
-  std::shared_ptr<platform::EventTap> tapPort_;
-  std::shared_ptr<platform::RepeatingTimer> watchdog_;  // under portMutex_
 };
 
 }  // namespace tactora
