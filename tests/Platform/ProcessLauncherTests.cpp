@@ -5,9 +5,9 @@
 #include <string>
 #include <thread>
 
-#include "Platform/ProcessLauncher.h"
+#include "Platform/linux/ProcessLauncher.h"
 
-namespace tactora::platform {
+namespace tactora::lx {
 namespace {
 
 // The state letter of /proc/<pid>/stat ('Z' for a zombie), or empty once the pid is gone.
@@ -66,4 +66,4 @@ TEST(ProcessLauncher, MissingExecutableReportsFailure) {
 }
 
 }  // namespace
-}  // namespace tactora::platform
+}  // namespace tactora::lx

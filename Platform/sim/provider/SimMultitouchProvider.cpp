@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "Platform/FrameAssembler.h"
+#include "Platform/evdev/FrameAssembler.h"
 #include "Platform/MultitouchProvider.h"
 #include "Platform/sim/provider/SimMultitouch.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace tactora::platform {
+namespace tactora::lx {
 
 // Starts child processes that run on their own: standard streams on /dev/null, environment and
 // working directory inherited, never waited for by the caller. Each child is reaped when it
@@ -18,4 +18,4 @@ class ProcessLauncher {
   static std::string loginShellFromEnvironment();
 };
 
-}  // namespace tactora::platform
+}  // namespace tactora::lx

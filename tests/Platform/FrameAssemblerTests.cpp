@@ -1,4 +1,4 @@
-#include "Platform/FrameAssembler.h"
+#include "Platform/evdev/FrameAssembler.h"
 
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>

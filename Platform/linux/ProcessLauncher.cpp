@@ -1,4 +1,4 @@
-#include "Platform/ProcessLauncher.h"
+#include "Platform/linux/ProcessLauncher.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace tactora::platform {
+namespace tactora::lx {
 
 namespace {
 
@@ -97,4 +97,4 @@ std::string ProcessLauncher::loginShellFromEnvironment() {
   return shell != nullptr && *shell != '\0' ? std::string(shell) : std::string("/bin/sh");
 }
 
-}  // namespace tactora::platform
+}  // namespace tactora::lx

@@ -1,4 +1,4 @@
-#include "Platform/FrameAssembler.h"
+#include "Platform/evdev/FrameAssembler.h"
 
 #include <linux/input-event-codes.h>
 
