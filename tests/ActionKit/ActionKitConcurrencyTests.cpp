@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <latch>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -17,9 +18,10 @@ namespace {
 
 using platform::EventType;
 
-// Runs body(thread, i) for 300 values of i on each of three threads at once, while a fourth
-// thread keeps moving virtual time so that the main queue's and the global queue's timers fire
-// concurrently with the callers.
+// Runs body(thread, i) for at least 300 values of i on each of three threads at once, while a
+// fourth thread keeps moving virtual time so that the main queue's and the global queue's timers
+// fire concurrently with the callers. All four start together, and the callers go on until the
+// clock has made a minimum of steps, so timers and calls overlap whatever the scheduler does.
 class ActionKitConcurrency : public testing::SimActionTest {
  protected:
   // Keeps the switcher's maximum-hold notices out of the test output.
@@ -29,16 +31,24 @@ class ActionKitConcurrency : public testing::SimActionTest {
 
   template <class Body>
   void race(Body body) {
+    constexpr int callers = 3;
+    constexpr int minCalls = 300;
+    constexpr int minClockSteps = 50;
+    std::latch start{callers + 1};
+    std::atomic<int> clockSteps{0};
     std::atomic<bool> done{false};
     std::thread clock([&] {
+      start.arrive_and_wait();
       while (!done.load()) {
         sim->timeline().advanceBy(0.01);
+        ++clockSteps;
       }
     });
     std::vector<std::thread> threads;
-    for (int t = 0; t < 3; ++t) {
-      threads.emplace_back([&body, t] {
-        for (int i = 0; i < 300; ++i) {
+    for (int t = 0; t < callers; ++t) {
+      threads.emplace_back([&, t] {
+        start.arrive_and_wait();
+        for (int i = 0; i < minCalls || clockSteps.load() < minClockSteps; ++i) {
           body(t, i);
         }
       });

@@ -1,6 +1,7 @@
 // One thread feeds frames while another changes the tuning, resets the engine and asks whether a
 // drag runs, as the application's main thread does. Run under ThreadSanitizer by CI.
 #include <atomic>
+#include <latch>
 #include <thread>
 #include <vector>
 
@@ -32,9 +33,17 @@ TEST(GestureEngineConcurrency, FramesTuningAndResetsFromTwoThreadsKeepDragsBalan
     delivered.push_back(event.kind());
   };
 
+  // The threads start together, and neither stops before the other has done a minimum of
+  // rounds, so their work overlaps whatever the scheduler does: a feeder that finishes before
+  // the main thread ran once would leave nothing to race.
+  constexpr int minFeedRounds = 200;
+  constexpr int minMainRounds = 50;
+  std::latch start{2};
+  std::atomic<int> mainRounds{0};
   std::atomic<bool> feeding{true};
   std::thread feeder([&] {
-    for (int round = 0; round < 200; ++round) {
+    start.arrive_and_wait();
+    for (int round = 0; round < minFeedRounds || mainRounds.load() < minMainRounds; ++round) {
       for (const RecordedFrame& frame : session) {
         nowSeconds = 2.0 * round + frame.timeSeconds;
         engine.process(frame.borrow(), emit);
@@ -43,14 +52,16 @@ TEST(GestureEngineConcurrency, FramesTuningAndResetsFromTwoThreadsKeepDragsBalan
     feeding = false;
   });
 
+  start.arrive_and_wait();
   int resets = 0;
-  for (int i = 0; feeding; ++i) {
+  for (int i = 0; i < minMainRounds || feeding; ++i) {
     engine.updateConfig(i % 2 == 0 ? noDragScroll : fingerRest);
     if (i % 7 == 0) {
       engine.reset(emit);
       ++resets;
     }
     static_cast<void>(engine.isDragging());
+    ++mainRounds;
     std::this_thread::yield();
   }
   feeder.join();

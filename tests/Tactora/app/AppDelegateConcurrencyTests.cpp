@@ -1,4 +1,5 @@
 #include <atomic>
+#include <latch>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -16,9 +17,16 @@ class AppDelegateConcurrency : public testing::AppFixture {};
 // off for good no synthetic button is left held.
 TEST_F(AppDelegateConcurrency, RoutingRacesTheSwitchAndConfigurationSaves) {
   launch();
+  // The threads start together and neither stops before the other has done a minimum of rounds,
+  // so the routing and the main thread's changes overlap whatever the scheduler does.
+  constexpr int minFrameRounds = 300;
+  constexpr int minMainRounds = 20;
+  std::latch start{2};
+  std::atomic<int> mainRounds{0};
   std::atomic<bool> done{false};
   std::thread frames([&] {
-    for (int i = 0; i < 300; ++i) {
+    start.arrive_and_wait();
+    for (int i = 0; i < minFrameRounds || mainRounds.load() < minMainRounds; ++i) {
       app->handleGesture(GestureEvent::dragBegan(10, 10));
       app->handleGesture(GestureEvent::dragMoved());
       app->handleGesture(GestureEvent::dragScrollMoved(0.5f, 1.0f));
@@ -27,14 +35,16 @@ TEST_F(AppDelegateConcurrency, RoutingRacesTheSwitchAndConfigurationSaves) {
     }
     done = true;
   });
+  start.arrive_and_wait();
   bool enabled = true;
-  while (!done) {
+  for (int round = 0; round < minMainRounds || !done; ++round) {
     enabled = !enabled;
     app->setEnabled(enabled);
     Configuration configuration = *app->configStore().current();
     configuration.tuning.dragScrollSensitivity = enabled ? 10.0f : 20.0f;
     app->configStore().save(configuration);
     sim->timeline().runDue();
+    ++mainRounds;
   }
   frames.join();
   app->setEnabled(false);

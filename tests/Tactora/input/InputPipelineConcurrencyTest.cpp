@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <latch>
 #include <thread>
 
 #include "InputTestSupport.h"
@@ -18,26 +19,42 @@ class InputPipelineConcurrency : public PipelineTest {
     start();
   }
 
-  // Two fingers landing, moving and lifting, over and over, until `stop`. The gestures of both
-  // threads reach the log under the engine's lock.
-  std::thread frameThread(std::atomic<bool>& stop) {
-    return std::thread([&stop] {
-      for (std::int32_t cycle = 0, id = 1; !stop.load(); ++cycle, id += 2) {
+  // The frame thread and the test's other thread start together, and neither stops before the
+  // other has done a minimum of rounds, so their work overlaps whatever the scheduler does.
+  static constexpr int minFrameCycles = 20;
+  static constexpr int minOtherRounds = 200;
+  std::latch start_{2};
+  std::atomic<int> frameCycles_{0};
+  std::atomic<bool> stopFrames_{false};
+
+  // Two fingers landing, moving and lifting, over and over, until `stopFrames_` is set. The
+  // gestures of both threads reach the log under the engine's lock.
+  std::thread frameThread() {
+    return std::thread([this] {
+      start_.arrive_and_wait();
+      for (std::int32_t cycle = 0, id = 1; !stopFrames_.load(); ++cycle, id += 2) {
         for (int step = 0; step < 12; ++step) {
           const float dx = 0.02f * float(step);
           const Contact fingers[] = {{id, 4, 0.3f + dx, 0.5f}, {id + 1, 4, 0.6f + dx, 0.5f}};
           mt().deliverFrame(0, fingers, 0.01 * cycle);
         }
         mt().deliverFrame(0, {}, 0.01 * cycle);
+        ++frameCycles_;
       }
     });
+  }
+
+  // True while the other thread must go on: before its minimum of rounds, or while the frame
+  // thread has not yet done its own.
+  bool keepGoing(int round) const {
+    return round < minOtherRounds || frameCycles_.load() < minFrameCycles;
   }
 };
 
 TEST_F(InputPipelineConcurrency, MainThreadOperationsDoNotOverlapFrames) {
-  std::atomic<bool> stop{false};
-  std::thread frames = frameThread(stop);
-  for (int round = 0; round < 200; ++round) {
+  std::thread frames = frameThread();
+  start_.arrive_and_wait();
+  for (int round = 0; keepGoing(round); ++round) {
     switch (round % 4) {
       case 0:
         pipeline_->handleWake();
@@ -55,7 +72,7 @@ TEST_F(InputPipelineConcurrency, MainThreadOperationsDoNotOverlapFrames) {
     (void)pipeline_->surfaceSizeMM();
     (void)pipeline_->suppressionPolicy();
   }
-  stop = true;
+  stopFrames_ = true;
   frames.join();
   pipeline_->stop();
   EXPECT_EQ(tapMode(), ScrollSuppressionMode::none);
@@ -63,17 +80,21 @@ TEST_F(InputPipelineConcurrency, MainThreadOperationsDoNotOverlapFrames) {
 }
 
 TEST_F(InputPipelineConcurrency, TapThreadsAndFramesShareTheButtonAndTheMode) {
-  std::atomic<bool> stop{false};
-  std::thread frames = frameThread(stop);
+  std::thread frames = frameThread();
   std::thread taps([this] {
-    for (int i = 0; i < 500; ++i) {
-      sim_->events().deliver(sim::SimEvents::nativeMouseEvent(
-          i % 2 ? platform::EventType::leftMouseUp : platform::EventType::leftMouseDown, {0, 0}));
-      sim_->events().deliver(sim::SimEvents::nativeScrollEvent(i % 3, 1));
+    start_.arrive_and_wait();
+    // Each round presses and releases, so the button ends up whatever the number of rounds.
+    for (int round = 0; keepGoing(round); ++round) {
+      sim_->events().deliver(
+          sim::SimEvents::nativeMouseEvent(platform::EventType::leftMouseDown, {0, 0}));
+      sim_->events().deliver(sim::SimEvents::nativeScrollEvent(round % 3, 1));
+      sim_->events().deliver(
+          sim::SimEvents::nativeMouseEvent(platform::EventType::leftMouseUp, {0, 0}));
+      sim_->events().deliver(sim::SimEvents::nativeScrollEvent((round + 1) % 3, 1));
     }
   });
   taps.join();
-  stop = true;
+  stopFrames_ = true;
   frames.join();
   EXPECT_FALSE(pipeline_->buttonStateTap().isButtonDown());
   events.take();
