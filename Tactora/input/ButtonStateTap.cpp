@@ -2,7 +2,6 @@
 
 #include "ActionKit/SharedEventSource.h"
 #include "Platform/Logger.h"
-#include "Platform/Platform.h"
 
 namespace tactora {
 
@@ -27,12 +26,10 @@ std::shared_ptr<ButtonStateTap> ButtonStateTap::create() {
 }
 
 void ButtonStateTap::start() {
-  if (thread_) {
-    return;
-  }
-  std::weak_ptr<ButtonStateTap> weak = weak_from_this();
-  thread_ = platform::Platform::current().dispatch().startThread(
-      kThreadName, [weak](platform::RunLoop& loop) { runTapLoop(weak, loop); });
+  port_.start(weak_from_this(),
+              {kThreadName, kTapParameters, &logger,
+               "failed to create button-state CGEventTap — likely missing Accessibility/Input "
+               "Monitoring"});
 }
 
 bool ButtonStateTap::isButtonDown() const {
@@ -45,51 +42,7 @@ void ButtonStateTap::setState(bool down) {
   state_ = down;
 }
 
-void ButtonStateTap::runTapLoop(const std::weak_ptr<ButtonStateTap>& weak,
-                                platform::RunLoop& loop) {
-  {
-    std::shared_ptr<ButtonStateTap> self = weak.lock();
-    if (!self) {
-      return;
-    }
-    // The callback holds the object weakly: a tap outliving its object lets events through.
-    auto tap = platform::Platform::current().events().createEventTap(
-        kTapParameters, [weak](platform::EventType type, platform::Event& event) {
-          std::shared_ptr<ButtonStateTap> owner = weak.lock();
-          return owner ? owner->handleEvent(type, event) : &event;
-        });
-    if (!tap) {
-      logger.error(
-          "failed to create button-state CGEventTap — likely missing Accessibility/Input "
-          "Monitoring");
-      return;
-    }
-    // Stored before the tap is enabled, so a disabled notice that arrives at once can re-enable it.
-    self->port_.setTap(tap);
-    loop.addTapSource(tap);
-    tap->enable(true);
-    // The system can disable a tap without telling it (or the notice can be lost); a once-a-second
-    // look catches that, so the button is not read from a dead tap for long.
-    auto watchdog = loop.scheduleRepeating(kTapWatchdogIntervalSeconds, [weak, tap] {
-      std::shared_ptr<ButtonStateTap> owner = weak.lock();
-      if (owner && !tap->isEnabled()) {
-        owner->handleTapDisabled("watchdog found it disabled");
-      }
-    });
-    self->port_.setWatchdog(std::move(watchdog));
-  }
-  loop.run();
-}
-
 platform::Event* ButtonStateTap::handleEvent(platform::EventType type, platform::Event& event) {
-  if (type == platform::EventType::tapDisabledByTimeout) {
-    handleTapDisabled("timeout");
-    return nullptr;
-  }
-  if (type == platform::EventType::tapDisabledByUserInput) {
-    handleTapDisabled("user input");
-    return nullptr;
-  }
   // The held button of a tap-drag and bound clicks are ours, not the user's.
   if (SharedEventSource::isSynthetic(event)) {
     return &event;

@@ -5,9 +5,6 @@
 #include <string_view>
 
 #include "Platform/Event.h"
-#include "Platform/EventTap.h"
-#include "Platform/NamedThread.h"
-#include "Platform/RunLoop.h"
 #include "Tactora/input/TapPort.h"
 
 namespace tactora {
@@ -15,7 +12,7 @@ namespace tactora {
 // Tracks whether the physical left mouse button is held, with a listen-only event tap on its own
 // thread. The frames say nothing about the button, yet a press must cancel a tap and end a drag.
 // The program's own synthetic presses are ignored.
-class ButtonStateTap : public std::enable_shared_from_this<ButtonStateTap> {
+class ButtonStateTap : public std::enable_shared_from_this<ButtonStateTap>, public TapPort::Client {
   // Construction only through `create`: the tap thread and callbacks hold the object weakly.
   struct Key {
     explicit Key() = default;
@@ -23,7 +20,6 @@ class ButtonStateTap : public std::enable_shared_from_this<ButtonStateTap> {
 
  public:
   static constexpr const char* kThreadName = "com.vellumworks.Tactora.ButtonStateTap";
-  static constexpr double kTapWatchdogIntervalSeconds = 1.0;
 
   explicit ButtonStateTap(Key) {}
   static std::shared_ptr<ButtonStateTap> create();
@@ -35,16 +31,14 @@ class ButtonStateTap : public std::enable_shared_from_this<ButtonStateTap> {
   bool isButtonDown() const;
 
  private:
-  static void runTapLoop(const std::weak_ptr<ButtonStateTap>& weak, platform::RunLoop& loop);
-  platform::Event* handleEvent(platform::EventType type, platform::Event& event);
-  void handleTapDisabled(std::string_view reason);
+  platform::Event* handleEvent(platform::EventType type, platform::Event& event) override;
+  bool wantsTapEnabled() const override { return true; }
+  void handleTapDisabled(std::string_view reason) override;
   void setState(bool down);
 
   mutable std::mutex stateMutex_;
   bool state_ = false;
   TapPort port_;
-  // Declared last so it goes first: the tap's run loop stops before the port drops its watchdog.
-  std::unique_ptr<platform::NamedThread> thread_;  // main thread only
 };
 
 }  // namespace tactora

@@ -4,7 +4,6 @@
 
 #include "ActionKit/SharedEventSource.h"
 #include "Platform/Logger.h"
-#include "Platform/Platform.h"
 
 namespace tactora {
 
@@ -33,12 +32,9 @@ std::shared_ptr<ScrollSuppressionTap> ScrollSuppressionTap::create() {
 }
 
 void ScrollSuppressionTap::start() {
-  if (thread_) {
-    return;
-  }
-  std::weak_ptr<ScrollSuppressionTap> weak = weak_from_this();
-  thread_ = platform::Platform::current().dispatch().startThread(
-      kThreadName, [weak](platform::RunLoop& loop) { runTapLoop(weak, loop); });
+  port_.start(weak_from_this(), {kThreadName, kTapParameters, &logger,
+                                 "failed to create scroll-suppression CGEventTap — likely missing "
+                                 "Accessibility"});
 }
 
 ScrollSuppressionTap::Mode ScrollSuppressionTap::mode() const {
@@ -67,48 +63,8 @@ void ScrollSuppressionTap::applyModeToTap() {
   tap->enable(mode() != Mode::none);
 }
 
-void ScrollSuppressionTap::runTapLoop(const std::weak_ptr<ScrollSuppressionTap>& weak,
-                                      platform::RunLoop& loop) {
-  {
-    std::shared_ptr<ScrollSuppressionTap> self = weak.lock();
-    if (!self) {
-      return;
-    }
-    auto tap = platform::Platform::current().events().createEventTap(
-        kTapParameters, [weak](platform::EventType type, platform::Event& event) {
-          std::shared_ptr<ScrollSuppressionTap> owner = weak.lock();
-          return owner ? owner->handleEvent(type, event) : &event;
-        });
-    if (!tap) {
-      logger.error("failed to create scroll-suppression CGEventTap — likely missing Accessibility");
-      return;
-    }
-    self->port_.setTap(tap);
-    loop.addTapSource(tap);
-    tap->enable(self->mode() != Mode::none);
-    // A tap the system disabled while suppression was wanted would let scrolling through
-    // unnoticed; the timer finds it and resets to a consistent `none`.
-    auto watchdog = loop.scheduleRepeating(kTapWatchdogIntervalSeconds, [weak, tap] {
-      std::shared_ptr<ScrollSuppressionTap> owner = weak.lock();
-      if (owner && owner->mode() != Mode::none && !tap->isEnabled()) {
-        owner->handleTapDisabled("watchdog found it disabled");
-      }
-    });
-    self->port_.setWatchdog(std::move(watchdog));
-  }
-  loop.run();
-}
-
 platform::Event* ScrollSuppressionTap::handleEvent(platform::EventType type,
                                                    platform::Event& event) {
-  if (type == platform::EventType::tapDisabledByTimeout ||
-      type == platform::EventType::tapDisabledByUserInput) {
-    if (mode() != Mode::none) {
-      handleTapDisabled(type == platform::EventType::tapDisabledByTimeout ? "timeout"
-                                                                          : "user input");
-    }
-    return nullptr;
-  }
   if (type != platform::EventType::scrollWheel) {
     return &event;
   }

@@ -5,9 +5,6 @@
 #include <string_view>
 
 #include "Platform/Event.h"
-#include "Platform/EventTap.h"
-#include "Platform/NamedThread.h"
-#include "Platform/RunLoop.h"
 #include "Tactora/input/ScrollSuppressionMode.h"
 #include "Tactora/input/TapPort.h"
 
@@ -16,7 +13,8 @@ namespace tactora {
 // Applies the scroll-suppression mode to native scroll-wheel events with an active event tap on
 // its own thread. The tap is switched off while the mode is `none`, so ordinary scrolling costs
 // nothing extra; the program's own synthetic scroll events always pass.
-class ScrollSuppressionTap : public std::enable_shared_from_this<ScrollSuppressionTap> {
+class ScrollSuppressionTap : public std::enable_shared_from_this<ScrollSuppressionTap>,
+                             public TapPort::Client {
   struct Key {
     explicit Key() = default;
   };
@@ -25,7 +23,6 @@ class ScrollSuppressionTap : public std::enable_shared_from_this<ScrollSuppressi
   using Mode = ScrollSuppressionMode;
 
   static constexpr const char* kThreadName = "com.vellumworks.Tactora.ScrollSuppressionTap";
-  static constexpr double kTapWatchdogIntervalSeconds = 1.0;
 
   explicit ScrollSuppressionTap(Key) {}
   static std::shared_ptr<ScrollSuppressionTap> create();
@@ -39,16 +36,16 @@ class ScrollSuppressionTap : public std::enable_shared_from_this<ScrollSuppressi
   Mode mode() const;
 
  private:
-  static void runTapLoop(const std::weak_ptr<ScrollSuppressionTap>& weak, platform::RunLoop& loop);
-  platform::Event* handleEvent(platform::EventType type, platform::Event& event);
-  void handleTapDisabled(std::string_view reason);
+  platform::Event* handleEvent(platform::EventType type, platform::Event& event) override;
+  // A tap the system disabled while suppression was wanted would let scrolling through
+  // unnoticed; while the mode is `none` the tap is meant to be off.
+  bool wantsTapEnabled() const override { return mode() != Mode::none; }
+  void handleTapDisabled(std::string_view reason) override;
   void applyModeToTap();
 
   mutable std::mutex stateMutex_;
   Mode state_ = Mode::none;
   TapPort port_;
-  // Declared last so it goes first: the tap's run loop stops before the port drops its watchdog.
-  std::unique_ptr<platform::NamedThread> thread_;  // main thread only
 };
 
 }  // namespace tactora
