@@ -66,7 +66,6 @@ AppDelegate::AppDelegate(ConstructionKey, platform::Platform& platform, Options 
       configStore_(options.configDirectory),
       permissionMonitor_(PermissionMonitor::create(platform)),
       bindingLookup_(
-          configStore_,
           [&platform] {
             return platform.events().flagsState(platform::EventSourceStateID::combinedSessionState);
           },
@@ -86,14 +85,13 @@ void AppDelegate::applicationDidFinishLaunching() {
   platform::Platform* platform = &platform_;
   auto engine = std::make_shared<GestureEngine>(
       tuning, [platform] { return platform->clock().uptimeSeconds(); });
-  AppSwitcher::shared().setHoldSeconds(tuning.appSwitcherHoldSeconds);
+  applyTuning(*engine, tuning);
 
   std::weak_ptr<GestureEngine> weakEngine = engine;
   configStore_.addObserver([weakEngine](const Configuration& configuration) {
     if (auto engine = weakEngine.lock()) {
-      engine->updateConfig(configuration.tuning);
+      applyTuning(*engine, configuration.tuning);
     }
-    AppSwitcher::shared().setHoldSeconds(configuration.tuning.appSwitcherHoldSeconds);
   });
 
   std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
@@ -126,17 +124,42 @@ void AppDelegate::applicationWillTerminate() {
   SyntheticScroll::shared().stopMomentum();
 }
 
-void AppDelegate::handleGesture(const GestureEvent& event) {
-  if (gestureObserver_) {
-    gestureObserver_(event);
+void AppDelegate::applyTuning(GestureEngine& engine, const RecognitionConfig& tuning) {
+  engine.updateConfig(tuning);
+  AppSwitcher::shared().setHoldSeconds(tuning.appSwitcherHoldSeconds);
+}
+
+void AppDelegate::addRoutingObserver(std::shared_ptr<RoutingObserver> observer) {
+  if (observer) {
+    routingObservers_.push_back(std::move(observer));
   }
-  if (!configStore_.current()->enabled) {
+}
+
+void AppDelegate::report(RoutingDecision::Kind kind, const GestureEvent& event,
+                         const Action* action) const {
+  const RoutingDecision decision{kind, event, action};
+  for (const auto& observer : routingObservers_) {
+    observer->gestureRouted(decision);
+  }
+}
+
+void AppDelegate::handleGesture(const GestureEvent& event) {
+  for (const auto& observer : routingObservers_) {
+    observer->gestureReceived(event);
+  }
+  // One snapshot for the whole gesture: a save on another thread meanwhile cannot mix old and new
+  // values within one routing.
+  const std::shared_ptr<const Configuration> configuration = configStore_.current();
+  if (!configuration->enabled) {
     logger.debug("gesture %{public}s ignored — app disabled", {event.description()});
+    report(RoutingDecision::Kind::ignoredWhileDisabled, event);
     return;
   }
+  const RecognitionConfig& tuning = configuration->tuning;
   switch (event.kind()) {
     case GestureEvent::Case::dragBegan:
       logger.notice("gesture dragBegan");
+      report(RoutingDecision::Kind::dragBegan, event);
       SyntheticDrag::shared().begin(platform::Point{event.startX(), event.startY()});
       return;
     case GestureEvent::Case::dragMoved:
@@ -144,11 +167,10 @@ void AppDelegate::handleGesture(const GestureEvent& event) {
       return;
     case GestureEvent::Case::dragEnded:
       logger.notice("gesture dragEnded");
+      report(RoutingDecision::Kind::dragEnded, event);
       SyntheticDrag::shared().end();
       return;
     case GestureEvent::Case::dragScrollMoved: {
-      const std::shared_ptr<const Configuration> configuration = configStore_.current();
-      const RecognitionConfig& tuning = configuration->tuning;
       const float sign = scrollSign(tuning);
       const float dx = sign * (tuning.dragScrollSensitivity * event.deltaX());
       const float dy = sign * (tuning.dragScrollSensitivity * event.deltaY());
@@ -162,8 +184,6 @@ void AppDelegate::handleGesture(const GestureEvent& event) {
       return;
     }
     case GestureEvent::Case::dragScrollEnded: {
-      const std::shared_ptr<const Configuration> configuration = configStore_.current();
-      const RecognitionConfig& tuning = configuration->tuning;
       const float sign = scrollSign(tuning);
       SyntheticScroll::shared().startMomentum(
           sign * (tuning.dragScrollSensitivity * event.velocityX()),
@@ -179,21 +199,23 @@ void AppDelegate::handleGesture(const GestureEvent& event) {
     case GestureEvent::Case::rightZoneTap:
     case GestureEvent::Case::swipe:
     case GestureEvent::Case::pinch:
-      routeBinding(event);
+      routeBinding(event, *configuration);
       return;
   }
 }
 
-void AppDelegate::routeBinding(const GestureEvent& event) {
-  const std::optional<Action> action = bindingLookup_.action(event);
+void AppDelegate::routeBinding(const GestureEvent& event, const Configuration& configuration) {
+  const std::optional<Action> action = bindingLookup_.action(event, configuration);
   if (!action) {
     logger.debug("gesture %{public}s — no binding", {event.description()});
+    report(RoutingDecision::Kind::unbound, event);
     return;
   }
   logger.notice("gesture %{public}s -> %{public}s", {event.description(), action->description()});
+  report(RoutingDecision::Kind::bound, event, &*action);
   dispatcher_.perform(*action);
 
-  if (!configStore_.current()->tuning.showGestureHUD || isClick(action->kind())) {
+  if (!configuration.tuning.showGestureHUD || isClick(action->kind())) {
     return;
   }
   std::weak_ptr<AppDelegate> weakSelf = weak_from_this();

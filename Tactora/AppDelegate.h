@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "ActionKit/ActionDispatcher.h"
 #include "GestureEngine/GestureEvent.h"
@@ -12,6 +13,7 @@
 #include "Tactora/ApplicationShell.h"
 #include "Tactora/GestureOverlayPresenting.h"
 #include "Tactora/PermissionMonitor.h"
+#include "Tactora/RoutingObserver.h"
 #include "Tactora/config/BindingLookup.h"
 #include "Tactora/config/ConfigStore.h"
 
@@ -35,7 +37,6 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 
  public:
   using OverlayFactory = std::function<std::shared_ptr<GestureOverlayPresenting>()>;
-  using GestureObserver = std::function<void(const GestureEvent&)>;
 
   struct Options {
     // Where config.json lives; the store's default directory when empty.
@@ -63,9 +64,10 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // The status item's enabled switch. Main thread.
   void setEnabled(bool enabled);
 
-  // Sees every event the pipeline delivers, before it is routed (the replay command prints them).
-  // Set before launch; runs on the frame thread.
-  void setGestureObserver(GestureObserver observer) { gestureObserver_ = std::move(observer); }
+  // Adds an observer of every event the pipeline delivers and of what routing decides for it (the
+  // replay and monitor commands print them). Add observers before launch; they run on the frame
+  // thread, in the order they were added.
+  void addRoutingObserver(std::shared_ptr<RoutingObserver> observer);
 
   ConfigStore& configStore() { return configStore_; }
   PermissionMonitor& permissionMonitor() { return *permissionMonitor_; }
@@ -83,7 +85,11 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   static constexpr float autoscrollNudgeFactor = 0.15f;
 
  private:
-  void routeBinding(const GestureEvent& event);
+  // Pushes a tuning into the engine and the application switcher: at launch and after every save.
+  static void applyTuning(GestureEngine& engine, const RecognitionConfig& tuning);
+  void routeBinding(const GestureEvent& event, const Configuration& configuration);
+  void report(RoutingDecision::Kind kind, const GestureEvent& event,
+              const Action* action = nullptr) const;
   void showOverlay(const GestureEvent& event, const Action& action);
 
   platform::Platform& platform_;
@@ -93,7 +99,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   BindingLookup bindingLookup_;
   std::shared_ptr<ApplicationShell> shell_;
   OverlayFactory makeOverlay_;
-  GestureObserver gestureObserver_;
+  std::vector<std::shared_ptr<RoutingObserver>> routingObservers_;
 
   std::shared_ptr<InputPipeline> inputPipeline_;
   std::shared_ptr<GestureOverlayPresenting> hud_;

@@ -54,18 +54,16 @@ std::optional<Action> resolveAction(const GestureEvent& event, ModifierSet held,
   return std::nullopt;
 }
 
-BindingLookup::BindingLookup(const ConfigStore& store, ModifierFlagsSource modifierFlags,
+BindingLookup::BindingLookup(ModifierFlagsSource modifierFlags,
                              FrontApplicationSource frontApplication)
-    : store_(store),
-      modifierFlags_(std::move(modifierFlags)),
-      frontApplication_(std::move(frontApplication)) {}
+    : modifierFlags_(std::move(modifierFlags)), frontApplication_(std::move(frontApplication)) {}
 
-std::optional<Action> BindingLookup::action(const GestureEvent& event) const {
+std::optional<Action> BindingLookup::action(const GestureEvent& event,
+                                            const Configuration& configuration) const {
   const ModifierSet held = modifierSetFromEventFlags(modifierFlags_ ? modifierFlags_() : 0);
   const std::optional<std::string> front =
       frontApplication_ ? frontApplication_() : std::optional<std::string>{};
-  const auto snapshot = store_.current();
-  return resolveAction(event, held, front, *snapshot);
+  return resolveAction(event, held, front, configuration);
 }
 
 }  // namespace tactora

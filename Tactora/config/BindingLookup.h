@@ -8,7 +8,6 @@
 
 #include "ActionKit/Action.h"
 #include "GestureEngine/GestureEvent.h"
-#include "Tactora/config/ConfigStore.h"
 #include "Tactora/config/Configuration.h"
 #include "Tactora/config/GestureBinding.h"
 #include "Tactora/config/ModifierSet.h"
@@ -30,20 +29,19 @@ std::optional<Action> resolveAction(const GestureEvent& event, ModifierSet held,
                                     const std::optional<std::string>& frontBundleIdentifier,
                                     const Configuration& configuration);
 
-// Which action a discrete gesture runs right now: reads the held modifiers, the front application
-// and the store's current snapshot on every call. Runs on the gesture thread and changes nothing.
+// Which action a discrete gesture runs right now: reads the held modifiers and the front
+// application on every call and resolves the gesture in the configuration snapshot the caller took
+// for that gesture. Runs on the gesture thread and changes nothing.
 class BindingLookup {
  public:
   using ModifierFlagsSource = std::function<std::uint64_t()>;
   using FrontApplicationSource = std::function<std::optional<std::string>()>;
 
-  BindingLookup(const ConfigStore& store, ModifierFlagsSource modifierFlags,
-                FrontApplicationSource frontApplication);
+  BindingLookup(ModifierFlagsSource modifierFlags, FrontApplicationSource frontApplication);
 
-  std::optional<Action> action(const GestureEvent& event) const;
+  std::optional<Action> action(const GestureEvent& event, const Configuration& configuration) const;
 
  private:
-  const ConfigStore& store_;
   ModifierFlagsSource modifierFlags_;
   FrontApplicationSource frontApplication_;
 };

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 namespace tactora {
 
@@ -14,6 +15,9 @@ class TemporaryDirectory {
   ~TemporaryDirectory();
   TemporaryDirectory(const TemporaryDirectory&) = delete;
   TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+  // The directory changes owner; the moved-from object owns none.
+  TemporaryDirectory(TemporaryDirectory&& other) noexcept : path_(std::exchange(other.path_, {})) {}
+  TemporaryDirectory& operator=(TemporaryDirectory&&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
 

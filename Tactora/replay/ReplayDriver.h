@@ -1,11 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <iosfwd>
-#include <optional>
 #include <string>
 
 #include "Tactora/replay/EvemuRecording.h"
+#include "Tactora/replay/ReplaySession.h"
 
 namespace tactora {
 
@@ -16,16 +15,12 @@ namespace tactora {
 // fate of every native scroll event.
 class ReplayDriver {
  public:
-  struct Options {
-    std::optional<std::string> configFile;  // read with the store's rules, never written back
-    bool actions = false;                   // routing, desktop requests, scroll decisions
-    bool time = false;                      // virtual seconds since the first event in front
-  };
+  using Options = ReplaySession::Options;
 
   // Exit statuses of a replay.
   static constexpr int succeeded = 0;
-  static constexpr int failedToStart = 1;    // the simulated multitouch provider cannot be loaded
-  static constexpr int unreadableInput = 2;  // the recording or the configuration file
+  static constexpr int failedToStart = ReplaySession::failedToStart;
+  static constexpr int unreadableInput = ReplaySession::unreadableInput;
 
   // Reads `recordingPath` and replays it; output lines go to `out`, problems to `err` as
   // "tactora: FILE:LINE: what is wrong". Returns the exit status.
@@ -35,12 +30,6 @@ class ReplayDriver {
   // Replays an already read recording; `name` is used in messages.
   static int replay(const EvemuRecording& recording, const std::string& name,
                     const Options& options, std::ostream& out, std::ostream& err);
-
-  // Uptime at which the replay's first event happens on the virtual timeline.
-  static constexpr double startUptimeSeconds = 1000.0;
-  // Where the pointer rests when the replay starts: the middle of a 1920 x 1080 display.
-  static constexpr double startPointerX = 960.0;
-  static constexpr double startPointerY = 540.0;
 };
 
 }  // namespace tactora

@@ -203,5 +203,50 @@ TEST_F(GestureRouting, ConfigurationObserverUpdatesTheAppSwitcherHold) {
   EXPECT_DOUBLE_EQ(AppSwitcher::shared().holdSeconds(), 1.5);
 }
 
+// Observers see each event and then exactly the routing line the application logs for it, so the
+// replay and monitor print what the log says without reading the log.
+TEST_F(GestureRouting, ObserversSeeEachEventAndTheDecisionItsLogLineNames) {
+  struct Recorder : RoutingObserver {
+    void gestureReceived(const GestureEvent& event) override {
+      lines.push_back("event " + event.description());
+    }
+    void gestureRouted(const RoutingDecision& decision) override {
+      lines.push_back(decision.description());
+    }
+    std::vector<std::string> lines;
+  };
+  auto recorder = std::make_shared<Recorder>();
+  AppDelegate::Options options;
+  options.configDirectory = configDir;
+  app = AppDelegate::create(*sim, std::move(options));
+  app->addRoutingObserver(recorder);
+  app->applicationDidFinishLaunching();
+  log->clear();
+
+  app->handleGesture(GestureEvent::swipe(2, Direction::left));
+  app->handleGesture(GestureEvent::tap(4));
+  app->handleGesture(GestureEvent::dragBegan(10, 20));
+  app->handleGesture(GestureEvent::dragMoved());
+  app->handleGesture(GestureEvent::dragEnded());
+  app->setEnabled(false);
+  app->handleGesture(GestureEvent::tap(1));
+
+  std::vector<std::string> routed;
+  for (const std::string& line : recorder->lines) {
+    if (line.rfind("event ", 0) != 0) {
+      routed.push_back(line);
+    }
+  }
+  EXPECT_EQ(routed, log->messages("AppDelegate"));
+  EXPECT_EQ(
+      recorder->lines,
+      (std::vector<std::string>{
+          "event swipe(fingers: 2, direction: left)",
+          "gesture swipe(fingers: 2, direction: left) -> spaceLeft", "event tap(fingers: 4)",
+          "gesture tap(fingers: 4) — no binding", "event dragBegan(startX: 10.0, startY: 20.0)",
+          "gesture dragBegan", "event dragMoved", "event dragEnded", "gesture dragEnded",
+          "event tap(fingers: 1)", "gesture tap(fingers: 1) ignored — app disabled"}));
+}
+
 }  // namespace
 }  // namespace tactora

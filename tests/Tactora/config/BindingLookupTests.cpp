@@ -63,24 +63,20 @@ TEST(BindingLookup, ApplicationProfileIsSearchedCompletelyBeforeAllApps) {
   EXPECT_EQ(resolve({}, "cmd"), std::nullopt);  // no All Apps profile at all
 }
 
-TEST(BindingLookup, ReadsModifiersFrontApplicationAndConfigurationOnEveryCall) {
-  testing::TemporaryDirectory temporary;
-  ConfigStore store(temporary.path());
+TEST(BindingLookup, ReadsModifiersAndFrontApplicationOnEveryCall) {
   std::uint64_t flags = 0;
   std::optional<std::string> front;
-  BindingLookup lookup(
-      store, [&] { return flags; }, [&] { return front; });
-  EXPECT_EQ(kindOf(lookup.action(twoFingerTap)), A::appExpose);
-
+  const BindingLookup lookup([&] { return flags; }, [&] { return front; });
   Configuration configuration = defaultConfiguration();
+  EXPECT_EQ(kindOf(lookup.action(twoFingerTap, configuration)), A::appExpose);
+
   configuration.profiles.push_back(
       Profile{"app", {bind(twoFingerTap, Action(A::hideApp), commandShift)}});
-  store.save(configuration);
   front = "app";
   flags = 0x100000 | 0x20000 | 0x10000 /* Caps Lock */ | 0x800000 /* Fn */;
-  EXPECT_EQ(kindOf(lookup.action(twoFingerTap)), A::hideApp);
+  EXPECT_EQ(kindOf(lookup.action(twoFingerTap, configuration)), A::hideApp);
   flags = 0x100000;
-  EXPECT_EQ(kindOf(lookup.action(twoFingerTap)), A::appExpose);
+  EXPECT_EQ(kindOf(lookup.action(twoFingerTap, configuration)), A::appExpose);
 }
 
 }  // namespace

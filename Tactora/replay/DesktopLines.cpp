@@ -1,0 +1,190 @@
+#include "Tactora/replay/DesktopLines.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Platform/EventField.h"
+#include "Platform/sim/SimPlatform.h"
+#include "Tactora/replay/ReplayOutput.h"
+
+namespace tactora {
+namespace {
+
+using platform::Event;
+using platform::EventField;
+using platform::EventType;
+
+std::string hex(std::uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+  return text;
+}
+
+// Tenths of a point are as fine as a display position needs to be read.
+std::string point(platform::Point p) {
+  char text[64];
+  std::snprintf(text, sizeof text, "(%.1f, %.1f)", p.x, p.y);
+  return text;
+}
+
+// "keyDown(keyCode: 123, flags: 0x40000)", "leftMouseDown(button: 0, location: (960.0, 540.0),
+// clickState: 1)", "scrollWheel(vertical: -40, horizontal: 0)".
+std::string describePosted(const Event& event) {
+  const EventType type = event.type();
+  std::string text = platform::toString(type) + "(";
+  auto field = [&](EventField f) { return std::to_string(event.integerValueField(f)); };
+  switch (type) {
+    case EventType::keyDown:
+    case EventType::keyUp:
+    case EventType::flagsChanged:
+      text +=
+          "keyCode: " + field(EventField::keyboardEventKeycode) + ", flags: " + hex(event.flags());
+      break;
+    case EventType::leftMouseDown:
+    case EventType::leftMouseUp:
+    case EventType::rightMouseDown:
+    case EventType::rightMouseUp:
+    case EventType::mouseMoved:
+    case EventType::leftMouseDragged:
+    case EventType::rightMouseDragged:
+    case EventType::otherMouseDown:
+    case EventType::otherMouseUp:
+    case EventType::otherMouseDragged:
+      text += "button: " + field(EventField::mouseEventButtonNumber) +
+              ", location: " + point(event.location()) +
+              ", clickState: " + field(EventField::mouseEventClickState);
+      if (event.integerValueField(EventField::mouseEventDeltaX) != 0 ||
+          event.integerValueField(EventField::mouseEventDeltaY) != 0) {
+        text += ", delta: (" + field(EventField::mouseEventDeltaX) + ", " +
+                field(EventField::mouseEventDeltaY) + ")";
+      }
+      if (event.flags() != 0) {
+        text += ", flags: " + hex(event.flags());
+      }
+      break;
+    case EventType::scrollWheel:
+      text += "vertical: " + field(EventField::scrollWheelEventDeltaAxis1) +
+              ", horizontal: " + field(EventField::scrollWheelEventDeltaAxis2);
+      if (event.flags() != 0) {
+        text += ", flags: " + hex(event.flags());
+      }
+      break;
+    case EventType::null:
+    case EventType::tapDisabledByTimeout:
+    case EventType::tapDisabledByUserInput:
+      text += "flags: " + hex(event.flags());
+      break;
+  }
+  return text + ")";
+}
+
+// "hot key 79 read (keyCode: 123, modifiers: 0x1000, enabled: true)", "hot key 79 set enabled:
+// true", "hot key 7 read (no binding)".
+std::string describeHotKeyCall(const sim::SimSystemBridges::HotKeyCall& call,
+                               const std::optional<platform::HotKeyValue>& binding) {
+  const std::string prefix = "hot key " + std::to_string(call.hotKey) + " ";
+  auto describeBinding = [&binding] {
+    if (!binding) {
+      return std::string("(no binding)");
+    }
+    return "(keyCode: " + std::to_string(binding->keyCode) +
+           ", modifiers: " + hex(binding->modifiers) +
+           ", enabled: " + (binding->enabled ? "true" : "false") + ")";
+  };
+  switch (call.kind) {
+    case sim::SimSystemBridges::HotKeyCallKind::getValue:
+      return prefix + "read " + describeBinding();
+    case sim::SimSystemBridges::HotKeyCallKind::setEnabled:
+      return prefix + "set enabled: " + (call.enabled ? "true" : "false");
+    case sim::SimSystemBridges::HotKeyCallKind::isEnabled:
+      return prefix + "checked " + describeBinding();
+  }
+  return prefix;
+}
+
+// An argument as a shell would need it to read it back as one word: bare when it is plainly one,
+// otherwise in double quotes. Control characters are escaped so that an argument never breaks
+// the one-line-per-item output.
+std::string shellWord(std::string_view argument) {
+  const bool bare = !argument.empty() && std::all_of(argument.begin(), argument.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           std::string_view("_./:=@%+,-").find(c) != std::string_view::npos;
+  });
+  if (bare) {
+    return std::string(argument);
+  }
+  std::string word = "\"";
+  for (char c : argument) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\' || c == '$' || c == '`') {
+      word += '\\';
+      word += c;
+    } else if (c == '\n') {
+      word += "\\n";
+    } else if (c == '\t') {
+      word += "\\t";
+    } else if (u < 0x20 || u == 0x7f) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", u);
+      word += escaped;
+    } else {
+      word += c;
+    }
+  }
+  return word + "\"";
+}
+
+}  // namespace
+
+DesktopLines::DesktopLines(sim::SimPlatform& desktop, ReplayOutput* output) : desktop_(desktop) {
+  desktop.events().setKeepsRecords(false);
+  desktop.systemBridges().setKeepsRecords(false);
+  desktop.accessibility().setKeepsRecords(false);
+  desktop.workspace().setKeepsRecords(false);
+  if (output == nullptr) {
+    return;
+  }
+  desktop.events().setPostedObserver([output](const sim::SimEvents::PostedEvent& posted) {
+    output->line("post " + describePosted(posted.event));
+  });
+  desktop.systemBridges().setDockNotificationObserver(
+      [output](const std::string& name) { output->line("dock notification " + name); });
+  desktop.systemBridges().setHotKeyObserver(
+      [output](const sim::SimSystemBridges::HotKeyCall& call,
+               const std::optional<platform::HotKeyValue>& binding) {
+        output->line(describeHotKeyCall(call, binding));
+      });
+  desktop.accessibility().setPerformedObserver(
+      [output](const sim::SimAccessibility::PerformedAction& performed) {
+        std::string text = "accessibility " + performed.action + " " + performed.element;
+        if (performed.result != platform::AXError::success) {
+          text += " failed (" + std::to_string(static_cast<int>(performed.result)) + ")";
+        }
+        output->line(text);
+      });
+  desktop.workspace().setOpenedURLObserver(
+      [output](const std::string& url) { output->line("open URL " + url); });
+  desktop.workspace().setLaunchObserver(
+      [output](const sim::SimWorkspace::LaunchedProcess& process) {
+        std::string text = "launch " + shellWord(process.executable);
+        for (const std::string& argument : process.arguments) {
+          text += " " + shellWord(argument);
+        }
+        output->line(text);
+      });
+}
+
+DesktopLines::~DesktopLines() {
+  desktop_.events().setPostedObserver(nullptr);
+  desktop_.systemBridges().setDockNotificationObserver(nullptr);
+  desktop_.systemBridges().setHotKeyObserver(nullptr);
+  desktop_.accessibility().setPerformedObserver(nullptr);
+  desktop_.workspace().setOpenedURLObserver(nullptr);
+  desktop_.workspace().setLaunchObserver(nullptr);
+}
+
+}  // namespace tactora

@@ -1,0 +1,40 @@
+#include "Tactora/replay/ReplayOutput.h"
+
+#include <cstdio>
+#include <ostream>
+#include <utility>
+
+namespace tactora {
+namespace {
+
+constexpr std::size_t flushThresholdBytes = 1 << 16;
+
+}  // namespace
+
+ReplayOutput::ReplayOutput(std::ostream& out, bool withTime, Clock clock, bool flushEachLine)
+    : out_(out), withTime_(withTime), clock_(std::move(clock)), flushEachLine_(flushEachLine) {}
+
+ReplayOutput::~ReplayOutput() {
+  flush();
+}
+
+void ReplayOutput::line(std::string_view text) {
+  if (withTime_) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%.3f ", clock_());
+    buffer_ += stamp;
+  }
+  buffer_ += text;
+  buffer_ += '\n';
+  if (flushEachLine_ || buffer_.size() >= flushThresholdBytes) {
+    flush();
+  }
+}
+
+void ReplayOutput::flush() {
+  out_ << buffer_;
+  out_.flush();
+  buffer_.clear();
+}
+
+}  // namespace tactora
