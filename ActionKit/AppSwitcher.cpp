@@ -5,6 +5,7 @@
 
 #include "ActionKit/PerPlatform.h"
 #include "ActionKit/SharedEventSource.h"
+#include "ActionKit/SyntheticInput.h"
 #include "Platform/Logger.h"
 
 namespace tactora {
@@ -24,15 +25,11 @@ std::shared_ptr<AppSwitcher> AppSwitcher::create(platform::Platform& platform,
 }
 
 std::shared_ptr<AppSwitcher> AppSwitcher::create(platform::Platform& platform) {
-  return create(platform, [&platform](const platform::Event& event) {
-    platform.events().post(platform::EventTapLocation::hid, event);
-  });
+  return create(platform, postingAtHID(platform));
 }
 
 AppSwitcher& AppSwitcher::shared() {
-  static PerPlatform<AppSwitcher> instances;
-  return instances.get(platform::Platform::current(),
-                       [](platform::Platform& owner) { return create(owner); });
+  return PerPlatform<AppSwitcher>::shared();
 }
 
 AppSwitcher::AppSwitcher(ConstructionKey, platform::Platform& platform, PostEvent postEvent)

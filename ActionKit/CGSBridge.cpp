@@ -1,6 +1,5 @@
 #include "ActionKit/CGSBridge.h"
 
-#include <memory>
 #include <utility>
 
 #include "ActionKit/PerPlatform.h"
@@ -9,15 +8,15 @@ namespace tactora {
 
 CGSBridge::CGSBridge(platform::HotKeyFunctions functions) : functions_(std::move(functions)) {}
 
+CGSBridge::CGSBridge(platform::Platform& platform)
+    : CGSBridge(platform.systemBridges().loadHotKeyFunctions()) {}
+
 CGSBridge& CGSBridge::shared() {
-  return shared(platform::Platform::current());
+  return PerPlatform<CGSBridge>::shared();
 }
 
 CGSBridge& CGSBridge::shared(platform::Platform& platform) {
-  static PerPlatform<CGSBridge> bridges;
-  return bridges.get(platform, [](platform::Platform& owner) {
-    return std::make_shared<CGSBridge>(owner.systemBridges().loadHotKeyFunctions());
-  });
+  return PerPlatform<CGSBridge>::shared(platform);
 }
 
 }  // namespace tactora

@@ -18,6 +18,8 @@ class CGSBridge {
   // Any function may be empty (its entry point is missing); `connectionID` is then 0 as well
   // when the main connection is unavailable.
   explicit CGSBridge(platform::HotKeyFunctions functions);
+  // Looks the functions up in `platform`'s system bridges.
+  explicit CGSBridge(platform::Platform& platform);
 
   // The process-wide bridge of the installed platform (or of `platform`), looked up on first use.
   static CGSBridge& shared();

@@ -30,6 +30,22 @@ class PerPlatform {
     return *values_.back().second;
   }
 
+  // The process-wide service T of `owner`, from one cache per service type, made on first use:
+  // with `T::create(owner)` when T lives in a `shared_ptr` (its timers hold it weakly), else
+  // constructed from the platform.
+  static T& shared(platform::Platform& owner) {
+    static PerPlatform instances;
+    return instances.get(owner, [](platform::Platform& platform) {
+      if constexpr (requires { T::create(platform); }) {
+        return T::create(platform);
+      } else {
+        return std::make_shared<T>(platform);
+      }
+    });
+  }
+  // The service T of the installed platform.
+  static T& shared() { return shared(platform::Platform::current()); }
+
  private:
   std::mutex mutex_;
   // Platforms are kept alive for the life of the process, so their addresses are never reused.

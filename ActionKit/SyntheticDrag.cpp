@@ -8,6 +8,7 @@
 
 #include "ActionKit/PerPlatform.h"
 #include "ActionKit/SharedEventSource.h"
+#include "ActionKit/SyntheticInput.h"
 #include "Platform/Logger.h"
 
 namespace tactora {
@@ -48,15 +49,10 @@ SyntheticDrag::SyntheticDrag(platform::Platform& platform)
             const auto event = platform.events().createEvent(nullptr);
             return event ? event->location() : platform::Point{};
           },
-          [&platform](const platform::Event& event) {
-            platform.events().post(platform::EventTapLocation::hid, event);
-          }) {}
+          postingAtHID(platform)) {}
 
 SyntheticDrag& SyntheticDrag::shared() {
-  static PerPlatform<SyntheticDrag> instances;
-  return instances.get(platform::Platform::current(), [](platform::Platform& owner) {
-    return std::make_shared<SyntheticDrag>(owner);
-  });
+  return PerPlatform<SyntheticDrag>::shared();
 }
 
 void SyntheticDrag::begin(std::optional<platform::Point> point) {

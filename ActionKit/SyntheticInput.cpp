@@ -25,6 +25,12 @@ std::pair<EventType, EventType> pressAndReleaseTypes(platform::MouseButton butto
 
 }  // namespace
 
+std::function<void(const platform::Event&)> postingAtHID(platform::Platform& platform) {
+  return [&platform](const platform::Event& event) {
+    platform.events().post(platform::EventTapLocation::hid, event);
+  };
+}
+
 void click(platform::MouseButton button, std::int32_t count) {
   click(platform::Platform::current(), button, count);
 }

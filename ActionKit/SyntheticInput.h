@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "Platform/EventFlags.h"
 #include "Platform/Events.h"
@@ -10,6 +11,10 @@ namespace tactora {
 
 // Mouse clicks and key combinations synthesized from the shared event source and posted at the
 // HID level. Nothing happens without a source; an event that cannot be created is skipped.
+
+// Posts an event at the HID level of `platform`: where the shared services' events leave unless
+// a test hands them another way out.
+std::function<void(const platform::Event&)> postingAtHID(platform::Platform& platform);
 
 // One press and one release of `button` at the pointer, both carrying `count` as their click
 // state (a double click is one pair with click state 2) and the synthetic marker.

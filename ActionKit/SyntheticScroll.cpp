@@ -6,6 +6,7 @@
 
 #include "ActionKit/PerPlatform.h"
 #include "ActionKit/SharedEventSource.h"
+#include "ActionKit/SyntheticInput.h"
 
 namespace tactora {
 
@@ -38,15 +39,11 @@ std::shared_ptr<SyntheticScroll> SyntheticScroll::create(platform::Platform& pla
 }
 
 std::shared_ptr<SyntheticScroll> SyntheticScroll::create(platform::Platform& platform) {
-  return create(platform, [&platform](const platform::Event& event) {
-    platform.events().post(platform::EventTapLocation::hid, event);
-  });
+  return create(platform, postingAtHID(platform));
 }
 
 SyntheticScroll& SyntheticScroll::shared() {
-  static PerPlatform<SyntheticScroll> instances;
-  return instances.get(platform::Platform::current(),
-                       [](platform::Platform& owner) { return create(owner); });
+  return PerPlatform<SyntheticScroll>::shared();
 }
 
 SyntheticScroll::SyntheticScroll(ConstructionKey, platform::Platform& platform, PostEvent postEvent)
