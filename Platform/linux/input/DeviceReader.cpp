@@ -1,0 +1,208 @@
+#include "Platform/linux/input/DeviceReader.h"
+
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "Platform/linux/input/UinputClone.h"
+#include "Platform/linux/input/UinputWriter.h"
+
+namespace tactora::lx {
+
+namespace {
+
+double monotonicNowSeconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+}  // namespace
+
+DeviceReader::DeviceReader(EvdevDevice device, MTDeviceRef ref,
+                           const std::atomic<MTContactFrameCallback>& callback, ReportFilter filter,
+                           ReaderLog log)
+    : device_(std::move(device)),
+      ref_(ref),
+      callback_(callback),
+      filter_(filter),
+      log_(log),
+      processor_(device_.facts().touch, *this),
+      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+  // The kernel may refuse (old kernels, some emulations); then each report is stamped with one
+  // read of the monotonic clock instead, which is what the engine's times are measured in.
+  monotonicTimes_ = device_.useMonotonicClock();
+  grabPending_ = filter_.exclusive && filter_.filter != nullptr;
+  thread_ = std::thread([this] { run(); });
+}
+
+DeviceReader::~DeviceReader() {
+  wake(stopRequest);
+  if (thread_.joinable()) {
+    thread_.join();
+  }
+  if (exclusive_.load()) {
+    device_.ungrab();
+  }
+}
+
+void DeviceReader::wake(std::uint64_t reason) {
+  const std::uint64_t value = reason;
+  // An eventfd adds the values up; the reasons are distinct bits, read back as a sum.
+  [[maybe_unused]] const auto written = ::write(wakeFd_.get(), &value, sizeof value);
+}
+
+void DeviceReader::markLost() {
+  wake(lossRequest);
+}
+
+double DeviceReader::eventTime(const input_event& event) {
+  if (monotonicTimes_) {
+    return static_cast<double>(event.input_event_sec) +
+           static_cast<double>(event.input_event_usec) / 1e6;
+  }
+  if (!reportTime_) {
+    reportTime_ = monotonicNowSeconds();
+  }
+  return *reportTime_;
+}
+
+void DeviceReader::run() {
+  ::pthread_setname_np(::pthread_self(), threadName);
+  if (grabPending_) {
+    tryTakeMouse();
+  }
+  pollfd fds[2] = {{device_.fd(), POLLIN, 0}, {wakeFd_.get(), POLLIN, 0}};
+  for (;;) {
+    if (::poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      lose();
+      return;
+    }
+    if (fds[1].revents != 0) {
+      std::uint64_t reasons = 0;
+      [[maybe_unused]] const auto read = ::read(wakeFd_.get(), &reasons, sizeof reasons);
+      if ((reasons & lossRequest) != 0) {
+        lose();
+        return;
+      }
+      if ((reasons & stopRequest) != 0) {
+        return;
+      }
+    }
+    if ((fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 || !drain()) {
+      lose();
+      return;
+    }
+    if (grabPending_ && !processor_.isAnyButtonHeld()) {
+      tryTakeMouse();
+    }
+  }
+}
+
+bool DeviceReader::drain() {
+  input_event event{};
+  for (;;) {
+    switch (device_.next(event)) {
+      case EvdevDevice::ReadStatus::event:
+      case EvdevDevice::ReadStatus::resyncEvent:
+        processor_.handleEvent(event, eventTime(event));
+        if (event.type == EV_SYN && event.code == SYN_REPORT) {
+          reportTime_.reset();
+        }
+        break;
+      case EvdevDevice::ReadStatus::dropped:
+        processor_.discardPartialReport();
+        break;
+      case EvdevDevice::ReadStatus::empty:
+        return true;
+      case EvdevDevice::ReadStatus::gone:
+        return false;
+    }
+  }
+}
+
+void DeviceReader::lose() {
+  processor_.endEverything(monotonicNowSeconds());
+  forwarding_ = false;
+  cloneFd_.reset();
+  exclusive_.store(false, std::memory_order_release);
+  ended_.store(true, std::memory_order_release);
+}
+
+void DeviceReader::tryTakeMouse() {
+  // A button held now would be pressed on the desktop and released only on the clone, which the
+  // desktop never saw pressed: wait until every button is up.
+  if (device_.isAnyButtonDown()) {
+    return;
+  }
+  grabPending_ = false;
+  const std::string& node = device_.facts().node;
+  if (const int error = device_.grab(); error != 0) {
+    const std::string line = "cannot take " + node + " for ourselves (" + std::strerror(error) +
+                             (error == EBUSY ? ": another program holds it" : "") +
+                             "): gestures work, scroll suppression is off";
+    log_(TACTORA_EVDEV_LOG_ERROR, line.c_str());
+    return;
+  }
+  UinputClone::Result clone =
+      UinputClone::create(device_.handle(), node.substr(node.rfind('/') + 1));
+  if (auto* error = std::get_if<UinputClone::Error>(&clone)) {
+    // Without a clone nothing could reach the desktop: the mouse is let go at once.
+    device_.ungrab();
+    const std::string line = "cannot forward the mouse's events (" + error->what +
+                             "): gestures work, scroll suppression is off; the udev rule "
+                             "70-tactora.rules grants /dev/uinput";
+    log_(TACTORA_EVDEV_LOG_ERROR, line.c_str());
+    return;
+  }
+  cloneFd_ = std::move(std::get<UniqueFd>(clone));
+  exclusive_.store(true, std::memory_order_release);
+  // What was queued before the grab has reached the desktop already; the taps still see it, the
+  // clone does not repeat it.
+  if (!drain()) {
+    lose();
+    return;
+  }
+  forwarding_ = true;
+}
+
+void DeviceReader::forwardEvents(std::span<const input_event> events) {
+  if (filter_.filter == nullptr) {
+    return;
+  }
+  std::copy(events.begin(), events.end(), filtered_.begin());
+  const std::int32_t kept =
+      filter_.filter(filter_.context, filtered_.data(), static_cast<std::int32_t>(events.size()));
+  if (!forwarding_) {
+    return;
+  }
+  const auto count = static_cast<std::size_t>(
+      std::clamp<std::int32_t>(kept, 0, static_cast<std::int32_t>(events.size())));
+  if (count > 0 && !UinputWriter(cloneFd_.get()).writeReport({filtered_.data(), count})) {
+    log_(TACTORA_EVDEV_LOG_ERROR, "writing to the mouse's clone failed; forwarding stopped");
+    forwarding_ = false;
+    device_.ungrab();
+    exclusive_.store(false, std::memory_order_release);
+    cloneFd_.reset();
+  }
+}
+
+void DeviceReader::deliverFrame(const platform::FrameAssembler& frame) {
+  const MTContactFrameCallback callback = callback_.load(std::memory_order_acquire);
+  if (callback != nullptr) {
+    callback(ref_, frame.records(), frame.recordCount(), frame.frameTimeSeconds(),
+             frame.frameNumber());
+  }
+}
+
+}  // namespace tactora::lx

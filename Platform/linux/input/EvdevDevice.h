@@ -1,0 +1,66 @@
+#pragma once
+
+#include <linux/input.h>
+
+#include <memory>
+#include <string>
+#include <variant>
+
+#include "Platform/linux/input/DeviceFacts.h"
+#include "Platform/linux/input/UniqueFd.h"
+
+struct libevdev;
+
+namespace tactora::lx {
+
+// One opened evdev node read through libevdev: the node's descriptor and the libevdev handle,
+// owned together. Not thread-safe; one reader uses it.
+class EvdevDevice {
+ public:
+  // Why a node could not be opened: the errno and what we were doing.
+  struct OpenError {
+    int error = 0;
+    std::string what;  // "open /dev/input/event7: Permission denied"
+  };
+  using OpenResult = std::variant<EvdevDevice, OpenError>;
+
+  // Opens `node` read-only and non-blocking, and reads its description.
+  static OpenResult open(const std::string& node);
+
+  EvdevDevice(EvdevDevice&&) noexcept = default;
+  EvdevDevice& operator=(EvdevDevice&&) noexcept = default;
+  ~EvdevDevice();
+
+  const DeviceFacts& facts() const { return facts_; }
+  int fd() const { return fd_.get(); }
+  libevdev* handle() const { return evdev_.get(); }
+
+  // Asks the kernel for CLOCK_MONOTONIC timestamps; false when it refuses (then the event times
+  // are wall-clock and the reader stamps events itself).
+  bool useMonotonicClock();
+  // EVIOCGRAB; 0 or the errno.
+  int grab();
+  void ungrab();
+  // Whether any mouse button is held, from the state the kernel last reported.
+  bool isAnyButtonDown() const;
+
+  enum class ReadStatus { event, dropped, resyncEvent, empty, gone };
+  // The next event. `dropped` (with the SYN_DROPPED in `event`) when the kernel's queue
+  // overflowed: what was read since the last SYN_REPORT is incomplete. The events that follow come
+  // as `resyncEvent`: the device's current state, ending with a SYN_REPORT, to be applied instead
+  // of what was lost. `empty` when nothing is queued; `gone` when the node went away or failed.
+  ReadStatus next(input_event& event);
+
+ private:
+  struct EvdevFree {
+    void operator()(libevdev* evdev) const;
+  };
+  EvdevDevice(UniqueFd fd, libevdev* evdev);
+
+  UniqueFd fd_;
+  std::unique_ptr<libevdev, EvdevFree> evdev_;
+  DeviceFacts facts_;
+  bool resyncing_ = false;
+};
+
+}  // namespace tactora::lx

@@ -1,0 +1,250 @@
+#include "Platform/linux/input/EvdevMultitouch.h"
+
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+
+#include "Platform/linux/input/DeviceDiscovery.h"
+
+namespace tactora::lx {
+
+struct EvdevMultitouch::Device {
+  MTObject object{};
+  EvdevMultitouch* owner = nullptr;
+  DeviceFacts facts;
+  std::atomic<MTContactFrameCallback> callback{nullptr};
+  // Under the owner's mutex.
+  bool started = false;
+  std::unique_ptr<DeviceReader> reader;
+};
+
+namespace {
+
+struct DeviceList {
+  MTDeviceList list{};
+  std::vector<MTDeviceRef> entries;
+};
+
+void logLine(ReaderLog log, int level, const std::string& line) {
+  if (log != nullptr) {
+    log(level, line.c_str());
+  }
+}
+
+}  // namespace
+
+EvdevMultitouch::~EvdevMultitouch() {
+  if (hotplugThread_.joinable()) {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(hotplugWake_.get(), &one, sizeof one);
+    hotplugThread_.join();
+  }
+}
+
+EvdevMultitouch::Device* EvdevMultitouch::deviceOf(MTDeviceRef ref) {
+  return ref != nullptr ? static_cast<Device*>(ref->owner) : nullptr;
+}
+
+void EvdevMultitouch::destroyDevice(MTObject* object) {
+  std::unique_ptr<Device> device(static_cast<Device*>(object->owner));
+  device->owner->forget(device.get());
+}
+
+void EvdevMultitouch::destroyList(MTObject* object) {
+  std::unique_ptr<DeviceList> list(static_cast<DeviceList*>(object->owner));
+  for (MTDeviceRef entry : list->entries) {
+    MTObjectRelease(entry);
+  }
+}
+
+MTDeviceList* EvdevMultitouch::createList() {
+  UdevContext udev;
+  if (!udev.valid()) {
+    return nullptr;
+  }
+  auto list = std::make_unique<DeviceList>();
+  for (const DiscoveredDevice& found : DeviceDiscovery::discover(udev)) {
+    if (!found.facts) {
+      logLine(log_, TACTORA_EVDEV_LOG_DEFAULT,
+              "cannot read " + found.node + " (" + found.problem +
+                  "); the udev rule 70-tactora.rules grants the Magic Mouse to the logged-in user");
+      continue;
+    }
+    if (!isListed(found.role())) {
+      continue;
+    }
+    auto device = std::make_unique<Device>();
+    device->owner = this;
+    device->facts = *found.facts;
+    MTObjectInit(&device->object, destroyDevice, device.get());
+    list->entries.push_back(&device.release()->object);
+  }
+  MTObjectInit(&list->list.object, destroyList, list.get());
+  list->list.count = static_cast<std::int32_t>(list->entries.size());
+  list->list.entries = list->entries.data();
+  return &list.release()->list;
+}
+
+bool EvdevMultitouch::isBuiltIn(MTDeviceRef ref) {
+  const Device* device = deviceOf(ref);
+  return device != nullptr && !isExternal(device->facts.role());
+}
+
+std::int32_t EvdevMultitouch::familyID(MTDeviceRef ref) {
+  const Device* device = deviceOf(ref);
+  return device != nullptr ? device->facts.familyID() : -1;
+}
+
+void EvdevMultitouch::surfaceDimensions(MTDeviceRef ref, std::int32_t* width,
+                                        std::int32_t* height) {
+  const Device* device = deviceOf(ref);
+  if (device != nullptr && width != nullptr && height != nullptr) {
+    *width = device->facts.widthHundredthsMM();
+    *height = device->facts.heightHundredthsMM();
+  }
+}
+
+void EvdevMultitouch::setCallback(MTDeviceRef ref, MTContactFrameCallback callback,
+                                  bool registering) {
+  Device* device = deviceOf(ref);
+  if (device == nullptr) {
+    return;
+  }
+  if (registering) {
+    device->callback.store(callback, std::memory_order_release);
+  } else {
+    MTContactFrameCallback expected = callback;
+    device->callback.compare_exchange_strong(expected, nullptr);
+  }
+}
+
+std::int32_t EvdevMultitouch::start(MTDeviceRef ref) {
+  Device* device = deviceOf(ref);
+  if (device == nullptr) {
+    return -1;
+  }
+  EvdevDevice::OpenResult opened = EvdevDevice::open(device->facts.node);
+  if (auto* error = std::get_if<EvdevDevice::OpenError>(&opened)) {
+    logLine(log_, TACTORA_EVDEV_LOG_ERROR,
+            "cannot read " + device->facts.node + " (" + error->what +
+                "); the udev rule 70-tactora.rules grants it to the logged-in user");
+    return -1;
+  }
+  std::unique_ptr<DeviceReader> previous;
+  {
+    std::lock_guard lock(mutex_);
+    if (device->started) {
+      return 0;
+    }
+    device->started = true;
+    previous = std::move(device->reader);
+    device->reader = std::make_unique<DeviceReader>(std::move(std::get<EvdevDevice>(opened)), ref,
+                                                    device->callback, filter_, log_);
+    started_.push_back(device);
+  }
+  ensureHotplugThread();
+  return 0;
+}
+
+void EvdevMultitouch::stop(MTDeviceRef ref) {
+  Device* device = deviceOf(ref);
+  if (device == nullptr) {
+    return;
+  }
+  std::unique_ptr<DeviceReader> reader;
+  {
+    std::lock_guard lock(mutex_);
+    device->started = false;
+    reader = std::move(device->reader);
+    std::erase(started_, device);
+  }
+  // Joined outside the lock: the delivery thread may be inside the frame callback.
+}
+
+void EvdevMultitouch::forget(Device* device) {
+  std::unique_ptr<DeviceReader> reader;
+  {
+    std::lock_guard lock(mutex_);
+    reader = std::move(device->reader);
+    std::erase(started_, device);
+  }
+}
+
+void EvdevMultitouch::setReportFilter(ReportFilter filter) {
+  std::lock_guard lock(mutex_);
+  filter_ = filter;
+}
+
+void EvdevMultitouch::ensureHotplugThread() {
+  std::lock_guard lock(mutex_);
+  if (hotplugThread_.joinable()) {
+    return;
+  }
+  hotplugWake_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  hotplugThread_ = std::thread([this] { runHotplug(); });
+}
+
+void EvdevMultitouch::runHotplug() {
+  ::pthread_setname_np(::pthread_self(), hotplugThreadName);
+  const UdevContext udev;
+  const std::unique_ptr<UdevContext::Monitor> monitor = udev.monitor();
+  if (!monitor) {
+    logLine(log_, TACTORA_EVDEV_LOG_ERROR,
+            "cannot watch for the mouse coming and going (no udev monitor); a lost mouse is "
+            "found again by the pipeline's watchdog");
+    return;
+  }
+  pollfd fds[2] = {{monitor->fd(), POLLIN, 0}, {hotplugWake_.get(), POLLIN, 0}};
+  for (;;) {
+    if (::poll(fds, 2, -1) < 0) {
+      continue;
+    }
+    if (fds[1].revents != 0) {
+      return;
+    }
+    for (const UdevContext::Change& change : monitor->receive()) {
+      handleChange(change);
+    }
+  }
+}
+
+void EvdevMultitouch::handleChange(const UdevContext::Change& change) {
+  if (!change.added) {
+    std::lock_guard lock(mutex_);
+    for (Device* device : started_) {
+      if (device->reader && device->reader->facts().node == change.node) {
+        device->reader->markLost();
+      }
+    }
+    return;
+  }
+  // A returning mouse gets a new node; the device the pipeline holds reads from it again.
+  const std::optional<DeviceFacts> facts = DeviceDiscovery::describe(change.node, nullptr);
+  if (!facts || !isListed(facts->role())) {
+    return;
+  }
+  std::unique_ptr<DeviceReader> previous;
+  std::lock_guard lock(mutex_);
+  for (Device* device : started_) {
+    const bool reading = device->reader && !device->reader->hasEnded();
+    if (reading || !device->facts.isSameDevice(*facts)) {
+      continue;
+    }
+    EvdevDevice::OpenResult opened = EvdevDevice::open(change.node);
+    if (std::holds_alternative<EvdevDevice::OpenError>(opened)) {
+      return;
+    }
+    previous = std::move(device->reader);
+    device->facts = *facts;
+    device->reader = std::make_unique<DeviceReader>(
+        std::move(std::get<EvdevDevice>(opened)), &device->object, device->callback, filter_, log_);
+    logLine(log_, TACTORA_EVDEV_LOG_DEFAULT, "the mouse is back at " + change.node);
+    return;
+  }
+}
+
+}  // namespace tactora::lx

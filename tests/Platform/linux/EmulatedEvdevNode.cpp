@@ -1,0 +1,293 @@
+#include "tests/Platform/linux/EmulatedEvdevNode.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <umockdev.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "Tactora/replay/EvemuReader.h"
+
+namespace tactora::lx::test {
+
+struct EmulatedEvdevNode::Node {
+  int number = 0;
+  std::string path;
+  std::string sysPath;
+  EvemuRecording header;
+  Options options;
+  UMockdevIoctlBase* handler = nullptr;
+  int writeFd = -1;
+  int watchFd = -1;  // the terminal behind the node, never read: how much is still unread
+  mutable std::mutex mutex;
+  std::vector<std::uint8_t> keyState = std::vector<std::uint8_t>(KEY_MAX / 8 + 1);
+  std::atomic<int> grabCalls{0};
+};
+
+namespace {
+
+// Answers a read ioctl with `bytes`, cut or zero-padded to the size libevdev passed.
+void answer(UMockdevIoctlClient* client, const void* bytes, std::size_t length, long result) {
+  UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+  const auto size = static_cast<std::size_t>(_IOC_SIZE(umockdev_ioctl_client_get_request(client)));
+  GError* error = nullptr;
+  UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
+  if (data == nullptr) {
+    g_clear_error(&error);
+    umockdev_ioctl_client_complete(client, -1, EFAULT);
+    return;
+  }
+  std::memset(data->data, 0, size);
+  std::memcpy(data->data, bytes, std::min(size, length));
+  umockdev_ioctl_client_complete(client, result, 0);
+}
+
+void answerText(UMockdevIoctlClient* client, const std::string& text) {
+  answer(client, text.c_str(), text.size() + 1, static_cast<long>(text.size() + 1));
+}
+
+gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer userData) {
+  auto* node = static_cast<EmulatedEvdevNode::Node*>(userData);
+  const unsigned long request = umockdev_ioctl_client_get_request(client);
+  if (_IOC_TYPE(request) != 'E') {
+    return FALSE;
+  }
+  const unsigned nr = _IOC_NR(request);
+  const EvemuRecording& header = node->header;
+  if (request == EVIOCGVERSION) {
+    const int version = EV_VERSION;
+    answer(client, &version, sizeof version, 0);
+  } else if (request == EVIOCGID) {
+    input_id id{};
+    if (header.id) {
+      id = {header.id->bustype, header.id->vendor, header.id->product, header.id->version};
+    }
+    answer(client, &id, sizeof id, 0);
+  } else if (request == EVIOCGRAB) {
+    ++node->grabCalls;
+    const int error = node->options.grabError;
+    umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
+  } else if (request == EVIOCSCLOCKID) {
+    const bool refuse = node->options.refuseClockId;
+    umockdev_ioctl_client_complete(client, refuse ? -1 : 0, refuse ? EINVAL : 0);
+  } else if (nr == _IOC_NR(EVIOCGNAME(0))) {
+    answerText(client, header.name);
+  } else if (nr == _IOC_NR(EVIOCGPHYS(0))) {
+    answerText(client, node->options.phys);
+  } else if (nr == _IOC_NR(EVIOCGUNIQ(0))) {
+    answerText(client, node->options.uniq);
+  } else if (nr == _IOC_NR(EVIOCGPROP(0))) {
+    std::vector<std::uint8_t> bits = header.properties;
+    for (int property : node->options.properties) {
+      bits.resize(std::max<std::size_t>(bits.size(), static_cast<std::size_t>(property / 8 + 1)));
+      bits[static_cast<std::size_t>(property / 8)] |=
+          static_cast<std::uint8_t>(1u << (property % 8));
+    }
+    answer(client, bits.data(), bits.size(), static_cast<long>(_IOC_SIZE(request)));
+  } else if (nr >= _IOC_NR(EVIOCGBIT(0, 0)) && nr < _IOC_NR(EVIOCGBIT(EV_MAX, 0)) + 1) {
+    const unsigned type = nr - _IOC_NR(EVIOCGBIT(0, 0));
+    static const std::vector<std::uint8_t> none;
+    const std::vector<std::uint8_t>& bits =
+        type < header.eventBits.size() ? header.eventBits[type] : none;
+    answer(client, bits.data(), bits.size(), static_cast<long>(_IOC_SIZE(request)));
+  } else if (nr >= _IOC_NR(EVIOCGABS(0)) && nr <= _IOC_NR(EVIOCGABS(ABS_MAX))) {
+    const unsigned code = nr - _IOC_NR(EVIOCGABS(0));
+    input_absinfo info{};
+    if (const EvemuRecording::Axis* axis = header.axis(static_cast<std::uint16_t>(code))) {
+      info.minimum = axis->minimum;
+      info.maximum = axis->maximum;
+      info.fuzz = axis->fuzz;
+      info.flat = axis->flat;
+      info.resolution = axis->resolution;
+    }
+    answer(client, &info, sizeof info, 0);
+  } else if (nr == _IOC_NR(EVIOCGKEY(0))) {
+    std::lock_guard lock(node->mutex);
+    answer(client, node->keyState.data(), node->keyState.size(),
+           static_cast<long>(_IOC_SIZE(request)));
+  } else if (nr == _IOC_NR(EVIOCGMTSLOTS(0))) {
+    // The code asked for comes in, every slot's value goes out: no contacts (tracking id -1).
+    UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+    const auto size = static_cast<std::size_t>(_IOC_SIZE(request));
+    GError* error = nullptr;
+    UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
+    if (data == nullptr) {
+      g_clear_error(&error);
+      umockdev_ioctl_client_complete(client, -1, EFAULT);
+      return TRUE;
+    }
+    std::uint32_t code = 0;
+    std::memcpy(&code, data->data, sizeof code);
+    const std::int32_t value = code == ABS_MT_TRACKING_ID ? -1 : 0;
+    for (std::size_t offset = 4; offset + 4 <= size; offset += 4) {
+      std::memcpy(data->data + offset, &value, sizeof value);
+    }
+    umockdev_ioctl_client_complete(client, 0, 0);
+  } else if (_IOC_DIR(request) == _IOC_READ) {
+    // LEDs, sounds, switches, repeat: nothing.
+    answer(client, nullptr, 0, static_cast<long>(_IOC_SIZE(request)));
+  } else {
+    umockdev_ioctl_client_complete(client, 0, 0);
+  }
+  return TRUE;
+}
+
+std::string hex4(unsigned value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04X", value);
+  return text;
+}
+
+}  // namespace
+
+EmulatedEvdevNode::EmulatedEvdevNode() {
+  testbed_ = umockdev_testbed_new();
+  // Only true once a testbed exists and the preload library is in the process.
+  available_ = umockdev_in_mock_environment();
+}
+
+EmulatedEvdevNode::~EmulatedEvdevNode() {
+  for (Node* node : nodes_) {
+    if (node->handler != nullptr) {
+      umockdev_testbed_detach_ioctl(testbed_, node->path.c_str(), nullptr);
+      g_object_unref(node->handler);
+    }
+    if (node->watchFd >= 0) {
+      ::close(node->watchFd);
+    }
+    delete node;
+  }
+  g_object_unref(testbed_);
+}
+
+EmulatedEvdevNode::Node* EmulatedEvdevNode::find(int number) const {
+  for (Node* node : nodes_) {
+    if (node->number == number) {
+      return node;
+    }
+  }
+  return nullptr;
+}
+
+std::string EmulatedEvdevNode::add(int number, const EvemuRecording& recording,
+                                   const Options& options) {
+  auto* node = new Node;
+  nodes_.push_back(node);
+  node->number = number;
+  node->header = recording;
+  // Some recorded headers list relative codes without EV_REL among the types; a mouse has both.
+  auto& bits = node->header.eventBits;
+  if (bits.size() > EV_REL && !bits.empty() && !bits[0].empty() &&
+      std::any_of(bits[EV_REL].begin(), bits[EV_REL].end(), [](auto byte) { return byte != 0; })) {
+    bits[0][0] = static_cast<std::uint8_t>(bits[0][0] | (1u << EV_REL));
+  }
+  node->options = options;
+  node->path = "/dev/input/event" + std::to_string(number);
+  const unsigned bus = recording.id ? recording.id->bustype : 0;
+  const unsigned vendor = recording.id ? recording.id->vendor : 0;
+  const unsigned product = recording.id ? recording.id->product : 0;
+  const std::string hid = "/devices/virtual/misc/uhid/" + hex4(bus) + ":" + hex4(vendor) + ":" +
+                          hex4(product) + "." + hex4(static_cast<unsigned>(number));
+  const std::string input = hid + "/input/input" + std::to_string(number);
+  node->sysPath = input + "/event" + std::to_string(number);
+  const std::string minor = std::to_string(64 + number);
+  const std::string description =
+      "P: " + hid + "\nE: SUBSYSTEM=hid\nE: HID_ID=" + hex4(bus) + ":0000" + hex4(vendor) +
+      ":0000" + hex4(product) + "\nE: HID_NAME=" + recording.name + "\n\n" + "P: " + input +
+      "\nE: SUBSYSTEM=input\nE: ID_INPUT=1\nE: ID_INPUT_MOUSE=1\nA: name=" + recording.name +
+      "\n\n" + "P: " + node->sysPath + "\nN: input/event" + std::to_string(number) +
+      "\nE: DEVNAME=" + node->path +
+      "\nE: SUBSYSTEM=input\nE: ID_INPUT=1\nE: ID_INPUT_MOUSE=1\nE: MAJOR=13\nE: MINOR=" + minor +
+      "\nA: dev=13:" + minor + "\n";
+  GError* error = nullptr;
+  if (!umockdev_testbed_add_from_string(testbed_, description.c_str(), &error)) {
+    ADD_FAILURE() << "umockdev: " << error->message;
+    g_clear_error(&error);
+    return node->path;
+  }
+  node->handler = umockdev_ioctl_base_new();
+  g_signal_connect(node->handler, "handle-ioctl", G_CALLBACK(handleIoctl), node);
+  if (!umockdev_testbed_attach_ioctl(testbed_, node->path.c_str(), node->handler, &error)) {
+    ADD_FAILURE() << "umockdev ioctl: " << error->message;
+    g_clear_error(&error);
+  }
+  node->writeFd = umockdev_testbed_get_dev_fd(testbed_, node->path.c_str());
+  gchar* root = umockdev_testbed_get_root_dir(testbed_);
+  char terminal[256] = {};
+  const std::string link = std::string(root) + node->path;
+  g_free(root);
+  if (::readlink(link.c_str(), terminal, sizeof terminal - 1) > 0) {
+    node->watchFd = ::open(terminal, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  }
+  gchar* sys = g_strconcat("/sys", node->sysPath.c_str(), nullptr);
+  umockdev_testbed_uevent(testbed_, sys, "add");
+  g_free(sys);
+  return node->path;
+}
+
+void EmulatedEvdevNode::remove(int number) {
+  Node* node = find(number);
+  ASSERT_NE(node, nullptr);
+  gchar* sys = g_strconcat("/sys", node->sysPath.c_str(), nullptr);
+  umockdev_testbed_uevent(testbed_, sys, "remove");
+  umockdev_testbed_remove_device(testbed_, sys);
+  g_free(sys);
+  node->writeFd = -1;
+}
+
+void EmulatedEvdevNode::write(int number, std::uint16_t type, std::uint16_t code,
+                              std::int32_t value, std::int64_t timeMicroseconds) {
+  Node* node = find(number);
+  ASSERT_NE(node, nullptr);
+  input_event event{};
+  event.input_event_sec = static_cast<decltype(event.input_event_sec)>(timeMicroseconds / 1000000);
+  event.input_event_usec =
+      static_cast<decltype(event.input_event_usec)>(timeMicroseconds % 1000000);
+  event.type = type;
+  event.code = code;
+  event.value = value;
+  ASSERT_EQ(::write(node->writeFd, &event, sizeof event), static_cast<ssize_t>(sizeof event));
+  if (type == EV_SYN) {
+    // The node is a terminal whose buffer holds 4095 bytes: let the reader catch up before it
+    // fills, or a read would end mid-event (which a real evdev node never does).
+    for (int wait = 0; wait < 20000; ++wait) {
+      int unread = 0;
+      if (::ioctl(node->watchFd, FIONREAD, &unread) < 0 || unread < 2048) {
+        break;
+      }
+      ::usleep(100);
+    }
+  }
+}
+
+void EmulatedEvdevNode::setKeyDown(int number, int code, bool down) {
+  Node* node = find(number);
+  ASSERT_NE(node, nullptr);
+  std::lock_guard lock(node->mutex);
+  auto& byte = node->keyState[static_cast<std::size_t>(code / 8)];
+  const auto bit = static_cast<std::uint8_t>(1u << (code % 8));
+  byte = down ? static_cast<std::uint8_t>(byte | bit) : static_cast<std::uint8_t>(byte & ~bit);
+}
+
+int EmulatedEvdevNode::grabCalls(int number) const {
+  const Node* node = find(number);
+  return node != nullptr ? node->grabCalls.load() : 0;
+}
+
+EvemuRecording readSession(const std::string& relativePath) {
+  const char* root = std::getenv("TACTORA_SOURCE_DIR");
+  const std::string path = std::string(root != nullptr ? root : ".") + "/" + relativePath;
+  EvemuReader::Result read = EvemuReader::readFile(path);
+  if (!read) {
+    ADD_FAILURE() << read.error().description();
+    return {};
+  }
+  return std::move(read).value();
+}
+
+}  // namespace tactora::lx::test

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <linux/input.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "Tactora/replay/EvemuRecording.h"
+
+typedef struct _UMockdevTestbed UMockdevTestbed;
+typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
+
+namespace tactora::lx::test {
+
+// An evdev node emulated by umockdev: its udev entry (with a HID parent), and its ioctls answered
+// from an evemu recording's header with exactly the buffer sizes libevdev asks for. Events are
+// written into the node by the test. The test binary runs under umockdev-wrapper; without it
+// `available()` is false and the tests skip.
+class EmulatedEvdevNode {
+ public:
+  struct Options {
+    std::string phys = "usb-0000:00:14.0-1/input0";
+    std::string uniq = "a4:83:e7:00:11:22";
+    std::vector<int> properties;  // INPUT_PROP_* to add to the recording's
+    int grabError = 0;            // errno EVIOCGRAB answers (0: success)
+    bool refuseClockId = false;   // EVIOCSCLOCKID fails with EINVAL
+  };
+
+  // A testbed of its own per test; `available()` says whether the preload library is in place.
+  EmulatedEvdevNode();
+  ~EmulatedEvdevNode();
+  EmulatedEvdevNode(const EmulatedEvdevNode&) = delete;
+  EmulatedEvdevNode& operator=(const EmulatedEvdevNode&) = delete;
+
+  bool available() const { return available_; }
+
+  // Adds /dev/input/event<number> described by `recording`'s header. Returns the node path.
+  std::string add(int number, const EvemuRecording& recording, const Options& options);
+  void remove(int number);
+  // Writes one event; the time is as given (the node answers EVIOCSCLOCKID, so it is "ours").
+  void write(int number, std::uint16_t type, std::uint16_t code, std::int32_t value,
+             std::int64_t timeMicroseconds = 0);
+  // The key state EVIOCGKEY reports (a button held when the reader starts or resyncs).
+  void setKeyDown(int number, int code, bool down);
+  int grabCalls(int number) const;
+
+  struct Node;
+
+ private:
+  Node* find(int number) const;
+
+  UMockdevTestbed* testbed_ = nullptr;
+  bool available_ = false;
+  std::vector<Node*> nodes_;
+};
+
+// Reads an evemu file of the source tree (examples/sessions/...).
+EvemuRecording readSession(const std::string& relativePath);
+
+}  // namespace tactora::lx::test

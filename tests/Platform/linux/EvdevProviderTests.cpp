@@ -1,0 +1,271 @@
+// The evdev provider against emulated device nodes: what it lists, the frames it delivers for
+// recorded sessions, and what happens when the mouse leaves, returns, overflows or talks nonsense.
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <thread>
+
+#include "Platform/evdev/FrameAssembler.h"
+#include "tests/Platform/linux/EmulatedEvdevNode.h"
+#include "tests/Platform/linux/ProviderClient.h"
+
+namespace tactora::lx::test {
+namespace {
+
+constexpr const char* realSession = "examples/sessions/real/apple-magic-mouse-1-one-touch.evemu";
+
+float recordFloat(const Frame& frame, int index, int offset) {
+  float value = 0;
+  std::memcpy(&value,
+              &frame.records[static_cast<std::size_t>(index) * MT_CONTACT_RECORD_SIZE +
+                             static_cast<std::size_t>(offset)],
+              sizeof value);
+  return value;
+}
+
+// The frames the replay's path (the frame assembler fed directly) makes of a recording.
+std::vector<Frame> framesOf(const EvemuRecording& recording) {
+  const EvemuRecording::Axis* x = recording.axis(ABS_MT_POSITION_X);
+  const EvemuRecording::Axis* y = recording.axis(ABS_MT_POSITION_Y);
+  platform::EvdevTouchDevice device;
+  device.vendor = recording.id->vendor;
+  device.product = recording.id->product;
+  device.positionX = {x->minimum, x->maximum, x->resolution};
+  device.positionY = {y->minimum, y->maximum, y->resolution};
+  platform::FrameAssembler assembler(device);
+  std::vector<Frame> frames;
+  for (const EvemuRecording::Event& event : recording.events) {
+    const double time = static_cast<double>(event.timeMicroseconds) / 1e6;
+    if (assembler.handleEvent(time, event.type, event.code, event.value)) {
+      Frame frame;
+      frame.count = assembler.recordCount();
+      frame.timeSeconds = assembler.frameTimeSeconds();
+      const auto* bytes = static_cast<const unsigned char*>(assembler.records());
+      frame.records.assign(bytes, bytes + frame.count * MT_CONTACT_RECORD_SIZE);
+      frames.push_back(std::move(frame));
+    }
+  }
+  return frames;
+}
+
+class EvdevProvider : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!nodes_.available()) {
+      GTEST_SKIP() << "needs umockdev-wrapper (umockdev's preload library)";
+    }
+    ASSERT_TRUE(client_.loaded());
+    ProviderClient::clearRecords();
+    mouse_ = readSession(realSession);
+  }
+  void TearDown() override {
+    for (MTDeviceRef device : started_) {
+      client_.stop(device);
+    }
+    if (list_ != nullptr) {
+      MTObjectRelease(&list_->object);
+    }
+    if (client_.loaded()) {
+      client_.clearFilter();
+    }
+  }
+
+  // Lists the devices and starts the first external one.
+  MTDeviceRef startMouse() {
+    list_ = client_.createList();
+    for (std::int32_t i = 0; list_ != nullptr && i < list_->count; ++i) {
+      if (!client_.isBuiltIn(list_->entries[i])) {
+        EXPECT_EQ(client_.start(list_->entries[i]), 0);
+        started_.push_back(list_->entries[i]);
+        return list_->entries[i];
+      }
+    }
+    ADD_FAILURE() << "no external device listed";
+    return nullptr;
+  }
+
+  void touch(int node, int slot, int id, int x, int y, int major, std::int64_t micros) {
+    nodes_.write(node, EV_ABS, ABS_MT_SLOT, slot, micros);
+    nodes_.write(node, EV_ABS, ABS_MT_TRACKING_ID, id, micros);
+    nodes_.write(node, EV_ABS, ABS_MT_TOUCH_MAJOR, major, micros);
+    nodes_.write(node, EV_ABS, ABS_MT_POSITION_X, x, micros);
+    nodes_.write(node, EV_ABS, ABS_MT_POSITION_Y, y, micros);
+  }
+  void report(int node, std::int64_t micros) { nodes_.write(node, EV_SYN, SYN_REPORT, 0, micros); }
+
+  EmulatedEvdevNode nodes_;
+  ProviderClient client_;
+  EvemuRecording mouse_;
+  MTDeviceList* list_ = nullptr;
+  std::vector<MTDeviceRef> started_;
+};
+
+TEST_F(EvdevProvider, ListsTouchpadsAsBuiltInTheMagicMouseAsExternalAndSkipsTheRest) {
+  EmulatedEvdevNode::Options touchpad;
+  touchpad.properties = {INPUT_PROP_POINTER, INPUT_PROP_BUTTONPAD};
+  EmulatedEvdevNode::Options touchscreen;
+  touchscreen.properties = {INPUT_PROP_DIRECT};
+  EmulatedEvdevNode::Options ours;
+  ours.phys = "tactora-virtual/event3";
+  nodes_.add(3, mouse_, touchpad);
+  nodes_.add(4, mouse_, touchscreen);
+  nodes_.add(5, mouse_, ours);
+  nodes_.add(6, mouse_, {});
+
+  list_ = client_.createList();
+  ASSERT_NE(list_, nullptr);
+  ASSERT_EQ(list_->count, 2);
+  EXPECT_TRUE(client_.isBuiltIn(list_->entries[0]));
+  EXPECT_FALSE(client_.isBuiltIn(list_->entries[1]));
+  EXPECT_EQ(client_.family(list_->entries[1]), 112);
+  // The advertised resolutions are swapped: the surface is the narrow, long one.
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  client_.dimensions(list_->entries[1], &width, &height);
+  EXPECT_EQ(width, 5194);
+  EXPECT_EQ(height, 9069);
+}
+
+class EvdevProviderSessions : public EvdevProvider,
+                              public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EvdevProviderSessions, DeliverTheFramesTheReplayMakes) {
+  const EvemuRecording session = readSession(GetParam());
+  const std::vector<Frame> expected = framesOf(session);
+  ASSERT_FALSE(expected.empty());
+  nodes_.add(7, session, {});
+  startMouse();
+  for (const EvemuRecording::Event& event : session.events) {
+    nodes_.write(7, event.type, event.code, event.value, event.timeMicroseconds);
+  }
+  const std::vector<Frame> frames = ProviderClient::waitForFrames(expected.size());
+  ASSERT_EQ(frames.size(), expected.size());
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    EXPECT_EQ(frames[i], expected[i]) << "frame " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, EvdevProviderSessions,
+                         ::testing::Values(realSession, "examples/sessions/tap-drag.evemu",
+                                           "examples/sessions/two-finger-swipe-left.evemu",
+                                           "examples/sessions/pinch.evemu"));
+
+TEST_F(EvdevProvider, LossMidDragEndsEveryContactOnceReleasesTheButtonAndTheReturnReadsAgain) {
+  nodes_.add(8, mouse_, {});
+  client_.setFilter(false, false);
+  startMouse();
+  touch(8, 0, 10, 100, 100, 400, 1000);
+  touch(8, 1, 11, 300, 300, 400, 1000);
+  nodes_.write(8, EV_KEY, BTN_LEFT, 1, 1000);
+  report(8, 1000);
+  ASSERT_EQ(ProviderClient::waitForFrames(1).size(), 1u);
+
+  nodes_.remove(8);
+  const std::vector<Frame> frames = ProviderClient::waitForFrames(2);
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[1].count, 0);
+  const std::vector<input_event> forwarded = ProviderClient::waitForForwarded(2);
+  ASSERT_EQ(forwarded.size(), 2u);
+  EXPECT_EQ(forwarded[1].code, BTN_LEFT);
+  EXPECT_EQ(forwarded[1].value, 0);
+
+  // The mouse comes back on another node: the started device reads it without being reopened.
+  const auto returned = std::chrono::steady_clock::now();
+  nodes_.add(9, mouse_, {});
+  bool reading = false;
+  for (int attempt = 0; attempt < 20 && !reading; ++attempt) {
+    touch(9, 0, 12, 100, 100, 400, 2000 + attempt);
+    report(9, 2000 + attempt);
+    reading = ProviderClient::waitForFrames(3).size() >= 3;
+  }
+  EXPECT_TRUE(reading);
+  EXPECT_LT(std::chrono::steady_clock::now() - returned, std::chrono::seconds(1));
+  EXPECT_EQ(ProviderClient::waitForFrames(3)[1].count, 0) << "no second end of the contacts";
+}
+
+TEST_F(EvdevProvider, OverflowsOutOfRangeSlotsAndAbsurdValuesNeitherBreakNorLeakIntoFrames) {
+  nodes_.add(10, mouse_, {});
+  startMouse();
+  for (int i = 0; i < 50; ++i) {
+    touch(10, 0, 20, 100, 100, 400, 1000 + i);
+    nodes_.write(10, EV_SYN, SYN_DROPPED, 0, 1000 + i);
+    report(10, 1000 + i);
+  }
+  // After an overflow libevdev drops what is queued and reads the state again; what comes after
+  // that is read normally.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  touch(10, 99, 21, 0, 0, 400, 2000);
+  touch(10, -3, 22, 0, 0, 400, 2000);
+  touch(10, 1, 23, INT_MAX, INT_MIN, INT_MAX, 2000);
+  report(10, 2000);
+  touch(10, 1, 23, 500, 500, 400, 3000);
+  report(10, 3000);
+
+  std::vector<Frame> frames;
+  for (int wait = 0; wait < 100; ++wait) {
+    frames = ProviderClient::waitForFrames(1);
+    if (!frames.empty() && frames.back().timeSeconds == 0.003) {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_FALSE(frames.empty());
+  for (const Frame& frame : frames) {
+    for (int i = 0; i < frame.count; ++i) {
+      for (const int offset : {int{MT_CONTACT_OFFSET_POSITION}, MT_CONTACT_OFFSET_POSITION + 4}) {
+        const float value = recordFloat(frame, i, offset);
+        EXPECT_GE(value, 0.0f);
+        EXPECT_LE(value, 1.0f);
+      }
+    }
+  }
+  EXPECT_EQ(frames.back().timeSeconds, 0.003) << "the last report still makes its frame";
+}
+
+TEST_F(EvdevProvider, KernelClockRefusedStampsFramesWithTheMonotonicClock) {
+  EmulatedEvdevNode::Options options;
+  options.refuseClockId = true;
+  nodes_.add(11, mouse_, options);
+  startMouse();
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  touch(11, 0, 30, 100, 100, 400, 5);
+  report(11, 5);
+  const std::vector<Frame> frames = ProviderClient::waitForFrames(1);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_GE(frames[0].timeSeconds, static_cast<double>(now.tv_sec));
+}
+
+TEST_F(EvdevProvider, GrabWaitsForTheButtonAndAFailedGrabLeavesGesturesReadOnlyWithOneLine) {
+  EmulatedEvdevNode::Options busy;
+  busy.grabError = EBUSY;
+  nodes_.add(12, mouse_, busy);
+  nodes_.setKeyDown(12, BTN_LEFT, true);
+  client_.setFilter(true, true);
+  startMouse();
+  touch(12, 0, 40, 100, 100, 400, 1000);
+  report(12, 1000);
+  ASSERT_EQ(ProviderClient::waitForFrames(1).size(), 1u);
+  EXPECT_EQ(nodes_.grabCalls(12), 0) << "no grab while the button is held";
+
+  nodes_.write(12, EV_KEY, BTN_LEFT, 0, 2000);
+  report(12, 2000);
+  for (int wait = 0; wait < 1000 && nodes_.grabCalls(12) == 0; ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  nodes_.write(12, EV_ABS, ABS_MT_POSITION_X, 120, 3000);
+  nodes_.write(12, EV_REL, REL_WHEEL, 1, 3000);
+  report(12, 3000);
+  ASSERT_EQ(ProviderClient::waitForFrames(3).size(), 3u);
+  EXPECT_EQ(nodes_.grabCalls(12), 1);
+  const std::vector<std::string> lines = ProviderClient::logLines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("another program holds it"), std::string::npos) << lines[0];
+  // Read-only: the taps still see the button and the wheel.
+  EXPECT_EQ(ProviderClient::waitForForwarded(2).size(), 2u);
+}
+
+}  // namespace
+}  // namespace tactora::lx::test

@@ -1,0 +1,130 @@
+#include "tests/Platform/linux/ProviderClient.h"
+
+#include <algorithm>
+
+namespace tactora::lx::test {
+
+namespace {
+
+std::mutex gMutex;
+std::condition_variable gChanged;
+std::vector<Frame> gFrames;
+std::vector<input_event> gForwarded;
+std::vector<std::string> gLog;
+bool gSwallowWheels = false;
+
+std::int32_t recordFrame(MTDeviceRef, const void* contacts, std::int32_t count, double time,
+                         std::int32_t) {
+  Frame frame;
+  frame.count = count;
+  frame.timeSeconds = time;
+  const auto* bytes = static_cast<const unsigned char*>(contacts);
+  frame.records.assign(bytes, bytes + static_cast<std::size_t>(count) * MT_CONTACT_RECORD_SIZE);
+  std::lock_guard lock(gMutex);
+  gFrames.push_back(std::move(frame));
+  gChanged.notify_all();
+  return 0;
+}
+
+bool isWheel(const input_event& event) {
+  return event.type == EV_REL &&
+         (event.code == REL_WHEEL || event.code == REL_HWHEEL || event.code == REL_WHEEL_HI_RES ||
+          event.code == REL_HWHEEL_HI_RES);
+}
+
+std::int32_t recordReport(void*, input_event* events, std::int32_t count) {
+  std::lock_guard lock(gMutex);
+  std::int32_t kept = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    gForwarded.push_back(events[i]);
+    if (!(gSwallowWheels && isWheel(events[i]))) {
+      events[kept++] = events[i];
+    }
+  }
+  gChanged.notify_all();
+  return kept;
+}
+
+void recordLog(void*, std::int32_t, const char* message) {
+  std::lock_guard lock(gMutex);
+  gLog.emplace_back(message);
+}
+
+template <class Fn>
+void resolve(void* handle, const char* name, Fn& slot) {
+  slot = reinterpret_cast<Fn>(dlsym(handle, name));
+}
+
+}  // namespace
+
+ProviderClient::ProviderClient() {
+  handle_ = dlopen(TACTORA_EVDEV_PROVIDER_PATH, RTLD_NOW);
+  if (handle_ == nullptr) {
+    return;
+  }
+  resolve(handle_, "MTDeviceCreateList", createList_);
+  resolve(handle_, "MTDeviceIsBuiltIn", isBuiltIn_);
+  resolve(handle_, "MTDeviceGetFamilyID", family_);
+  resolve(handle_, "MTDeviceGetSensorSurfaceDimensions", dimensions_);
+  resolve(handle_, "MTRegisterContactFrameCallback", register_);
+  resolve(handle_, "MTUnregisterContactFrameCallback", unregister_);
+  resolve(handle_, "MTDeviceStart", start_);
+  resolve(handle_, "MTDeviceStop", stop_);
+  resolve(handle_, TACTORA_EVDEV_SET_REPORT_FILTER, setFilter_);
+  resolve(handle_, TACTORA_EVDEV_SET_LOG_HANDLER, setLog_);
+  setLog_(recordLog, nullptr);
+}
+
+std::int32_t ProviderClient::family(MTDeviceRef device) const {
+  std::int32_t id = -1;
+  family_(device, &id);
+  return id;
+}
+
+std::int32_t ProviderClient::start(MTDeviceRef device) const {
+  register_(device, recordFrame);
+  return start_(device, 0);
+}
+
+void ProviderClient::stop(MTDeviceRef device) const {
+  unregister_(device, recordFrame);
+  stop_(device);
+}
+
+void ProviderClient::setFilter(bool exclusive, bool swallowWheels) const {
+  {
+    std::lock_guard lock(gMutex);
+    gSwallowWheels = swallowWheels;
+  }
+  setFilter_(recordReport, nullptr, exclusive);
+}
+
+void ProviderClient::clearFilter() const {
+  setFilter_(nullptr, nullptr, false);
+}
+
+std::vector<Frame> ProviderClient::waitForFrames(std::size_t count) {
+  std::unique_lock lock(gMutex);
+  gChanged.wait_for(lock, std::chrono::seconds(2), [&] { return gFrames.size() >= count; });
+  return gFrames;
+}
+
+std::vector<input_event> ProviderClient::waitForForwarded(std::size_t count) {
+  std::unique_lock lock(gMutex);
+  gChanged.wait_for(lock, std::chrono::seconds(2), [&] { return gForwarded.size() >= count; });
+  return gForwarded;
+}
+
+void ProviderClient::clearRecords() {
+  std::lock_guard lock(gMutex);
+  gFrames.clear();
+  gForwarded.clear();
+  gLog.clear();
+}
+
+std::vector<std::string> ProviderClient::logLines() {
+  std::lock_guard lock(gMutex);
+  return gLog;
+}
+
+}  // namespace tactora::lx::test

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "Platform/MultitouchProvider.h"
+#include "Platform/linux/provider/EvdevProvider.h"
+
+namespace tactora::lx::test {
+
+// One delivered frame, copied out of the callback.
+struct Frame {
+  std::vector<unsigned char> records;
+  std::int32_t count = 0;
+  double timeSeconds = 0;
+  bool operator==(const Frame&) const = default;
+};
+
+// The evdev provider library as the bridge sees it (its symbols resolved with dlsym), with a frame
+// callback that records what arrives and a report filter that records (and may swallow) the
+// mouse's own events.
+class ProviderClient {
+ public:
+  ProviderClient();
+  bool loaded() const { return handle_ != nullptr; }
+
+  MTDeviceList* createList() const { return createList_(); }
+  bool isBuiltIn(MTDeviceRef device) const { return isBuiltIn_(device); }
+  std::int32_t family(MTDeviceRef device) const;
+  void dimensions(MTDeviceRef device, std::int32_t* width, std::int32_t* height) const {
+    dimensions_(device, width, height);
+  }
+  // Registers the recording callback and starts the device.
+  std::int32_t start(MTDeviceRef device) const;
+  void stop(MTDeviceRef device) const;
+  // `swallowWheels`: the filter drops REL_WHEEL/HWHEEL and their hi-res twins.
+  void setFilter(bool exclusive, bool swallowWheels) const;
+  void clearFilter() const;
+
+  // Waits (up to two seconds) until `count` frames have arrived; all of them.
+  static std::vector<Frame> waitForFrames(std::size_t count);
+  static std::vector<input_event> waitForForwarded(std::size_t count);
+  static void clearRecords();
+  static std::vector<std::string> logLines();
+
+ private:
+  void* handle_ = nullptr;
+  MTDeviceCreateListFn createList_ = nullptr;
+  MTDeviceIsBuiltInFn isBuiltIn_ = nullptr;
+  MTDeviceGetFamilyIDFn family_ = nullptr;
+  MTDeviceGetSensorSurfaceDimensionsFn dimensions_ = nullptr;
+  MTRegisterContactFrameCallbackFn register_ = nullptr;
+  MTUnregisterContactFrameCallbackFn unregister_ = nullptr;
+  MTDeviceStartFn start_ = nullptr;
+  MTDeviceStopFn stop_ = nullptr;
+  TactoraEvdevSetReportFilterFn setFilter_ = nullptr;
+  TactoraEvdevSetLogHandlerFn setLog_ = nullptr;
+};
+
+}  // namespace tactora::lx::test
