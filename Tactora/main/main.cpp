@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "Tactora/main/ConfigCommand.h"
+#include "Tactora/main/DevicesCommand.h"
 #include "Tactora/main/ReplayCommand.h"
 
 namespace tactora {
@@ -25,6 +26,7 @@ int runApplication() {
 void registerCommands(CLI::App& app) {
   registerReplayCommand(app);
   registerConfigCommand(app);
+  registerDevicesCommand(app);
 }
 
 }  // namespace

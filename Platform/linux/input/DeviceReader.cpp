@@ -161,7 +161,7 @@ void DeviceReader::tryTakeMouse() {
     device_.ungrab();
     const std::string line = "cannot forward the mouse's events (" + error->what +
                              "): gestures work, scroll suppression is off; the udev rule "
-                             "70-tactora.rules grants /dev/uinput";
+                             "69-tactora.rules grants /dev/uinput";
     log_(TACTORA_EVDEV_LOG_ERROR, line.c_str());
     return;
   }

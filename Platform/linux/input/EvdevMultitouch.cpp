@@ -71,7 +71,7 @@ MTDeviceList* EvdevMultitouch::createList() {
     if (!found.facts) {
       logLine(log_, TACTORA_EVDEV_LOG_DEFAULT,
               "cannot read " + found.node + " (" + found.problem +
-                  "); the udev rule 70-tactora.rules grants the Magic Mouse to the logged-in user");
+                  "); the udev rule 69-tactora.rules grants the Magic Mouse to the logged-in user");
       continue;
     }
     if (!isListed(found.role())) {
@@ -131,7 +131,7 @@ std::int32_t EvdevMultitouch::start(MTDeviceRef ref) {
   if (auto* error = std::get_if<EvdevDevice::OpenError>(&opened)) {
     logLine(log_, TACTORA_EVDEV_LOG_ERROR,
             "cannot read " + device->facts.node + " (" + error->what +
-                "); the udev rule 70-tactora.rules grants it to the logged-in user");
+                "); the udev rule 69-tactora.rules grants it to the logged-in user");
     return -1;
   }
   std::unique_ptr<DeviceReader> previous;
