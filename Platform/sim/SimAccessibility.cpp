@@ -58,10 +58,8 @@ platform::AXError SimAccessibility::copyElementAttribute(
     const platform::AXElement& element, std::string_view attribute,
     std::shared_ptr<platform::AXElement>& value) {
   const bool trusted = permissions_.isProcessTrusted();
+  calls_.add(std::string(attribute));
   std::lock_guard lock(mutex_);
-  if (keepsRecords_) {
-    calls_.emplace_back(attribute);
-  }
   if (!trusted) {
     return platform::AXError::apiDisabled;
   }
@@ -85,6 +83,7 @@ platform::AXError SimAccessibility::copyElementAttribute(
 platform::AXError SimAccessibility::performAction(const platform::AXElement& element,
                                                   std::string_view action) {
   const bool trusted = permissions_.isProcessTrusted();
+  calls_.add(std::string(action));
   platform::AXError result;
   std::function<void(const PerformedAction&)> observer;
   {
@@ -100,9 +99,6 @@ platform::AXError SimAccessibility::performAction(const platform::AXElement& ele
 
 platform::AXError SimAccessibility::performLocked(const platform::AXElement& element,
                                                   std::string_view action, bool trusted) {
-  if (keepsRecords_) {
-    calls_.emplace_back(action);
-  }
   if (!trusted) {
     return platform::AXError::apiDisabled;
   }
@@ -131,8 +127,7 @@ void SimAccessibility::clearFailures() {
 }
 
 std::vector<std::string> SimAccessibility::calls() const {
-  std::lock_guard lock(mutex_);
-  return calls_;
+  return calls_.records();
 }
 
 int SimAccessibility::pressCount() const {
@@ -141,8 +136,8 @@ int SimAccessibility::pressCount() const {
 }
 
 void SimAccessibility::clearRecords() {
-  std::lock_guard lock(mutex_);
   calls_.clear();
+  std::lock_guard lock(mutex_);
   pressCount_ = 0;
 }
 
@@ -152,8 +147,7 @@ void SimAccessibility::setPerformedObserver(std::function<void(const PerformedAc
 }
 
 void SimAccessibility::setKeepsRecords(bool keep) {
-  std::lock_guard lock(mutex_);
-  keepsRecords_ = keep;
+  calls_.setKeeps(keep);
 }
 
 }  // namespace tactora::sim

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Platform/Accessibility.h"
+#include "Platform/sim/RecordStream.h"
 
 namespace tactora::sim {
 
@@ -57,9 +58,8 @@ class SimAccessibility : public platform::Accessibility {
   SimPermissions& permissions_;
   mutable std::mutex mutex_;
   std::map<Step, platform::AXError> failures_;
-  std::vector<std::string> calls_;
+  RecordStream<std::string> calls_;
   int pressCount_ = 0;
-  bool keepsRecords_ = true;
   std::function<void(const PerformedAction&)> performedObserver_;
 
   platform::AXError performLocked(const platform::AXElement& element, std::string_view action,

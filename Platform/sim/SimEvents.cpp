@@ -115,19 +115,11 @@ std::optional<Event> SimEvents::createScrollWheelEvent(const platform::EventSour
 
 void SimEvents::post(platform::EventTapLocation location, const Event& event) {
   bool reachTaps = false;
-  const PostedEvent record{location, event, timeline_.now()};
-  std::function<void(const PostedEvent&)> observer;
   {
     std::lock_guard lock(mutex_);
-    if (keepsRecords_) {
-      posted_.push_back(record);
-    }
     reachTaps = postedReachTaps_;
-    observer = postedObserver_;
   }
-  if (observer) {
-    observer(record);
-  }
+  posted_.add({location, event, timeline_.now()});
   if (reachTaps) {
     passThroughTaps(event);
   }
@@ -236,18 +228,7 @@ std::optional<Event> SimEvents::passThroughTaps(Event event) {
 }
 
 void SimEvents::recordDelivery(const Event& event, const std::optional<Event>& passed) {
-  const DeliveredEvent record{event, passed, timeline_.now()};
-  std::function<void(const DeliveredEvent&)> observer;
-  {
-    std::lock_guard lock(mutex_);
-    if (keepsRecords_) {
-      delivered_.push_back(record);
-    }
-    observer = deliveredObserver_;
-  }
-  if (observer) {
-    observer(record);
-  }
+  delivered_.add({event, passed, timeline_.now()});
 }
 
 std::optional<Event> SimEvents::deliver(const Event& event) {
@@ -264,18 +245,16 @@ void SimEvents::scheduleDelivery(double uptimeSeconds, const Event& event) {
 }
 
 void SimEvents::setKeepsRecords(bool keep) {
-  std::lock_guard lock(mutex_);
-  keepsRecords_ = keep;
+  posted_.setKeeps(keep);
+  delivered_.setKeeps(keep);
 }
 
 void SimEvents::setPostedObserver(std::function<void(const PostedEvent&)> observer) {
-  std::lock_guard lock(mutex_);
-  postedObserver_ = std::move(observer);
+  posted_.setObserver(std::move(observer));
 }
 
 void SimEvents::setDeliveredObserver(std::function<void(const DeliveredEvent&)> observer) {
-  std::lock_guard lock(mutex_);
-  deliveredObserver_ = std::move(observer);
+  delivered_.setObserver(std::move(observer));
 }
 
 Event SimEvents::nativeMouseEvent(EventType type, platform::Point location) {
@@ -325,17 +304,14 @@ void SimEvents::disableTapSilently(platform::EventTap& tap) {
 }
 
 std::vector<SimEvents::PostedEvent> SimEvents::posted() const {
-  std::lock_guard lock(mutex_);
-  return posted_;
+  return posted_.records();
 }
 
 std::vector<SimEvents::DeliveredEvent> SimEvents::delivered() const {
-  std::lock_guard lock(mutex_);
-  return delivered_;
+  return delivered_.records();
 }
 
 void SimEvents::clearRecords() {
-  std::lock_guard lock(mutex_);
   posted_.clear();
   delivered_.clear();
 }

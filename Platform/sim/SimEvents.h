@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Platform/Events.h"
+#include "Platform/sim/RecordStream.h"
 #include "Platform/sim/VirtualTimeline.h"
 
 namespace tactora::sim {
@@ -122,11 +123,8 @@ class SimEvents : public platform::Events {
   bool postedReachTaps_ = false;
   std::vector<std::weak_ptr<SimEventTap>> taps_;
   std::size_t tapsCreated_ = 0;
-  std::vector<PostedEvent> posted_;
-  std::vector<DeliveredEvent> delivered_;
-  bool keepsRecords_ = true;
-  std::function<void(const PostedEvent&)> postedObserver_;
-  std::function<void(const DeliveredEvent&)> deliveredObserver_;
+  RecordStream<PostedEvent> posted_;
+  RecordStream<DeliveredEvent> delivered_;
 };
 
 }  // namespace tactora::sim

@@ -21,17 +21,7 @@ platform::DockNotificationFunction SimSystemBridges::loadDockNotificationFunctio
     return {};
   }
   return [this](std::string_view name, int) -> std::int32_t {
-    std::function<void(const std::string&)> observer;
-    {
-      std::lock_guard lock(mutex_);
-      if (keepsRecords_) {
-        dockNotifications_.emplace_back(name);
-      }
-      observer = dockObserver_;
-    }
-    if (observer) {
-      observer(std::string(name));
-    }
+    dockNotifications_.add(std::string(name));
     return 0;
   };
 }
@@ -70,21 +60,14 @@ std::optional<platform::HotKeyValue> SimSystemBridges::bindingLocked(std::uint32
 
 std::optional<platform::HotKeyValue> SimSystemBridges::hotKeyCall(const HotKeyCall& call) {
   std::optional<platform::HotKeyValue> binding;
-  HotKeyObserver observer;
   {
     std::lock_guard lock(mutex_);
-    if (keepsRecords_) {
-      hotKeyCalls_.push_back(call);
-    }
     if (call.kind == HotKeyCallKind::setEnabled) {
       table_[call.hotKey].enabled = call.enabled;
     }
     binding = bindingLocked(call.hotKey);
-    observer = hotKeyObserver_;
   }
-  if (observer) {
-    observer(call, binding);
-  }
+  hotKeyCalls_.add(call, binding);
   return binding;
 }
 
@@ -109,35 +92,30 @@ platform::HotKeyValue SimSystemBridges::hotKey(std::uint32_t hotKey) const {
 }
 
 std::vector<std::string> SimSystemBridges::dockNotifications() const {
-  std::lock_guard lock(mutex_);
-  return dockNotifications_;
+  return dockNotifications_.records();
 }
 
 std::vector<SimSystemBridges::HotKeyCall> SimSystemBridges::hotKeyCalls() const {
-  std::lock_guard lock(mutex_);
-  return hotKeyCalls_;
+  return hotKeyCalls_.records();
 }
 
 void SimSystemBridges::clearRecords() {
-  std::lock_guard lock(mutex_);
   dockNotifications_.clear();
   hotKeyCalls_.clear();
 }
 
 void SimSystemBridges::setKeepsRecords(bool keep) {
-  std::lock_guard lock(mutex_);
-  keepsRecords_ = keep;
+  dockNotifications_.setKeeps(keep);
+  hotKeyCalls_.setKeeps(keep);
 }
 
 void SimSystemBridges::setDockNotificationObserver(
     std::function<void(const std::string& name)> observer) {
-  std::lock_guard lock(mutex_);
-  dockObserver_ = std::move(observer);
+  dockNotifications_.setObserver(std::move(observer));
 }
 
 void SimSystemBridges::setHotKeyObserver(HotKeyObserver observer) {
-  std::lock_guard lock(mutex_);
-  hotKeyObserver_ = std::move(observer);
+  hotKeyCalls_.setObserver(std::move(observer));
 }
 
 }  // namespace tactora::sim

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Platform/SystemBridges.h"
+#include "Platform/sim/RecordStream.h"
 
 namespace tactora::sim {
 
@@ -59,14 +60,11 @@ class SimSystemBridges : public platform::SystemBridges {
   bool dockAvailable_ = true;
   bool hotKeysAvailable_ = true;
   std::map<std::uint32_t, platform::HotKeyValue> table_;
-  std::vector<std::string> dockNotifications_;
-  std::vector<HotKeyCall> hotKeyCalls_;
-  bool keepsRecords_ = true;
-  std::function<void(const std::string&)> dockObserver_;
-  HotKeyObserver hotKeyObserver_;
+  RecordStream<std::string> dockNotifications_;
+  RecordStream<HotKeyCall, std::optional<platform::HotKeyValue>> hotKeyCalls_;
 
-  // Records `call`, applies it to the table when it sets, shows it to the observer and returns
-  // the binding it read or left.
+  // Applies `call` to the table when it sets, records it, shows it to the observer with the
+  // binding it read or left, and returns that binding.
   std::optional<platform::HotKeyValue> hotKeyCall(const HotKeyCall& call);
   std::optional<platform::HotKeyValue> bindingLocked(std::uint32_t hotKey) const;
 };

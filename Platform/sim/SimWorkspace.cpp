@@ -63,36 +63,18 @@ bool SimWorkspace::openURL(const std::string& url) {
   if (!isValidURL(url)) {
     return false;
   }
-  std::function<void(const std::string&)> observer;
-  {
-    std::lock_guard lock(mutex_);
-    if (keepsRecords_) {
-      openedURLs_.push_back(url);
-    }
-    observer = openedURLObserver_;
-  }
-  if (observer) {
-    observer(url);
-  }
+  openedURLs_.add(url);
   return true;
 }
 
 bool SimWorkspace::launchProcess(const std::string& executable,
                                  const std::vector<std::string>& arguments) {
-  const LaunchedProcess process{executable, arguments};
-  std::function<void(const LaunchedProcess&)> observer;
   bool fails = false;
   {
     std::lock_guard lock(mutex_);
-    if (keepsRecords_) {
-      launched_.push_back(process);
-    }
-    observer = launchObserver_;
     fails = launchFails_;
   }
-  if (observer) {
-    observer(process);
-  }
+  launched_.add({executable, arguments});
   return !fails;
 }
 
@@ -198,13 +180,11 @@ std::size_t SimWorkspace::didWakeSubscriberCount() const {
 }
 
 std::vector<std::string> SimWorkspace::openedURLs() const {
-  std::lock_guard lock(mutex_);
-  return openedURLs_;
+  return openedURLs_.records();
 }
 
 std::vector<SimWorkspace::LaunchedProcess> SimWorkspace::launchedProcesses() const {
-  std::lock_guard lock(mutex_);
-  return launched_;
+  return launched_.records();
 }
 
 std::vector<SimWorkspace::Activity> SimWorkspace::activities() const {
@@ -213,24 +193,21 @@ std::vector<SimWorkspace::Activity> SimWorkspace::activities() const {
 }
 
 void SimWorkspace::clearRecords() {
-  std::lock_guard lock(mutex_);
   openedURLs_.clear();
   launched_.clear();
 }
 
 void SimWorkspace::setOpenedURLObserver(std::function<void(const std::string& url)> observer) {
-  std::lock_guard lock(mutex_);
-  openedURLObserver_ = std::move(observer);
+  openedURLs_.setObserver(std::move(observer));
 }
 
 void SimWorkspace::setLaunchObserver(std::function<void(const LaunchedProcess& process)> observer) {
-  std::lock_guard lock(mutex_);
-  launchObserver_ = std::move(observer);
+  launched_.setObserver(std::move(observer));
 }
 
 void SimWorkspace::setKeepsRecords(bool keep) {
-  std::lock_guard lock(mutex_);
-  keepsRecords_ = keep;
+  openedURLs_.setKeeps(keep);
+  launched_.setKeeps(keep);
 }
 
 }  // namespace tactora::sim

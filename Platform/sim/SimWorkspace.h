@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Platform/Workspace.h"
+#include "Platform/sim/RecordStream.h"
 
 namespace tactora::sim {
 
@@ -85,12 +86,9 @@ class SimWorkspace : public platform::Workspace {
   std::uint64_t nextHandlerID_ = 0;
   Handlers didWake_;
   Handlers didBecomeActive_;
-  std::vector<std::string> openedURLs_;
-  std::vector<LaunchedProcess> launched_;
   std::vector<Activity> activities_;
-  bool keepsRecords_ = true;
-  std::function<void(const std::string&)> openedURLObserver_;
-  std::function<void(const LaunchedProcess&)> launchObserver_;
+  RecordStream<std::string> openedURLs_;
+  RecordStream<LaunchedProcess> launched_;
 };
 
 }  // namespace tactora::sim
