@@ -12,7 +12,6 @@
 #include <string>
 
 #include "Platform/linux/input/UinputClone.h"
-#include "Platform/linux/input/UinputWriter.h"
 
 namespace tactora::lx {
 
@@ -35,6 +34,7 @@ DeviceReader::DeviceReader(EvdevDevice device, MTDeviceRef ref,
       filter_(filter),
       log_(log),
       processor_(device_.facts().touch, *this),
+      forwarder_(filter),
       wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   // The kernel may refuse (old kernels, some emulations); then each report is stamped with one
   // read of the monotonic clock instead, which is what the engine's times are measured in.
@@ -133,7 +133,7 @@ bool DeviceReader::drain() {
 
 void DeviceReader::lose() {
   processor_.endEverything(monotonicNowSeconds());
-  forwarding_ = false;
+  forwarder_.setOutput(-1);
   cloneFd_.reset();
   exclusive_.store(false, std::memory_order_release);
   ended_.store(true, std::memory_order_release);
@@ -173,28 +173,17 @@ void DeviceReader::tryTakeMouse() {
     lose();
     return;
   }
-  forwarding_ = true;
+  forwarder_.setOutput(cloneFd_.get());
 }
 
 void DeviceReader::forwardEvents(std::span<const input_event> events) {
-  if (filter_.filter == nullptr) {
+  if (filter_.filter == nullptr || forwarder_.forward(events)) {
     return;
   }
-  std::copy(events.begin(), events.end(), filtered_.begin());
-  const std::int32_t kept =
-      filter_.filter(filter_.context, filtered_.data(), static_cast<std::int32_t>(events.size()));
-  if (!forwarding_) {
-    return;
-  }
-  const auto count = static_cast<std::size_t>(
-      std::clamp<std::int32_t>(kept, 0, static_cast<std::int32_t>(events.size())));
-  if (count > 0 && !UinputWriter(cloneFd_.get()).writeReport({filtered_.data(), count})) {
-    log_(TACTORA_EVDEV_LOG_ERROR, "writing to the mouse's clone failed; forwarding stopped");
-    forwarding_ = false;
-    device_.ungrab();
-    exclusive_.store(false, std::memory_order_release);
-    cloneFd_.reset();
-  }
+  log_(TACTORA_EVDEV_LOG_ERROR, "writing to the mouse's clone failed; forwarding stopped");
+  device_.ungrab();
+  exclusive_.store(false, std::memory_order_release);
+  cloneFd_.reset();
 }
 
 void DeviceReader::deliverFrame(const platform::FrameAssembler& frame) {

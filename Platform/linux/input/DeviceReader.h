@@ -8,6 +8,7 @@
 #include "Platform/MultitouchProvider.h"
 #include "Platform/linux/input/EvdevDevice.h"
 #include "Platform/linux/input/ReportFilter.h"
+#include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
 #include "Platform/linux/input/UniqueFd.h"
 
@@ -60,13 +61,12 @@ class DeviceReader final : private ReportSink {
   ReportFilter filter_;
   ReaderLog log_;
   ReportProcessor processor_;
+  ReportForwarder forwarder_;
   UniqueFd wakeFd_;
   UniqueFd cloneFd_;
   bool monotonicTimes_ = false;
   bool grabPending_ = false;          // exclusive wanted, waiting for every button to be up
-  bool forwarding_ = false;           // the clone is live: kept events go out through it
   std::optional<double> reportTime_;  // one clock read per report when the kernel's is not ours
-  std::array<input_event, ReportProcessor::pendingCapacity> filtered_{};
   std::atomic<bool> exclusive_{false};
   std::atomic<bool> ended_{false};
   std::thread thread_;

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <thread>
 
 #include "Platform/evdev/FrameAssembler.h"
+#include "Platform/linux/input/EvdevProviderLink.h"
+#include "Platform/linux/input/LinuxEventTaps.h"
 #include "tests/Platform/linux/EmulatedEvdevNode.h"
 #include "tests/Platform/linux/ProviderClient.h"
 
@@ -265,6 +268,32 @@ TEST_F(EvdevProvider, GrabWaitsForTheButtonAndAFailedGrabLeavesGesturesReadOnlyW
   EXPECT_NE(lines[0].find("another program holds it"), std::string::npos) << lines[0];
   // Read-only: the taps still see the button and the wheel.
   EXPECT_EQ(ProviderClient::waitForForwarded(2).size(), 2u);
+}
+
+TEST_F(EvdevProvider, TheLinuxTapsSeeTheMouseButtonThroughTheProvidersFilter) {
+  LinuxEventTaps taps;
+  std::atomic<int> downs{0};
+  auto tap = taps.createEventTap(
+      {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+       platform::EventTapOptions::listenOnly,
+       platform::eventMaskBit(platform::EventType::leftMouseDown)},
+      [&downs](platform::EventType, platform::Event& event) {
+        ++downs;
+        return &event;
+      });
+  std::string error;
+  ASSERT_TRUE(EvdevProviderLink::install(TACTORA_EVDEV_PROVIDER_PATH, taps, false, &error))
+      << error;
+  nodes_.add(13, mouse_, {});
+  MTDeviceRef mouse = startMouse();
+  touch(13, 0, 50, 100, 100, 400, 1000);
+  nodes_.write(13, EV_KEY, BTN_LEFT, 1, 1000);
+  report(13, 1000);
+  ASSERT_EQ(ProviderClient::waitForFrames(1).size(), 1u);
+  EXPECT_EQ(downs.load(), 1) << "the button reached the tap before the frame";
+  // The taps go before the fixture's tear-down; the device must not reach them after.
+  client_.stop(mouse);
+  started_.clear();
 }
 
 }  // namespace

@@ -1,0 +1,226 @@
+// Grab-and-forward without a device: reports go through the processor, the Linux event taps
+// decide, and the writer's framed output is read back from a pipe.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <libevdev/libevdev.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "Platform/linux/input/LinuxEventTaps.h"
+#include "Platform/linux/input/ReportForwarder.h"
+#include "Platform/linux/input/ReportProcessor.h"
+#include "Platform/linux/input/UinputClone.h"
+#include "Platform/linux/input/UinputWriter.h"
+#include "Platform/linux/input/UniqueFd.h"
+
+namespace tactora::lx {
+namespace {
+
+using platform::Event;
+using platform::EventTapOptions;
+using platform::EventTapParameters;
+using platform::EventType;
+
+input_event ev(std::uint16_t type, std::uint16_t code, std::int32_t value) {
+  input_event event{};
+  event.type = type;
+  event.code = code;
+  event.value = value;
+  return event;
+}
+
+std::string describe(const input_event& e) {
+  return std::to_string(e.type) + ":" + std::to_string(e.code) + ":" + std::to_string(e.value);
+}
+
+std::vector<std::string> describe(const std::vector<input_event>& events) {
+  std::vector<std::string> text;
+  for (const input_event& e : events) {
+    text.push_back(describe(e));
+  }
+  return text;
+}
+
+struct Pipe {
+  Pipe() {
+    int fds[2];
+    EXPECT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+    read.reset(fds[0]);
+    write.reset(fds[1]);
+  }
+  std::vector<input_event> drain() const {
+    std::vector<input_event> events;
+    input_event event{};
+    while (::read(read.get(), &event, sizeof event) == static_cast<ssize_t>(sizeof event)) {
+      events.push_back(event);
+    }
+    return events;
+  }
+  UniqueFd read;
+  UniqueFd write;
+};
+
+TEST(UinputWriter, EachBatchIsOneReportEndedBySynReportAndLongBatchesAreSplitWithTheirOwn) {
+  Pipe pipe;
+  const UinputWriter writer(pipe.write.get());
+  input_event moved = ev(EV_REL, REL_X, 3);
+  moved.input_event_sec = 77;  // uinput stamps its own times
+  const std::vector<input_event> report = {moved, ev(EV_REL, REL_Y, -2), ev(EV_KEY, BTN_LEFT, 1)};
+  ASSERT_TRUE(writer.writeReport(report));
+  const std::vector<input_event> written = pipe.drain();
+  EXPECT_EQ(describe(written), (std::vector<std::string>{"2:0:3", "2:1:-2", "1:272:1", "0:0:0"}));
+  EXPECT_EQ(written[0].input_event_sec, 0);
+
+  std::vector<input_event> longReport(UinputWriter::maxEventsPerReport + 6, ev(EV_REL, REL_X, 1));
+  ASSERT_TRUE(writer.writeReport(longReport));
+  const std::vector<input_event> split = pipe.drain();
+  ASSERT_EQ(split.size(), longReport.size() + 2);
+  EXPECT_EQ(describe(split[UinputWriter::maxEventsPerReport]), "0:0:0");
+  EXPECT_EQ(describe(split.back()), "0:0:0");
+
+  pipe.read.reset();
+  ::signal(SIGPIPE, SIG_IGN);  // a pipe says EPIPE only to a process that survives saying it
+  EXPECT_FALSE(writer.writeReport(report)) << "a closed reader is a failed write";
+}
+
+// The processor's output, in order, as the delivery thread would hand it on: forwarded reports
+// through the taps to the pipe, frames counted in between.
+class ForwardingSink final : public ReportSink {
+ public:
+  ForwardingSink(LinuxEventTaps& taps, int fd)
+      : forwarder_({&LinuxEventTaps::filterReportEntry, &taps, true}) {
+    forwarder_.setOutput(fd);
+  }
+  void forwardEvents(std::span<const input_event> events) override {
+    order.push_back("report");
+    EXPECT_TRUE(forwarder_.forward(events));
+  }
+  void deliverFrame(const platform::FrameAssembler& frame) override {
+    order.push_back("frame " + std::to_string(frame.recordCount()));
+  }
+  std::vector<std::string> order;
+
+ private:
+  ReportForwarder forwarder_;
+};
+
+class Forwarding : public ::testing::Test {
+ protected:
+  Forwarding() {
+    device_.positionX = {0, 1000, 20};
+    device_.positionY = {0, 1000, 20};
+    buttonTap_ =
+        taps_.createEventTap({platform::EventTapLocation::session,
+                              platform::EventTapPlacement::headInsert, EventTapOptions::listenOnly,
+                              platform::eventMaskBit(EventType::leftMouseDown) |
+                                  platform::eventMaskBit(EventType::leftMouseUp)},
+                             [this](EventType type, Event& event) {
+                               buttons_.push_back(type == EventType::leftMouseDown ? "down" : "up");
+                               return &event;
+                             });
+    scrollTap_ = taps_.createEventTap(
+        {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+         EventTapOptions::defaultTap, platform::eventMaskBit(EventType::scrollWheel)},
+        [this](EventType, Event& event) {
+          scrolls_.push_back(std::to_string(event.integerValueField(
+                                 platform::EventField::scrollWheelEventDeltaAxis1)) +
+                             "," +
+                             std::to_string(event.integerValueField(
+                                 platform::EventField::scrollWheelEventDeltaAxis2)));
+          return swallow_.load() ? nullptr : &event;
+        });
+  }
+
+  void feed(std::initializer_list<input_event> events) {
+    for (const input_event& event : events) {
+      processor_.handleEvent(event, 1.0);
+    }
+  }
+
+  platform::EvdevTouchDevice device_;
+  LinuxEventTaps taps_;
+  Pipe pipe_;
+  ForwardingSink sink_{taps_, pipe_.write.get()};
+  ReportProcessor processor_{device_, sink_};
+  std::shared_ptr<platform::EventTap> buttonTap_;
+  std::shared_ptr<platform::EventTap> scrollTap_;
+  std::vector<std::string> buttons_;
+  std::vector<std::string> scrolls_;
+  std::atomic<bool> swallow_{false};
+};
+
+TEST_F(Forwarding, EverythingButTouchGoesOutInOrderBeforeTheFrameAndSwallowedWheelsGoTogether) {
+  const input_event report = ev(EV_SYN, SYN_REPORT, 0);
+  feed({ev(EV_ABS, ABS_MT_SLOT, 0), ev(EV_ABS, ABS_MT_TRACKING_ID, 5),
+        ev(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), ev(EV_REL, REL_X, 4),
+        ev(EV_ABS, ABS_MT_POSITION_X, 10), ev(EV_KEY, BTN_LEFT, 1), ev(EV_MSC, MSC_SCAN, 0x90001),
+        report});
+  feed(
+      {ev(EV_REL, REL_WHEEL, 1), ev(EV_REL, REL_WHEEL_HI_RES, 120), ev(EV_REL, REL_Y, -1), report});
+  swallow_ = true;
+  feed({ev(EV_REL, REL_X, 2), ev(EV_REL, REL_WHEEL_HI_RES, -30), ev(EV_REL, REL_HWHEEL, 1),
+        ev(EV_KEY, BTN_LEFT, 0), report});
+  feed({ev(EV_REL, REL_WHEEL, -1), ev(EV_REL, REL_WHEEL_HI_RES, -120), report});
+  feed({ev(EV_ABS, ABS_MT_TRACKING_ID, -1), report});
+
+  EXPECT_EQ(describe(pipe_.drain()),
+            (std::vector<std::string>{"2:0:4", "1:272:1", "4:4:589825", "0:0:0",  //
+                                      "2:8:1", "2:11:120", "2:1:-1", "0:0:0",     //
+                                      "2:0:2", "1:272:0", "0:0:0"}));
+  EXPECT_EQ(buttons_, (std::vector<std::string>{"down", "up"}));
+  EXPECT_EQ(scrolls_, (std::vector<std::string>{"120,0", "-30,120", "-120,0"}));
+  EXPECT_EQ(sink_.order,
+            (std::vector<std::string>{"report", "frame 1", "report", "frame 1", "report", "frame 1",
+                                      "report", "frame 1", "frame 0"}));
+}
+
+TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLastFrame) {
+  scrollTap_->enable(false);
+  swallow_ = true;
+  feed({ev(EV_ABS, ABS_MT_SLOT, 0), ev(EV_ABS, ABS_MT_TRACKING_ID, 5),
+        ev(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), ev(EV_KEY, BTN_LEFT, 1), ev(EV_REL, REL_WHEEL, 1),
+        ev(EV_SYN, SYN_REPORT, 0)});
+  processor_.endEverything(2.0);
+  EXPECT_EQ(describe(pipe_.drain()),
+            (std::vector<std::string>{"1:272:1", "2:8:1", "0:0:0", "1:272:0", "0:0:0"}));
+  EXPECT_TRUE(scrolls_.empty());
+  EXPECT_EQ(buttons_, (std::vector<std::string>{"down", "up"}));
+  EXPECT_EQ(sink_.order, (std::vector<std::string>{"report", "frame 1", "report", "frame 0"}));
+  EXPECT_FALSE(processor_.isAnyButtonHeld());
+}
+
+}  // namespace
+}  // namespace tactora::lx
+
+namespace tactora::lx {
+namespace {
+
+TEST(UinputClone, CopiesTheMouseWithoutItsTouchAxesOrSaysWhyNot) {
+  libevdev* source = libevdev_new();
+  libevdev_set_name(source, "Magic Mouse");
+  libevdev_set_id_bustype(source, BUS_BLUETOOTH);
+  libevdev_enable_event_code(source, EV_REL, REL_X, nullptr);
+  libevdev_enable_event_code(source, EV_KEY, BTN_LEFT, nullptr);
+  const input_absinfo axis{0, 0, 1000, 0, 0, 20};
+  libevdev_enable_event_code(source, EV_ABS, ABS_MT_POSITION_X, &axis);
+  UinputClone::Result clone = UinputClone::create(source, "event9");
+  libevdev_free(source);
+  if (auto* error = std::get_if<UinputClone::Error>(&clone)) {
+    EXPECT_NE(error->what.find("/dev/uinput"), std::string::npos) << error->what;
+    if (::access(UinputClone::uinputPath, W_OK) != 0) {
+      GTEST_SKIP() << "no writable /dev/uinput here: " << error->what;
+    }
+    FAIL() << error->what;
+  }
+  // The clone exists while its descriptor is open; a report can be written to it.
+  const input_event moved = ev(EV_REL, REL_X, 1);
+  EXPECT_TRUE(UinputWriter(std::get<UniqueFd>(clone).get()).writeReport({&moved, 1}));
+}
+
+}  // namespace
+}  // namespace tactora::lx
