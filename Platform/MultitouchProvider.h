@@ -77,8 +77,9 @@ enum {
 };
 
 enum {
-  MT_CONTACT_STATE_TOUCHING = 4, /* a finger resting on or moving over the surface */
-  MT_CONTACT_STATE_LIFTING = 5,  /* the finger is leaving; no longer counts as touching */
+  MT_CONTACT_STATE_MAKING_TOUCH = 3, /* the finger is landing; counts as touching */
+  MT_CONTACT_STATE_TOUCHING = 4,     /* a finger resting on or moving over the surface */
+  MT_CONTACT_STATE_LIFTING = 5,      /* the finger is leaving; no longer counts as touching */
 };
 
 /* Fills one record (MT_CONTACT_RECORD_SIZE bytes at `record`). */

@@ -16,7 +16,11 @@ class Permissions {
 
   // Request type 1 is "listen event" (Input Monitoring).
   static constexpr std::uint32_t listenEventRequest = 1;
-  // 0 granted, 1 denied, 2 unknown (not asked yet).
+  // What hidCheckAccess answers; any other value also reads as not asked yet.
+  static constexpr std::int32_t accessGranted = 0;
+  static constexpr std::int32_t accessDenied = 1;
+  static constexpr std::int32_t accessUnknown = 2;
+  // accessGranted, accessDenied or accessUnknown (not asked yet).
   virtual std::int32_t hidCheckAccess(std::uint32_t requestType) = 0;
   // Shows the system prompt when not asked yet; true when access is granted.
   virtual bool hidRequestAccess(std::uint32_t requestType) = 0;

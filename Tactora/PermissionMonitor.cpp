@@ -29,16 +29,12 @@ PermissionMonitor::~PermissionMonitor() {
 void PermissionMonitor::refresh() {
   platform::Permissions& permissions = platform_.permissions();
   const Status accessibility = permissions.isProcessTrusted() ? Status::granted : Status::denied;
-  Status inputMonitoring = Status::notDetermined;
-  switch (permissions.hidCheckAccess(platform::Permissions::listenEventRequest)) {
-    case 0:
-      inputMonitoring = Status::granted;
-      break;
-    case 1:
-      inputMonitoring = Status::denied;
-      break;
-    default:
-      break;
+  const std::int32_t access = permissions.hidCheckAccess(platform::Permissions::listenEventRequest);
+  Status inputMonitoring = Status::notDetermined;  // also for answers the system may add later
+  if (access == platform::Permissions::accessGranted) {
+    inputMonitoring = Status::granted;
+  } else if (access == platform::Permissions::accessDenied) {
+    inputMonitoring = Status::denied;
   }
   const bool changed = accessibility != accessibility_ || inputMonitoring != inputMonitoring_;
   accessibility_ = accessibility;

@@ -23,7 +23,7 @@ std::int32_t SimPermissions::hidCheckAccess(std::uint32_t) {
 bool SimPermissions::hidRequestAccess(std::uint32_t) {
   std::lock_guard lock(mutex_);
   ++inputMonitoringRequests_;
-  return hidAccess_ == 0;
+  return hidAccess_ == platform::Permissions::accessGranted;
 }
 
 void SimPermissions::setAccessibilityTrusted(bool trusted) {

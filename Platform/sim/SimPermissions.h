@@ -17,7 +17,7 @@ class SimPermissions : public platform::Permissions {
   bool hidRequestAccess(std::uint32_t requestType) override;
 
   void setAccessibilityTrusted(bool trusted);
-  // 0 granted, 1 denied, anything else unknown.
+  // What hidCheckAccess answers: accessGranted, accessDenied, anything else unknown.
   void setInputMonitoringAccess(std::int32_t access);
 
   int accessibilityPromptCount() const;
@@ -26,7 +26,7 @@ class SimPermissions : public platform::Permissions {
  private:
   mutable std::mutex mutex_;
   bool trusted_ = true;
-  std::int32_t hidAccess_ = 0;
+  std::int32_t hidAccess_ = platform::Permissions::accessGranted;
   int accessibilityPrompts_ = 0;
   int inputMonitoringRequests_ = 0;
 };

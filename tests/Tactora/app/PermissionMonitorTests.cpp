@@ -17,7 +17,7 @@ class PermissionMonitorTest : public ::testing::Test {
 
 TEST_F(PermissionMonitorTest, RefreshMapsBothGrantsAndReportsOnlyChanges) {
   sim->permissions().setAccessibilityTrusted(false);
-  sim->permissions().setInputMonitoringAccess(1);
+  sim->permissions().setInputMonitoringAccess(platform::Permissions::accessDenied);
   auto monitor = PermissionMonitor::create(*sim);
   EXPECT_EQ(monitor->accessibility(), Status::denied);
   EXPECT_EQ(monitor->inputMonitoring(), Status::denied);
@@ -27,13 +27,13 @@ TEST_F(PermissionMonitorTest, RefreshMapsBothGrantsAndReportsOnlyChanges) {
   monitor->refresh();
   EXPECT_EQ(changes, 0);
 
-  sim->permissions().setInputMonitoringAccess(2);
+  sim->permissions().setInputMonitoringAccess(platform::Permissions::accessUnknown);
   monitor->refresh();
   EXPECT_EQ(monitor->inputMonitoring(), Status::notDetermined);
   sim->permissions().setInputMonitoringAccess(-5);
   monitor->refresh();  // still "anything else"
   sim->permissions().setAccessibilityTrusted(true);
-  sim->permissions().setInputMonitoringAccess(0);
+  sim->permissions().setInputMonitoringAccess(platform::Permissions::accessGranted);
   monitor->refresh();
   EXPECT_EQ(monitor->accessibility(), Status::granted);
   EXPECT_EQ(monitor->inputMonitoring(), Status::granted);
