@@ -11,7 +11,7 @@ namespace {
 
 // Both fingers must move: the slower at least this fraction as far as the faster. A resting
 // finger with one moving away from it is a drag of one finger, not a pinch.
-constexpr float kMinTravelAgreement = 0.5f;
+constexpr float minTravelAgreement = 0.5f;
 
 }  // namespace
 
@@ -23,8 +23,6 @@ void PinchRecognizer::process(const BorrowedFrame& frame, const RecognitionConfi
 void PinchRecognizer::processSilently(const BorrowedFrame& frame, const RecognitionConfig& config) {
   run(frame, config, nullptr);
 }
-
-void PinchRecognizer::tick(const RecognitionConfig&, const GestureEmit&) {}
 
 void PinchRecognizer::reset(const GestureEmit&) {
   contacts_.clear();
@@ -68,7 +66,7 @@ void PinchRecognizer::run(const BorrowedFrame& frame, const RecognitionConfig& c
   const float travelA = distanceMM(a.startPosition, a.lastPosition, surface);
   const float travelB = distanceMM(b.startPosition, b.lastPosition, surface);
   const float larger = std::max(travelA, travelB);
-  if (!(larger > 0) || std::min(travelA, travelB) / larger < kMinTravelAgreement) {
+  if (!(larger > 0) || std::min(travelA, travelB) / larger < minTravelAgreement) {
     return;
   }
   const float startDistance = distanceMM(a.startPosition, b.startPosition, surface);

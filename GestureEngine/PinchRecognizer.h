@@ -22,7 +22,6 @@ class PinchRecognizer final : public TouchRecognizing {
   // Used while a drag is under way: a pinch that would fire only marks the session as fired.
   void processSilently(const BorrowedFrame& frame, const RecognitionConfig& config);
 
-  void tick(const RecognitionConfig& config, const GestureEmit& emit) override;
   void reset(const GestureEmit& emit) override;
 
  private:

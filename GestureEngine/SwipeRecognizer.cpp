@@ -12,14 +12,14 @@ namespace {
 
 // One finger sliding must be clearly horizontal (vertical one-finger movement is scrolling);
 // several fingers together are less ambiguous.
-constexpr float kOneFingerDominanceRatio = 2.5f;
-constexpr float kMultiFingerDominanceRatio = 1.5f;
+constexpr float oneFingerDominanceRatio = 2.5f;
+constexpr float multiFingerDominanceRatio = 1.5f;
 // Every finger must have travelled at least this fraction of the farthest one's distance.
-constexpr float kMinTravelAgreement = 0.5f;
+constexpr float minTravelAgreement = 0.5f;
 // Share of the swipe's travel at which the swipe is announced as a candidate.
-constexpr float kCandidateTravelFraction = 0.35f;
+constexpr float candidateTravelFraction = 0.35f;
 // Floor of the time a swipe has taken, so a same-frame touch-down and move has a finite speed.
-constexpr double kMinElapsedSeconds = 0.001;
+constexpr double minElapsedSeconds = 0.001;
 
 }  // namespace
 
@@ -33,8 +33,6 @@ void SwipeRecognizer::process(const BorrowedFrame& frame, const RecognitionConfi
 void SwipeRecognizer::processSilently(const BorrowedFrame& frame, const RecognitionConfig& config) {
   run(frame, config, nullptr);
 }
-
-void SwipeRecognizer::tick(const RecognitionConfig&, const GestureEmit&) {}
 
 void SwipeRecognizer::reset(const GestureEmit&) {
   contacts_.clear();
@@ -85,7 +83,7 @@ void SwipeRecognizer::run(const BorrowedFrame& frame, const RecognitionConfig& c
   if (fingers == 1 && !config.oneFingerSwipeEnabled) {
     return;
   }
-  const float ratio = fingers == 1 ? kOneFingerDominanceRatio : kMultiFingerDominanceRatio;
+  const float ratio = fingers == 1 ? oneFingerDominanceRatio : multiFingerDominanceRatio;
   const std::optional<Movement> movement = analyse(contacts_, frame.surfaceSizeMM, ratio, now);
   if (!movement) {
     return;
@@ -103,7 +101,7 @@ void SwipeRecognizer::run(const BorrowedFrame& frame, const RecognitionConfig& c
   const bool fastEnough = movement->speedMMPerS >= config.swipeMinVelocityMMPerS;
 
   if (!hasSignaledCandidateThisSession_ && fastEnough &&
-      movement->travelMM >= kCandidateTravelFraction * thresholdMM) {
+      movement->travelMM >= candidateTravelFraction * thresholdMM) {
     hasSignaledCandidateThisSession_ = true;
     if (emit != nullptr) {
       (*emit)(GestureEvent::swipeCandidateBegan());
@@ -141,7 +139,7 @@ std::optional<SwipeRecognizer::Movement> SwipeRecognizer::analyse(
   }
 
   if (contacts.size() >= 2 && largestSquared > 0 &&
-      !(std::sqrt(smallestSquared / largestSquared) >= kMinTravelAgreement)) {
+      !(std::sqrt(smallestSquared / largestSquared) >= minTravelAgreement)) {
     return std::nullopt;
   }
 
@@ -160,7 +158,7 @@ std::optional<SwipeRecognizer::Movement> SwipeRecognizer::analyse(
     direction = mean.y > 0 ? Direction::up : Direction::down;
   }
   const float travelMM = std::max(ax, ay);
-  const double elapsedSeconds = std::max(now - earliestStart, kMinElapsedSeconds);
+  const double elapsedSeconds = std::max(now - earliestStart, minElapsedSeconds);
   return Movement{direction, travelMM, static_cast<float>(travelMM / elapsedSeconds)};
 }
 

@@ -36,7 +36,6 @@ class SwipeRecognizer final : public TouchRecognizing {
   // the session as signalled or fired, so that session stays silent after the drag too.
   void processSilently(const BorrowedFrame& frame, const RecognitionConfig& config);
 
-  void tick(const RecognitionConfig& config, const GestureEmit& emit) override;
   void reset(const GestureEmit& emit) override;
 
   // None when the fingers disagree (one travelled less than half as far as the farthest) or when

@@ -13,24 +13,24 @@ namespace {
 
 // A contact's position this long after touch-down is its settled position: the landing wobble
 // is over by then.
-constexpr double kSettleDelaySeconds = 0.02;
+constexpr double settleDelaySeconds = 0.02;
 // The slide test stops at the newest sample at least this much older than the contact's last
 // sample, so lift-off jitter does not count as sliding.
-constexpr double kSlideLiftMarginSeconds = 0.03;
+constexpr double slideLiftMarginSeconds = 0.03;
 // Shorter stretches between the settled sample and the end sample say nothing about speed.
-constexpr double kMinSlideSpanSeconds = 0.02;
+constexpr double minSlideSpanSeconds = 0.02;
 // A resting finger that becomes the scroll finger must move this far before it scrolls, so the
 // drag's own jolts do not scroll.
-constexpr float kScrollDeadzoneMM = 1.5f;
+constexpr float scrollDeadzoneMM = 1.5f;
 // Floor of the time between two scroll samples, so frames arriving together keep the velocity
 // finite.
-constexpr float kMinScrollIntervalSeconds = 0.001f;
+constexpr float minScrollIntervalSeconds = 0.001f;
 // Exponential smoothing of the scroll velocity: share kept from the previous value.
-constexpr float kScrollVelocityRetention = 0.7f;
+constexpr float scrollVelocityRetention = 0.7f;
 // Streaks count up to a triple tap; further taps of the streak repeat the triple tap.
-constexpr int kMaxTapStreak = 3;
+constexpr int maxTapStreak = 3;
 
-constexpr double kNever = -std::numeric_limits<double>::infinity();
+constexpr double never = -std::numeric_limits<double>::infinity();
 
 float travelLimitMM(double elapsedSeconds, const RecognitionConfig& config) {
   return elapsedSeconds < config.tapQuickDuration ? config.tapMaxTravelMM
@@ -41,11 +41,9 @@ float travelLimitMM(double elapsedSeconds, const RecognitionConfig& config) {
 
 TapRecognizer::TapRecognizer(UptimeClock clock)
     : clock_(std::move(clock)),
-      lastFireTime_(kNever),
-      lastSingleTapTime_(kNever),
-      recentTapTime_(kNever) {}
-
-void TapRecognizer::tick(const RecognitionConfig&, const GestureEmit&) {}
+      lastFireTime_(never),
+      lastSingleTapTime_(never),
+      recentTapTime_(never) {}
 
 void TapRecognizer::reset(const GestureEmit& emit) {
   if (isDragging_) {
@@ -60,7 +58,7 @@ void TapRecognizer::reset(const GestureEmit& emit) {
   isDragging_ = false;
   recentTapFingers_.reset();
   recentTapStreak_ = 0;
-  recentTapTime_ = kNever;
+  recentTapTime_ = never;
   scrollFingerID_.reset();
   scrollLastPosition_.reset();
   scrollVelocity_ = {};
@@ -119,7 +117,7 @@ void TapRecognizer::touchDown(const Touch& touch, const FrameContext& context) {
   if (handleSecondFinger(id, touch.position, context) ==
       SecondFingerOutcome::adoptedAsScrollFinger) {
     tapSessionFingerIDs_.erase(id);
-    closeSessionIfEmpty(context);
+    fireTapWhenSessionEnds(context);
   }
 }
 
@@ -134,7 +132,7 @@ void TapRecognizer::contactMoved(const Touch& touch, const FrameContext& context
   state->maxDeviationMM = std::max(state->maxDeviationMM, deviationMM);
   state->peakSize = std::max(state->peakSize, touch.size);
   state->lastPosition = touch.position;
-  if (!state->settledPosition && context.now - state->startTime >= kSettleDelaySeconds) {
+  if (!state->settledPosition && context.now - state->startTime >= settleDelaySeconds) {
     state->settledPosition = touch.position;
     state->settledTime = context.now;
   }
@@ -160,7 +158,7 @@ void TapRecognizer::contactMoved(const Touch& touch, const FrameContext& context
     if (elapsedSeconds > context.config.tapMaxDuration ||
         maxDeviationMM > travelLimitMM(elapsedSeconds, context.config)) {
       tapSessionFingerIDs_.erase(id);
-      closeSessionIfEmpty(context);
+      fireTapWhenSessionEnds(context);
     }
   }
 }
@@ -176,7 +174,7 @@ void TapRecognizer::lift(const Touch& touch, const FrameContext& context) {
   if (id == scrollFingerID_) {
     scrollFingerLifted(context);
     tapSessionFingerIDs_.erase(id);
-    closeSessionIfEmpty(context);
+    fireTapWhenSessionEnds(context);
     return;
   }
   if (id == pendingScrollFingerID_) {
@@ -191,7 +189,7 @@ void TapRecognizer::lift(const Touch& touch, const FrameContext& context) {
       // A drag never counts as a tap.
       dragFingerLifted(context);
       tapSessionFingerIDs_.erase(id);
-      closeSessionIfEmpty(context);
+      fireTapWhenSessionEnds(context);
       return;
     }
   }
@@ -215,7 +213,7 @@ void TapRecognizer::lift(const Touch& touch, const FrameContext& context) {
   } else {
     tapSessionDisqualified_ = true;
   }
-  closeSessionIfEmpty(context);
+  fireTapWhenSessionEnds(context);
 }
 
 // A contact is the sole finger when no other contact holds a drag or scroll role and the tap
@@ -241,9 +239,9 @@ bool TapRecognizer::findsSlide(const ContactState& state, const RecognitionConfi
   const SampleRing& ring = state.recent;
   const double newestTime = ring.time(0);
   for (std::size_t age = 0; age < ring.count(); ++age) {
-    if (ring.time(age) <= newestTime - kSlideLiftMarginSeconds) {
+    if (ring.time(age) <= newestTime - slideLiftMarginSeconds) {
       const double spanSeconds = ring.time(age) - state.settledTime;
-      if (spanSeconds < kMinSlideSpanSeconds) {
+      if (spanSeconds < minSlideSpanSeconds) {
         return false;
       }
       const float slidMM = distanceMM(*state.settledPosition, ring.position(age), surfaceSizeMM);
@@ -255,7 +253,7 @@ bool TapRecognizer::findsSlide(const ContactState& state, const RecognitionConfi
 
 // --- Tap sessions ------------------------------------------------------------------------------
 
-void TapRecognizer::closeSessionIfEmpty(const FrameContext& context) {
+void TapRecognizer::fireTapWhenSessionEnds(const FrameContext& context) {
   if (!tapSessionFingerIDs_.empty()) {
     return;
   }
@@ -290,7 +288,7 @@ void TapRecognizer::closeSessionIfEmpty(const FrameContext& context) {
 
   // The window runs from the streak's previous tap, not its first.
   if (recentTapFingers_ == fingers && now - recentTapTime_ <= config.doubleTapWindow) {
-    recentTapStreak_ = std::min(recentTapStreak_ + 1, kMaxTapStreak);
+    recentTapStreak_ = std::min(recentTapStreak_ + 1, maxTapStreak);
   } else {
     recentTapStreak_ = 1;
     recentTapFingers_ = fingers;
@@ -407,7 +405,7 @@ void TapRecognizer::scrollFingerMoved(PointF position, const FrameContext& conte
   const SizeF surface = context.frame.surfaceSizeMM;
   PointF base = scrollLastPosition_.value_or(position);
   if (scrollDeadzoneAnchor_) {
-    if (distanceMM(*scrollDeadzoneAnchor_, position, surface) <= kScrollDeadzoneMM) {
+    if (distanceMM(*scrollDeadzoneAnchor_, position, surface) <= scrollDeadzoneMM) {
       scrollLastMoveTime_ = context.now;
       return;
     }
@@ -416,16 +414,16 @@ void TapRecognizer::scrollFingerMoved(PointF position, const FrameContext& conte
     scrollDeadzoneAnchor_.reset();
   }
   float intervalSeconds = static_cast<float>(context.now - scrollLastMoveTime_);
-  if (!(intervalSeconds > kMinScrollIntervalSeconds)) {
-    intervalSeconds = kMinScrollIntervalSeconds;
+  if (!(intervalSeconds > minScrollIntervalSeconds)) {
+    intervalSeconds = minScrollIntervalSeconds;
   }
   const PointF delta = displacementMM(base, position, surface);
   scrollLastPosition_ = position;
-  constexpr float fresh = 1.0f - kScrollVelocityRetention;
+  constexpr float fresh = 1.0f - scrollVelocityRetention;
   scrollVelocity_.x =
-      kScrollVelocityRetention * scrollVelocity_.x + fresh * (delta.x / intervalSeconds);
+      scrollVelocityRetention * scrollVelocity_.x + fresh * (delta.x / intervalSeconds);
   scrollVelocity_.y =
-      kScrollVelocityRetention * scrollVelocity_.y + fresh * (delta.y / intervalSeconds);
+      scrollVelocityRetention * scrollVelocity_.y + fresh * (delta.y / intervalSeconds);
   scrollLastMoveTime_ = context.now;
   if (delta.x != 0 || delta.y != 0) {
     context.emit(GestureEvent::dragScrollMoved(delta.x, delta.y));

@@ -33,7 +33,6 @@ class TapRecognizer final : public TouchRecognizing {
 
   void process(const BorrowedFrame& frame, const RecognitionConfig& config,
                const GestureEmit& emit) override;
-  void tick(const RecognitionConfig& config, const GestureEmit& emit) override;
   void reset(const GestureEmit& emit) override;
 
   bool isDragging() const { return isDragging_; }
@@ -58,7 +57,9 @@ class TapRecognizer final : public TouchRecognizing {
   bool isSoleFinger(ContactID id) const;
   bool findsSlide(const ContactState& state, const RecognitionConfig& config,
                   SizeF surfaceSizeMM) const;
-  void closeSessionIfEmpty(const FrameContext& context);
+  // Once the last finger of the session is up: closes the session and fires the tap it made (a
+  // tap, multi-tap or corner tap) unless it was disqualified or debounced.
+  void fireTapWhenSessionEnds(const FrameContext& context);
 
   void selectDragCandidate(ContactID id, const FrameContext& context);
   SecondFingerOutcome handleSecondFinger(ContactID id, PointF position,

@@ -22,10 +22,6 @@ class TouchRecognizing {
   virtual void process(const BorrowedFrame& frame, const RecognitionConfig& config,
                        const GestureEmit& emit) = 0;
 
-  // A pass without a frame, for recognition driven by time alone. None of the recognizers needs
-  // one today; it exists so one can be added without changing the engine's contract.
-  virtual void tick(const RecognitionConfig& config, const GestureEmit& emit) = 0;
-
   // Forgets every contact and all session state. May emit (a running drag reports its end).
   virtual void reset(const GestureEmit& emit) = 0;
 

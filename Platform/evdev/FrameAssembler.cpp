@@ -11,10 +11,10 @@ namespace {
 
 // A resting fingertip on the Magic Mouse reads a touch major of about 500; dividing by this puts
 // it near 1, the scale the tap recognizer's minimum contact size is tuned in.
-constexpr float kTouchMajorPerSizeUnit = 500.0f;
+constexpr float touchMajorPerSizeUnit = 500.0f;
 
-constexpr std::uint16_t kAppleUSBVendor = 0x05ac;
-constexpr std::uint16_t kAppleBluetoothVendor = 0x004c;
+constexpr std::uint16_t appleUSBVendor = 0x05ac;
+constexpr std::uint16_t appleBluetoothVendor = 0x004c;
 
 float extentMM(const EvdevAxis& axis) {
   if (axis.resolution <= 0 || axis.maximum <= axis.minimum) {
@@ -38,7 +38,7 @@ FrameAssembler::FrameAssembler(const EvdevTouchDevice& device)
     : device_(device), currentSlot_(device.initialSlot) {}
 
 bool FrameAssembler::isMagicMouse(std::uint16_t vendor, std::uint16_t product) {
-  const bool apple = vendor == kAppleUSBVendor || vendor == kAppleBluetoothVendor;
+  const bool apple = vendor == appleUSBVendor || vendor == appleBluetoothVendor;
   return apple && (product == 0x030d || product == 0x0269 || product == 0x0323);
 }
 
@@ -88,7 +88,7 @@ void FrameAssembler::handleAbs(std::uint16_t code, std::int32_t value) {
     return;
   }
   // Slots beyond the ones we track (and a garbage slot number) are ignored rather than trusted.
-  if (currentSlot_ < 0 || currentSlot_ >= kMaxSlots) {
+  if (currentSlot_ < 0 || currentSlot_ >= maxSlots) {
     return;
   }
   Slot& slot = slots_[static_cast<std::size_t>(currentSlot_)];
@@ -142,7 +142,7 @@ bool FrameAssembler::finishReport(double timeSeconds) {
     // A touch major of 0 is the device announcing the lift a report before the slot empties.
     const std::int32_t state =
         slot.touchMajor > 0 ? MT_CONTACT_STATE_TOUCHING : MT_CONTACT_STATE_LIFTING;
-    const float size = static_cast<float>(std::max(slot.touchMajor, 0)) / kTouchMajorPerSizeUnit;
+    const float size = static_cast<float>(std::max(slot.touchMajor, 0)) / touchMajorPerSizeUnit;
     MTWriteContactRecord(&records_[static_cast<std::size_t>(count) * MT_CONTACT_RECORD_SIZE],
                          slot.trackingID, state, x, y, velocityX, velocityY, size);
     slot.hasPrevious = true;

@@ -35,7 +35,7 @@ struct SurfaceSizeMM {
 // Not thread-safe: one device's events come from one reader.
 class FrameAssembler {
  public:
-  static constexpr int kMaxSlots = 16;
+  static constexpr int maxSlots = 16;
 
   explicit FrameAssembler(const EvdevTouchDevice& device);
 
@@ -75,11 +75,11 @@ class FrameAssembler {
   float normalisedY(std::int32_t raw) const;
 
   EvdevTouchDevice device_;
-  std::array<Slot, kMaxSlots> slots_{};
+  std::array<Slot, maxSlots> slots_{};
   std::int32_t currentSlot_ = 0;
   bool droppingUntilReport_ = false;
   int contactsInLastFrame_ = 0;
-  std::array<unsigned char, kMaxSlots * MT_CONTACT_RECORD_SIZE> records_{};
+  std::array<unsigned char, maxSlots * MT_CONTACT_RECORD_SIZE> records_{};
   std::int32_t recordCount_ = 0;
   double frameTimeSeconds_ = 0;
   std::int32_t frameNumber_ = 0;

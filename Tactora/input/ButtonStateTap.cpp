@@ -11,7 +11,7 @@ constexpr platform::Logger logger{"ButtonStateTap"};
 
 // Session level sees the events of the user's login; listen-only, so events pass unchanged and
 // the tap never delays the system's event delivery.
-constexpr platform::EventTapParameters kTapParameters{
+constexpr platform::EventTapParameters tapParameters{
     platform::EventTapLocation::session,
     platform::EventTapPlacement::headInsert,
     platform::EventTapOptions::listenOnly,
@@ -27,7 +27,7 @@ std::shared_ptr<ButtonStateTap> ButtonStateTap::create() {
 
 void ButtonStateTap::start() {
   port_.start(weak_from_this(),
-              {kThreadName, kTapParameters, &logger,
+              {threadName, tapParameters, &logger,
                "failed to create button-state CGEventTap — likely missing Accessibility/Input "
                "Monitoring"});
 }

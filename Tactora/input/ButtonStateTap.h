@@ -19,7 +19,7 @@ class ButtonStateTap : public std::enable_shared_from_this<ButtonStateTap>, publ
   };
 
  public:
-  static constexpr const char* kThreadName = "com.vellumworks.Tactora.ButtonStateTap";
+  static constexpr const char* threadName = "com.vellumworks.Tactora.ButtonStateTap";
 
   explicit ButtonStateTap(Key) {}
   static std::shared_ptr<ButtonStateTap> create();

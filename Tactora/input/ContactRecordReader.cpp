@@ -21,9 +21,9 @@ T readField(const unsigned char* record, std::size_t offset) {
 }  // namespace
 
 ContactRecordReader::ContactRecordReader() {
-  previousContacts_.reserve(kReservedContacts);
-  touches_.reserve(2 * kReservedContacts);
-  currentIDs_.reserve(kReservedContacts);
+  previousContacts_.reserve(reservedContacts);
+  touches_.reserve(2 * reservedContacts);
+  currentIDs_.reserve(reservedContacts);
 }
 
 ContactRecordReader::RawContact ContactRecordReader::readRecord(const void* records,

@@ -8,6 +8,7 @@
 
 #include "GestureEngine/PointF.h"
 #include "GestureEngine/Touch.h"
+#include "Platform/MultitouchProvider.h"
 
 namespace tactora {
 
@@ -31,11 +32,13 @@ class ContactRecordReader {
     PointF velocity;
     float size = 0;
 
-    // Only "touching" (3) and "making touch" (4) are a finger on the surface.
-    bool isTouching() const { return state == 3 || state == 4; }
+    // Only a landing and a touching finger are on the surface; every other state is skipped.
+    bool isTouching() const {
+      return state == MT_CONTACT_STATE_MAKING_TOUCH || state == MT_CONTACT_STATE_TOUCHING;
+    }
   };
 
-  static constexpr std::size_t kReservedContacts = 16;
+  static constexpr std::size_t reservedContacts = 16;
 
   ContactRecordReader();
 

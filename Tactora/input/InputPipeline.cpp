@@ -13,8 +13,8 @@ std::mutex gCurrentPipelineMutex;
 std::weak_ptr<InputPipeline> gCurrentPipeline;
 
 bool plausibleSurfaceMM(float millimetres) {
-  return millimetres > InputPipeline::kMinPlausibleSurfaceMM &&
-         millimetres < InputPipeline::kMaxPlausibleSurfaceMM;
+  return millimetres > InputPipeline::minPlausibleSurfaceMM &&
+         millimetres < InputPipeline::maxPlausibleSurfaceMM;
 }
 
 }  // namespace
@@ -76,7 +76,7 @@ void InputPipeline::start() {
   });
   started_ = true;
   enumerateDevices();
-  watchdog_ = platform_.dispatch().main().scheduleRepeating(kWatchdogIntervalSeconds, [weak] {
+  watchdog_ = platform_.dispatch().main().scheduleRepeating(watchdogIntervalSeconds, [weak] {
     if (auto self = weak.lock()) {
       self->watchdogTick();
     }
@@ -110,7 +110,7 @@ void InputPipeline::watchdogTick() {
   }
   // Checked every 2 s, so a silent device is re-opened between 60 and 62 s after its last frame.
   const double silentSeconds = platform_.clock().uptimeSeconds() - lastFrameAt_.load();
-  if (silentSeconds > kNoFrameTimeoutSeconds) {
+  if (silentSeconds > noFrameTimeoutSeconds) {
     logger.notice("no frames for 60s — re-enumerating");
     closeActiveDevice();
     enumerateDevices();

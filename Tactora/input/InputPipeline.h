@@ -37,12 +37,12 @@ class InputPipeline : public std::enable_shared_from_this<InputPipeline> {
  public:
   using GestureHandler = std::function<void(const GestureEvent&)>;
 
-  static constexpr double kWatchdogIntervalSeconds = 2.0;
-  static constexpr double kNoFrameTimeoutSeconds = 60.0;
-  static constexpr SizeF kDefaultSurfaceSizeMM{51.5f, 90.5f};
+  static constexpr double watchdogIntervalSeconds = 2.0;
+  static constexpr double noFrameTimeoutSeconds = 60.0;
+  static constexpr SizeF defaultSurfaceSizeMM{51.5f, 90.5f};
   // Surface sizes outside (5, 500) mm are not a real mouse; the previous size is kept then.
-  static constexpr float kMinPlausibleSurfaceMM = 5.0f;
-  static constexpr float kMaxPlausibleSurfaceMM = 500.0f;
+  static constexpr float minPlausibleSurfaceMM = 5.0f;
+  static constexpr float maxPlausibleSurfaceMM = 500.0f;
 
   // Creates the pipeline (not started) and makes it the one the frame callback reaches.
   static std::shared_ptr<InputPipeline> create(std::shared_ptr<GestureEngine> engine,
@@ -96,7 +96,7 @@ class InputPipeline : public std::enable_shared_from_this<InputPipeline> {
 
   // Per-frame state, under frameMutex_.
   mutable std::mutex frameMutex_;
-  SizeF surfaceSizeMM_ = kDefaultSurfaceSizeMM;
+  SizeF surfaceSizeMM_ = defaultSurfaceSizeMM;
   ContactRecordReader contactReader_;
   ScrollSuppressionPolicy suppressionPolicy_;
   double frameNowSeconds_ = 0;  // the frame's one uptime reading, for the engine's events

@@ -13,7 +13,7 @@
 namespace {
 
 // Loader mode: bind every symbol at once, so a broken provider fails here and not mid-frame.
-constexpr int kLoadMode = RTLD_NOW;
+constexpr int loadMode = RTLD_NOW;
 
 struct ResolvedFunctions {
   MTDeviceCreateListFn createList = nullptr;
@@ -63,7 +63,7 @@ const char* MTBridgeDefaultProviderPath(void) {
 }
 
 int32_t MTBridgeLoad(void) {
-  void* handle = dlopen(gProviderPath.c_str(), kLoadMode);
+  void* handle = dlopen(gProviderPath.c_str(), loadMode);
   if (handle == nullptr) {
     const char* reason = dlerror();
     std::snprintf(gLastError, sizeof gLastError, "dlopen failed: %s",

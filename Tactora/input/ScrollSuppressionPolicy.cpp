@@ -13,7 +13,7 @@ ScrollSuppressionMode ScrollSuppressionPolicy::updateForFrame(int touchCount, do
   }
   // Several fingers landing are the start of a multi-finger gesture far more often than of a
   // scroll, so scrolling waits for the first 0.2 s; one finger alone scrolls at once.
-  const bool youngMultiFinger = ageSeconds < kYoungContactWindowSeconds && touchCount != 1;
+  const bool youngMultiFinger = ageSeconds < youngContactWindowSeconds && touchCount != 1;
   if (youngMultiFinger || isDragging_ || nowSeconds < suppressAllUntil_) {
     mode_ = ScrollSuppressionMode::all;
   } else if (nowSeconds < suppressHorizontalUntil_) {
@@ -29,10 +29,10 @@ ScrollSuppressionMode ScrollSuppressionPolicy::updateForEvent(const GestureEvent
   std::optional<double> deadline;
   switch (event.kind()) {
     case GestureEvent::Case::swipe:
-      deadline = nowSeconds + kSwipeHoldSeconds;
+      deadline = nowSeconds + swipeHoldSeconds;
       break;
     case GestureEvent::Case::swipeCandidateBegan:
-      deadline = nowSeconds + kSwipeCandidateHoldSeconds;
+      deadline = nowSeconds + swipeCandidateHoldSeconds;
       break;
     case GestureEvent::Case::dragBegan:
       isDragging_ = true;
@@ -69,8 +69,8 @@ ScrollSuppressionMode ScrollSuppressionPolicy::updateForEvent(const GestureEvent
 
 void ScrollSuppressionPolicy::reset() {
   mode_ = ScrollSuppressionMode::none;
-  suppressAllUntil_ = kNever;
-  suppressHorizontalUntil_ = kNever;
+  suppressAllUntil_ = never;
+  suppressHorizontalUntil_ = never;
   isDragging_ = false;
 }
 

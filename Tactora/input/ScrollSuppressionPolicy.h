@@ -12,9 +12,9 @@ namespace tactora {
 // A plain value used on the frame thread; it owns no clock (callers pass uptime seconds).
 class ScrollSuppressionPolicy {
  public:
-  static constexpr double kYoungContactWindowSeconds = 0.2;
-  static constexpr double kSwipeHoldSeconds = 0.6;
-  static constexpr double kSwipeCandidateHoldSeconds = 0.35;
+  static constexpr double youngContactWindowSeconds = 0.2;
+  static constexpr double swipeHoldSeconds = 0.6;
+  static constexpr double swipeCandidateHoldSeconds = 0.35;
 
   // Decides the mode from scratch for a frame with `touchCount` touching contacts, the earliest
   // of which touched down `ageSeconds` ago. A frame with no contact resets everything.
@@ -30,11 +30,11 @@ class ScrollSuppressionPolicy {
   bool isDragging() const { return isDragging_; }
 
  private:
-  static constexpr double kNever = -std::numeric_limits<double>::infinity();
+  static constexpr double never = -std::numeric_limits<double>::infinity();
 
   ScrollSuppressionMode mode_ = ScrollSuppressionMode::none;
-  double suppressAllUntil_ = kNever;
-  double suppressHorizontalUntil_ = kNever;
+  double suppressAllUntil_ = never;
+  double suppressHorizontalUntil_ = never;
   bool isDragging_ = false;
 };
 

@@ -18,7 +18,7 @@ std::uint64_t magnitude(std::int64_t value) {
 
 // An active filter at the session level, ahead of other taps, so a swallowed event reaches no
 // application.
-constexpr platform::EventTapParameters kTapParameters{
+constexpr platform::EventTapParameters tapParameters{
     platform::EventTapLocation::session,
     platform::EventTapPlacement::headInsert,
     platform::EventTapOptions::defaultTap,
@@ -32,7 +32,7 @@ std::shared_ptr<ScrollSuppressionTap> ScrollSuppressionTap::create() {
 }
 
 void ScrollSuppressionTap::start() {
-  port_.start(weak_from_this(), {kThreadName, kTapParameters, &logger,
+  port_.start(weak_from_this(), {threadName, tapParameters, &logger,
                                  "failed to create scroll-suppression CGEventTap — likely missing "
                                  "Accessibility"});
 }

@@ -22,7 +22,7 @@ class ScrollSuppressionTap : public std::enable_shared_from_this<ScrollSuppressi
  public:
   using Mode = ScrollSuppressionMode;
 
-  static constexpr const char* kThreadName = "com.vellumworks.Tactora.ScrollSuppressionTap";
+  static constexpr const char* threadName = "com.vellumworks.Tactora.ScrollSuppressionTap";
 
   explicit ScrollSuppressionTap(Key) {}
   static std::shared_ptr<ScrollSuppressionTap> create();

@@ -129,7 +129,7 @@ TEST_F(ScriptedFrameAssembler, EveryReportWhileDownIsAFrameAndTheLastLiftAddsOne
   abs(ABS_MT_TRACKING_ID, -1);
   EXPECT_FALSE(report());
   // Slots beyond the tracked ones are ignored.
-  abs(ABS_MT_SLOT, FrameAssembler::kMaxSlots);
+  abs(ABS_MT_SLOT, FrameAssembler::maxSlots);
   abs(ABS_MT_TRACKING_ID, 5);
   abs(ABS_MT_SLOT, -1);
   abs(ABS_MT_TRACKING_ID, 6);
@@ -145,10 +145,10 @@ TEST_F(ScriptedFrameAssembler, EveryReportWhileDownIsAFrameAndTheLastLiftAddsOne
   EXPECT_EQ(report()->size(), 0u);
   EXPECT_FALSE(report());
   // Every tracked slot at once still fits one frame.
-  for (std::int32_t slot = 0; slot < FrameAssembler::kMaxSlots; ++slot) {
+  for (std::int32_t slot = 0; slot < FrameAssembler::maxSlots; ++slot) {
     down(slot, 100 + slot, 10 * slot, 10 * slot);
   }
-  EXPECT_EQ(report()->size(), std::size_t(FrameAssembler::kMaxSlots));
+  EXPECT_EQ(report()->size(), std::size_t(FrameAssembler::maxSlots));
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ TEST_F(InputPipelineDevices, StopClosesTheDeviceSideAndDestructionReleasesIt) {
   start();
   EXPECT_EQ(mt().startCount(mouse), 2);
   EXPECT_EQ(sim_->dispatch().startedThreadNames(),
-            (Lines{ButtonStateTap::kThreadName, ScrollSuppressionTap::kThreadName}))
+            (Lines{ButtonStateTap::threadName, ScrollSuppressionTap::threadName}))
       << "the tap threads outlive a stop and start once";
   pipeline_.reset();
   EXPECT_FALSE(mt().isRegistered(mouse));

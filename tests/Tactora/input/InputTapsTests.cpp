@@ -136,7 +136,7 @@ TEST_F(InputTapsTest, RefusedTapsAreLoggedOnceAndLeaveTheButtonUpAndScrollingNat
                                  "failed to create scroll-suppression CGEventTap — likely missing "
                                  "Accessibility"}));
   EXPECT_EQ(sim_->dispatch().startedThreadNames(),
-            (Lines{ButtonStateTap::kThreadName, ScrollSuppressionTap::kThreadName}));
+            (Lines{ButtonStateTap::threadName, ScrollSuppressionTap::threadName}));
   scroll_->setMode(Mode::all);
   EXPECT_EQ(scroll_->mode(), Mode::all);
   EXPECT_TRUE(deliver(scroll(0, 3)));

@@ -25,11 +25,11 @@ struct Script {
   std::vector<Step> steps;
 };
 
-const GestureEvent kCandidate = GestureEvent::swipeCandidateBegan();
-const GestureEvent kSwipe3 = GestureEvent::swipe(3, Direction::left);
-const GestureEvent kSwipe1 = GestureEvent::swipe(1, Direction::right);
+const GestureEvent candidate = GestureEvent::swipeCandidateBegan();
+const GestureEvent swipe3 = GestureEvent::swipe(3, Direction::left);
+const GestureEvent swipe1 = GestureEvent::swipe(1, Direction::right);
 
-const Script kScripts[] = {
+const Script scripts[] = {
     {"one resting finger scrolls natively", {{{}, 1, 0.0, 10.0, Mode::none}}},
     {"several fingers hold all scrolling for their first 0.2 s",
      {{{}, 2, 0.0, 10.0, Mode::all},
@@ -37,14 +37,14 @@ const Script kScripts[] = {
       {{}, 2, 0.2, 10.2, Mode::none}}},
     {"a candidate holds 0.35 s, the swipe extends to 0.6 s, a later candidate never shortens",
      {{{}, 3, 0.5, 10.0, Mode::none},
-      {kCandidate, 3, 0, 10.0, Mode::all},
-      {kSwipe3, 3, 0, 10.1, Mode::all},
-      {kCandidate, 3, 0, 10.2, Mode::all},
+      {candidate, 3, 0, 10.0, Mode::all},
+      {swipe3, 3, 0, 10.1, Mode::all},
+      {candidate, 3, 0, 10.2, Mode::all},
       {{}, 3, 1.0, 10.69, Mode::all},
       {{}, 3, 1.0, 10.7, Mode::none}}},
     {"a one-finger swipe holds horizontal scrolling only",
      {{{}, 1, 0.3, 10.0, Mode::none},
-      {kSwipe1, 1, 0, 10.0, Mode::horizontalOnly},
+      {swipe1, 1, 0, 10.0, Mode::horizontalOnly},
       {{}, 1, 0.5, 10.59, Mode::horizontalOnly},
       {{}, 1, 0.6, 10.6, Mode::none}}},
     {"a drag holds everything; its end lowers nothing until the next frame",
@@ -56,19 +56,19 @@ const Script kScripts[] = {
     {"events never lower the mode",
      {{{}, 2, 0.0, 10.0, Mode::all},
       {GestureEvent::tap(2), 2, 0, 10.0, Mode::all},
-      {kSwipe1, 1, 0, 10.0, Mode::all},
+      {swipe1, 1, 0, 10.0, Mode::all},
       {{}, 2, 0.3, 10.3, Mode::horizontalOnly}}},
     {"an empty surface drops every hold",
      {{{}, 2, 0.5, 10.0, Mode::none},
-      {kSwipe3, 2, 0, 10.0, Mode::all},
-      {kSwipe1, 1, 0, 10.0, Mode::all},
+      {swipe3, 2, 0, 10.0, Mode::all},
+      {swipe1, 1, 0, 10.0, Mode::all},
       {GestureEvent::dragBegan(0, 0), 1, 0, 10.0, Mode::all},
       {{}, 0, 0.0, 10.05, Mode::none},
       {{}, 1, 0.0, 10.1, Mode::none}}},
 };
 
 TEST(ScrollSuppressionPolicy, ModesFollowFramesHoldsAndDrags) {
-  for (const Script& script : kScripts) {
+  for (const Script& script : scripts) {
     SCOPED_TRACE(script.name);
     ScrollSuppressionPolicy policy;
     for (std::size_t i = 0; i < script.steps.size(); ++i) {
