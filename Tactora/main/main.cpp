@@ -7,6 +7,7 @@
 
 #include "Tactora/main/ConfigCommand.h"
 #include "Tactora/main/DevicesCommand.h"
+#include "Tactora/main/MonitorCommand.h"
 #include "Tactora/main/ReplayCommand.h"
 
 namespace tactora {
@@ -27,6 +28,7 @@ void registerCommands(CLI::App& app) {
   registerReplayCommand(app);
   registerConfigCommand(app);
   registerDevicesCommand(app);
+  registerMonitorCommand(app);
 }
 
 }  // namespace

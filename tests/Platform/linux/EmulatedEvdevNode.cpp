@@ -279,6 +279,18 @@ int EmulatedEvdevNode::grabCalls(int number) const {
   return node != nullptr ? node->grabCalls.load() : 0;
 }
 
+void EmulatedEvdevNode::waitUntilRead(int number) const {
+  const Node* node = find(number);
+  ASSERT_NE(node, nullptr);
+  for (int wait = 0; wait < 2000; ++wait) {
+    int unread = 0;
+    if (::ioctl(node->watchFd, FIONREAD, &unread) < 0 || unread == 0) {
+      return;
+    }
+    ::usleep(1000);
+  }
+}
+
 EvemuRecording readSession(const std::string& relativePath) {
   const char* root = std::getenv("TACTORA_SOURCE_DIR");
   const std::string path = std::string(root != nullptr ? root : ".") + "/" + relativePath;

@@ -46,6 +46,8 @@ class EmulatedEvdevNode {
   // The key state EVIOCGKEY reports (a button held when the reader starts or resyncs).
   void setKeyDown(int number, int code, bool down);
   int grabCalls(int number) const;
+  // Waits (up to two seconds) until the reader has read everything written.
+  void waitUntilRead(int number) const;
 
   struct Node;
 

@@ -1,0 +1,231 @@
+#include "Tactora/main/MonitorCommand.h"
+
+#include <fcntl.h>
+#include <linux/input.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include <CLI/CLI.hpp>
+
+#include "Platform/linux/input/DeviceDiscovery.h"
+#include "Platform/linux/input/EvdevDevice.h"
+#include "Platform/linux/input/UdevContext.h"
+#include "Platform/linux/input/UniqueFd.h"
+#include "Tactora/main/EvemuRecorder.h"
+#include "Tactora/replay/ReplaySession.h"
+
+namespace tactora {
+
+namespace {
+
+// While the mouse is idle the simulated desktop's clock still moves, so timers (the app
+// switcher's release, momentum) show when they fire rather than at the next touch.
+constexpr int idleTickMilliseconds = 100;
+// A tick stays this far behind the clock, so an event stamped just before it and read just after
+// does not find time already past it.
+constexpr std::int64_t tickLagMicroseconds = 50000;
+
+struct Arguments {
+  std::string device;
+  std::string record;
+  bool actions = false;
+  bool time = false;
+};
+
+std::int64_t microsecondsOf(const input_event& event) {
+  return static_cast<std::int64_t>(event.input_event_sec) * 1000000 + event.input_event_usec;
+}
+
+std::int64_t nowMicroseconds(clockid_t clock) {
+  timespec now{};
+  ::clock_gettime(clock, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+// The node to watch: the one asked for, else the first external device with a touch surface.
+std::optional<std::string> chooseNode(const Arguments& arguments, std::ostream& err) {
+  if (!arguments.device.empty()) {
+    return arguments.device;
+  }
+  const lx::UdevContext udev;
+  bool denied = false;
+  for (const lx::DiscoveredDevice& device : lx::DeviceDiscovery::discover(udev)) {
+    if (device.facts && lx::isExternal(device.facts->role())) {
+      return device.node;
+    }
+    denied = denied || device.openError == EACCES || device.openError == EPERM;
+  }
+  err << "tactora: no Magic Mouse found";
+  if (denied) {
+    err << " that can be read: some input devices are not readable; the udev rule "
+           "69-tactora.rules grants the Magic Mouse to the logged-in user";
+  }
+  err << " (`tactora devices` lists what is there)\n";
+  return std::nullopt;
+}
+
+// True when another program has taken the node for itself (its events would never reach us).
+bool heldElsewhere(int fd) {
+  if (::ioctl(fd, EVIOCGRAB, 1) < 0) {
+    return errno == EBUSY;
+  }
+  ::ioctl(fd, EVIOCGRAB, 0);
+  return false;
+}
+
+int runMonitor(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+  const std::optional<std::string> node = chooseNode(arguments, err);
+  if (!node) {
+    return 1;
+  }
+  lx::EvdevDevice::OpenResult opened = lx::EvdevDevice::open(*node);
+  if (auto* error = std::get_if<lx::EvdevDevice::OpenError>(&opened)) {
+    err << "tactora: cannot " << error->what;
+    if (error->error == EACCES || error->error == EPERM) {
+      err << "; the udev rule 69-tactora.rules grants the Magic Mouse to the logged-in user";
+    }
+    err << '\n';
+    return 1;
+  }
+  lx::EvdevDevice& device = std::get<lx::EvdevDevice>(opened);
+  if (heldElsewhere(device.fd())) {
+    err << "tactora: " << *node
+        << " is held by another program (the running Tactora takes the mouse while it "
+           "forwards its events); quit it to monitor the mouse here\n";
+    return 1;
+  }
+  const clockid_t clock = device.useMonotonicClock() ? CLOCK_MONOTONIC : CLOCK_REALTIME;
+  const EvemuRecording description = EvemuRecorder::describe(device.handle());
+
+  std::unique_ptr<EvemuRecorder> recorder;
+  if (!arguments.record.empty()) {
+    recorder = std::make_unique<EvemuRecorder>(arguments.record, description);
+    if (!recorder->ok()) {
+      err << "tactora: " << arguments.record << ": cannot write: " << std::strerror(errno) << '\n';
+      return 1;
+    }
+  }
+
+  // The signals become readable events, so an interrupted monitor still prints what it saw.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  const lx::UniqueFd signalFd(::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
+
+  ReplaySession::Options options;
+  options.actions = arguments.actions;
+  options.time = arguments.time;
+  options.flushEachLine = true;
+  auto started = ReplaySession::start(description, *node, options, out, err);
+  if (const auto* failure = std::get_if<ReplaySession::StartFailure>(&started)) {
+    err << failure->message << '\n';
+    return failure->status;
+  }
+  ReplaySession& session = *std::get<std::unique_ptr<ReplaySession>>(started);
+  err << "tactora: watching " << *node << " (\"" << description.name << "\"); Ctrl-C ends\n";
+
+  std::optional<std::int64_t> lastMicroseconds;
+  // The device's times and the clock's, set apart by this much at the first event: ticks follow
+  // the clock in the device's time (which a recording or an emulated device sets freely).
+  std::int64_t clockAhead = 0;
+  pollfd fds[2] = {{device.fd(), POLLIN, 0}, {signalFd.get(), POLLIN, 0}};
+  for (bool running = true; running;) {
+    const int ready = ::poll(fds, 2, idleTickMilliseconds);
+    if (ready < 0 && errno != EINTR) {
+      break;
+    }
+    if (fds[1].revents != 0) {
+      // Ending: what the node still holds is read and shown first.
+      running = false;
+      fds[0].revents = POLLIN;
+    }
+    if (ready == 0 && running && lastMicroseconds) {
+      const std::int64_t tick = nowMicroseconds(clock) - clockAhead - tickLagMicroseconds;
+      if (tick > *lastMicroseconds) {
+        // Not a device event: it only moves time on (the session ignores its type).
+        session.feed({tick, EV_MSC, MSC_TIMESTAMP, 0, 0});
+        lastMicroseconds = tick;
+      }
+      continue;
+    }
+    input_event event{};
+    for (bool more = true; more;) {
+      switch (device.next(event)) {
+        case lx::EvdevDevice::ReadStatus::event:
+        case lx::EvdevDevice::ReadStatus::resyncEvent: {
+          const EvemuRecording::Event fed{microsecondsOf(event), event.type, event.code,
+                                          event.value, 0};
+          if (!lastMicroseconds) {
+            clockAhead = nowMicroseconds(clock) - fed.timeMicroseconds;
+          }
+          session.feed(fed);
+          if (recorder) {
+            recorder->write(fed);
+          }
+          lastMicroseconds =
+              std::max(lastMicroseconds.value_or(fed.timeMicroseconds), fed.timeMicroseconds);
+          break;
+        }
+        case lx::EvdevDevice::ReadStatus::dropped:
+          // The state that follows replaces what was lost.
+          break;
+        case lx::EvdevDevice::ReadStatus::empty:
+          more = false;
+          break;
+        case lx::EvdevDevice::ReadStatus::gone:
+          err << "tactora: " << *node << " went away\n";
+          more = false;
+          running = false;
+          break;
+      }
+    }
+    if (recorder) {
+      recorder->flush();
+    }
+  }
+  session.finish();
+  return 0;
+}
+
+}  // namespace
+
+void registerMonitorCommand(CLI::App& app) {
+  auto* monitor = app.add_subcommand(
+      "monitor",
+      "Run the live Magic Mouse through the whole application on a simulated desktop and print "
+      "what it recognises, like `tactora replay` (the mouse keeps working normally)");
+  auto arguments = std::make_shared<Arguments>();
+  monitor->add_option("--device", arguments->device,
+                      "The event node to watch (default: the Magic Mouse, found like the "
+                      "application finds it)");
+  monitor->add_flag("--actions", arguments->actions,
+                    "Also print the routing of each gesture, what would be asked of the desktop "
+                    "and what happens to each native scroll event");
+  monitor->add_flag("--time", arguments->time,
+                    "Put the time in seconds since the first event in front of each line");
+  monitor->add_option("--record", arguments->record,
+                      "Also write what was read as an evemu recording, which `tactora replay` "
+                      "reads back with the same output");
+  monitor->callback([arguments] {
+    const int status = runMonitor(*arguments, std::cout, std::cerr);
+    if (status != 0) {
+      throw CLI::RuntimeError(status);
+    }
+  });
+}
+
+}  // namespace tactora
