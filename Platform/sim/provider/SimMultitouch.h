@@ -64,7 +64,7 @@ class SimMultitouch {
     float size = 1;
   };
 
-  static constexpr const char* kLibraryName = "libTactoraSimProvider.so";
+  static constexpr const char* libraryName = "libTactoraSimProvider.so";
 
   // Where the built provider is: $TACTORA_SIM_PROVIDER, else the path compiled in as
   // TACTORA_SIM_PROVIDER_PATH, else $TACTORA_BINARY_DIR, else next to the running executable.
@@ -76,12 +76,12 @@ class SimMultitouch {
     return TACTORA_SIM_PROVIDER_PATH;
 #else
     if (const char* dir = std::getenv("TACTORA_BINARY_DIR"); dir != nullptr && *dir) {
-      return std::string(dir) + "/" + kLibraryName;
+      return std::string(dir) + "/" + libraryName;
     }
     std::string exe(4096, '\0');
     const auto length = ::readlink("/proc/self/exe", exe.data(), exe.size());
     exe.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return exe.substr(0, exe.rfind('/') + 1) + kLibraryName;
+    return exe.substr(0, exe.rfind('/') + 1) + libraryName;
 #endif
   }
 
