@@ -15,10 +15,10 @@
 #include "Tactora/config/FileIO.h"
 #include "Tactora/replay/EvemuReader.h"
 #include "Tactora/replay/ReplayDriver.h"
-#include "Tactora/replay/SessionSynthesizer.h"
-#include "Tactora/replay/TouchScript.h"
 // Where the sources and the built simulated provider are, shared with the replay tests.
 #include "tests/Tactora/replay/SourceTree.h"
+#include "tools/sessions/SessionScript.h"
+#include "tools/sessions/SessionSynthesizer.h"
 
 namespace {
 
@@ -75,17 +75,20 @@ const LongSession& longSession() {
     double start = 0;
     for (std::size_t i = 0; start < sessionSeconds; ++i) {
       const std::string name = std::string(gestures[i % std::size(gestures)]) + ".touch";
-      auto parsed = tactora::TouchScript::parse(*resolver(name), name, resolver);
+      auto parsed = tactora::SessionScript::parse(*resolver(name), name, resolver);
       double length = 0;
-      for (const auto& command : std::get<tactora::TouchScript>(parsed).commands()) {
+      for (const auto& command : std::get<tactora::SessionScript>(parsed).commands()) {
         length = std::max(length, command.endSeconds);
       }
       script += std::to_string(start) + " play " + name + "\n";
       start += length + pauseSeconds;
     }
-    auto parsed = tactora::TouchScript::parse(script, "long-session", resolver);
-    auto rendered = tactora::SessionSynthesizer::render(std::get<tactora::TouchScript>(parsed),
-                                                        "ten minutes of gestures");
+    auto parsed = tactora::SessionScript::parse(script, "long-session", resolver);
+    auto synthesizer = tactora::SessionSynthesizer::forRecordingFile(
+        sessionsDir() + std::string(tactora::SessionSynthesizer::realDeviceRecording));
+    auto rendered =
+        std::get<tactora::SessionSynthesizer>(synthesizer)
+            .render(std::get<tactora::SessionScript>(parsed), "ten minutes of gestures");
     auto read = tactora::EvemuReader::read(std::get<std::string>(rendered));
     LongSession result{std::get<tactora::EvemuRecording>(std::move(read))};
     for (const auto& event : result.recording.events) {

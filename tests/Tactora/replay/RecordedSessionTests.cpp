@@ -16,8 +16,8 @@
 
 #include "Tactora/config/FileIO.h"
 #include "Tactora/replay/ReplayDriver.h"
-#include "Tactora/replay/SessionSynthesizer.h"
 #include "Tactora/replay/SourceTree.h"
+#include "tools/sessions/SessionSynthesizer.h"
 
 namespace tactora {
 namespace {
@@ -84,9 +84,13 @@ TEST_F(RecordedSessions, EveryRecordingReplaysToItsExpectedOutput) {
 TEST_F(RecordedSessions, EveryTouchScriptRegeneratesItsRecordingByteForByte) {
   const std::vector<fs::path> scripts = filesWithExtension(sessionsDir(), ".touch");
   ASSERT_GE(scripts.size(), 20u);
+  auto loaded = SessionSynthesizer::forRecordingFile(
+      (sessionsDir() / SessionSynthesizer::realDeviceRecording).string());
+  ASSERT_TRUE(std::holds_alternative<SessionSynthesizer>(loaded));
+  const auto& synthesizer = std::get<SessionSynthesizer>(loaded);
   for (const fs::path& script : scripts) {
     SCOPED_TRACE(script.string());
-    auto rendered = SessionSynthesizer::renderScriptFile(script.string());
+    auto rendered = synthesizer.renderScriptFile(script.string());
     ASSERT_TRUE(std::holds_alternative<std::string>(rendered));
     fs::path recording = script;
     recording.replace_extension(".evemu");

@@ -1,143 +1,25 @@
-#include "Tactora/replay/SessionSynthesizer.h"
+#include "tools/sessions/SessionSynthesizer.h"
 
 #include <linux/input-event-codes.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Tactora/config/FileIO.h"
 
 namespace tactora {
 namespace {
 
-// The device description of a real first-generation Magic Mouse recording, so that generated
-// sessions are read with exactly the axes, ranges and resolutions the real device advertises.
-constexpr std::string_view magicMouseHeader = R"(# Input device name: "mouses"
-# Input device ID: bus 0x05 vendor 0x5ac product 0x30d version 0x306
-# Supported events:
-#   Event type 0 (EV_SYN)
-#     Event code 0 (SYN_REPORT)
-#     Event code 1 (SYN_CONFIG)
-#     Event code 2 (SYN_MT_REPORT)
-#     Event code 3 (SYN_DROPPED)
-#     Event code 4 ((null))
-#     Event code 5 ((null))
-#     Event code 6 ((null))
-#     Event code 7 ((null))
-#     Event code 8 ((null))
-#     Event code 9 ((null))
-#     Event code 10 ((null))
-#     Event code 11 ((null))
-#     Event code 12 ((null))
-#     Event code 13 ((null))
-#     Event code 14 ((null))
-#   Event type 1 (EV_KEY)
-#     Event code 272 (BTN_LEFT)
-#     Event code 273 (BTN_RIGHT)
-#     Event code 274 (BTN_MIDDLE)
-#   Event type 2 (EV_REL)
-#     Event code 0 (REL_X)
-#     Event code 1 (REL_Y)
-#     Event code 6 (REL_HWHEEL)
-#     Event code 8 (REL_WHEEL)
-#   Event type 3 (EV_ABS)
-#     Event code 47 (ABS_MT_SLOT)
-#       Value      7
-#       Min        0
-#       Max       15
-#       Fuzz       0
-#       Flat       0
-#       Resolution 0
-#     Event code 48 (ABS_MT_TOUCH_MAJOR)
-#       Value      0
-#       Min        0
-#       Max     1020
-#       Fuzz       4
-#       Flat       0
-#       Resolution 0
-#     Event code 49 (ABS_MT_TOUCH_MINOR)
-#       Value      0
-#       Min        0
-#       Max     1020
-#       Fuzz       4
-#       Flat       0
-#       Resolution 0
-#     Event code 52 (ABS_MT_ORIENTATION)
-#       Value      0
-#       Min      -31
-#       Max       32
-#       Fuzz       1
-#       Flat       0
-#       Resolution 0
-#     Event code 53 (ABS_MT_POSITION_X)
-#       Value      0
-#       Min    -1100
-#       Max     1258
-#       Fuzz       4
-#       Flat       0
-#       Resolution 26
-#     Event code 54 (ABS_MT_POSITION_Y)
-#       Value      0
-#       Min    -1589
-#       Max     2047
-#       Fuzz       4
-#       Flat       0
-#       Resolution 70
-#     Event code 57 (ABS_MT_TRACKING_ID)
-#       Value      0
-#       Min        0
-#       Max    65535
-#       Fuzz       0
-#       Flat       0
-#       Resolution 0
-#   Event type 4 (EV_MSC)
-#     Event code 4 (MSC_SCAN)
-# Properties:
-N: mouses
-I: 0005 05ac 030d 0306
-P: 00 00 00 00 00 00 00 00
-B: 00 0b 00 00 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 01 00 00 07 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 01 00 00 00 00 00 00 00 00
-B: 02 43 01 00 00 00 00 00 00
-B: 03 00 00 00 00 00 80 73 02
-B: 04 10 00 00 00 00 00 00 00
-B: 05 00 00 00 00 00 00 00 00
-B: 11 00 00 00 00 00 00 00 00
-B: 12 00 00 00 00 00 00 00 00
-B: 14 00 00 00 00 00 00 00 00
-B: 15 00 00 00 00 00 00 00 00
-B: 15 00 00 00 00 00 00 00 00
-A: 2f 0 15 0 0 0
-A: 30 0 1020 4 0 0
-A: 31 0 1020 4 0 0
-A: 34 -31 32 1 0 0
-A: 35 -1100 1258 4 0 26
-A: 36 -1589 2047 4 0 70
-A: 39 0 65535 0 0 0
-################################
-#      Waiting for events      #
-################################
-)";
-
-constexpr std::int32_t xMinimum = -1100;
-constexpr std::int32_t xMaximum = 1258;
-constexpr std::int32_t yMinimum = -1589;
-constexpr std::int32_t yMaximum = 2047;
-constexpr int slotCount = 16;
+// More slots than any multitouch device has; a header claiming more is not believed.
+constexpr std::int32_t maxSlotCount = 64;
 constexpr std::int32_t restingTouchMajor = 480;
 constexpr std::int32_t restingTouchMinor = 240;
 constexpr std::int32_t firstTrackingID = 100;
@@ -157,13 +39,29 @@ std::int64_t tickAt(double seconds) {
   return static_cast<std::int64_t>(std::ceil(seconds * 1e6 / tickMicroseconds - 1e-6));
 }
 
-std::int32_t rawX(double x) {
-  return static_cast<std::int32_t>(std::lround(xMinimum + x * (xMaximum - xMinimum)));
+// The lines of `text`, each without its newline.
+std::vector<std::string_view> linesOf(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t newline = text.find('\n');
+    lines.push_back(text.substr(0, newline));
+    text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+  }
+  return lines;
 }
 
-// evdev y grows towards the palm; script y grows towards the front of the mouse.
-std::int32_t rawY(double y) {
-  return static_cast<std::int32_t>(std::lround(yMinimum + (1.0 - y) * (yMaximum - yMinimum)));
+// The minimum and maximum of an `A: CODE MIN MAX FUZZ FLAT RESOLUTION` line (code in hex).
+std::optional<std::pair<std::int32_t, std::int32_t>> axisRange(std::string_view line,
+                                                               std::uint16_t code) {
+  unsigned lineCode = 0;
+  long minimum = 0;
+  long maximum = 0;
+  const std::string copy(line);
+  if (std::sscanf(copy.c_str(), "A: %x %ld %ld", &lineCode, &minimum, &maximum) != 3 ||
+      lineCode != code || minimum > maximum) {
+    return std::nullopt;
+  }
+  return std::pair{static_cast<std::int32_t>(minimum), static_cast<std::int32_t>(maximum)};
 }
 
 const char* codeName(std::uint16_t type, std::uint16_t code) {
@@ -287,18 +185,91 @@ class Writer {
 
 }  // namespace
 
-std::variant<std::string, TouchScript::Error> SessionSynthesizer::render(
-    const TouchScript& script, const std::string& description) {
+std::variant<SessionSynthesizer, SessionScript::Error> SessionSynthesizer::forRecording(
+    std::string_view text, const std::string& file) {
+  SessionSynthesizer synthesizer;
+  auto fail = [&file](std::size_t line, std::string message) {
+    return SessionScript::Error{file, line, std::move(message)};
+  };
+  // The description runs from the device name (evemu-record's comment before the `N:` line, or
+  // the `N:` line itself) to the first event; the recording's kernel and machine comments before
+  // it say nothing about the device and stay out.
+  std::optional<std::size_t> first;
+  bool named = false;
+  bool sawX = false;
+  bool sawY = false;
+  bool sawSlots = false;
+  const std::vector<std::string_view> lines = linesOf(text);
+  std::size_t number = 0;
+  for (; number < lines.size(); ++number) {
+    const std::string_view line = lines[number];
+    if (line.starts_with("E:")) {
+      break;
+    }
+    if (!first && (line.starts_with("# Input device name:") || line.starts_with("N:"))) {
+      first = number;
+    }
+    if (!first) {
+      continue;
+    }
+    synthesizer.header_.append(line).push_back('\n');
+    named = named || line.starts_with("N:");
+    if (!line.starts_with("A:")) {
+      continue;
+    }
+    if (auto range = axisRange(line, ABS_MT_POSITION_X)) {
+      synthesizer.x_ = {range->first, range->second};
+      sawX = true;
+    } else if (auto range = axisRange(line, ABS_MT_POSITION_Y)) {
+      synthesizer.y_ = {range->first, range->second};
+      sawY = true;
+    } else if (auto range = axisRange(line, ABS_MT_SLOT)) {
+      sawSlots = range->first == 0 && range->second < maxSlotCount;
+      synthesizer.slotCount_ = sawSlots ? range->second + 1 : 0;
+    }
+  }
+  if (!named) {
+    return fail(0, "no device description (an `N:` line) before the first event");
+  }
+  if (!sawX || !sawY || !sawSlots) {
+    return fail(number,
+                "the device has no multitouch slots and positions (ABS_MT_SLOT, "
+                "ABS_MT_POSITION_X and ABS_MT_POSITION_Y)");
+  }
+  return synthesizer;
+}
+
+std::variant<SessionSynthesizer, SessionScript::Error> SessionSynthesizer::forRecordingFile(
+    const std::string& path) {
+  const fileio::ReadResult read = fileio::readWholeFile(path);
+  if (!read.bytes) {
+    return SessionScript::Error{path, 0, "cannot read: " + read.error};
+  }
+  return forRecording(*read.bytes, path);
+}
+
+std::int32_t SessionSynthesizer::rawX(double x) const {
+  return static_cast<std::int32_t>(std::lround(x_.minimum + x * (x_.maximum - x_.minimum)));
+}
+
+// evdev y grows towards the palm; script y grows towards the front of the mouse.
+std::int32_t SessionSynthesizer::rawY(double y) const {
+  return static_cast<std::int32_t>(std::lround(y_.minimum + (1.0 - y) * (y_.maximum - y_.minimum)));
+}
+
+std::variant<std::string, SessionScript::Error> SessionSynthesizer::render(
+    const SessionScript& script, const std::string& description) const {
   std::string out = "# EVEMU 1.3\n";
   if (!description.empty()) {
     out += "# " + description + "\n";
   }
-  out += magicMouseHeader;
+  out += header_;
   Writer writer(out);
 
   const auto& commands = script.commands();
+  const int slotCount = slotCount_;
   std::map<std::string, Finger> fingers;
-  std::array<SlotState, slotCount> slots{};
+  std::vector<SlotState> slots(static_cast<std::size_t>(slotCount));
   std::vector<Spread> spreads;
   std::int32_t nextTrackingID = firstTrackingID;
   int currentSlot = -1;
@@ -309,8 +280,8 @@ std::variant<std::string, TouchScript::Error> SessionSynthesizer::render(
     lastTick = std::max(lastTick, tickAt(command.endSeconds) + 1);
   }
 
-  auto fail = [](const TouchScript::Command& command, std::string message) {
-    return TouchScript::Error{command.file, command.line, std::move(message)};
+  auto fail = [](const SessionScript::Command& command, std::string message) {
+    return SessionScript::Error{command.file, command.line, std::move(message)};
   };
 
   for (std::int64_t tick = 0; tick <= lastTick; ++tick) {
@@ -333,7 +304,7 @@ std::variant<std::string, TouchScript::Error> SessionSynthesizer::render(
       const auto& command = commands[next];
       const std::int64_t endTick = tickAt(command.endSeconds);
       switch (command.kind) {
-        case TouchScript::Kind::down: {
+        case SessionScript::Kind::down: {
           if (fingers.count(command.finger) != 0) {
             return fail(command, "finger '" + command.finger + "' is already down");
           }
@@ -353,7 +324,7 @@ std::variant<std::string, TouchScript::Error> SessionSynthesizer::render(
           fingers[command.finger] = finger;
           break;
         }
-        case TouchScript::Kind::move: {
+        case SessionScript::Kind::move: {
           auto it = fingers.find(command.finger);
           if (it == fingers.end() || it->second.lifting) {
             return fail(command, "finger '" + command.finger + "' is not down");
@@ -368,7 +339,7 @@ std::variant<std::string, TouchScript::Error> SessionSynthesizer::render(
           finger.toTick = std::max(endTick, tick);
           break;
         }
-        case TouchScript::Kind::up: {
+        case SessionScript::Kind::up: {
           auto it = fingers.find(command.finger);
           if (it == fingers.end() || it->second.lifting) {
             return fail(command, "finger '" + command.finger + "' is not down");
@@ -377,20 +348,20 @@ std::variant<std::string, TouchScript::Error> SessionSynthesizer::render(
           it->second.moving = false;
           break;
         }
-        case TouchScript::Kind::pointer:
+        case SessionScript::Kind::pointer:
           spreads.push_back({REL_X, command.x, tick, std::max(endTick, tick), 0});
           spreads.push_back({REL_Y, command.y, tick, std::max(endTick, tick), 0});
           break;
-        case TouchScript::Kind::wheel:
+        case SessionScript::Kind::wheel:
           spreads.push_back({REL_WHEEL, command.x, tick, std::max(endTick, tick), 0});
           break;
-        case TouchScript::Kind::hwheel:
+        case SessionScript::Kind::hwheel:
           spreads.push_back({REL_HWHEEL, command.x, tick, std::max(endTick, tick), 0});
           break;
-        case TouchScript::Kind::press:
+        case SessionScript::Kind::press:
           pressed = true;
           break;
-        case TouchScript::Kind::release:
+        case SessionScript::Kind::release:
           released = true;
           break;
       }
@@ -505,22 +476,22 @@ std::variant<std::string, TouchScript::Error> SessionSynthesizer::render(
   return out;
 }
 
-std::variant<std::string, TouchScript::Error> SessionSynthesizer::renderScriptFile(
-    const std::string& path) {
+std::variant<std::string, SessionScript::Error> SessionSynthesizer::renderScriptFile(
+    const std::string& path) const {
   const std::filesystem::path script(path);
   const fileio::ReadResult read = fileio::readWholeFile(script);
   if (!read.bytes) {
-    return TouchScript::Error{path, 0, "cannot read: " + read.error};
+    return SessionScript::Error{path, 0, "cannot read: " + read.error};
   }
   const std::filesystem::path directory = script.parent_path();
-  auto parsed = TouchScript::parse(*read.bytes, script.filename().string(),
-                                   [&directory](const std::string& name) {
-                                     return fileio::readWholeFile(directory / name).bytes;
-                                   });
-  if (auto* error = std::get_if<TouchScript::Error>(&parsed)) {
+  auto parsed = SessionScript::parse(*read.bytes, script.filename().string(),
+                                     [&directory](const std::string& name) {
+                                       return fileio::readWholeFile(directory / name).bytes;
+                                     });
+  if (auto* error = std::get_if<SessionScript::Error>(&parsed)) {
     return *error;
   }
-  return render(std::get<TouchScript>(parsed),
+  return render(std::get<SessionScript>(parsed),
                 "Generated by tools/SessionGenerator from " + script.filename().string() +
                     "; device header of a real Magic Mouse recording");
 }

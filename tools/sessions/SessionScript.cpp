@@ -1,4 +1,4 @@
-#include "Tactora/replay/TouchScript.h"
+#include "tools/sessions/SessionScript.h"
 
 #include <algorithm>
 #include <charconv>
@@ -49,8 +49,8 @@ bool parseTime(std::string_view text, double& start, double& end) {
          start >= 0 && end >= start;
 }
 
-std::optional<TouchScript::Kind> kindNamed(std::string_view name) {
-  using Kind = TouchScript::Kind;
+std::optional<SessionScript::Kind> kindNamed(std::string_view name) {
+  using Kind = SessionScript::Kind;
   if (name == "down")
     return Kind::down;
   if (name == "move")
@@ -72,10 +72,10 @@ std::optional<TouchScript::Kind> kindNamed(std::string_view name) {
 
 }  // namespace
 
-std::variant<TouchScript, TouchScript::Error> TouchScript::parse(std::string_view text,
-                                                                 const std::string& file,
-                                                                 const Resolver& resolver) {
-  TouchScript script;
+std::variant<SessionScript, SessionScript::Error> SessionScript::parse(std::string_view text,
+                                                                       const std::string& file,
+                                                                       const Resolver& resolver) {
+  SessionScript script;
   if (auto error = parseInto(text, file, resolver, 0, "", 0, script.commands_)) {
     return *error;
   }
@@ -83,13 +83,13 @@ std::variant<TouchScript, TouchScript::Error> TouchScript::parse(std::string_vie
   return script;
 }
 
-void TouchScript::sortByTime() {
+void SessionScript::sortByTime() {
   std::stable_sort(commands_.begin(), commands_.end(), [](const Command& a, const Command& b) {
     return a.startSeconds < b.startSeconds;
   });
 }
 
-std::optional<TouchScript::Error> TouchScript::parseInto(
+std::optional<SessionScript::Error> SessionScript::parseInto(
     std::string_view text, const std::string& file, const Resolver& resolver, double offsetSeconds,
     const std::string& fingerPrefix, int depth, std::vector<Command>& out) {
   std::size_t lineNumber = 0;

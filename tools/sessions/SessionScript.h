@@ -10,9 +10,9 @@
 
 namespace tactora {
 
-// A readable description of what fingers, the mouse and its button do over time, from which a
-// recorded session is synthesised. One command per line, each starting with its time in seconds
-// (or a range FROM..TO for movement spread over time):
+// A touch script (a `.touch` file): a readable description of what fingers, the mouse and its
+// button do over time, from which a recorded session is synthesised. One command per line, each
+// starting with its time in seconds (or a range FROM..TO for movement spread over time):
 //
 //   # a two-finger swipe to the left
 //   0.000 down 1 0.62 0.50          finger 1 touches at x 0.62 (from the left), y 0.50 (from the
@@ -25,7 +25,7 @@ namespace tactora {
 //   0.700 press / 0.800 release     the physical button
 //   0.300..0.400 wheel -3           native scroll-wheel clicks (hwheel for horizontal)
 //   2.000 play tap.touch            another script, shifted to start at that time
-class TouchScript {
+class SessionScript {
  public:
   enum class Kind { down, move, up, pointer, press, release, wheel, hwheel };
 
@@ -50,8 +50,8 @@ class TouchScript {
   using Resolver = std::function<std::optional<std::string>(const std::string& name)>;
 
   // Commands come out sorted by start time (stable, so same-time commands keep script order).
-  static std::variant<TouchScript, Error> parse(std::string_view text, const std::string& file,
-                                                const Resolver& resolver = {});
+  static std::variant<SessionScript, Error> parse(std::string_view text, const std::string& file,
+                                                  const Resolver& resolver = {});
 
   const std::vector<Command>& commands() const { return commands_; }
   void append(Command command) { commands_.push_back(std::move(command)); }
