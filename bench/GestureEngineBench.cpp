@@ -21,8 +21,8 @@ using tactora::SizeF;
 using tactora::Touch;
 using tactora::TouchPhase;
 
-constexpr double kFrameIntervalSeconds = 0.011;  // about 90 frames per second
-constexpr SizeF kSurfaceMM{51.5f, 90.5f};
+constexpr double frameIntervalSeconds = 0.011;  // about 90 frames per second
+constexpr SizeF surfaceMM{51.5f, 90.5f};
 
 struct Frame {
   std::vector<Touch> touches;
@@ -46,8 +46,8 @@ void runCycle(benchmark::State& state, const RecognitionConfig& config,
     benchmark::DoNotOptimize(event);
   };
   auto feed = [&](const Frame& frame) {
-    engine.process(BorrowedFrame{nowSeconds, kSurfaceMM, frame.touches, false, frame.cursor}, emit);
-    nowSeconds += kFrameIntervalSeconds;
+    engine.process(BorrowedFrame{nowSeconds, surfaceMM, frame.touches, false, frame.cursor}, emit);
+    nowSeconds += frameIntervalSeconds;
   };
   for (const Frame& frame : prelude) {
     feed(frame);

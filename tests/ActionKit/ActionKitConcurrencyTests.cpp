@@ -9,9 +9,9 @@
 #include "ActionKit/AppSwitcher.h"
 #include "ActionKit/SyntheticDrag.h"
 #include "ActionKit/SyntheticScroll.h"
-#include "Platform/CapturingLogSink.h"
 #include "Platform/Log.h"
 #include "SimActionFixture.h"
+#include "support/CapturingLogSink.h"
 
 namespace tactora {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "Platform/CapturingLogSink.h"
 #include "Platform/Log.h"
 #include "SimActionFixture.h"
+#include "support/CapturingLogSink.h"
 
 namespace tactora {
 namespace {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "GestureEngine/GestureEngine.h"
+#include "support/GestureLog.h"
 #include "support/TouchScript.h"
 
 namespace tactora::testing {

@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "Platform/CapturingLogSink.h"
 #include "Platform/Log.h"
 #include "Platform/LogFormat.h"
 #include "Platform/Logger.h"
+#include "support/CapturingLogSink.h"
 
 namespace tactora::platform {
 namespace {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -10,29 +9,13 @@ namespace tactora::testing {
 
 namespace {
 
-constexpr double kFrameIntervalSeconds = 0.01;
+constexpr double frameIntervalSeconds = 0.01;
 // Frame times are sums of decimal steps; this keeps 0.1 + 0.01 * k from missing a grid point.
-constexpr double kTimeEpsilonSeconds = 1e-9;
+constexpr double timeEpsilonSeconds = 1e-9;
 
 PointF lerp(PointF from, PointF to, double fraction) {
   const auto f = static_cast<float>(fraction);
   return {from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f};
-}
-
-bool closeEnough(float a, float b) {
-  const float scale = std::max({1.0f, std::fabs(a), std::fabs(b)});
-  return std::fabs(a - b) <= 1e-3f * scale;
-}
-
-bool matches(const GestureEvent& actual, const GestureEvent& expected) {
-  using C = GestureEvent::Case;
-  const C kind = expected.kind();
-  if (kind == C::dragBegan || kind == C::dragScrollMoved || kind == C::dragScrollEnded) {
-    // The accessors of the three float pairs read the same two fields.
-    return actual.kind() == kind && closeEnough(actual.startX(), expected.startX()) &&
-           closeEnough(actual.startY(), expected.startY());
-  }
-  return actual == expected;
 }
 
 }  // namespace
@@ -88,14 +71,14 @@ void TouchScript::commit(double seconds, bool spread) {
                                    [](const Finger& finger) { return finger.committed; });
   if (!spread && anyDown) {
     // Filler frames: what is down rests where it is; nothing of the new step shows yet.
-    for (int k = 1; start + kFrameIntervalSeconds * k < seconds - kTimeEpsilonSeconds; ++k) {
-      sendFrame(start + kFrameIntervalSeconds * k, false);
+    for (int k = 1; start + frameIntervalSeconds * k < seconds - timeEpsilonSeconds; ++k) {
+      sendFrame(start + frameIntervalSeconds * k, false);
     }
   }
   int steps = 1;
   if (spread && anyFrameSent_) {
     steps =
-        std::max(1, static_cast<int>(std::ceil((seconds - start) / kFrameIntervalSeconds - 1e-6)));
+        std::max(1, static_cast<int>(std::ceil((seconds - start) / frameIntervalSeconds - 1e-6)));
   }
 
   for (Finger& finger : fingers_) {
@@ -112,7 +95,7 @@ void TouchScript::commit(double seconds, bool spread) {
     }
     pointer_ = last ? pointerTarget_ : lerp(pointerFrom, pointerTarget_, fraction);
     buttonDown_ = buttonTarget_;
-    sendFrame(last ? seconds : start + kFrameIntervalSeconds * step, last);
+    sendFrame(last ? seconds : start + frameIntervalSeconds * step, last);
   }
 }
 
@@ -136,42 +119,6 @@ void TouchScript::sendFrame(double seconds, bool liftsDue) {
   anyFrameSent_ = true;
   setTime_(seconds);
   sink_(BorrowedFrame{seconds, surfaceSizeMM_, frameTouches_, buttonDown_, pointer_});
-}
-
-GestureLog::GestureLog() : emit_([this](const GestureEvent& event) { events_.push_back(event); }) {}
-
-void GestureLog::expect(const std::vector<GestureEvent>& expected, const char* file, int line) {
-  bool same = events_.size() == expected.size();
-  for (std::size_t i = 0; same && i < expected.size(); ++i) {
-    same = matches(events_[i], expected[i]);
-  }
-  if (!same) {
-    ADD_FAILURE_AT(file, line) << "events differ\n  expected: " << describe(expected)
-                               << "\n    actual: " << describe(events_);
-  }
-  events_.clear();
-}
-
-std::vector<GestureEvent> GestureLog::take() {
-  return std::exchange(events_, {});
-}
-
-std::string describe(const std::vector<GestureEvent>& events) {
-  std::ostringstream text;
-  for (std::size_t i = 0; i < events.size(); ++i) {
-    text << (i == 0 ? "" : ", ") << events[i].description();
-  }
-  return events.empty() ? "(none)" : text.str();
-}
-
-std::vector<GestureEvent> repeated(const GestureEvent& event, int count) {
-  return std::vector<GestureEvent>(static_cast<std::size_t>(std::max(count, 0)), event);
-}
-
-std::vector<GestureEvent> operator+(std::vector<GestureEvent> first,
-                                    const std::vector<GestureEvent>& second) {
-  first.insert(first.end(), second.begin(), second.end());
-  return first;
 }
 
 }  // namespace tactora::testing

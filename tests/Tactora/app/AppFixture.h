@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include "Platform/CapturingLogSink.h"
 #include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Platform/sim/provider/SimMultitouch.h"
@@ -18,6 +17,7 @@
 #include "Tactora/config/TemporaryDirectory.h"
 #include "Tactora/input/MTBridge.h"
 #include "Tactora/replay/SourceTree.h"
+#include "support/CapturingLogSink.h"
 
 namespace tactora::testing {
 

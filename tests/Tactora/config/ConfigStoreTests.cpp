@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "Platform/CapturingLogSink.h"
 #include "Platform/Log.h"
 #include "Tactora/config/ConfigStore.h"
+#include "support/CapturingLogSink.h"
 #include "tests/Tactora/config/ConfigTestSupport.h"
 
 namespace tactora {

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "GestureEngine/GestureEngine.h"
-#include "Platform/CapturingLogSink.h"
 #include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Platform/sim/provider/SimMultitouch.h"
 #include "Tactora/input/InputPipeline.h"
 #include "Tactora/input/MTBridge.h"
+#include "support/CapturingLogSink.h"
+#include "support/GestureLog.h"
 #include "support/TouchScript.h"
 
 namespace tactora::testing {

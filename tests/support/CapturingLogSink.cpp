@@ -1,4 +1,4 @@
-#include "Platform/CapturingLogSink.h"
+#include "support/CapturingLogSink.h"
 
 namespace tactora::platform {
 

@@ -8,7 +8,7 @@
 
 namespace tactora::platform {
 
-// Keeps every line written to it, for tests and for the replay command's output.
+// Keeps every line written to it, so a test can check what was logged.
 class CapturingLogSink : public LogSink {
  public:
   struct Line {
