@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "GestureEngine/DragActivation.h"
+#include "GestureEngine/Decoded.h"
+#include "GestureEngine/DecodingError.h"
 #include "GestureEngine/GestureEvent.h"
 #include "GestureEngine/JsonCoding.h"
-#include "GestureEngine/TouchPhase.h"
 
 namespace tactora {
 namespace {
@@ -152,14 +152,10 @@ TEST(GestureEventEquality, ZeroOfEitherSignIsEqualAndHashesAlike) {
             std::hash<GestureEvent>{}(GestureEvent::dragScrollEnded(0.0f, 1)));
 }
 
+// Every case's text is in the recorded sessions' expected output; these are the float forms no
+// recording produces.
 TEST(GestureEventText, NamesTheCaseAndLabelsThePayload) {
-  EXPECT_EQ(GestureEvent::swipe(2, Direction::left).description(),
-            "swipe(fingers: 2, direction: left)");
   EXPECT_EQ(GestureEvent::rightZoneTap().description(), "rightZoneTap");
-  EXPECT_EQ(GestureEvent::pinch(Direction::up).description(), "pinch(direction: up)");
-  EXPECT_EQ(GestureEvent::tripleTap(3).description(), "tripleTap(fingers: 3)");
-  EXPECT_EQ(GestureEvent::dragBegan(100, 200).description(),
-            "dragBegan(startX: 100.0, startY: 200.0)");
   EXPECT_EQ(GestureEvent::dragScrollMoved(0.1f, -0.0f).description(),
             "dragScrollMoved(deltaX: 0.1, deltaY: -0.0)");
   EXPECT_EQ(GestureEvent::dragScrollEnded(0.0001f, 0.00001f).description(),
@@ -175,21 +171,6 @@ TEST(FloatText, UsesTheShortestFormWithADecimal) {
   EXPECT_EQ(json::formatFloat(std::numeric_limits<float>::infinity()), "inf");
   EXPECT_EQ(json::formatDouble(0.35), "0.35");
   EXPECT_EQ(json::formatDouble(1e15), "1000000000000000.0");
-}
-
-TEST(RawValues, UnknownRawValuesConstructNothing) {
-  EXPECT_EQ(touchPhaseFromRaw(2), TouchPhase::ended);
-  EXPECT_FALSE(touchPhaseFromRaw(3));
-  EXPECT_FALSE(touchPhaseFromRaw(255));
-  EXPECT_EQ(dragActivationFromRaw("fingerRest"), DragActivation::fingerRest);
-  EXPECT_FALSE(dragActivationFromRaw("FingerRest"));
-  EXPECT_FALSE(directionFromRaw("Left"));
-  EXPECT_FALSE(decodeDirection(nlohmann::json(0)));
-  for (auto activation : allDragActivations) {
-    auto decoded = decodeDragActivation(toJson(activation));
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(*decoded, activation);
-  }
 }
 
 }  // namespace

@@ -158,43 +158,6 @@ TEST_F(SimEventsTest, PostedEventsAreRecordedWithAllFieldsAndReachTapsOnlyWhenAs
   EXPECT_EQ(seen, (std::vector<std::string>{"tap:leftMouseDown"}));
 }
 
-TEST_F(SimEventsTest, ScrollAndKeyboardEventsCarryTheirValuesInTheirFields) {
-  const auto source = events.createEventSource(platform::EventSourceStateID::hidSystemState);
-  events.setPointer({7, 8});
-  const auto scroll =
-      events.createScrollWheelEvent(&*source, platform::ScrollEventUnit::pixel, 2, -4, 9);
-  const auto key = events.createKeyboardEvent(&*source, 124, false);
-
-  ASSERT_TRUE(scroll && key);
-  EXPECT_EQ(scroll->type(), EventType::scrollWheel);
-  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventPointDeltaAxis1), -4);
-  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventPointDeltaAxis2), 9);
-  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventIsContinuous), 1);
-  EXPECT_EQ(scroll->location(), (platform::Point{7, 8}));
-  EXPECT_EQ(key->type(), EventType::keyUp);
-  EXPECT_EQ(key->integerValueField(EventField::keyboardEventKeycode), 124);
-  EXPECT_EQ(key->flags(), 0u);
-}
-
-TEST_F(SimEventsTest, FailureSwitchesProduceEveryRefusal) {
-  events.setEventCreationFailure([](EventType type) { return type == EventType::keyDown; });
-  EXPECT_FALSE(events.createKeyboardEvent(nullptr, 13, true).has_value());
-  EXPECT_TRUE(events.createKeyboardEvent(nullptr, 13, false).has_value());
-  EXPECT_TRUE(events.pointerLocation().has_value());
-
-  events.setEventCreationFails(true);
-  EXPECT_FALSE(events.createEvent(nullptr).has_value());
-  EXPECT_FALSE(events.pointerLocation().has_value());
-  EXPECT_FALSE(events.createScrollWheelEvent(nullptr, platform::ScrollEventUnit::pixel, 2, 1, 1));
-
-  events.setEventSourceAvailable(false);
-  EXPECT_FALSE(events.createEventSource(platform::EventSourceStateID::hidSystemState));
-
-  events.setTapCreationFails(true);
-  EXPECT_EQ(makeTap("refused", EventTapOptions::listenOnly, leftButtonMask), nullptr);
-  EXPECT_EQ(events.tapsCreated(), 0u);
-}
-
 TEST_F(SimEventsTest, DeliveryCatchesUpWithDueWorkFirst) {
   // A tap thread started just before is up by the time the first event arrives.
   std::shared_ptr<platform::EventTap> tap;
