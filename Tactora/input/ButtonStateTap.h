@@ -12,7 +12,8 @@ namespace tactora {
 // Tracks whether the physical left mouse button is held, with a listen-only event tap on its own
 // thread. The frames say nothing about the button, yet a press must cancel a tap and end a drag.
 // The program's own synthetic presses are ignored.
-class ButtonStateTap : public std::enable_shared_from_this<ButtonStateTap>, public TapPort::Client {
+class ButtonStateTap final : public std::enable_shared_from_this<ButtonStateTap>,
+                             public TapPort::Client {
   // Construction only through `create`: the tap thread and callbacks hold the object weakly.
   struct Key {
     explicit Key() = default;

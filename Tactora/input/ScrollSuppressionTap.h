@@ -13,8 +13,8 @@ namespace tactora {
 // Applies the scroll-suppression mode to native scroll-wheel events with an active event tap on
 // its own thread. The tap is switched off while the mode is `none`, so ordinary scrolling costs
 // nothing extra; the program's own synthetic scroll events always pass.
-class ScrollSuppressionTap : public std::enable_shared_from_this<ScrollSuppressionTap>,
-                             public TapPort::Client {
+class ScrollSuppressionTap final : public std::enable_shared_from_this<ScrollSuppressionTap>,
+                                   public TapPort::Client {
   struct Key {
     explicit Key() = default;
   };
