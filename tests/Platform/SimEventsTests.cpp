@@ -129,35 +129,6 @@ TEST_F(SimEventsTest, DestroyedTapsNoLongerReceiveEvents) {
   EXPECT_EQ(events.tapsCreated(), 1u);
 }
 
-TEST_F(SimEventsTest, PostedEventsAreRecordedWithAllFieldsAndReachTapsOnlyWhenAsked) {
-  auto tap = makeTap("tap", EventTapOptions::listenOnly, leftButtonMask);
-  events.setPointer({40, 50});
-  const auto source = events.createEventSource(platform::EventSourceStateID::hidSystemState);
-  ASSERT_TRUE(source.has_value());
-  auto down = events.createMouseEvent(&*source, EventType::leftMouseDown, {1.5, 2.5},
-                                      platform::MouseButton::left);
-  ASSERT_TRUE(down.has_value());
-  down->setIntegerValueField(EventField::mouseEventClickState, 2);
-  down->setIntegerValueField(EventField::eventSourceUserData, 0x546163746F7261);
-  down->setFlags(platform::eventFlags::maskCommand);
-  sim.timeline().advanceTo(3.0);
-
-  events.post(platform::EventTapLocation::hid, *down);
-  events.setPostedEventsReachTaps(true);
-  events.post(platform::EventTapLocation::hid, *down);
-
-  const auto posted = events.posted();
-  ASSERT_EQ(posted.size(), 2u);
-  EXPECT_EQ(posted[0].location, platform::EventTapLocation::hid);
-  EXPECT_DOUBLE_EQ(posted[0].uptimeSeconds, 3.0);
-  EXPECT_EQ(posted[0].event.type(), EventType::leftMouseDown);
-  EXPECT_EQ(posted[0].event.location(), (platform::Point{1.5, 2.5}));
-  EXPECT_EQ(posted[0].event.flags(), platform::eventFlags::maskCommand);
-  EXPECT_EQ(posted[0].event.integerValueField(EventField::mouseEventClickState), 2);
-  EXPECT_EQ(posted[0].event.integerValueField(EventField::eventSourceUserData), 0x546163746F7261);
-  EXPECT_EQ(seen, (std::vector<std::string>{"tap:leftMouseDown"}));
-}
-
 TEST_F(SimEventsTest, DeliveryCatchesUpWithDueWorkFirst) {
   // A tap thread started just before is up by the time the first event arrives.
   std::shared_ptr<platform::EventTap> tap;
