@@ -134,7 +134,7 @@ nlohmann::json toJson(const Action& action) {
   return outer;
 }
 
-Decoded<Action> decodeAction(const nlohmann::json& value) {
+Expected<Action> decodeAction(const nlohmann::json& value) {
   auto single = json::decodeSingleCase(value, allActionCases, caseName);
   if (!single) {
     return std::move(single).error();
@@ -148,7 +148,7 @@ Decoded<Action> decodeAction(const nlohmann::json& value) {
       return std::move(keyCode).error().at(name);
     }
     if (*keyCode > 0xFFFF) {
-      return DecodingError::dataCorrupted("key code " + std::to_string(*keyCode) +
+      return InputError::dataCorrupted("key code " + std::to_string(*keyCode) +
                                           " does not fit 0...65535")
           .at("keyCode")
           .at(name);

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 
 namespace tactora {
 
@@ -75,7 +75,7 @@ extern const std::array<Action::Case, Action::caseCount> allActionCases;
 
 // {"leftClick":{}}, {"keyShortcut":{"keyCode":4,"modifiers":1048576}}, {"shellCommand":{"_0":"…"}}
 nlohmann::json toJson(const Action& action);
-Decoded<Action> decodeAction(const nlohmann::json& value);
+Expected<Action> decodeAction(const nlohmann::json& value);
 
 }  // namespace tactora
 

@@ -31,7 +31,7 @@ nlohmann::json toJson(Direction direction) {
   return std::string(toString(direction));
 }
 
-Decoded<Direction> decodeDirection(const nlohmann::json& value) {
+Expected<Direction> decodeDirection(const nlohmann::json& value) {
   auto text = json::decodeString(value);
   if (!text) {
     return std::move(text).error();
@@ -39,7 +39,7 @@ Decoded<Direction> decodeDirection(const nlohmann::json& value) {
   if (auto direction = directionFromRaw(*text)) {
     return *direction;
   }
-  return DecodingError::dataCorrupted("unknown direction \"" + *text +
+  return InputError::dataCorrupted("unknown direction \"" + *text +
                                       "\", expected left, right, up or down");
 }
 

@@ -6,7 +6,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 
 namespace tactora {
 
@@ -18,6 +18,6 @@ std::string_view toString(Direction direction);  // the raw value
 std::optional<Direction> directionFromRaw(std::string_view raw);
 
 nlohmann::json toJson(Direction direction);
-Decoded<Direction> decodeDirection(const nlohmann::json& value);
+Expected<Direction> decodeDirection(const nlohmann::json& value);
 
 }  // namespace tactora

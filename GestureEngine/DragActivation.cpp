@@ -29,7 +29,7 @@ nlohmann::json toJson(DragActivation activation) {
   return std::string(toString(activation));
 }
 
-Decoded<DragActivation> decodeDragActivation(const nlohmann::json& value) {
+Expected<DragActivation> decodeDragActivation(const nlohmann::json& value) {
   auto text = json::decodeString(value);
   if (!text) {
     return std::move(text).error();
@@ -37,7 +37,7 @@ Decoded<DragActivation> decodeDragActivation(const nlohmann::json& value) {
   if (auto activation = dragActivationFromRaw(*text)) {
     return *activation;
   }
-  return DecodingError::dataCorrupted("unknown drag activation \"" + *text +
+  return InputError::dataCorrupted("unknown drag activation \"" + *text +
                                       "\", expected disabled, fingerRest or doubleTapHold");
 }
 

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 
 namespace tactora {
 
@@ -21,6 +21,6 @@ std::string_view toString(DragActivation activation);  // the raw value
 std::optional<DragActivation> dragActivationFromRaw(std::string_view raw);
 
 nlohmann::json toJson(DragActivation activation);
-Decoded<DragActivation> decodeDragActivation(const nlohmann::json& value);
+Expected<DragActivation> decodeDragActivation(const nlohmann::json& value);
 
 }  // namespace tactora

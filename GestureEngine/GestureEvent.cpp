@@ -219,7 +219,7 @@ nlohmann::json toJson(const GestureEvent& event) {
   return outer;
 }
 
-Decoded<GestureEvent> decodeGestureEvent(const nlohmann::json& value) {
+Expected<GestureEvent> decodeGestureEvent(const nlohmann::json& value) {
   auto single = json::decodeSingleCase(value, allGestureEventCases, caseName);
   if (!single) {
     return std::move(single).error();
@@ -227,7 +227,7 @@ Decoded<GestureEvent> decodeGestureEvent(const nlohmann::json& value) {
   const auto kind = single->kind;
   const auto name = caseName(kind);
   const auto& inner = *single->payload;
-  auto fail = [&](DecodingError error) { return std::move(error).at(name); };
+  auto fail = [&](InputError error) { return std::move(error).at(name); };
   switch (payloadOf(kind)) {
     case Payload::none:
       return GestureEvent(kind == GestureEvent::Case::rightZoneTap ? GestureEvent::rightZoneTap()
@@ -278,7 +278,7 @@ Decoded<GestureEvent> decodeGestureEvent(const nlohmann::json& value) {
                  : GestureEvent::dragScrollEnded(*first, *second);
     }
   }
-  return DecodingError::dataCorrupted("unreachable");
+  return InputError::dataCorrupted("unreachable");
 }
 
 }  // namespace tactora

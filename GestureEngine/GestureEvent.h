@@ -9,7 +9,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 #include "GestureEngine/Direction.h"
 
 namespace tactora {
@@ -97,7 +97,7 @@ inline constexpr std::array<GestureEvent::Case, GestureEvent::caseCount> allGest
 
 // {"swipe":{"direction":"left","fingers":2}}; payload-less cases hold an empty object.
 nlohmann::json toJson(const GestureEvent& event);
-Decoded<GestureEvent> decodeGestureEvent(const nlohmann::json& value);
+Expected<GestureEvent> decodeGestureEvent(const nlohmann::json& value);
 
 }  // namespace tactora
 

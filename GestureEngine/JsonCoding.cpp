@@ -32,8 +32,8 @@ std::string describeType(const nlohmann::json& value) {
 
 namespace {
 
-DecodingError expected(std::string_view what, const nlohmann::json& found) {
-  return DecodingError::typeMismatch("expected " + std::string(what) + ", found " +
+InputError expected(std::string_view what, const nlohmann::json& found) {
+  return InputError::typeMismatch("expected " + std::string(what) + ", found " +
                                      describeType(found));
 }
 
@@ -79,9 +79,9 @@ std::string withDecimal(std::string text) {
 }
 
 // Describes a non-integer JSON value met where an integer was expected.
-DecodingError notAnInteger(std::string_view what, const nlohmann::json& found) {
+InputError notAnInteger(std::string_view what, const nlohmann::json& found) {
   if (found.is_number_float()) {
-    return DecodingError::typeMismatch("expected " + std::string(what) + ", found the number " +
+    return InputError::typeMismatch("expected " + std::string(what) + ", found the number " +
                                        formatDouble(found.get<double>()));
   }
   return expected(what, found);
@@ -126,7 +126,7 @@ std::string formatDouble(double value) {
   return withDecimal(shortestText(value, doubleFixedLimit));
 }
 
-Decoded<nlohmann::json> parse(std::string_view text, std::size_t maxDepth) {
+Expected<nlohmann::json> parse(std::string_view text, std::size_t maxDepth) {
   std::size_t depth = 0;
   bool inString = false;
   for (std::size_t index = 0; index < text.size(); ++index) {
@@ -143,7 +143,7 @@ Decoded<nlohmann::json> parse(std::string_view text, std::size_t maxDepth) {
       inString = true;
     } else if (c == '[' || c == '{') {
       if (++depth > maxDepth) {
-        return DecodingError::dataCorrupted("nesting deeper than " + std::to_string(maxDepth) +
+        return InputError::dataCorrupted("nesting deeper than " + std::to_string(maxDepth) +
                                             " levels at byte " + std::to_string(index));
       }
     } else if ((c == ']' || c == '}') && depth > 0) {
@@ -159,7 +159,7 @@ Decoded<nlohmann::json> parse(std::string_view text, std::size_t maxDepth) {
         !message.empty() && message.front() == '[' && close != std::string_view::npos) {
       message.remove_prefix(close + 2);
     }
-    return DecodingError::dataCorrupted(printable(message));
+    return InputError::dataCorrupted(printable(message));
   }
 }
 
@@ -167,41 +167,41 @@ std::string dump(const nlohmann::json& value, int indent) {
   return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-Decoded<float> decodeFloat(const nlohmann::json& value) {
+Expected<float> decodeFloat(const nlohmann::json& value) {
   if (!value.is_number()) {
     return expected("a number", value);
   }
   const double number = value.get<double>();
   const auto narrowed = static_cast<float>(number);
   if (std::isfinite(number) && !std::isfinite(narrowed)) {
-    return DecodingError::dataCorrupted("number " + formatDouble(number) +
+    return InputError::dataCorrupted("number " + formatDouble(number) +
                                         " does not fit a 32-bit float");
   }
   return narrowed;
 }
 
-Decoded<double> decodeDouble(const nlohmann::json& value) {
+Expected<double> decodeDouble(const nlohmann::json& value) {
   if (!value.is_number()) {
     return expected("a number", value);
   }
   return value.get<double>();
 }
 
-Decoded<bool> decodeBool(const nlohmann::json& value) {
+Expected<bool> decodeBool(const nlohmann::json& value) {
   if (!value.is_boolean()) {
     return expected("a boolean", value);
   }
   return value.get<bool>();
 }
 
-Decoded<std::int64_t> decodeInt64(const nlohmann::json& value) {
+Expected<std::int64_t> decodeInt64(const nlohmann::json& value) {
   if (value.is_number_integer() && !value.is_number_unsigned()) {
     return value.get<std::int64_t>();
   }
   if (value.is_number_unsigned()) {
     auto number = value.get<std::uint64_t>();
     if (number > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-      return DecodingError::dataCorrupted("number " + std::to_string(number) +
+      return InputError::dataCorrupted("number " + std::to_string(number) +
                                           " does not fit a signed 64-bit integer");
     }
     return static_cast<std::int64_t>(number);
@@ -209,25 +209,25 @@ Decoded<std::int64_t> decodeInt64(const nlohmann::json& value) {
   return notAnInteger("an integer", value);
 }
 
-Decoded<std::uint64_t> decodeUInt64(const nlohmann::json& value) {
+Expected<std::uint64_t> decodeUInt64(const nlohmann::json& value) {
   if (value.is_number_unsigned()) {
     return value.get<std::uint64_t>();
   }
   if (value.is_number_integer()) {
-    return DecodingError::dataCorrupted("number " + std::to_string(value.get<std::int64_t>()) +
+    return InputError::dataCorrupted("number " + std::to_string(value.get<std::int64_t>()) +
                                         " is negative, expected an unsigned integer");
   }
   return notAnInteger("an unsigned integer", value);
 }
 
-Decoded<std::string> decodeString(const nlohmann::json& value) {
+Expected<std::string> decodeString(const nlohmann::json& value) {
   if (!value.is_string()) {
     return expected("a string", value);
   }
   return value.get<std::string>();
 }
 
-Decoded<bool> requireObject(const nlohmann::json& value) {
+Expected<bool> requireObject(const nlohmann::json& value) {
   if (!value.is_object()) {
     return expected("an object", value);
   }

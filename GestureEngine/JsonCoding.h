@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 
 // Small building blocks shared by every JSON coder of the system's value types.
 namespace tactora::json {
@@ -30,21 +30,21 @@ std::string formatDouble(double value);
 // double range and nesting deeper than `maxDepth` fail with an error naming the byte offset.
 // Deep nesting is refused up front because copying, comparing and writing a JSON value recurse.
 inline constexpr std::size_t defaultMaxJsonDepth = 256;
-Decoded<nlohmann::json> parse(std::string_view text, std::size_t maxDepth = defaultMaxJsonDepth);
+Expected<nlohmann::json> parse(std::string_view text, std::size_t maxDepth = defaultMaxJsonDepth);
 
 // A value to JSON text (`indent` < 0: compact). Ill-formed UTF-8 in a string is written as U+FFFD
 // instead of throwing, so text that came from outside the JSON reader can always be written.
 std::string dump(const nlohmann::json& value, int indent = -1);
 
-Decoded<float> decodeFloat(const nlohmann::json& value);
-Decoded<double> decodeDouble(const nlohmann::json& value);
-Decoded<bool> decodeBool(const nlohmann::json& value);
-Decoded<std::int64_t> decodeInt64(const nlohmann::json& value);
-Decoded<std::uint64_t> decodeUInt64(const nlohmann::json& value);
-Decoded<std::string> decodeString(const nlohmann::json& value);
+Expected<float> decodeFloat(const nlohmann::json& value);
+Expected<double> decodeDouble(const nlohmann::json& value);
+Expected<bool> decodeBool(const nlohmann::json& value);
+Expected<std::int64_t> decodeInt64(const nlohmann::json& value);
+Expected<std::uint64_t> decodeUInt64(const nlohmann::json& value);
+Expected<std::string> decodeString(const nlohmann::json& value);
 
 // Fails with a type mismatch unless `value` is an object.
-Decoded<bool> requireObject(const nlohmann::json& value);
+Expected<bool> requireObject(const nlohmann::json& value);
 
 // The member `key` of an object decoded with `decode`; a missing member fails with keyNotFound and
 // every error carries `key` in its path.
@@ -53,7 +53,7 @@ auto decodeMember(const nlohmann::json& object, std::string_view key, Decode dec
     -> decltype(decode(object)) {
   auto found = object.find(key);
   if (found == object.end()) {
-    return DecodingError::keyNotFound(key);
+    return InputError::keyNotFound(key);
   }
   auto decoded = decode(*found);
   if (!decoded) {
@@ -74,7 +74,7 @@ struct SingleCase {
 // case members fail with "Invalid number of keys found, expected one."; a payload that is not an
 // object fails with the case name in its path.
 template <class Case, std::size_t N>
-Decoded<SingleCase<Case>> decodeSingleCase(const nlohmann::json& value,
+Expected<SingleCase<Case>> decodeSingleCase(const nlohmann::json& value,
                                            const std::array<Case, N>& cases,
                                            std::string_view (*nameOf)(Case)) {
   if (auto isObject = requireObject(value); !isObject) {
@@ -89,7 +89,7 @@ Decoded<SingleCase<Case>> decodeSingleCase(const nlohmann::json& value,
     }
   }
   if (count != 1) {
-    return DecodingError::typeMismatch("Invalid number of keys found, expected one.");
+    return InputError::typeMismatch("Invalid number of keys found, expected one.");
   }
   const auto name = nameOf(*found);
   const auto& payload = *value.find(name);

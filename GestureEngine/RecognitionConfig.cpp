@@ -82,16 +82,16 @@ nlohmann::json encode(DragActivation value) {
   return toJson(value);
 }
 
-Decoded<double> decode(const nlohmann::json& value, double*) {
+Expected<double> decode(const nlohmann::json& value, double*) {
   return json::decodeDouble(value);
 }
-Decoded<float> decode(const nlohmann::json& value, float*) {
+Expected<float> decode(const nlohmann::json& value, float*) {
   return json::decodeFloat(value);
 }
-Decoded<bool> decode(const nlohmann::json& value, bool*) {
+Expected<bool> decode(const nlohmann::json& value, bool*) {
   return json::decodeBool(value);
 }
-Decoded<DragActivation> decode(const nlohmann::json& value, DragActivation*) {
+Expected<DragActivation> decode(const nlohmann::json& value, DragActivation*) {
   return decodeDragActivation(value);
 }
 
@@ -115,12 +115,12 @@ nlohmann::json toJson(const RecognitionConfig& config) {
   return object;
 }
 
-Decoded<RecognitionConfig> decodeRecognitionConfig(const nlohmann::json& value) {
+Expected<RecognitionConfig> decodeRecognitionConfig(const nlohmann::json& value) {
   if (auto isObject = json::requireObject(value); !isObject) {
     return std::move(isObject).error();
   }
   RecognitionConfig config = RecognitionConfig::defaults();
-  std::optional<DecodingError> failure;
+  std::optional<InputError> failure;
   forEachField([&](const auto& field) {
     if (failure) {
       return;

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 #include "GestureEngine/DragActivation.h"
 
 namespace tactora {
@@ -56,7 +56,7 @@ nlohmann::json toJson(const RecognitionConfig& config);
 
 // Lenient per key (absent or null takes the default, unknown members are ignored), strict per
 // value (a present value of the wrong type fails the whole record). No range checks.
-Decoded<RecognitionConfig> decodeRecognitionConfig(const nlohmann::json& value);
+Expected<RecognitionConfig> decodeRecognitionConfig(const nlohmann::json& value);
 
 }  // namespace tactora
 

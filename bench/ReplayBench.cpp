@@ -90,7 +90,7 @@ const LongSession& longSession() {
         std::get<tactora::SessionSynthesizer>(synthesizer)
             .render(std::get<tactora::SessionScript>(parsed), "ten minutes of gestures");
     auto read = tactora::EvemuReader::read(std::get<std::string>(rendered));
-    LongSession result{std::get<tactora::EvemuRecording>(std::move(read))};
+    LongSession result{std::move(read).value()};
     for (const auto& event : result.recording.events) {
       result.frames += event.type == 0 && event.code == 0 ? 1 : 0;
     }

@@ -8,8 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
-  tactora::EvemuReader::Result result = tactora::EvemuReader::read(text);
-  if (const auto* error = std::get_if<tactora::EvemuReader::Error>(&result)) {
+  const tactora::EvemuReader::Result result = tactora::EvemuReader::read(text);
+  if (!result) {
+    const tactora::InputError* error = &result.error();
     std::size_t lines = 1;
     for (char c : text) {
       lines += c == '\n' ? 1 : 0;
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       __builtin_trap();
     }
   } else {
-    const auto& recording = std::get<tactora::EvemuRecording>(result);
+    const tactora::EvemuRecording& recording = *result;
     for (std::size_t i = 1; i < recording.events.size(); ++i) {
       if (recording.events[i].timeMicroseconds < recording.events[i - 1].timeMicroseconds) {
         __builtin_trap();

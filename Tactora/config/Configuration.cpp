@@ -195,7 +195,7 @@ std::string encodeConfiguration(const Configuration& configuration) {
   return json::dump(toJson(configuration), 2) + "\n";
 }
 
-Decoded<Configuration> decodeConfiguration(const nlohmann::json& value,
+Expected<Configuration> decodeConfiguration(const nlohmann::json& value,
                                            std::vector<DroppedElement>* dropped) {
   if (auto isObject = json::requireObject(value); !isObject) {
     return std::move(isObject).error();
@@ -232,7 +232,7 @@ Decoded<Configuration> decodeConfiguration(const nlohmann::json& value,
   }
   if (const auto* profiles = member("profiles")) {
     if (!profiles->is_array()) {
-      return DecodingError::typeMismatch("expected an array, found " +
+      return InputError::typeMismatch("expected an array, found " +
                                          json::describeType(*profiles))
           .at("profiles");
     }
@@ -260,7 +260,7 @@ Decoded<Configuration> decodeConfiguration(const nlohmann::json& value,
   return configuration;
 }
 
-Decoded<Configuration> decodeConfigurationText(std::string_view text,
+Expected<Configuration> decodeConfigurationText(std::string_view text,
                                                std::vector<DroppedElement>* dropped) {
   auto parsed = json::parse(text);
   if (!parsed) {

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 #include "GestureEngine/RecognitionConfig.h"
 #include "Tactora/config/DroppedElement.h"
 #include "Tactora/config/Profile.h"
@@ -61,10 +61,10 @@ std::string encodeConfiguration(const Configuration& configuration);
 // Lenient where it can be: missing top-level keys take their defaults, a profile or binding that
 // cannot be read is dropped (and reported in `dropped` when given), and an All Apps profile is
 // appended when none is left. A wrong type at the top level fails the whole document.
-Decoded<Configuration> decodeConfiguration(const nlohmann::json& value,
+Expected<Configuration> decodeConfiguration(const nlohmann::json& value,
                                            std::vector<DroppedElement>* dropped = nullptr);
 // The same from the bytes of a file; text that is not JSON fails with the line and column.
-Decoded<Configuration> decodeConfigurationText(std::string_view text,
+Expected<Configuration> decodeConfigurationText(std::string_view text,
                                                std::vector<DroppedElement>* dropped = nullptr);
 
 }  // namespace tactora

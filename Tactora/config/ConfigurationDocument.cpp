@@ -12,7 +12,7 @@ std::string ConfigurationDocument::fileContents() const {
   return encodeConfiguration(configuration);
 }
 
-Decoded<ConfigurationDocument> ConfigurationDocument::fromContents(std::string_view bytes) {
+Expected<ConfigurationDocument> ConfigurationDocument::fromContents(std::string_view bytes) {
   auto decoded = decodeConfigurationText(bytes);
   if (!decoded) {
     return std::move(decoded).error();
@@ -20,16 +20,16 @@ Decoded<ConfigurationDocument> ConfigurationDocument::fromContents(std::string_v
   return ConfigurationDocument{std::move(decoded).value()};
 }
 
-Decoded<ConfigurationDocument> ConfigurationDocument::read(const std::filesystem::path& path) {
+Expected<ConfigurationDocument> ConfigurationDocument::read(const std::filesystem::path& path) {
   const std::string name = path.filename().string();
   auto file = fileio::readWholeFile(path);
   if (!file.bytes) {
-    return DecodingError::dataCorrupted("The file \u201C" + name +
+    return InputError::dataCorrupted("The file \u201C" + name +
                                         "\u201D couldn\u2019t be read: " + file.error);
   }
   auto document = fromContents(*file.bytes);
   if (!document) {
-    return DecodingError::dataCorrupted("The file \u201C" + name +
+    return InputError::dataCorrupted("The file \u201C" + name +
                                         "\u201D isn\u2019t a Tactora settings file (" +
                                         document.error().description() + ").");
   }

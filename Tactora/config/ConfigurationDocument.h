@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 #include "Tactora/config/Configuration.h"
 
 namespace tactora {
@@ -19,11 +19,11 @@ struct ConfigurationDocument {
 
   std::string fileContents() const;
   // Decoded with the lenient rules of the configuration file; no migration is applied.
-  static Decoded<ConfigurationDocument> fromContents(std::string_view bytes);
+  static Expected<ConfigurationDocument> fromContents(std::string_view bytes);
 
   // Reads a whole regular file. Every failure, of reading or of decoding, carries a description
   // fit for the error alert.
-  static Decoded<ConfigurationDocument> read(const std::filesystem::path& path);
+  static Expected<ConfigurationDocument> read(const std::filesystem::path& path);
   // Writes one regular file, replacing what was there in one step; the error when it could not.
   std::optional<std::string> write(const std::filesystem::path& path) const;
 };

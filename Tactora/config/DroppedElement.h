@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "GestureEngine/DecodingError.h"
+#include "GestureEngine/InputError.h"
 
 namespace tactora {
 
@@ -13,7 +13,7 @@ struct DroppedElement {
 
   Kind kind = Kind::binding;
   std::string path;     // "profiles[0].bindings[3]"
-  DecodingError error;  // relative to the element: "action: expected an object, found a string"
+  InputError error;  // relative to the element: "action: expected an object, found a string"
 
   // "profiles[0].bindings[3]: binding dropped: action: expected an object, found a string"
   std::string description() const;

@@ -10,7 +10,7 @@ namespace tactora {
 
 namespace {
 
-Decoded<Action> decodeActionExplained(const nlohmann::json& value) {
+Expected<Action> decodeActionExplained(const nlohmann::json& value) {
   return decodeNamingUnknownCase<Action>(value, decodeAction, allActionCases, "action",
                                          R"({"leftClick": {}})");
 }
@@ -30,7 +30,7 @@ nlohmann::json toJson(const GestureBinding& binding) {
   return object;
 }
 
-Decoded<GestureBinding> decodeGestureBinding(const nlohmann::json& value) {
+Expected<GestureBinding> decodeGestureBinding(const nlohmann::json& value) {
   if (auto isObject = json::requireObject(value); !isObject) {
     return std::move(isObject).error();
   }

@@ -6,7 +6,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "ActionKit/Action.h"
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 #include "Tactora/config/Trigger.h"
 
 namespace tactora {
@@ -23,7 +23,7 @@ struct GestureBinding {
 // {"action": {...}, "trigger": {...}}
 nlohmann::json toJson(const GestureBinding& binding);
 // Both members are required; an unknown gesture or action case fails.
-Decoded<GestureBinding> decodeGestureBinding(const nlohmann::json& value);
+Expected<GestureBinding> decodeGestureBinding(const nlohmann::json& value);
 
 }  // namespace tactora
 

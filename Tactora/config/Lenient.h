@@ -5,7 +5,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 
 namespace tactora {
 
@@ -17,7 +17,7 @@ class Lenient {
  public:
   template <class Decode>
   static Lenient decode(const nlohmann::json& value, Decode decode) {
-    Decoded<T> decoded = decode(value);
+    Expected<T> decoded = decode(value);
     if (decoded) {
       return Lenient(std::move(decoded).value());
     }
@@ -27,14 +27,14 @@ class Lenient {
   const std::optional<T>& value() const& { return value_; }
   std::optional<T>&& value() && { return std::move(value_); }
   // Why the element was dropped; meaningful only when `value()` is empty.
-  const DecodingError& error() const { return error_; }
+  const InputError& error() const { return error_; }
 
  private:
   explicit Lenient(T value) : value_(std::move(value)) {}
-  explicit Lenient(DecodingError error) : error_(std::move(error)) {}
+  explicit Lenient(InputError error) : error_(std::move(error)) {}
 
   std::optional<T> value_;
-  DecodingError error_;
+  InputError error_;
 };
 
 }  // namespace tactora

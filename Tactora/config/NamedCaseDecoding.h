@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 #include "GestureEngine/JsonCoding.h"
 
 namespace tactora {
@@ -19,10 +19,10 @@ namespace tactora {
 // action "leftclick"` rather than only that the count of keys was wrong. Hand-edited files get
 // the case's capitalisation wrong more often than anything else.
 template <class T, class Decode, class Case, std::size_t N>
-Decoded<T> decodeNamingUnknownCase(const nlohmann::json& value, Decode decode,
+Expected<T> decodeNamingUnknownCase(const nlohmann::json& value, Decode decode,
                                    const std::array<Case, N>& cases, std::string_view what,
                                    std::string_view example) {
-  Decoded<T> decoded = decode(value);
+  Expected<T> decoded = decode(value);
   if (decoded || !value.is_object() || !decoded.error().path.empty()) {
     return decoded;
   }
@@ -40,14 +40,14 @@ Decoded<T> decodeNamingUnknownCase(const nlohmann::json& value, Decode decode,
   }
   const std::string name(what);
   if (known == 0 && unknown.size() == 1) {
-    return DecodingError::dataCorrupted("unknown " + name + " " + unknown.front());
+    return InputError::dataCorrupted("unknown " + name + " " + unknown.front());
   }
   if (known == 0 && unknown.empty()) {
-    return DecodingError::dataCorrupted("empty " + name + " object, expected one member such as " +
+    return InputError::dataCorrupted("empty " + name + " object, expected one member such as " +
                                         std::string(example));
   }
   if (known > 1) {
-    return DecodingError::dataCorrupted("more than one " + name + " in one object");
+    return InputError::dataCorrupted("more than one " + name + " in one object");
   }
   return decoded;
 }

@@ -29,7 +29,7 @@ nlohmann::json toJson(const Profile& profile) {
   return object;
 }
 
-Decoded<Profile> decodeProfile(const nlohmann::json& value, std::vector<DroppedElement>* dropped) {
+Expected<Profile> decodeProfile(const nlohmann::json& value, std::vector<DroppedElement>* dropped) {
   if (auto isObject = json::requireObject(value); !isObject) {
     return std::move(isObject).error();
   }
@@ -46,7 +46,7 @@ Decoded<Profile> decodeProfile(const nlohmann::json& value, std::vector<DroppedE
     return profile;
   }
   if (!found->is_array()) {
-    return DecodingError::typeMismatch("expected an array, found " + json::describeType(*found))
+    return InputError::typeMismatch("expected an array, found " + json::describeType(*found))
         .at("bindings");
   }
   std::vector<DroppedElement> droppedHere;

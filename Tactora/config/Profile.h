@@ -8,7 +8,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 #include "Tactora/config/DroppedElement.h"
 #include "Tactora/config/GestureBinding.h"
 
@@ -32,7 +32,7 @@ nlohmann::json toJson(const Profile& profile);
 // "bundleIdentifier" is an optional string; "bindings" is optional (absent or null: none) and each
 // element that fails to decode is dropped, order kept. Dropped bindings are appended to `dropped`
 // (paths relative to the profile, "bindings[3]") only when the profile itself decodes.
-Decoded<Profile> decodeProfile(const nlohmann::json& value,
+Expected<Profile> decodeProfile(const nlohmann::json& value,
                                std::vector<DroppedElement>* dropped = nullptr);
 
 }  // namespace tactora

@@ -25,26 +25,26 @@ nlohmann::json toJson(const Trigger& trigger) {
 
 namespace {
 
-Decoded<ModifierSet> decodeModifierSet(const nlohmann::json& value) {
+Expected<ModifierSet> decodeModifierSet(const nlohmann::json& value) {
   auto raw = json::decodeInt64(value);
   if (!raw) {
     return std::move(raw).error();
   }
   if (*raw < 0 || *raw > 0xFF) {
-    return DecodingError::dataCorrupted("modifiers " + std::to_string(*raw) +
+    return InputError::dataCorrupted("modifiers " + std::to_string(*raw) +
                                         " do not fit 0...255");
   }
   return ModifierSet{static_cast<std::uint8_t>(*raw)};
 }
 
-Decoded<GestureEvent> decodeGestureExplained(const nlohmann::json& value) {
+Expected<GestureEvent> decodeGestureExplained(const nlohmann::json& value) {
   return decodeNamingUnknownCase<GestureEvent>(value, decodeGestureEvent, allGestureEventCases,
                                                "gesture", R"({"tap": {"fingers": 1}})");
 }
 
 }  // namespace
 
-Decoded<Trigger> decodeTrigger(const nlohmann::json& value) {
+Expected<Trigger> decodeTrigger(const nlohmann::json& value) {
   if (auto isObject = json::requireObject(value); !isObject) {
     return std::move(isObject).error();
   }

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Decoded.h"
+#include "GestureEngine/Expected.h"
 #include "GestureEngine/GestureEvent.h"
 #include "Tactora/config/ModifierSet.h"
 
@@ -24,7 +24,7 @@ struct Trigger {
 // {"gesture": {...}, "modifiers": 0}
 nlohmann::json toJson(const Trigger& trigger);
 // Both members are required; "modifiers" must be an integer from 0 to 255.
-Decoded<Trigger> decodeTrigger(const nlohmann::json& value);
+Expected<Trigger> decodeTrigger(const nlohmann::json& value);
 
 }  // namespace tactora
 

@@ -130,7 +130,7 @@ std::string quoted(std::string_view text) {
 
 class Parser {
  public:
-  EvemuReader::Result run(std::string_view text) {
+  EvemuReader::Result run(std::string_view text, const std::string& name) {
     std::size_t lineNumber = 0;
     while (!text.empty()) {
       ++lineNumber;
@@ -142,12 +142,14 @@ class Parser {
       }
       lineNumber_ = lineNumber;
       if (std::string_view problem = parseLine(line); !problem.empty()) {
-        return EvemuReader::Error{lineNumber, std::string(problem) + detail_};
+        return InputError::atLine(name, lineNumber, std::string(problem) + detail_);
       }
     }
     if (recording_.events.empty() && recording_.name.empty() && !recording_.id &&
         recording_.axes.empty() && recording_.eventBits.empty()) {
-      return EvemuReader::Error{0, "not an evemu recording: no device description and no events"};
+      return InputError::dataCorrupted(
+                 "not an evemu recording: no device description and no events")
+          .in(name);
     }
     return std::move(recording_);
   }
@@ -335,8 +337,8 @@ class Parser {
 
 }  // namespace
 
-EvemuReader::Result EvemuReader::read(std::string_view text) {
-  return Parser().run(text);
+EvemuReader::Result EvemuReader::read(std::string_view text, const std::string& name) {
+  return Parser().run(text, name);
 }
 
 EvemuReader::Result EvemuReader::readFile(const std::string& path) {
@@ -344,25 +346,18 @@ EvemuReader::Result EvemuReader::readFile(const std::string& path) {
   // directory and read it as an empty file.
   std::error_code ignored;
   if (std::filesystem::is_directory(path, ignored)) {
-    return Error{0, "cannot open: is a directory"};
+    return InputError::unreadable(path, "cannot open: is a directory");
   }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    return Error{0, std::string("cannot open: ") + std::strerror(errno)};
+    return InputError::unreadable(path, std::string("cannot open: ") + std::strerror(errno));
   }
   std::ostringstream contents;
   contents << file.rdbuf();
   if (file.bad()) {
-    return Error{0, "cannot read the file"};
+    return InputError::unreadable(path, "cannot read the file");
   }
-  return read(contents.view());
-}
-
-std::string EvemuReader::describe(const std::string& path, const Error& error) {
-  if (error.line == 0) {
-    return "tactora: " + path + ": " + error.message;
-  }
-  return "tactora: " + path + ":" + std::to_string(error.line) + ": " + error.message;
+  return read(contents.view(), path);
 }
 
 }  // namespace tactora

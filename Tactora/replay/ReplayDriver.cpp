@@ -11,12 +11,12 @@ namespace tactora {
 
 int ReplayDriver::run(const std::string& recordingPath, const Options& options, std::ostream& out,
                       std::ostream& err) {
-  EvemuReader::Result read = EvemuReader::readFile(recordingPath);
-  if (const auto* error = std::get_if<EvemuReader::Error>(&read)) {
-    err << EvemuReader::describe(recordingPath, *error) << '\n';
+  const EvemuReader::Result read = EvemuReader::readFile(recordingPath);
+  if (!read) {
+    err << "tactora: " << read.error().description() << '\n';
     return unreadableInput;
   }
-  return replay(std::get<EvemuRecording>(read), recordingPath, options, out, err);
+  return replay(*read, recordingPath, options, out, err);
 }
 
 int ReplayDriver::replay(const EvemuRecording& recording, const std::string& name,

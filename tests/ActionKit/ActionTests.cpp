@@ -13,7 +13,7 @@
 namespace tactora {
 namespace {
 
-Decoded<Action> decodeText(std::string_view text) {
+Expected<Action> decodeText(std::string_view text) {
   auto parsed = json::parse(text);
   if (!parsed) {
     return std::move(parsed).error();
@@ -76,7 +76,7 @@ TEST(ActionCoding, FailuresSayWhereAndWhat) {
   EXPECT_EQ(failureOf("{}"), oneKey);
   EXPECT_EQ(failureOf(R"({"leftClick":{},"rightClick":{}})"), oneKey);
   EXPECT_EQ(failureOf(R"({"launchApp":{}})"), oneKey);
-  EXPECT_EQ(decodeText("{}").error().kind, DecodingError::Kind::typeMismatch);
+  EXPECT_EQ(decodeText("{}").error().kind, InputError::Kind::typeMismatch);
   EXPECT_EQ(failureOf(R"("leftClick")"), "expected an object, found a string");
   EXPECT_EQ(failureOf(R"({"leftClick":true})"), "leftClick: expected an object, found a boolean");
   EXPECT_EQ(failureOf(R"({"shellCommand":"ls"})"),

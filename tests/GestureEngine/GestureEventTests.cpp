@@ -4,16 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "GestureEngine/Decoded.h"
-#include "GestureEngine/DecodingError.h"
+#include "GestureEngine/Expected.h"
 #include "GestureEngine/GestureEvent.h"
+#include "GestureEngine/InputError.h"
 #include "GestureEngine/JsonCoding.h"
 
 namespace tactora {
 namespace {
 
 // Decodes JSON text the way the configuration reader does: parse, then decode.
-Decoded<GestureEvent> decodeText(std::string_view text) {
+Expected<GestureEvent> decodeText(std::string_view text) {
   auto parsed = json::parse(text);
   if (!parsed) {
     return std::move(parsed).error();
@@ -100,10 +100,10 @@ TEST(GestureEventCoding, FailuresSayWhereAndWhat) {
   EXPECT_EQ(failureOf(R"({"dragBegan":{"startX":1,"startY":false}})"),
             "dragBegan.startY: expected a number, found a boolean");
 
-  EXPECT_EQ(decodeText("{}").error().kind, DecodingError::Kind::typeMismatch);
-  EXPECT_EQ(decodeText(R"({"tap":{}})").error().kind, DecodingError::Kind::keyNotFound);
+  EXPECT_EQ(decodeText("{}").error().kind, InputError::Kind::typeMismatch);
+  EXPECT_EQ(decodeText(R"({"tap":{}})").error().kind, InputError::Kind::keyNotFound);
   EXPECT_EQ(decodeText(R"({"pinch":{"direction":"in"}})").error().kind,
-            DecodingError::Kind::dataCorrupted);
+            InputError::Kind::dataCorrupted);
 }
 
 TEST(GestureEventCoding, HostileTextFailsCleanly) {

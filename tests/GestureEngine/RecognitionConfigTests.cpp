@@ -12,7 +12,7 @@
 namespace tactora {
 namespace {
 
-Decoded<RecognitionConfig> decodeText(std::string_view text) {
+Expected<RecognitionConfig> decodeText(std::string_view text) {
   auto parsed = json::parse(text);
   if (!parsed) {
     return std::move(parsed).error();

@@ -13,27 +13,27 @@ using testing::sourceDir;
 
 EvemuRecording readOk(std::string_view text) {
   EvemuReader::Result result = EvemuReader::read(text);
-  if (const auto* error = std::get_if<EvemuReader::Error>(&result)) {
-    ADD_FAILURE() << "line " << error->line << ": " << error->message;
+  if (!result) {
+    ADD_FAILURE() << "line " << result.error().line << ": " << result.error().message;
     return {};
   }
-  return std::get<EvemuRecording>(std::move(result));
+  return std::move(result).value();
 }
 
-EvemuReader::Error readError(std::string_view text) {
-  EvemuReader::Result result = EvemuReader::read(text);
-  if (!std::holds_alternative<EvemuReader::Error>(result)) {
+InputError readError(std::string_view text) {
+  EvemuReader::Result result = EvemuReader::read(text, "session.evemu");
+  if (result) {
     ADD_FAILURE() << "read succeeded";
     return {};
   }
-  return std::get<EvemuReader::Error>(result);
+  return std::move(result).error();
 }
 
 TEST(EvemuReader, ReadsTheRealMagicMouseRecording) {
   auto result = EvemuReader::readFile(
       sourceDir() + "/examples/sessions/real/apple-magic-mouse-1-one-touch.evemu");
-  ASSERT_TRUE(std::holds_alternative<EvemuRecording>(result));
-  const auto& recording = std::get<EvemuRecording>(result);
+  ASSERT_TRUE(result.ok());
+  const EvemuRecording& recording = *result;
   EXPECT_EQ(recording.name, "mouses");
   ASSERT_TRUE(recording.id.has_value());
   EXPECT_EQ(*recording.id, (EvemuRecording::DeviceId{0x0005, 0x05ac, 0x030d, 0x0306}));
@@ -113,9 +113,12 @@ TEST(EvemuReader, RejectsMalformedLinesNamingLineAndProblem) {
     if (std::string_view(c.message) == "line contains a NUL byte") {
       text = std::string_view(c.text, 34);
     }
-    EvemuReader::Error error = readError(text);
+    const InputError error = readError(text);
     EXPECT_EQ(error.line, c.line);
+    EXPECT_EQ(error.file, "session.evemu");
     EXPECT_NE(error.message.find(c.message), std::string::npos) << error.message;
+    EXPECT_EQ(error.description().rfind("session.evemu:" + std::to_string(c.line) + ": ", 0), 0u)
+        << error.description();
   }
 }
 
