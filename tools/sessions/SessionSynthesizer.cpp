@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -183,6 +184,278 @@ class Writer {
   std::int64_t lastReport_ = -1;
 };
 
+// The device's touch surface: its slots and the ranges its positions are reported in.
+struct TouchAxes {
+  std::int32_t xMinimum = 0;
+  std::int32_t xMaximum = 0;
+  std::int32_t yMinimum = 0;
+  std::int32_t yMaximum = 0;
+  int slotCount = 0;
+
+  std::int32_t rawX(double x) const {
+    return static_cast<std::int32_t>(std::lround(xMinimum + x * (xMaximum - xMinimum)));
+  }
+  // evdev y grows towards the palm; script y grows towards the front of the mouse.
+  std::int32_t rawY(double y) const {
+    return static_cast<std::int32_t>(std::lround(yMinimum + (1.0 - y) * (yMaximum - yMinimum)));
+  }
+};
+
+// Plays a script's commands tick by tick against the device's slots and writes each tick's
+// report: the slots that changed, then pointer motion, the button and the wheels.
+class SessionRenderer {
+ public:
+  SessionRenderer(const TouchAxes& axes, std::string& out)
+      : axes_(axes), writer_(out), slots_(static_cast<std::size_t>(axes.slotCount)) {}
+
+  // Renders up to the tick after the last command ends. The first fault of the script (a finger
+  // put down twice, moved or lifted while up, more fingers than slots, one that never lifts)
+  // ends it.
+  std::optional<SessionScript::Error> run(const std::vector<SessionScript::Command>& commands) {
+    std::int64_t lastTick = 0;
+    for (const auto& command : commands) {
+      lastTick = std::max(lastTick, tickAt(command.endSeconds) + 1);
+    }
+    std::size_t next = 0;
+    for (std::int64_t tick = 0; tick <= lastTick; ++tick) {
+      releaseLiftedFingers();
+      for (; next < commands.size() && tickAt(commands[next].startSeconds) <= tick; ++next) {
+        if (auto error = start(commands[next], tick)) {
+          return error;
+        }
+      }
+      advanceMoves(tick);
+      writeReport(tick);
+    }
+    if (!fingers_.empty()) {
+      return failure(commands.back(), "finger '" + fingers_.begin()->first + "' never lifts");
+    }
+    return std::nullopt;
+  }
+
+ private:
+  static SessionScript::Error failure(const SessionScript::Command& command, std::string message) {
+    return SessionScript::Error{command.file, command.line, std::move(message)};
+  }
+
+  bool emptiedThisTick(int slot) const {
+    return std::count(emptiedSlots_.begin(), emptiedSlots_.end(), slot) != 0;
+  }
+
+  // Fingers announced as lifting on the previous tick leave their slot now.
+  void releaseLiftedFingers() {
+    emptiedSlots_.clear();
+    for (auto it = fingers_.begin(); it != fingers_.end();) {
+      if (it->second.lifting) {
+        emptiedSlots_.push_back(it->second.slot);
+        it = fingers_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+
+  std::optional<SessionScript::Error> start(const SessionScript::Command& command,
+                                            std::int64_t tick) {
+    const std::int64_t endTick = std::max(tickAt(command.endSeconds), tick);
+    switch (command.kind) {
+      case SessionScript::Kind::down:
+        return putDown(command);
+      case SessionScript::Kind::move: {
+        auto it = fingers_.find(command.finger);
+        if (it == fingers_.end() || it->second.lifting) {
+          return failure(command, "finger '" + command.finger + "' is not down");
+        }
+        Finger& finger = it->second;
+        finger.moving = true;
+        finger.fromX = finger.x;
+        finger.fromY = finger.y;
+        finger.toX = command.x;
+        finger.toY = command.y;
+        finger.fromTick = tick;
+        finger.toTick = endTick;
+        return std::nullopt;
+      }
+      case SessionScript::Kind::up: {
+        auto it = fingers_.find(command.finger);
+        if (it == fingers_.end() || it->second.lifting) {
+          return failure(command, "finger '" + command.finger + "' is not down");
+        }
+        it->second.lifting = true;
+        it->second.moving = false;
+        return std::nullopt;
+      }
+      case SessionScript::Kind::pointer:
+        spreads_.push_back({REL_X, command.x, tick, endTick, 0});
+        spreads_.push_back({REL_Y, command.y, tick, endTick, 0});
+        return std::nullopt;
+      case SessionScript::Kind::wheel:
+        spreads_.push_back({REL_WHEEL, command.x, tick, endTick, 0});
+        return std::nullopt;
+      case SessionScript::Kind::hwheel:
+        spreads_.push_back({REL_HWHEEL, command.x, tick, endTick, 0});
+        return std::nullopt;
+      case SessionScript::Kind::press:
+        pressed_ = true;
+        return std::nullopt;
+      case SessionScript::Kind::release:
+        released_ = true;
+        return std::nullopt;
+    }
+    return std::nullopt;
+  }
+
+  // A new finger takes the lowest slot that is free and was not emptied on this very tick.
+  std::optional<SessionScript::Error> putDown(const SessionScript::Command& command) {
+    if (fingers_.count(command.finger) != 0) {
+      return failure(command, "finger '" + command.finger + "' is already down");
+    }
+    int slot = 0;
+    while (slot < axes_.slotCount &&
+           (slots_[static_cast<std::size_t>(slot)].used || emptiedThisTick(slot))) {
+      ++slot;
+    }
+    if (slot == axes_.slotCount) {
+      return failure(command, "more fingers than the device has slots");
+    }
+    slots_[static_cast<std::size_t>(slot)].used = true;
+    Finger finger;
+    finger.slot = slot;
+    finger.x = command.x;
+    finger.y = command.y;
+    fingers_[command.finger] = finger;
+    return std::nullopt;
+  }
+
+  // Moves in progress reach their share of the way on this tick.
+  void advanceMoves(std::int64_t tick) {
+    for (auto& [name, finger] : fingers_) {
+      if (!finger.moving) {
+        continue;
+      }
+      const double share =
+          finger.toTick == finger.fromTick
+              ? 1.0
+              : static_cast<double>(tick - finger.fromTick) / (finger.toTick - finger.fromTick);
+      finger.x = finger.fromX + (finger.toX - finger.fromX) * share;
+      finger.y = finger.fromY + (finger.toY - finger.fromY) * share;
+      if (tick >= finger.toTick) {
+        finger.moving = false;
+      }
+    }
+  }
+
+  void writeReport(std::int64_t tick) {
+    time_ = tickTime(tick);
+    wroteAny_ = false;
+    for (int slot = 0; slot < axes_.slotCount; ++slot) {
+      writeSlot(slot);
+    }
+    writeRelative(tick, REL_X);
+    writeRelative(tick, REL_Y);
+    if (pressed_ || released_) {
+      writer_.event(time_, EV_MSC, MSC_SCAN, buttonScanCode);
+      writer_.event(time_, EV_KEY, BTN_LEFT, pressed_ ? 1 : 0);
+      wroteAny_ = true;
+    }
+    pressed_ = false;
+    released_ = false;
+    writeRelative(tick, REL_WHEEL);
+    writeRelative(tick, REL_HWHEEL);
+    if (wroteAny_) {
+      writer_.event(time_, EV_SYN, SYN_REPORT, 0);
+    }
+  }
+
+  // The values of `slot` that changed since the last report, as evdev reports them.
+  void writeSlot(int slot) {
+    SlotState& state = slots_[static_cast<std::size_t>(slot)];
+    if (emptiedThisTick(slot)) {
+      writeAbs(slot, ABS_MT_TRACKING_ID, -1);
+      state.trackingID = -1;
+      state.used = false;
+      return;
+    }
+    const Finger* finger = nullptr;
+    for (const auto& [name, candidate] : fingers_) {
+      if (candidate.slot == slot) {
+        finger = &candidate;
+      }
+    }
+    if (finger == nullptr) {
+      return;
+    }
+    const bool fresh = state.trackingID < 0;
+    const std::int32_t major = finger->lifting ? 0 : restingTouchMajor;
+    const std::int32_t minor = finger->lifting ? 0 : restingTouchMinor;
+    const std::int32_t x = axes_.rawX(finger->x);
+    const std::int32_t y = axes_.rawY(finger->y);
+    if (fresh) {
+      state.trackingID = nextTrackingID_++;
+      writeAbs(slot, ABS_MT_TRACKING_ID, state.trackingID);
+    }
+    if (major != state.major) {
+      writeAbs(slot, ABS_MT_TOUCH_MAJOR, state.major = major);
+    }
+    if (minor != state.minor) {
+      writeAbs(slot, ABS_MT_TOUCH_MINOR, state.minor = minor);
+    }
+    if (fresh && state.orientation != 0) {
+      writeAbs(slot, ABS_MT_ORIENTATION, state.orientation = 0);
+    }
+    if (x != state.x) {
+      writeAbs(slot, ABS_MT_POSITION_X, state.x = x);
+    }
+    if (y != state.y) {
+      writeAbs(slot, ABS_MT_POSITION_Y, state.y = y);
+    }
+  }
+
+  void writeAbs(int slot, std::uint16_t code, std::int32_t value) {
+    if (slot != currentSlot_) {
+      writer_.event(time_, EV_ABS, ABS_MT_SLOT, slot);
+      currentSlot_ = slot;
+    }
+    writer_.event(time_, EV_ABS, code, value);
+    wroteAny_ = true;
+  }
+
+  // Relative motion spread over time: on each tick every spread of `code` gives what it owes by
+  // then, whole units only, so the totals come out exact.
+  void writeRelative(std::int64_t tick, std::uint16_t code) {
+    std::int64_t sum = 0;
+    for (Spread& spread : spreads_) {
+      if (spread.code != code || tick < spread.fromTick || tick > spread.toTick) {
+        continue;
+      }
+      const double share =
+          spread.toTick == spread.fromTick
+              ? 1.0
+              : static_cast<double>(tick - spread.fromTick) / (spread.toTick - spread.fromTick);
+      const std::int64_t due = std::llround(spread.total * share);
+      sum += due - spread.emitted;
+      spread.emitted = due;
+    }
+    if (sum != 0) {
+      writer_.event(time_, EV_REL, code, static_cast<std::int32_t>(sum));
+      wroteAny_ = true;
+    }
+  }
+
+  TouchAxes axes_;
+  Writer writer_;
+  std::map<std::string, Finger> fingers_;
+  std::vector<SlotState> slots_;
+  std::vector<Spread> spreads_;
+  std::vector<int> emptiedSlots_;  // slots whose finger left on this tick
+  std::int32_t nextTrackingID_ = firstTrackingID;
+  int currentSlot_ = -1;
+  bool pressed_ = false;  // the button's changes on this tick
+  bool released_ = false;
+  std::int64_t time_ = 0;  // of the report being written, in microseconds
+  bool wroteAny_ = false;
+};
+
 }  // namespace
 
 std::variant<SessionSynthesizer, SessionScript::Error> SessionSynthesizer::forRecording(
@@ -218,10 +491,10 @@ std::variant<SessionSynthesizer, SessionScript::Error> SessionSynthesizer::forRe
       continue;
     }
     if (auto range = axisRange(line, ABS_MT_POSITION_X)) {
-      synthesizer.x_ = {range->first, range->second};
+      std::tie(synthesizer.xMinimum_, synthesizer.xMaximum_) = *range;
       sawX = true;
     } else if (auto range = axisRange(line, ABS_MT_POSITION_Y)) {
-      synthesizer.y_ = {range->first, range->second};
+      std::tie(synthesizer.yMinimum_, synthesizer.yMaximum_) = *range;
       sawY = true;
     } else if (auto range = axisRange(line, ABS_MT_SLOT)) {
       sawSlots = range->first == 0 && range->second < maxSlotCount;
@@ -248,15 +521,6 @@ std::variant<SessionSynthesizer, SessionScript::Error> SessionSynthesizer::forRe
   return forRecording(*read.bytes, path);
 }
 
-std::int32_t SessionSynthesizer::rawX(double x) const {
-  return static_cast<std::int32_t>(std::lround(x_.minimum + x * (x_.maximum - x_.minimum)));
-}
-
-// evdev y grows towards the palm; script y grows towards the front of the mouse.
-std::int32_t SessionSynthesizer::rawY(double y) const {
-  return static_cast<std::int32_t>(std::lround(y_.minimum + (1.0 - y) * (y_.maximum - y_.minimum)));
-}
-
 std::variant<std::string, SessionScript::Error> SessionSynthesizer::render(
     const SessionScript& script, const std::string& description) const {
   std::string out = "# EVEMU 1.3\n";
@@ -264,214 +528,9 @@ std::variant<std::string, SessionScript::Error> SessionSynthesizer::render(
     out += "# " + description + "\n";
   }
   out += header_;
-  Writer writer(out);
-
-  const auto& commands = script.commands();
-  const int slotCount = slotCount_;
-  std::map<std::string, Finger> fingers;
-  std::vector<SlotState> slots(static_cast<std::size_t>(slotCount));
-  std::vector<Spread> spreads;
-  std::int32_t nextTrackingID = firstTrackingID;
-  int currentSlot = -1;
-  std::size_t next = 0;
-
-  std::int64_t lastTick = 0;
-  for (const auto& command : commands) {
-    lastTick = std::max(lastTick, tickAt(command.endSeconds) + 1);
-  }
-
-  auto fail = [](const SessionScript::Command& command, std::string message) {
-    return SessionScript::Error{command.file, command.line, std::move(message)};
-  };
-
-  for (std::int64_t tick = 0; tick <= lastTick; ++tick) {
-    const std::int64_t time = tickTime(tick);
-    bool pressed = false;
-    bool released = false;
-    std::vector<int> emptiedSlots;
-
-    // Fingers announced as lifting on the previous tick leave their slot now.
-    for (auto it = fingers.begin(); it != fingers.end();) {
-      if (it->second.lifting) {
-        emptiedSlots.push_back(it->second.slot);
-        it = fingers.erase(it);
-      } else {
-        ++it;
-      }
-    }
-
-    for (; next < commands.size() && tickAt(commands[next].startSeconds) <= tick; ++next) {
-      const auto& command = commands[next];
-      const std::int64_t endTick = tickAt(command.endSeconds);
-      switch (command.kind) {
-        case SessionScript::Kind::down: {
-          if (fingers.count(command.finger) != 0) {
-            return fail(command, "finger '" + command.finger + "' is already down");
-          }
-          int slot = 0;
-          while (slot < slotCount && (slots[static_cast<std::size_t>(slot)].used ||
-                                      std::count(emptiedSlots.begin(), emptiedSlots.end(), slot))) {
-            ++slot;
-          }
-          if (slot == slotCount) {
-            return fail(command, "more fingers than the device has slots");
-          }
-          slots[static_cast<std::size_t>(slot)].used = true;
-          Finger finger;
-          finger.slot = slot;
-          finger.x = command.x;
-          finger.y = command.y;
-          fingers[command.finger] = finger;
-          break;
-        }
-        case SessionScript::Kind::move: {
-          auto it = fingers.find(command.finger);
-          if (it == fingers.end() || it->second.lifting) {
-            return fail(command, "finger '" + command.finger + "' is not down");
-          }
-          Finger& finger = it->second;
-          finger.moving = true;
-          finger.fromX = finger.x;
-          finger.fromY = finger.y;
-          finger.toX = command.x;
-          finger.toY = command.y;
-          finger.fromTick = tick;
-          finger.toTick = std::max(endTick, tick);
-          break;
-        }
-        case SessionScript::Kind::up: {
-          auto it = fingers.find(command.finger);
-          if (it == fingers.end() || it->second.lifting) {
-            return fail(command, "finger '" + command.finger + "' is not down");
-          }
-          it->second.lifting = true;
-          it->second.moving = false;
-          break;
-        }
-        case SessionScript::Kind::pointer:
-          spreads.push_back({REL_X, command.x, tick, std::max(endTick, tick), 0});
-          spreads.push_back({REL_Y, command.y, tick, std::max(endTick, tick), 0});
-          break;
-        case SessionScript::Kind::wheel:
-          spreads.push_back({REL_WHEEL, command.x, tick, std::max(endTick, tick), 0});
-          break;
-        case SessionScript::Kind::hwheel:
-          spreads.push_back({REL_HWHEEL, command.x, tick, std::max(endTick, tick), 0});
-          break;
-        case SessionScript::Kind::press:
-          pressed = true;
-          break;
-        case SessionScript::Kind::release:
-          released = true;
-          break;
-      }
-    }
-
-    // Moves in progress reach their share of the way on this tick.
-    for (auto& [name, finger] : fingers) {
-      if (!finger.moving) {
-        continue;
-      }
-      const double share =
-          finger.toTick == finger.fromTick
-              ? 1.0
-              : static_cast<double>(tick - finger.fromTick) / (finger.toTick - finger.fromTick);
-      finger.x = finger.fromX + (finger.toX - finger.fromX) * share;
-      finger.y = finger.fromY + (finger.toY - finger.fromY) * share;
-      if (tick >= finger.toTick) {
-        finger.moving = false;
-      }
-    }
-
-    bool any = false;
-    auto abs = [&](int slot, std::uint16_t code, std::int32_t value) {
-      if (slot != currentSlot) {
-        writer.event(time, EV_ABS, ABS_MT_SLOT, slot);
-        currentSlot = slot;
-      }
-      writer.event(time, EV_ABS, code, value);
-      any = true;
-    };
-    for (int slot = 0; slot < slotCount; ++slot) {
-      SlotState& state = slots[static_cast<std::size_t>(slot)];
-      if (std::count(emptiedSlots.begin(), emptiedSlots.end(), slot) != 0) {
-        abs(slot, ABS_MT_TRACKING_ID, -1);
-        state.trackingID = -1;
-        state.used = false;
-        continue;
-      }
-      const Finger* finger = nullptr;
-      for (const auto& [name, candidate] : fingers) {
-        if (candidate.slot == slot) {
-          finger = &candidate;
-        }
-      }
-      if (finger == nullptr) {
-        continue;
-      }
-      const bool fresh = state.trackingID < 0;
-      const std::int32_t major = finger->lifting ? 0 : restingTouchMajor;
-      const std::int32_t minor = finger->lifting ? 0 : restingTouchMinor;
-      const std::int32_t x = rawX(finger->x);
-      const std::int32_t y = rawY(finger->y);
-      if (fresh) {
-        state.trackingID = nextTrackingID++;
-        abs(slot, ABS_MT_TRACKING_ID, state.trackingID);
-      }
-      if (major != state.major) {
-        abs(slot, ABS_MT_TOUCH_MAJOR, state.major = major);
-      }
-      if (minor != state.minor) {
-        abs(slot, ABS_MT_TOUCH_MINOR, state.minor = minor);
-      }
-      if (fresh && state.orientation != 0) {
-        abs(slot, ABS_MT_ORIENTATION, state.orientation = 0);
-      }
-      if (x != state.x) {
-        abs(slot, ABS_MT_POSITION_X, state.x = x);
-      }
-      if (y != state.y) {
-        abs(slot, ABS_MT_POSITION_Y, state.y = y);
-      }
-    }
-
-    // Relative motion spread over time: on each tick every spread of `code` gives what it owes
-    // by then, whole units only, so the totals come out exact.
-    auto relative = [&](std::uint16_t code) {
-      std::int64_t sum = 0;
-      for (Spread& spread : spreads) {
-        if (spread.code != code || tick < spread.fromTick || tick > spread.toTick) {
-          continue;
-        }
-        const double share =
-            spread.toTick == spread.fromTick
-                ? 1.0
-                : static_cast<double>(tick - spread.fromTick) / (spread.toTick - spread.fromTick);
-        const std::int64_t due = std::llround(spread.total * share);
-        sum += due - spread.emitted;
-        spread.emitted = due;
-      }
-      if (sum != 0) {
-        writer.event(time, EV_REL, code, static_cast<std::int32_t>(sum));
-        any = true;
-      }
-    };
-    relative(REL_X);
-    relative(REL_Y);
-    if (pressed || released) {
-      writer.event(time, EV_MSC, MSC_SCAN, buttonScanCode);
-      writer.event(time, EV_KEY, BTN_LEFT, pressed ? 1 : 0);
-      any = true;
-    }
-    relative(REL_WHEEL);
-    relative(REL_HWHEEL);
-    if (any) {
-      writer.event(time, EV_SYN, SYN_REPORT, 0);
-    }
-  }
-  if (!fingers.empty()) {
-    const auto& command = commands.back();
-    return fail(command, "finger '" + fingers.begin()->first + "' never lifts");
+  SessionRenderer renderer({xMinimum_, xMaximum_, yMinimum_, yMaximum_, slotCount_}, out);
+  if (auto error = renderer.run(script.commands())) {
+    return *error;
   }
   return out;
 }

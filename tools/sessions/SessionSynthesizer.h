@@ -39,20 +39,14 @@ class SessionSynthesizer {
   std::variant<std::string, SessionScript::Error> renderScriptFile(const std::string& path) const;
 
  private:
-  // One absolute axis of the device, as its `A:` line describes it.
-  struct Axis {
-    std::int32_t minimum = 0;
-    std::int32_t maximum = 0;
-  };
-
   SessionSynthesizer() = default;
 
-  std::int32_t rawX(double x) const;
-  std::int32_t rawY(double y) const;
-
   std::string header_;
-  Axis x_;
-  Axis y_;
+  // The touch axes of the device: position ranges and slots.
+  std::int32_t xMinimum_ = 0;
+  std::int32_t xMaximum_ = 0;
+  std::int32_t yMinimum_ = 0;
+  std::int32_t yMaximum_ = 0;
   int slotCount_ = 0;
 };
 
