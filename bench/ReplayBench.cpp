@@ -3,6 +3,8 @@
 // simulated platform, reported in frames (device reports) per second of wall-clock time.
 //   build/<preset>/bench/ReplayBench
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <optional>
 #include <ostream>
@@ -16,7 +18,7 @@
 #include "Tactora/replay/EvemuReader.h"
 #include "Tactora/replay/ReplayDriver.h"
 // Where the sources and the built simulated provider are, shared with the replay tests.
-#include "tests/Tactora/replay/SourceTree.h"
+#include "tests/support/SourceTree.h"
 #include "tools/sessions/SessionScript.h"
 #include "tools/sessions/SessionSynthesizer.h"
 
@@ -75,7 +77,13 @@ const LongSession& longSession() {
     double start = 0;
     for (std::size_t i = 0; start < sessionSeconds; ++i) {
       const std::string name = std::string(gestures[i % std::size(gestures)]) + ".touch";
-      auto parsed = tactora::SessionScript::parse(*resolver(name), name, resolver);
+      const std::optional<std::string> text = resolver(name);
+      if (!text) {
+        std::fprintf(stderr, "ReplayBench: cannot read %s%s (is TACTORA_SOURCE_DIR right?)\n",
+                     sessionsDir().c_str(), name.c_str());
+        std::exit(2);
+      }
+      auto parsed = tactora::SessionScript::parse(*text, name, resolver);
       double length = 0;
       for (const auto& command : std::get<tactora::SessionScript>(parsed).commands()) {
         length = std::max(length, command.endSeconds);

@@ -16,8 +16,8 @@
 #include "Tactora/config/Configuration.h"
 #include "Tactora/config/TemporaryDirectory.h"
 #include "Tactora/input/MTBridge.h"
-#include "Tactora/replay/SourceTree.h"
 #include "support/CapturingLogSink.h"
+#include "support/SourceTree.h"
 
 namespace tactora::testing {
 

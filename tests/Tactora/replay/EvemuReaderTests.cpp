@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Tactora/replay/SourceTree.h"
+#include "support/SourceTree.h"
 
 namespace tactora {
 namespace {

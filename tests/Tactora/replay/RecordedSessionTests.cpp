@@ -16,7 +16,7 @@
 
 #include "Tactora/config/FileIO.h"
 #include "Tactora/replay/ReplayDriver.h"
-#include "Tactora/replay/SourceTree.h"
+#include "support/SourceTree.h"
 #include "tools/sessions/SessionSynthesizer.h"
 
 namespace tactora {

@@ -9,7 +9,7 @@
 
 #include "Tactora/config/Configuration.h"
 #include "Tactora/config/TemporaryDirectory.h"
-#include "Tactora/replay/SourceTree.h"
+#include "support/SourceTree.h"
 
 namespace tactora {
 namespace {

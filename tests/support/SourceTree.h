@@ -14,7 +14,7 @@ inline std::string sourceDir() {
     return dir;
   }
   std::string here = __FILE__;
-  return here.substr(0, here.rfind("/tests/Tactora/"));
+  return here.substr(0, here.rfind("/tests/support/"));
 }
 
 // Points the replay at the sim provider in the build's root when nobody said where the build is:
