@@ -176,7 +176,8 @@ BENCHMARK(BM_ForwardWheelEventSwallowed);
 
 // Two fingers resting and moving a little: each report moves both and yields a frame, which the
 // pipeline turns into touches for the engine.
-void BM_ReportTwoFingersToEngine(benchmark::State& state) {
+template <bool readFromNode>
+void reportTwoFingers(benchmark::State& state) {
   auto sim = tactora::sim::SimPlatform::install(1000.0);
   auto engine = std::make_shared<tactora::GestureEngine>(tactora::RecognitionConfig{},
                                                          [&] { return sim->timeline().now(); });
@@ -207,11 +208,27 @@ void BM_ReportTwoFingersToEngine(benchmark::State& state) {
     const std::int32_t nudge = (state.iterations() % 2) != 0 ? 1 : 0;
     moved[1].value = nudge;
     moved[3].value = 400 + nudge;
-    readReport(node, processor, moved, time);
+    if constexpr (readFromNode) {
+      readReport(node, processor, moved, time);
+    } else {
+      for (const input_event& event : moved) {
+        processor.handleEvent(event, time);
+      }
+    }
   }
   benchmark::DoNotOptimize(gestures);
 }
+
+void BM_ReportTwoFingersToEngine(benchmark::State& state) {
+  reportTwoFingers<true>(state);
+}
 BENCHMARK(BM_ReportTwoFingersToEngine);
+
+// Without the node's read: the report's way through the processor, the pipeline and the engine.
+void BM_ReportTwoFingersToEngineInProcess(benchmark::State& state) {
+  reportTwoFingers<false>(state);
+}
+BENCHMARK(BM_ReportTwoFingersToEngineInProcess);
 
 }  // namespace
 
