@@ -163,11 +163,6 @@ TEST_F(SimEventsTest, ScheduledDeliveryHappensWhenTheTimelineGetsThere) {
   EXPECT_DOUBLE_EQ(seenAt, 2.0);
   ASSERT_EQ(events.delivered().size(), 1u);
   EXPECT_DOUBLE_EQ(events.delivered()[0].uptimeSeconds, 2.5);
-
-  events.setKeepsRecords(false);
-  events.deliver(SimEvents::nativeScrollEvent(1, 0));
-  EXPECT_EQ(seen.back(), "observed swallowed");
-  EXPECT_EQ(events.delivered().size(), 1u);
 }
 
 TEST(SimEventValue, FieldsAreComparedByValueNotBySettingOrder) {
