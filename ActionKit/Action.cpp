@@ -149,7 +149,7 @@ Expected<Action> decodeAction(const nlohmann::json& value) {
     }
     if (*keyCode > 0xFFFF) {
       return InputError::dataCorrupted("key code " + std::to_string(*keyCode) +
-                                          " does not fit 0...65535")
+                                       " does not fit 0...65535")
           .at("keyCode")
           .at(name);
     }

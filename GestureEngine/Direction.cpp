@@ -40,7 +40,7 @@ Expected<Direction> decodeDirection(const nlohmann::json& value) {
     return *direction;
   }
   return InputError::dataCorrupted("unknown direction \"" + *text +
-                                      "\", expected left, right, up or down");
+                                   "\", expected left, right, up or down");
 }
 
 }  // namespace tactora

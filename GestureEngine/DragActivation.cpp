@@ -38,7 +38,7 @@ Expected<DragActivation> decodeDragActivation(const nlohmann::json& value) {
     return *activation;
   }
   return InputError::dataCorrupted("unknown drag activation \"" + *text +
-                                      "\", expected disabled, fingerRest or doubleTapHold");
+                                   "\", expected disabled, fingerRest or doubleTapHold");
 }
 
 }  // namespace tactora

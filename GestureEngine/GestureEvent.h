@@ -9,8 +9,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Expected.h"
 #include "GestureEngine/Direction.h"
+#include "GestureEngine/Expected.h"
 
 namespace tactora {
 

@@ -16,8 +16,8 @@ InputError InputError::dataCorrupted(std::string message) {
   return InputError{Kind::dataCorrupted, {}, std::move(message), {}, 0};
 }
 
-InputError InputError::unreadable(std::string file, std::string message) {
-  return InputError{Kind::unreadable, {}, std::move(message), std::move(file), 0};
+InputError InputError::fileAccess(std::string file, std::string message) {
+  return InputError{Kind::fileAccess, {}, std::move(message), std::move(file), 0};
 }
 
 InputError InputError::atLine(std::string file, std::size_t line, std::string message) {

@@ -16,7 +16,7 @@ struct InputError {
     keyNotFound,    // a JSON member that must be there is missing
     valueNotFound,  // a JSON value that must not be null is
     dataCorrupted,  // the content is malformed
-    unreadable,     // the file cannot be opened or read
+    fileAccess,     // the file cannot be opened, read or written
   };
 
   Kind kind = Kind::dataCorrupted;
@@ -30,7 +30,7 @@ struct InputError {
   static InputError typeMismatch(std::string message);
   static InputError keyNotFound(std::string_view key);
   static InputError dataCorrupted(std::string message);
-  static InputError unreadable(std::string file, std::string message);
+  static InputError fileAccess(std::string file, std::string message);
   static InputError atLine(std::string file, std::size_t line, std::string message);
 
   // The error seen from the enclosing object member `key` / array element `index`.

@@ -34,7 +34,7 @@ namespace {
 
 InputError expected(std::string_view what, const nlohmann::json& found) {
   return InputError::typeMismatch("expected " + std::string(what) + ", found " +
-                                     describeType(found));
+                                  describeType(found));
 }
 
 // Magnitudes above which the textual form switches to an exponent: beyond them not every integer
@@ -82,7 +82,7 @@ std::string withDecimal(std::string text) {
 InputError notAnInteger(std::string_view what, const nlohmann::json& found) {
   if (found.is_number_float()) {
     return InputError::typeMismatch("expected " + std::string(what) + ", found the number " +
-                                       formatDouble(found.get<double>()));
+                                    formatDouble(found.get<double>()));
   }
   return expected(what, found);
 }
@@ -144,7 +144,7 @@ Expected<nlohmann::json> parse(std::string_view text, std::size_t maxDepth) {
     } else if (c == '[' || c == '{') {
       if (++depth > maxDepth) {
         return InputError::dataCorrupted("nesting deeper than " + std::to_string(maxDepth) +
-                                            " levels at byte " + std::to_string(index));
+                                         " levels at byte " + std::to_string(index));
       }
     } else if ((c == ']' || c == '}') && depth > 0) {
       --depth;
@@ -175,7 +175,7 @@ Expected<float> decodeFloat(const nlohmann::json& value) {
   const auto narrowed = static_cast<float>(number);
   if (std::isfinite(number) && !std::isfinite(narrowed)) {
     return InputError::dataCorrupted("number " + formatDouble(number) +
-                                        " does not fit a 32-bit float");
+                                     " does not fit a 32-bit float");
   }
   return narrowed;
 }
@@ -202,7 +202,7 @@ Expected<std::int64_t> decodeInt64(const nlohmann::json& value) {
     auto number = value.get<std::uint64_t>();
     if (number > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
       return InputError::dataCorrupted("number " + std::to_string(number) +
-                                          " does not fit a signed 64-bit integer");
+                                       " does not fit a signed 64-bit integer");
     }
     return static_cast<std::int64_t>(number);
   }
@@ -215,7 +215,7 @@ Expected<std::uint64_t> decodeUInt64(const nlohmann::json& value) {
   }
   if (value.is_number_integer()) {
     return InputError::dataCorrupted("number " + std::to_string(value.get<std::int64_t>()) +
-                                        " is negative, expected an unsigned integer");
+                                     " is negative, expected an unsigned integer");
   }
   return notAnInteger("an unsigned integer", value);
 }

@@ -75,8 +75,8 @@ struct SingleCase {
 // object fails with the case name in its path.
 template <class Case, std::size_t N>
 Expected<SingleCase<Case>> decodeSingleCase(const nlohmann::json& value,
-                                           const std::array<Case, N>& cases,
-                                           std::string_view (*nameOf)(Case)) {
+                                            const std::array<Case, N>& cases,
+                                            std::string_view (*nameOf)(Case)) {
   if (auto isObject = requireObject(value); !isObject) {
     return std::move(isObject).error();
   }

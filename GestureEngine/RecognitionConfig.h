@@ -5,8 +5,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "GestureEngine/Expected.h"
 #include "GestureEngine/DragActivation.h"
+#include "GestureEngine/Expected.h"
 
 namespace tactora {
 

@@ -71,7 +71,8 @@ const LongSession& longSession() {
                               "physical-click",
                               "native-scroll"};
     auto resolver = [](const std::string& name) {
-      return tactora::fileio::readWholeFile(sessionsDir() + name).bytes;
+      tactora::Expected<std::string> text = tactora::fileio::readWholeFile(sessionsDir() + name);
+      return text ? std::optional<std::string>(std::move(text).value()) : std::nullopt;
     };
     std::string script;
     double start = 0;
@@ -85,7 +86,7 @@ const LongSession& longSession() {
       }
       auto parsed = tactora::SessionScript::parse(*text, name, resolver);
       double length = 0;
-      for (const auto& command : std::get<tactora::SessionScript>(parsed).commands()) {
+      for (const auto& command : parsed->commands()) {
         length = std::max(length, command.endSeconds);
       }
       script += std::to_string(start) + " play " + name + "\n";
@@ -94,10 +95,8 @@ const LongSession& longSession() {
     auto parsed = tactora::SessionScript::parse(script, "long-session", resolver);
     auto synthesizer = tactora::SessionSynthesizer::forRecordingFile(
         sessionsDir() + std::string(tactora::SessionSynthesizer::realDeviceRecording));
-    auto rendered =
-        std::get<tactora::SessionSynthesizer>(synthesizer)
-            .render(std::get<tactora::SessionScript>(parsed), "ten minutes of gestures");
-    auto read = tactora::EvemuReader::read(std::get<std::string>(rendered));
+    auto rendered = synthesizer->render(*parsed, "ten minutes of gestures");
+    auto read = tactora::EvemuReader::read(*rendered);
     LongSession result{std::move(read).value()};
     for (const auto& event : result.recording.events) {
       result.frames += event.type == 0 && event.code == 0 ? 1 : 0;

@@ -20,14 +20,8 @@ namespace {
 constexpr const char* usage =
     "usage: tactora-session-generator [--check] [--device RECORDING] SCRIPT.touch...\n";
 
-int reportError(const tactora::SessionScript::Error& error) {
-  if (error.line == 0) {
-    std::fprintf(stderr, "tactora-session-generator: %s: %s\n", error.file.c_str(),
-                 error.message.c_str());
-  } else {
-    std::fprintf(stderr, "tactora-session-generator: %s:%zu: %s\n", error.file.c_str(), error.line,
-                 error.message.c_str());
-  }
+int reportError(const tactora::InputError& error) {
+  std::fprintf(stderr, "tactora-session-generator: %s\n", error.description().c_str());
   return 2;
 }
 
@@ -67,19 +61,20 @@ int main(int argc, char** argv) {
     auto known = synthesizers.find(recording);
     if (known == synthesizers.end()) {
       auto loaded = tactora::SessionSynthesizer::forRecordingFile(recording);
-      if (auto* error = std::get_if<tactora::SessionScript::Error>(&loaded)) {
-        return reportError(*error);
+      if (!loaded) {
+        return reportError(loaded.error());
       }
-      known = synthesizers.emplace(recording, std::get<tactora::SessionSynthesizer>(loaded)).first;
+      known = synthesizers.emplace(recording, std::move(loaded).value()).first;
     }
     auto rendered = known->second.renderScriptFile(path);
-    if (auto* error = std::get_if<tactora::SessionScript::Error>(&rendered)) {
-      return reportError(*error);
+    if (!rendered) {
+      return reportError(rendered.error());
     }
-    const std::string& text = std::get<std::string>(rendered);
+    const std::string& text = *rendered;
     std::string output = path.substr(0, path.rfind(".touch")) + ".evemu";
     if (check) {
-      if (tactora::fileio::readWholeFile(output).bytes != text) {
+      const tactora::Expected<std::string> existing = tactora::fileio::readWholeFile(output);
+      if (!existing || *existing != text) {
         std::fprintf(stderr, "tactora-session-generator: %s differs from what %s generates\n",
                      output.c_str(), path.c_str());
         status = 1;

@@ -129,15 +129,15 @@ int printDefault(std::ostream& out) {
 int check(const std::filesystem::path& file, std::ostream& out, std::ostream& err) {
   const std::string prefix = "tactora: " + file.string() + ": ";
   auto read = fileio::readWholeFile(file);
-  if (!read.bytes) {
-    err << prefix << "cannot read the file: " << read.error << "\n";
+  if (!read) {
+    err << prefix << "cannot read the file: " << read.error().message << "\n";
     return unusableFileStatus;
   }
-  if (isBlank(*read.bytes)) {
+  if (isBlank(*read)) {
     err << prefix << "the file is empty; a configuration is a JSON object" << afterReset << "\n";
     return unusableFileStatus;
   }
-  auto parsed = json::parse(*read.bytes);
+  auto parsed = json::parse(*read);
   if (!parsed) {
     err << prefix << describeSyntaxError(parsed.error().description()) << afterReset << "\n";
     return unusableFileStatus;

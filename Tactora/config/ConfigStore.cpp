@@ -136,7 +136,7 @@ std::optional<std::string> ConfigStore::write(const Configuration& configuration
   const std::string bytes = encodeConfiguration(configuration);
   const auto temporary = directoryURL_ / (temporaryPrefix + uuidSource_());
   if (auto failure = fileio::writeNewFile(temporary, bytes, /*sync=*/true)) {
-    return "could not write " + *failure;
+    return "could not write " + failure->description();
   }
   // rename() replaces the old file in one step: a reader sees either the old or the new content.
   if (std::rename(temporary.c_str(), fileURL_.c_str()) != 0) {
@@ -148,14 +148,14 @@ std::optional<std::string> ConfigStore::write(const Configuration& configuration
 
 ConfigStore::Loaded ConfigStore::load() {
   auto read = fileio::readWholeFile(fileURL_);
-  if (!read.bytes) {
+  if (!read) {
     return {defaultConfiguration(), false};
   }
-  auto decoded = decodeConfigurationText(*read.bytes);
+  auto decoded = decodeConfigurationText(*read);
   if (!decoded) {
     logger.error("config corrupt, resetting to defaults: %{public}s",
                  {decoded.error().description()});
-    backUpCorrupt(*read.bytes);
+    backUpCorrupt(*read);
     return {defaultConfiguration(), true};
   }
   const std::int64_t version = decoded->schemaVersion;
@@ -166,12 +166,12 @@ ConfigStore::Loaded ConfigStore::load() {
     logger.error(
         "config schemaVersion %{public}ld is newer than this build supports, resetting to defaults",
         {version});
-    backUpCorrupt(*read.bytes);
+    backUpCorrupt(*read);
     return {defaultConfiguration(), true};
   }
   logger.notice("migrating config from schemaVersion %{public}ld to %{public}ld",
                 {version, Configuration::currentSchemaVersion});
-  backUpVersion(*read.bytes, version);
+  backUpVersion(*read, version);
   return {decoded->migrated(), true};
 }
 

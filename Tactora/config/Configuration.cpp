@@ -196,7 +196,7 @@ std::string encodeConfiguration(const Configuration& configuration) {
 }
 
 Expected<Configuration> decodeConfiguration(const nlohmann::json& value,
-                                           std::vector<DroppedElement>* dropped) {
+                                            std::vector<DroppedElement>* dropped) {
   if (auto isObject = json::requireObject(value); !isObject) {
     return std::move(isObject).error();
   }
@@ -232,8 +232,7 @@ Expected<Configuration> decodeConfiguration(const nlohmann::json& value,
   }
   if (const auto* profiles = member("profiles")) {
     if (!profiles->is_array()) {
-      return InputError::typeMismatch("expected an array, found " +
-                                         json::describeType(*profiles))
+      return InputError::typeMismatch("expected an array, found " + json::describeType(*profiles))
           .at("profiles");
     }
     std::size_t index = 0;
@@ -261,7 +260,7 @@ Expected<Configuration> decodeConfiguration(const nlohmann::json& value,
 }
 
 Expected<Configuration> decodeConfigurationText(std::string_view text,
-                                               std::vector<DroppedElement>* dropped) {
+                                                std::vector<DroppedElement>* dropped) {
   auto parsed = json::parse(text);
   if (!parsed) {
     return std::move(parsed).error();

@@ -62,10 +62,10 @@ std::string encodeConfiguration(const Configuration& configuration);
 // cannot be read is dropped (and reported in `dropped` when given), and an All Apps profile is
 // appended when none is left. A wrong type at the top level fails the whole document.
 Expected<Configuration> decodeConfiguration(const nlohmann::json& value,
-                                           std::vector<DroppedElement>* dropped = nullptr);
+                                            std::vector<DroppedElement>* dropped = nullptr);
 // The same from the bytes of a file; text that is not JSON fails with the line and column.
 Expected<Configuration> decodeConfigurationText(std::string_view text,
-                                               std::vector<DroppedElement>* dropped = nullptr);
+                                                std::vector<DroppedElement>* dropped = nullptr);
 
 }  // namespace tactora
 

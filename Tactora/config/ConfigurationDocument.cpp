@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <random>
+#include <system_error>
 
 #include "Tactora/config/FileIO.h"
 
@@ -23,20 +24,20 @@ Expected<ConfigurationDocument> ConfigurationDocument::fromContents(std::string_
 Expected<ConfigurationDocument> ConfigurationDocument::read(const std::filesystem::path& path) {
   const std::string name = path.filename().string();
   auto file = fileio::readWholeFile(path);
-  if (!file.bytes) {
+  if (!file) {
     return InputError::dataCorrupted("The file \u201C" + name +
-                                        "\u201D couldn\u2019t be read: " + file.error);
+                                     "\u201D couldn\u2019t be read: " + file.error().message);
   }
-  auto document = fromContents(*file.bytes);
+  auto document = fromContents(*file);
   if (!document) {
     return InputError::dataCorrupted("The file \u201C" + name +
-                                        "\u201D isn\u2019t a Tactora settings file (" +
-                                        document.error().description() + ").");
+                                     "\u201D isn\u2019t a Tactora settings file (" +
+                                     document.error().description() + ").");
   }
   return document;
 }
 
-std::optional<std::string> ConfigurationDocument::write(const std::filesystem::path& path) const {
+std::optional<InputError> ConfigurationDocument::write(const std::filesystem::path& path) const {
   // A hidden sibling first, then rename over the target: an interrupted export never leaves a
   // half-written file under the chosen name.
   std::random_device random;
@@ -48,7 +49,7 @@ std::optional<std::string> ConfigurationDocument::write(const std::filesystem::p
   if (std::rename(temporary.c_str(), path.c_str()) != 0) {
     const int error = errno;
     std::remove(temporary.c_str());
-    return fileio::describeErrno(path, error);
+    return InputError::fileAccess(path.string(), std::generic_category().message(error));
   }
   return std::nullopt;
 }

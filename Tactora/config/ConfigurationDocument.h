@@ -25,7 +25,7 @@ struct ConfigurationDocument {
   // fit for the error alert.
   static Expected<ConfigurationDocument> read(const std::filesystem::path& path);
   // Writes one regular file, replacing what was there in one step; the error when it could not.
-  std::optional<std::string> write(const std::filesystem::path& path) const;
+  std::optional<InputError> write(const std::filesystem::path& path) const;
 };
 
 }  // namespace tactora

@@ -12,7 +12,7 @@ struct DroppedElement {
   enum class Kind { profile, binding };
 
   Kind kind = Kind::binding;
-  std::string path;     // "profiles[0].bindings[3]"
+  std::string path;  // "profiles[0].bindings[3]"
   InputError error;  // relative to the element: "action: expected an object, found a string"
 
   // "profiles[0].bindings[3]: binding dropped: action: expected an object, found a string"

@@ -41,22 +41,20 @@ std::string describeErrno(const std::filesystem::path& path, int error) {
   return path.string() + ": " + std::generic_category().message(error);
 }
 
-ReadResult readWholeFile(const std::filesystem::path& path) {
-  ReadResult result;
+Expected<std::string> readWholeFile(const std::filesystem::path& path) {
+  auto failed = [&path](std::string reason) {
+    return InputError::fileAccess(path.string(), std::move(reason));
+  };
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
-    result.error = std::generic_category().message(errno);
-    return result;
+    return failed(std::generic_category().message(errno));
   }
   struct stat status {};
   if (::fstat(fd.get(), &status) != 0) {
-    result.error = std::generic_category().message(errno);
-    return result;
+    return failed(std::generic_category().message(errno));
   }
   if (!S_ISREG(status.st_mode)) {
-    result.notRegular = true;
-    result.error = S_ISDIR(status.st_mode) ? "is a directory" : "is not a regular file";
-    return result;
+    return failed(S_ISDIR(status.st_mode) ? "is a directory" : "is not a regular file");
   }
   std::string bytes;
   char buffer[64 * 1024];
@@ -66,28 +64,29 @@ ReadResult readWholeFile(const std::filesystem::path& path) {
       if (errno == EINTR) {
         continue;
       }
-      result.error = std::generic_category().message(errno);
-      return result;
+      return failed(std::generic_category().message(errno));
     }
     if (count == 0) {
       break;
     }
     bytes.append(buffer, static_cast<std::size_t>(count));
   }
-  result.bytes = std::move(bytes);
-  return result;
+  return bytes;
 }
 
-std::optional<std::string> writeNewFile(const std::filesystem::path& path, std::string_view bytes,
-                                        bool sync) {
+std::optional<InputError> writeNewFile(const std::filesystem::path& path, std::string_view bytes,
+                                       bool sync) {
+  auto failed = [&path](int error) {
+    return InputError::fileAccess(path.string(), std::generic_category().message(error));
+  };
   FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (fd.get() < 0) {
-    return describeErrno(path, errno);
+    return failed(errno);
   }
-  auto fail = [&](int error) -> std::optional<std::string> {
+  auto removeAndFail = [&](int error) {
     fd.close();
     ::unlink(path.c_str());
-    return describeErrno(path, error);
+    return failed(error);
   };
   std::size_t written = 0;
   while (written < bytes.size()) {
@@ -96,17 +95,17 @@ std::optional<std::string> writeNewFile(const std::filesystem::path& path, std::
       if (errno == EINTR) {
         continue;
       }
-      return fail(errno);
+      return removeAndFail(errno);
     }
     written += static_cast<std::size_t>(count);
   }
   if (sync && ::fsync(fd.get()) != 0) {
-    return fail(errno);
+    return removeAndFail(errno);
   }
   if (fd.close() != 0) {
     const int error = errno;
     ::unlink(path.c_str());
-    return describeErrno(path, error);
+    return failed(error);
   }
   return std::nullopt;
 }

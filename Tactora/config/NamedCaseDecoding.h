@@ -20,8 +20,8 @@ namespace tactora {
 // the case's capitalisation wrong more often than anything else.
 template <class T, class Decode, class Case, std::size_t N>
 Expected<T> decodeNamingUnknownCase(const nlohmann::json& value, Decode decode,
-                                   const std::array<Case, N>& cases, std::string_view what,
-                                   std::string_view example) {
+                                    const std::array<Case, N>& cases, std::string_view what,
+                                    std::string_view example) {
   Expected<T> decoded = decode(value);
   if (decoded || !value.is_object() || !decoded.error().path.empty()) {
     return decoded;
@@ -44,7 +44,7 @@ Expected<T> decodeNamingUnknownCase(const nlohmann::json& value, Decode decode,
   }
   if (known == 0 && unknown.empty()) {
     return InputError::dataCorrupted("empty " + name + " object, expected one member such as " +
-                                        std::string(example));
+                                     std::string(example));
   }
   if (known > 1) {
     return InputError::dataCorrupted("more than one " + name + " in one object");

@@ -33,7 +33,7 @@ nlohmann::json toJson(const Profile& profile);
 // element that fails to decode is dropped, order kept. Dropped bindings are appended to `dropped`
 // (paths relative to the profile, "bindings[3]") only when the profile itself decodes.
 Expected<Profile> decodeProfile(const nlohmann::json& value,
-                               std::vector<DroppedElement>* dropped = nullptr);
+                                std::vector<DroppedElement>* dropped = nullptr);
 
 }  // namespace tactora
 

@@ -31,8 +31,7 @@ Expected<ModifierSet> decodeModifierSet(const nlohmann::json& value) {
     return std::move(raw).error();
   }
   if (*raw < 0 || *raw > 0xFF) {
-    return InputError::dataCorrupted("modifiers " + std::to_string(*raw) +
-                                        " do not fit 0...255");
+    return InputError::dataCorrupted("modifiers " + std::to_string(*raw) + " do not fit 0...255");
   }
   return ModifierSet{static_cast<std::uint8_t>(*raw)};
 }

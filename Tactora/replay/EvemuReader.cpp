@@ -346,16 +346,16 @@ EvemuReader::Result EvemuReader::readFile(const std::string& path) {
   // directory and read it as an empty file.
   std::error_code ignored;
   if (std::filesystem::is_directory(path, ignored)) {
-    return InputError::unreadable(path, "cannot open: is a directory");
+    return InputError::fileAccess(path, "cannot open: is a directory");
   }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    return InputError::unreadable(path, std::string("cannot open: ") + std::strerror(errno));
+    return InputError::fileAccess(path, std::string("cannot open: ") + std::strerror(errno));
   }
   std::ostringstream contents;
   contents << file.rdbuf();
   if (file.bad()) {
-    return InputError::unreadable(path, "cannot read the file");
+    return InputError::fileAccess(path, "cannot read the file");
   }
   return read(contents.view(), path);
 }

@@ -121,14 +121,15 @@ std::variant<std::unique_ptr<ReplaySession>, ReplaySession::StartFailure> Replay
                         "tactora: cannot create a temporary directory for the configuration"};
   }
   if (options.configFile) {
-    const fileio::ReadResult read = fileio::readWholeFile(*options.configFile);
-    if (!read.bytes) {
-      return StartFailure{unreadableInput,
-                          "tactora: " + *options.configFile + ": cannot open: " + read.error};
+    const Expected<std::string> read = fileio::readWholeFile(*options.configFile);
+    if (!read) {
+      return StartFailure{unreadableInput, "tactora: " + *options.configFile +
+                                               ": cannot open: " + read.error().message};
     }
     if (const auto problem =
-            fileio::writeNewFile(configDirectory.path() / "config.json", *read.bytes, false)) {
-      return StartFailure{failedToStart, "tactora: cannot copy the configuration: " + *problem};
+            fileio::writeNewFile(configDirectory.path() / "config.json", *read, false)) {
+      return StartFailure{failedToStart,
+                          "tactora: cannot copy the configuration: " + problem->description()};
     }
   }
 

@@ -72,9 +72,8 @@ std::optional<SessionScript::Kind> kindNamed(std::string_view name) {
 
 }  // namespace
 
-std::variant<SessionScript, SessionScript::Error> SessionScript::parse(std::string_view text,
-                                                                       const std::string& file,
-                                                                       const Resolver& resolver) {
+Expected<SessionScript> SessionScript::parse(std::string_view text, const std::string& file,
+                                             const Resolver& resolver) {
   SessionScript script;
   if (auto error = parseInto(text, file, resolver, 0, "", 0, script.commands_)) {
     return *error;
@@ -89,9 +88,10 @@ void SessionScript::sortByTime() {
   });
 }
 
-std::optional<SessionScript::Error> SessionScript::parseInto(
-    std::string_view text, const std::string& file, const Resolver& resolver, double offsetSeconds,
-    const std::string& fingerPrefix, int depth, std::vector<Command>& out) {
+std::optional<InputError> SessionScript::parseInto(std::string_view text, const std::string& file,
+                                                   const Resolver& resolver, double offsetSeconds,
+                                                   const std::string& fingerPrefix, int depth,
+                                                   std::vector<Command>& out) {
   std::size_t lineNumber = 0;
   int plays = 0;
   while (!text.empty()) {
@@ -103,7 +103,9 @@ std::optional<SessionScript::Error> SessionScript::parseInto(
     if (tokens.empty()) {
       continue;
     }
-    auto fail = [&](std::string message) { return Error{file, lineNumber, std::move(message)}; };
+    auto fail = [&](std::string message) {
+      return InputError::atLine(file, lineNumber, std::move(message));
+    };
     Command command;
     command.file = file;
     command.line = lineNumber;

@@ -5,8 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
+
+#include "GestureEngine/Expected.h"
 
 namespace tactora {
 
@@ -40,28 +41,22 @@ class SessionScript {
     std::size_t line = 0;
   };
 
-  struct Error {
-    std::string file;
-    std::size_t line = 0;
-    std::string message;
-  };
-
   // Returns the text of another script named by `play`, or nothing when it cannot be read.
   using Resolver = std::function<std::optional<std::string>(const std::string& name)>;
 
   // Commands come out sorted by start time (stable, so same-time commands keep script order).
-  static std::variant<SessionScript, Error> parse(std::string_view text, const std::string& file,
-                                                  const Resolver& resolver = {});
+  static Expected<SessionScript> parse(std::string_view text, const std::string& file,
+                                       const Resolver& resolver = {});
 
   const std::vector<Command>& commands() const { return commands_; }
   void append(Command command) { commands_.push_back(std::move(command)); }
   void sortByTime();
 
  private:
-  static std::optional<Error> parseInto(std::string_view text, const std::string& file,
-                                        const Resolver& resolver, double offsetSeconds,
-                                        const std::string& fingerPrefix, int depth,
-                                        std::vector<Command>& out);
+  static std::optional<InputError> parseInto(std::string_view text, const std::string& file,
+                                             const Resolver& resolver, double offsetSeconds,
+                                             const std::string& fingerPrefix, int depth,
+                                             std::vector<Command>& out);
 
   std::vector<Command> commands_;
 };

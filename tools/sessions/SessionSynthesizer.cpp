@@ -211,7 +211,7 @@ class SessionRenderer {
   // Renders up to the tick after the last command ends. The first fault of the script (a finger
   // put down twice, moved or lifted while up, more fingers than slots, one that never lifts)
   // ends it.
-  std::optional<SessionScript::Error> run(const std::vector<SessionScript::Command>& commands) {
+  std::optional<InputError> run(const std::vector<SessionScript::Command>& commands) {
     std::int64_t lastTick = 0;
     for (const auto& command : commands) {
       lastTick = std::max(lastTick, tickAt(command.endSeconds) + 1);
@@ -234,8 +234,8 @@ class SessionRenderer {
   }
 
  private:
-  static SessionScript::Error failure(const SessionScript::Command& command, std::string message) {
-    return SessionScript::Error{command.file, command.line, std::move(message)};
+  static InputError failure(const SessionScript::Command& command, std::string message) {
+    return InputError::atLine(command.file, command.line, std::move(message));
   }
 
   bool emptiedThisTick(int slot) const {
@@ -255,8 +255,7 @@ class SessionRenderer {
     }
   }
 
-  std::optional<SessionScript::Error> start(const SessionScript::Command& command,
-                                            std::int64_t tick) {
+  std::optional<InputError> start(const SessionScript::Command& command, std::int64_t tick) {
     const std::int64_t endTick = std::max(tickAt(command.endSeconds), tick);
     switch (command.kind) {
       case SessionScript::Kind::down:
@@ -306,7 +305,7 @@ class SessionRenderer {
   }
 
   // A new finger takes the lowest slot that is free and was not emptied on this very tick.
-  std::optional<SessionScript::Error> putDown(const SessionScript::Command& command) {
+  std::optional<InputError> putDown(const SessionScript::Command& command) {
     if (fingers_.count(command.finger) != 0) {
       return failure(command, "finger '" + command.finger + "' is already down");
     }
@@ -458,11 +457,11 @@ class SessionRenderer {
 
 }  // namespace
 
-std::variant<SessionSynthesizer, SessionScript::Error> SessionSynthesizer::forRecording(
-    std::string_view text, const std::string& file) {
+Expected<SessionSynthesizer> SessionSynthesizer::forRecording(std::string_view text,
+                                                              const std::string& file) {
   SessionSynthesizer synthesizer;
   auto fail = [&file](std::size_t line, std::string message) {
-    return SessionScript::Error{file, line, std::move(message)};
+    return InputError::atLine(file, line, std::move(message));
   };
   // The description runs from the device name (evemu-record's comment before the `N:` line, or
   // the `N:` line itself) to the first event; the recording's kernel and machine comments before
@@ -512,17 +511,16 @@ std::variant<SessionSynthesizer, SessionScript::Error> SessionSynthesizer::forRe
   return synthesizer;
 }
 
-std::variant<SessionSynthesizer, SessionScript::Error> SessionSynthesizer::forRecordingFile(
-    const std::string& path) {
-  const fileio::ReadResult read = fileio::readWholeFile(path);
-  if (!read.bytes) {
-    return SessionScript::Error{path, 0, "cannot read: " + read.error};
+Expected<SessionSynthesizer> SessionSynthesizer::forRecordingFile(const std::string& path) {
+  const Expected<std::string> read = fileio::readWholeFile(path);
+  if (!read) {
+    return InputError::atLine(path, 0, "cannot read: " + read.error().message);
   }
-  return forRecording(*read.bytes, path);
+  return forRecording(*read, path);
 }
 
-std::variant<std::string, SessionScript::Error> SessionSynthesizer::render(
-    const SessionScript& script, const std::string& description) const {
+Expected<std::string> SessionSynthesizer::render(const SessionScript& script,
+                                                 const std::string& description) const {
   std::string out = "# EVEMU 1.3\n";
   if (!description.empty()) {
     out += "# " + description + "\n";
@@ -535,24 +533,23 @@ std::variant<std::string, SessionScript::Error> SessionSynthesizer::render(
   return out;
 }
 
-std::variant<std::string, SessionScript::Error> SessionSynthesizer::renderScriptFile(
-    const std::string& path) const {
+Expected<std::string> SessionSynthesizer::renderScriptFile(const std::string& path) const {
   const std::filesystem::path script(path);
-  const fileio::ReadResult read = fileio::readWholeFile(script);
-  if (!read.bytes) {
-    return SessionScript::Error{path, 0, "cannot read: " + read.error};
+  const Expected<std::string> read = fileio::readWholeFile(script);
+  if (!read) {
+    return InputError::atLine(path, 0, "cannot read: " + read.error().message);
   }
   const std::filesystem::path directory = script.parent_path();
-  auto parsed = SessionScript::parse(*read.bytes, script.filename().string(),
-                                     [&directory](const std::string& name) {
-                                       return fileio::readWholeFile(directory / name).bytes;
-                                     });
-  if (auto* error = std::get_if<SessionScript::Error>(&parsed)) {
-    return *error;
+  auto parsed = SessionScript::parse(
+      *read, script.filename().string(), [&directory](const std::string& name) {
+        Expected<std::string> played = fileio::readWholeFile(directory / name);
+        return played ? std::optional<std::string>(std::move(played).value()) : std::nullopt;
+      });
+  if (!parsed) {
+    return std::move(parsed).error();
   }
-  return render(std::get<SessionScript>(parsed),
-                "Generated by tools/SessionGenerator from " + script.filename().string() +
-                    "; device header of a real Magic Mouse recording");
+  return render(*parsed, "Generated by tools/SessionGenerator from " + script.filename().string() +
+                             "; device header of a real Magic Mouse recording");
 }
 
 }  // namespace tactora

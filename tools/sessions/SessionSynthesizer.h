@@ -24,19 +24,16 @@ class SessionSynthesizer {
   // A synthesizer for the device of the evemu recording `text` (read from `file`, named in
   // errors): its description lines, from the device name to the first event, are copied into
   // every session, and positions are scaled to its touch axes.
-  static std::variant<SessionSynthesizer, SessionScript::Error> forRecording(
-      std::string_view text, const std::string& file);
+  static Expected<SessionSynthesizer> forRecording(std::string_view text, const std::string& file);
   // The same for the recording at `path`.
-  static std::variant<SessionSynthesizer, SessionScript::Error> forRecordingFile(
-      const std::string& path);
+  static Expected<SessionSynthesizer> forRecordingFile(const std::string& path);
 
   // The recording's text; `description` becomes a comment line under the format line.
-  std::variant<std::string, SessionScript::Error> render(const SessionScript& script,
-                                                         const std::string& description) const;
+  Expected<std::string> render(const SessionScript& script, const std::string& description) const;
 
   // Reads the session script at `path` (scripts it plays are looked up next to it) and renders
   // it as the committed sessions are: described as generated from that file.
-  std::variant<std::string, SessionScript::Error> renderScriptFile(const std::string& path) const;
+  Expected<std::string> renderScriptFile(const std::string& path) const;
 
  private:
   SessionSynthesizer() = default;

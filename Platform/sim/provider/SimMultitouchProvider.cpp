@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "Platform/evdev/FrameAssembler.h"
 #include "Platform/MultitouchProvider.h"
+#include "Platform/evdev/FrameAssembler.h"
 #include "Platform/sim/provider/SimMultitouch.h"
 
 #define SIM_MT_EXPORT extern "C" __attribute__((visibility("default")))

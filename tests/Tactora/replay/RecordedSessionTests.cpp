@@ -75,8 +75,8 @@ TEST_F(RecordedSessions, EveryRecordingReplaysToItsExpectedOutput) {
       std::ofstream(expectedPath, std::ios::binary) << result.out;
       continue;
     }
-    std::optional<std::string> expected = fileio::readWholeFile(expectedPath).bytes;
-    ASSERT_TRUE(expected.has_value()) << "missing " << expectedPath;
+    const Expected<std::string> expected = fileio::readWholeFile(expectedPath);
+    ASSERT_TRUE(expected.ok()) << expected.error().description();
     EXPECT_EQ(result.out, *expected);
   }
 }
@@ -86,15 +86,17 @@ TEST_F(RecordedSessions, EveryTouchScriptRegeneratesItsRecordingByteForByte) {
   ASSERT_GE(scripts.size(), 20u);
   auto loaded = SessionSynthesizer::forRecordingFile(
       (sessionsDir() / SessionSynthesizer::realDeviceRecording).string());
-  ASSERT_TRUE(std::holds_alternative<SessionSynthesizer>(loaded));
-  const auto& synthesizer = std::get<SessionSynthesizer>(loaded);
+  ASSERT_TRUE(loaded.ok()) << loaded.error().description();
+  const SessionSynthesizer& synthesizer = *loaded;
   for (const fs::path& script : scripts) {
     SCOPED_TRACE(script.string());
     auto rendered = synthesizer.renderScriptFile(script.string());
-    ASSERT_TRUE(std::holds_alternative<std::string>(rendered));
+    ASSERT_TRUE(rendered.ok()) << rendered.error().description();
     fs::path recording = script;
     recording.replace_extension(".evemu");
-    EXPECT_EQ(std::get<std::string>(rendered), fileio::readWholeFile(recording).bytes);
+    const Expected<std::string> committed = fileio::readWholeFile(recording);
+    ASSERT_TRUE(committed.ok()) << committed.error().description();
+    EXPECT_EQ(*rendered, *committed);
   }
 }
 
