@@ -131,11 +131,11 @@ int runMonitor(const Arguments& arguments, std::ostream& out, std::ostream& err)
   options.time = arguments.time;
   options.flushEachLine = true;
   auto started = ReplaySession::start(description, *node, options, out, err);
-  if (const auto* failure = std::get_if<ReplaySession::StartFailure>(&started)) {
-    err << failure->message << '\n';
-    return failure->status;
+  if (!started) {
+    err << "tactora: " << started.error().description() << '\n';
+    return ReplaySession::exitStatus(started.error());
   }
-  ReplaySession& session = *std::get<std::unique_ptr<ReplaySession>>(started);
+  ReplaySession& session = **started;
   err << "tactora: watching " << *node << " (\"" << description.name << "\"); Ctrl-C ends\n";
 
   std::optional<std::int64_t> lastMicroseconds;

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <ostream>
-#include <variant>
 
 #include "Tactora/replay/EvemuReader.h"
 #include "Tactora/replay/ReplaySession.h"
@@ -22,11 +21,11 @@ int ReplayDriver::run(const std::string& recordingPath, const Options& options, 
 int ReplayDriver::replay(const EvemuRecording& recording, const std::string& name,
                          const Options& options, std::ostream& out, std::ostream& err) {
   auto started = ReplaySession::start(recording, name, options, out, err);
-  if (const auto* failure = std::get_if<ReplaySession::StartFailure>(&started)) {
-    err << failure->message << '\n';
-    return failure->status;
+  if (!started) {
+    err << "tactora: " << started.error().description() << '\n';
+    return ReplaySession::exitStatus(started.error());
   }
-  ReplaySession& session = *std::get<std::unique_ptr<ReplaySession>>(started);
+  ReplaySession& session = **started;
   for (const EvemuRecording::Event& event : recording.events) {
     session.feed(event);
   }

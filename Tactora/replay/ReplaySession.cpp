@@ -103,33 +103,31 @@ struct ReplaySession::State {
   bool finished = false;
 };
 
-std::variant<std::unique_ptr<ReplaySession>, ReplaySession::StartFailure> ReplaySession::start(
-    const EvemuRecording& device, const std::string& name, const Options& options,
-    std::ostream& out, std::ostream& err) {
+Expected<std::unique_ptr<ReplaySession>> ReplaySession::start(const EvemuRecording& device,
+                                                              const std::string& name,
+                                                              const Options& options,
+                                                              std::ostream& out,
+                                                              std::ostream& err) {
   const EvemuRecording::Axis* axisX = device.axis(ABS_MT_POSITION_X);
   const EvemuRecording::Axis* axisY = device.axis(ABS_MT_POSITION_Y);
   if (axisX == nullptr || axisY == nullptr) {
-    return StartFailure{unreadableInput,
-                        "tactora: " + name +
-                            ": not a multitouch recording: it has no ABS_MT_POSITION_X and "
-                            "ABS_MT_POSITION_Y axes"};
+    return InputError::dataCorrupted(
+               "not a multitouch recording: it has no ABS_MT_POSITION_X and ABS_MT_POSITION_Y axes")
+        .in(name);
   }
 
   TemporaryDirectory configDirectory("tactora-replay");
   if (configDirectory.path().empty()) {
-    return StartFailure{failedToStart,
-                        "tactora: cannot create a temporary directory for the configuration"};
+    return InputError::fileAccess({}, "cannot create a temporary directory for the configuration");
   }
   if (options.configFile) {
     const Expected<std::string> read = fileio::readWholeFile(*options.configFile);
     if (!read) {
-      return StartFailure{unreadableInput, "tactora: " + *options.configFile +
-                                               ": cannot open: " + read.error().message};
+      return InputError::fileAccess(*options.configFile, "cannot open: " + read.error().message);
     }
     if (const auto problem =
             fileio::writeNewFile(configDirectory.path() / "config.json", *read, false)) {
-      return StartFailure{failedToStart,
-                          "tactora: cannot copy the configuration: " + problem->description()};
+      return InputError::fileAccess({}, "cannot copy the configuration: " + problem->description());
     }
   }
 
@@ -138,8 +136,8 @@ std::variant<std::unique_ptr<ReplaySession>, ReplaySession::StartFailure> Replay
   std::optional<sim::SimMultitouch> multitouch =
       sim::SimMultitouch::bind(providerPath, &providerProblem);
   if (!multitouch) {
-    return StartFailure{failedToStart, "tactora: cannot load the simulated multitouch provider: " +
-                                           providerProblem};
+    return InputError::fileAccess(
+        {}, "cannot load the simulated multitouch provider: " + providerProblem);
   }
 
   auto state = std::make_unique<State>(std::move(configDirectory), std::move(*multitouch), options,

@@ -5,8 +5,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <variant>
 
+#include "GestureEngine/Expected.h"
 #include "Tactora/replay/EvemuRecording.h"
 
 namespace tactora {
@@ -27,21 +27,18 @@ class ReplaySession {
     bool flushEachLine = false;             // a live session shows each line as it happens
   };
 
-  // Why a session could not start, and the exit status that goes with it.
-  struct StartFailure {
-    int status = 1;
-    std::string message;  // "tactora: ..." line for standard error
-  };
-
   // Exit statuses.
   static constexpr int failedToStart = 1;    // the simulated multitouch provider cannot be loaded
   static constexpr int unreadableInput = 2;  // the recording or the configuration file
 
   // Sets up the platform, the device described by `device` (its ids and axes; its events are not
   // used) and the application, and launches it. `name` names the device's source in messages.
-  static std::variant<std::unique_ptr<ReplaySession>, StartFailure> start(
-      const EvemuRecording& device, const std::string& name, const Options& options,
-      std::ostream& out, std::ostream& err);
+  // An error that names a file is about the user's input (the recording or the configuration);
+  // one without is about this machine (a temporary folder, the simulated provider).
+  static Expected<std::unique_ptr<ReplaySession>> start(const EvemuRecording& device,
+                                                        const std::string& name,
+                                                        const Options& options, std::ostream& out,
+                                                        std::ostream& err);
 
   ~ReplaySession();
   ReplaySession(const ReplaySession&) = delete;
@@ -59,6 +56,11 @@ class ReplaySession {
   // Where the pointer rests when the session starts: the middle of a 1920 x 1080 display.
   static constexpr double startPointerX = 960.0;
   static constexpr double startPointerY = 540.0;
+
+  // The exit status for a failed start.
+  static int exitStatus(const InputError& error) {
+    return error.file.empty() ? failedToStart : unreadableInput;
+  }
 
  private:
   struct State;
