@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "Platform/linux/desktop/ApplicationIndex.h"
+#include "tests/Platform/linux/x11/TemporaryDirectory.h"
+
+namespace tactora::lx {
+namespace {
+
+using test::TemporaryDirectory;
+
+std::string application(const std::string& keys) {
+  return "[Desktop Entry]\nType=Application\nExec=true\n" + keys + "\n";
+}
+
+TEST(DesktopEntry, ReadsOnlyTheMainGroupOfApplications) {
+  const auto entry = DesktopEntry::parse(
+      "# comment\n"
+      "[Desktop Entry]\r\n"
+      "Name[de]=Textbearbeitung\n"
+      "Name = Text\\sEditor\\\\1\r\n"
+      "Icon=org.gnome.TextEditor\n"
+      "Type=Application\n"
+      "StartupWMClass=gnome-text-editor\n"
+      "NoDisplay=true\n"
+      "[Desktop Action new-window]\n"
+      "Name=New Window\n"
+      "Icon=other\n");
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->name, "Text Editor\\1");
+  EXPECT_EQ(entry->icon, "org.gnome.TextEditor");
+  EXPECT_EQ(entry->startupWMClass, "gnome-text-editor");
+  EXPECT_TRUE(entry->noDisplay);
+  EXPECT_FALSE(entry->hidden);
+
+  EXPECT_FALSE(DesktopEntry::parse("[Desktop Entry]\nType=Link\nName=Site\n"));
+  EXPECT_FALSE(DesktopEntry::parse("[Desktop Action x]\nType=Application\nName=Wrong\n"));
+  EXPECT_FALSE(DesktopEntry::parse("Type=Application\nName=No group\n"));
+  // A user's deletion marker needs no Type.
+  const auto deleted = DesktopEntry::parse("[Desktop Entry]\nHidden=true\n");
+  ASSERT_TRUE(deleted);
+  EXPECT_TRUE(deleted->hidden);
+}
+
+TEST(ApplicationIndex, DataDirectoriesFollowTheBaseDirectoryDefaults) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(ApplicationIndex::dataDirectories(nullptr, nullptr, "/home/u"),
+            (V{"/home/u/.local/share", "/usr/local/share", "/usr/share"}));
+  EXPECT_EQ(ApplicationIndex::dataDirectories("", "", "/home/u"),
+            (V{"/home/u/.local/share", "/usr/local/share", "/usr/share"}));
+  EXPECT_EQ(ApplicationIndex::dataDirectories("/d/home", "/a:relative::/b", "/home/u"),
+            (V{"/d/home", "/a", "/b"}));
+  EXPECT_EQ(ApplicationIndex::dataDirectories("relative", "/a", nullptr), (V{"/a"}));
+}
+
+// Two data directories as a user's and the system's: ids from sub-folders, the user's copy
+// winning, a user's Hidden copy deleting the system's, and entries that are not applications.
+class ApplicationIndexScan : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    user.write("applications/org.mozilla.firefox.desktop", application("Name=Firefox (mine)"));
+    user.write("applications/org.gnome.Maps.desktop", "[Desktop Entry]\nHidden=true\n");
+    user.write("applications/notes.txt", "not a desktop file");
+    system.write("applications/org.mozilla.firefox.desktop",
+                 application("Name=Firefox\nStartupWMClass=firefox"));
+    system.write("applications/org.gnome.Maps.desktop", application("Name=Maps"));
+    system.write("applications/kde/org.kde.dolphin.desktop", application("Name=Dolphin"));
+    system.write("applications/site.desktop", "[Desktop Entry]\nType=Link\nName=Site\n");
+    system.write("applications/org.gnome.TextEditor.desktop",
+                 application("Name=Text Editor\nStartupWMClass=gnome-text-editor"));
+    system.write("applications/editor-helper.desktop",
+                 application("Name=Helper\nStartupWMClass=Editor\nNoDisplay=true"));
+    system.write("applications/zz-editor.desktop",
+                 application("Name=Editor\nStartupWMClass=Editor"));
+    system.write("applications/Gimp.desktop", application("Name=GIMP"));
+  }
+  ApplicationIndex scan() const {
+    return ApplicationIndex::scan({user.path().string(), system.path().string(), "/nonexistent"});
+  }
+
+  TemporaryDirectory user;
+  TemporaryDirectory system;
+};
+
+TEST_F(ApplicationIndexScan, EarlierDirectoriesWinAndHiddenDeletes) {
+  const auto index = scan();
+  EXPECT_EQ(index.size(), 6U);
+  EXPECT_EQ(index.displayName("org.mozilla.firefox"), "Firefox (mine)");
+  // The user's copy wins whole: the system copy's StartupWMClass is not merged in.
+  EXPECT_EQ(index.find("org.mozilla.firefox")->startupWMClass, "");
+  EXPECT_EQ(index.find("org.gnome.Maps"), nullptr);
+  EXPECT_EQ(index.displayName("kde-org.kde.dolphin"), "Dolphin");
+  EXPECT_EQ(index.find("site"), nullptr);
+  EXPECT_EQ(index.displayName("unknown"), std::nullopt);
+}
+
+TEST_F(ApplicationIndexScan, WindowClassesMatchStartupWMClassBeforeFileName) {
+  const auto index = scan();
+  // StartupWMClass before the file name, the class before the instance.
+  EXPECT_EQ(index.idForWindowClass("Gimp", "gnome-text-editor"), "org.gnome.TextEditor");
+  EXPECT_EQ(index.idForWindowClass("gimp-2.10", "gimp"), "Gimp");
+  EXPECT_EQ(index.idForWindowClass("GIMP", "unknown"), "Gimp");
+  // A menu entry beats a NoDisplay helper with the same StartupWMClass, whatever their order.
+  EXPECT_EQ(index.idForWindowClass("gnome-text-editor", "EDITOR"), "zz-editor");
+  EXPECT_EQ(index.idForWindowClass("", ""), std::nullopt);
+  EXPECT_EQ(index.idForWindowClass("xterm", "XTerm"), std::nullopt);
+}
+
+TEST_F(ApplicationIndexScan, EnvironmentNamesTheDirectories) {
+  const auto setOrUnset = [](const char* name, const char* value) {
+    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+  };
+  const char* savedHome = std::getenv("XDG_DATA_HOME");
+  const char* savedDirs = std::getenv("XDG_DATA_DIRS");
+  const std::string home = savedHome != nullptr ? savedHome : "";
+  const std::string dirs = savedDirs != nullptr ? savedDirs : "";
+  ::setenv("XDG_DATA_HOME", user.path().c_str(), 1);
+  ::setenv("XDG_DATA_DIRS", system.path().c_str(), 1);
+  const auto index = ApplicationIndex::scan(ApplicationIndex::dataDirectoriesFromEnvironment());
+  setOrUnset("XDG_DATA_HOME", savedHome != nullptr ? home.c_str() : nullptr);
+  setOrUnset("XDG_DATA_DIRS", savedDirs != nullptr ? dirs.c_str() : nullptr);
+  EXPECT_EQ(index.size(), 6U);
+  EXPECT_EQ(index.displayName("org.mozilla.firefox"), "Firefox (mine)");
+}
+
+}  // namespace
+}  // namespace tactora::lx
