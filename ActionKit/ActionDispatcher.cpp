@@ -24,6 +24,7 @@ constexpr std::uint16_t graveAccent = 50;
 }  // namespace keyCode
 
 constexpr auto command = platform::eventFlags::maskCommand;
+using platform::FixedShortcut;
 
 }  // namespace
 
@@ -65,23 +66,26 @@ void ActionDispatcher::perform(const Action& action) {
     case Case::closeFocusedWindow:
       return closeFocusedWindow(platform);
     case Case::hideApp:
-      return postKeyCombination(platform, keyCode::h, command);
+      return postKeyCombination(platform, keyCode::h, command, 0, FixedShortcut::hideApp);
     case Case::minimizeWindow:
-      return postKeyCombination(platform, keyCode::m, command);
+      return postKeyCombination(platform, keyCode::m, command, 0, FixedShortcut::minimizeWindow);
     case Case::cycleWindows:
-      return postKeyCombination(platform, keyCode::graveAccent, command);
+      return postKeyCombination(platform, keyCode::graveAccent, command, 0,
+                                FixedShortcut::cycleWindows);
     case Case::zoomIn:
-      return postKeyCombination(platform, keyCode::equals, command);
+      return postKeyCombination(platform, keyCode::equals, command, 0, FixedShortcut::zoomIn);
     case Case::zoomOut:
-      return postKeyCombination(platform, keyCode::minus, command);
+      return postKeyCombination(platform, keyCode::minus, command, 0, FixedShortcut::zoomOut);
     case Case::navigateBack:
-      return postKeyCombination(platform, keyCode::leftBracket, command);
+      return postKeyCombination(platform, keyCode::leftBracket, command, 0,
+                                FixedShortcut::navigateBack);
     case Case::navigateForward:
-      return postKeyCombination(platform, keyCode::rightBracket, command);
+      return postKeyCombination(platform, keyCode::rightBracket, command, 0,
+                                FixedShortcut::navigateForward);
     case Case::appSwitcher:
       // Tab carrying the Command flag, with no Command key event: a quick switch to the
       // previous application that does not hold the switcher open.
-      return postKeyCombination(platform, keyCode::tab, command);
+      return postKeyCombination(platform, keyCode::tab, command, 0, FixedShortcut::appSwitcher);
     case Case::appSwitcherNext:
       return appSwitcher().cycle(true);
     case Case::appSwitcherPrevious:

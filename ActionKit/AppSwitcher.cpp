@@ -49,7 +49,8 @@ void AppSwitcher::cycle(bool forward) {
   std::lock_guard lock(lock_);
   if (!isHolding_) {
     isHolding_ = true;
-    postKey(commandKeyCode, true, platform::eventFlags::maskCommand, true);
+    postKey(commandKeyCode, true, platform::eventFlags::maskCommand, true,
+            platform::FixedShortcut::appSwitcherHold);
     // Armed only at the first step: it bounds the whole hold, however many steps follow.
     if (absoluteCommit_) {
       absoluteCommit_->cancel();
@@ -59,8 +60,10 @@ void AppSwitcher::cycle(bool forward) {
   const platform::EventFlags tabFlags =
       forward ? platform::eventFlags::maskCommand
               : platform::eventFlags::maskCommand | platform::eventFlags::maskShift;
-  postKey(tabKeyCode, true, tabFlags, false);
-  postKey(tabKeyCode, false, tabFlags, false);
+  const auto step = forward ? platform::FixedShortcut::appSwitcherForward
+                            : platform::FixedShortcut::appSwitcherBackward;
+  postKey(tabKeyCode, true, tabFlags, false, step);
+  postKey(tabKeyCode, false, tabFlags, false, step);
   if (rollingCommit_) {
     rollingCommit_->cancel();
   }
@@ -112,12 +115,12 @@ void AppSwitcher::releaseLocked() {
   absoluteToken_ = 0;
   if (isHolding_) {
     isHolding_ = false;
-    postKey(commandKeyCode, false, 0, true);
+    postKey(commandKeyCode, false, 0, true, platform::FixedShortcut::appSwitcherHold);
   }
 }
 
 void AppSwitcher::postKey(std::uint16_t keyCode, bool keyDown, platform::EventFlags flags,
-                          bool asFlagsChanged) {
+                          bool asFlagsChanged, platform::FixedShortcut shortcut) {
   // Without a source no event is built, but the hold and its timers carry on, so a later
   // release still ends the hold.
   const auto source = SharedEventSource::source(platform_);
@@ -132,6 +135,7 @@ void AppSwitcher::postKey(std::uint16_t keyCode, bool keyDown, platform::EventFl
     event->setType(platform::EventType::flagsChanged);
   }
   event->setFlags(flags);
+  markFixedShortcut(*event, shortcut);
   postEvent_(*event);
 }
 

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "Platform/Event.h"
+#include "Platform/FixedShortcut.h"
 #include "Platform/Platform.h"
 #include "Platform/WorkItem.h"
 
@@ -58,8 +59,8 @@ class AppSwitcher : public std::enable_shared_from_this<AppSwitcher> {
   void commitFired(Commit commit, std::uint64_t token);
   // Both with `lock_` held.
   void releaseLocked();
-  void postKey(std::uint16_t keyCode, bool keyDown, platform::EventFlags flags,
-               bool asFlagsChanged);
+  void postKey(std::uint16_t keyCode, bool keyDown, platform::EventFlags flags, bool asFlagsChanged,
+               platform::FixedShortcut shortcut);
   std::shared_ptr<platform::WorkItem> arm(Commit commit, double delaySeconds, std::uint64_t& token);
 
   platform::Platform& platform_;

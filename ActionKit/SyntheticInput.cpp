@@ -64,8 +64,16 @@ void click(platform::Platform& platform, platform::MouseButton button, std::int3
   }
 }
 
+void markFixedShortcut(platform::Event& event, platform::FixedShortcut shortcut) {
+  if (shortcut != platform::FixedShortcut::none) {
+    event.setIntegerValueField(platform::EventField::fixedShortcut,
+                               static_cast<std::int64_t>(shortcut));
+  }
+}
+
 void postKeyCombination(platform::Platform& platform, std::uint16_t keyCode,
-                        platform::EventFlags flags, double pauseSeconds) {
+                        platform::EventFlags flags, double pauseSeconds,
+                        platform::FixedShortcut shortcut) {
   const auto source = SharedEventSource::source(platform);
   if (!source) {
     return;
@@ -75,6 +83,7 @@ void postKeyCombination(platform::Platform& platform, std::uint16_t keyCode,
   auto keyUp = events.createKeyboardEvent(&*source, keyCode, false);
   if (keyDown) {
     keyDown->setFlags(flags);
+    markFixedShortcut(*keyDown, shortcut);
     events.post(platform::EventTapLocation::hid, *keyDown);
   }
   if (pauseSeconds > 0) {
@@ -82,6 +91,7 @@ void postKeyCombination(platform::Platform& platform, std::uint16_t keyCode,
   }
   if (keyUp) {
     keyUp->setFlags(flags);
+    markFixedShortcut(*keyUp, shortcut);
     events.post(platform::EventTapLocation::hid, *keyUp);
   }
 }

@@ -5,6 +5,7 @@
 
 #include "Platform/EventFlags.h"
 #include "Platform/Events.h"
+#include "Platform/FixedShortcut.h"
 #include "Platform/Platform.h"
 
 namespace tactora {
@@ -23,8 +24,12 @@ void click(platform::Platform& platform, platform::MouseButton button, std::int3
 
 // Key down, then key up, for `keyCode` with their flags replaced by `flags`, with the calling
 // thread paused `pauseSeconds` between them (none by default). Keyboard events carry no synthetic
-// marker.
+// marker; the events of one of the program's fixed combinations carry `shortcut`.
 void postKeyCombination(platform::Platform& platform, std::uint16_t keyCode,
-                        platform::EventFlags flags, double pauseSeconds = 0);
+                        platform::EventFlags flags, double pauseSeconds = 0,
+                        platform::FixedShortcut shortcut = platform::FixedShortcut::none);
+
+// Marks `event` as belonging to `shortcut` (nothing for `none`).
+void markFixedShortcut(platform::Event& event, platform::FixedShortcut shortcut);
 
 }  // namespace tactora

@@ -128,7 +128,8 @@ void closeFocusedWindow(platform::Platform& platform) {
 }
 
 void pressCommandW(platform::Platform& platform) {
-  postKeyCombination(platform, wKeyCode, platform::eventFlags::maskCommand);
+  postKeyCombination(platform, wKeyCode, platform::eventFlags::maskCommand, 0,
+                     platform::FixedShortcut::closeWindow);
 }
 
 }  // namespace tactora

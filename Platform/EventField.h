@@ -17,6 +17,9 @@ enum class EventField : std::uint32_t {
   scrollWheelEventIsContinuous = 88,     // 1 for pixel-unit scrolling
   scrollWheelEventPointDeltaAxis1 = 96,  // vertical, in pixels
   scrollWheelEventPointDeltaAxis2 = 97,  // horizontal, in pixels
+  // Ours, outside the system's numbers: the `FixedShortcut` a keyboard event belongs to (0 for
+  // none). Backends whose desktop binds that function to other keys read it; nothing prints it.
+  fixedShortcut = 0x7461,
 };
 
 }  // namespace tactora::platform
