@@ -1,0 +1,316 @@
+// What reaches the kernel for each action: ActionKit runs on the simulated platform, every event
+// it posts goes through the poster, and the reports written to two pipes (the keyboard and the
+// pointer) are read back in order, with the pauses between them.
+
+#include "Platform/linux/posting/UinputPoster.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <libevdev/libevdev.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ActionKit/ActionDispatcher.h"
+#include "ActionKit/AppSwitcher.h"
+#include "ActionKit/SyntheticDrag.h"
+#include "ActionKit/SyntheticScroll.h"
+#include "Platform/linux/input/UniqueFd.h"
+#include "Platform/sim/SimPlatform.h"
+
+namespace tactora::lx {
+namespace {
+
+using Case = Action::Case;
+using Lines = std::vector<std::string>;
+
+struct Pipe {
+  Pipe() {
+    int fds[2];
+    EXPECT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+    read.reset(fds[0]);
+    write.reset(fds[1]);
+  }
+  UniqueFd read;
+  UniqueFd write;
+};
+
+// A report as one line: "keyboard +LEFTALT +TAB", "pointer +BTN_LEFT", "pointer WHEEL_HI_RES 120
+// WHEEL 1". Presses are "+", releases "-", relative axes their value.
+std::string describeReport(const char* device, const std::vector<input_event>& events) {
+  std::string line = device;
+  for (const input_event& event : events) {
+    std::string name = libevdev_event_code_get_name(event.type, event.code);
+    for (const char* prefix : {"KEY_", "REL_"}) {
+      if (name.rfind(prefix, 0) == 0) {
+        name.erase(0, 4);
+      }
+    }
+    if (event.type == EV_KEY) {
+      line += (event.value ? " +" : " -") + name;
+    } else {
+      line += " " + name + " " + std::to_string(event.value);
+    }
+  }
+  return line;
+}
+
+class UinputPosterTest : public ::testing::TestWithParam<DesktopFamily> {
+ protected:
+  UinputPosterTest() { install(GetParam()); }
+
+  void install(DesktopFamily desktop) {
+    poster_ = std::make_unique<UinputPoster>(
+        keyboard_.write.get(), pointer_.write.get(),
+        UinputPoster::Options{desktop,
+                              [this](double seconds) {
+                                drain();
+                                char text[32];
+                                std::snprintf(text, sizeof text, "pause %.3f", seconds);
+                                lines_.push_back(text);
+                              },
+                              [this]() -> std::optional<platform::Point> {
+                                return pointerKnown_ ? std::optional(sim->events().pointer())
+                                                     : std::nullopt;
+                              }});
+    sim->events().setPostedObserver([this](const sim::SimEvents::PostedEvent& posted) {
+      EXPECT_TRUE(poster_->post(posted.event));
+      drain();
+    });
+  }
+
+  // Reports written since the last call, keyboard and pointer in the order they were written.
+  Lines take() {
+    drain();
+    return std::exchange(lines_, {});
+  }
+
+  void drain() {
+    for (const auto& [pipe, name] : {std::pair{&keyboard_, "keyboard"}, {&pointer_, "pointer"}}) {
+      std::vector<input_event> report;
+      input_event event{};
+      while (::read(pipe->read.get(), &event, sizeof event) == static_cast<ssize_t>(sizeof event)) {
+        if (event.type == EV_SYN && event.code == SYN_REPORT) {
+          lines_.push_back(describeReport(name, report));
+          report.clear();
+        } else {
+          report.push_back(event);
+        }
+      }
+      EXPECT_TRUE(report.empty()) << "every report ends with SYN_REPORT";
+    }
+  }
+
+  std::shared_ptr<sim::SimPlatform> sim = sim::SimPlatform::install();
+  bool pointerKnown_ = true;
+
+ private:
+  Pipe keyboard_;
+  Pipe pointer_;
+  std::unique_ptr<UinputPoster> poster_;
+  Lines lines_;
+};
+
+Lines operator+(Lines first, const Lines& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
+// A chord pressed and let go: modifiers before the key, released after it in reverse order.
+Lines chord(const std::vector<std::string>& modifiers, const std::string& key) {
+  std::string down = "keyboard";
+  std::string up = "keyboard -" + key;
+  for (const auto& modifier : modifiers) {
+    down += " +" + modifier;
+  }
+  down += " +" + key;
+  for (auto modifier = modifiers.rbegin(); modifier != modifiers.rend(); ++modifier) {
+    up += " -" + *modifier;
+  }
+  return {down, up};
+}
+
+// What the desktop expects for each fixed shortcut.
+struct DesktopChords {
+  Lines hide;
+  Lines cycle;
+};
+
+DesktopChords chordsOf(DesktopFamily desktop) {
+  switch (desktop) {
+    case DesktopFamily::gnome:
+      return {chord({"LEFTMETA"}, "H"), chord({"LEFTMETA"}, "GRAVE")};
+    case DesktopFamily::kde:
+      return {chord({"LEFTMETA"}, "PAGEDOWN"), chord({"LEFTALT"}, "GRAVE")};
+    case DesktopFamily::other:
+      return {chord({"LEFTALT"}, "F9"), chord({"LEFTALT"}, "GRAVE")};
+  }
+  return {};
+}
+
+TEST_P(UinputPosterTest, EveryActionWritesWhatTheDesktopExpects) {
+  ActionDispatcher dispatcher;
+  const DesktopChords desktop = chordsOf(GetParam());
+  const Lines press{"pointer +BTN_LEFT"};
+  const Lines release{"pointer -BTN_LEFT"};
+  const Lines gap{"pause 0.030"};
+  const Lines altHeld{"keyboard +LEFTALT"};
+  const Lines altLetGo{"keyboard -LEFTALT"};
+  const std::pair<Action, Lines> table[] = {
+      {Action(Case::none), {}},
+      {Action(Case::leftClick), press + release},
+      {Action(Case::rightClick), {"pointer +BTN_RIGHT", "pointer -BTN_RIGHT"}},
+      {Action(Case::middleClick), {"pointer +BTN_MIDDLE", "pointer -BTN_MIDDLE"}},
+      {Action(Case::doubleClick), press + gap + release + gap + press + release},
+      {Action(Case::tripleClick),
+       press + gap + release + gap + press + gap + release + gap + press + release},
+      {Action(Case::missionControl), {}},
+      {Action(Case::appExpose), {}},
+      {Action(Case::showDesktop), {}},
+      // The sim's bindings, Control-Left and Control-Right, are the recorded keys: Super here.
+      {Action(Case::spaceLeft), chord({"LEFTMETA"}, "LEFT")},
+      {Action(Case::spaceRight), chord({"LEFTMETA"}, "RIGHT")},
+      {Action(Case::closeFocusedWindow), {}},  // the close button was pressed
+      {Action(Case::hideApp), desktop.hide},
+      {Action(Case::minimizeWindow), desktop.hide},
+      {Action(Case::cycleWindows), desktop.cycle},
+      {Action(Case::zoomIn), chord({"LEFTCTRL"}, "KPPLUS")},
+      {Action(Case::zoomOut), chord({"LEFTCTRL"}, "KPMINUS")},
+      {Action(Case::navigateBack), chord({"LEFTALT"}, "LEFT")},
+      {Action(Case::navigateForward), chord({"LEFTALT"}, "RIGHT")},
+      {Action(Case::appSwitcher), chord({"LEFTALT"}, "TAB")},
+      // Released by the test right after the step.
+      {Action(Case::appSwitcherNext), altHeld + chord({}, "TAB") + altLetGo},
+      {Action(Case::appSwitcherPrevious), altHeld + chord({"LEFTSHIFT"}, "TAB") + altLetGo},
+      // Recorded shortcuts go out as recorded: Command-Shift-H is Ctrl+Shift+H, not a hide.
+      {Action::keyShortcut(4, 0x120000), chord({"LEFTCTRL", "LEFTSHIFT"}, "H")},
+      {Action::keyShortcut(48, 0x100000), chord({"LEFTCTRL"}, "TAB")},
+      {Action::keyShortcut(0, 0), chord({}, "A")},
+      {Action::keyShortcut(0x1000 + KEY_PLAYPAUSE, 0x40000), chord({"LEFTMETA"}, "PLAYPAUSE")},
+      {Action::keyShortcut(52, 0x100000), {}},  // no such key: not even the modifier
+      {Action::shellCommand("true"), {}},
+  };
+  for (const auto& [action, expected] : table) {
+    SCOPED_TRACE(action.description());
+    dispatcher.perform(action);
+    AppSwitcher::shared().release();
+    EXPECT_EQ(take(), expected);
+  }
+
+  // Without the close button, the desktop's close binding rather than a tab-closing Ctrl+W.
+  sim->accessibility().failStep(sim::SimAccessibility::Step::closeButton);
+  dispatcher.perform(Action(Case::closeFocusedWindow));
+  EXPECT_EQ(take(), chord({"LEFTALT"}, "F4"));
+}
+
+TEST_P(UinputPosterTest, SpaceSwitchingReplaysEveryModifierCombination) {
+  ActionDispatcher dispatcher;
+  // Hot-key modifier bits in the order they are pressed: Ctrl, Alt, Super, Shift.
+  const std::pair<std::uint32_t, const char*> bits[] = {
+      {0x100, "LEFTCTRL"}, {0x800, "LEFTALT"}, {0x1000, "LEFTMETA"}, {0x200, "LEFTSHIFT"}};
+  for (std::uint32_t combination = 0; combination < 16; ++combination) {
+    std::uint32_t modifiers = 0;
+    std::vector<std::string> held;
+    for (std::uint32_t i = 0; i < 4; ++i) {
+      if (combination & (1u << i)) {
+        modifiers |= bits[i].first;
+        held.push_back(bits[i].second);
+      }
+    }
+    SCOPED_TRACE(modifiers);
+    sim->systemBridges().setHotKey(81, {0, 124, modifiers, true});
+    dispatcher.perform(Action(Case::spaceRight));
+    EXPECT_EQ(take(), chord(held, "RIGHT"));
+  }
+}
+
+TEST_P(UinputPosterTest, TheSteppingSwitcherHoldsAltUntilItsRelease) {
+  ActionDispatcher dispatcher;
+  dispatcher.perform(Action(Case::appSwitcherNext));
+  sim->timeline().advanceBy(0.3);
+  dispatcher.perform(Action(Case::appSwitcherPrevious));
+  dispatcher.perform(Action(Case::appSwitcherNext));
+  // A recorded shortcut while Alt is held keeps Alt down around it.
+  dispatcher.perform(Action::keyShortcut(0, 0x100000));
+  EXPECT_EQ(take(), (Lines{"keyboard +LEFTALT"} + chord({}, "TAB") + chord({"LEFTSHIFT"}, "TAB") +
+                     chord({}, "TAB") + Lines{"keyboard +LEFTCTRL +A", "keyboard -A -LEFTCTRL"}));
+  sim->timeline().advanceBy(0.59);
+  EXPECT_EQ(take(), Lines{});
+  sim->timeline().advanceBy(0.02);  // the hold time after the latest step
+  EXPECT_EQ(take(), Lines{"keyboard -LEFTALT"});
+  AppSwitcher::shared().release();
+  EXPECT_EQ(take(), Lines{}) << "a release while idle writes nothing";
+}
+
+TEST_P(UinputPosterTest, DragsHoldTheButtonAndMoveOnlyWherePointerLags) {
+  sim->events().setPointer({100, 200});
+  auto& drag = SyntheticDrag::shared();
+  drag.begin(std::nullopt);
+  sim->events().setPointer({110, 195});  // the mouse itself moved the pointer
+  drag.followCursor();
+  drag.moveBy(1.6, -0.4);  // ahead of the pointer: moved there
+  sim->events().setPointer({111.6, 194.6});
+  drag.moveBy(-3, 0);
+  drag.end();
+  EXPECT_EQ(take(),
+            (Lines{"pointer +BTN_LEFT", "pointer X 2", "pointer X -3", "pointer -BTN_LEFT"}));
+
+  pointerKnown_ = false;
+  drag.begin(platform::Point{5, 5});
+  drag.moveBy(10, 10);
+  drag.end();
+  EXPECT_EQ(take(), (Lines{"pointer +BTN_LEFT", "pointer -BTN_LEFT"}))
+      << "without the pointer's location no motion is guessed";
+}
+
+TEST_P(UinputPosterTest, ScrollsWriteHiResUnitsAndTheDetentsTheyComplete) {
+  auto& scroll = SyntheticScroll::shared();
+  scroll.scroll(0, 50);  // one detent of pixels, up
+  scroll.scroll(0, 20);
+  scroll.scroll(0, 20);
+  scroll.scroll(0, 20);  // 144 units since the last detent: one more
+  scroll.scroll(0, -1);  // a turn starts afresh
+  scroll.scroll(0, -1);
+  scroll.scroll(0, -1);
+  scroll.scroll(10, 0);  // towards the left, which the kernel counts negative
+  EXPECT_EQ(take(), (Lines{"pointer WHEEL_HI_RES 120 WHEEL 1", "pointer WHEEL_HI_RES 48",
+                           "pointer WHEEL_HI_RES 48", "pointer WHEEL_HI_RES 48 WHEEL 1",
+                           "pointer WHEEL_HI_RES -2", "pointer WHEEL_HI_RES -2",
+                           "pointer WHEEL_HI_RES -3", "pointer HWHEEL_HI_RES -24"}));
+
+  // Momentum's small steps add up to whole detents as well.
+  scroll.startMomentum(0, 600);
+  sim->timeline().advanceBy(2);
+  int hiRes = 0;
+  int detents = 0;
+  for (const std::string& line : take()) {
+    int units = 0;
+    int detent = 0;
+    const int read = std::sscanf(line.c_str(), "pointer WHEEL_HI_RES %d WHEEL %d", &units, &detent);
+    ASSERT_GE(read, 1) << line;
+    hiRes += units;
+    detents += read == 2 ? detent : 0;
+  }
+  EXPECT_GT(hiRes, 120 * 2);  // about 129 pixels in all
+  EXPECT_EQ(detents, hiRes / 120);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, UinputPosterTest,
+                         ::testing::Values(DesktopFamily::gnome, DesktopFamily::kde,
+                                           DesktopFamily::other),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case DesktopFamily::gnome:
+                               return std::string("GNOME");
+                             case DesktopFamily::kde:
+                               return std::string("KDE");
+                             case DesktopFamily::other:
+                               return std::string("Other");
+                           }
+                           return std::string();
+                         });
+
+}  // namespace
+}  // namespace tactora::lx
