@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 
 #include "Platform/linux/input/DeviceDiscovery.h"
 
@@ -38,11 +39,7 @@ void logLine(ReaderLog log, int level, const std::string& line) {
 }  // namespace
 
 EvdevMultitouch::~EvdevMultitouch() {
-  if (hotplugThread_.joinable()) {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = ::write(hotplugWake_.get(), &one, sizeof one);
-    hotplugThread_.join();
-  }
+  stopHotplug({std::move(hotplugWake_), std::move(hotplugThread_)});
 }
 
 EvdevMultitouch::Device* EvdevMultitouch::deviceOf(MTDeviceRef ref) {
@@ -127,8 +124,15 @@ std::int32_t EvdevMultitouch::start(MTDeviceRef ref) {
   if (device == nullptr) {
     return -1;
   }
+  ensureHotplugThread();
   EvdevDevice::OpenResult opened = EvdevDevice::open(device->facts.node);
   if (auto* error = std::get_if<EvdevDevice::OpenError>(&opened)) {
+    HotplugWatch idle;
+    {
+      std::lock_guard lock(mutex_);
+      idle = takeIdleHotplugLocked();
+    }
+    stopHotplug(std::move(idle));
     logLine(log_, TACTORA_EVDEV_LOG_ERROR,
             "cannot read " + device->facts.node + " (" + error->what +
                 "); the udev rule 69-tactora.rules grants it to the logged-in user");
@@ -146,6 +150,7 @@ std::int32_t EvdevMultitouch::start(MTDeviceRef ref) {
                                                     device->callback, filter_, log_);
     started_.push_back(device);
   }
+  // A stop of the last other device, between the first call and now, took the watch away.
   ensureHotplugThread();
   return 0;
 }
@@ -156,22 +161,31 @@ void EvdevMultitouch::stop(MTDeviceRef ref) {
     return;
   }
   std::unique_ptr<DeviceReader> reader;
+  HotplugWatch idle;
   {
     std::lock_guard lock(mutex_);
     device->started = false;
     reader = std::move(device->reader);
     std::erase(started_, device);
+    idle = takeIdleHotplugLocked();
   }
-  // Joined outside the lock: the delivery thread may be inside the frame callback.
+  // Both joined outside the lock: the delivery thread may be inside the frame callback, the
+  // hotplug thread may be waiting for the lock. Once stop returns, no frame is delivered.
+  reader.reset();
+  stopHotplug(std::move(idle));
 }
 
 void EvdevMultitouch::forget(Device* device) {
   std::unique_ptr<DeviceReader> reader;
+  HotplugWatch idle;
   {
     std::lock_guard lock(mutex_);
     reader = std::move(device->reader);
     std::erase(started_, device);
+    idle = takeIdleHotplugLocked();
   }
+  reader.reset();
+  stopHotplug(std::move(idle));
 }
 
 void EvdevMultitouch::setReportFilter(ReportFilter filter) {
@@ -180,33 +194,64 @@ void EvdevMultitouch::setReportFilter(ReportFilter filter) {
 }
 
 void EvdevMultitouch::ensureHotplugThread() {
-  std::lock_guard lock(mutex_);
-  if (hotplugThread_.joinable()) {
-    return;
+  {
+    std::lock_guard lock(mutex_);
+    if (hotplugThread_.joinable()) {
+      return;
+    }
+    // The monitor is listening before this returns, so a removal that follows at once is seen.
+    UdevContext udev;
+    std::unique_ptr<UdevContext::Monitor> monitor = udev.monitor();
+    UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (monitor && wake) {
+      const int wakeFd = wake.get();
+      hotplugWake_ = std::move(wake);
+      hotplugThread_ = std::thread([this, udev = std::move(udev), monitor = std::move(monitor),
+                                    wakeFd]() { runHotplug(*monitor, wakeFd); });
+      return;
+    }
+    if (hotplugUnavailableLogged_) {
+      return;
+    }
+    hotplugUnavailableLogged_ = true;
   }
-  hotplugWake_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  hotplugThread_ = std::thread([this] { runHotplug(); });
+  logLine(log_, TACTORA_EVDEV_LOG_ERROR,
+          "cannot watch for the mouse coming and going (no udev monitor); a lost mouse is found "
+          "again by the pipeline's watchdog");
 }
 
-void EvdevMultitouch::runHotplug() {
-  ::pthread_setname_np(::pthread_self(), hotplugThreadName);
-  const UdevContext udev;
-  const std::unique_ptr<UdevContext::Monitor> monitor = udev.monitor();
-  if (!monitor) {
-    logLine(log_, TACTORA_EVDEV_LOG_ERROR,
-            "cannot watch for the mouse coming and going (no udev monitor); a lost mouse is "
-            "found again by the pipeline's watchdog");
+EvdevMultitouch::HotplugWatch EvdevMultitouch::takeIdleHotplugLocked() {
+  HotplugWatch idle;
+  if (started_.empty()) {
+    idle.wake = std::move(hotplugWake_);
+    idle.thread = std::move(hotplugThread_);
+  }
+  return idle;
+}
+
+void EvdevMultitouch::stopHotplug(HotplugWatch watch) {
+  if (!watch.thread.joinable()) {
     return;
   }
-  pollfd fds[2] = {{monitor->fd(), POLLIN, 0}, {hotplugWake_.get(), POLLIN, 0}};
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const auto written = ::write(watch.wake.get(), &one, sizeof one);
+  watch.thread.join();
+}
+
+void EvdevMultitouch::runHotplug(const UdevContext::Monitor& monitor, int wakeFd) {
+  ::pthread_setname_np(::pthread_self(), hotplugThreadName);
+  pollfd fds[2] = {{monitor.fd(), POLLIN, 0}, {wakeFd, POLLIN, 0}};
   for (;;) {
     if (::poll(fds, 2, -1) < 0) {
-      continue;
+      if (errno == EINTR) {
+        continue;
+      }
+      return;
     }
     if (fds[1].revents != 0) {
       return;
     }
-    for (const UdevContext::Change& change : monitor->receive()) {
+    for (const UdevContext::Change& change : monitor.receive()) {
       handleChange(change);
     }
   }
@@ -228,23 +273,26 @@ void EvdevMultitouch::handleChange(const UdevContext::Change& change) {
     return;
   }
   std::unique_ptr<DeviceReader> previous;
-  std::lock_guard lock(mutex_);
-  for (Device* device : started_) {
-    const bool reading = device->reader && !device->reader->hasEnded();
-    if (reading || !device->facts.isSameDevice(*facts)) {
-      continue;
+  {
+    std::lock_guard lock(mutex_);
+    auto returning = std::find_if(started_.begin(), started_.end(), [&](const Device* device) {
+      const bool reading = device->reader && !device->reader->hasEnded();
+      return !reading && device->facts.isSameDevice(*facts);
+    });
+    if (returning == started_.end()) {
+      return;
     }
     EvdevDevice::OpenResult opened = EvdevDevice::open(change.node);
     if (std::holds_alternative<EvdevDevice::OpenError>(opened)) {
       return;
     }
+    Device* device = *returning;
     previous = std::move(device->reader);
     device->facts = *facts;
     device->reader = std::make_unique<DeviceReader>(
         std::move(std::get<EvdevDevice>(opened)), &device->object, device->callback, filter_, log_);
-    logLine(log_, TACTORA_EVDEV_LOG_DEFAULT, "the mouse is back at " + change.node);
-    return;
   }
+  logLine(log_, TACTORA_EVDEV_LOG_DEFAULT, "the mouse is back at " + change.node);
 }
 
 }  // namespace tactora::lx

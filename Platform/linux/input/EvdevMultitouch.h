@@ -16,7 +16,8 @@ namespace tactora::lx {
 
 // The state behind the evdev provider's C symbols: the listed devices, the delivery thread of
 // each started one, and a udev monitor that ends the contacts of a device that leaves and starts
-// reading it again when it comes back. The provider library holds one.
+// reading it again when it comes back. The monitor and its thread exist while a device is
+// started: once the last one stops, no thread of ours runs. The provider library holds one.
 class EvdevMultitouch {
  public:
   static constexpr const char* hotplugThreadName = "MTHotplug";
@@ -44,9 +45,19 @@ class EvdevMultitouch {
   static Device* deviceOf(MTDeviceRef ref);
   static void destroyDevice(MTObject* object);
   static void destroyList(MTObject* object);
+  // The monitor and its thread, taken out of the provider to be stopped outside the lock.
+  struct HotplugWatch {
+    UniqueFd wake;
+    std::thread thread;
+  };
   void forget(Device* device);
+  // Starts listening to udev before a device is opened (a mouse that leaves at once is still
+  // seen leaving). When udev cannot give a monitor, says so once and carries on without.
   void ensureHotplugThread();
-  void runHotplug();
+  // Under the lock: the watch to stop when no device is started any more.
+  HotplugWatch takeIdleHotplugLocked();
+  static void stopHotplug(HotplugWatch watch);
+  void runHotplug(const UdevContext::Monitor& monitor, int wakeFd);
   void handleChange(const UdevContext::Change& change);
 
   std::mutex mutex_;
@@ -55,6 +66,7 @@ class EvdevMultitouch {
   ReaderLog log_ = nullptr;
   UniqueFd hotplugWake_;
   std::thread hotplugThread_;
+  bool hotplugUnavailableLogged_ = false;
 };
 
 }  // namespace tactora::lx

@@ -3,13 +3,16 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <umockdev.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "Tactora/replay/EvemuReader.h"
 
@@ -22,11 +25,11 @@ struct EmulatedEvdevNode::Node {
   EvemuRecording header;
   Options options;
   UMockdevIoctlBase* handler = nullptr;
-  int writeFd = -1;
-  int watchFd = -1;  // the terminal behind the node, never read: how much is still unread
+  int writeFd = -1;  // the write end of the node's pipe (opened read-write, never read)
   mutable std::mutex mutex;
+  mutable std::condition_variable grabbed;
   std::vector<std::uint8_t> keyState = std::vector<std::uint8_t>(KEY_MAX / 8 + 1);
-  std::atomic<int> grabCalls{0};
+  int grabCalls = 0;  // under the mutex
 };
 
 namespace {
@@ -69,7 +72,11 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
     }
     answer(client, &id, sizeof id, 0);
   } else if (request == EVIOCGRAB) {
-    ++node->grabCalls;
+    {
+      std::lock_guard lock(node->mutex);
+      ++node->grabCalls;
+    }
+    node->grabbed.notify_all();
     const int error = node->options.grabError;
     umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
   } else if (request == EVIOCSCLOCKID) {
@@ -157,8 +164,8 @@ EmulatedEvdevNode::~EmulatedEvdevNode() {
       umockdev_testbed_detach_ioctl(testbed_, node->path.c_str(), nullptr);
       g_object_unref(node->handler);
     }
-    if (node->watchFd >= 0) {
-      ::close(node->watchFd);
+    if (node->writeFd >= 0) {
+      ::close(node->writeFd);
     }
     delete node;
   }
@@ -196,48 +203,57 @@ std::string EmulatedEvdevNode::add(int number, const EvemuRecording& recording,
   const std::string input = hid + "/input/input" + std::to_string(number);
   node->sysPath = input + "/event" + std::to_string(number);
   const std::string minor = std::to_string(64 + number);
+  // No "N:" line: umockdev would make the node a terminal, which may hand the reader part of an
+  // event (it takes at most 4095 bytes, and what is written reaches it later than the write
+  // returns). The node is a pipe instead: every event is one atomic write, the reader always
+  // reads whole events, a full pipe holds the writer back, and FIONREAD says what is unread.
   const std::string description =
       "P: " + hid + "\nE: SUBSYSTEM=hid\nE: HID_ID=" + hex4(bus) + ":0000" + hex4(vendor) +
       ":0000" + hex4(product) + "\nE: HID_NAME=" + recording.name + "\n\n" + "P: " + input +
       "\nE: SUBSYSTEM=input\nE: ID_INPUT=1\nE: ID_INPUT_MOUSE=1\nA: name=" + recording.name +
-      "\n\n" + "P: " + node->sysPath + "\nN: input/event" + std::to_string(number) +
-      "\nE: DEVNAME=" + node->path +
+      "\n\n" + "P: " + node->sysPath + "\nE: DEVNAME=" + node->path +
       "\nE: SUBSYSTEM=input\nE: ID_INPUT=1\nE: ID_INPUT_MOUSE=1\nE: MAJOR=13\nE: MINOR=" + minor +
       "\nA: dev=13:" + minor + "\n";
-  GError* error = nullptr;
-  if (!umockdev_testbed_add_from_string(testbed_, description.c_str(), &error)) {
-    ADD_FAILURE() << "umockdev: " << error->message;
-    g_clear_error(&error);
+  // Adding the device announces it to udev at once, and a started provider opens it then: the
+  // node and its ioctl answers must be in place before.
+  gchar* root = umockdev_testbed_get_root_dir(testbed_);
+  const std::string nodeFile = std::string(root) + node->path;
+  g_free(root);
+  gchar* directory = g_path_get_dirname(nodeFile.c_str());
+  g_mkdir_with_parents(directory, 0755);
+  g_free(directory);
+  if (::mkfifo(nodeFile.c_str(), 0660) != 0) {
+    ADD_FAILURE() << "mkfifo " << nodeFile << ": " << std::strerror(errno);
     return node->path;
   }
+  // Read-write: the pipe never lacks a writer, so the reader sees no hang-up, only quiet.
+  node->writeFd = ::open(nodeFile.c_str(), O_RDWR | O_CLOEXEC);
+  GError* error = nullptr;
   node->handler = umockdev_ioctl_base_new();
   g_signal_connect(node->handler, "handle-ioctl", G_CALLBACK(handleIoctl), node);
   if (!umockdev_testbed_attach_ioctl(testbed_, node->path.c_str(), node->handler, &error)) {
     ADD_FAILURE() << "umockdev ioctl: " << error->message;
     g_clear_error(&error);
   }
-  node->writeFd = umockdev_testbed_get_dev_fd(testbed_, node->path.c_str());
-  gchar* root = umockdev_testbed_get_root_dir(testbed_);
-  char terminal[256] = {};
-  const std::string link = std::string(root) + node->path;
-  g_free(root);
-  if (::readlink(link.c_str(), terminal, sizeof terminal - 1) > 0) {
-    node->watchFd = ::open(terminal, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (!umockdev_testbed_add_from_string(testbed_, description.c_str(), &error)) {
+    ADD_FAILURE() << "umockdev: " << error->message;
+    g_clear_error(&error);
   }
-  gchar* sys = g_strconcat("/sys", node->sysPath.c_str(), nullptr);
-  umockdev_testbed_uevent(testbed_, sys, "add");
-  g_free(sys);
   return node->path;
 }
 
 void EmulatedEvdevNode::remove(int number) {
   Node* node = find(number);
   ASSERT_NE(node, nullptr);
+  // Like a node whose device is gone: it cannot be opened again, and what holds it open reads
+  // nothing more (the write end stays open until the end of the test), so only udev tells.
+  gchar* root = umockdev_testbed_get_root_dir(testbed_);
+  ::unlink((std::string(root) + node->path).c_str());
+  g_free(root);
   gchar* sys = g_strconcat("/sys", node->sysPath.c_str(), nullptr);
   umockdev_testbed_uevent(testbed_, sys, "remove");
   umockdev_testbed_remove_device(testbed_, sys);
   g_free(sys);
-  node->writeFd = -1;
 }
 
 void EmulatedEvdevNode::write(int number, std::uint16_t type, std::uint16_t code,
@@ -251,18 +267,8 @@ void EmulatedEvdevNode::write(int number, std::uint16_t type, std::uint16_t code
   event.type = type;
   event.code = code;
   event.value = value;
+  // One write per event, smaller than PIPE_BUF: atomic, and blocking while the pipe is full.
   ASSERT_EQ(::write(node->writeFd, &event, sizeof event), static_cast<ssize_t>(sizeof event));
-  if (type == EV_SYN) {
-    // The node is a terminal whose buffer holds 4095 bytes: let the reader catch up before it
-    // fills, or a read would end mid-event (which a real evdev node never does).
-    for (int wait = 0; wait < 20000; ++wait) {
-      int unread = 0;
-      if (::ioctl(node->watchFd, FIONREAD, &unread) < 0 || unread < 2048) {
-        break;
-      }
-      ::usleep(100);
-    }
-  }
 }
 
 void EmulatedEvdevNode::setKeyDown(int number, int code, bool down) {
@@ -276,18 +282,41 @@ void EmulatedEvdevNode::setKeyDown(int number, int code, bool down) {
 
 int EmulatedEvdevNode::grabCalls(int number) const {
   const Node* node = find(number);
-  return node != nullptr ? node->grabCalls.load() : 0;
+  if (node == nullptr) {
+    return 0;
+  }
+  std::lock_guard lock(node->mutex);
+  return node->grabCalls;
 }
 
-void EmulatedEvdevNode::waitUntilRead(int number) const {
+bool EmulatedEvdevNode::waitForGrabCalls(int number, int count,
+                                         std::chrono::seconds deadline) const {
   const Node* node = find(number);
-  ASSERT_NE(node, nullptr);
-  for (int wait = 0; wait < 2000; ++wait) {
+  if (node == nullptr) {
+    ADD_FAILURE() << "no node " << number;
+    return false;
+  }
+  std::unique_lock lock(node->mutex);
+  return node->grabbed.wait_for(lock, deadline, [&] { return node->grabCalls >= count; });
+}
+
+bool EmulatedEvdevNode::waitUntilRead(int number, std::chrono::seconds deadline) const {
+  const Node* node = find(number);
+  if (node == nullptr) {
+    ADD_FAILURE() << "no node " << number;
+    return false;
+  }
+  // A pipe has no event for "emptied"; its fill level is looked at every millisecond.
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  for (;;) {
     int unread = 0;
-    if (::ioctl(node->watchFd, FIONREAD, &unread) < 0 || unread == 0) {
-      return;
+    if (::ioctl(node->writeFd, FIONREAD, &unread) < 0 || unread == 0) {
+      return true;
     }
-    ::usleep(1000);
+    if (std::chrono::steady_clock::now() >= end) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <linux/input.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -15,10 +16,10 @@ typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
 
 namespace tactora::lx::test {
 
-// An evdev node emulated by umockdev: its udev entry (with a HID parent), and its ioctls answered
-// from an evemu recording's header with exactly the buffer sizes libevdev asks for. Events are
-// written into the node by the test. The test binary runs under umockdev-wrapper; without it
-// `available()` is false and the tests skip.
+// An evdev node emulated by umockdev: its udev entry (with a HID parent), its ioctls answered
+// from an evemu recording's header with exactly the buffer sizes libevdev asks for, and a pipe
+// as the node, into which the test writes events. The test binary runs under umockdev-wrapper;
+// without it `available()` is false and the tests skip.
 class EmulatedEvdevNode {
  public:
   struct Options {
@@ -46,8 +47,11 @@ class EmulatedEvdevNode {
   // The key state EVIOCGKEY reports (a button held when the reader starts or resyncs).
   void setKeyDown(int number, int code, bool down);
   int grabCalls(int number) const;
-  // Waits (up to two seconds) until the reader has read everything written.
-  void waitUntilRead(int number) const;
+  // Waits until EVIOCGRAB was asked `count` times; false when `deadline` passed first.
+  bool waitForGrabCalls(int number, int count,
+                        std::chrono::seconds deadline = std::chrono::seconds(30)) const;
+  // Waits until the reader has read everything written; false when `deadline` passed first.
+  bool waitUntilRead(int number, std::chrono::seconds deadline = std::chrono::seconds(30)) const;
 
   struct Node;
 

@@ -13,7 +13,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/Platform/linux/EmulatedEvdevNode.h"
@@ -83,14 +82,13 @@ TEST_P(Monitor, PrintsWhatTheReplayPrintsAndRecordsWhatReplaysTheSame) {
                               directory_ / "monitor.out");
   // The monitor opens the node, then tries (and releases) a grab to see whether another program
   // holds the mouse: from then on nothing written is lost.
-  for (int wait = 0; wait < 2000 && nodes_.grabCalls(20) < 2; ++wait) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  EXPECT_TRUE(nodes_.waitForGrabCalls(20, 2)) << "the monitor never looked at the mouse";
   for (const EvemuRecording::Event& event : recording.events) {
     nodes_.write(20, event.type, event.code, event.value, event.timeMicroseconds);
   }
-  nodes_.waitUntilRead(20);
-  ASSERT_EQ(::kill(monitor, SIGINT), 0);
+  EXPECT_TRUE(nodes_.waitUntilRead(20)) << "the monitor stopped reading";
+  // Ended and reaped on every path: a monitor left running would outlive the emulated node.
+  EXPECT_EQ(::kill(monitor, SIGINT), 0);
   EXPECT_EQ(waitFor(monitor), 0);
 
   const char* root = std::getenv("TACTORA_SOURCE_DIR");

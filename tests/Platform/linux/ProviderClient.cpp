@@ -104,14 +104,20 @@ void ProviderClient::clearFilter() const {
 }
 
 std::vector<Frame> ProviderClient::waitForFrames(std::size_t count) {
+  return waitForFrames(
+      [count](const std::vector<Frame>& frames) { return frames.size() >= count; });
+}
+
+std::vector<Frame> ProviderClient::waitForFrames(
+    const std::function<bool(const std::vector<Frame>&)>& done, std::chrono::seconds within) {
   std::unique_lock lock(gMutex);
-  gChanged.wait_for(lock, std::chrono::seconds(2), [&] { return gFrames.size() >= count; });
+  gChanged.wait_for(lock, within, [&] { return done(gFrames); });
   return gFrames;
 }
 
 std::vector<input_event> ProviderClient::waitForForwarded(std::size_t count) {
   std::unique_lock lock(gMutex);
-  gChanged.wait_for(lock, std::chrono::seconds(2), [&] { return gForwarded.size() >= count; });
+  gChanged.wait_for(lock, deadline, [&] { return gForwarded.size() >= count; });
   return gForwarded;
 }
 

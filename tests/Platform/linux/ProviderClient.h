@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -44,8 +45,16 @@ class ProviderClient {
   void setFilter(bool exclusive, bool swallowWheels) const;
   void clearFilter() const;
 
-  // Waits (up to two seconds) until `count` frames have arrived; all of them.
+  // How long a wait for the provider lasts at most. A passing test waits only as long as the
+  // provider takes; the bound is for a loaded machine, where that can be long.
+  static constexpr std::chrono::seconds deadline{30};
+
+  // Waits until `count` frames have arrived (or the deadline passed); all of them.
   static std::vector<Frame> waitForFrames(std::size_t count);
+  // Waits until `done` holds for the frames so far (or `within` passed); all of them.
+  static std::vector<Frame> waitForFrames(
+      const std::function<bool(const std::vector<Frame>&)>& done,
+      std::chrono::seconds within = deadline);
   static std::vector<input_event> waitForForwarded(std::size_t count);
   static void clearRecords();
   static std::vector<std::string> logLines();
