@@ -46,7 +46,10 @@ void answer(UMockdevIoctlClient* client, const void* bytes, std::size_t length, 
     return;
   }
   std::memset(data->data, 0, size);
-  std::memcpy(data->data, bytes, std::min(size, length));
+  // An empty answer (no bits of a type, no LEDs) may come without a buffer at all.
+  if (bytes != nullptr && length > 0) {
+    std::memcpy(data->data, bytes, std::min(size, length));
+  }
   umockdev_ioctl_client_complete(client, result, 0);
 }
 
