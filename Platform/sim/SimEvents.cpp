@@ -9,28 +9,6 @@ using platform::Event;
 using platform::EventField;
 using platform::EventType;
 
-// A tap known to the simulated event system. Its callback is called outside every lock.
-class SimEventTap : public platform::EventTap {
- public:
-  SimEventTap(const platform::EventTapParameters& parameters, platform::EventTapCallback callback)
-      : parameters_(parameters), callback_(std::move(callback)) {}
-
-  const platform::EventTapParameters& parameters() const override { return parameters_; }
-  void enable(bool enabled) override { enabled_.store(enabled, std::memory_order_release); }
-  bool isEnabled() const override { return enabled_.load(std::memory_order_acquire); }
-
-  bool wants(EventType type) const {
-    return isEnabled() && (parameters_.mask & platform::eventMaskBit(type)) != 0;
-  }
-  Event* call(EventType type, Event& event) { return callback_ ? callback_(type, event) : &event; }
-
- private:
-  platform::EventTapParameters parameters_;
-  platform::EventTapCallback callback_;
-  // Taps are enabled when created, as on the real system.
-  std::atomic<bool> enabled_{true};
-};
-
 SimEvents::SimEvents(VirtualTimeline& timeline) : timeline_(timeline) {}
 
 SimEvents::~SimEvents() = default;
@@ -143,7 +121,7 @@ std::shared_ptr<platform::EventTap> SimEvents::createEventTap(
   if (tapCreationFails_) {
     return nullptr;
   }
-  auto tap = std::make_shared<SimEventTap>(parameters, std::move(callback));
+  auto tap = std::make_shared<platform::MaskedEventTap>(parameters, std::move(callback));
   std::erase_if(taps_, [](const auto& weak) { return weak.expired(); });
   taps_.push_back(tap);
   ++tapsCreated_;
@@ -191,7 +169,7 @@ void SimEvents::setPostedEventsReachTaps(bool reach) {
 }
 
 std::optional<Event> SimEvents::passThroughTaps(Event event) {
-  std::vector<std::shared_ptr<SimEventTap>> taps;
+  std::vector<std::shared_ptr<platform::MaskedEventTap>> taps;
   {
     std::lock_guard lock(mutex_);
     for (const auto& weak : taps_) {
@@ -201,27 +179,8 @@ std::optional<Event> SimEvents::passThroughTaps(Event event) {
     }
   }
   for (const auto& tap : taps) {
-    // Enabled-ness is read at the moment the event reaches the tap: an earlier tap's callback
-    // may have switched a later one.
-    if (!tap->wants(event.type())) {
-      continue;
-    }
-    switch (tap->parameters().options) {
-      case platform::EventTapOptions::listenOnly: {
-        Event copy = event;  // a listener sees the event but cannot change or drop it
-        tap->call(copy.type(), copy);
-        break;
-      }
-      case platform::EventTapOptions::defaultTap: {
-        Event* result = tap->call(event.type(), event);
-        if (result == nullptr) {
-          return std::nullopt;
-        }
-        if (result != &event) {
-          event = *result;
-        }
-        break;
-      }
+    if (!tap->pass(event)) {
+      return std::nullopt;
     }
   }
   return event;
@@ -293,9 +252,9 @@ std::size_t SimEvents::tapsCreated() const {
 
 void SimEvents::disableTap(platform::EventTap& tap, EventType notice) {
   tap.enable(false);
-  if (auto* simTap = dynamic_cast<SimEventTap*>(&tap)) {
+  if (auto* masked = dynamic_cast<platform::MaskedEventTap*>(&tap)) {
     Event noticeEvent(notice);
-    simTap->call(notice, noticeEvent);
+    masked->call(notice, noticeEvent);
   }
 }
 

@@ -8,12 +8,11 @@
 #include <vector>
 
 #include "Platform/Events.h"
+#include "Platform/MaskedEventTap.h"
 #include "Platform/sim/RecordStream.h"
 #include "Platform/sim/VirtualTimeline.h"
 
 namespace tactora::sim {
-
-class SimEventTap;
 
 // The simulated event system. Records every posted event; delivers injected native events to the
 // taps as the window server would; lets a test set the pointer, the held modifiers and every
@@ -121,7 +120,7 @@ class SimEvents : public platform::Events {
   std::function<bool(platform::EventType)> creationFailure_;
   bool tapCreationFails_ = false;
   bool postedReachTaps_ = false;
-  std::vector<std::weak_ptr<SimEventTap>> taps_;
+  std::vector<std::weak_ptr<platform::MaskedEventTap>> taps_;
   std::size_t tapsCreated_ = 0;
   RecordStream<PostedEvent> posted_;
   RecordStream<DeliveredEvent> delivered_;

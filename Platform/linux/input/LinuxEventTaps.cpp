@@ -1,35 +1,12 @@
 #include "Platform/linux/input/LinuxEventTaps.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace tactora::lx {
 
 using platform::Event;
 using platform::EventField;
 using platform::EventType;
-
-// A tap of the Linux backend. Its callback runs on the device's delivery thread, outside every
-// lock of ours.
-class LinuxEventTap final : public platform::EventTap {
- public:
-  LinuxEventTap(const platform::EventTapParameters& parameters, platform::EventTapCallback callback)
-      : parameters_(parameters), callback_(std::move(callback)) {}
-
-  const platform::EventTapParameters& parameters() const override { return parameters_; }
-  void enable(bool enabled) override { enabled_.store(enabled, std::memory_order_release); }
-  bool isEnabled() const override { return enabled_.load(std::memory_order_acquire); }
-
-  bool wants(EventType type) const {
-    return isEnabled() && (parameters_.mask & platform::eventMaskBit(type)) != 0;
-  }
-  Event* call(Event& event) { return callback_ ? callback_(event.type(), event) : &event; }
-
- private:
-  platform::EventTapParameters parameters_;
-  platform::EventTapCallback callback_;
-  std::atomic<bool> enabled_{true};  // enabled when created, as the seam's taps are
-};
 
 namespace {
 
@@ -88,14 +65,14 @@ std::shared_ptr<platform::EventTap> LinuxEventTaps::createEventTap(
   if (taps_.size() >= maxTaps) {
     return nullptr;
   }
-  auto tap = std::make_shared<LinuxEventTap>(parameters, std::move(callback));
+  auto tap = std::make_shared<platform::MaskedEventTap>(parameters, std::move(callback));
   taps_.push_back(tap);
   return tap;
 }
 
 bool LinuxEventTaps::deliver(Event& event) {
   // The taps are taken out under the lock into a fixed array, then called without it.
-  std::array<std::shared_ptr<LinuxEventTap>, maxTaps> taps;
+  std::array<std::shared_ptr<platform::MaskedEventTap>, maxTaps> taps;
   std::size_t count = 0;
   {
     std::lock_guard lock(mutex_);
@@ -105,27 +82,10 @@ bool LinuxEventTaps::deliver(Event& event) {
       }
     }
   }
+  // A tap's callback runs on the device's delivery thread, outside every lock of ours.
   for (std::size_t i = 0; i < count; ++i) {
-    LinuxEventTap& tap = *taps[i];
-    if (!tap.wants(event.type())) {
-      continue;
-    }
-    switch (tap.parameters().options) {
-      case platform::EventTapOptions::listenOnly: {
-        Event copy = event;
-        tap.call(copy);
-        break;
-      }
-      case platform::EventTapOptions::defaultTap: {
-        Event* result = tap.call(event);
-        if (result == nullptr) {
-          return false;
-        }
-        if (result != &event) {
-          event = *result;
-        }
-        break;
-      }
+    if (!taps[i]->pass(event)) {
+      return false;
     }
   }
   return true;

@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "Platform/EventTap.h"
+#include "Platform/MaskedEventTap.h"
 
 namespace tactora::lx {
-
-class LinuxEventTap;
 
 // The event taps of the Linux backend. The mouse's own events reach them through the evdev
 // provider's report filter: per report, the left button becomes a left-mouse-down or -up event
@@ -48,7 +47,8 @@ class LinuxEventTaps {
   bool deliver(platform::Event& event);
 
   std::mutex mutex_;
-  std::vector<std::weak_ptr<LinuxEventTap>> taps_;  // creation order; changed only on creation
+  std::vector<std::weak_ptr<platform::MaskedEventTap>>
+      taps_;  // creation order; changed only on creation
 };
 
 }  // namespace tactora::lx
