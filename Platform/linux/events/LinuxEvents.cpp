@@ -1,0 +1,131 @@
+#include "Platform/linux/events/LinuxEvents.h"
+
+#include <utility>
+
+#include "Platform/Logger.h"
+
+namespace tactora::lx {
+
+using platform::Event;
+using platform::EventField;
+using platform::EventType;
+
+namespace {
+
+constexpr platform::Logger logger{"LinuxEvents"};
+
+}  // namespace
+
+LinuxEvents::LinuxEvents(Parts parts)
+    : keyboard_(std::move(parts.keyboard)),
+      pointer_(std::move(parts.pointer)),
+      pointerLocation_(std::move(parts.pointerLocation)),
+      modifierFlags_(std::move(parts.modifierFlags)) {
+  if (keyboard_.valid() && pointer_.valid()) {
+    // The poster gets the pointer function as it is: without one, a drag must not take (0, 0)
+    // for the pointer's place and move it there.
+    poster_ = std::make_unique<UinputPoster>(
+        keyboard_.get(), pointer_.get(),
+        UinputPoster::Options{parts.desktop, std::move(parts.pause), pointerLocation_});
+  }
+}
+
+// The poster goes before the descriptors it writes to.
+LinuxEvents::~LinuxEvents() {
+  poster_.reset();
+}
+
+std::optional<platform::EventSource> LinuxEvents::createEventSource(
+    platform::EventSourceStateID stateID) {
+  if (!poster_) {
+    return std::nullopt;
+  }
+  return platform::EventSource{stateID, 0};
+}
+
+Event LinuxEvents::eventAtPointer(const platform::EventSource* source, EventType type,
+                                  platform::Point location) const {
+  Event event(type, location);
+  if (source != nullptr && source->userData != 0) {
+    event.setIntegerValueField(EventField::eventSourceUserData, source->userData);
+  }
+  return event;
+}
+
+std::optional<Event> LinuxEvents::createEvent(const platform::EventSource* source) {
+  return eventAtPointer(source, EventType::null, pointerLocation().value_or(platform::Point{}));
+}
+
+std::optional<Event> LinuxEvents::createKeyboardEvent(const platform::EventSource* source,
+                                                      std::uint16_t keyCode, bool keyDown) {
+  // A key has no place on the screen, so the pointer is not asked (on X11 that is a round trip
+  // per key).
+  Event event = eventAtPointer(source, keyDown ? EventType::keyDown : EventType::keyUp, {});
+  event.setIntegerValueField(EventField::keyboardEventKeycode, keyCode);
+  return event;
+}
+
+std::optional<Event> LinuxEvents::createMouseEvent(const platform::EventSource* source,
+                                                   EventType type, platform::Point location,
+                                                   platform::MouseButton button) {
+  Event event = eventAtPointer(source, type, location);
+  event.setIntegerValueField(EventField::mouseEventButtonNumber, static_cast<std::int64_t>(button));
+  return event;
+}
+
+std::optional<Event> LinuxEvents::createScrollWheelEvent(const platform::EventSource* source,
+                                                         platform::ScrollEventUnit units,
+                                                         std::uint32_t wheelCount,
+                                                         std::int32_t wheel1, std::int32_t wheel2) {
+  Event event =
+      eventAtPointer(source, EventType::scrollWheel, pointerLocation().value_or(platform::Point{}));
+  const std::int32_t horizontal = wheelCount >= 2 ? wheel2 : 0;
+  event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis1, wheel1);
+  event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis2, horizontal);
+  switch (units) {
+    case platform::ScrollEventUnit::pixel:
+      event.setIntegerValueField(EventField::scrollWheelEventIsContinuous, 1);
+      event.setIntegerValueField(EventField::scrollWheelEventPointDeltaAxis1, wheel1);
+      event.setIntegerValueField(EventField::scrollWheelEventPointDeltaAxis2, horizontal);
+      break;
+    case platform::ScrollEventUnit::line:
+      break;
+  }
+  return event;
+}
+
+void LinuxEvents::post(platform::EventTapLocation, const Event& event) {
+  // Every location posts the same way: uinput is where hardware events enter, so nothing we
+  // write passes a tap of ours.
+  if (!poster_ || poster_->post(event)) {
+    return;
+  }
+  if (!writeFailureLogged_.exchange(true)) {
+    logger.error("writing a posted event to uinput failed; synthesized input is lost");
+  }
+}
+
+std::optional<platform::Point> LinuxEvents::pointerLocation() {
+  if (!pointerLocation_) {
+    return platform::Point{};
+  }
+  return pointerLocation_();
+}
+
+platform::EventFlags LinuxEvents::flagsState(platform::EventSourceStateID stateID) {
+  switch (stateID) {
+    case platform::EventSourceStateID::privateState:
+      return 0;  // a private state holds only what its own events pressed, and we press none
+    case platform::EventSourceStateID::combinedSessionState:
+    case platform::EventSourceStateID::hidSystemState:
+      break;
+  }
+  return modifierFlags_ ? modifierFlags_() : 0;
+}
+
+std::shared_ptr<platform::EventTap> LinuxEvents::createEventTap(
+    const platform::EventTapParameters& parameters, platform::EventTapCallback callback) {
+  return taps_.createEventTap(parameters, std::move(callback));
+}
+
+}  // namespace tactora::lx

@@ -1,0 +1,241 @@
+// The Linux event system behind the platform seam: actions posted through it reach two pipes
+// standing in for the virtual keyboard and the pointer, and the mouse's own button and wheels
+// reach the program's real taps through the provider's report filter.
+
+#include "Platform/linux/events/LinuxEvents.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <libevdev/libevdev.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ActionKit/ActionDispatcher.h"
+#include "ActionKit/SharedEventSource.h"
+#include "GestureEngine/GestureEvent.h"
+#include "Platform/linux/input/ReportForwarder.h"
+#include "Platform/sim/SimPlatform.h"
+#include "Tactora/input/ButtonStateTap.h"
+#include "Tactora/input/ScrollSuppressionPolicy.h"
+#include "Tactora/input/ScrollSuppressionTap.h"
+
+namespace tactora::lx {
+namespace {
+
+using platform::Event;
+using platform::EventField;
+using platform::EventType;
+using Lines = std::vector<std::string>;
+
+input_event ev(std::uint16_t type, std::uint16_t code, std::int32_t value) {
+  input_event event{};
+  event.type = type;
+  event.code = code;
+  event.value = value;
+  return event;
+}
+
+struct Pipe {
+  Pipe() {
+    int fds[2];
+    EXPECT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+    read.reset(fds[0]);
+    write.reset(fds[1]);
+  }
+  // Every report written since the last call, one line each: "+BTN_LEFT", "-KEY_A",
+  // "REL_WHEEL_HI_RES 120"; events after the last SYN_REPORT as an unfinished line.
+  Lines reports() const {
+    Lines lines;
+    std::string line;
+    input_event event{};
+    while (::read(read.get(), &event, sizeof event) == static_cast<ssize_t>(sizeof event)) {
+      if (event.type == EV_SYN && event.code == SYN_REPORT) {
+        lines.push_back(line);
+        line.clear();
+        continue;
+      }
+      line += line.empty() ? "" : " ";
+      const std::string name = libevdev_event_code_get_name(event.type, event.code);
+      if (event.type == EV_KEY) {
+        line += (event.value ? "+" : "-") + name;
+      } else {
+        line += name + " " + std::to_string(event.value);
+      }
+    }
+    if (!line.empty()) {
+      lines.push_back("unfinished: " + line);
+    }
+    return lines;
+  }
+  UniqueFd read;
+  UniqueFd write;
+};
+
+// The simulated platform for everything but events, which are the Linux ones: the program's own
+// services (its tap threads, its dispatcher) run on the virtual timeline as in the sim tests.
+class LinuxEventsPlatform final : public platform::Platform {
+ public:
+  LinuxEventsPlatform(std::shared_ptr<sim::SimPlatform> sim, std::unique_ptr<LinuxEvents> events)
+      : sim_(std::move(sim)), events_(std::move(events)) {}
+
+  platform::Clock& clock() override { return sim_->clock(); }
+  platform::Dispatch& dispatch() override { return sim_->dispatch(); }
+  LinuxEvents& events() override { return *events_; }
+  platform::SystemBridges& systemBridges() override { return sim_->systemBridges(); }
+  platform::Accessibility& accessibility() override { return sim_->accessibility(); }
+  platform::Workspace& workspace() override { return sim_->workspace(); }
+  platform::Permissions& permissions() override { return sim_->permissions(); }
+  platform::Preferences& preferences() override { return sim_->preferences(); }
+  platform::LoginItems& loginItems() override { return sim_->loginItems(); }
+  platform::Updater& updater() override { return sim_->updater(); }
+
+ private:
+  std::shared_ptr<sim::SimPlatform> sim_;
+  std::unique_ptr<LinuxEvents> events_;
+};
+
+class LinuxEventsTest : public ::testing::Test {
+ protected:
+  LinuxEventsTest() {
+    auto events = std::make_unique<LinuxEvents>(LinuxEvents::Parts{
+        UniqueFd(::dup(keyboard_.write.get())), UniqueFd(::dup(pointer_.write.get())),
+        DesktopFamily::gnome, nullptr, [this] { return std::optional(pointer); },
+        [this] { return modifiers; }});
+    events_ = events.get();
+    platform_ = std::make_shared<LinuxEventsPlatform>(sim_, std::move(events));
+    platform::Platform::install(platform_);
+    forwarder_ = std::make_unique<ReportForwarder>(
+        ReportFilter{&LinuxEventTaps::filterReportEntry, &events_->taps(), true});
+    forwarder_->setOutput(clone_.write.get());
+  }
+
+  // The provider's filter as the evdev reader calls it, forwarding what the taps keep to a pipe
+  // standing in for the mouse's clone.
+  Lines forward(std::initializer_list<input_event> report) {
+    EXPECT_TRUE(forwarder_->forward({report.begin(), report.size()}));
+    return clone_.reports();
+  }
+
+  std::shared_ptr<sim::SimPlatform> sim_ = sim::SimPlatform::install(1000.0);
+  Pipe keyboard_;
+  Pipe pointer_;
+  Pipe clone_;
+  platform::Point pointer{320, 240};
+  platform::EventFlags modifiers = 0;
+  LinuxEvents* events_ = nullptr;
+  std::shared_ptr<LinuxEventsPlatform> platform_;
+  std::unique_ptr<ReportForwarder> forwarder_;
+};
+
+TEST_F(LinuxEventsTest, ActionsPostClicksToThePointerAndShortcutsToTheKeyboard) {
+  ASSERT_TRUE(events_->createEventSource(platform::EventSourceStateID::hidSystemState));
+  ActionDispatcher dispatcher;
+  dispatcher.perform(Action(Action::Case::leftClick));
+  EXPECT_EQ(pointer_.reports(), (Lines{"+BTN_LEFT", "-BTN_LEFT"}));
+  EXPECT_TRUE(keyboard_.reports().empty());
+
+  // Recorded as Command-Shift-H: Ctrl+Shift+H, modifiers around the key in one report each.
+  dispatcher.perform(Action::keyShortcut(4, 0x120000));
+  dispatcher.perform(Action(Action::Case::navigateBack));
+  EXPECT_EQ(keyboard_.reports(),
+            (Lines{"+KEY_LEFTCTRL +KEY_LEFTSHIFT +KEY_H", "-KEY_H -KEY_LEFTSHIFT -KEY_LEFTCTRL",
+                   "+KEY_LEFTALT +KEY_LEFT", "-KEY_LEFT -KEY_LEFTALT"}));
+  EXPECT_TRUE(pointer_.reports().empty());
+  EXPECT_TRUE(clone_.reports().empty()) << "nothing posted comes back through the taps";
+}
+
+TEST_F(LinuxEventsTest, EventsCarryTheirSourceAndThePointerAndModifiersComeFromTheReads) {
+  const platform::EventSource source{platform::EventSourceStateID::hidSystemState, 77};
+  pointer = {12.5, 40};
+  modifiers = platform::eventFlags::maskCommand;
+  const std::optional<Event> scroll =
+      events_->createScrollWheelEvent(&source, platform::ScrollEventUnit::pixel, 1, -7, 9);
+  ASSERT_TRUE(scroll);
+  EXPECT_EQ(scroll->location(), pointer);
+  EXPECT_EQ(scroll->integerValueField(EventField::eventSourceUserData), 77);
+  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventPointDeltaAxis1), -7);
+  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventDeltaAxis2), 0)
+      << "one wheel: the second is ignored";
+  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventIsContinuous), 1);
+  const std::optional<Event> click = events_->createMouseEvent(
+      nullptr, EventType::rightMouseDown, {5, 6}, platform::MouseButton::right);
+  ASSERT_TRUE(click);
+  EXPECT_EQ(click->location(), (platform::Point{5, 6}));
+  EXPECT_EQ(click->integerValueField(EventField::mouseEventButtonNumber), 1);
+  EXPECT_EQ(events_->createKeyboardEvent(nullptr, 36, false)
+                ->integerValueField(EventField::keyboardEventKeycode),
+            36);
+  EXPECT_EQ(events_->pointerLocation(), pointer);
+  EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::combinedSessionState),
+            platform::eventFlags::maskCommand);
+  EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::privateState), 0u);
+}
+
+TEST(LinuxEvents, WithoutDevicesThereIsNoSourceAndNothingIsPostedAndWithoutXNothingIsHeld) {
+  LinuxEvents events({});
+  EXPECT_FALSE(events.canPost());
+  EXPECT_FALSE(events.createEventSource(platform::EventSourceStateID::hidSystemState));
+  const std::optional<Event> key = events.createKeyboardEvent(nullptr, 0, true);
+  ASSERT_TRUE(key) << "events are values; only posting needs the devices";
+  events.post(platform::EventTapLocation::hid, *key);
+  EXPECT_EQ(events.pointerLocation(), (platform::Point{0, 0}));
+  EXPECT_EQ(events.flagsState(platform::EventSourceStateID::combinedSessionState), 0u);
+
+  // One device alone is not enough: a keyboard without a pointer would post half an action.
+  Pipe keyboard;
+  LinuxEvents half({UniqueFd(::dup(keyboard.write.get())), UniqueFd(), DesktopFamily::other,
+                    nullptr, nullptr, nullptr});
+  EXPECT_FALSE(half.createEventSource(platform::EventSourceStateID::hidSystemState));
+  half.post(platform::EventTapLocation::hid, *key);
+  EXPECT_TRUE(keyboard.reports().empty());
+}
+
+TEST_F(LinuxEventsTest, TheButtonTapFollowsTheMouseButtonThroughTheFilter) {
+  const std::shared_ptr<ButtonStateTap> button = ButtonStateTap::create();
+  button->start();
+  sim_->timeline().runDue();  // the tap thread creates its tap
+
+  EXPECT_EQ(forward({ev(EV_REL, REL_X, 3), ev(EV_KEY, BTN_LEFT, 1)}), (Lines{"REL_X 3 +BTN_LEFT"}));
+  EXPECT_TRUE(button->isButtonDown());
+  EXPECT_EQ(forward({ev(EV_KEY, BTN_LEFT, 2)}), (Lines{"+BTN_LEFT"}))
+      << "the kernel's repeat is forwarded but is no new press";
+  EXPECT_TRUE(button->isButtonDown());
+  EXPECT_EQ(forward({ev(EV_KEY, BTN_RIGHT, 0), ev(EV_KEY, BTN_LEFT, 0)}),
+            (Lines{"-BTN_RIGHT -BTN_LEFT"}));
+  EXPECT_FALSE(button->isButtonDown());
+}
+
+TEST_F(LinuxEventsTest, ASwipeCandidateSwallowsTheMousesHorizontalScrollButNotItsVertical) {
+  const std::shared_ptr<ScrollSuppressionTap> scroll = ScrollSuppressionTap::create();
+  scroll->start();
+  sim_->timeline().runDue();
+  const input_event left = ev(EV_REL, REL_HWHEEL, -1);
+  const input_event leftHiRes = ev(EV_REL, REL_HWHEEL_HI_RES, -120);
+  const input_event motion = ev(EV_REL, REL_X, -4);
+  EXPECT_EQ(forward({motion, left, leftHiRes}),
+            (Lines{"REL_X -4 REL_HWHEEL -1 REL_HWHEEL_HI_RES -120"}))
+      << "no suppression while idle";
+
+  // One finger starts what may become a swipe: horizontal scrolling stops reaching the desktop.
+  ScrollSuppressionPolicy policy;
+  const double now = 1000.0;
+  policy.updateForFrame(1, 0.05, now);
+  scroll->setMode(policy.updateForEvent(GestureEvent::swipeCandidateBegan(), 1, now));
+  ASSERT_EQ(scroll->mode(), ScrollSuppressionMode::horizontalOnly);
+  EXPECT_EQ(forward({motion, left, leftHiRes}), (Lines{"REL_X -4"}))
+      << "the wheels go, the motion of the same report stays";
+  EXPECT_EQ(forward({ev(EV_REL, REL_WHEEL, 1), ev(EV_REL, REL_WHEEL_HI_RES, 120)}),
+            (Lines{"REL_WHEEL 1 REL_WHEEL_HI_RES 120"}));
+
+  // The hold over, scrolling is native again.
+  scroll->setMode(policy.updateForFrame(
+      1, 0.5, now + ScrollSuppressionPolicy::swipeCandidateHoldSeconds + 0.01));
+  ASSERT_EQ(scroll->mode(), ScrollSuppressionMode::none);
+  EXPECT_EQ(forward({left}), (Lines{"REL_HWHEEL -1"}));
+}
+
+}  // namespace
+}  // namespace tactora::lx
