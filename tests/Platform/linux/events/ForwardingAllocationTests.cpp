@@ -1,0 +1,142 @@
+// Every motion of the mouse passes through the forwarding path (a report's events, the taps, the
+// write to the clone), so in the steady state it allocates nothing.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "Platform/linux/events/LinuxEvents.h"
+#include "Platform/linux/input/ReportForwarder.h"
+#include "Platform/linux/input/ReportProcessor.h"
+
+// Sanitizer runtimes bring their own allocation functions; there the count is not taken.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TACTORA_COUNTS_ALLOCATIONS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define TACTORA_COUNTS_ALLOCATIONS 0
+#endif
+#endif
+#ifndef TACTORA_COUNTS_ALLOCATIONS
+#define TACTORA_COUNTS_ALLOCATIONS 1
+#endif
+
+namespace {
+// Only the thread that switched counting on counts.
+thread_local bool gCounting = false;
+thread_local std::size_t gAllocations = 0;
+}  // namespace
+
+#if TACTORA_COUNTS_ALLOCATIONS
+// The array forms call these by default.
+void* operator new(std::size_t size) {
+  gAllocations += gCounting ? 1 : 0;
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+    return memory;
+  }
+  throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+  std::free(memory);
+}
+#endif
+
+namespace tactora::lx {
+namespace {
+
+input_event ev(std::uint16_t type, std::uint16_t code, std::int32_t value) {
+  input_event event{};
+  event.type = type;
+  event.code = code;
+  event.value = value;
+  return event;
+}
+
+// The delivery thread's sink: reports through the forwarder to the clone, frames counted.
+class CountingSink final : public ReportSink {
+ public:
+  CountingSink(LinuxEventTaps& taps, int fd)
+      : forwarder_({&LinuxEventTaps::filterReportEntry, &taps, true}) {
+    forwarder_.setOutput(fd);
+  }
+  void forwardEvents(std::span<const input_event> events) override {
+    written += forwarder_.forward(events) ? 1 : 0;
+  }
+  void deliverFrame(const platform::FrameAssembler&) override { ++frames; }
+  int written = 0;
+  int frames = 0;
+
+ private:
+  ReportForwarder forwarder_;
+};
+
+TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
+  if (!TACTORA_COUNTS_ALLOCATIONS) {
+    GTEST_SKIP() << "allocations are not counted under a sanitizer";
+  }
+  int fds[2];
+  ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+  const UniqueFd cloneRead(fds[0]);
+  const UniqueFd cloneWrite(fds[1]);
+  LinuxEvents events({});
+  // A listener on the button and a filter on the wheels, as the program's two taps are.
+  ASSERT_TRUE(events.createEventTap(
+      {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+       platform::EventTapOptions::listenOnly,
+       platform::eventMaskBit(platform::EventType::leftMouseDown) |
+           platform::eventMaskBit(platform::EventType::leftMouseUp)},
+      [](platform::EventType, platform::Event& event) { return &event; }));
+  const std::shared_ptr<platform::EventTap> suppress = events.createEventTap(
+      {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+       platform::EventTapOptions::defaultTap,
+       platform::eventMaskBit(platform::EventType::scrollWheel)},
+      [](platform::EventType, platform::Event&) { return static_cast<platform::Event*>(nullptr); });
+
+  platform::EvdevTouchDevice device;
+  device.positionX = {0, 1000, 20};
+  device.positionY = {0, 1000, 20};
+  CountingSink sink(events.taps(), cloneWrite.get());
+  ReportProcessor processor(device, sink);
+  const input_event reports[][4] = {
+      {ev(EV_REL, REL_X, 2), ev(EV_REL, REL_Y, -1), ev(EV_KEY, BTN_LEFT, 1),
+       ev(EV_SYN, SYN_REPORT, 0)},
+      {ev(EV_REL, REL_X, -1), ev(EV_REL, REL_WHEEL, 1), ev(EV_REL, REL_WHEEL_HI_RES, 120),
+       ev(EV_SYN, SYN_REPORT, 0)},
+      {ev(EV_REL, REL_Y, 3), ev(EV_REL, REL_HWHEEL_HI_RES, -30), ev(EV_KEY, BTN_LEFT, 0),
+       ev(EV_SYN, SYN_REPORT, 0)},
+  };
+  const auto feed = [&](int rounds, bool counting) {
+    gCounting = counting;
+    for (int round = 0; round < rounds; ++round) {
+      for (const auto& report : reports) {
+        for (const input_event& event : report) {
+          processor.handleEvent(event, 1.0);
+        }
+      }
+    }
+    gCounting = false;
+    input_event drained[64];
+    while (::read(cloneRead.get(), drained, sizeof drained) > 0) {
+    }
+  };
+  feed(5, false);  // warm up
+  suppress->enable(false);
+  feed(5, false);
+  for (const bool suppressing : {false, true}) {
+    suppress->enable(suppressing);
+    gAllocations = 0;
+    const int writtenBefore = sink.written;
+    feed(50, true);
+    EXPECT_EQ(gAllocations, 0u) << (suppressing ? "suppressing" : "passing");
+    EXPECT_EQ(sink.written - writtenBefore, 150);
+  }
+}
+
+}  // namespace
+}  // namespace tactora::lx
