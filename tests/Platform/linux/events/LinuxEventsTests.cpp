@@ -102,8 +102,8 @@ class LinuxEventsTest : public ::testing::Test {
   LinuxEventsTest() {
     auto events = std::make_unique<LinuxEvents>(LinuxEvents::Parts{
         UniqueFd(::dup(keyboard_.write.get())), UniqueFd(::dup(pointer_.write.get())),
-        DesktopFamily::gnome, nullptr, [this] { return std::optional(pointer); },
-        [this] { return modifiers; }});
+        DesktopFamily::gnome, nullptr, [world = world_] { return std::optional(world->pointer); },
+        [world = world_] { return world->modifiers; }});
     events_ = events.get();
     platform_ = std::make_shared<LinuxEventsPlatform>(sim_, std::move(events));
     platform::Platform::install(platform_);
@@ -123,8 +123,12 @@ class LinuxEventsTest : public ::testing::Test {
   Pipe keyboard_;
   Pipe pointer_;
   Pipe clone_;
-  platform::Point pointer{320, 240};
-  platform::EventFlags modifiers = 0;
+  // What the pointer reads see. Shared with the reads: the installed platform outlives the test.
+  struct World {
+    platform::Point pointer{320, 240};
+    platform::EventFlags modifiers = 0;
+  };
+  std::shared_ptr<World> world_ = std::make_shared<World>();
   LinuxEvents* events_ = nullptr;
   std::shared_ptr<LinuxEventsPlatform> platform_;
   std::unique_ptr<ReportForwarder> forwarder_;
@@ -149,12 +153,12 @@ TEST_F(LinuxEventsTest, ActionsPostClicksToThePointerAndShortcutsToTheKeyboard) 
 
 TEST_F(LinuxEventsTest, EventsCarryTheirSourceAndThePointerAndModifiersComeFromTheReads) {
   const platform::EventSource source{platform::EventSourceStateID::hidSystemState, 77};
-  pointer = {12.5, 40};
-  modifiers = platform::eventFlags::maskCommand;
+  world_->pointer = {12.5, 40};
+  world_->modifiers = platform::eventFlags::maskCommand;
   const std::optional<Event> scroll =
       events_->createScrollWheelEvent(&source, platform::ScrollEventUnit::pixel, 1, -7, 9);
   ASSERT_TRUE(scroll);
-  EXPECT_EQ(scroll->location(), pointer);
+  EXPECT_EQ(scroll->location(), world_->pointer);
   EXPECT_EQ(scroll->integerValueField(EventField::eventSourceUserData), 77);
   EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventPointDeltaAxis1), -7);
   EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventDeltaAxis2), 0)
@@ -168,7 +172,7 @@ TEST_F(LinuxEventsTest, EventsCarryTheirSourceAndThePointerAndModifiersComeFromT
   EXPECT_EQ(events_->createKeyboardEvent(nullptr, 36, false)
                 ->integerValueField(EventField::keyboardEventKeycode),
             36);
-  EXPECT_EQ(events_->pointerLocation(), pointer);
+  EXPECT_EQ(events_->pointerLocation(), world_->pointer);
   EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::combinedSessionState),
             platform::eventFlags::maskCommand);
   EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::privateState), 0u);
