@@ -43,8 +43,8 @@ std::optional<platform::EventSource> LinuxEvents::createEventSource(
   return platform::EventSource{stateID, 0};
 }
 
-Event LinuxEvents::eventAtPointer(const platform::EventSource* source, EventType type,
-                                  platform::Point location) const {
+Event LinuxEvents::eventFrom(const platform::EventSource* source, EventType type,
+                             platform::Point location) const {
   Event event(type, location);
   if (source != nullptr && source->userData != 0) {
     event.setIntegerValueField(EventField::eventSourceUserData, source->userData);
@@ -53,14 +53,14 @@ Event LinuxEvents::eventAtPointer(const platform::EventSource* source, EventType
 }
 
 std::optional<Event> LinuxEvents::createEvent(const platform::EventSource* source) {
-  return eventAtPointer(source, EventType::null, pointerLocation().value_or(platform::Point{}));
+  return eventFrom(source, EventType::null, pointerLocation().value_or(platform::Point{}));
 }
 
 std::optional<Event> LinuxEvents::createKeyboardEvent(const platform::EventSource* source,
                                                       std::uint16_t keyCode, bool keyDown) {
   // A key has no place on the screen, so the pointer is not asked (on X11 that is a round trip
   // per key).
-  Event event = eventAtPointer(source, keyDown ? EventType::keyDown : EventType::keyUp, {});
+  Event event = eventFrom(source, keyDown ? EventType::keyDown : EventType::keyUp, {});
   event.setIntegerValueField(EventField::keyboardEventKeycode, keyCode);
   return event;
 }
@@ -68,7 +68,7 @@ std::optional<Event> LinuxEvents::createKeyboardEvent(const platform::EventSourc
 std::optional<Event> LinuxEvents::createMouseEvent(const platform::EventSource* source,
                                                    EventType type, platform::Point location,
                                                    platform::MouseButton button) {
-  Event event = eventAtPointer(source, type, location);
+  Event event = eventFrom(source, type, location);
   event.setIntegerValueField(EventField::mouseEventButtonNumber, static_cast<std::int64_t>(button));
   return event;
 }
@@ -78,7 +78,7 @@ std::optional<Event> LinuxEvents::createScrollWheelEvent(const platform::EventSo
                                                          std::uint32_t wheelCount,
                                                          std::int32_t wheel1, std::int32_t wheel2) {
   Event event =
-      eventAtPointer(source, EventType::scrollWheel, pointerLocation().value_or(platform::Point{}));
+      eventFrom(source, EventType::scrollWheel, pointerLocation().value_or(platform::Point{}));
   const std::int32_t horizontal = wheelCount >= 2 ? wheel2 : 0;
   event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis1, wheel1);
   event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis2, horizontal);

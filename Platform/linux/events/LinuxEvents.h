@@ -72,8 +72,8 @@ class LinuxEvents final : public platform::Events {
                                                      platform::EventTapCallback callback) override;
 
  private:
-  platform::Event eventAtPointer(const platform::EventSource* source, platform::EventType type,
-                                 platform::Point location) const;
+  platform::Event eventFrom(const platform::EventSource* source, platform::EventType type,
+                            platform::Point location) const;
 
   UniqueFd keyboard_;
   UniqueFd pointer_;
