@@ -1,0 +1,108 @@
+#include "Platform/linux/platform/LinuxPlatform.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+#include <utility>
+#include <variant>
+
+#include "Platform/Logger.h"
+#include "Platform/linux/input/EvdevProviderLink.h"
+#include "Platform/linux/input/UinputClone.h"
+#include "Platform/linux/posting/DesktopFamily.h"
+#include "Platform/linux/posting/UinputVirtualDevices.h"
+#include "Platform/linux/x11/EwmhWindowManager.h"
+#include "Platform/linux/x11/X11FrontApplication.h"
+#include "Platform/linux/x11/X11PointerState.h"
+
+namespace tactora::lx {
+
+namespace {
+
+constexpr platform::Logger logger{"LinuxPlatform"};
+constexpr const char* udevRule = "69-tactora.rules";
+
+std::unique_ptr<LinuxEvents> makeEvents(bool createDevices,
+                                        const std::shared_ptr<X11Connection>& x11) {
+  LinuxEvents::Parts parts;
+  if (createDevices) {
+    auto keyboard = UinputVirtualDevices::createKeyboard();
+    auto pointer = UinputVirtualDevices::createPointer();
+    const auto* failure = std::get_if<UinputVirtualDevices::Error>(&keyboard);
+    if (failure == nullptr) {
+      failure = std::get_if<UinputVirtualDevices::Error>(&pointer);
+    }
+    if (failure == nullptr) {
+      parts.keyboard = std::move(std::get<UniqueFd>(keyboard));
+      parts.pointer = std::move(std::get<UniqueFd>(pointer));
+    } else {
+      logger.error(
+          "cannot create the virtual keyboard and pointer (%{public}s): %{public}s must be "
+          "writable for posted actions and scroll suppression; the udev rule %{public}s grants it",
+          {failure->what, UinputClone::uinputPath, udevRule});
+    }
+  }
+  const char* currentDesktop = std::getenv("XDG_CURRENT_DESKTOP");
+  parts.desktop = desktopFamilyFromCurrentDesktop(currentDesktop != nullptr ? currentDesktop : "");
+  parts.pause = [](double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  };
+  if (x11) {
+    auto reads = X11PointerState::functions(x11);
+    parts.pointerLocation = std::move(reads.pointerLocation);
+    parts.modifierFlags = std::move(reads.modifierFlags);
+  }
+  return std::make_unique<LinuxEvents>(std::move(parts));
+}
+
+}  // namespace
+
+LinuxPlatform::LinuxPlatform(Options options)
+    : providerPath_(std::move(options.providerPath)),
+      x11_(options.useX11 ? X11Connection::open(options.displayName) : nullptr),
+      events_(makeEvents(options.createVirtualDevices, x11_)),
+      permissions_(UinputClone::uinputPath) {
+  // Before the pipeline opens the mouse, so no report passes untapped. Grabbing the mouse only
+  // makes sense when its events can be forwarded.
+  std::string error;
+  tapsInstalled_ =
+      EvdevProviderLink::install(providerPath_, events_->taps(), events_->canPost(), &error);
+  if (!tapsInstalled_) {
+    logger.error("the mouse's own button and wheels are not tapped (%{public}s)", {error});
+  }
+
+  const EwmhWindowManager::Functions windowManager = EwmhWindowManager::functions(x11_);
+  systemBridges_ = std::make_unique<LinuxSystemBridges>(windowManager);
+  accessibility_ = std::make_unique<LinuxAccessibility>(windowManager.closeActiveWindow);
+
+  const std::string configHome = LinuxWorkspace::configHomeFromEnvironment();
+  const std::filesystem::path configuration =
+      options.configurationDirectory.empty()
+          ? std::filesystem::path(configHome) / "Tactora"
+          : std::filesystem::path(options.configurationDirectory);
+  auto applications = std::make_shared<const ApplicationIndex>(
+      ApplicationIndex::scan(ApplicationIndex::dataDirectoriesFromEnvironment()));
+  LinuxWorkspace::Parts workspace;
+  if (x11_) {
+    workspace.frontApplication = [front = std::make_shared<X11FrontApplication>(
+                                      x11_, applications)] { return front->activeApplicationId(); };
+  }
+  workspace.applications = applications;
+  workspace.bundle = LinuxWorkspace::bundleOfRunningExecutable(options.version);
+  workspace.applicationSupportDirectory = configuration.parent_path().string();
+  workspace_ = std::make_unique<LinuxWorkspace>(std::move(workspace));
+
+  preferences_ = std::make_unique<FilePreferences>(configuration / "preferences.json");
+  loginItems_ = std::make_unique<UnavailableLoginItems>(
+      (std::filesystem::path(configHome) / "autostart").string());
+}
+
+LinuxPlatform::~LinuxPlatform() {
+  // The provider must stop calling into the taps before they go.
+  if (tapsInstalled_) {
+    EvdevProviderLink::uninstall(providerPath_);
+  }
+}
+
+}  // namespace tactora::lx
