@@ -1,6 +1,7 @@
 #include "Tactora/input/MTBridge.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,27 @@
 #endif
 
 namespace {
+
+// The provider beside the running program (where the build puts it), so the program finds it
+// wherever the tree is; otherwise the bare name, which the loader's search path resolves.
+std::string providerBesideProgram() {
+  char program[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", program, sizeof program - 1);
+  if (length > 0) {
+    std::string path(program, static_cast<std::size_t>(length));
+    path.resize(path.rfind('/') + 1);
+    path += TACTORA_DEFAULT_MT_PROVIDER;
+    if (::access(path.c_str(), R_OK) == 0) {
+      return path;
+    }
+  }
+  return TACTORA_DEFAULT_MT_PROVIDER;
+}
+
+const std::string& defaultProviderPath() {
+  static const std::string path = providerBesideProgram();
+  return path;
+}
 
 // Loader mode: bind every symbol at once, so a broken provider fails here and not mid-frame.
 constexpr int loadMode = RTLD_NOW;
@@ -32,7 +54,7 @@ struct ResolvedFunctions {
 void* gLibraryHandle = nullptr;
 ResolvedFunctions gFunctions;
 char gLastError[256] = {};
-std::string gProviderPath = TACTORA_DEFAULT_MT_PROVIDER;
+std::string gProviderPath = defaultProviderPath();
 
 template <class Fn>
 bool resolve(void* handle, const char* symbol, Fn& slot) {
@@ -51,7 +73,7 @@ bool resolve(void* handle, const char* symbol, Fn& slot) {
 extern "C" {
 
 void MTBridgeSetProviderPath(const char* path) {
-  gProviderPath = path != nullptr ? path : TACTORA_DEFAULT_MT_PROVIDER;
+  gProviderPath = path != nullptr ? path : defaultProviderPath();
 }
 
 const char* MTBridgeProviderPath(void) {
@@ -59,7 +81,7 @@ const char* MTBridgeProviderPath(void) {
 }
 
 const char* MTBridgeDefaultProviderPath(void) {
-  return TACTORA_DEFAULT_MT_PROVIDER;
+  return defaultProviderPath().c_str();
 }
 
 int32_t MTBridgeLoad(void) {
