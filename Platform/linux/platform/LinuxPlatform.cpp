@@ -91,11 +91,18 @@ LinuxPlatform::LinuxPlatform(Options options)
   workspace.applications = applications;
   workspace.bundle = LinuxWorkspace::bundleOfRunningExecutable(options.version);
   workspace.applicationSupportDirectory = configuration.parent_path().string();
+  workspace.onMainThread = [this](std::function<void()> work) {
+    dispatch_.main().async(std::move(work));
+  };
   workspace_ = std::make_unique<LinuxWorkspace>(std::move(workspace));
 
   preferences_ = std::make_unique<FilePreferences>(configuration / "preferences.json");
   loginItems_ = std::make_unique<UnavailableLoginItems>(
       (std::filesystem::path(configHome) / "autostart").string());
+
+  // Resuming from suspend runs the application's wake handling (the mouse may have gone and
+  // come back, a tap may have been disabled while asleep).
+  sleepWatcher_ = std::make_unique<LogindSleepWatcher>([this] { workspace_->systemDidWake(); });
 }
 
 LinuxPlatform::~LinuxPlatform() {

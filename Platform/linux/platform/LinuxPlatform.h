@@ -14,6 +14,7 @@
 #include "Platform/linux/platform/LinuxWorkspace.h"
 #include "Platform/linux/platform/UnavailableLoginItems.h"
 #include "Platform/linux/platform/UnavailableUpdater.h"
+#include "Platform/linux/sleep/LogindSleepWatcher.h"
 #include "Platform/linux/x11/X11Connection.h"
 
 namespace tactora::lx {
@@ -76,6 +77,8 @@ class LinuxPlatform final : public platform::Platform {
   std::unique_ptr<FilePreferences> preferences_;
   std::unique_ptr<UnavailableLoginItems> loginItems_;
   UnavailableUpdater updater_;
+  // Last, so it stops before the workspace it reports to goes.
+  std::unique_ptr<LogindSleepWatcher> sleepWatcher_;
 };
 
 }  // namespace tactora::lx

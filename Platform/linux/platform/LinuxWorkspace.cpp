@@ -82,8 +82,41 @@ std::string LinuxWorkspace::loginShell() {
   return ProcessLauncher::loginShellFromEnvironment();
 }
 
-platform::Subscription LinuxWorkspace::subscribeDidWake(std::function<void()>) {
-  return {};
+platform::Subscription LinuxWorkspace::subscribeDidWake(std::function<void()> handler) {
+  std::lock_guard lock(wakeHandlers_->mutex);
+  const std::uint64_t id = wakeHandlers_->nextID++;
+  wakeHandlers_->handlers.emplace(id, std::move(handler));
+  return platform::Subscription([weak = std::weak_ptr(wakeHandlers_), id] {
+    if (const auto state = weak.lock()) {
+      std::lock_guard lock(state->mutex);
+      state->handlers.erase(id);
+    }
+  });
+}
+
+void LinuxWorkspace::systemDidWake() {
+  auto run = [weak = std::weak_ptr(wakeHandlers_)] {
+    const auto state = weak.lock();
+    if (!state) {
+      return;
+    }
+    std::vector<std::function<void()>> toCall;
+    {
+      std::lock_guard lock(state->mutex);
+      for (const auto& [id, handler] : state->handlers) {
+        toCall.push_back(handler);
+      }
+    }
+    // Called without the lock, so a handler may subscribe or cancel.
+    for (const auto& handler : toCall) {
+      handler();
+    }
+  };
+  if (parts_.onMainThread) {
+    parts_.onMainThread(std::move(run));
+  } else {
+    run();
+  }
 }
 
 platform::Subscription LinuxWorkspace::subscribeDidBecomeActive(std::function<void()>) {

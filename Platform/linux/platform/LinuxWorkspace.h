@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,7 +16,8 @@ namespace tactora::lx {
 // The desktop around the application on Linux: the front application as the window system names
 // it, display names from the installed .desktop files, URLs through xdg-open, detached child
 // processes, the login shell from $SHELL, and the application's own installation and folders.
-// Sleep and activation notices are not delivered yet: their subscriptions do nothing.
+// Waking from sleep is delivered when the platform reports it (`systemDidWake`); activation
+// notices are not delivered: that subscription does nothing.
 class LinuxWorkspace final : public platform::Workspace {
  public:
   struct Parts {
@@ -23,6 +26,8 @@ class LinuxWorkspace final : public platform::Workspace {
     std::shared_ptr<const ApplicationIndex> applications;  // null: no names
     platform::BundleInfo bundle;
     std::string applicationSupportDirectory;
+    // Runs work on the main thread, later; null: handlers run on the reporting thread.
+    std::function<void(std::function<void()>)> onMainThread;
   };
 
   explicit LinuxWorkspace(Parts parts);
@@ -54,8 +59,20 @@ class LinuxWorkspace final : public platform::Workspace {
   // then ':' and something after it.
   static bool hasURLScheme(const std::string& text);
 
+  // The system woke from sleep: the did-wake handlers run on the main thread. Any thread.
+  void systemDidWake();
+
  private:
+  // The did-wake handlers, shared with the work queued for the main thread, which may run after
+  // the workspace is gone.
+  struct WakeHandlers {
+    std::mutex mutex;
+    std::map<std::uint64_t, std::function<void()>> handlers;
+    std::uint64_t nextID = 0;
+  };
+
   Parts parts_;
+  std::shared_ptr<WakeHandlers> wakeHandlers_ = std::make_shared<WakeHandlers>();
 };
 
 }  // namespace tactora::lx
