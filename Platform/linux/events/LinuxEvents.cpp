@@ -20,7 +20,9 @@ LinuxEvents::LinuxEvents(Parts parts)
     : keyboard_(std::move(parts.keyboard)),
       pointer_(std::move(parts.pointer)),
       pointerLocation_(std::move(parts.pointerLocation)),
-      modifierFlags_(std::move(parts.modifierFlags)) {
+      modifierFlags_(std::move(parts.modifierFlags)),
+      listenGrant_(std::move(parts.listenGrant)),
+      filterGrant_(std::move(parts.filterGrant)) {
   if (keyboard_.valid() && pointer_.valid()) {
     // The poster gets the pointer function as it is: without one, a drag must not take (0, 0)
     // for the pointer's place and move it there.
@@ -125,6 +127,24 @@ platform::EventFlags LinuxEvents::flagsState(platform::EventSourceStateID stateI
 
 std::shared_ptr<platform::EventTap> LinuxEvents::createEventTap(
     const platform::EventTapParameters& parameters, platform::EventTapCallback callback) {
+  const GrantCheck* grant = nullptr;
+  const char* kind = "";
+  switch (parameters.options) {
+    case platform::EventTapOptions::listenOnly:
+      grant = &listenGrant_;
+      kind = "listening";
+      break;
+    case platform::EventTapOptions::defaultTap:
+      grant = &filterGrant_;
+      kind = "filtering";
+      break;
+  }
+  if (grant != nullptr && *grant) {
+    if (const std::optional<std::string> denial = (*grant)()) {
+      logger.error("no %{public}s event tap: %{public}s", {kind, *denial});
+      return nullptr;
+    }
+  }
   return taps_.createEventTap(parameters, std::move(callback));
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "Platform/Events.h"
 #include "Platform/linux/input/LinuxEventTaps.h"
@@ -22,6 +23,10 @@ namespace tactora::lx {
 // closing them on destruction destroys the devices, and the kernel lets go of what they held.
 class LinuxEvents final : public platform::Events {
  public:
+  // Whether a grant is there: nothing when it is, else which file could not be opened and why
+  // ("/dev/uinput: Permission denied — ...").
+  using GrantCheck = std::function<std::optional<std::string>()>;
+
   struct Parts {
     // The virtual keyboard and the pointer device; either absent (-1) means no posting at all,
     // and then there is no event source either.
@@ -34,6 +39,10 @@ class LinuxEvents final : public platform::Events {
     std::function<std::optional<platform::Point>()> pointerLocation;
     // The held modifiers of the whole session; null: none are ever held.
     std::function<platform::EventFlags()> modifierFlags;
+    // The grant behind a listen-only tap (the mouse's events can be read) and behind a filtering
+    // tap (what it keeps can be forwarded through uinput); null: granted.
+    GrantCheck listenGrant = nullptr;
+    GrantCheck filterGrant = nullptr;
   };
 
   explicit LinuxEvents(Parts parts);
@@ -67,7 +76,8 @@ class LinuxEvents final : public platform::Events {
   std::optional<platform::Point> pointerLocation() override;
   platform::EventFlags flagsState(platform::EventSourceStateID stateID) override;
   // The taps' callbacks run on the mouse's delivery thread, not on a run loop: the run loop's
-  // tap source has nothing to add on Linux.
+  // tap source has nothing to add on Linux. Without the grant behind the tap there is none, and
+  // one line says which file could not be opened.
   std::shared_ptr<platform::EventTap> createEventTap(const platform::EventTapParameters& parameters,
                                                      platform::EventTapCallback callback) override;
 
@@ -79,6 +89,8 @@ class LinuxEvents final : public platform::Events {
   UniqueFd pointer_;
   std::function<std::optional<platform::Point>()> pointerLocation_;
   std::function<platform::EventFlags()> modifierFlags_;
+  GrantCheck listenGrant_;
+  GrantCheck filterGrant_;
   std::unique_ptr<UinputPoster> poster_;  // null without both devices
   LinuxEventTaps taps_;
   std::atomic<bool> writeFailureLogged_{false};

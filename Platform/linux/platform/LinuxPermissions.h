@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Platform/Permissions.h"
@@ -14,7 +15,17 @@ namespace tactora::lx {
 // udev rule grants both.
 class LinuxPermissions final : public platform::Permissions {
  public:
+  static constexpr const char* udevRule = "69-tactora.rules";
+
   explicit LinuxPermissions(std::string uinputPath);
+
+  // Why Input Monitoring is denied: the node that could not be opened for reading and why
+  // ("/dev/input/event7: Permission denied — the udev rule 69-tactora.rules grants it");
+  // nothing when it is granted or not known.
+  std::optional<std::string> inputMonitoringDenial();
+  // Why Accessibility is denied: "/dev/uinput: Permission denied — the udev rule ... grants it";
+  // nothing when it is granted.
+  std::optional<std::string> accessibilityDenial();
 
   bool isProcessTrusted() override;
   bool isProcessTrustedWithOptions(bool prompt) override;

@@ -21,11 +21,15 @@ namespace tactora::lx {
 namespace {
 
 constexpr platform::Logger logger{"LinuxPlatform"};
-constexpr const char* udevRule = "69-tactora.rules";
+constexpr const char* udevRule = LinuxPermissions::udevRule;
 
 std::unique_ptr<LinuxEvents> makeEvents(bool createDevices,
-                                        const std::shared_ptr<X11Connection>& x11) {
+                                        const std::shared_ptr<X11Connection>& x11,
+                                        LinuxPermissions& permissions) {
   LinuxEvents::Parts parts;
+  // A tap without its grant is not created, and the line that says so names the file.
+  parts.listenGrant = [&permissions] { return permissions.inputMonitoringDenial(); };
+  parts.filterGrant = [&permissions] { return permissions.accessibilityDenial(); };
   if (createDevices) {
     auto keyboard = UinputVirtualDevices::createKeyboard();
     auto pointer = UinputVirtualDevices::createPointer();
@@ -61,8 +65,8 @@ std::unique_ptr<LinuxEvents> makeEvents(bool createDevices,
 LinuxPlatform::LinuxPlatform(Options options)
     : providerPath_(std::move(options.providerPath)),
       x11_(options.useX11 ? X11Connection::open(options.displayName) : nullptr),
-      events_(makeEvents(options.createVirtualDevices, x11_)),
-      permissions_(UinputClone::uinputPath) {
+      permissions_(UinputClone::uinputPath),
+      events_(makeEvents(options.createVirtualDevices, x11_, permissions_)) {
   // Before the pipeline opens the mouse, so no report passes untapped. Grabbing the mouse only
   // makes sense when its events can be forwarded.
   std::string error;

@@ -68,12 +68,13 @@ class LinuxPlatform final : public platform::Platform {
   platform::SystemClock clock_;
   platform::ThreadDispatch dispatch_;
   std::shared_ptr<X11Connection> x11_;
+  // Before the events, whose taps ask it for their grants.
+  LinuxPermissions permissions_;
   std::unique_ptr<LinuxEvents> events_;
   bool tapsInstalled_ = false;
   std::unique_ptr<LinuxSystemBridges> systemBridges_;
   std::unique_ptr<LinuxAccessibility> accessibility_;
   std::unique_ptr<LinuxWorkspace> workspace_;
-  LinuxPermissions permissions_;
   std::unique_ptr<FilePreferences> preferences_;
   std::unique_ptr<UnavailableLoginItems> loginItems_;
   UnavailableUpdater updater_;

@@ -10,17 +10,20 @@
 #include <unistd.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ActionKit/ActionDispatcher.h"
 #include "ActionKit/SharedEventSource.h"
 #include "GestureEngine/GestureEvent.h"
+#include "Platform/Log.h"
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Tactora/input/ButtonStateTap.h"
 #include "Tactora/input/ScrollSuppressionPolicy.h"
 #include "Tactora/input/ScrollSuppressionTap.h"
+#include "support/CapturingLogSink.h"
 
 namespace tactora::lx {
 namespace {
@@ -103,7 +106,9 @@ class LinuxEventsTest : public ::testing::Test {
     auto events = std::make_unique<LinuxEvents>(LinuxEvents::Parts{
         UniqueFd(::dup(keyboard_.write.get())), UniqueFd(::dup(pointer_.write.get())),
         DesktopFamily::gnome, nullptr, [world = world_] { return std::optional(world->pointer); },
-        [world = world_] { return world->modifiers; }});
+        [world = world_] { return world->modifiers; },
+        [world = world_] { return world->listenDenial; },
+        [world = world_] { return world->filterDenial; }});
     events_ = events.get();
     platform_ = std::make_shared<LinuxEventsPlatform>(sim_, std::move(events));
     platform::Platform::install(platform_);
@@ -127,6 +132,9 @@ class LinuxEventsTest : public ::testing::Test {
   struct World {
     platform::Point pointer{320, 240};
     platform::EventFlags modifiers = 0;
+    // Why the grant behind each kind of tap is missing; nothing: granted.
+    std::optional<std::string> listenDenial;
+    std::optional<std::string> filterDenial;
   };
   std::shared_ptr<World> world_ = std::make_shared<World>();
   LinuxEvents* events_ = nullptr;
@@ -239,6 +247,51 @@ TEST_F(LinuxEventsTest, ASwipeCandidateSwallowsTheMousesHorizontalScrollButNotIt
       1, 0.5, now + ScrollSuppressionPolicy::swipeCandidateHoldSeconds + 0.01));
   ASSERT_EQ(scroll->mode(), ScrollSuppressionMode::none);
   EXPECT_EQ(forward({left}), (Lines{"REL_HWHEEL -1"}));
+}
+
+TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
+  const auto log = std::make_shared<platform::CapturingLogSink>();
+  const auto previousSink = platform::Log::setSink(log);
+  const std::string mouseDenied =
+      "/dev/input/event7: Permission denied — the udev rule 69-tactora.rules grants it";
+  const std::string uinputDenied =
+      "/dev/uinput: Permission denied — the udev rule 69-tactora.rules grants it";
+  world_->listenDenial = mouseDenied;
+  world_->filterDenial = uinputDenied;
+
+  const std::shared_ptr<ButtonStateTap> button = ButtonStateTap::create();
+  button->start();
+  sim_->timeline().runDue();
+  EXPECT_EQ(log->messages(), (Lines{"no listening event tap: " + mouseDenied,
+                                    "failed to create button-state CGEventTap — likely missing "
+                                    "Accessibility/Input Monitoring"}));
+  log->clear();
+
+  const std::shared_ptr<ScrollSuppressionTap> scroll = ScrollSuppressionTap::create();
+  scroll->start();
+  sim_->timeline().runDue();
+  EXPECT_EQ(log->messages(),
+            (Lines{"no filtering event tap: " + uinputDenied,
+                   "failed to create scroll-suppression CGEventTap — likely missing "
+                   "Accessibility"}));
+  log->clear();
+
+  // Untapped, the mouse's events all pass: the button is not seen, no scroll is swallowed.
+  scroll->setMode(ScrollSuppressionMode::all);
+  EXPECT_EQ(forward({ev(EV_KEY, BTN_LEFT, 1), ev(EV_REL, REL_WHEEL, 1)}),
+            (Lines{"+BTN_LEFT REL_WHEEL 1"}));
+  EXPECT_FALSE(button->isButtonDown());
+
+  // The grant is asked for at each creation: once it is there, a new tap works.
+  world_->listenDenial.reset();
+  const std::shared_ptr<ButtonStateTap> granted = ButtonStateTap::create();
+  granted->start();
+  sim_->timeline().runDue();
+  EXPECT_EQ(forward({ev(EV_KEY, BTN_LEFT, 0), ev(EV_KEY, BTN_LEFT, 1)}),
+            (Lines{"-BTN_LEFT +BTN_LEFT"}));
+  EXPECT_TRUE(granted->isButtonDown());
+  EXPECT_TRUE(log->messages().empty());
+  platform::Log::setSink(previousSink);
 }
 
 }  // namespace
