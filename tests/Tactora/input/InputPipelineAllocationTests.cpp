@@ -6,41 +6,7 @@
 #include <new>
 
 #include "InputTestSupport.h"
-
-// Sanitizer runtimes bring their own allocation functions; there the count is not taken.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define TACTORA_COUNTS_ALLOCATIONS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define TACTORA_COUNTS_ALLOCATIONS 0
-#endif
-#endif
-#ifndef TACTORA_COUNTS_ALLOCATIONS
-#define TACTORA_COUNTS_ALLOCATIONS 1
-#endif
-
-namespace {
-// Only the thread that switched counting on counts, so simulation work elsewhere cannot blur it.
-thread_local bool gCounting = false;
-thread_local std::size_t gAllocations = 0;
-}  // namespace
-
-#if TACTORA_COUNTS_ALLOCATIONS
-// The array forms call these by default.
-void* operator new(std::size_t size) {
-  gAllocations += gCounting ? 1 : 0;
-  if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-    return memory;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-  std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-  std::free(memory);
-}
-#endif
+#include "support/AllocationCounting.h"
 
 namespace tactora::testing {
 namespace {
@@ -61,9 +27,9 @@ TEST_F(InputPipelineAllocation, SteadyFramesAllocateNothing) {
                            0.3f + 0.2f * float(i) + jitter, 0.5f - jitter, 0, 0, 1);
     }
     advanceTo(t += 0.01);  // timers of the simulation may allocate; they are not the frame path
-    gCounting = counting;
+    countingAllocations = counting;
     const bool delivered = mt().deliverRawFrame(0, records.data(), fingers, t);
-    gCounting = false;
+    countingAllocations = false;
     return delivered;
   };
   // Warm up: fingers land, rest and lift once, so every buffer has its room.
@@ -75,11 +41,11 @@ TEST_F(InputPipelineAllocation, SteadyFramesAllocateNothing) {
 
   for (int fingers = 1; fingers <= 3; ++fingers) {
     ASSERT_TRUE(deliver(fingers, 0));
-    gAllocations = 0;
+    allocationCount = 0;
     for (int frame = 0; frame < 200; ++frame) {
       deliver(fingers, float(frame % 2) * 0.0005f, true);
     }
-    EXPECT_EQ(gAllocations, 0u) << fingers << " finger(s)";
+    EXPECT_EQ(allocationCount, 0u) << fingers << " finger(s)";
     deliver(0, 0);
   }
   EXPECT_TRUE(events.take().empty()) << "resting fingers make no gestures";

@@ -11,41 +11,7 @@
 #include "Platform/linux/events/LinuxEvents.h"
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
-
-// Sanitizer runtimes bring their own allocation functions; there the count is not taken.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define TACTORA_COUNTS_ALLOCATIONS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define TACTORA_COUNTS_ALLOCATIONS 0
-#endif
-#endif
-#ifndef TACTORA_COUNTS_ALLOCATIONS
-#define TACTORA_COUNTS_ALLOCATIONS 1
-#endif
-
-namespace {
-// Only the thread that switched counting on counts.
-thread_local bool gCounting = false;
-thread_local std::size_t gAllocations = 0;
-}  // namespace
-
-#if TACTORA_COUNTS_ALLOCATIONS
-// The array forms call these by default.
-void* operator new(std::size_t size) {
-  gAllocations += gCounting ? 1 : 0;
-  if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-    return memory;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-  std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-  std::free(memory);
-}
-#endif
+#include "support/AllocationCounting.h"
 
 namespace tactora::lx {
 namespace {
@@ -112,7 +78,7 @@ TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
        ev(EV_SYN, SYN_REPORT, 0)},
   };
   const auto feed = [&](int rounds, bool counting) {
-    gCounting = counting;
+    tactora::testing::countingAllocations = counting;
     for (int round = 0; round < rounds; ++round) {
       for (const auto& report : reports) {
         for (const input_event& event : report) {
@@ -120,7 +86,7 @@ TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
         }
       }
     }
-    gCounting = false;
+    tactora::testing::countingAllocations = false;
     input_event drained[64];
     while (::read(cloneRead.get(), drained, sizeof drained) > 0) {
     }
@@ -130,10 +96,10 @@ TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
   feed(5, false);
   for (const bool suppressing : {false, true}) {
     suppress->enable(suppressing);
-    gAllocations = 0;
+    tactora::testing::allocationCount = 0;
     const int writtenBefore = sink.written;
     feed(50, true);
-    EXPECT_EQ(gAllocations, 0u) << (suppressing ? "suppressing" : "passing");
+    EXPECT_EQ(tactora::testing::allocationCount, 0u) << (suppressing ? "suppressing" : "passing");
     EXPECT_EQ(sink.written - writtenBefore, 150);
   }
 }
