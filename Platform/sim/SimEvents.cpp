@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "Platform/EventBuilder.h"
+
 namespace tactora::sim {
 
 using platform::Event;
+using platform::EventBuilder;
 using platform::EventField;
 using platform::EventType;
 
@@ -27,23 +30,11 @@ std::optional<platform::EventSource> SimEvents::createEventSource(
   return platform::EventSource{stateID, 0};
 }
 
-namespace {
-
-Event eventFrom(const platform::EventSource* source, EventType type, platform::Point location) {
-  Event event(type, location);
-  if (source != nullptr && source->userData != 0) {
-    event.setIntegerValueField(EventField::eventSourceUserData, source->userData);
-  }
-  return event;
-}
-
-}  // namespace
-
 std::optional<Event> SimEvents::createEvent(const platform::EventSource* source) {
   if (creationFails(EventType::null)) {
     return std::nullopt;
   }
-  return eventFrom(source, EventType::null, pointer());
+  return EventBuilder::event(source, EventType::null, pointer());
 }
 
 std::optional<Event> SimEvents::createKeyboardEvent(const platform::EventSource* source,
@@ -52,9 +43,7 @@ std::optional<Event> SimEvents::createKeyboardEvent(const platform::EventSource*
   if (creationFails(type)) {
     return std::nullopt;
   }
-  Event event = eventFrom(source, type, pointer());
-  event.setIntegerValueField(EventField::keyboardEventKeycode, keyCode);
-  return event;
+  return EventBuilder::keyboard(source, keyCode, keyDown, pointer());
 }
 
 std::optional<Event> SimEvents::createMouseEvent(const platform::EventSource* source,
@@ -63,9 +52,7 @@ std::optional<Event> SimEvents::createMouseEvent(const platform::EventSource* so
   if (creationFails(type)) {
     return std::nullopt;
   }
-  Event event = eventFrom(source, type, location);
-  event.setIntegerValueField(EventField::mouseEventButtonNumber, static_cast<std::int64_t>(button));
-  return event;
+  return EventBuilder::mouse(source, type, location, button);
 }
 
 std::optional<Event> SimEvents::createScrollWheelEvent(const platform::EventSource* source,
@@ -75,20 +62,7 @@ std::optional<Event> SimEvents::createScrollWheelEvent(const platform::EventSour
   if (creationFails(EventType::scrollWheel)) {
     return std::nullopt;
   }
-  Event event = eventFrom(source, EventType::scrollWheel, pointer());
-  const std::int32_t horizontal = wheelCount >= 2 ? wheel2 : 0;
-  event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis1, wheel1);
-  event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis2, horizontal);
-  switch (units) {
-    case platform::ScrollEventUnit::pixel:
-      event.setIntegerValueField(EventField::scrollWheelEventIsContinuous, 1);
-      event.setIntegerValueField(EventField::scrollWheelEventPointDeltaAxis1, wheel1);
-      event.setIntegerValueField(EventField::scrollWheelEventPointDeltaAxis2, horizontal);
-      break;
-    case platform::ScrollEventUnit::line:
-      break;
-  }
-  return event;
+  return EventBuilder::scrollWheel(source, pointer(), units, wheelCount, wheel1, wheel2);
 }
 
 void SimEvents::post(platform::EventTapLocation location, const Event& event) {

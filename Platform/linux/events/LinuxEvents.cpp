@@ -2,12 +2,13 @@
 
 #include <utility>
 
+#include "Platform/EventBuilder.h"
 #include "Platform/Logger.h"
 
 namespace tactora::lx {
 
 using platform::Event;
-using platform::EventField;
+using platform::EventBuilder;
 using platform::EventType;
 
 namespace {
@@ -45,55 +46,30 @@ std::optional<platform::EventSource> LinuxEvents::createEventSource(
   return platform::EventSource{stateID, 0};
 }
 
-Event LinuxEvents::eventFrom(const platform::EventSource* source, EventType type,
-                             platform::Point location) const {
-  Event event(type, location);
-  if (source != nullptr && source->userData != 0) {
-    event.setIntegerValueField(EventField::eventSourceUserData, source->userData);
-  }
-  return event;
-}
-
 std::optional<Event> LinuxEvents::createEvent(const platform::EventSource* source) {
-  return eventFrom(source, EventType::null, pointerLocation().value_or(platform::Point{}));
+  return EventBuilder::event(source, EventType::null,
+                             pointerLocation().value_or(platform::Point{}));
 }
 
 std::optional<Event> LinuxEvents::createKeyboardEvent(const platform::EventSource* source,
                                                       std::uint16_t keyCode, bool keyDown) {
   // A key has no place on the screen, so the pointer is not asked (on X11 that is a round trip
   // per key).
-  Event event = eventFrom(source, keyDown ? EventType::keyDown : EventType::keyUp, {});
-  event.setIntegerValueField(EventField::keyboardEventKeycode, keyCode);
-  return event;
+  return EventBuilder::keyboard(source, keyCode, keyDown, {});
 }
 
 std::optional<Event> LinuxEvents::createMouseEvent(const platform::EventSource* source,
                                                    EventType type, platform::Point location,
                                                    platform::MouseButton button) {
-  Event event = eventFrom(source, type, location);
-  event.setIntegerValueField(EventField::mouseEventButtonNumber, static_cast<std::int64_t>(button));
-  return event;
+  return EventBuilder::mouse(source, type, location, button);
 }
 
 std::optional<Event> LinuxEvents::createScrollWheelEvent(const platform::EventSource* source,
                                                          platform::ScrollEventUnit units,
                                                          std::uint32_t wheelCount,
                                                          std::int32_t wheel1, std::int32_t wheel2) {
-  Event event =
-      eventFrom(source, EventType::scrollWheel, pointerLocation().value_or(platform::Point{}));
-  const std::int32_t horizontal = wheelCount >= 2 ? wheel2 : 0;
-  event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis1, wheel1);
-  event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis2, horizontal);
-  switch (units) {
-    case platform::ScrollEventUnit::pixel:
-      event.setIntegerValueField(EventField::scrollWheelEventIsContinuous, 1);
-      event.setIntegerValueField(EventField::scrollWheelEventPointDeltaAxis1, wheel1);
-      event.setIntegerValueField(EventField::scrollWheelEventPointDeltaAxis2, horizontal);
-      break;
-    case platform::ScrollEventUnit::line:
-      break;
-  }
-  return event;
+  return EventBuilder::scrollWheel(source, pointerLocation().value_or(platform::Point{}), units,
+                                   wheelCount, wheel1, wheel2);
 }
 
 void LinuxEvents::post(platform::EventTapLocation, const Event& event) {

@@ -82,9 +82,6 @@ class LinuxEvents final : public platform::Events {
                                                      platform::EventTapCallback callback) override;
 
  private:
-  platform::Event eventFrom(const platform::EventSource* source, platform::EventType type,
-                            platform::Point location) const;
-
   UniqueFd keyboard_;
   UniqueFd pointer_;
   std::function<std::optional<platform::Point>()> pointerLocation_;
