@@ -17,6 +17,7 @@
 #include "Platform/linux/input/UinputClone.h"
 #include "Platform/linux/input/UinputWriter.h"
 #include "Platform/linux/input/UniqueFd.h"
+#include "tests/Platform/linux/EventPipe.h"
 
 namespace tactora::lx {
 namespace {
@@ -25,14 +26,6 @@ using platform::Event;
 using platform::EventTapOptions;
 using platform::EventTapParameters;
 using platform::EventType;
-
-input_event ev(std::uint16_t type, std::uint16_t code, std::int32_t value) {
-  input_event event{};
-  event.type = type;
-  event.code = code;
-  event.value = value;
-  return event;
-}
 
 std::string describe(const input_event& e) {
   return std::to_string(e.type) + ":" + std::to_string(e.code) + ":" + std::to_string(e.value);
@@ -46,37 +39,20 @@ std::vector<std::string> describe(const std::vector<input_event>& events) {
   return text;
 }
 
-struct Pipe {
-  Pipe() {
-    int fds[2];
-    EXPECT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
-    read.reset(fds[0]);
-    write.reset(fds[1]);
-  }
-  std::vector<input_event> drain() const {
-    std::vector<input_event> events;
-    input_event event{};
-    while (::read(read.get(), &event, sizeof event) == static_cast<ssize_t>(sizeof event)) {
-      events.push_back(event);
-    }
-    return events;
-  }
-  UniqueFd read;
-  UniqueFd write;
-};
-
 TEST(UinputWriter, EachBatchIsOneReportEndedBySynReportAndLongBatchesAreSplitWithTheirOwn) {
-  Pipe pipe;
+  EventPipe pipe;
   const UinputWriter writer(pipe.write.get());
-  input_event moved = ev(EV_REL, REL_X, 3);
+  input_event moved = inputEvent(EV_REL, REL_X, 3);
   moved.input_event_sec = 77;  // uinput stamps its own times
-  const std::vector<input_event> report = {moved, ev(EV_REL, REL_Y, -2), ev(EV_KEY, BTN_LEFT, 1)};
+  const std::vector<input_event> report = {moved, inputEvent(EV_REL, REL_Y, -2),
+                                           inputEvent(EV_KEY, BTN_LEFT, 1)};
   ASSERT_TRUE(writer.writeReport(report));
   const std::vector<input_event> written = pipe.drain();
   EXPECT_EQ(describe(written), (std::vector<std::string>{"2:0:3", "2:1:-2", "1:272:1", "0:0:0"}));
   EXPECT_EQ(written[0].input_event_sec, 0);
 
-  std::vector<input_event> longReport(UinputWriter::maxEventsPerReport + 6, ev(EV_REL, REL_X, 1));
+  std::vector<input_event> longReport(UinputWriter::maxEventsPerReport + 6,
+                                      inputEvent(EV_REL, REL_X, 1));
   ASSERT_TRUE(writer.writeReport(longReport));
   const std::vector<input_event> split = pipe.drain();
   ASSERT_EQ(split.size(), longReport.size() + 2);
@@ -144,7 +120,7 @@ class Forwarding : public ::testing::Test {
 
   platform::EvdevTouchDevice device_;
   LinuxEventTaps taps_;
-  Pipe pipe_;
+  EventPipe pipe_;
   ForwardingSink sink_{taps_, pipe_.write.get()};
   ReportProcessor processor_{device_, sink_};
   std::shared_ptr<platform::EventTap> buttonTap_;
@@ -155,18 +131,18 @@ class Forwarding : public ::testing::Test {
 };
 
 TEST_F(Forwarding, EverythingButTouchGoesOutInOrderBeforeTheFrameAndSwallowedWheelsGoTogether) {
-  const input_event report = ev(EV_SYN, SYN_REPORT, 0);
-  feed({ev(EV_ABS, ABS_MT_SLOT, 0), ev(EV_ABS, ABS_MT_TRACKING_ID, 5),
-        ev(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), ev(EV_REL, REL_X, 4),
-        ev(EV_ABS, ABS_MT_POSITION_X, 10), ev(EV_KEY, BTN_LEFT, 1), ev(EV_MSC, MSC_SCAN, 0x90001),
-        report});
-  feed(
-      {ev(EV_REL, REL_WHEEL, 1), ev(EV_REL, REL_WHEEL_HI_RES, 120), ev(EV_REL, REL_Y, -1), report});
+  const input_event report = inputEvent(EV_SYN, SYN_REPORT, 0);
+  feed({inputEvent(EV_ABS, ABS_MT_SLOT, 0), inputEvent(EV_ABS, ABS_MT_TRACKING_ID, 5),
+        inputEvent(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), inputEvent(EV_REL, REL_X, 4),
+        inputEvent(EV_ABS, ABS_MT_POSITION_X, 10), inputEvent(EV_KEY, BTN_LEFT, 1),
+        inputEvent(EV_MSC, MSC_SCAN, 0x90001), report});
+  feed({inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_REL, REL_WHEEL_HI_RES, 120),
+        inputEvent(EV_REL, REL_Y, -1), report});
   swallow_ = true;
-  feed({ev(EV_REL, REL_X, 2), ev(EV_REL, REL_WHEEL_HI_RES, -30), ev(EV_REL, REL_HWHEEL, 1),
-        ev(EV_KEY, BTN_LEFT, 0), report});
-  feed({ev(EV_REL, REL_WHEEL, -1), ev(EV_REL, REL_WHEEL_HI_RES, -120), report});
-  feed({ev(EV_ABS, ABS_MT_TRACKING_ID, -1), report});
+  feed({inputEvent(EV_REL, REL_X, 2), inputEvent(EV_REL, REL_WHEEL_HI_RES, -30),
+        inputEvent(EV_REL, REL_HWHEEL, 1), inputEvent(EV_KEY, BTN_LEFT, 0), report});
+  feed({inputEvent(EV_REL, REL_WHEEL, -1), inputEvent(EV_REL, REL_WHEEL_HI_RES, -120), report});
+  feed({inputEvent(EV_ABS, ABS_MT_TRACKING_ID, -1), report});
 
   EXPECT_EQ(describe(pipe_.drain()),
             (std::vector<std::string>{"2:0:4", "1:272:1", "4:4:589825", "0:0:0",  //
@@ -182,9 +158,9 @@ TEST_F(Forwarding, EverythingButTouchGoesOutInOrderBeforeTheFrameAndSwallowedWhe
 TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLastFrame) {
   scrollTap_->enable(false);
   swallow_ = true;
-  feed({ev(EV_ABS, ABS_MT_SLOT, 0), ev(EV_ABS, ABS_MT_TRACKING_ID, 5),
-        ev(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), ev(EV_KEY, BTN_LEFT, 1), ev(EV_REL, REL_WHEEL, 1),
-        ev(EV_SYN, SYN_REPORT, 0)});
+  feed({inputEvent(EV_ABS, ABS_MT_SLOT, 0), inputEvent(EV_ABS, ABS_MT_TRACKING_ID, 5),
+        inputEvent(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), inputEvent(EV_KEY, BTN_LEFT, 1),
+        inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_SYN, SYN_REPORT, 0)});
   processor_.endEverything(2.0);
   EXPECT_EQ(describe(pipe_.drain()),
             (std::vector<std::string>{"1:272:1", "2:8:1", "0:0:0", "1:272:0", "0:0:0"}));
@@ -218,7 +194,7 @@ TEST(UinputClone, CopiesTheMouseWithoutItsTouchAxesOrSaysWhyNot) {
     FAIL() << error->what;
   }
   // The clone exists while its descriptor is open; a report can be written to it.
-  const input_event moved = ev(EV_REL, REL_X, 1);
+  const input_event moved = inputEvent(EV_REL, REL_X, 1);
   EXPECT_TRUE(UinputWriter(std::get<UniqueFd>(clone).get()).writeReport({&moved, 1}));
 }
 

@@ -12,17 +12,10 @@
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
 #include "support/AllocationCounting.h"
+#include "tests/Platform/linux/EventPipe.h"
 
 namespace tactora::lx {
 namespace {
-
-input_event ev(std::uint16_t type, std::uint16_t code, std::int32_t value) {
-  input_event event{};
-  event.type = type;
-  event.code = code;
-  event.value = value;
-  return event;
-}
 
 // The delivery thread's sink: reports through the forwarder to the clone, frames counted.
 class CountingSink final : public ReportSink {
@@ -70,12 +63,12 @@ TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
   CountingSink sink(events.taps(), cloneWrite.get());
   ReportProcessor processor(device, sink);
   const input_event reports[][4] = {
-      {ev(EV_REL, REL_X, 2), ev(EV_REL, REL_Y, -1), ev(EV_KEY, BTN_LEFT, 1),
-       ev(EV_SYN, SYN_REPORT, 0)},
-      {ev(EV_REL, REL_X, -1), ev(EV_REL, REL_WHEEL, 1), ev(EV_REL, REL_WHEEL_HI_RES, 120),
-       ev(EV_SYN, SYN_REPORT, 0)},
-      {ev(EV_REL, REL_Y, 3), ev(EV_REL, REL_HWHEEL_HI_RES, -30), ev(EV_KEY, BTN_LEFT, 0),
-       ev(EV_SYN, SYN_REPORT, 0)},
+      {inputEvent(EV_REL, REL_X, 2), inputEvent(EV_REL, REL_Y, -1), inputEvent(EV_KEY, BTN_LEFT, 1),
+       inputEvent(EV_SYN, SYN_REPORT, 0)},
+      {inputEvent(EV_REL, REL_X, -1), inputEvent(EV_REL, REL_WHEEL, 1),
+       inputEvent(EV_REL, REL_WHEEL_HI_RES, 120), inputEvent(EV_SYN, SYN_REPORT, 0)},
+      {inputEvent(EV_REL, REL_Y, 3), inputEvent(EV_REL, REL_HWHEEL_HI_RES, -30),
+       inputEvent(EV_KEY, BTN_LEFT, 0), inputEvent(EV_SYN, SYN_REPORT, 0)},
   };
   const auto feed = [&](int rounds, bool counting) {
     tactora::testing::countingAllocations = counting;

@@ -24,6 +24,7 @@
 #include "Tactora/input/ScrollSuppressionPolicy.h"
 #include "Tactora/input/ScrollSuppressionTap.h"
 #include "support/CapturingLogSink.h"
+#include "tests/Platform/linux/EventPipe.h"
 
 namespace tactora::lx {
 namespace {
@@ -33,21 +34,7 @@ using platform::EventField;
 using platform::EventType;
 using Lines = std::vector<std::string>;
 
-input_event ev(std::uint16_t type, std::uint16_t code, std::int32_t value) {
-  input_event event{};
-  event.type = type;
-  event.code = code;
-  event.value = value;
-  return event;
-}
-
-struct Pipe {
-  Pipe() {
-    int fds[2];
-    EXPECT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
-    read.reset(fds[0]);
-    write.reset(fds[1]);
-  }
+struct Pipe : EventPipe {
   // Every report written since the last call, one line each: "+BTN_LEFT", "-KEY_A",
   // "REL_WHEEL_HI_RES 120"; events after the last SYN_REPORT as an unfinished line.
   Lines reports() const {
@@ -73,8 +60,6 @@ struct Pipe {
     }
     return lines;
   }
-  UniqueFd read;
-  UniqueFd write;
 };
 
 // The simulated platform for everything but events, which are the Linux ones: the program's own
@@ -210,12 +195,13 @@ TEST_F(LinuxEventsTest, TheButtonTapFollowsTheMouseButtonThroughTheFilter) {
   button->start();
   sim_->timeline().runDue();  // the tap thread creates its tap
 
-  EXPECT_EQ(forward({ev(EV_REL, REL_X, 3), ev(EV_KEY, BTN_LEFT, 1)}), (Lines{"REL_X 3 +BTN_LEFT"}));
+  EXPECT_EQ(forward({inputEvent(EV_REL, REL_X, 3), inputEvent(EV_KEY, BTN_LEFT, 1)}),
+            (Lines{"REL_X 3 +BTN_LEFT"}));
   EXPECT_TRUE(button->isButtonDown());
-  EXPECT_EQ(forward({ev(EV_KEY, BTN_LEFT, 2)}), (Lines{"+BTN_LEFT"}))
+  EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_LEFT, 2)}), (Lines{"+BTN_LEFT"}))
       << "the kernel's repeat is forwarded but is no new press";
   EXPECT_TRUE(button->isButtonDown());
-  EXPECT_EQ(forward({ev(EV_KEY, BTN_RIGHT, 0), ev(EV_KEY, BTN_LEFT, 0)}),
+  EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_RIGHT, 0), inputEvent(EV_KEY, BTN_LEFT, 0)}),
             (Lines{"-BTN_RIGHT -BTN_LEFT"}));
   EXPECT_FALSE(button->isButtonDown());
 }
@@ -224,9 +210,9 @@ TEST_F(LinuxEventsTest, ASwipeCandidateSwallowsTheMousesHorizontalScrollButNotIt
   const std::shared_ptr<ScrollSuppressionTap> scroll = ScrollSuppressionTap::create();
   scroll->start();
   sim_->timeline().runDue();
-  const input_event left = ev(EV_REL, REL_HWHEEL, -1);
-  const input_event leftHiRes = ev(EV_REL, REL_HWHEEL_HI_RES, -120);
-  const input_event motion = ev(EV_REL, REL_X, -4);
+  const input_event left = inputEvent(EV_REL, REL_HWHEEL, -1);
+  const input_event leftHiRes = inputEvent(EV_REL, REL_HWHEEL_HI_RES, -120);
+  const input_event motion = inputEvent(EV_REL, REL_X, -4);
   EXPECT_EQ(forward({motion, left, leftHiRes}),
             (Lines{"REL_X -4 REL_HWHEEL -1 REL_HWHEEL_HI_RES -120"}))
       << "no suppression while idle";
@@ -239,7 +225,7 @@ TEST_F(LinuxEventsTest, ASwipeCandidateSwallowsTheMousesHorizontalScrollButNotIt
   ASSERT_EQ(scroll->mode(), ScrollSuppressionMode::horizontalOnly);
   EXPECT_EQ(forward({motion, left, leftHiRes}), (Lines{"REL_X -4"}))
       << "the wheels go, the motion of the same report stays";
-  EXPECT_EQ(forward({ev(EV_REL, REL_WHEEL, 1), ev(EV_REL, REL_WHEEL_HI_RES, 120)}),
+  EXPECT_EQ(forward({inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_REL, REL_WHEEL_HI_RES, 120)}),
             (Lines{"REL_WHEEL 1 REL_WHEEL_HI_RES 120"}));
 
   // The hold over, scrolling is native again.
@@ -278,7 +264,7 @@ TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
 
   // Untapped, the mouse's events all pass: the button is not seen, no scroll is swallowed.
   scroll->setMode(ScrollSuppressionMode::all);
-  EXPECT_EQ(forward({ev(EV_KEY, BTN_LEFT, 1), ev(EV_REL, REL_WHEEL, 1)}),
+  EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_LEFT, 1), inputEvent(EV_REL, REL_WHEEL, 1)}),
             (Lines{"+BTN_LEFT REL_WHEEL 1"}));
   EXPECT_FALSE(button->isButtonDown());
 
@@ -287,7 +273,7 @@ TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
   const std::shared_ptr<ButtonStateTap> granted = ButtonStateTap::create();
   granted->start();
   sim_->timeline().runDue();
-  EXPECT_EQ(forward({ev(EV_KEY, BTN_LEFT, 0), ev(EV_KEY, BTN_LEFT, 1)}),
+  EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_LEFT, 0), inputEvent(EV_KEY, BTN_LEFT, 1)}),
             (Lines{"-BTN_LEFT +BTN_LEFT"}));
   EXPECT_TRUE(granted->isButtonDown());
   EXPECT_TRUE(log->messages().empty());

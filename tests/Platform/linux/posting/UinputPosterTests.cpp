@@ -19,23 +19,13 @@
 #include "ActionKit/SyntheticScroll.h"
 #include "Platform/linux/input/UniqueFd.h"
 #include "Platform/sim/SimPlatform.h"
+#include "tests/Platform/linux/EventPipe.h"
 
 namespace tactora::lx {
 namespace {
 
 using Case = Action::Case;
 using Lines = std::vector<std::string>;
-
-struct Pipe {
-  Pipe() {
-    int fds[2];
-    EXPECT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
-    read.reset(fds[0]);
-    write.reset(fds[1]);
-  }
-  UniqueFd read;
-  UniqueFd write;
-};
 
 // A report as one line: "keyboard +LEFTALT +TAB", "pointer +BTN_LEFT", "pointer WHEEL_HI_RES 120
 // WHEEL 1". Presses are "+", releases "-", relative axes their value.
@@ -107,8 +97,8 @@ class UinputPosterTest : public ::testing::TestWithParam<DesktopFamily> {
   bool pointerKnown_ = true;
 
  private:
-  Pipe keyboard_;
-  Pipe pointer_;
+  EventPipe keyboard_;
+  EventPipe pointer_;
   std::unique_ptr<UinputPoster> poster_;
   Lines lines_;
 };
