@@ -12,8 +12,6 @@
 #include "Platform/linux/input/UinputClone.h"
 #include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/posting/UinputVirtualDevices.h"
-#include "Platform/linux/x11/EwmhWindowManager.h"
-#include "Platform/linux/x11/X11FrontApplication.h"
 #include "Platform/linux/x11/X11PointerState.h"
 
 namespace tactora::lx {
@@ -65,6 +63,7 @@ std::unique_ptr<LinuxEvents> makeEvents(bool createDevices,
 LinuxPlatform::LinuxPlatform(Options options)
     : providerPath_(std::move(options.providerPath)),
       x11_(options.useX11 ? X11Connection::open(options.displayName) : nullptr),
+      session_(options.session ? *options.session : DesktopServices::Session::fromEnvironment()),
       permissions_(UinputClone::uinputPath),
       events_(makeEvents(options.createVirtualDevices, x11_, permissions_)) {
   // Before the pipeline opens the mouse, so no report passes untapped. Grabbing the mouse only
@@ -76,22 +75,19 @@ LinuxPlatform::LinuxPlatform(Options options)
     logger.error("the mouse's own button and wheels are not tapped (%{public}s)", {error});
   }
 
-  const EwmhWindowManager::Functions windowManager = EwmhWindowManager::functions(x11_);
-  systemBridges_ = std::make_unique<LinuxSystemBridges>(windowManager);
-  accessibility_ = std::make_unique<LinuxAccessibility>(windowManager.closeActiveWindow);
+  auto applications = std::make_shared<const ApplicationIndex>(
+      ApplicationIndex::scan(ApplicationIndex::dataDirectoriesFromEnvironment()));
+  desktop_ = DesktopServices::assemble(session_, x11_, applications);
+  systemBridges_ = std::make_unique<LinuxSystemBridges>(desktop_);
+  accessibility_ = std::make_unique<LinuxAccessibility>(desktop_.closeActiveWindow);
 
   const std::string configHome = LinuxWorkspace::configHomeFromEnvironment();
   const std::filesystem::path configuration =
       options.configurationDirectory.empty()
           ? std::filesystem::path(configHome) / "Tactora"
           : std::filesystem::path(options.configurationDirectory);
-  auto applications = std::make_shared<const ApplicationIndex>(
-      ApplicationIndex::scan(ApplicationIndex::dataDirectoriesFromEnvironment()));
   LinuxWorkspace::Parts workspace;
-  if (x11_) {
-    workspace.frontApplication = [front = std::make_shared<X11FrontApplication>(
-                                      x11_, applications)] { return front->activeApplicationId(); };
-  }
+  workspace.frontApplication = desktop_.frontApplication;
   workspace.applications = applications;
   workspace.bundle = LinuxWorkspace::bundleOfRunningExecutable(options.version);
   workspace.applicationSupportDirectory = configuration.parent_path().string();

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Platform/Platform.h"
 #include "Platform/SystemClock.h"
 #include "Platform/ThreadDispatch.h"
 #include "Platform/linux/events/LinuxEvents.h"
+#include "Platform/linux/platform/DesktopServices.h"
 #include "Platform/linux/platform/FilePreferences.h"
 #include "Platform/linux/platform/LinuxAccessibility.h"
 #include "Platform/linux/platform/LinuxPermissions.h"
@@ -40,6 +42,8 @@ class LinuxPlatform final : public platform::Platform {
     std::string configurationDirectory;
     // The version the bundle reports.
     std::string version;
+    // The session whose desktop services are used; nothing: the one of the environment.
+    std::optional<DesktopServices::Session> session;
   };
 
   explicit LinuxPlatform(Options options);
@@ -51,6 +55,9 @@ class LinuxPlatform final : public platform::Platform {
   bool hasDisplay() const { return x11_ != nullptr; }
   // Whether the taps see the mouse's own events.
   bool tapsInstalled() const { return tapsInstalled_; }
+  // The session, and where each desktop function comes from (for `tactora doctor`).
+  const DesktopServices::Session& session() const { return session_; }
+  const DesktopFunctions& desktop() const { return desktop_; }
 
   platform::SystemClock& clock() override { return clock_; }
   platform::ThreadDispatch& dispatch() override { return dispatch_; }
@@ -68,6 +75,8 @@ class LinuxPlatform final : public platform::Platform {
   platform::SystemClock clock_;
   platform::ThreadDispatch dispatch_;
   std::shared_ptr<X11Connection> x11_;
+  DesktopServices::Session session_;
+  DesktopFunctions desktop_;
   // Before the events, whose taps ask it for their grants.
   LinuxPermissions permissions_;
   std::unique_ptr<LinuxEvents> events_;

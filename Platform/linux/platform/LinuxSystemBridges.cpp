@@ -10,11 +10,10 @@ namespace tactora::lx {
 
 namespace {
 
-constexpr std::string_view showDesktopNotification = "com.apple.showdesktop.awake";
 constexpr std::int32_t done = 0;
 constexpr std::int32_t notDone = -1;
 // Any non-zero id: the hot-key functions only need to tell "connected" from "not".
-constexpr std::uint32_t windowManagerConnection = 1;
+constexpr std::uint32_t desktopConnection = 1;
 
 bool isSpaceHotKey(std::uint32_t hotKey) {
   return hotKey == platform::symbolicHotKey::moveLeftASpace ||
@@ -23,40 +22,47 @@ bool isSpaceHotKey(std::uint32_t hotKey) {
 
 }  // namespace
 
-LinuxSystemBridges::LinuxSystemBridges(EwmhWindowManager::Functions windowManager)
-    : windowManager_(std::move(windowManager)) {}
+LinuxSystemBridges::LinuxSystemBridges(DesktopFunctions desktop) : desktop_(std::move(desktop)) {}
 
 platform::DockNotificationFunction LinuxSystemBridges::loadDockNotificationFunction() {
-  if (!windowManager_.toggleShowingDesktop) {
+  if (!desktop_.dockNotification) {
     return {};
   }
-  return [toggle = windowManager_.toggleShowingDesktop](std::string_view name, int) {
-    if (name != showDesktopNotification) {
-      return notDone;
-    }
-    return toggle() ? done : notDone;
+  return [notify = desktop_.dockNotification](std::string_view name, int) {
+    return notify(name) ? done : notDone;
   };
 }
 
 platform::HotKeyFunctions LinuxSystemBridges::loadHotKeyFunctions() {
   platform::HotKeyFunctions functions;
-  if (!windowManager_.switchWorkspace) {
+  if (!desktop_.workspaceBinding && !desktop_.switchWorkspace) {
     return functions;
   }
-  functions.connectionID = windowManagerConnection;
-  functions.getValue = [switchWorkspace = windowManager_.switchWorkspace](
+  functions.connectionID = desktopConnection;
+  functions.getValue = [binding = desktop_.workspaceBinding,
+                        switchWorkspace = desktop_.switchWorkspace](
                            std::uint32_t, std::uint32_t hotKey, platform::HotKeyValue* value) {
+    if (value != nullptr) {
+      *value = {};
+    }
     if (!isSpaceHotKey(hotKey)) {
-      if (value != nullptr) {
-        *value = {};
-      }
       return notDone;
     }
-    switchWorkspace(hotKey == platform::symbolicHotKey::moveRightASpace
-                        ? EwmhWindowManager::Direction::right
-                        : EwmhWindowManager::Direction::left);
+    const WorkspaceDirection direction = hotKey == platform::symbolicHotKey::moveRightASpace
+                                             ? WorkspaceDirection::right
+                                             : WorkspaceDirection::left;
+    platform::HotKeyValue result{.character = 0, .keyCode = 0, .modifiers = 0, .enabled = true};
+    if (binding) {
+      // The user's own shortcut, replayed by the caller; unbound: nothing to replay.
+      if (const auto keys = binding(direction)) {
+        result.keyCode = keys->keyCode;
+        result.modifiers = keys->modifiers;
+      }
+    } else {
+      switchWorkspace(direction);
+    }
     if (value != nullptr) {
-      *value = platform::HotKeyValue{.character = 0, .keyCode = 0, .modifiers = 0, .enabled = true};
+      *value = result;
     }
     return done;
   };

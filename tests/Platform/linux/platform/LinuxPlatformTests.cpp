@@ -31,6 +31,9 @@ LinuxPlatform::Options bareOptions(const test::TemporaryDirectory& folder) {
   options.createVirtualDevices = false;
   options.configurationDirectory = (folder.path() / "Tactora").string();
   options.version = "0.1.0";
+  DesktopServices::Session session;
+  session.useSessionBus = false;
+  options.session = session;
   return options;
 }
 

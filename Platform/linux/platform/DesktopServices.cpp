@@ -1,0 +1,121 @@
+#include "Platform/linux/platform/DesktopServices.h"
+
+#include <cctype>
+#include <cstdlib>
+
+#include "Platform/linux/posting/DesktopFamily.h"
+#include "Platform/linux/x11/EwmhWindowManager.h"
+#include "Platform/linux/x11/X11FrontApplication.h"
+
+namespace tactora::lx {
+
+namespace {
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+bool containsIgnoringCase(std::string_view list, std::string_view name) {
+  while (!list.empty()) {
+    const auto colon = list.find(':');
+    const std::string_view entry = list.substr(0, colon);
+    if (entry.size() == name.size()) {
+      bool same = true;
+      for (std::size_t i = 0; i < entry.size() && same; ++i) {
+        same = std::tolower(static_cast<unsigned char>(entry[i])) ==
+               std::tolower(static_cast<unsigned char>(name[i]));
+      }
+      if (same) {
+        return true;
+      }
+    }
+    if (colon == std::string_view::npos) {
+      break;
+    }
+    list.remove_prefix(colon + 1);
+  }
+  return false;
+}
+
+// What an EWMH window manager does on an X11 session.
+DesktopFunctions x11Functions(const std::shared_ptr<X11Connection>& x11,
+                              const std::shared_ptr<const ApplicationIndex>& applications) {
+  DesktopFunctions functions;
+  if (!x11) {
+    return functions;
+  }
+  functions.frontApplication = [front = std::make_shared<X11FrontApplication>(x11, applications)] {
+    return front->activeApplicationId();
+  };
+  functions.frontApplicationSource = "X11 _NET_ACTIVE_WINDOW";
+
+  const EwmhWindowManager::Functions manager = EwmhWindowManager::functions(x11);
+  if (manager.switchWorkspace) {
+    functions.switchWorkspace = [switchWorkspace =
+                                     manager.switchWorkspace](WorkspaceDirection direction) {
+      return switchWorkspace(direction == WorkspaceDirection::right
+                                 ? EwmhWindowManager::Direction::right
+                                 : EwmhWindowManager::Direction::left);
+    };
+    functions.workspaceSource = "EWMH _NET_CURRENT_DESKTOP";
+  }
+  if (manager.toggleShowingDesktop) {
+    functions.dockNotification = [toggle = manager.toggleShowingDesktop](std::string_view name) {
+      return name == dockNotification::showDesktop && toggle();
+    };
+    functions.dockNotificationSource = "EWMH _NET_SHOWING_DESKTOP (Show Desktop only)";
+  }
+  if (manager.closeActiveWindow) {
+    functions.closeActiveWindow = manager.closeActiveWindow;
+    functions.closeActiveWindowSource = "EWMH _NET_CLOSE_WINDOW";
+  }
+  return functions;
+}
+
+}  // namespace
+
+DesktopServices::Session DesktopServices::Session::fromEnvironment() {
+  Session session;
+  session.type = environment("XDG_SESSION_TYPE");
+  session.currentDesktop = environment("XDG_CURRENT_DESKTOP");
+  session.wayland = session.type == "wayland" ||
+                    (session.type.empty() && !environment("WAYLAND_DISPLAY").empty());
+  session.sway =
+      !environment("SWAYSOCK").empty() || containsIgnoringCase(session.currentDesktop, "sway");
+  session.hyprland = !environment("HYPRLAND_INSTANCE_SIGNATURE").empty() ||
+                     containsIgnoringCase(session.currentDesktop, "Hyprland");
+  return session;
+}
+
+std::string DesktopServices::Session::description() const {
+  std::string desktop;
+  switch (desktopFamilyFromCurrentDesktop(currentDesktop)) {
+    case DesktopFamily::gnome:
+      desktop = "GNOME";
+      break;
+    case DesktopFamily::kde:
+      desktop = "KDE Plasma";
+      break;
+    case DesktopFamily::other:
+      desktop = sway ? "sway" : hyprland ? "Hyprland" : currentDesktop;
+      break;
+  }
+  const std::string kind = wayland ? "Wayland" : type == "x11" ? "X11" : "";
+  if (desktop.empty()) {
+    return kind.empty() ? "an unknown session" : "a " + kind + " session";
+  }
+  return kind.empty() ? desktop : desktop + " on " + kind;
+}
+
+DesktopFunctions DesktopServices::assemble(
+    const Session& session, const std::shared_ptr<X11Connection>& x11,
+    const std::shared_ptr<const ApplicationIndex>& applications) {
+  DesktopFunctions functions;
+  if (!session.wayland) {
+    functions.fillFrom(x11Functions(x11, applications));
+  }
+  return functions;
+}
+
+}  // namespace tactora::lx
