@@ -15,6 +15,7 @@
 #include "Tactora/input/MTBridge.h"
 #include "Tactora/main/ConfigCommand.h"
 #include "Tactora/main/DevicesCommand.h"
+#include "Tactora/main/DoctorCommand.h"
 #include "Tactora/main/MonitorCommand.h"
 #include "Tactora/main/ReplayCommand.h"
 
@@ -71,6 +72,7 @@ void registerCommands(CLI::App& app) {
   registerConfigCommand(app);
   registerDevicesCommand(app);
   registerMonitorCommand(app);
+  registerDoctorCommand(app);
 }
 
 }  // namespace
