@@ -1,9 +1,40 @@
 #include "Platform/sim/SimLoginItems.h"
 
+#include <filesystem>
+
+#include "Platform/AtomicFile.h"
+#include "Platform/sim/SimWorkspace.h"
+
 namespace tactora::sim {
 
-SimLoginItems::SimLoginItems(std::string agentDirectory)
-    : agentDirectory_(std::move(agentDirectory)) {}
+namespace {
+
+// Text as XML character data: a path may hold any of the markup characters.
+std::string xmlEscaped(const std::string& text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+}  // namespace
+
+SimLoginItems::SimLoginItems(std::string agentDirectory, SimWorkspace& workspace)
+    : workspace_(workspace), agentDirectory_(std::move(agentDirectory)) {}
 
 platform::LoginItemStatus SimLoginItems::mainAppStatus() {
   std::lock_guard lock(mutex_);
@@ -33,6 +64,53 @@ std::optional<std::string> SimLoginItems::unregisterMainApp() {
 std::string SimLoginItems::agentDirectory() {
   std::lock_guard lock(mutex_);
   return agentDirectory_;
+}
+
+std::string SimLoginItems::agentFilePath() const {
+  std::lock_guard lock(mutex_);
+  return (std::filesystem::path(agentDirectory_) / (std::string(agentLabel) + ".plist")).string();
+}
+
+std::string SimLoginItems::agentPropertyList(const std::string& executablePath) {
+  // Keys in the order a property-list writer sorts them.
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+         "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+         "<plist version=\"1.0\">\n"
+         "<dict>\n"
+         "\t<key>Label</key>\n"
+         "\t<string>" +
+         std::string(agentLabel) +
+         "</string>\n"
+         "\t<key>ProcessType</key>\n"
+         "\t<string>Interactive</string>\n"
+         "\t<key>ProgramArguments</key>\n"
+         "\t<array>\n"
+         "\t\t<string>" +
+         xmlEscaped(executablePath) +
+         "</string>\n"
+         "\t</array>\n"
+         "\t<key>RunAtLoad</key>\n"
+         "\t<true/>\n"
+         "</dict>\n"
+         "</plist>\n";
+}
+
+std::optional<std::string> SimLoginItems::installAgent(const std::string& executablePath) {
+  const std::string path = agentFilePath();
+  if (auto error = platform::AtomicFile::write(path, agentPropertyList(executablePath))) {
+    return error;
+  }
+  // launchctl's own outcome is never awaited.
+  workspace_.launchProcess(launchctl, {"load", "-w", path});
+  return std::nullopt;
+}
+
+void SimLoginItems::removeAgent() {
+  const std::string path = agentFilePath();
+  workspace_.launchProcess(launchctl, {"unload", "-w", path});
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
 }
 
 void SimLoginItems::setStatus(platform::LoginItemStatus status) {

@@ -12,7 +12,8 @@ SimPlatform::SimPlatform(double startUptimeSeconds)
       accessibility_(permissions_),
       loginItems_((std::filesystem::path(workspace_.applicationSupportDirectory()).parent_path() /
                    "LaunchAgents")
-                      .string()) {}
+                      .string(),
+                  workspace_) {}
 
 std::shared_ptr<SimPlatform> SimPlatform::install(double startUptimeSeconds) {
   auto platform = std::make_shared<SimPlatform>(startUptimeSeconds);

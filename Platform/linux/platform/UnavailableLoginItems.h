@@ -19,6 +19,8 @@ class UnavailableLoginItems final : public platform::LoginItems {
   std::optional<std::string> registerMainApp() override { return unavailable; }
   std::optional<std::string> unregisterMainApp() override { return unavailable; }
   std::string agentDirectory() override { return autostartDirectory_; }
+  std::optional<std::string> installAgent(const std::string&) override { return unavailable; }
+  void removeAgent() override {}
 
   static constexpr const char* unavailable = "Starting at login is not available on Linux yet";
 
