@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+
+#include "Platform/linux/desktop/DesktopFunctions.h"
+#include "Platform/linux/gnome/GnomeKeybindings.h"
+#include "Platform/linux/gnome/SessionBus.h"
+
+namespace tactora::lx {
+
+// What GNOME offers the bridges. Each function is present only when its service answers at the
+// time of the call to `functions`:
+// - the front application and closing the focused window: our Shell extension;
+// - moving one workspace: the window manager's switch-to-workspace-left/right bindings, read
+//   each time and replayed by the caller;
+// - Dock notifications: Mission Control and App Exposé toggle the Shell's overview. GNOME has no
+//   overview of one application's windows, so App Exposé shows them all, like Mission Control.
+//   Show Desktop has no Shell counterpart and returns false, for a fallback to carry out
+//   (`GnomeKeybindings::showDesktopBinding` is the user's binding for it, unbound by default).
+// Choose this provider for a GNOME session: the key binding schema is installed on many other
+// desktops as well.
+class GnomeDesktop {
+ public:
+  static constexpr const char* extensionSource = "GNOME Shell extension tactora@vellumworks.com";
+  static constexpr const char* workspaceSource =
+      "GNOME key bindings switch-to-workspace-left/right";
+  static constexpr const char* overviewSource = "GNOME Shell overview (OverviewActive)";
+
+  GnomeDesktop() = delete;
+
+  static DesktopFunctions functions(std::shared_ptr<SessionBus> bus,
+                                    std::shared_ptr<const GnomeKeybindings> keybindings);
+  // The same on the user's session bus and the installed schemas.
+  static DesktopFunctions functions();
+};
+
+}  // namespace tactora::lx
