@@ -1,0 +1,77 @@
+#include "Platform/linux/wlroots/WlrootsDesktop.h"
+
+#include <cstdlib>
+#include <utility>
+
+#include "Platform/linux/wlroots/HyprlandIpc.h"
+#include "Platform/linux/wlroots/IpcSocket.h"
+#include "Platform/linux/wlroots/SwayIpc.h"
+
+namespace tactora::lx {
+
+namespace {
+
+bool answers(const std::string& path, std::chrono::milliseconds timeout) {
+  return !path.empty() && IpcSocket(path, timeout).isConnected();
+}
+
+}  // namespace
+
+WlrootsDesktop::Sockets WlrootsDesktop::socketsFromEnvironment() {
+  const char* sway = std::getenv("SWAYSOCK");
+  return {sway != nullptr ? sway : "",
+          HyprlandIpc::socketPath(std::getenv("XDG_RUNTIME_DIR"),
+                                  std::getenv("HYPRLAND_INSTANCE_SIGNATURE"))};
+}
+
+std::optional<std::string> WlrootsDesktop::applicationId(const ApplicationIndex& index,
+                                                         const WindowClass& window) {
+  if (window.windowClass.empty()) {
+    return std::nullopt;
+  }
+  if (index.find(window.windowClass) != nullptr) {
+    return window.windowClass;
+  }
+  return index.idForWindowClass(window.instance, window.windowClass);
+}
+
+DesktopFunctions WlrootsDesktop::functions(const Sockets& sockets,
+                                           std::shared_ptr<const ApplicationIndex> index,
+                                           std::chrono::milliseconds timeout) {
+  DesktopFunctions functions;
+  if (!index) {
+    return functions;
+  }
+  if (answers(sockets.sway, timeout)) {
+    const auto sway = std::make_shared<const SwayIpc>(sockets.sway, timeout);
+    functions.frontApplication = [sway, index]() -> std::optional<std::string> {
+      const auto window = sway->focusedWindow();
+      return window ? applicationId(*index, *window) : std::nullopt;
+    };
+    functions.frontApplicationSource = "sway IPC (" + sockets.sway + ")";
+    functions.switchWorkspace = [sway](WorkspaceDirection direction) {
+      switch (direction) {
+        case WorkspaceDirection::left:
+          return sway->runCommand("workspace prev_on_output");
+        case WorkspaceDirection::right:
+          return sway->runCommand("workspace next_on_output");
+      }
+      return false;
+    };
+    functions.workspaceSource = "sway IPC workspace prev_on_output/next_on_output";
+  } else if (answers(sockets.hyprland, timeout)) {
+    const auto hyprland = std::make_shared<const HyprlandIpc>(sockets.hyprland, timeout);
+    functions.frontApplication = [hyprland, index]() -> std::optional<std::string> {
+      for (const auto& window : hyprland->activeWindow()) {
+        if (auto id = applicationId(*index, window)) {
+          return id;
+        }
+      }
+      return std::nullopt;
+    };
+    functions.frontApplicationSource = "Hyprland IPC (" + sockets.hyprland + ")";
+  }
+  return functions;
+}
+
+}  // namespace tactora::lx
