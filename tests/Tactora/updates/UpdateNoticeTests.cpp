@@ -1,0 +1,115 @@
+#include "Tactora/updates/UpdateNotice.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QScreen>
+
+#include "Platform/sim/SimPlatform.h"
+#include "support/SourceTree.h"
+
+namespace tactora {
+namespace {
+
+TEST(UpdateNoticeRule, ComparesTheWholeVersionTextButNamesOnlyTheShortVersion) {
+  EXPECT_EQ(UpdateNotice::versionText("2.1", "57"), "2.1 (57)");
+  EXPECT_EQ(UpdateNotice::versionText(std::nullopt, std::nullopt), "0.0 (0)");
+
+  struct Case {
+    std::optional<std::string> lastSeen;
+    std::optional<std::string> message;
+  };
+  const std::vector<Case> cases = {
+      {std::nullopt, std::nullopt},            // first launch
+      {"2.1 (57)", std::nullopt},              // same version
+      {"2.1 (56)", "Tactora updated to 2.1"},  // a new build alone
+      {"2.0 (57)", "Tactora updated to 2.1"},  // a new version
+      {"", "Tactora updated to 2.1"},          // anything else that differs
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lastSeen.value_or("(none)"));
+    EXPECT_EQ(UpdateNotice::noticeMessage(c.lastSeen, "2.1", "57"), c.message);
+  }
+  EXPECT_EQ(UpdateNotice::noticeMessage("2.1 (57)", std::nullopt, "57"), "Tactora updated to 0.0");
+}
+
+class UpdateNoticeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { sim = sim::SimPlatform::install(); }
+  std::optional<std::string> lastSeen() {
+    return sim->preferences().string(UpdateNotice::lastSeenAppVersionKey);
+  }
+  std::shared_ptr<sim::SimPlatform> sim;
+};
+
+TEST_F(UpdateNoticeTest, RecordsEveryLaunchAndShowsTheNoticeOnlyAfterAChange) {
+  UpdateNotice notice(sim->preferences(), sim->dispatch().main());
+  notice.showUpdateNoticeIfNeeded("2.1", "57");
+  EXPECT_EQ(notice.currentNotice(), nullptr);
+  EXPECT_EQ(lastSeen(), "2.1 (57)");
+
+  notice.showUpdateNoticeIfNeeded("2.1", "57");
+  EXPECT_EQ(notice.currentNotice(), nullptr);
+
+  notice.showUpdateNoticeIfNeeded("2.1", "58");
+  ASSERT_NE(notice.currentNotice(), nullptr);
+  EXPECT_EQ(notice.currentNotice()->message(), "Tactora updated to 2.1");
+  EXPECT_EQ(lastSeen(), "2.1 (58)");
+}
+
+TEST_F(UpdateNoticeTest, ThePanelSitsAtTheTopNeverTakesInputAndFadesAfterThreeAndAHalfSeconds) {
+  sim->preferences().setString(UpdateNotice::lastSeenAppVersionKey, "0.9 (1)");
+  UpdateNotice notice(sim->preferences(), sim->dispatch().main());
+  notice.showUpdateNoticeIfNeeded("1.0", "2");
+  NoticePanel* panel = notice.currentNotice();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(panel->isVisible());
+  const Qt::WindowFlags flags = panel->windowFlags();
+  for (const Qt::WindowType flag :
+       {Qt::FramelessWindowHint, Qt::WindowTransparentForInput, Qt::WindowDoesNotAcceptFocus,
+        Qt::WindowStaysOnTopHint, Qt::X11BypassWindowManagerHint}) {
+    EXPECT_TRUE(flags.testFlag(flag)) << flag;
+  }
+  EXPECT_EQ(panel->windowType(), Qt::Tool);  // never in the task bar or the switcher
+  EXPECT_TRUE(panel->testAttribute(Qt::WA_ShowWithoutActivating));
+
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(panel->geometry().bottom() + 1, available.top() + 80);
+  EXPECT_LE(std::abs(panel->geometry().center().x() - available.center().x()), 1);
+  EXPECT_GE(panel->width(), panel->sizeHint().width());
+
+  sim->timeline().advanceBy(3.49);
+  EXPECT_EQ(panel->fadeAnimation(), nullptr);
+  sim->timeline().advanceBy(0.01);
+  QPropertyAnimation* fade = panel->fadeAnimation();
+  ASSERT_NE(fade, nullptr);
+  EXPECT_EQ(fade->duration(), 400);
+  EXPECT_EQ(fade->endValue().toDouble(), 0.0);
+  fade->setCurrentTime(fade->duration());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(notice.currentNotice(), nullptr);
+}
+
+TEST_F(UpdateNoticeTest, TheNoticeIsDrawnOverADesktop) {
+  NoticePanel panel(QStringLiteral("Tactora updated to 2.1"), sim->dispatch().main());
+  panel.resize(panel.sizeHint());
+  QImage picture(panel.width() + 120, panel.height() + 60, QImage::Format_ARGB32_Premultiplied);
+  QPainter painter(&picture);
+  QLinearGradient desktop(0, 0, picture.width(), picture.height());
+  desktop.setColorAt(0, QColor(0x5b, 0x8d, 0xc9));
+  desktop.setColorAt(1, QColor(0xe8, 0xd5, 0xb0));
+  painter.fillRect(picture.rect(), desktop);
+  panel.render(&painter, QPoint(60, 30), QRegion(), QWidget::DrawChildren);
+  painter.end();
+  const QDir screenshots(QString::fromStdString(testing::sourceDir() + "/docs/screenshots"));
+  EXPECT_TRUE(picture.save(screenshots.filePath(QStringLiteral("update-notice.png"))));
+}
+
+}  // namespace
+}  // namespace tactora

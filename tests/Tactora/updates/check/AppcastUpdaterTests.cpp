@@ -1,0 +1,373 @@
+#include "Tactora/updates/check/AppcastUpdater.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QPushButton>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Platform/Log.h"
+#include "Platform/sim/SimPlatform.h"
+#include "Tactora/updates/UpdateController.h"
+#include "Tactora/updates/check/UpdateAlert.h"
+#include "support/CapturingLogSink.h"
+#include "support/SourceTree.h"
+
+namespace tactora {
+namespace {
+
+using Line = platform::CapturingLogSink::Line;
+using platform::LogLevel;
+
+// A self-signed certificate for 127.0.0.1, made for this run with the openssl tool.
+struct TestCertificate {
+  QSslCertificate certificate;
+  QSslKey key;
+
+  static std::optional<TestCertificate> make(const QTemporaryDir& dir) {
+    const QString keyPath = dir.filePath(QStringLiteral("key.pem"));
+    const QString certPath = dir.filePath(QStringLiteral("cert.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                   "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
+                   "subjectAltName=IP:127.0.0.1", "-keyout", keyPath, "-out", certPath});
+    if (!openssl.waitForFinished(10000) || openssl.exitCode() != 0) {
+      return std::nullopt;
+    }
+    QFile keyFile(keyPath);
+    QFile certFile(certPath);
+    if (!keyFile.open(QIODevice::ReadOnly) || !certFile.open(QIODevice::ReadOnly)) {
+      return std::nullopt;
+    }
+    return TestCertificate{QSslCertificate(certFile.readAll()),
+                           QSslKey(keyFile.readAll(), QSsl::Ec)};
+  }
+};
+
+// An HTTPS server on the loopback address that answers each path with a canned response.
+class FeedServer {
+ public:
+  struct Response {
+    QByteArray statusLine = "200 OK";
+    QByteArray extraHeaders;
+    QByteArray body;
+  };
+
+  bool start(const TestCertificate& tls) {
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setLocalCertificate(tls.certificate);
+    configuration.setPrivateKey(tls.key);
+    server_.setSslConfiguration(configuration);
+    QObject::connect(&server_, &QTcpServer::pendingConnectionAvailable, &server_, [this] {
+      while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        serve(socket);
+      }
+    });
+    return server_.listen(QHostAddress::LocalHost, 0);
+  }
+
+  void route(const QString& path, Response response) { routes_[path] = std::move(response); }
+  QString url(const QString& path) const {
+    return QStringLiteral("https://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
+  }
+  quint16 port() const { return server_.serverPort(); }
+  const QStringList& requests() const { return requests_; }
+
+ private:
+  void serve(QTcpSocket* socket) {
+    auto buffer = std::make_shared<QByteArray>();
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
+      buffer->append(socket->readAll());
+      if (!buffer->contains("\r\n\r\n")) {
+        return;
+      }
+      const QList<QByteArray> requestLine = buffer->left(buffer->indexOf("\r\n")).split(' ');
+      const QString path = requestLine.size() > 1 ? QString::fromUtf8(requestLine[1]) : QString();
+      requests_.append(path);
+      const Response response =
+          routes_.value(path, Response{"404 Not Found", {}, QByteArrayLiteral("not here")});
+      socket->write("HTTP/1.1 " + response.statusLine + "\r\nContent-Type: application/xml\r\n" +
+                    response.extraHeaders +
+                    "Content-Length: " + QByteArray::number(response.body.size()) +
+                    "\r\nConnection: close\r\n\r\n" + response.body);
+      socket->disconnectFromHost();
+    });
+  }
+
+  QSslServer server_;
+  QMap<QString, Response> routes_;
+  QStringList requests_;
+};
+
+FeedServer::Response ok(QByteArray body) {
+  return {"200 OK", {}, std::move(body)};
+}
+
+class RecordingDriver : public UpdateUserDriver {
+ public:
+  void showUpdateFound(const Appcast::Item& item, const std::string& current) override {
+    shown.push_back("found " + item.displayVersion() + " " + item.releasePage.value_or("-") +
+                    " over " + current);
+  }
+  void showUpdateNotFound(const std::string& current) override {
+    shown.push_back("up to date " + current);
+  }
+  void showUpdaterError(const std::string& description) override {
+    shown.push_back("error " + description);
+  }
+  std::vector<std::string> shown;
+};
+
+QByteArray feedWith(const std::vector<std::string>& versions) {
+  QByteArray items;
+  for (const std::string& version : versions) {
+    items += QByteArray::fromStdString(
+        "<item><title>Tactora " + version + "</title><sparkle:releaseNotesLink>" +
+        "https://example.org/notes/" + version + "</sparkle:releaseNotesLink><enclosure " +
+        "url=\"https://example.org/t.tgz\" sparkle:version=\"" + version +
+        "\" sparkle:shortVersionString=\"" + version + "\"/></item>");
+  }
+  return "<?xml version=\"1.0\"?><rss version=\"2.0\" "
+         "xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\"><channel>" +
+         items + "</channel></rss>";
+}
+
+class AppcastUpdaterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(scratch.isValid());
+    std::optional<TestCertificate> made = TestCertificate::make(scratch);
+    ASSERT_TRUE(made.has_value()) << "openssl could not make a test certificate";
+    tls = *made;
+    ASSERT_TRUE(server.start(tls));
+    sim = sim::SimPlatform::install();
+    previousSink = platform::Log::setSink(log);
+  }
+  void TearDown() override { platform::Log::setSink(previousSink); }
+
+  std::unique_ptr<AppcastUpdater> makeUpdater(const std::string& currentVersion,
+                                              bool trustTestCertificate = true,
+                                              std::optional<std::string> feed = std::nullopt) {
+    AppcastUpdater::Options options;
+    options.bundleFeedURL = feed ? *feed : feedURL();
+    options.currentVersion = currentVersion;
+    options.timeout = std::chrono::milliseconds(3000);
+    options.automaticChecksByDefault = false;
+    if (trustTestCertificate) {
+      options.trustedCertificates = QList<QSslCertificate>{tls.certificate};
+    }
+    return std::make_unique<AppcastUpdater>(sim->preferences(), sim->clock(),
+                                            sim->dispatch().main(), driver, std::move(options));
+  }
+
+  // A user's check through the controller, run until it has ended.
+  void checkThroughController(AppcastUpdater& updater) {
+    UpdateController controller(updater, sim->preferences());
+    log->clear();
+    controller.updater().checkForUpdates();
+    ASSERT_TRUE(updater.isChecking());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !updater.isChecking(); }, 8000));
+  }
+
+  std::string feedURL() const { return server.url(QStringLiteral("/appcast.xml")).toStdString(); }
+
+  QTemporaryDir scratch;
+  TestCertificate tls;
+  FeedServer server;
+  RecordingDriver driver;
+  std::shared_ptr<sim::SimPlatform> sim;
+  std::shared_ptr<platform::CapturingLogSink> log = std::make_shared<platform::CapturingLogSink>();
+  std::shared_ptr<platform::LogSink> previousSink;
+};
+
+TEST_F(AppcastUpdaterTest, ANewerVersionIsOfferedWithItsReleasePage) {
+  server.route(QStringLiteral("/appcast.xml"), ok(feedWith({"1.0.0", "2.10.0", "2.9.0"})));
+  auto updater = makeUpdater("2.9.1");
+  checkThroughController(*updater);
+  EXPECT_EQ(
+      log->lines(),
+      (std::vector<Line>{{"UpdateController", LogLevel::notice, "appcast loaded: 3 item(s)"}}));
+  EXPECT_EQ(driver.shown,
+            (std::vector<std::string>{"found 2.10.0 https://example.org/notes/2.10.0 over 2.9.1"}));
+}
+
+TEST_F(AppcastUpdaterTest, NothingNewIsLoggedAtDebugLevelAndAnsweredToTheUser) {
+  server.route(QStringLiteral("/appcast.xml"), ok(feedWith({"1.0.0", "2.1"})));
+  auto updater = makeUpdater("2.1.0");
+  checkThroughController(*updater);
+  EXPECT_EQ(
+      log->lines(),
+      (std::vector<Line>{{"UpdateController", LogLevel::notice, "appcast loaded: 2 item(s)"},
+                         {"UpdateController", LogLevel::debug, "update check found nothing new"}}));
+  EXPECT_EQ(driver.shown, (std::vector<std::string>{"up to date 2.1.0"}));
+}
+
+TEST_F(AppcastUpdaterTest, AnHttpsRedirectIsFollowed) {
+  server.route(QStringLiteral("/appcast.xml"),
+               {"302 Found", "Location: " + server.url("/moved.xml").toUtf8() + "\r\n", {}});
+  server.route(QStringLiteral("/moved.xml"), ok(feedWith({"9.0"})));
+  auto updater = makeUpdater("1.0");
+  checkThroughController(*updater);
+  EXPECT_EQ(server.requests(), (QStringList{"/appcast.xml", "/moved.xml"}));
+  ASSERT_EQ(driver.shown.size(), 1u);
+  EXPECT_EQ(driver.shown[0].substr(0, 9), "found 9.0");
+}
+
+// Every way a check can fail ends in one error line naming the feed and the cause, and in an
+// error the user who asked sees.
+TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
+  struct Case {
+    const char* name;
+    std::function<void()> arrange;
+    std::string cause;
+    bool trust = true;
+  };
+  const QByteArray httpTarget =
+      QStringLiteral("http://127.0.0.1:%1/appcast-plain.xml").arg(server.port()).toUtf8();
+  const std::vector<Case> cases = {
+      {"malformed feed", [&] { server.route("/appcast.xml", ok("<rss><channel><item>")); },
+       ": not a valid appcast: line 1, column 20: "},
+      {"redirect to http refused",
+       [&] {
+         server.route("/appcast.xml", {"301 Moved", "Location: " + httpTarget + "\r\n", {}});
+       },
+       ": refused the redirect to " + httpTarget.toStdString() +
+           " (update feeds are only read over https)"},
+      {"not found",
+       [&] {
+         server.route("/appcast.xml", {"404 Not Found", {}, "gone"});
+       },
+       ": "},
+      {"feed too large",
+       [&] { server.route("/appcast.xml", ok(QByteArray(2 * 1024 * 1024, ' '))); },
+       ": the feed is larger than 1048576 bytes"},
+      {"certificate not trusted", [&] { server.route("/appcast.xml", ok(feedWith({"9.0"}))); },
+       ": ", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    driver.shown.clear();
+    c.arrange();
+    auto updater = makeUpdater("1.0", c.trust);
+    checkThroughController(*updater);
+    const std::vector<Line> lines = log->lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].level, LogLevel::error);
+    const std::string expected = "update check failed: " + feedURL() + c.cause;
+    EXPECT_EQ(lines[0].message.substr(0, expected.size()), expected) << lines[0].message;
+    EXPECT_GT(lines[0].message.size(), expected.size() - 1);
+    ASSERT_EQ(driver.shown.size(), 1u);
+    EXPECT_EQ(driver.shown[0].substr(0, 6), "error ");
+  }
+  // The plain-http address was never asked.
+  EXPECT_FALSE(server.requests().contains(QStringLiteral("/appcast-plain.xml")));
+}
+
+TEST_F(AppcastUpdaterTest, AServerThatIsDownIsAFailure) {
+  auto down = std::make_unique<FeedServer>();
+  ASSERT_TRUE(down->start(tls));
+  const std::string address = down->url(QStringLiteral("/appcast.xml")).toStdString();
+  down.reset();  // nothing listens on its port any more
+  auto updater = makeUpdater("1.0", true, address);
+  checkThroughController(*updater);
+  const std::vector<Line> lines = log->lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].message, "update check failed: " + address + ": Connection refused");
+}
+
+TEST_F(AppcastUpdaterTest, AutomaticChecksRunAtMostOnceADayAndOnlyWhenOn) {
+  server.route(QStringLiteral("/appcast.xml"), ok(feedWith({"1.0"})));
+  auto updater = makeUpdater("1.0");
+  UpdateController controller(*updater, sim->preferences());
+  EXPECT_FALSE(updater->automaticallyChecksForUpdates());
+  EXPECT_EQ(updater->secondsUntilAutomaticCheck(), std::nullopt);
+
+  // Never checked: shortly after switching on.
+  updater->setAutomaticallyChecksForUpdates(true);
+  EXPECT_EQ(sim->preferences().string(AppcastUpdater::automaticChecksKey), "true");
+  EXPECT_EQ(updater->secondsUntilAutomaticCheck(), AppcastUpdater::launchDelaySeconds);
+  sim->timeline().advanceBy(AppcastUpdater::launchDelaySeconds);
+  ASSERT_TRUE(updater->isChecking());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !updater->isChecking(); }, 8000));
+  EXPECT_TRUE(driver.shown.empty());  // an automatic check that found nothing stays quiet
+  EXPECT_EQ(updater->secondsUntilAutomaticCheck(), AppcastUpdater::automaticIntervalSeconds);
+  EXPECT_EQ(server.requests().size(), 1);
+
+  // A new start an hour after the last check waits for the rest of the day.
+  sim->timeline().advanceBy(3600);
+  auto restarted = makeUpdater("1.0");
+  UpdateController again(*restarted, sim->preferences());
+  EXPECT_EQ(restarted->secondsUntilAutomaticCheck(),
+            AppcastUpdater::automaticIntervalSeconds - 3600);
+
+  // A last check "in the future" (the clock was set back) does not hold checks off for long.
+  sim->clock().setWallClockOffset(sim::SimClock::defaultWallClockOffsetSeconds - 7 * 86400);
+  restarted->setAutomaticallyChecksForUpdates(true);
+  EXPECT_EQ(restarted->secondsUntilAutomaticCheck(), AppcastUpdater::launchDelaySeconds);
+
+  restarted->setAutomaticallyChecksForUpdates(false);
+  EXPECT_EQ(restarted->secondsUntilAutomaticCheck(), std::nullopt);
+  updater->setAutomaticallyChecksForUpdates(false);
+  sim->timeline().advanceBy(10 * 86400);
+  EXPECT_EQ(server.requests().size(), 1);
+}
+
+TEST_F(AppcastUpdaterTest, WithoutAnyFeedTheUpdaterDoesNotStart) {
+  AppcastUpdater::Options options;
+  options.currentVersion = "1.0";
+  options.trustedCertificates = QList<QSslCertificate>{tls.certificate};
+  AppcastUpdater updater(sim->preferences(), sim->clock(), sim->dispatch().main(), driver, options);
+  UpdateController controller(updater, sim->preferences());
+  EXPECT_TRUE(log->contains("updater failed to start: no update feed address is configured"));
+  // A feed named in the preferences later is used by the next check.
+  sim->preferences().setString(UpdateController::feedURLOverrideKey,
+                               server.url("/o.xml").toStdString());
+  server.route(QStringLiteral("/o.xml"), ok(feedWith({"3.0"})));
+  updater.checkForUpdates();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !updater.isChecking(); }, 8000));
+  EXPECT_EQ(server.requests(), QStringList{"/o.xml"});
+  ASSERT_EQ(driver.shown.size(), 1u);
+  EXPECT_EQ(driver.shown[0].substr(0, 9), "found 3.0");
+}
+
+TEST(UpdateAlert, OffersTheReleasePageAndIsDrawn) {
+  std::vector<QUrl> opened;
+  UpdateAlert alert([&](const QUrl& url) {
+    opened.push_back(url);
+    return true;
+  });
+  alert.showUpdateFound({"Tactora 2.1", "57", "2.1", "https://example.org/releases/2.1"}, "2.0");
+  QMessageBox* box = alert.currentBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text(), "Tactora 2.1 is available");
+  QPushButton* open = nullptr;
+  for (QAbstractButton* button : box->buttons()) {
+    if (button->text() == "Open Release Page") {
+      open = qobject_cast<QPushButton*>(button);
+    }
+  }
+  ASSERT_NE(open, nullptr);
+  QCoreApplication::processEvents();
+  const QDir screenshots(QString::fromStdString(testing::sourceDir() + "/docs/screenshots"));
+  EXPECT_TRUE(box->grab().save(screenshots.filePath(QStringLiteral("update-available.png"))));
+  open->click();
+  EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://example.org/releases/2.1")}));
+
+  // Without a page there is nothing to open; a new message replaces the old box.
+  alert.showUpdateFound({"", "3", std::nullopt, std::nullopt}, "2.0");
+  for (QAbstractButton* button : alert.currentBox()->buttons()) {
+    EXPECT_NE(button->text(), "Open Release Page");
+  }
+}
+
+}  // namespace
+}  // namespace tactora
