@@ -1,0 +1,145 @@
+// The privileged helper script and the relaunch after a restart: both run real processes.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Tactora/permissions/Relauncher.h"
+#include "support/SourceTree.h"
+
+namespace tactora {
+namespace {
+
+QByteArray readFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data, bool executable = false) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(data);
+  file.close();
+  if (executable) {
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+  }
+}
+
+struct ScriptRun {
+  int status;
+  QByteArray errors;
+};
+
+ScriptRun runScript(const QString& script, const QStringList& arguments) {
+  QProcess process;
+  process.start(QStringLiteral("/bin/sh"), QStringList{script} + arguments);
+  process.waitForFinished(5000);
+  return {process.exitCode(), process.readAllStandardError()};
+}
+
+class PermissionHelperTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(scratch.isValid());
+    // A copy of the built helper that writes into a scratch folder, calls a recording udevadm
+    // and runs as the test's user; every other line is the real script's.
+    QByteArray script = readFile(QStringLiteral(TACTORA_PERMISSION_HELPER_SCRIPT));
+    ASSERT_FALSE(script.isEmpty());
+    rulesDir = scratch.filePath(QStringLiteral("rules.d"));
+    const QString udevadm = scratch.filePath(QStringLiteral("udevadm"));
+    calls = scratch.filePath(QStringLiteral("udevadm-calls"));
+    writeFile(udevadm, QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1'\n").arg(calls).toUtf8(),
+              true);
+    const std::vector<std::pair<QByteArray, QByteArray>> replacements = {
+        {"rules_dir=/etc/udev/rules.d\n", "rules_dir='" + rulesDir.toUtf8() + "'\n"},
+        {"udevadm=udevadm\n", "udevadm='" + udevadm.toUtf8() + "'\n"},
+        {"required_uid=0\n", "required_uid=$(id -u)\n"},
+    };
+    for (const auto& [from, to] : replacements) {
+      ASSERT_EQ(script.count(from), 1) << from.toStdString();
+      script.replace(from, to);
+    }
+    helper = scratch.filePath(QStringLiteral("helper"));
+    writeFile(helper, script);
+  }
+
+  QTemporaryDir scratch;
+  QString rulesDir;
+  QString calls;
+  QString helper;
+};
+
+TEST_F(PermissionHelperTest, InstallsTheRuleAndReplaysInputAndMiscDevices) {
+  const ScriptRun run = runScript(helper, {QStringLiteral("install-rule")});
+  ASSERT_EQ(run.status, 0) << run.errors.toStdString();
+  const QString rule = rulesDir + QStringLiteral("/69-tactora.rules");
+  EXPECT_EQ(readFile(rule),
+            readFile(QString::fromStdString(testing::sourceDir() + "/data/udev/69-tactora.rules")));
+  EXPECT_EQ(QFileInfo(rule).permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther),
+            QFileDevice::Permissions());
+  EXPECT_EQ(readFile(calls),
+            "control --reload\n"
+            "trigger --action=change --subsystem-match=input --subsystem-match=misc\n"
+            "settle --timeout=10\n");
+  // Run again: replaces the file, leaves no temporary behind.
+  ASSERT_EQ(runScript(helper, {QStringLiteral("install-rule")}).status, 0);
+  EXPECT_EQ(QDir(rulesDir).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(PermissionHelperTest, RefusesAnyOtherArgumentsAndDoesNothing) {
+  const std::vector<QStringList> refused = {
+      {},
+      {QStringLiteral("install")},
+      {QStringLiteral("install-rule"), QStringLiteral("/tmp/evil.rules")},
+      {QStringLiteral("--help")},
+  };
+  for (const QStringList& arguments : refused) {
+    SCOPED_TRACE(arguments.join(' ').toStdString());
+    const ScriptRun run = runScript(helper, arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.errors.startsWith("usage: tactora-permission-helper install-rule"));
+  }
+  EXPECT_FALSE(QFileInfo::exists(rulesDir));
+  EXPECT_FALSE(QFileInfo::exists(calls));
+}
+
+TEST_F(PermissionHelperTest, TheRealScriptRefusesToRunWithoutRoot) {
+  if (getuid() == 0) {
+    GTEST_SKIP() << "runs as root";
+  }
+  const ScriptRun run =
+      runScript(QStringLiteral(TACTORA_PERMISSION_HELPER_SCRIPT), {QStringLiteral("install-rule")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.errors.contains("must run as root"));
+}
+
+TEST(Relauncher, StartsTheProgramOnlyAfterTheOldProcessHasEnded) {
+  QTemporaryDir scratch;
+  ASSERT_TRUE(scratch.isValid());
+  const QString marker = scratch.filePath(QStringLiteral("started"));
+  QProcess old;
+  old.start(QStringLiteral("sleep"), {QStringLiteral("5")});
+  ASSERT_TRUE(old.waitForStarted());
+
+  ASSERT_TRUE(Relauncher::relaunchAfterExit(
+      old.processId(), QStringLiteral("/bin/sh"),
+      {QStringLiteral("-c"), QStringLiteral("printf '%s' \"$1\" > '%1'").arg(marker),
+       QStringLiteral("sh"), QStringLiteral("argument with spaces")}));
+  QTest::qWait(300);
+  EXPECT_FALSE(QFileInfo::exists(marker));
+
+  old.kill();
+  old.waitForFinished();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(marker); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !readFile(marker).isEmpty(); }, 1000));
+  EXPECT_EQ(readFile(marker), "argument with spaces");
+}
+
+}  // namespace
+}  // namespace tactora

@@ -1,0 +1,241 @@
+#include "Tactora/permissions/PermissionsWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <vector>
+
+#include "Platform/Log.h"
+#include "Platform/sim/SimPlatform.h"
+#include "support/CapturingLogSink.h"
+#include "support/SourceTree.h"
+
+namespace tactora {
+namespace {
+
+using Status = PermissionMonitor::Status;
+
+class PermissionsWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim = sim::SimPlatform::install();
+    log = std::make_shared<platform::CapturingLogSink>();
+    previousSink = platform::Log::setSink(log);
+    ASSERT_TRUE(scratch.isValid());
+  }
+  void TearDown() override { platform::Log::setSink(previousSink); }
+
+  void setGrants(bool accessibility, std::int32_t inputMonitoring) {
+    sim->permissions().setAccessibilityTrusted(accessibility);
+    sim->permissions().setInputMonitoringAccess(inputMonitoring);
+  }
+
+  std::unique_ptr<PermissionsWindow> makeWindow(QString program = QStringLiteral("true"),
+                                                QStringList arguments = {}) {
+    monitor = PermissionMonitor::create(*sim);
+    PermissionsWindow::Options options;
+    options.requestProgram = std::move(program);
+    options.requestArguments = std::move(arguments);
+    options.helpURL = QUrl::fromLocalFile(QStringLiteral("/usr/share/doc/tactora/permissions.md"));
+    options.openURL = [this](const QUrl& url) {
+      openedURLs.push_back(url);
+      return true;
+    };
+    options.restart = [this] { ++restarts; };
+    return std::make_unique<PermissionsWindow>(monitor, std::move(options));
+  }
+
+  static QColor textColor(const QLabel* label) {
+    return label->palette().color(QPalette::WindowText);
+  }
+
+  std::shared_ptr<sim::SimPlatform> sim;
+  std::shared_ptr<platform::CapturingLogSink> log;
+  std::shared_ptr<platform::LogSink> previousSink;
+  std::shared_ptr<PermissionMonitor> monitor;
+  std::vector<QUrl> openedURLs;
+  int restarts = 0;
+  QTemporaryDir scratch;
+};
+
+TEST_F(PermissionsWindowTest, EachStatusHasItsTextAndColour) {
+  setGrants(false, platform::Permissions::accessUnknown);
+  auto window = makeWindow();
+  const QPalette& palette = window->palette();
+  EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Not granted");
+  EXPECT_EQ(textColor(window->accessibilityStatusLabel()),
+            PermissionsWindow::statusColor(Status::denied, palette));
+  EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Not requested yet");
+  EXPECT_EQ(textColor(window->inputMonitoringStatusLabel()),
+            palette.color(QPalette::PlaceholderText));
+
+  // A change the monitor notices reaches the labels at once, through its change callback.
+  setGrants(true, platform::Permissions::accessGranted);
+  monitor->refresh();
+  EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Granted");
+  EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Granted");
+  EXPECT_EQ(textColor(window->inputMonitoringStatusLabel()),
+            PermissionsWindow::statusColor(Status::granted, palette));
+}
+
+TEST_F(PermissionsWindowTest, GreenAndRedStayDistinctAndLegibleOnLightAndDarkPalettes) {
+  QPalette light;
+  light.setColor(QPalette::Window, Qt::white);
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+  for (const QPalette& palette : {light, dark}) {
+    const QColor window = palette.color(QPalette::Window);
+    const QColor green = PermissionsWindow::statusColor(Status::granted, palette);
+    const QColor red = PermissionsWindow::statusColor(Status::denied, palette);
+    EXPECT_GT(green.green(), green.red());
+    EXPECT_GT(red.red(), red.green());
+    // Far enough from the background in lightness to read.
+    EXPECT_GT(std::abs(green.lightness() - window.lightness()), 60);
+    EXPECT_GT(std::abs(red.lightness() - window.lightness()), 60);
+  }
+  EXPECT_NE(PermissionsWindow::statusColor(Status::granted, light),
+            PermissionsWindow::statusColor(Status::granted, dark));
+}
+
+TEST_F(PermissionsWindowTest, PollsEverySecondWhileShownAndStopsWhenHidden) {
+  setGrants(false, platform::Permissions::accessGranted);
+  auto window = makeWindow();
+  EXPECT_FALSE(monitor->isPolling());
+
+  window->showPermissions();
+  EXPECT_TRUE(monitor->isPolling());
+  setGrants(true, platform::Permissions::accessGranted);
+  sim->timeline().advanceBy(1.0);
+  EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Granted");
+
+  window->close();  // closing only hides the window, and ends the poll
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(monitor->isPolling());
+  setGrants(false, platform::Permissions::accessGranted);
+  sim->timeline().advanceBy(5.0);
+  EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Granted");
+
+  // Shown again: read at once, then polled again.
+  window->showPermissions();
+  EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Not granted");
+  EXPECT_TRUE(monitor->isPolling());
+  window.reset();
+  EXPECT_FALSE(monitor->isPolling());
+}
+
+TEST_F(PermissionsWindowTest, RequestRunsTheCommandOnceAndThenReadsTheGrantsAgain) {
+  setGrants(false, platform::Permissions::accessDenied);
+  const QString marker = scratch.filePath(QStringLiteral("runs"));
+  auto window = makeWindow(QStringLiteral("/bin/sh"),
+                           {QStringLiteral("-c"), QStringLiteral("echo run >> '%1'").arg(marker)});
+  // The grant arrives while the helper runs; the window learns of it when the helper ends.
+  setGrants(true, platform::Permissions::accessGranted);
+  window->accessibilityRequestButton()->click();
+  window->inputMonitoringRequestButton()->click();  // ignored while the first runs
+  EXPECT_TRUE(window->isRequestRunning());
+  EXPECT_FALSE(window->accessibilityRequestButton()->isEnabled());
+  EXPECT_FALSE(window->inputMonitoringRequestButton()->isEnabled());
+
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRequestRunning(); }, 5000));
+  QFile runs(marker);
+  ASSERT_TRUE(runs.open(QIODevice::ReadOnly));
+  EXPECT_EQ(runs.readAll(), "run\n");
+  EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Granted");
+  EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Granted");
+  EXPECT_TRUE(window->accessibilityRequestButton()->isEnabled());
+  EXPECT_TRUE(log->messages("PermissionsWindow").empty());
+}
+
+TEST_F(PermissionsWindowTest, AFailedRequestIsLoggedWithItsCauseAndADismissedOneIsNot) {
+  struct Case {
+    QString program;
+    QStringList arguments;
+    std::string logged;  // empty: nothing at error level
+  };
+  const std::vector<Case> cases = {
+      {QStringLiteral("/bin/sh"),
+       {QStringLiteral("-c"), QStringLiteral("exit 3")},
+       "permission helper failed: /bin/sh exited with status 3"},
+      {QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exit 126")}, ""},
+      {QStringLiteral("/nonexistent/pkexec"), {}, "permission helper failed: /nonexistent/pkexec"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.program.toStdString() + " " + c.arguments.join(' ').toStdString());
+    log->clear();
+    auto window = makeWindow(c.program, c.arguments);
+    window->accessibilityRequestButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRequestRunning(); }, 5000));
+    std::vector<std::string> errors;
+    for (const auto& line : log->lines()) {
+      if (line.level == platform::LogLevel::error) {
+        errors.push_back(line.message);
+      }
+    }
+    if (c.logged.empty()) {
+      EXPECT_TRUE(errors.empty());
+    } else {
+      ASSERT_EQ(errors.size(), 1u);
+      EXPECT_EQ(errors[0].substr(0, c.logged.size()), c.logged);
+    }
+    EXPECT_TRUE(window->accessibilityRequestButton()->isEnabled());
+  }
+}
+
+TEST_F(PermissionsWindowTest, HelpOpensTheGuideAndRestartLeavesThroughTheCallback) {
+  auto window = makeWindow();
+  window->accessibilityHelpButton()->click();
+  ASSERT_EQ(openedURLs.size(), 1u);
+  EXPECT_EQ(openedURLs[0].toLocalFile(), "/usr/share/doc/tactora/permissions.md");
+  EXPECT_EQ(window->accessibilityHelpButton()->text(), "Open Help");
+  window->restartButton()->click();
+  EXPECT_EQ(restarts, 1);
+}
+
+// Every text fits its widget and the two rows line up, at the designed size or larger; each
+// state is drawn for the README.
+TEST_F(PermissionsWindowTest, NothingIsCutOffAndEachStateIsDrawn) {
+  struct State {
+    bool accessibility;
+    std::int32_t inputMonitoring;
+    const char* file;
+  };
+  const std::vector<State> states = {
+      {false, platform::Permissions::accessUnknown, "permissions-missing.png"},
+      {true, platform::Permissions::accessDenied, "permissions-input-monitoring-denied.png"},
+      {true, platform::Permissions::accessGranted, "permissions-granted.png"},
+  };
+  const QDir screenshots(QString::fromStdString(testing::sourceDir() + "/docs/screenshots"));
+  for (const State& state : states) {
+    SCOPED_TRACE(state.file);
+    setGrants(state.accessibility, state.inputMonitoring);
+    auto window = makeWindow();
+    window->showPermissions();
+    QCoreApplication::processEvents();
+    EXPECT_GE(window->width(), 460);
+    EXPECT_GE(window->height(), 260);
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+      SCOPED_TRACE(label->text().toStdString());
+      if (label->wordWrap()) {
+        EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+      } else {
+        EXPECT_GE(label->width(), label->sizeHint().width());
+      }
+    }
+    for (const QPushButton* button : window->findChildren<QPushButton*>()) {
+      EXPECT_GE(button->width(), button->sizeHint().width());
+    }
+    EXPECT_EQ(window->accessibilityStatusLabel()->x(), window->inputMonitoringStatusLabel()->x());
+    EXPECT_EQ(window->accessibilityRequestButton()->x(),
+              window->inputMonitoringRequestButton()->x());
+    EXPECT_TRUE(window->grab().save(screenshots.filePath(QString::fromUtf8(state.file))));
+  }
+}
+
+}  // namespace
+}  // namespace tactora
