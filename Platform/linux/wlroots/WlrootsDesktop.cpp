@@ -59,6 +59,9 @@ DesktopFunctions WlrootsDesktop::functions(const Sockets& sockets,
       return false;
     };
     functions.workspaceSource = "sway IPC workspace prev_on_output/next_on_output";
+    // sway has no Alt+F4: its own command closes the focused window the way its binding does.
+    functions.closeActiveWindow = [sway] { return sway->runCommand("kill"); };
+    functions.closeActiveWindowSource = "sway IPC kill";
   } else if (answers(sockets.hyprland, timeout)) {
     const auto hyprland = std::make_shared<const HyprlandIpc>(sockets.hyprland, timeout);
     functions.frontApplication = [hyprland, index]() -> std::optional<std::string> {

@@ -137,7 +137,7 @@ TEST_F(WlrootsDesktopTest, AnInstalledIdBeatsAnotherApplicationsWindowClass) {
   EXPECT_EQ(id("", ""), std::nullopt);
 }
 
-TEST_F(WlrootsDesktopTest, SwayIsAskedForItsTreeAndMovesWorkspacesByCommand) {
+TEST_F(WlrootsDesktopTest, SwayIsAskedForItsTreeAndMovesWorkspacesAndClosesByCommand) {
   std::mutex mutex;
   std::vector<Request> requests;
   int focused = 7;
@@ -159,6 +159,7 @@ TEST_F(WlrootsDesktopTest, SwayIsAskedForItsTreeAndMovesWorkspacesByCommand) {
   auto functions = WlrootsDesktop::functions({socket("sway.sock"), ""}, index_);
   ASSERT_TRUE(functions.frontApplication);
   ASSERT_TRUE(functions.switchWorkspace);
+  ASSERT_TRUE(functions.closeActiveWindow);
   EXPECT_FALSE(functions.dockNotification);
   EXPECT_EQ(functions.frontApplication(), "org.gnome.Nautilus");
   {
@@ -179,10 +180,12 @@ TEST_F(WlrootsDesktopTest, SwayIsAskedForItsTreeAndMovesWorkspacesByCommand) {
     commandsSucceed = false;
   }
   EXPECT_FALSE(functions.switchWorkspace(WorkspaceDirection::left));
+  EXPECT_FALSE(functions.closeActiveWindow());
 
   // The first connection only checked that sway is there.
   const std::scoped_lock lock(mutex);
-  ASSERT_EQ(requests.size(), 7u);
+  ASSERT_EQ(requests.size(), 8u);
+  EXPECT_EQ(requests[7].payload, "kill");
   EXPECT_EQ(requests[1].type, 4u);
   EXPECT_EQ(requests[1].payload, "");
   EXPECT_EQ(requests[4].type, 0u);
