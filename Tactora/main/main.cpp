@@ -11,6 +11,8 @@
 #include <CLI/CLI.hpp>
 
 #include "Platform/linux/platform/LinuxPlatform.h"
+#include "Platform/sim/SimPlatform.h"
+#include "Platform/sim/provider/SimMultitouch.h"
 #include "Tactora/AppDelegate.h"
 #include "Tactora/input/MTBridge.h"
 #include "Tactora/main/ConfigCommand.h"
@@ -18,6 +20,9 @@
 #include "Tactora/main/DoctorCommand.h"
 #include "Tactora/main/MonitorCommand.h"
 #include "Tactora/main/ReplayCommand.h"
+#ifdef TACTORA_HAVE_SHELL
+#include "Tactora/shell/DesktopApplication.h"
+#endif
 
 namespace tactora {
 namespace {
@@ -25,10 +30,10 @@ namespace {
 constexpr const char* versionNumber = "0.1.0";
 constexpr const char* versionText = "tactora 0.1.0";
 
-// The application without its tray and windows: launches on the Linux platform, runs the main
-// loop until SIGINT or SIGTERM, then terminates as the application does (pipeline stopped, any
-// drag ended, held keys released) and exits 0.
-int runApplication(const std::string& providerPath) {
+// The application without its tray and windows (builds without Qt): launches on the Linux
+// platform, runs the main loop until SIGINT or SIGTERM, then terminates as the application does
+// (pipeline stopped, any drag ended, held keys released) and exits 0.
+[[maybe_unused]] int runHeadlessApplication(const std::string& providerPath) {
   // Blocked before any thread starts, so every thread inherits the mask and only the waiter
   // below receives them.
   sigset_t signals;
@@ -47,7 +52,7 @@ int runApplication(const std::string& providerPath) {
   platform::Platform::install(platform);
   auto delegate = AppDelegate::create(*platform, {});
 
-  std::cout << "tactora: running without a tray (the tray and windows are not built yet); "
+  std::cout << "tactora: running without a tray (this build has no Qt); "
                "Ctrl-C or SIGTERM quits\n"
             << std::flush;
   auto& mainLoop = platform->dispatch().main();
@@ -64,6 +69,48 @@ int runApplication(const std::string& providerPath) {
   waiter.join();
   std::cout << "tactora: stopped\n";
   return 0;
+}
+
+// The backend the application runs on: the desktop, or the simulated one (no mouse read,
+// nothing posted) for trying the interface.
+std::shared_ptr<platform::Platform> makeBackend(const std::string& platformName,
+                                                const std::string& providerPath) {
+  if (platformName == "sim") {
+    MTBridgeSetProviderPath(
+        (providerPath.empty() ? sim::SimMultitouch::defaultPath() : providerPath).c_str());
+    return std::make_shared<sim::SimPlatform>();
+  }
+  if (!providerPath.empty()) {
+    MTBridgeSetProviderPath(providerPath.c_str());
+  }
+  lx::LinuxPlatform::Options options;
+  options.providerPath = MTBridgeProviderPath();
+  options.version = versionNumber;
+  return std::make_shared<lx::LinuxPlatform>(std::move(options));
+}
+
+// `tactora`, `tactora --platform sim` and `tactora settings`: the application with its tray and
+// windows, or, when one already runs in this session, its settings window brought forward.
+int runApplication(const char* programName, const std::string& platformName,
+                   const std::string& providerPath, bool showSettings) {
+#ifdef TACTORA_HAVE_SHELL
+  shell::DesktopApplication::Options options;
+  options.makeBackend = [platformName, providerPath] {
+    return makeBackend(platformName, providerPath);
+  };
+  options.showSettingsAtStart = showSettings;
+  // Qt reads its own options (such as -platform) from the arguments; ours stay ours.
+  char* qtArguments[] = {const_cast<char*>(programName), nullptr};
+  return shell::DesktopApplication::run(1, qtArguments, std::move(options));
+#else
+  (void)programName;
+  (void)showSettings;
+  if (platformName == "sim") {
+    std::cerr << "tactora: --platform sim needs the Qt shell, which this build does not have\n";
+    return 2;
+  }
+  return runHeadlessApplication(providerPath);
+#endif
 }
 
 // Every subcommand registers itself here, in the order `--help` lists them.
@@ -88,11 +135,18 @@ int main(int argc, char** argv) {
   app.add_option("--provider", providerPath,
                  "The multitouch provider library the application loads (default: the installed "
                  "evdev provider)");
+  std::string platformName = "linux";
+  app.add_option("--platform", platformName,
+                 "Where the application runs: linux (the desktop) or sim (a simulated desktop: no "
+                 "mouse read, nothing posted)")
+      ->check(CLI::IsMember({"linux", "sim"}));
   tactora::registerCommands(app);
+  CLI::App* settings = app.add_subcommand(
+      "settings", "Opens the settings window of the running application (starting it when needed)");
 
   CLI11_PARSE(app, argc, argv);
-  if (app.get_subcommands().empty()) {
-    return tactora::runApplication(providerPath);
+  if (app.get_subcommands().empty() || settings->parsed()) {
+    return tactora::runApplication(argv[0], platformName, providerPath, settings->parsed());
   }
   return 0;
 }

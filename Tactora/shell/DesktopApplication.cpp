@@ -1,0 +1,146 @@
+#include "Tactora/shell/DesktopApplication.h"
+
+#include <pthread.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "Platform/Logger.h"
+#include "Tactora/AppDelegate.h"
+#include "Tactora/shell/DesktopShell.h"
+#include "Tactora/shell/GestureOverlay.h"
+#include "Tactora/shell/LoginItemSwitch.h"
+#include "Tactora/shell/MainQueuePlatform.h"
+#include "Tactora/shell/QtMainLoop.h"
+#include "Tactora/shell/SingleInstance.h"
+
+namespace tactora::shell {
+
+namespace {
+
+constexpr platform::Logger logger{"AppDelegate"};
+
+double monotonicSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// SIGINT and SIGTERM arrive as readable data on a descriptor the event loop watches, so that
+// quitting runs on the GUI thread like the menu's "Quit Tactora". The signals are blocked before
+// any thread starts, so every thread inherits the mask and none is interrupted by them.
+class QuitSignals {
+ public:
+  QuitSignals() {
+    sigemptyset(&signals_);
+    sigaddset(&signals_, SIGINT);
+    sigaddset(&signals_, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+  }
+  ~QuitSignals() {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  QuitSignals(const QuitSignals&) = delete;
+  QuitSignals& operator=(const QuitSignals&) = delete;
+
+  // The notifier belongs to `parent` (the application), so it goes before the event loop does.
+  void watch(QObject* parent) {
+    fd_ = ::signalfd(-1, &signals_, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (fd_ < 0) {
+      logger.error("cannot watch SIGINT and SIGTERM: %{public}s", {std::string(strerror(errno))});
+      return;
+    }
+    auto* notifier = new QSocketNotifier(fd_, QSocketNotifier::Read, parent);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] {
+      signalfd_siginfo info{};
+      while (::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+      }
+      QCoreApplication::quit();
+    });
+  }
+
+ private:
+  sigset_t signals_;
+  int fd_ = -1;
+};
+
+}  // namespace
+
+int DesktopApplication::run(int argc, char** argv, Options options) {
+  QuitSignals quitSignals;
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tactora"));
+  QApplication::setOrganizationDomain(QStringLiteral("vellumworks.com"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.vellumworks.Tactora"));
+  QApplication::setQuitOnLastWindowClosed(false);
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/tactora/com.vellumworks.Tactora.svg")));
+  quitSignals.watch(&application);
+
+  SingleInstance instance(QDBusConnection::sessionBus());
+  switch (instance.claim()) {
+    case SingleInstance::Claim::owner:
+      break;
+    case SingleInstance::Claim::alreadyRunning: {
+      QString error;
+      if (!SingleInstance::askRunningToShowSettings(QDBusConnection::sessionBus(), &error)) {
+        logger.error("Tactora is already running but did not answer: %{public}s",
+                     {error.toStdString()});
+        return 1;
+      }
+      return 0;
+    }
+    case SingleInstance::Claim::noBus:
+      logger.error(
+          "no session bus: running without the one-instance check (a second start will run a "
+          "second copy)");
+      break;
+  }
+
+  auto mainLoop = std::make_shared<QtMainLoop>();
+  auto platform = std::make_shared<MainQueuePlatform>(options.makeBackend(), mainLoop);
+  platform::Platform::install(platform);
+
+  DesktopShell::Options shellOptions;
+  shellOptions.hooks = std::move(options.hooks);
+  shellOptions.launchAtLogin = std::make_shared<LoginItemSwitch>(platform->loginItems());
+  auto shell = std::make_shared<DesktopShell>(std::move(shellOptions));
+
+  AppDelegate::Options appOptions;
+  appOptions.shell = shell;
+  platform::RunLoop* loop = mainLoop.get();
+  appOptions.makeOverlay = [loop] {
+    return std::make_shared<GestureOverlay>(GestureOverlay::qtEnvironment(*loop, monotonicSeconds));
+  };
+  auto delegate = AppDelegate::create(*platform, std::move(appOptions));
+
+  instance.onShowSettings = [shell] { shell->showSettings(); };
+  // The session ending quits like the menu does; nothing is left for the session to save.
+  QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
+                   [](QSessionManager&) { QCoreApplication::quit(); });
+
+  mainLoop->async([delegate, shell, showSettings = options.showSettingsAtStart] {
+    delegate->applicationDidFinishLaunching();
+    if (showSettings) {
+      shell->showSettings();
+    }
+  });
+  mainLoop->run();
+
+  delegate->applicationWillTerminate();
+  instance.onShowSettings = nullptr;
+  delegate.reset();
+  shell.reset();
+  // Windows and timers belong to this QApplication; none outlives it.
+  mainLoop->stopTimers();
+  return 0;
+}
+
+}  // namespace tactora::shell

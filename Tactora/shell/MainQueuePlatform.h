@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+
+#include "Platform/Platform.h"
+#include "Tactora/shell/MainQueueDispatch.h"
+
+namespace tactora::shell {
+
+// A backend's platform whose main queue is another run loop (Qt's): every service is the
+// backend's, only `dispatch().main()` differs. Installed in place of the backend so that the
+// application's main-queue work, delayed items and main-run-loop timers run on the GUI thread.
+class MainQueuePlatform final : public platform::Platform {
+ public:
+  MainQueuePlatform(std::shared_ptr<platform::Platform> backend,
+                    std::shared_ptr<platform::RunLoop> mainLoop)
+      : backend_(std::move(backend)),
+        mainLoop_(std::move(mainLoop)),
+        dispatch_(backend_->dispatch(), *mainLoop_) {}
+
+  platform::Platform& backend() { return *backend_; }
+
+  platform::Clock& clock() override { return backend_->clock(); }
+  MainQueueDispatch& dispatch() override { return dispatch_; }
+  platform::Events& events() override { return backend_->events(); }
+  platform::SystemBridges& systemBridges() override { return backend_->systemBridges(); }
+  platform::Accessibility& accessibility() override { return backend_->accessibility(); }
+  platform::Workspace& workspace() override { return backend_->workspace(); }
+  platform::Permissions& permissions() override { return backend_->permissions(); }
+  platform::Preferences& preferences() override { return backend_->preferences(); }
+  platform::LoginItems& loginItems() override { return backend_->loginItems(); }
+  platform::Updater& updater() override { return backend_->updater(); }
+
+ private:
+  std::shared_ptr<platform::Platform> backend_;
+  std::shared_ptr<platform::RunLoop> mainLoop_;
+  MainQueueDispatch dispatch_;
+};
+
+}  // namespace tactora::shell

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+
+namespace tactora::shell {
+
+// The overlay's window: a borderless, translucent, rounded panel with one centred line of text.
+// It never takes focus, lets every click through to what lies below, stays above normal windows
+// and stays out of the task bar and the window switcher.
+class OverlayPanel final : public QWidget {
+ public:
+  static constexpr int cornerRadius = 10;
+  static constexpr int horizontalMargin = 18;
+  static constexpr int verticalMargin = 12;
+  static constexpr int initialWidth = 240;
+  static constexpr int initialHeight = 44;
+  static constexpr int textPixelSize = 13;
+
+  OverlayPanel();
+
+  void setText(const QString& text);
+  QString text() const { return label_->text(); }
+  // The text plus its margins.
+  QSize fittingSize() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QLabel* label_;
+};
+
+}  // namespace tactora::shell

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QAction>
+#include <QIcon>
+#include <QMenu>
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Tactora/shell/LaunchAtLoginSwitch.h"
+
+namespace tactora::shell {
+
+// The tray icon and its menu: the status line, the gestures and launch-at-login switches, the
+// entries that open the settings and permissions windows, the update check and quit. What belongs
+// to the rest of the application is reached through the callbacks the shell sets; the menu is
+// refreshed before every opening. GUI thread only.
+class StatusItemController final : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    // Gestures on or off as the menu first shows them (the configuration's `enabled`).
+    bool isEnabled = true;
+    // Builds without the update check leave "Check for Updates…" out of the menu.
+    bool offersUpdateCheck = true;
+  };
+
+  StatusItemController(Options options, LaunchAtLoginSwitch& launchAtLogin);
+  ~StatusItemController() override;
+
+  std::function<void(bool)> onToggleEnabled;
+  std::function<void()> onOpenSettings;
+  std::function<void()> onOpenPermissions;
+  std::function<void()> onCheckForUpdates;
+  std::function<std::string()> statusSummary;
+  // Asks the application to terminate; QCoreApplication::quit when not set.
+  std::function<void()> onQuit;
+
+  bool isEnabled() const { return isEnabled_; }
+  QMenu& menu() { return *menu_; }
+  QSystemTrayIcon& trayIcon() { return *trayIcon_; }
+  QAction& statusHeaderItem() { return *statusHeaderItem_; }
+  QAction& enabledItem() { return *enabledItem_; }
+  QAction& launchAtLoginItem() { return *launchAtLoginItem_; }
+
+  // Header, check marks and icon from the current state; runs before every opening.
+  void refresh();
+
+  // The menu's actions.
+  void toggleEnabled();
+  void toggleLaunchAtLogin();
+  void openSettings();
+  void openPermissions();
+  void checkForUpdates();
+  // Asks the application to quit; the program runs the termination sequence once the loop ends.
+  void quit();
+
+  // The icon for a state ("cursor with motion lines" on, "cursor with a slash" off, dimmed).
+  static QIcon icon(bool enabled);
+  // What assistive technology reads for the icon.
+  static QString accessibleDescription(bool enabled);
+
+  static constexpr const char* defaultHeader = "Tactora";
+
+ protected:
+  // Key equivalents of the open menu's items.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QAction* addItem(const QString& title, void (StatusItemController::*action)());
+
+  bool isEnabled_;
+  LaunchAtLoginSwitch& launchAtLogin_;
+  std::unique_ptr<QMenu> menu_;
+  QAction* statusHeaderItem_ = nullptr;
+  QAction* enabledItem_ = nullptr;
+  QAction* launchAtLoginItem_ = nullptr;
+  std::unique_ptr<QSystemTrayIcon> trayIcon_;
+};
+
+}  // namespace tactora::shell

@@ -1,0 +1,107 @@
+// Pictures of the shell for a person to look at (and for the README): the menu, the overlay over
+// a desktop, the tray icons on dark and light panels, the settings stand-in. They go to
+// $TACTORA_SCREENSHOT_DIR when set, else to a temporary folder; either way every text must fit.
+
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Platform/sim/SimPlatform.h"
+#include "Tactora/shell/GestureOverlay.h"
+#include "Tactora/shell/PlaceholderSettingsWindow.h"
+#include "Tactora/shell/StatusItemController.h"
+
+namespace tactora::shell {
+namespace {
+
+class Screenshots : public ::testing::Test {
+ protected:
+  QString path(const QString& name) {
+    const QString dir = qEnvironmentVariable("TACTORA_SCREENSHOT_DIR", temporary_.path());
+    return dir + "/" + name;
+  }
+  QTemporaryDir temporary_;
+};
+
+class NoLaunchAtLogin : public LaunchAtLoginSwitch {
+ public:
+  bool isOn() override { return true; }
+  void set(bool) override {}
+};
+
+TEST_F(Screenshots, MenuShowsEveryTitleInFull) {
+  NoLaunchAtLogin login;
+  StatusItemController controller({.isEnabled = true}, login);
+  controller.statusSummary = [] { return std::string("No Magic Mouse detected"); };
+  controller.menu().popup(QPoint(0, 0));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
+  QMenu& menu = controller.menu();
+  for (QAction* action : menu.actions()) {
+    if (action->isSeparator()) {
+      continue;
+    }
+    const QRect item = menu.actionGeometry(action);
+    const int textWidth = QFontMetrics(action->font()).horizontalAdvance(action->text());
+    EXPECT_GT(item.width(), textWidth) << action->text().toStdString();
+  }
+  EXPECT_TRUE(menu.grab().save(path("tray-menu.png")));
+  menu.hide();
+}
+
+TEST_F(Screenshots, OverlayTextFitsItsPanel) {
+  sim::SimPlatform desktop;
+  GestureOverlay::Environment environment;
+  environment.mainQueue = &desktop.dispatch().main();
+  environment.nowSeconds = [&desktop] { return desktop.timeline().now(); };
+  auto overlay = std::make_shared<GestureOverlay>(std::move(environment));
+  overlay->showText(QStringLiteral("3-Finger Tap  \u00b7  Mission Control"));
+  OverlayPanel& panel = *overlay->panel();
+  const int textWidth = QFontMetrics(panel.font()).horizontalAdvance(panel.text());
+  EXPECT_GE(panel.width(), textWidth + 2 * OverlayPanel::horizontalMargin);
+
+  // The panel as it appears over a light window and over a dark one.
+  QImage scene(panel.width() + 80, 2 * panel.height() + 60, QImage::Format_ARGB32);
+  QPainter painter(&scene);
+  painter.fillRect(0, 0, scene.width(), scene.height() / 2, QColor(0xf4, 0xf4, 0xf2));
+  painter.fillRect(0, scene.height() / 2, scene.width(), scene.height() / 2,
+                   QColor(0x2b, 0x2d, 0x30));
+  const QPixmap picture = panel.grab();
+  painter.drawPixmap(40, 20, picture);
+  painter.drawPixmap(40, scene.height() / 2 + 10, picture);
+  painter.end();
+  EXPECT_TRUE(scene.save(path("gesture-overlay.png")));
+}
+
+TEST_F(Screenshots, TrayIconsOnDarkAndLightPanels) {
+  const int size = 22;
+  const int scale = 4;  // drawn large enough to judge
+  QImage strip(4 * (size + 8) * scale, (size + 8) * scale, QImage::Format_ARGB32);
+  QPainter painter(&strip);
+  const QColor panels[] = {QColor(0x24, 0x24, 0x24), QColor(0xf6, 0xf5, 0xf4)};
+  int x = 0;
+  for (const QColor& background : panels) {
+    for (bool enabled : {true, false}) {
+      painter.fillRect(x, 0, (size + 8) * scale, strip.height(), background);
+      const QPixmap icon = StatusItemController::icon(enabled).pixmap(size * scale, size * scale);
+      ASSERT_FALSE(icon.isNull());
+      painter.drawPixmap(x + 4 * scale, 4 * scale, icon);
+      x += (size + 8) * scale;
+    }
+  }
+  painter.end();
+  EXPECT_TRUE(strip.save(path("tray-icons.png")));
+}
+
+TEST_F(Screenshots, SettingsStandInWindow) {
+  PlaceholderSettingsWindow window;
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(window.windowTitle(), "Tactora Settings");
+  EXPECT_TRUE(window.grab().save(path("settings-placeholder.png")));
+}
+
+}  // namespace
+}  // namespace tactora::shell

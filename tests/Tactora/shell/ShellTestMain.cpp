@@ -1,0 +1,17 @@
+// One QApplication for every case, on the offscreen platform unless the caller chose another.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFont>
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  QApplication application(argc, argv);
+  // One known font, so sizes and pictures do not depend on the machine's font set-up.
+  QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
