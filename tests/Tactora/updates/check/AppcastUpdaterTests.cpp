@@ -189,37 +189,29 @@ class AppcastUpdaterTest : public ::testing::Test {
   std::shared_ptr<platform::LogSink> previousSink;
 };
 
-TEST_F(AppcastUpdaterTest, ANewerVersionIsOfferedWithItsReleasePage) {
-  server.route(QStringLiteral("/appcast.xml"), ok(feedWith({"1.0.0", "2.10.0", "2.9.0"})));
-  auto updater = makeUpdater("2.9.1");
-  checkThroughController(*updater);
-  EXPECT_EQ(
-      log->lines(),
-      (std::vector<Line>{{"UpdateController", LogLevel::notice, "appcast loaded: 3 item(s)"}}));
+// The newest item is compared with this build; a newer one is offered with its release page,
+// none is logged at debug level and answered to the user. Https redirects are followed.
+TEST_F(AppcastUpdaterTest, ANewerVersionIsOfferedAndNothingNewIsSaidQuietly) {
+  server.route("/appcast.xml",
+               {"302 Found", "Location: " + server.url("/feed.xml").toUtf8() + "\r\n", {}});
+  server.route("/feed.xml", ok(feedWith({"1.0.0", "2.10.0", "2.9.0"})));
+  const std::vector<std::pair<std::string, std::vector<Line>>> cases = {
+      {"2.9.1", {{"UpdateController", LogLevel::notice, "appcast loaded: 3 item(s)"}}},
+      {"2.10",
+       {{"UpdateController", LogLevel::notice, "appcast loaded: 3 item(s)"},
+        {"UpdateController", LogLevel::debug, "update check found nothing new"}}},
+  };
+  for (const auto& [current, lines] : cases) {
+    SCOPED_TRACE(current);
+    auto updater = makeUpdater(current);
+    checkThroughController(*updater);
+    EXPECT_EQ(log->lines(), lines);
+  }
   EXPECT_EQ(driver.shown,
-            (std::vector<std::string>{"found 2.10.0 https://example.org/notes/2.10.0 over 2.9.1"}));
-}
-
-TEST_F(AppcastUpdaterTest, NothingNewIsLoggedAtDebugLevelAndAnsweredToTheUser) {
-  server.route(QStringLiteral("/appcast.xml"), ok(feedWith({"1.0.0", "2.1"})));
-  auto updater = makeUpdater("2.1.0");
-  checkThroughController(*updater);
-  EXPECT_EQ(
-      log->lines(),
-      (std::vector<Line>{{"UpdateController", LogLevel::notice, "appcast loaded: 2 item(s)"},
-                         {"UpdateController", LogLevel::debug, "update check found nothing new"}}));
-  EXPECT_EQ(driver.shown, (std::vector<std::string>{"up to date 2.1.0"}));
-}
-
-TEST_F(AppcastUpdaterTest, AnHttpsRedirectIsFollowed) {
-  server.route(QStringLiteral("/appcast.xml"),
-               {"302 Found", "Location: " + server.url("/moved.xml").toUtf8() + "\r\n", {}});
-  server.route(QStringLiteral("/moved.xml"), ok(feedWith({"9.0"})));
-  auto updater = makeUpdater("1.0");
-  checkThroughController(*updater);
-  EXPECT_EQ(server.requests(), (QStringList{"/appcast.xml", "/moved.xml"}));
-  ASSERT_EQ(driver.shown.size(), 1u);
-  EXPECT_EQ(driver.shown[0].substr(0, 9), "found 9.0");
+            (std::vector<std::string>{"found 2.10.0 https://example.org/notes/2.10.0 over 2.9.1",
+                                      "up to date 2.10"}));
+  EXPECT_EQ(server.requests(),
+            (QStringList{"/appcast.xml", "/feed.xml", "/appcast.xml", "/feed.xml"}));
 }
 
 // Every way a check can fail ends in one error line naming the feed and the cause, and in an
@@ -230,7 +222,12 @@ TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
     std::function<void()> arrange;
     std::string cause;
     bool trust = true;
+    std::string feed = {};
   };
+  auto down = std::make_unique<FeedServer>();
+  ASSERT_TRUE(down->start(tls));
+  const std::string downFeed = down->url(QStringLiteral("/appcast.xml")).toStdString();
+  down.reset();  // nothing listens on its port any more
   const QByteArray httpTarget =
       QStringLiteral("http://127.0.0.1:%1/appcast-plain.xml").arg(server.port()).toUtf8();
   const std::vector<Case> cases = {
@@ -257,12 +254,13 @@ TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
     SCOPED_TRACE(c.name);
     driver.shown.clear();
     c.arrange();
-    auto updater = makeUpdater("1.0", c.trust);
+    const std::string feed = c.feed.empty() ? feedURL() : c.feed;
+    auto updater = makeUpdater("1.0", c.trust, feed);
     checkThroughController(*updater);
     const std::vector<Line> lines = log->lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].level, LogLevel::error);
-    const std::string expected = "update check failed: " + feedURL() + c.cause;
+    const std::string expected = "update check failed: " + feed + c.cause;
     EXPECT_EQ(lines[0].message.substr(0, expected.size()), expected) << lines[0].message;
     EXPECT_GT(lines[0].message.size(), expected.size() - 1);
     ASSERT_EQ(driver.shown.size(), 1u);
@@ -270,18 +268,6 @@ TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
   }
   // The plain-http address was never asked.
   EXPECT_FALSE(server.requests().contains(QStringLiteral("/appcast-plain.xml")));
-}
-
-TEST_F(AppcastUpdaterTest, AServerThatIsDownIsAFailure) {
-  auto down = std::make_unique<FeedServer>();
-  ASSERT_TRUE(down->start(tls));
-  const std::string address = down->url(QStringLiteral("/appcast.xml")).toStdString();
-  down.reset();  // nothing listens on its port any more
-  auto updater = makeUpdater("1.0", true, address);
-  checkThroughController(*updater);
-  const std::vector<Line> lines = log->lines();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].message, "update check failed: " + address + ": Connection refused");
 }
 
 TEST_F(AppcastUpdaterTest, AutomaticChecksRunAtMostOnceADayAndOnlyWhenOn) {
@@ -321,24 +307,6 @@ TEST_F(AppcastUpdaterTest, AutomaticChecksRunAtMostOnceADayAndOnlyWhenOn) {
   EXPECT_EQ(server.requests().size(), 1);
 }
 
-TEST_F(AppcastUpdaterTest, WithoutAnyFeedTheUpdaterDoesNotStart) {
-  AppcastUpdater::Options options;
-  options.currentVersion = "1.0";
-  options.trustedCertificates = QList<QSslCertificate>{tls.certificate};
-  AppcastUpdater updater(sim->preferences(), sim->clock(), sim->dispatch().main(), driver, options);
-  UpdateController controller(updater, sim->preferences());
-  EXPECT_TRUE(log->contains("updater failed to start: no update feed address is configured"));
-  // A feed named in the preferences later is used by the next check.
-  sim->preferences().setString(UpdateController::feedURLOverrideKey,
-                               server.url("/o.xml").toStdString());
-  server.route(QStringLiteral("/o.xml"), ok(feedWith({"3.0"})));
-  updater.checkForUpdates();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !updater.isChecking(); }, 8000));
-  EXPECT_EQ(server.requests(), QStringList{"/o.xml"});
-  ASSERT_EQ(driver.shown.size(), 1u);
-  EXPECT_EQ(driver.shown[0].substr(0, 9), "found 3.0");
-}
-
 TEST(UpdateAlert, OffersTheReleasePageAndIsDrawn) {
   std::vector<QUrl> opened;
   UpdateAlert alert([&](const QUrl& url) {
@@ -361,12 +329,6 @@ TEST(UpdateAlert, OffersTheReleasePageAndIsDrawn) {
   EXPECT_TRUE(box->grab().save(screenshots.filePath(QStringLiteral("update-available.png"))));
   open->click();
   EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://example.org/releases/2.1")}));
-
-  // Without a page there is nothing to open; a new message replaces the old box.
-  alert.showUpdateFound({"", "3", std::nullopt, std::nullopt}, "2.0");
-  for (QAbstractButton* button : alert.currentBox()->buttons()) {
-    EXPECT_NE(button->text(), "Open Release Page");
-  }
 }
 
 }  // namespace
