@@ -27,9 +27,17 @@ LinuxEvents::LinuxEvents(Parts parts)
   if (keyboard_.valid() && pointer_.valid()) {
     // The poster gets the pointer function as it is: without one, a drag must not take (0, 0)
     // for the pointer's place and move it there.
+    PointerSink::CloneWriter writeToClone;
+    if (parts.writeToClone != nullptr) {
+      writeToClone = [write = parts.writeToClone](std::span<const input_event> events,
+                                                  std::uint64_t cloneId) {
+        return write(events.data(), events.size(), cloneId);
+      };
+    }
     poster_ = std::make_unique<UinputPoster>(
         keyboard_.get(), pointer_.get(),
-        UinputPoster::Options{parts.desktop, std::move(parts.pause), pointerLocation_});
+        UinputPoster::Options{parts.desktop, std::move(parts.pause), pointerLocation_,
+                              std::move(writeToClone)});
   }
 }
 

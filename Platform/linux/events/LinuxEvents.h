@@ -12,6 +12,7 @@
 #include "Platform/linux/input/UniqueFd.h"
 #include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/posting/UinputPoster.h"
+#include "Platform/linux/provider/EvdevProvider.h"
 
 namespace tactora::lx {
 
@@ -28,8 +29,8 @@ class LinuxEvents final : public platform::Events {
   using GrantCheck = std::function<std::optional<std::string>()>;
 
   struct Parts {
-    // The virtual keyboard and the pointer device; either absent (-1) means no posting at all,
-    // and then there is no event source either.
+    // The virtual keyboard and our own pointer device; either absent (-1) means no posting at
+    // all, and then there is no event source either.
     UniqueFd keyboard;
     UniqueFd pointer;
     DesktopFamily desktop = DesktopFamily::other;
@@ -43,6 +44,9 @@ class LinuxEvents final : public platform::Events {
     // tap (what it keeps can be forwarded through uinput); null: granted.
     GrantCheck listenGrant = nullptr;
     GrantCheck filterGrant = nullptr;
+    // The evdev provider's way to the mouse's clone, which takes pointer events before our own
+    // pointer does while the mouse is held; null: our own pointer only.
+    TactoraEvdevWritePointerEventsFn writeToClone = nullptr;
   };
 
   explicit LinuxEvents(Parts parts);

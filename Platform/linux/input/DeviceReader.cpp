@@ -11,6 +11,8 @@
 #include <ctime>
 #include <string>
 
+#include <libevdev/libevdev.h>
+
 #include "Platform/linux/input/UinputClone.h"
 
 namespace tactora::lx {
@@ -27,12 +29,13 @@ double monotonicNowSeconds() {
 
 DeviceReader::DeviceReader(EvdevDevice device, MTDeviceRef ref,
                            const std::atomic<MTContactFrameCallback>& callback, ReportFilter filter,
-                           ReaderLog log)
+                           ReaderLog log, std::atomic<std::uint64_t>& cloneIds)
     : device_(std::move(device)),
       ref_(ref),
       callback_(callback),
       filter_(filter),
       log_(log),
+      cloneIds_(cloneIds),
       processor_(device_.facts().touch, *this),
       forwarder_(filter),
       wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
@@ -133,8 +136,7 @@ bool DeviceReader::drain() {
 
 void DeviceReader::lose() {
   processor_.endEverything(monotonicNowSeconds());
-  forwarder_.setOutput(-1);
-  cloneFd_.reset();
+  dropClone();
   exclusive_.store(false, std::memory_order_release);
   ended_.store(true, std::memory_order_release);
 }
@@ -173,7 +175,17 @@ void DeviceReader::tryTakeMouse() {
     lose();
     return;
   }
-  forwarder_.setOutput(cloneFd_.get());
+  // A mouse whose driver sends no hi-res wheel gets it added: the clone has the hi-res axes the
+  // application's scrolls need, and readers of such a device ignore the plain wheel.
+  const libevdev* mouse = device_.handle();
+  const bool lacksHiRes = !libevdev_has_event_code(mouse, EV_REL, REL_WHEEL_HI_RES) &&
+                          !libevdev_has_event_code(mouse, EV_REL, REL_HWHEEL_HI_RES);
+  forwarder_.setOutput(cloneFd_.get(), cloneIds_.fetch_add(1) + 1, lacksHiRes);
+}
+
+void DeviceReader::dropClone() {
+  forwarder_.setOutput(-1);
+  cloneFd_.reset();
 }
 
 void DeviceReader::forwardEvents(std::span<const input_event> events) {
@@ -183,7 +195,7 @@ void DeviceReader::forwardEvents(std::span<const input_event> events) {
   log_(TACTORA_EVDEV_LOG_ERROR, "writing to the mouse's clone failed; forwarding stopped");
   device_.ungrab();
   exclusive_.store(false, std::memory_order_release);
-  cloneFd_.reset();
+  dropClone();
 }
 
 void DeviceReader::deliverFrame(const platform::FrameAssembler& frame) {

@@ -24,9 +24,10 @@ class DeviceReader final : private ReportSink {
   static constexpr const char* threadName = "MTDelivery";
 
   // `callback` is the device's registration, read for every frame (it may change while running).
+  // `cloneIds` numbers the clones of every reader of the provider, so no two share an id.
   DeviceReader(EvdevDevice device, MTDeviceRef ref,
                const std::atomic<MTContactFrameCallback>& callback, ReportFilter filter,
-               ReaderLog log);
+               ReaderLog log, std::atomic<std::uint64_t>& cloneIds);
   // Stops the thread (without ending contacts: the pipeline stopped the device itself).
   ~DeviceReader();
   DeviceReader(const DeviceReader&) = delete;
@@ -39,6 +40,11 @@ class DeviceReader final : private ReportSink {
   const DeviceFacts& facts() const { return device_.facts(); }
   // Whether the mouse is held by us (grab taken and clone created); for tests and `devices`.
   bool isExclusive() const { return exclusive_.load(std::memory_order_acquire); }
+  // Writes a report of the application's to the mouse's clone, between forwarded reports; from
+  // any thread. See TactoraEvdevWritePointerEvents.
+  std::uint64_t writePointerEvents(std::span<const input_event> events, std::uint64_t cloneId) {
+    return forwarder_.inject(events, cloneId);
+  }
 
  private:
   enum WakeReason : std::uint64_t { stopRequest = 1, lossRequest = 2 };
@@ -49,6 +55,8 @@ class DeviceReader final : private ReportSink {
   bool drain();
   void lose();
   void tryTakeMouse();
+  // Stops writing to the clone, then destroys it (the kernel releases what it held).
+  void dropClone();
   double eventTime(const input_event& event);
 
   // ReportSink
@@ -60,6 +68,7 @@ class DeviceReader final : private ReportSink {
   const std::atomic<MTContactFrameCallback>& callback_;
   ReportFilter filter_;
   ReaderLog log_;
+  std::atomic<std::uint64_t>& cloneIds_;
   ReportProcessor processor_;
   ReportForwarder forwarder_;
   UniqueFd wakeFd_;

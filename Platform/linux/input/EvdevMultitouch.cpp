@@ -147,7 +147,7 @@ std::int32_t EvdevMultitouch::start(MTDeviceRef ref) {
     device->started = true;
     previous = std::move(device->reader);
     device->reader = std::make_unique<DeviceReader>(std::move(std::get<EvdevDevice>(opened)), ref,
-                                                    device->callback, filter_, log_);
+                                                    device->callback, filter_, log_, cloneIds_);
     started_.push_back(device);
   }
   // A stop of the last other device, between the first call and now, took the watch away.
@@ -191,6 +191,21 @@ void EvdevMultitouch::forget(Device* device) {
 void EvdevMultitouch::setReportFilter(ReportFilter filter) {
   std::lock_guard lock(mutex_);
   filter_ = filter;
+}
+
+std::uint64_t EvdevMultitouch::writePointerEvents(std::span<const input_event> events,
+                                                  std::uint64_t cloneId) {
+  // The lock keeps the readers alive while they write: stop() takes a reader out under it before
+  // destroying it.
+  std::lock_guard lock(mutex_);
+  for (Device* device : started_) {
+    if (device->reader) {
+      if (const std::uint64_t took = device->reader->writePointerEvents(events, cloneId)) {
+        return took;
+      }
+    }
+  }
+  return 0;
 }
 
 void EvdevMultitouch::ensureHotplugThread() {
@@ -289,8 +304,9 @@ void EvdevMultitouch::handleChange(const UdevContext::Change& change) {
     Device* device = *returning;
     previous = std::move(device->reader);
     device->facts = *facts;
-    device->reader = std::make_unique<DeviceReader>(
-        std::move(std::get<EvdevDevice>(opened)), &device->object, device->callback, filter_, log_);
+    device->reader =
+        std::make_unique<DeviceReader>(std::move(std::get<EvdevDevice>(opened)), &device->object,
+                                       device->callback, filter_, log_, cloneIds_);
   }
   logLine(log_, TACTORA_EVDEV_LOG_DEFAULT, "the mouse is back at " + change.node);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,6 +41,9 @@ class EvdevMultitouch {
   void stop(MTDeviceRef device);
 
   void setReportFilter(ReportFilter filter);
+  // Writes a report of the application's to the clone of a held mouse. See
+  // TactoraEvdevWritePointerEvents.
+  std::uint64_t writePointerEvents(std::span<const input_event> events, std::uint64_t cloneId);
   void setLog(ReaderLog log) { log_ = log; }
 
  private:
@@ -67,6 +73,7 @@ class EvdevMultitouch {
   UniqueFd hotplugWake_;
   std::thread hotplugThread_;
   bool hotplugUnavailableLogged_ = false;
+  std::atomic<std::uint64_t> cloneIds_{0};
 };
 
 }  // namespace tactora::lx

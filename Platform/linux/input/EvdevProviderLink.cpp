@@ -8,7 +8,7 @@ namespace tactora::lx {
 
 namespace {
 
-TactoraEvdevSetReportFilterFn resolve(const std::string& providerPath, std::string* error) {
+void* resolve(const std::string& providerPath, const char* symbol, std::string* error) {
   // Never closed: the bridge keeps the provider loaded for the life of the process.
   void* handle = ::dlopen(providerPath.c_str(), RTLD_NOW);
   if (handle == nullptr) {
@@ -18,19 +18,23 @@ TactoraEvdevSetReportFilterFn resolve(const std::string& providerPath, std::stri
     }
     return nullptr;
   }
-  auto* set = reinterpret_cast<TactoraEvdevSetReportFilterFn>(
-      ::dlsym(handle, TACTORA_EVDEV_SET_REPORT_FILTER));
-  if (set == nullptr && error != nullptr) {
-    *error = std::string("missing symbol: ") + TACTORA_EVDEV_SET_REPORT_FILTER;
+  void* found = ::dlsym(handle, symbol);
+  if (found == nullptr && error != nullptr) {
+    *error = std::string("missing symbol: ") + symbol;
   }
-  return set;
+  return found;
+}
+
+TactoraEvdevSetReportFilterFn resolveFilter(const std::string& providerPath, std::string* error) {
+  return reinterpret_cast<TactoraEvdevSetReportFilterFn>(
+      resolve(providerPath, TACTORA_EVDEV_SET_REPORT_FILTER, error));
 }
 
 }  // namespace
 
 bool EvdevProviderLink::install(const std::string& providerPath, LinuxEventTaps& taps,
                                 bool exclusive, std::string* error) {
-  TactoraEvdevSetReportFilterFn set = resolve(providerPath, error);
+  TactoraEvdevSetReportFilterFn set = resolveFilter(providerPath, error);
   if (set == nullptr) {
     return false;
   }
@@ -39,9 +43,15 @@ bool EvdevProviderLink::install(const std::string& providerPath, LinuxEventTaps&
 }
 
 void EvdevProviderLink::uninstall(const std::string& providerPath) {
-  if (TactoraEvdevSetReportFilterFn set = resolve(providerPath, nullptr)) {
+  if (TactoraEvdevSetReportFilterFn set = resolveFilter(providerPath, nullptr)) {
     set(nullptr, nullptr, false);
   }
+}
+
+TactoraEvdevWritePointerEventsFn EvdevProviderLink::pointerWriter(const std::string& providerPath,
+                                                                  std::string* error) {
+  return reinterpret_cast<TactoraEvdevWritePointerEventsFn>(
+      resolve(providerPath, TACTORA_EVDEV_WRITE_POINTER_EVENTS, error));
 }
 
 }  // namespace tactora::lx

@@ -57,6 +57,21 @@ UinputClone::Result UinputClone::create(const libevdev* source, const std::strin
       }
     }
   }
+  for (unsigned type : {EV_KEY, EV_REL}) {
+    if (::ioctl(fd.get(), UI_SET_EVBIT, type) < 0) {
+      return failure("UI_SET_EVBIT");
+    }
+  }
+  for (unsigned button : pointerButtons) {
+    if (::ioctl(fd.get(), UI_SET_KEYBIT, button) < 0) {
+      return failure("UI_SET_KEYBIT");
+    }
+  }
+  for (unsigned axis : pointerAxes) {
+    if (::ioctl(fd.get(), UI_SET_RELBIT, axis) < 0) {
+      return failure("UI_SET_RELBIT");
+    }
+  }
   for (unsigned property = 0; property < INPUT_PROP_CNT; ++property) {
     if (property != INPUT_PROP_DIRECT && libevdev_has_property(source, property)) {
       ::ioctl(fd.get(), UI_SET_PROPBIT, property);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <linux/input.h>
+
+#include <array>
 #include <string>
 #include <variant>
 
@@ -10,9 +13,11 @@ struct libevdev;
 namespace tactora::lx {
 
 // Creates the uinput clone of a grabbed mouse: its identity and every event it can send except
-// the absolute (touch) axes, with our marker in front of its phys. Creating is all ioctls; the
-// events are written to the returned descriptor (see UinputWriter). Closing the descriptor
-// destroys the device, and the kernel releases whatever it held.
+// the absolute (touch) axes, with our marker in front of its phys, plus every button and axis the
+// application's synthetic input writes (a mouse without a middle button or hi-res wheels still
+// gets them, so a click or scroll written to the clone is never dropped by the kernel). Creating is
+// all ioctls; the events are written to the returned descriptor (see UinputWriter). Closing the
+// descriptor destroys the device, and the kernel releases whatever it held.
 class UinputClone {
  public:
   static constexpr const char* uinputPath = "/dev/uinput";
@@ -22,6 +27,12 @@ class UinputClone {
     std::string what;  // "open /dev/uinput: No such file or directory"
   };
   using Result = std::variant<UniqueFd, Error>;
+
+  // What synthetic input writes to a pointer device, the clone or our own virtual pointer.
+  static constexpr std::array<unsigned, 5> pointerButtons{BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE,
+                                                          BTN_EXTRA};
+  static constexpr std::array<unsigned, 6> pointerAxes{
+      REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES};
 
   // `source` describes the mouse; `physSuffix` follows our marker in the clone's phys.
   static Result create(const libevdev* source, const std::string& physSuffix);

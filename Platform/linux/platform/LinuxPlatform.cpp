@@ -21,7 +21,7 @@ namespace {
 constexpr platform::Logger logger{"LinuxPlatform"};
 constexpr const char* udevRule = LinuxPermissions::udevRule;
 
-std::unique_ptr<LinuxEvents> makeEvents(bool createDevices,
+std::unique_ptr<LinuxEvents> makeEvents(bool createDevices, const std::string& providerPath,
                                         const std::shared_ptr<X11Connection>& x11,
                                         LinuxPermissions& permissions) {
   LinuxEvents::Parts parts;
@@ -38,6 +38,7 @@ std::unique_ptr<LinuxEvents> makeEvents(bool createDevices,
     if (failure == nullptr) {
       parts.keyboard = std::move(std::get<UniqueFd>(keyboard));
       parts.pointer = std::move(std::get<UniqueFd>(pointer));
+      parts.writeToClone = EvdevProviderLink::pointerWriter(providerPath);
     } else {
       logger.error(
           "cannot create the virtual keyboard and pointer (%{public}s): %{public}s must be "
@@ -65,7 +66,7 @@ LinuxPlatform::LinuxPlatform(Options options)
       x11_(options.useX11 ? X11Connection::open(options.displayName) : nullptr),
       session_(options.session ? *options.session : DesktopServices::Session::fromEnvironment()),
       permissions_(UinputClone::uinputPath),
-      events_(makeEvents(options.createVirtualDevices, x11_, permissions_)) {
+      events_(makeEvents(options.createVirtualDevices, providerPath_, x11_, permissions_)) {
   // Before the pipeline opens the mouse, so no report passes untapped. Grabbing the mouse only
   // makes sense when its events can be forwarded.
   std::string error;
@@ -97,8 +98,10 @@ LinuxPlatform::LinuxPlatform(Options options)
   workspace_ = std::make_unique<LinuxWorkspace>(std::move(workspace));
 
   preferences_ = std::make_unique<FilePreferences>(configuration / "preferences.json");
-  loginItems_ = std::make_unique<UnavailableLoginItems>(
-      (std::filesystem::path(configHome) / "autostart").string());
+  // The autostart folder sits beside the configuration folder (both in the XDG config home).
+  loginItems_ = std::make_unique<XdgAutostartLoginItems>(
+      configuration.parent_path().string(),
+      workspace_->mainBundle().executablePath.value_or(""));
 
   // Resuming from suspend runs the application's wake handling (the mouse may have gone and
   // come back, a tap may have been disabled while asleep).

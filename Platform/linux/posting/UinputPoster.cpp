@@ -70,6 +70,8 @@ struct UinputPoster::ReportBuilder {
       events[count++] = input_event{{}, type, code, value};
     }
   }
+  // The events so far, and a new report started.
+  std::span<const input_event> take() { return {events.data(), std::exchange(count, 0)}; }
   // Writes the report (ended by SYN_REPORT) and starts a new one; an empty report writes nothing.
   bool flush(int fd) {
     if (count == 0) {
@@ -82,7 +84,9 @@ struct UinputPoster::ReportBuilder {
 };
 
 UinputPoster::UinputPoster(int keyboardFd, int pointerFd, Options options)
-    : keyboardFd_(keyboardFd), pointerFd_(pointerFd), options_(std::move(options)) {}
+    : keyboardFd_(keyboardFd),
+      options_(std::move(options)),
+      pointer_(pointerFd, options_.writeToClone) {}
 
 bool UinputPoster::post(const Event& event) {
   switch (event.type()) {
@@ -186,28 +190,23 @@ bool UinputPoster::postButton(const Event& event, bool down) {
   if (!button) {
     return true;
   }
-  ReportBuilder report;
   if (!down) {
-    report.add(EV_KEY, *button, 0);
-    return report.flush(pointerFd_);
+    return pointer_.release(*button);
   }
   const auto clickState = event.integerValueField(EventField::mouseEventClickState);
   const std::int64_t earlierClicks = std::min<std::int64_t>(clickState, maxClickState) - 1;
   bool written = true;
   for (std::int64_t i = 0; i < earlierClicks; ++i) {
-    report.add(EV_KEY, *button, 1);
-    written = report.flush(pointerFd_) && written;
+    written = pointer_.press(*button) && written;
     if (options_.pause) {
       options_.pause(clickGapSeconds);
     }
-    report.add(EV_KEY, *button, 0);
-    written = report.flush(pointerFd_) && written;
+    written = pointer_.release(*button) && written;
     if (options_.pause) {
       options_.pause(clickGapSeconds);
     }
   }
-  report.add(EV_KEY, *button, 1);
-  return report.flush(pointerFd_) && written;
+  return pointer_.press(*button) && written;
 }
 
 bool UinputPoster::postMotion(const Event& event) {
@@ -228,7 +227,7 @@ bool UinputPoster::postMotion(const Event& event) {
   if (*dy != 0) {
     report.add(EV_REL, REL_Y, *dy);
   }
-  return report.flush(pointerFd_);
+  return pointer_.write(report.take());
 }
 
 bool UinputPoster::postScroll(const Event& event) {
@@ -274,7 +273,7 @@ bool UinputPoster::postScroll(const Event& event) {
       report.add(EV_REL, detentCodes[axis], static_cast<std::int32_t>(detents));
     }
   }
-  return report.flush(pointerFd_);
+  return pointer_.write(report.take());
 }
 
 }  // namespace tactora::lx

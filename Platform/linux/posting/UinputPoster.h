@@ -12,13 +12,14 @@
 #include "Platform/Event.h"
 #include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/posting/ModifierKeys.h"
+#include "Platform/linux/posting/PointerSink.h"
 
 namespace tactora::lx {
 
 // Turns the events the program posts into kernel input events: keys through the virtual keyboard,
-// clicks, drags and scrolls through the pointer device (the mouse's clone, or our own virtual
-// pointer). It only writes to the two descriptors it is given; creating the devices is not its
-// business. Safe to call from several threads.
+// clicks, drags and scrolls through the pointer device (the mouse's clone while there is one,
+// else our own virtual pointer; see PointerSink). It only writes to what it is given; creating
+// the devices is not its business. Safe to call from several threads.
 //
 // - Keys: the key code goes through the key-code table, the flags through the modifier
 //   convention; modifiers are pressed in the same report before the key and released after it. A
@@ -37,10 +38,16 @@ class UinputPoster {
   using Pause = std::function<void(double seconds)>;
   using PointerLocation = std::function<std::optional<platform::Point>()>;
 
-  // Gaps within a multiple click. Longer than libinput's 25 ms button debounce, which would
-  // otherwise merge the clicks into one; a triple click still ends within about 0.2 s, well inside
-  // the desktops' double-click time (0.4 s by default).
-  static constexpr double clickGapSeconds = 0.030;
+  // The pause after each press and each release within a multiple click. libinput debounces the
+  // buttons of every pointer device it reads, uinput ones included: a press less than 25 ms after
+  // a release is taken for a bouncing switch and dropped, which would merge two clicks into one.
+  // 40 ms stays clear of that with room for timer slack. The desktops count a double click when
+  // a press follows the previous one within their double-click time: 400 ms by default in GNOME
+  // (gtk-double-click-time), KDE (DoubleClickInterval) and Qt. Here a press follows the previous
+  // one after 80 ms, and the third press of a triple click comes 160 ms after the first: inside
+  // the default whether a desktop measures from the first press or from the one before, and
+  // inside a setting shortened to 200 ms.
+  static constexpr double clickGapSeconds = 0.040;
   // One wheel detent in hi-res units (the kernel's), and the pixels it stands for: about three
   // lines of text, which is what one detent scrolls in GTK and Qt applications.
   static constexpr std::int32_t hiResUnitsPerDetent = 120;
@@ -52,8 +59,11 @@ class UinputPoster {
     Pause pause;
     // The pointer's location in the events' coordinates; null or empty: drags post no motion.
     PointerLocation pointerLocation;
+    // Writes to the mouse's clone; null: pointer events always go to our own pointer.
+    PointerSink::CloneWriter writeToClone;
   };
 
+  // `pointerFd` is our own virtual pointer, used when there is no mouse clone.
   UinputPoster(int keyboardFd, int pointerFd, Options options);
   UinputPoster(const UinputPoster&) = delete;
   UinputPoster& operator=(const UinputPoster&) = delete;
@@ -75,8 +85,8 @@ class UinputPoster {
   void moveModifiers(ReportBuilder& report);
 
   const int keyboardFd_;
-  const int pointerFd_;
   const Options options_;
+  PointerSink pointer_;
 
   std::mutex keyboardMutex_;
   ModifierKeys::Set pressed_ = 0;    // modifier keys down on the virtual keyboard

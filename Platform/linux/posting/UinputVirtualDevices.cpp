@@ -79,13 +79,12 @@ UinputVirtualDevices::Result UinputVirtualDevices::createPointer() {
         return "UI_SET_EVBIT";
       }
     }
-    for (unsigned button : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA}) {
+    for (unsigned button : UinputClone::pointerButtons) {
       if (::ioctl(fd, UI_SET_KEYBIT, button) < 0) {
         return "UI_SET_KEYBIT";
       }
     }
-    for (unsigned axis :
-         {REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES}) {
+    for (unsigned axis : UinputClone::pointerAxes) {
       if (::ioctl(fd, UI_SET_RELBIT, axis) < 0) {
         return "UI_SET_RELBIT";
       }

@@ -121,6 +121,14 @@ EVDEV_MT_EXPORT void TactoraEvdevSetReportFilter(TactoraEvdevReportFilter filter
   provider().setReportFilter({filter, context, exclusive});
 }
 
+EVDEV_MT_EXPORT uint64_t TactoraEvdevWritePointerEvents(const struct input_event* events,
+                                                        size_t count, uint64_t clone) {
+  if (events == nullptr || count == 0) {
+    return 0;
+  }
+  return provider().writePointerEvents({events, count}, clone);
+}
+
 EVDEV_MT_EXPORT void TactoraEvdevSetLogHandler(TactoraEvdevLogHandler handler, void* context) {
   std::lock_guard lock(gLogMutex);
   gLogHandler = handler;

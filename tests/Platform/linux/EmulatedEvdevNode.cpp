@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/uinput.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <umockdev.h>
@@ -147,6 +148,14 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
   return TRUE;
 }
 
+gboolean acceptUinputIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer) {
+  if (_IOC_TYPE(umockdev_ioctl_client_get_request(client)) != UINPUT_IOCTL_BASE) {
+    return FALSE;
+  }
+  umockdev_ioctl_client_complete(client, 0, 0);
+  return TRUE;
+}
+
 std::string hex4(unsigned value) {
   char text[16];
   std::snprintf(text, sizeof text, "%04X", value);
@@ -172,7 +181,38 @@ EmulatedEvdevNode::~EmulatedEvdevNode() {
     }
     delete node;
   }
+  if (uinputHandler_ != nullptr) {
+    umockdev_testbed_detach_ioctl(testbed_, "/dev/uinput", nullptr);
+    g_object_unref(uinputHandler_);
+  }
+  if (uinputReadFd_ >= 0) {
+    ::close(uinputReadFd_);
+  }
   g_object_unref(testbed_);
+}
+
+int EmulatedEvdevNode::addUinput() {
+  gchar* root = umockdev_testbed_get_root_dir(testbed_);
+  const std::string file = std::string(root) + "/dev/uinput";
+  g_free(root);
+  gchar* directory = g_path_get_dirname(file.c_str());
+  g_mkdir_with_parents(directory, 0755);
+  g_free(directory);
+  if (::mkfifo(file.c_str(), 0660) != 0) {
+    ADD_FAILURE() << "mkfifo " << file << ": " << std::strerror(errno);
+    return -1;
+  }
+  // Read-only: a writer can open the pipe (someone reads it), and once the only writer closes
+  // it, reading says so.
+  uinputReadFd_ = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  uinputHandler_ = umockdev_ioctl_base_new();
+  g_signal_connect(uinputHandler_, "handle-ioctl", G_CALLBACK(acceptUinputIoctl), nullptr);
+  GError* error = nullptr;
+  if (!umockdev_testbed_attach_ioctl(testbed_, "/dev/uinput", uinputHandler_, &error)) {
+    ADD_FAILURE() << "umockdev ioctl: " << error->message;
+    g_clear_error(&error);
+  }
+  return uinputReadFd_;
 }
 
 EmulatedEvdevNode::Node* EmulatedEvdevNode::find(int number) const {

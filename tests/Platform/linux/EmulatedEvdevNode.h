@@ -41,6 +41,10 @@ class EmulatedEvdevNode {
   // Adds /dev/input/event<number> described by `recording`'s header. Returns the node path.
   std::string add(int number, const EvemuRecording& recording, const Options& options);
   void remove(int number);
+  // Adds /dev/uinput, taking every uinput ioctl, as a pipe whose read end is returned
+  // (non-blocking): a clone created on it writes its events there, and when the clone is
+  // destroyed the read end sees the end of the pipe.
+  int addUinput();
   // Writes one event; the time is as given (the node answers EVIOCSCLOCKID, so it is "ours").
   void write(int number, std::uint16_t type, std::uint16_t code, std::int32_t value,
              std::int64_t timeMicroseconds = 0);
@@ -61,6 +65,8 @@ class EmulatedEvdevNode {
   UMockdevTestbed* testbed_ = nullptr;
   bool available_ = false;
   std::vector<Node*> nodes_;
+  UMockdevIoctlBase* uinputHandler_ = nullptr;
+  int uinputReadFd_ = -1;
 };
 
 // Reads an evemu file of the source tree (examples/sessions/...).

@@ -8,11 +8,14 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <thread>
 
 #include "Platform/evdev/FrameAssembler.h"
 #include "Platform/linux/input/EvdevProviderLink.h"
 #include "Platform/linux/input/LinuxEventTaps.h"
+#include "Platform/linux/posting/PointerSink.h"
 #include "tests/Platform/linux/EmulatedEvdevNode.h"
+#include "tests/Platform/linux/EventPipe.h"
 #include "tests/Platform/linux/ProviderClient.h"
 
 namespace tactora::lx::test {
@@ -301,6 +304,105 @@ TEST_F(EvdevProvider, TheLinuxTapsSeeTheMouseButtonThroughTheProvidersFilter) {
   // The taps go before the fixture's tear-down; the device must not reach them after.
   client_.stop(mouse);
   started_.clear();
+}
+
+std::string describe(const std::vector<input_event>& events) {
+  std::string text;
+  for (const input_event& e : events) {
+    text +=
+        std::to_string(e.type) + ":" + std::to_string(e.code) + ":" + std::to_string(e.value) + " ";
+  }
+  return text;
+}
+
+// The mouse held by the provider, its clone on an emulated /dev/uinput, and the poster's way to
+// it next to our own pointer (a pipe).
+class EvdevProviderClone : public EvdevProvider {
+ protected:
+  void SetUp() override {
+    EvdevProvider::SetUp();
+    if (IsSkipped()) {
+      return;
+    }
+    clone_ = nodes_.addUinput();
+    ASSERT_GE(clone_, 0);
+    ASSERT_NE(client_.pointerWriter(), nullptr);
+    nodes_.add(node, mouse_, {});
+    client_.setFilter(true, false);
+    startMouse();
+    ASSERT_TRUE(nodes_.waitForGrabCalls(node, 1));
+    // The clone follows the grab on the delivery thread: probe until it takes a report.
+    const input_event probe = inputEvent(EV_REL, REL_X, 0);
+    const auto end = std::chrono::steady_clock::now() + ProviderClient::deadline;
+    while (client_.pointerWriter()(&probe, 1, 0) == 0) {
+      ASSERT_LT(std::chrono::steady_clock::now(), end) << "no clone";
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    readClone(2);
+  }
+
+  // Waits for `count` events from the clone (or the deadline); all there are by then.
+  std::vector<input_event> readClone(std::size_t count) {
+    std::vector<input_event> events;
+    const auto end = std::chrono::steady_clock::now() + ProviderClient::deadline;
+    while (events.size() < count && std::chrono::steady_clock::now() < end) {
+      input_event event{};
+      if (::read(clone_, &event, sizeof event) == static_cast<ssize_t>(sizeof event)) {
+        events.push_back(event);
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    }
+    return events;
+  }
+  // Whether the clone was destroyed (its pipe's only writer closed) before the deadline.
+  bool waitForCloneEnd() {
+    const auto end = std::chrono::steady_clock::now() + ProviderClient::deadline;
+    while (std::chrono::steady_clock::now() < end) {
+      input_event event{};
+      if (::read(clone_, &event, sizeof event) == 0) {
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  }
+
+  static constexpr int node = 15;
+  int clone_ = -1;
+  EventPipe ownPointer_;
+  PointerSink sink_{ownPointer_.write.get(),
+                    [this](std::span<const input_event> events, std::uint64_t cloneId) {
+                      return client_.pointerWriter()(events.data(), events.size(), cloneId);
+                    }};
+};
+
+TEST_F(EvdevProviderClone, AClickWhileTheMouseIsHeldGoesToItsCloneBetweenForwardedReports) {
+  nodes_.write(node, EV_REL, REL_X, 5, 1000);
+  nodes_.write(node, EV_REL, REL_WHEEL, 1, 1000);
+  report(node, 1000);
+  // The mouse sends no hi-res wheel, the clone has one: the twin is added.
+  EXPECT_EQ(describe(readClone(4)), "2:0:5 2:11:120 2:8:1 0:0:0 ");
+  EXPECT_TRUE(sink_.press(BTN_LEFT));
+  nodes_.write(node, EV_REL, REL_Y, 2, 2000);
+  report(node, 2000);
+  EXPECT_EQ(describe(readClone(4)), "1:272:1 0:0:0 2:1:2 0:0:0 ");
+  EXPECT_TRUE(sink_.release(BTN_LEFT));
+  EXPECT_EQ(describe(readClone(2)), "1:272:0 0:0:0 ");
+  EXPECT_TRUE(ownPointer_.drain().empty()) << "nothing went to our own pointer";
+}
+
+TEST_F(EvdevProviderClone, TheMouseLeavingMidDragTakesTheCloneAndTheNextClickUsesOurPointer) {
+  EXPECT_TRUE(sink_.press(BTN_LEFT));
+  EXPECT_EQ(describe(readClone(2)), "1:272:1 0:0:0 ");
+  nodes_.remove(node);
+  // Destroying the clone is what lets go of its button on the desktop.
+  EXPECT_TRUE(waitForCloneEnd()) << "the clone outlived the mouse";
+  EXPECT_TRUE(sink_.release(BTN_LEFT));
+  EXPECT_TRUE(ownPointer_.drain().empty()) << "our own pointer never held the button";
+  EXPECT_TRUE(sink_.press(BTN_RIGHT));
+  EXPECT_TRUE(sink_.release(BTN_RIGHT));
+  EXPECT_EQ(describe(ownPointer_.drain()), "1:273:1 0:0:0 1:273:0 0:0:0 ");
 }
 
 }  // namespace

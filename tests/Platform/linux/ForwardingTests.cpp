@@ -170,6 +170,28 @@ TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLas
   EXPECT_FALSE(processor_.isAnyButtonHeld());
 }
 
+TEST(ReportForwarder, InjectedReportsReachOnlyTheirOwnCloneAndALoResMouseGetsHiResTwins) {
+  EventPipe pipe;
+  ReportForwarder forwarder({});
+  const input_event press = inputEvent(EV_KEY, BTN_LEFT, 1);
+  EXPECT_EQ(forwarder.inject({&press, 1}, 0), 0u) << "no clone yet";
+
+  forwarder.setOutput(pipe.write.get(), 7, true);
+  EXPECT_TRUE(forwarder.forward(std::vector<input_event>{inputEvent(EV_REL, REL_X, 1),
+                                                         inputEvent(EV_REL, REL_WHEEL, -2),
+                                                         inputEvent(EV_REL, REL_HWHEEL, 1)}));
+  EXPECT_EQ(forwarder.inject({&press, 1}, 0), 7u);
+  EXPECT_EQ(forwarder.inject({&press, 1}, 7), 7u);
+  EXPECT_EQ(forwarder.inject({&press, 1}, 6), 0u) << "an earlier clone's release goes nowhere";
+  EXPECT_EQ(describe(pipe.drain()),
+            (std::vector<std::string>{"2:0:1", "2:11:-240", "2:8:-2", "2:12:120", "2:6:1", "0:0:0",
+                                      "1:272:1", "0:0:0", "1:272:1", "0:0:0"}));
+
+  forwarder.setOutput(-1);
+  EXPECT_EQ(forwarder.inject({&press, 1}, 7), 0u) << "a dropped clone takes nothing";
+  EXPECT_TRUE(pipe.drain().empty());
+}
+
 }  // namespace
 }  // namespace tactora::lx
 

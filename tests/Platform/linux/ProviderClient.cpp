@@ -72,6 +72,7 @@ ProviderClient::ProviderClient() {
   resolve(handle_, "MTDeviceStop", stop_);
   resolve(handle_, TACTORA_EVDEV_SET_REPORT_FILTER, setFilter_);
   resolve(handle_, TACTORA_EVDEV_SET_LOG_HANDLER, setLog_);
+  resolve(handle_, TACTORA_EVDEV_WRITE_POINTER_EVENTS, writePointer_);
   setLog_(recordLog, nullptr);
 }
 

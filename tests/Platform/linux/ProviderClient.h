@@ -44,6 +44,8 @@ class ProviderClient {
   // `swallowWheels`: the filter drops REL_WHEEL/HWHEEL and their hi-res twins.
   void setFilter(bool exclusive, bool swallowWheels) const;
   void clearFilter() const;
+  // The provider's writer to the mouse's clone, as the poster uses it.
+  TactoraEvdevWritePointerEventsFn pointerWriter() const { return writePointer_; }
 
   // How long a wait for the provider lasts at most. A passing test waits only as long as the
   // provider takes; the bound is for a loaded machine, where that can be long.
@@ -71,6 +73,7 @@ class ProviderClient {
   MTDeviceStopFn stop_ = nullptr;
   TactoraEvdevSetReportFilterFn setFilter_ = nullptr;
   TactoraEvdevSetLogHandlerFn setLog_ = nullptr;
+  TactoraEvdevWritePointerEventsFn writePointer_ = nullptr;
 };
 
 }  // namespace tactora::lx::test

@@ -17,6 +17,7 @@
 #include "ActionKit/AppSwitcher.h"
 #include "ActionKit/SyntheticDrag.h"
 #include "ActionKit/SyntheticScroll.h"
+#include "Platform/linux/input/UinputWriter.h"
 #include "Platform/linux/input/UniqueFd.h"
 #include "Platform/sim/SimPlatform.h"
 #include "tests/Platform/linux/EventPipe.h"
@@ -54,17 +55,26 @@ class UinputPosterTest : public ::testing::TestWithParam<DesktopFamily> {
   void install(DesktopFamily desktop) {
     poster_ = std::make_unique<UinputPoster>(
         keyboard_.write.get(), pointer_.write.get(),
-        UinputPoster::Options{desktop,
-                              [this](double seconds) {
-                                drain();
-                                char text[32];
-                                std::snprintf(text, sizeof text, "pause %.3f", seconds);
-                                lines_.push_back(text);
-                              },
-                              [this]() -> std::optional<platform::Point> {
-                                return pointerKnown_ ? std::optional(sim->events().pointer())
-                                                     : std::nullopt;
-                              }});
+        UinputPoster::Options{
+            desktop,
+            [this](double seconds) {
+              drain();
+              char text[32];
+              std::snprintf(text, sizeof text, "pause %.3f", seconds);
+              lines_.push_back(text);
+            },
+            [this]() -> std::optional<platform::Point> {
+              return pointerKnown_ ? std::optional(sim->events().pointer()) : std::nullopt;
+            },
+            [this](std::span<const input_event> events, std::uint64_t wanted) -> std::uint64_t {
+              // The mouse's clone, as the provider keeps it: `cloneId` while
+              // the mouse is held, 0 without one.
+              if (cloneId == 0 || (wanted != 0 && wanted != cloneId) ||
+                  !UinputWriter(clone_.write.get()).writeReport(events)) {
+                return 0;
+              }
+              return cloneId;
+            }});
     sim->events().setPostedObserver([this](const sim::SimEvents::PostedEvent& posted) {
       EXPECT_TRUE(poster_->post(posted.event));
       drain();
@@ -78,7 +88,8 @@ class UinputPosterTest : public ::testing::TestWithParam<DesktopFamily> {
   }
 
   void drain() {
-    for (const auto& [pipe, name] : {std::pair{&keyboard_, "keyboard"}, {&pointer_, "pointer"}}) {
+    for (const auto& [pipe, name] :
+         {std::pair{&keyboard_, "keyboard"}, {&pointer_, "pointer"}, {&clone_, "clone"}}) {
       std::vector<input_event> report;
       input_event event{};
       while (::read(pipe->read.get(), &event, sizeof event) == static_cast<ssize_t>(sizeof event)) {
@@ -95,10 +106,12 @@ class UinputPosterTest : public ::testing::TestWithParam<DesktopFamily> {
 
   std::shared_ptr<sim::SimPlatform> sim = sim::SimPlatform::install();
   bool pointerKnown_ = true;
+  std::uint64_t cloneId = 0;
 
  private:
   EventPipe keyboard_;
   EventPipe pointer_;
+  EventPipe clone_;
   std::unique_ptr<UinputPoster> poster_;
   Lines lines_;
 };
@@ -145,7 +158,7 @@ TEST_P(UinputPosterTest, EveryActionWritesWhatTheDesktopExpects) {
   const DesktopChords desktop = chordsOf(GetParam());
   const Lines press{"pointer +BTN_LEFT"};
   const Lines release{"pointer -BTN_LEFT"};
-  const Lines gap{"pause 0.030"};
+  const Lines gap{"pause 0.040"};
   const Lines altHeld{"keyboard +LEFTALT"};
   const Lines altLetGo{"keyboard -LEFTALT"};
   const std::pair<Action, Lines> table[] = {
@@ -285,6 +298,72 @@ TEST_P(UinputPosterTest, ScrollsWriteHiResUnitsAndTheDetentsTheyComplete) {
   }
   EXPECT_GT(hiRes, 120 * 2);  // about 129 pixels in all
   EXPECT_EQ(detents, hiRes / 120);
+}
+
+TEST_P(UinputPosterTest, MultipleClicksStayApartForTheDebounceAndTogetherForTheDesktop) {
+  // libinput drops a press that comes within 25 ms of a release; desktops count a click as part
+  // of a double or triple click when it comes within 400 ms by default.
+  constexpr double debounceSeconds = 0.025;
+  constexpr double doubleClickSeconds = 0.4;
+  ActionDispatcher dispatcher;
+  dispatcher.perform(Action(Case::tripleClick));
+  double now = 0;
+  std::vector<std::pair<std::string, double>> timed;
+  for (const std::string& line : take()) {
+    double seconds = 0;
+    if (std::sscanf(line.c_str(), "pause %lf", &seconds) == 1) {
+      now += seconds;
+    } else {
+      timed.emplace_back(line, now);
+    }
+  }
+  const std::vector<std::pair<std::string, double>> expected = {
+      {"pointer +BTN_LEFT", 0.0},  {"pointer -BTN_LEFT", 0.04}, {"pointer +BTN_LEFT", 0.08},
+      {"pointer -BTN_LEFT", 0.12}, {"pointer +BTN_LEFT", 0.16}, {"pointer -BTN_LEFT", 0.16}};
+  ASSERT_EQ(timed.size(), expected.size());
+  for (std::size_t i = 0; i < timed.size(); ++i) {
+    EXPECT_EQ(timed[i].first, expected[i].first) << i;
+    EXPECT_NEAR(timed[i].second, expected[i].second, 1e-9) << i;
+  }
+  for (std::size_t press = 2; press < timed.size(); press += 2) {
+    EXPECT_GT(timed[press].second - timed[press - 1].second, debounceSeconds) << press;
+  }
+  EXPECT_LT(timed[4].second - timed[0].second, doubleClickSeconds / 2)
+      << "the third press is well inside the double-click time of the first";
+}
+
+TEST_P(UinputPosterTest, PointerInputGoesToTheMouseClonesAndEachReleaseToWhereItsPressWent) {
+  ActionDispatcher dispatcher;
+  auto& drag = SyntheticDrag::shared();
+  sim->events().setPointer({100, 100});
+  cloneId = 1;
+  dispatcher.perform(Action(Case::rightClick));
+  SyntheticScroll::shared().scroll(0, 50);
+  drag.begin(std::nullopt);
+  drag.moveBy(3, 0);
+  EXPECT_EQ(take(), (Lines{"clone +BTN_RIGHT", "clone -BTN_RIGHT", "clone WHEEL_HI_RES 120 WHEEL 1",
+                           "clone +BTN_LEFT", "clone X 3"}));
+
+  // The mouse leaves mid-drag: its clone's end released the button, so the drag's release goes
+  // nowhere, and what follows uses our own pointer.
+  cloneId = 0;
+  drag.end();
+  dispatcher.perform(Action(Case::leftClick));
+  EXPECT_EQ(take(), (Lines{"pointer +BTN_LEFT", "pointer -BTN_LEFT"}));
+
+  // Pressed on our own pointer, released there too, even once the mouse is back.
+  drag.begin(std::nullopt);
+  cloneId = 2;
+  drag.moveBy(1, 0);
+  drag.end();
+  EXPECT_EQ(take(), (Lines{"pointer +BTN_LEFT", "clone X 1", "pointer -BTN_LEFT"}));
+
+  // Pressed on one clone, the mouse plugged in again: the new clone never got the press.
+  drag.begin(std::nullopt);
+  cloneId = 3;
+  drag.end();
+  dispatcher.perform(Action(Case::middleClick));
+  EXPECT_EQ(take(), (Lines{"clone +BTN_LEFT", "clone +BTN_MIDDLE", "clone -BTN_MIDDLE"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, UinputPosterTest,
