@@ -1,5 +1,6 @@
 #include "Platform/linux/x11/X11Connection.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -226,6 +227,47 @@ std::optional<X11Connection::PointerState> X11Connection::queryPointer() {
     return std::nullopt;
   }
   return state;
+}
+
+std::optional<std::array<std::vector<unsigned long>, 8>> X11Connection::modifierKeysyms() {
+  Scope scope(*this);
+  if (broken()) {
+    return std::nullopt;
+  }
+  XModifierKeymap* map = XGetModifierMapping(display_.get());
+  if (map == nullptr) {
+    return std::nullopt;
+  }
+  std::array<std::vector<unsigned long>, 8> keysyms;
+  for (int modifier = 0; modifier < 8; ++modifier) {
+    for (int i = 0; i < map->max_keypermod; ++i) {
+      const KeyCode code = map->modifiermap[modifier * map->max_keypermod + i];
+      const KeySym keysym = code != 0 ? XkbKeycodeToKeysym(display_.get(), code, 0, 0) : NoSymbol;
+      if (keysym != NoSymbol) {
+        keysyms[static_cast<std::size_t>(modifier)].push_back(keysym);
+      }
+    }
+  }
+  XFreeModifiermap(map);
+  if (requestFailed_ || broken()) {
+    return std::nullopt;
+  }
+  return keysyms;
+}
+
+bool X11Connection::keyboardMappingChanged() {
+  Scope scope(*this);
+  if (broken()) {
+    return false;
+  }
+  bool changed = false;
+  XEvent event{};
+  while (XCheckTypedEvent(display_.get(), MappingNotify, &event)) {
+    // Keeps Xlib's own copy of the keysyms current, which the next read goes through.
+    XRefreshKeyboardMapping(&event.xmapping);
+    changed = true;
+  }
+  return changed;
 }
 
 }  // namespace tactora::lx

@@ -53,6 +53,12 @@ class X11Connection {
   // EWMH way to ask it for something). False when it could not be sent.
   bool sendToRoot(Window window, const char* messageType, const std::array<long, 5>& data);
   std::optional<PointerState> queryPointer();
+  // The keysyms of the keys on each of the eight modifiers (Shift, Lock, Control, Mod1...Mod5, in
+  // the order of their mask bits), each key's first; empty when they cannot be read.
+  std::optional<std::array<std::vector<unsigned long>, 8>> modifierKeysyms();
+  // Whether the server announced a new keyboard or modifier mapping since the last call (it
+  // tells every client). Looks only at what has already arrived: no round trip.
+  bool keyboardMappingChanged();
 
  private:
   class Scope;
