@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "Platform/linux/bus/SessionBus.h"
 #include "Platform/linux/desktop/DesktopFunctions.h"
 #include "Platform/linux/gnome/GnomeKeybindings.h"
-#include "Platform/linux/gnome/SessionBus.h"
 
 namespace tactora::lx {
 

@@ -21,16 +21,16 @@ GnomeExtensionClient::GnomeExtensionClient(std::shared_ptr<SessionBus> bus,
 
 std::optional<std::string> GnomeExtensionClient::askFocusedApplication() const {
   std::string id;
-  const bool answered = bus_->call({busName, objectPath, interfaceName, "FocusedApplication"},
-                                   timeout_, nullptr, [&id](sd_bus_message* reply) {
-                                     const char* text = nullptr;
-                                     const int result = sd_bus_message_read(reply, "s", &text);
-                                     if (result >= 0 && text != nullptr) {
-                                       id = text;
-                                     }
-                                     return result;
-                                   });
-  return answered ? std::optional<std::string>(std::move(id)) : std::nullopt;
+  const int result = bus_->call({busName, objectPath, interfaceName, "FocusedApplication"},
+                                timeout_, nullptr, [&id](sd_bus_message* reply) {
+                                  const char* text = nullptr;
+                                  const int read = sd_bus_message_read(reply, "s", &text);
+                                  if (read >= 0 && text != nullptr) {
+                                    id = text;
+                                  }
+                                  return read;
+                                });
+  return result >= 0 ? std::optional<std::string>(std::move(id)) : std::nullopt;
 }
 
 bool GnomeExtensionClient::available() const {
@@ -51,10 +51,10 @@ std::optional<std::string> GnomeExtensionClient::focusedApplication() const {
 
 bool GnomeExtensionClient::closeFocusedWindow() const {
   int closed = 0;
-  const bool answered = bus_->call(
+  const int result = bus_->call(
       {busName, objectPath, interfaceName, "CloseFocusedWindow"}, timeout_, nullptr,
       [&closed](sd_bus_message* reply) { return sd_bus_message_read(reply, "b", &closed); });
-  return answered && closed != 0;
+  return result >= 0 && closed != 0;
 }
 
 }  // namespace tactora::lx

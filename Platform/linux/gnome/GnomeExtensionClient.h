@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "Platform/linux/gnome/SessionBus.h"
+#include "Platform/linux/bus/SessionBus.h"
 
 namespace tactora::lx {
 

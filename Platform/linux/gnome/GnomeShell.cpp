@@ -21,23 +21,23 @@ bool GnomeShell::isRunning() const {
 
 std::optional<bool> GnomeShell::overviewActive() const {
   int active = 0;
-  const bool answered = bus_->call(
+  const int result = bus_->call(
       {busName, objectPath, "org.freedesktop.DBus.Properties", "Get"}, timeout_,
       [](sd_bus_message* request) {
         return sd_bus_message_append(request, "ss", interfaceName, overviewProperty);
       },
       [&active](sd_bus_message* reply) { return sd_bus_message_read(reply, "v", "b", &active); });
-  return answered ? std::optional<bool>(active != 0) : std::nullopt;
+  return result >= 0 ? std::optional<bool>(active != 0) : std::nullopt;
 }
 
 bool GnomeShell::setOverviewActive(bool active) const {
   return bus_->call(
-      {busName, objectPath, "org.freedesktop.DBus.Properties", "Set"}, timeout_,
-      [active](sd_bus_message* request) {
-        return sd_bus_message_append(request, "ssv", interfaceName, overviewProperty, "b",
-                                     static_cast<int>(active));
-      },
-      nullptr);
+             {busName, objectPath, "org.freedesktop.DBus.Properties", "Set"}, timeout_,
+             [active](sd_bus_message* request) {
+               return sd_bus_message_append(request, "ssv", interfaceName, overviewProperty, "b",
+                                            static_cast<int>(active));
+             },
+             nullptr) >= 0;
 }
 
 bool GnomeShell::toggleOverview() const {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "Platform/linux/gnome/SessionBus.h"
+#include "Platform/linux/bus/SessionBus.h"
 
 namespace tactora::lx {
 

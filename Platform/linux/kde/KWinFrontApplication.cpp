@@ -10,10 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <utility>
 
 #include "Platform/Logger.h"
-#include "Platform/linux/kde/SessionBus.h"
+#include "Platform/linux/bus/BusConnection.h"
 
 namespace tactora::lx {
 
@@ -75,27 +76,22 @@ std::string errorText(int negativeErrno) {
   return std::strerror(-negativeErrno);
 }
 
-// Calls `member` on KWin with string arguments, waiting at most `timeout` for its reply; a
-// negative errno on failure.
-int callKWin(sd_bus* bus, const char* path, const char* interface, const char* member,
+// Calls `member` on KWin with string arguments, waiting at most `timeout` for its reply, which
+// `read` (when given) reads; a negative errno on failure.
+int callKWin(const BusConnection& bus, const char* path, const char* interface, const char* member,
              std::initializer_list<const char*> arguments, std::chrono::microseconds timeout,
-             SdBusMessage* reply) {
-  sd_bus_message* call = nullptr;
-  int result = sd_bus_message_new_method_call(bus, &call, KWinFrontApplication::kwinService, path,
-                                              interface, member);
-  if (result < 0) {
-    return result;
-  }
-  const SdBusMessage callOwner(call);
-  for (const char* argument : arguments) {
-    if ((result = sd_bus_message_append(call, "s", argument)) < 0) {
-      return result;
-    }
-  }
-  sd_bus_message* answer = nullptr;
-  result = sd_bus_call(bus, call, static_cast<std::uint64_t>(timeout.count()), nullptr, &answer);
-  reply->reset(answer);
-  return result;
+             const BusConnection::Read& read = nullptr) {
+  return bus.call(
+      {KWinFrontApplication::kwinService, path, interface, member}, timeout,
+      [arguments](sd_bus_message* request) {
+        for (const char* argument : arguments) {
+          if (const int result = sd_bus_message_append(request, "s", argument); result < 0) {
+            return result;
+          }
+        }
+        return 0;
+      },
+      read);
 }
 
 }  // namespace
@@ -127,7 +123,7 @@ class KWinFrontApplication::Connection {
   }
   bool stopping() const { return stopping_.load(); }
 
-  std::optional<SessionBus> bus_;
+  std::optional<BusConnection> bus_;
   sd_bus_slot* object_ = nullptr;
   sd_bus_slot* ownerMatch_ = nullptr;
   std::string scriptPath_;
@@ -254,20 +250,18 @@ int KWinFrontApplication::writeScript(const char* service) {
 }
 
 bool KWinFrontApplication::loadScript() {
-  sd_bus* bus = connection_->bus_->get();
+  const BusConnection& bus = *connection_->bus_;
   // A script of ours left behind by a previous run keeps its name taken; KWin refuses to load a
   // second one under it.
   unloadScript();
   if (connection_->stopping()) {
     return false;
   }
-  SdBusMessage reply;
-  int result = callKWin(bus, scriptingPath, scriptingInterface, "loadScript",
-                        {connection_->scriptPath_.c_str(), pluginName}, timeout_, &reply);
   std::int32_t id = -1;
-  if (result >= 0) {
-    result = sd_bus_message_read(reply.get(), "i", &id);
-  }
+  int result =
+      callKWin(bus, scriptingPath, scriptingInterface, "loadScript",
+               {connection_->scriptPath_.c_str(), pluginName}, timeout_,
+               [&id](sd_bus_message* reply) { return sd_bus_message_read(reply, "i", &id); });
   if (result < 0 || id < 0) {
     logger.notice(
         "KWin did not load the front-application script %{public}s (%{public}s)",
@@ -280,7 +274,7 @@ bool KWinFrontApplication::loadScript() {
     if (connection_->stopping()) {
       return false;
     }
-    result = callKWin(bus, path.c_str(), scriptInterface, "run", {}, timeout_, &reply);
+    result = callKWin(bus, path.c_str(), scriptInterface, "run", {}, timeout_);
     if (result >= 0) {
       scriptRunning_ = true;
       return true;
@@ -293,15 +287,14 @@ bool KWinFrontApplication::loadScript() {
 }
 
 void KWinFrontApplication::unloadScript() {
-  SdBusMessage reply;
-  callKWin(connection_->bus_->get(), scriptingPath, scriptingInterface, "unloadScript",
-           {pluginName}, timeout_, &reply);
+  callKWin(*connection_->bus_, scriptingPath, scriptingInterface, "unloadScript", {pluginName},
+           timeout_);
 }
 
 void KWinFrontApplication::run() {
   ::pthread_setname_np(::pthread_self(), threadName);
   Connection& connection = *connection_;
-  connection.bus_ = connection.wakeUp() < 0 ? std::nullopt : SessionBus::connect();
+  connection.bus_ = connection.wakeUp() < 0 ? std::nullopt : BusConnection::connect();
   if (!connection.bus_) {
     logger.notice("no session bus: the front application is not known on this desktop");
     ended_ = true;

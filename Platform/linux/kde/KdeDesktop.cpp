@@ -3,9 +3,9 @@
 #include <array>
 #include <utility>
 
+#include "Platform/linux/bus/SessionBus.h"
 #include "Platform/linux/kde/KGlobalAccel.h"
 #include "Platform/linux/kde/KWinFrontApplication.h"
-#include "Platform/linux/kde/SessionBus.h"
 
 namespace tactora::lx {
 
@@ -43,13 +43,10 @@ std::string_view KdeDesktop::shortcutForDirection(WorkspaceDirection direction) 
 
 DesktopFunctions KdeDesktop::functions(std::shared_ptr<const ApplicationIndex> index) {
   DesktopFunctions functions;
-  const auto bus = SessionBus::connect();
-  if (!bus) {
-    return functions;
-  }
-
-  if (bus->owner(KGlobalAccel::service, KGlobalAccel::defaultTimeout)) {
-    const auto accel = std::make_shared<KGlobalAccel>();
+  // Without a session bus neither service has an owner, and nothing is offered.
+  const auto bus = std::make_shared<SessionBus>();
+  if (bus->hasOwner(KGlobalAccel::service, KGlobalAccel::defaultTimeout)) {
+    const auto accel = std::make_shared<KGlobalAccel>(bus);
     functions.dockNotification = [accel](std::string_view notification) {
       const auto shortcut = shortcutForNotification(notification);
       return shortcut && accel->invokeShortcut(*shortcut);
@@ -63,7 +60,7 @@ DesktopFunctions KdeDesktop::functions(std::shared_ptr<const ApplicationIndex> i
     functions.closeActiveWindowSource = shortcutsSource;
   }
 
-  if (bus->owner(KWinFrontApplication::kwinService, KGlobalAccel::defaultTimeout)) {
+  if (bus->hasOwner(KWinFrontApplication::kwinService, KGlobalAccel::defaultTimeout)) {
     const auto kwin = std::make_shared<KWinFrontApplication>(std::move(index));
     functions.frontApplication = [kwin] { return kwin->frontApplication(); };
     functions.frontApplicationSource = "KWin script (org.kde.KWin)";

@@ -10,7 +10,7 @@
 namespace tactora::lx::test {
 
 FakeSessionService::FakeSessionService(const char* name)
-    : bus_(SessionBus::connect()), wakeUp_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    : bus_(BusConnection::connect()), wakeUp_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   ready_ = bus_ && wakeUp_ >= 0 && sd_bus_request_name(bus_->get(), name, 0) >= 0;
 }
 

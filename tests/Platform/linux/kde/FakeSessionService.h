@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "Platform/linux/kde/SessionBus.h"
+#include "Platform/linux/bus/BusConnection.h"
 
 namespace tactora::lx::test {
 
@@ -50,7 +50,7 @@ class FakeSessionService {
   static int dispatch(sd_bus_message* message, void* self, sd_bus_error* error);
   void serve();
 
-  std::optional<SessionBus> bus_;
+  std::optional<BusConnection> bus_;
   int wakeUp_ = -1;
   bool ready_ = false;
   std::atomic<bool> stopping_{false};

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -91,7 +92,7 @@ TEST(KdeDesktop, EveryRequestRunsItsKWinShortcut) {
 }
 
 TEST(KdeDesktop, OnlyShortcutsKWinListsAreInvokedUnlessItCannotListThem) {
-  KGlobalAccel kglobalaccel;
+  KGlobalAccel kglobalaccel(std::make_shared<SessionBus>());
   {
     FakeSessionService accel(KGlobalAccel::service);
     ASSERT_TRUE(accel.ready());
@@ -113,7 +114,7 @@ TEST(KdeDesktop, AHungServiceCostsNoMoreThanTheTimeout) {
   FakeSessionService hung(KGlobalAccel::service);  // owns the name, never answers
   ASSERT_TRUE(hung.ready());
 
-  KGlobalAccel kglobalaccel(150ms);
+  KGlobalAccel kglobalaccel(std::make_shared<SessionBus>(), 150ms);
   ASSERT_TRUE(kglobalaccel.isAvailable());
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(kglobalaccel.invokeShortcut("Overview"));
@@ -135,7 +136,7 @@ TEST(KdeDesktop, WithoutPlasmaOrWithoutABusNothingIsOffered) {
   functions = KdeDesktop::functions(std::make_shared<ApplicationIndex>());
   EXPECT_FALSE(functions.dockNotification);
   EXPECT_FALSE(functions.frontApplication);
-  EXPECT_FALSE(KGlobalAccel().invokeShortcut("Overview"));
+  EXPECT_FALSE(KGlobalAccel(std::make_shared<SessionBus>()).invokeShortcut("Overview"));
   ::setenv("DBUS_SESSION_BUS_ADDRESS", saved.c_str(), 1);
 }
 

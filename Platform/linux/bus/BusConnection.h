@@ -1,0 +1,65 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+
+struct sd_bus;
+struct sd_bus_message;
+
+namespace tactora::lx {
+
+// One connection of ours to the user's session bus ($DBUS_SESSION_BUS_ADDRESS). sd-bus
+// connections are not thread-safe: a BusConnection is used by one thread at a time (SessionBus
+// shares one between threads).
+class BusConnection {
+ public:
+  struct Method {
+    const char* destination;
+    const char* path;
+    const char* interface;
+    const char* member;
+  };
+  // Write a call's arguments and read its reply. A negative result (an sd-bus error code) fails
+  // the call.
+  using Append = std::function<int(sd_bus_message* request)>;
+  using Read = std::function<int(sd_bus_message* reply)>;
+
+  // Connects; nothing when there is no session bus to reach.
+  static std::optional<BusConnection> connect();
+
+  ~BusConnection();
+  BusConnection(BusConnection&& other) noexcept;
+  BusConnection& operator=(BusConnection&& other) noexcept;
+  BusConnection(const BusConnection&) = delete;
+  BusConnection& operator=(const BusConnection&) = delete;
+
+  sd_bus* get() const { return bus_; }
+  // False once the bus daemon closed the connection.
+  bool isOpen() const;
+
+  // Calls `method` and waits at most `timeout` for the reply (a timeout of zero or less waits the
+  // shortest time sd-bus can, never its 25 s default). `append` and `read` may be empty. 0 when
+  // the peer answered without an error and `read` accepted the reply; else a negative errno:
+  // -ETIMEDOUT when the peer did not answer in time, the error's errno when it answered with one.
+  int call(const Method& method, std::chrono::microseconds timeout, const Append& append,
+           const Read& read) const;
+  // The unique name of the connection that owns `name` (":1.42"); nothing when it has no owner or
+  // the bus did not answer within `timeout`.
+  std::optional<std::string> owner(const char* name, std::chrono::microseconds timeout) const;
+
+  // Handles everything that arrived (calls, signals, replies); a negative errno when the
+  // connection failed.
+  int process() const;
+  // Sleeps until something arrives, a timer of the bus is due, or `wakeUp` becomes readable.
+  // 1 when woken by `wakeUp`, 0 otherwise, a negative errno when the connection failed.
+  int wait(int wakeUp) const;
+
+ private:
+  explicit BusConnection(sd_bus* bus) : bus_(bus) {}
+
+  sd_bus* bus_ = nullptr;
+};
+
+}  // namespace tactora::lx
