@@ -24,7 +24,7 @@ void postAction(benchmark::State& state, const Action& action) {
   tactora::lx::UniqueFd keyboard(::open("/dev/null", O_WRONLY | O_CLOEXEC));
   tactora::lx::UniqueFd pointer(::open("/dev/null", O_WRONLY | O_CLOEXEC));
   tactora::lx::UinputPoster poster(keyboard.get(), pointer.get(),
-                                   {tactora::lx::DesktopFamily::gnome, nullptr, nullptr});
+                                   {tactora::lx::DesktopFamily::gnome, nullptr, nullptr, nullptr});
   sim->events().setPostedObserver(
       [&poster](const tactora::sim::SimEvents::PostedEvent& posted) { poster.post(posted.event); });
   tactora::ActionDispatcher dispatcher;

@@ -37,7 +37,7 @@ std::string trayHost() {
     return "cannot tell: no session bus";
   }
   std::unique_ptr<sd_bus, decltype(&sd_bus_flush_close_unref)> owner(bus, sd_bus_flush_close_unref);
-  sd_bus_error error = SD_BUS_ERROR_NULL;
+  sd_bus_error error{nullptr, nullptr, 0};
   int registered = 0;
   const int result = sd_bus_get_property_trivial(
       bus, "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",

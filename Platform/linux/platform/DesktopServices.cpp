@@ -3,7 +3,12 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "Platform/linux/kde/KdeDesktop.h"
 #include "Platform/linux/posting/DesktopFamily.h"
+#include "Platform/linux/wlroots/WlrootsDesktop.h"
+#ifdef TACTORA_HAVE_GNOME
+#include "Platform/linux/gnome/GnomeDesktop.h"
+#endif
 #include "Platform/linux/x11/EwmhWindowManager.h"
 #include "Platform/linux/x11/X11FrontApplication.h"
 
@@ -109,12 +114,33 @@ std::string DesktopServices::Session::description() const {
 }
 
 DesktopFunctions DesktopServices::assemble(
-    const Session& session, const std::shared_ptr<X11Connection>& x11,
+    const Session& session, const std::shared_ptr<X11Connection>& x11Connection,
     const std::shared_ptr<const ApplicationIndex>& applications) {
   DesktopFunctions functions;
+  // On X11 the active window is one cheap request away and never stale, so it wins over a
+  // desktop's own report; on Wayland only the desktop can tell.
+  DesktopFunctions x11;
   if (!session.wayland) {
-    functions.fillFrom(x11Functions(x11, applications));
+    x11 = x11Functions(x11Connection, applications);
+    functions.frontApplication = x11.frontApplication;
+    functions.frontApplicationSource = x11.frontApplicationSource;
   }
+  const DesktopFamily family = desktopFamilyFromCurrentDesktop(session.currentDesktop);
+  if (session.useSessionBus) {
+#ifdef TACTORA_HAVE_GNOME
+    if (family == DesktopFamily::gnome) {
+      functions.fillFrom(GnomeDesktop::functions());
+    }
+#endif
+    if (family == DesktopFamily::kde) {
+      functions.fillFrom(KdeDesktop::functions(applications));
+    }
+  }
+  if (session.sway || session.hyprland) {
+    functions.fillFrom(
+        WlrootsDesktop::functions(WlrootsDesktop::socketsFromEnvironment(), applications));
+  }
+  functions.fillFrom(x11);
   return functions;
 }
 

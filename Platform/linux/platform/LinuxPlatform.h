@@ -8,13 +8,13 @@
 #include "Platform/SystemClock.h"
 #include "Platform/ThreadDispatch.h"
 #include "Platform/linux/events/LinuxEvents.h"
+#include "Platform/linux/login/XdgAutostartLoginItems.h"
 #include "Platform/linux/platform/DesktopServices.h"
 #include "Platform/linux/platform/FilePreferences.h"
 #include "Platform/linux/platform/LinuxAccessibility.h"
 #include "Platform/linux/platform/LinuxPermissions.h"
 #include "Platform/linux/platform/LinuxSystemBridges.h"
 #include "Platform/linux/platform/LinuxWorkspace.h"
-#include "Platform/linux/platform/UnavailableLoginItems.h"
 #include "Platform/linux/platform/UnavailableUpdater.h"
 #include "Platform/linux/sleep/LogindSleepWatcher.h"
 #include "Platform/linux/x11/X11Connection.h"
@@ -67,7 +67,7 @@ class LinuxPlatform final : public platform::Platform {
   LinuxWorkspace& workspace() override { return *workspace_; }
   LinuxPermissions& permissions() override { return permissions_; }
   FilePreferences& preferences() override { return *preferences_; }
-  UnavailableLoginItems& loginItems() override { return *loginItems_; }
+  XdgAutostartLoginItems& loginItems() override { return *loginItems_; }
   UnavailableUpdater& updater() override { return updater_; }
 
  private:
@@ -85,7 +85,7 @@ class LinuxPlatform final : public platform::Platform {
   std::unique_ptr<LinuxAccessibility> accessibility_;
   std::unique_ptr<LinuxWorkspace> workspace_;
   std::unique_ptr<FilePreferences> preferences_;
-  std::unique_ptr<UnavailableLoginItems> loginItems_;
+  std::unique_ptr<XdgAutostartLoginItems> loginItems_;
   UnavailableUpdater updater_;
   // Last, so it stops before the workspace it reports to goes.
   std::unique_ptr<LogindSleepWatcher> sleepWatcher_;

@@ -66,8 +66,10 @@ TEST(LinuxPlatformBare, StartsWithMissingFunctionsAndNoEventSource) {
   EXPECT_FALSE(platform->workspace().openURL("not a url"));
   EXPECT_EQ(platform->workspace().applicationSupportDirectory(), folder.path().string());
   EXPECT_TRUE(platform->updater().start({}));
-  EXPECT_EQ(platform->loginItems().mainAppStatus(), platform::LoginItemStatus::notFound);
-  EXPECT_TRUE(platform->loginItems().registerMainApp());
+  EXPECT_EQ(platform->loginItems().mainAppStatus(), platform::LoginItemStatus::notRegistered);
+  EXPECT_EQ(platform->loginItems().registerMainApp(), std::nullopt);
+  EXPECT_EQ(platform->loginItems().mainAppStatus(), platform::LoginItemStatus::enabled);
+  EXPECT_TRUE(std::filesystem::exists(folder.path() / "autostart/com.vellumworks.Tactora.desktop"));
   EXPECT_FALSE(platform->preferences().foreignInteger(
       "MouseTwoFingerDoubleTapGesture", "com.apple.driver.AppleBluetoothMultitouch.mouse"));
 }
