@@ -71,6 +71,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 
   ConfigStore& configStore() { return configStore_; }
   PermissionMonitor& permissionMonitor() { return *permissionMonitor_; }
+  // The same monitor, for a window that keeps it while it shows the grants.
+  const std::shared_ptr<PermissionMonitor>& sharedPermissionMonitor() { return permissionMonitor_; }
   // Empty before launch.
   InputPipeline* inputPipeline() { return inputPipeline_.get(); }
   // Empty until the first overlay.

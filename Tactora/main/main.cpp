@@ -10,6 +10,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "Platform/Log.h"
+#include "Platform/linux/log/JournalLogSink.h"
 #include "Platform/linux/platform/LinuxPlatform.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Platform/sim/provider/SimMultitouch.h"
@@ -74,7 +76,8 @@ constexpr const char* versionText = "tactora 0.1.0";
 // The backend the application runs on: the desktop, or the simulated one (no mouse read,
 // nothing posted) for trying the interface.
 std::shared_ptr<platform::Platform> makeBackend(const std::string& platformName,
-                                                const std::string& providerPath) {
+                                                const std::string& providerPath,
+                                                platform::RunLoop* mainQueue) {
   if (platformName == "sim") {
     MTBridgeSetProviderPath(
         (providerPath.empty() ? sim::SimMultitouch::defaultPath() : providerPath).c_str());
@@ -86,6 +89,7 @@ std::shared_ptr<platform::Platform> makeBackend(const std::string& platformName,
   lx::LinuxPlatform::Options options;
   options.providerPath = MTBridgeProviderPath();
   options.version = versionNumber;
+  options.mainQueue = mainQueue;
   return std::make_shared<lx::LinuxPlatform>(std::move(options));
 }
 
@@ -95,8 +99,8 @@ int runApplication(const char* programName, const std::string& platformName,
                    const std::string& providerPath, bool showSettings) {
 #ifdef TACTORA_HAVE_SHELL
   shell::DesktopApplication::Options options;
-  options.makeBackend = [platformName, providerPath] {
-    return makeBackend(platformName, providerPath);
+  options.makeBackend = [platformName, providerPath](platform::RunLoop& mainQueue) {
+    return makeBackend(platformName, providerPath, &mainQueue);
   };
   options.showSettingsAtStart = showSettings;
   // Qt reads its own options (such as -platform) from the arguments; ours stay ours.
@@ -126,6 +130,11 @@ void registerCommands(CLI::App& app) {
 }  // namespace tactora
 
 int main(int argc, char** argv) {
+  // Started by systemd or a desktop that logs to the journal: lines go there with their category
+  // as a field; otherwise they stay on stderr.
+  if (auto journal = tactora::lx::JournalLogSink::createIfStderrIsJournal()) {
+    tactora::platform::Log::setSink(std::move(journal));
+  }
   CLI::App app{
       "Tactora turns touches on the Magic Mouse into gestures and runs an action for each.",
       "tactora"};

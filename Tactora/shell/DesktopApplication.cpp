@@ -16,6 +16,7 @@
 #include "Platform/Logger.h"
 #include "Tactora/AppDelegate.h"
 #include "Tactora/shell/DesktopShell.h"
+#include "Tactora/shell/DesktopWindows.h"
 #include "Tactora/shell/GestureOverlay.h"
 #include "Tactora/shell/LoginItemSwitch.h"
 #include "Tactora/shell/MainQueuePlatform.h"
@@ -105,12 +106,27 @@ int DesktopApplication::run(int argc, char** argv, Options options) {
   }
 
   auto mainLoop = std::make_shared<QtMainLoop>();
-  auto platform = std::make_shared<MainQueuePlatform>(options.makeBackend(), mainLoop);
+  auto platform = std::make_shared<MainQueuePlatform>(options.makeBackend(*mainLoop), mainLoop);
   platform::Platform::install(platform);
+
+  // The permissions window, the version notice and the update check fill the hooks the caller
+  // left empty.
+  DesktopWindows windows(*platform, [] { QCoreApplication::quit(); });
+  ShellHooks builtIn = windows.hooks();
+  ShellHooks& hooks = options.hooks;
+  if (!hooks.showPermissions) {
+    hooks.showPermissions = std::move(builtIn.showPermissions);
+  }
+  if (!hooks.showUpdateNoticeIfNeeded) {
+    hooks.showUpdateNoticeIfNeeded = std::move(builtIn.showUpdateNoticeIfNeeded);
+  }
+  if (!hooks.checkForUpdates) {
+    hooks.checkForUpdates = std::move(builtIn.checkForUpdates);
+  }
 
   DesktopShell::Options shellOptions;
   shellOptions.hooks = std::move(options.hooks);
-  shellOptions.launchAtLogin = std::make_shared<LoginItemSwitch>(platform->loginItems());
+  shellOptions.launchAtLogin = std::make_shared<LoginItemSwitch>(*platform);
   auto shell = std::make_shared<DesktopShell>(std::move(shellOptions));
 
   AppDelegate::Options appOptions;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Platform/Platform.h"
+#include "Platform/RunLoop.h"
 #include "Tactora/shell/ShellHooks.h"
 
 namespace tactora::shell {
@@ -16,7 +17,8 @@ class DesktopApplication {
   struct Options {
     // Builds the backend once this process is known to be the only instance (creating virtual
     // devices before that would be wasted).
-    std::function<std::shared_ptr<platform::Platform>()> makeBackend;
+    // Builds the backend; its own work for the main thread goes to `mainQueue` (Qt's loop).
+    std::function<std::shared_ptr<platform::Platform>(platform::RunLoop& mainQueue)> makeBackend;
     // `tactora settings`: open the settings window after launch.
     bool showSettingsAtStart = false;
     ShellHooks hooks;

@@ -1,21 +1,21 @@
 #pragma once
 
-#include "Platform/LoginItems.h"
+#include "Tactora/login/LaunchAtLogin.h"
 #include "Tactora/shell/LaunchAtLoginSwitch.h"
 
 namespace tactora::shell {
 
-// Launch at login through the platform's login-item service alone: on exactly when the main
-// login item reports "enabled"; switching registers or unregisters it and logs a failure.
+// Launch at login as the application switches it: the login-item service's main item (the XDG
+// autostart entry on Linux), with the agent (a systemd user unit) when the service fails.
 class LoginItemSwitch final : public LaunchAtLoginSwitch {
  public:
-  explicit LoginItemSwitch(platform::LoginItems& loginItems) : loginItems_(loginItems) {}
+  explicit LoginItemSwitch(platform::Platform& platform) : launchAtLogin_(platform) {}
 
-  bool isOn() override;
-  void set(bool on) override;
+  bool isOn() override { return launchAtLogin_.launchAtLoginEnabled(); }
+  void set(bool on) override { launchAtLogin_.setLaunchAtLogin(on); }
 
  private:
-  platform::LoginItems& loginItems_;
+  LaunchAtLogin launchAtLogin_;
 };
 
 }  // namespace tactora::shell

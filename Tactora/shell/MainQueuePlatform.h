@@ -19,6 +19,9 @@ class MainQueuePlatform final : public platform::Platform {
         dispatch_(backend_->dispatch(), *mainLoop_) {}
 
   platform::Platform& backend() { return *backend_; }
+  // Replaces the backend's updater (the update check lives on Qt's network stack, above the
+  // backend); null: the backend's own.
+  void setUpdater(std::shared_ptr<platform::Updater> updater) { updater_ = std::move(updater); }
 
   platform::Clock& clock() override { return backend_->clock(); }
   MainQueueDispatch& dispatch() override { return dispatch_; }
@@ -29,12 +32,13 @@ class MainQueuePlatform final : public platform::Platform {
   platform::Permissions& permissions() override { return backend_->permissions(); }
   platform::Preferences& preferences() override { return backend_->preferences(); }
   platform::LoginItems& loginItems() override { return backend_->loginItems(); }
-  platform::Updater& updater() override { return backend_->updater(); }
+  platform::Updater& updater() override { return updater_ ? *updater_ : backend_->updater(); }
 
  private:
   std::shared_ptr<platform::Platform> backend_;
   std::shared_ptr<platform::RunLoop> mainLoop_;
   MainQueueDispatch dispatch_;
+  std::shared_ptr<platform::Updater> updater_;
 };
 
 }  // namespace tactora::shell

@@ -92,16 +92,17 @@ LinuxPlatform::LinuxPlatform(Options options)
   workspace.applications = applications;
   workspace.bundle = LinuxWorkspace::bundleOfRunningExecutable(options.version);
   workspace.applicationSupportDirectory = configuration.parent_path().string();
-  workspace.onMainThread = [this](std::function<void()> work) {
-    dispatch_.main().async(std::move(work));
+  platform::RunLoop* mainQueue =
+      options.mainQueue != nullptr ? options.mainQueue : &dispatch_.main();
+  workspace.onMainThread = [mainQueue](std::function<void()> work) {
+    mainQueue->async(std::move(work));
   };
   workspace_ = std::make_unique<LinuxWorkspace>(std::move(workspace));
 
   preferences_ = std::make_unique<FilePreferences>(configuration / "preferences.json");
   // The autostart folder sits beside the configuration folder (both in the XDG config home).
   loginItems_ = std::make_unique<XdgAutostartLoginItems>(
-      configuration.parent_path().string(),
-      workspace_->mainBundle().executablePath.value_or(""));
+      configuration.parent_path().string(), workspace_->mainBundle().executablePath.value_or(""));
 
   // Resuming from suspend runs the application's wake handling (the mouse may have gone and
   // come back, a tap may have been disabled while asleep).

@@ -42,6 +42,9 @@ class LinuxPlatform final : public platform::Platform {
     std::string configurationDirectory;
     // The version the bundle reports.
     std::string version;
+    // The application's main queue when it is not this platform's own loop (a GUI toolkit's):
+    // the platform's work for the main thread (waking from sleep) goes there. Null: our loop.
+    platform::RunLoop* mainQueue = nullptr;
     // The session whose desktop services are used; nothing: the one of the environment.
     std::optional<DesktopServices::Session> session;
   };

@@ -136,7 +136,7 @@ TEST(StatusItemController, ShortcutsWorkWhileTheMenuIsOpen) {
 
 TEST(StatusItemController, LoginItemSwitchFollowsTheServiceStatusAlone) {
   sim::SimPlatform desktop;
-  LoginItemSwitch login(desktop.loginItems());
+  LoginItemSwitch login(desktop);
   EXPECT_FALSE(login.isOn());
   login.set(true);
   EXPECT_TRUE(login.isOn());
