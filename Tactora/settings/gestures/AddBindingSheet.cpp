@@ -1,0 +1,263 @@
+#include "Tactora/settings/gestures/AddBindingSheet.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "Tactora/settings/gestures/ActionTitles.h"
+#include "Tactora/settings/gestures/ShortcutRecorder.h"
+
+namespace tactora {
+
+namespace {
+
+QString directionTitle(Direction direction) {
+  switch (direction) {
+    case Direction::left:
+      return QStringLiteral("Left");
+    case Direction::right:
+      return QStringLiteral("Right");
+    case Direction::up:
+      return QStringLiteral("Up");
+    case Direction::down:
+      return QStringLiteral("Down");
+  }
+  return {};
+}
+
+QLabel* makeCaption(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setWordWrap(true);
+  QFont small = label->font();
+  small.setPointSizeF(small.pointSizeF() * 0.85);
+  label->setFont(small);
+  label->setForegroundRole(QPalette::PlaceholderText);
+  return label;
+}
+
+QLabel* makeSectionTitle(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  QFont bold = label->font();
+  bold.setWeight(QFont::DemiBold);
+  label->setFont(bold);
+  return label;
+}
+
+}  // namespace
+
+AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Add Gesture"));
+  setModal(true);
+  setMinimumWidth(420);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setSpacing(10);
+  auto* headline = new QLabel(QStringLiteral("Add Gesture"), this);
+  QFont headlineFont = headline->font();
+  headlineFont.setPointSizeF(headlineFont.pointSizeF() * 1.3);
+  headlineFont.setBold(true);
+  headline->setFont(headlineFont);
+  layout->addWidget(headline);
+
+  // The gesture.
+  auto* gestureForm = new QFormLayout;
+  gestureForm->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  shapePicker_ = new QComboBox(this);
+  shapePicker_->setAccessibleName(QStringLiteral("Gesture"));
+  for (auto shape : AddBindingState::allShapes) {
+    shapePicker_->addItem(QString::fromUtf8(AddBindingState::title(shape).data()));
+  }
+  gestureForm->addRow(QStringLiteral("Gesture"), shapePicker_);
+  layout->addLayout(gestureForm);
+
+  fingers_ = new QSpinBox(this);
+  fingers_->setPrefix(QStringLiteral("Fingers: "));
+  fingers_->setRange(static_cast<int>(AddBindingState::minimumFingers),
+                     static_cast<int>(AddBindingState::maximumFingers));
+  fingers_->setSingleStep(1);
+  fingers_->setAccessibleName(QStringLiteral("Fingers"));
+  fingers_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  layout->addWidget(fingers_);
+
+  repeatCaption_ = makeCaption(
+      QStringLiteral("Two/three quick taps in a row, within the \u201CSecond-tap window\u201D "
+                     "(Tuning tab)."),
+      this);
+  layout->addWidget(repeatCaption_);
+  zoneCaption_ = makeCaption(
+      QStringLiteral("A one-finger tap on the right side of the mouse, toward the front. Adjust "
+                     "the zone under the Tuning tab."),
+      this);
+  layout->addWidget(zoneCaption_);
+
+  directionRow_ = new QWidget(this);
+  auto* directionForm = new QFormLayout(directionRow_);
+  directionForm->setContentsMargins(0, 0, 0, 0);
+  directionPicker_ = new QComboBox(directionRow_);
+  directionPicker_->setAccessibleName(QStringLiteral("Direction"));
+  directionForm->addRow(QStringLiteral("Direction"), directionPicker_);
+  layout->addWidget(directionRow_);
+  swipeCaption_ =
+      makeCaption(QStringLiteral("One-finger swipes are horizontal only \u2014 vertical is "
+                                 "scrolling."),
+                  this);
+  layout->addWidget(swipeCaption_);
+
+  pinchRow_ = new QWidget(this);
+  auto* pinchForm = new QFormLayout(pinchRow_);
+  pinchForm->setContentsMargins(0, 0, 0, 0);
+  pinchPicker_ = new QComboBox(pinchRow_);
+  pinchPicker_->setAccessibleName(QStringLiteral("Pinch"));
+  pinchPicker_->addItem(QStringLiteral("Spread (zoom in)"));
+  pinchPicker_->addItem(QStringLiteral("Pinch (zoom out)"));
+  pinchForm->addRow(QStringLiteral("Pinch"), pinchPicker_);
+  layout->addWidget(pinchRow_);
+
+  // The modifiers, in the words of the keys a Linux user holds (Command is Ctrl, Option Alt,
+  // Control Super).
+  layout->addWidget(makeSectionTitle(QStringLiteral("Modifiers (optional)"), this));
+  auto* toggles = new QHBoxLayout;
+  auto makeToggle = [this, toggles](const QString& text, ModifierSet modifier) {
+    auto* toggle = new QPushButton(text, this);
+    toggle->setCheckable(true);
+    toggle->setAccessibleName(text + QStringLiteral(" modifier"));
+    toggle->setMinimumWidth(64);
+    connect(toggle, &QPushButton::toggled, this,
+            [this, modifier](bool on) { state_.setModifier(modifier, on); });
+    toggles->addWidget(toggle);
+    return toggle;
+  };
+  commandToggle_ = makeToggle(QStringLiteral("Ctrl"), ModifierSet::command());
+  optionToggle_ = makeToggle(QStringLiteral("Alt"), ModifierSet::option());
+  controlToggle_ = makeToggle(QStringLiteral("Super"), ModifierSet::control());
+  shiftToggle_ = makeToggle(QStringLiteral("Shift"), ModifierSet::shift());
+  toggles->addStretch(1);
+  layout->addLayout(toggles);
+
+  // The action.
+  layout->addWidget(makeSectionTitle(QStringLiteral("Action"), this));
+  actionPicker_ = new QComboBox(this);
+  actionPicker_->setAccessibleName(QStringLiteral("Action"));
+  for (ActionKind kind : allActionKinds) {
+    actionPicker_->addItem(actionTitle(kind), static_cast<int>(kind));
+  }
+  layout->addWidget(actionPicker_);
+  recorder_ = new ShortcutRecorder(this);
+  recorder_->setAccessibleName(QStringLiteral("Shortcut"));
+  layout->addWidget(recorder_);
+  commandField_ = new QLineEdit(this);
+  commandField_->setPlaceholderText(QStringLiteral("/path/to/script.sh"));
+  commandField_->setAccessibleName(QStringLiteral("Shell command"));
+  layout->addWidget(commandField_);
+
+  layout->addStretch(1);
+  auto* buttons = new QDialogButtonBox(this);
+  cancelButton_ = buttons->addButton(QDialogButtonBox::Cancel);
+  addButton_ = buttons->addButton(QStringLiteral("Add"), QDialogButtonBox::AcceptRole);
+  addButton_->setDefault(true);
+  addButton_->setAutoDefault(true);
+  layout->addWidget(buttons);
+
+  connect(buttons, &QDialogButtonBox::accepted, this, &AddBindingSheet::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &AddBindingSheet::reject);
+  connect(shapePicker_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) {
+      state_.setShape(AddBindingState::allShapes[static_cast<std::size_t>(index)]);
+      refresh();
+    }
+  });
+  connect(fingers_, &QSpinBox::valueChanged, this, [this](int value) {
+    state_.setFingers(value);
+    refresh();
+  });
+  connect(directionPicker_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    const auto offered = state_.offeredDirections();
+    if (index >= 0 && static_cast<std::size_t>(index) < offered.size()) {
+      state_.setDirection(offered[static_cast<std::size_t>(index)]);
+    }
+  });
+  connect(pinchPicker_, &QComboBox::currentIndexChanged, this,
+          [this](int index) { state_.setPinchSpreads(index == 0); });
+  connect(actionPicker_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) {
+      state_.setKind(allActionKinds[static_cast<std::size_t>(index)]);
+      refresh();
+    }
+  });
+  connect(recorder_, &ShortcutRecorder::captured, this,
+          [this](std::uint16_t keyCode, std::uint64_t modifiers) {
+            state_.setShortcut(keyCode, modifiers);
+          });
+  connect(commandField_, &QLineEdit::textChanged, this,
+          [this](const QString& text) { state_.setShellCommand(text.toStdString()); });
+
+  {
+    const QSignalBlocker blocker(actionPicker_);
+    actionPicker_->setCurrentIndex(static_cast<int>(state_.kind()));
+  }
+  refresh();
+}
+
+QPushButton* AddBindingSheet::modifierToggle(ModifierSet modifier) const {
+  if (modifier == ModifierSet::command()) {
+    return commandToggle_;
+  }
+  if (modifier == ModifierSet::option()) {
+    return optionToggle_;
+  }
+  if (modifier == ModifierSet::control()) {
+    return controlToggle_;
+  }
+  if (modifier == ModifierSet::shift()) {
+    return shiftToggle_;
+  }
+  return nullptr;
+}
+
+void AddBindingSheet::refresh() {
+  using Shape = AddBindingState::Shape;
+  const Shape shape = state_.shape();
+  fingers_->setVisible(state_.usesFingers());
+  {
+    const QSignalBlocker blocker(fingers_);
+    fingers_->setValue(static_cast<int>(state_.fingers()));
+  }
+  repeatCaption_->setVisible(shape == Shape::doubleTap || shape == Shape::tripleTap);
+  zoneCaption_->setVisible(shape == Shape::rightZoneTap);
+  directionRow_->setVisible(shape == Shape::swipe);
+  swipeCaption_->setVisible(shape == Shape::swipe && state_.fingers() == 1);
+  pinchRow_->setVisible(shape == Shape::pinch);
+
+  {
+    // The offered directions change with the finger count; the state already fell back to Left
+    // where the old choice is no longer offered.
+    const QSignalBlocker blocker(directionPicker_);
+    directionPicker_->clear();
+    const auto offered = state_.offeredDirections();
+    for (std::size_t i = 0; i < offered.size(); ++i) {
+      directionPicker_->addItem(directionTitle(offered[i]));
+      if (offered[i] == state_.direction()) {
+        directionPicker_->setCurrentIndex(static_cast<int>(i));
+      }
+    }
+  }
+
+  recorder_->setVisible(state_.kind() == ActionKind::keyShortcut);
+  commandField_->setVisible(state_.kind() == ActionKind::shellCommand);
+  adjustSize();
+}
+
+void AddBindingSheet::accept() {
+  const GestureBinding binding = state_.binding();
+  QDialog::accept();
+  Q_EMIT added(binding);
+}
+
+}  // namespace tactora

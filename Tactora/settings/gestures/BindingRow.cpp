@@ -1,0 +1,216 @@
+#include "Tactora/settings/gestures/BindingRow.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "Platform/EventFlags.h"
+#include "Tactora/presentation/GestureDescription.h"
+#include "Tactora/settings/gestures/ActionTitles.h"
+#include "Tactora/settings/gestures/GestureGlyphView.h"
+#include "Tactora/settings/gestures/ShortcutKeys.h"
+#include "Tactora/settings/gestures/ShortcutRecorder.h"
+#include "Tactora/settings/gestures/SymbolIcons.h"
+
+namespace tactora {
+
+namespace {
+
+// The picker and, under it, the recorder or command field share one column of the recorder's width.
+constexpr int actionColumnWidth = ShortcutRecorder::fieldWidth;
+
+}  // namespace
+
+QString modifierBadgeText(ModifierSet modifiers) {
+  namespace flags = platform::eventFlags;
+  std::uint64_t word = 0;
+  if (modifiers.contains(ModifierSet::command())) {
+    word |= flags::maskCommand;
+  }
+  if (modifiers.contains(ModifierSet::option())) {
+    word |= flags::maskAlternate;
+  }
+  if (modifiers.contains(ModifierSet::control())) {
+    word |= flags::maskControl;
+  }
+  if (modifiers.contains(ModifierSet::shift())) {
+    word |= flags::maskShift;
+  }
+  return ShortcutKeys::modifierText(word);
+}
+
+QString BindingRow::subtitle(const GestureEvent& gesture) {
+  switch (gesture.kind()) {
+    case GestureEvent::Case::doubleTap:
+    case GestureEvent::Case::tripleTap:
+      return QStringLiteral("Uses the \u201CSecond-tap window\u201D setting under Tuning");
+    case GestureEvent::Case::swipe:
+      return gesture.fingers() == 1
+                 ? QStringLiteral("Slide one finger sideways without moving the mouse")
+                 : QString();
+    case GestureEvent::Case::rightZoneTap:
+      return QStringLiteral("One finger, right-front area of the surface");
+    case GestureEvent::Case::tap:
+    case GestureEvent::Case::pinch:
+    case GestureEvent::Case::dragBegan:
+    case GestureEvent::Case::dragMoved:
+    case GestureEvent::Case::dragEnded:
+    case GestureEvent::Case::dragScrollMoved:
+    case GestureEvent::Case::dragScrollEnded:
+    case GestureEvent::Case::swipeCandidateBegan:
+      return {};
+  }
+  return {};
+}
+
+BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
+    : QWidget(parent),
+      binding_(binding),
+      kind_(kindOf(binding.action)),
+      keyCode_(binding.action.keyCode()),
+      keyModifiers_(binding.action.modifiers()),
+      shellCommand_(binding.action.command()) {
+  const QString name = QString::fromStdString(GestureDescription::title(binding.trigger.gesture));
+  const QString badgeText = modifierBadgeText(binding.trigger.modifiers);
+  const QString accessibleGesture =
+      badgeText.isEmpty() ? name : badgeText + QLatin1Char('+') + name;
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(4, 3, 4, 3);
+  layout->setSpacing(8);
+
+  layout->addWidget(new GestureGlyphView(binding.trigger.gesture, this), 0, Qt::AlignVCenter);
+
+  // The name with its badge, and the caption under them.
+  auto* text = new QVBoxLayout;
+  text->setSpacing(1);
+  auto* nameLine = new QHBoxLayout;
+  nameLine->setSpacing(6);
+  auto* nameLabel = new QLabel(name, this);
+  nameLine->addWidget(nameLabel);
+  if (!badgeText.isEmpty()) {
+    badge_ = new QLabel(badgeText, this);
+    QFont badgeFont = badge_->font();
+    badgeFont.setPointSizeF(badgeFont.pointSizeF() * 0.85);
+    badgeFont.setWeight(QFont::Medium);
+    badge_->setFont(badgeFont);
+    badge_->setContentsMargins(5, 0, 5, 0);
+    badge_->setAutoFillBackground(false);
+    QColor tint = palette().color(QPalette::WindowText);
+    tint.setAlphaF(0.12f);
+    badge_->setStyleSheet(QStringLiteral("QLabel { background: rgba(%1,%2,%3,%4); "
+                                         "border-radius: 4px; }")
+                              .arg(tint.red())
+                              .arg(tint.green())
+                              .arg(tint.blue())
+                              .arg(tint.alphaF()));
+    badge_->setAccessibleName(QStringLiteral("Modifiers: ") + badgeText);
+    nameLine->addWidget(badge_);
+  }
+  nameLine->addStretch(1);
+  text->addLayout(nameLine);
+  const QString note = subtitle(binding.trigger.gesture);
+  if (!note.isEmpty()) {
+    auto* noteLabel = new QLabel(note, this);
+    QFont small = noteLabel->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    noteLabel->setFont(small);
+    noteLabel->setForegroundRole(QPalette::PlaceholderText);
+    noteLabel->setWordWrap(true);
+    text->addWidget(noteLabel);
+  }
+  layout->addLayout(text, 1);
+
+  kindPicker_ = new QComboBox(this);
+  kindPicker_->setAccessibleName(QStringLiteral("Action for ") + accessibleGesture);
+  kindPicker_->setFixedWidth(actionColumnWidth);
+  for (ActionKind kind : allActionKinds) {
+    kindPicker_->addItem(actionTitle(kind), static_cast<int>(kind));
+  }
+  kindPicker_->setCurrentIndex(static_cast<int>(kind_));
+  auto* actionColumn = new QVBoxLayout;
+  actionColumn->setSpacing(4);
+  actionColumn->addWidget(kindPicker_);
+
+  // Under the picker: the recorder for a shortcut, or the field and "Save" for a command.
+  editors_ = new QStackedWidget(this);
+  editors_->setFixedSize(actionColumnWidth, ShortcutRecorder::fieldHeight);
+  editors_->addWidget(new QWidget(editors_));
+  recorder_ = new ShortcutRecorder(editors_);
+  recorder_->setShortcut(keyCode_, keyModifiers_);
+  recorder_->setAccessibleName(QStringLiteral("Shortcut for ") + accessibleGesture);
+  editors_->addWidget(recorder_);
+
+  auto* commandEditor = new QWidget(editors_);
+  auto* commandLayout = new QHBoxLayout(commandEditor);
+  commandLayout->setContentsMargins(0, 0, 0, 0);
+  commandLayout->setSpacing(4);
+  commandField_ = new QLineEdit(QString::fromStdString(shellCommand_), commandEditor);
+  commandField_->setPlaceholderText(QStringLiteral("open -a Calculator"));
+  commandField_->setAccessibleName(QStringLiteral("Shell command for ") + accessibleGesture);
+  saveButton_ = new QPushButton(QStringLiteral("Save"), commandEditor);
+  saveButton_->setAccessibleName(QStringLiteral("Save shell command for ") + accessibleGesture);
+  commandLayout->addWidget(commandField_, 1);
+  commandLayout->addWidget(saveButton_);
+  editors_->addWidget(commandEditor);
+  actionColumn->addWidget(editors_);
+  layout->addLayout(actionColumn);
+
+  deleteButton_ = new QToolButton(this);
+  deleteButton_->setAutoRaise(true);
+  deleteButton_->setIcon(SymbolIcons::icon(SymbolIcons::Symbol::trash, palette()));
+  deleteButton_->setToolTip(QStringLiteral("Remove this gesture"));
+  deleteButton_->setAccessibleName(QStringLiteral("Remove ") + accessibleGesture);
+  deleteButton_->setFocusPolicy(Qt::StrongFocus);
+  layout->addWidget(deleteButton_, 0, Qt::AlignTop);
+
+  showEditorFor(kind_);
+
+  connect(kindPicker_, &QComboBox::activated, this, &BindingRow::kindPicked);
+  connect(recorder_, &ShortcutRecorder::captured, this,
+          [this](std::uint16_t keyCode, std::uint64_t modifiers) {
+            keyCode_ = keyCode;
+            keyModifiers_ = modifiers;
+            apply();
+          });
+  auto saveCommand = [this] {
+    shellCommand_ = commandField_->text().toStdString();
+    apply();
+  };
+  connect(saveButton_, &QPushButton::clicked, this, saveCommand);
+  connect(commandField_, &QLineEdit::returnPressed, this, saveCommand);
+  connect(deleteButton_, &QToolButton::clicked, this, &BindingRow::deleteRequested);
+}
+
+void BindingRow::showEditorFor(ActionKind kind) {
+  constexpr int nothing = 0;
+  constexpr int recorderPage = 1;
+  constexpr int commandPage = 2;
+  const int page = kind == ActionKind::keyShortcut    ? recorderPage
+                   : kind == ActionKind::shellCommand ? commandPage
+                                                      : nothing;
+  editors_->setCurrentIndex(page);
+  editors_->setVisible(page != nothing);
+}
+
+void BindingRow::kindPicked(int index) {
+  if (index < 0 || index >= static_cast<int>(allActionKinds.size())) {
+    return;
+  }
+  kind_ = allActionKinds[static_cast<std::size_t>(index)];
+  showEditorFor(kind_);
+  apply();
+}
+
+void BindingRow::apply() {
+  const Action action = makeAction(kind_, keyCode_, keyModifiers_, shellCommand_);
+  binding_.action = action;
+  Q_EMIT actionChanged(action);
+}
+
+}  // namespace tactora
