@@ -42,20 +42,12 @@ QLabel* makeCaption(const QString& text, QWidget* parent) {
   return label;
 }
 
-QLabel* makeSectionTitle(const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  QFont bold = label->font();
-  bold.setWeight(QFont::DemiBold);
-  label->setFont(bold);
-  return label;
-}
-
 }  // namespace
 
 AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Add Gesture"));
   setModal(true);
-  setMinimumWidth(420);
+  setMinimumWidth(460);
 
   auto* layout = new QVBoxLayout(this);
   layout->setSpacing(10);
@@ -66,16 +58,18 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
   headline->setFont(headlineFont);
   layout->addWidget(headline);
 
-  // The gesture.
-  auto* gestureForm = new QFormLayout;
-  gestureForm->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  // One form, so every label and control lines up; rows that do not apply are hidden.
+  form_ = new QFormLayout;
+  form_->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  form_->setLabelAlignment(Qt::AlignLeft);
+  layout->addLayout(form_);
+
   shapePicker_ = new QComboBox(this);
   shapePicker_->setAccessibleName(QStringLiteral("Gesture"));
   for (auto shape : AddBindingState::allShapes) {
     shapePicker_->addItem(QString::fromUtf8(AddBindingState::title(shape).data()));
   }
-  gestureForm->addRow(QStringLiteral("Gesture"), shapePicker_);
-  layout->addLayout(gestureForm);
+  form_->addRow(QStringLiteral("Gesture"), shapePicker_);
 
   fingers_ = new QSpinBox(this);
   fingers_->setPrefix(QStringLiteral("Fingers: "));
@@ -84,51 +78,44 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
   fingers_->setSingleStep(1);
   fingers_->setAccessibleName(QStringLiteral("Fingers"));
   fingers_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-  layout->addWidget(fingers_);
+  form_->addRow(QString(), fingers_);
 
   repeatCaption_ = makeCaption(
       QStringLiteral("Two/three quick taps in a row, within the \u201CSecond-tap window\u201D "
                      "(Tuning tab)."),
       this);
-  layout->addWidget(repeatCaption_);
+  form_->addRow(QString(), repeatCaption_);
   zoneCaption_ = makeCaption(
       QStringLiteral("A one-finger tap on the right side of the mouse, toward the front. Adjust "
                      "the zone under the Tuning tab."),
       this);
-  layout->addWidget(zoneCaption_);
+  form_->addRow(QString(), zoneCaption_);
 
-  directionRow_ = new QWidget(this);
-  auto* directionForm = new QFormLayout(directionRow_);
-  directionForm->setContentsMargins(0, 0, 0, 0);
-  directionPicker_ = new QComboBox(directionRow_);
+  directionPicker_ = new QComboBox(this);
   directionPicker_->setAccessibleName(QStringLiteral("Direction"));
-  directionForm->addRow(QStringLiteral("Direction"), directionPicker_);
-  layout->addWidget(directionRow_);
+  form_->addRow(QStringLiteral("Direction"), directionPicker_);
   swipeCaption_ =
       makeCaption(QStringLiteral("One-finger swipes are horizontal only \u2014 vertical is "
                                  "scrolling."),
                   this);
-  layout->addWidget(swipeCaption_);
+  form_->addRow(QString(), swipeCaption_);
 
-  pinchRow_ = new QWidget(this);
-  auto* pinchForm = new QFormLayout(pinchRow_);
-  pinchForm->setContentsMargins(0, 0, 0, 0);
-  pinchPicker_ = new QComboBox(pinchRow_);
+  pinchPicker_ = new QComboBox(this);
   pinchPicker_->setAccessibleName(QStringLiteral("Pinch"));
   pinchPicker_->addItem(QStringLiteral("Spread (zoom in)"));
   pinchPicker_->addItem(QStringLiteral("Pinch (zoom out)"));
-  pinchForm->addRow(QStringLiteral("Pinch"), pinchPicker_);
-  layout->addWidget(pinchRow_);
+  form_->addRow(QStringLiteral("Pinch"), pinchPicker_);
 
   // The modifiers, in the words of the keys a Linux user holds (Command is Ctrl, Option Alt,
   // Control Super).
-  layout->addWidget(makeSectionTitle(QStringLiteral("Modifiers (optional)"), this));
   auto* toggles = new QHBoxLayout;
+  toggles->setSpacing(4);
   auto makeToggle = [this, toggles](const QString& text, ModifierSet modifier) {
     auto* toggle = new QPushButton(text, this);
     toggle->setCheckable(true);
+    toggle->setAutoDefault(false);
     toggle->setAccessibleName(text + QStringLiteral(" modifier"));
-    toggle->setMinimumWidth(64);
+    toggle->setMinimumWidth(60);
     connect(toggle, &QPushButton::toggled, this,
             [this, modifier](bool on) { state_.setModifier(modifier, on); });
     toggles->addWidget(toggle);
@@ -139,23 +126,21 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
   controlToggle_ = makeToggle(QStringLiteral("Super"), ModifierSet::control());
   shiftToggle_ = makeToggle(QStringLiteral("Shift"), ModifierSet::shift());
   toggles->addStretch(1);
-  layout->addLayout(toggles);
+  form_->addRow(QStringLiteral("Modifiers (optional)"), toggles);
 
-  // The action.
-  layout->addWidget(makeSectionTitle(QStringLiteral("Action"), this));
   actionPicker_ = new QComboBox(this);
   actionPicker_->setAccessibleName(QStringLiteral("Action"));
   for (ActionKind kind : allActionKinds) {
     actionPicker_->addItem(actionTitle(kind), static_cast<int>(kind));
   }
-  layout->addWidget(actionPicker_);
+  form_->addRow(QStringLiteral("Action"), actionPicker_);
   recorder_ = new ShortcutRecorder(this);
   recorder_->setAccessibleName(QStringLiteral("Shortcut"));
-  layout->addWidget(recorder_);
+  form_->addRow(QString(), recorder_);
   commandField_ = new QLineEdit(this);
   commandField_->setPlaceholderText(QStringLiteral("/path/to/script.sh"));
   commandField_->setAccessibleName(QStringLiteral("Shell command"));
-  layout->addWidget(commandField_);
+  form_->addRow(QString(), commandField_);
 
   layout->addStretch(1);
   auto* buttons = new QDialogButtonBox(this);
@@ -224,16 +209,16 @@ QPushButton* AddBindingSheet::modifierToggle(ModifierSet modifier) const {
 void AddBindingSheet::refresh() {
   using Shape = AddBindingState::Shape;
   const Shape shape = state_.shape();
-  fingers_->setVisible(state_.usesFingers());
+  form_->setRowVisible(fingers_, state_.usesFingers());
   {
     const QSignalBlocker blocker(fingers_);
     fingers_->setValue(static_cast<int>(state_.fingers()));
   }
-  repeatCaption_->setVisible(shape == Shape::doubleTap || shape == Shape::tripleTap);
-  zoneCaption_->setVisible(shape == Shape::rightZoneTap);
-  directionRow_->setVisible(shape == Shape::swipe);
-  swipeCaption_->setVisible(shape == Shape::swipe && state_.fingers() == 1);
-  pinchRow_->setVisible(shape == Shape::pinch);
+  form_->setRowVisible(repeatCaption_, shape == Shape::doubleTap || shape == Shape::tripleTap);
+  form_->setRowVisible(zoneCaption_, shape == Shape::rightZoneTap);
+  form_->setRowVisible(directionPicker_, shape == Shape::swipe);
+  form_->setRowVisible(swipeCaption_, shape == Shape::swipe && state_.fingers() == 1);
+  form_->setRowVisible(pinchPicker_, shape == Shape::pinch);
 
   {
     // The offered directions change with the finger count; the state already fell back to Left
@@ -249,8 +234,8 @@ void AddBindingSheet::refresh() {
     }
   }
 
-  recorder_->setVisible(state_.kind() == ActionKind::keyShortcut);
-  commandField_->setVisible(state_.kind() == ActionKind::shellCommand);
+  form_->setRowVisible(recorder_, state_.kind() == ActionKind::keyShortcut);
+  form_->setRowVisible(commandField_, state_.kind() == ActionKind::shellCommand);
   adjustSize();
 }
 

@@ -5,6 +5,7 @@
 #include "Tactora/settings/gestures/AddBindingState.h"
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -45,14 +46,13 @@ class AddBindingSheet : public QDialog {
   void refresh();
 
   AddBindingState state_;
+  QFormLayout* form_;
   QComboBox* shapePicker_;
   QSpinBox* fingers_;
   QLabel* repeatCaption_;
   QLabel* zoneCaption_;
-  QWidget* directionRow_;
   QComboBox* directionPicker_;
   QLabel* swipeCaption_;
-  QWidget* pinchRow_;
   QComboBox* pinchPicker_;
   QPushButton* commandToggle_;
   QPushButton* optionToggle_;

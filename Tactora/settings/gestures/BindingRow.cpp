@@ -92,7 +92,7 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
   auto* nameLine = new QHBoxLayout;
   nameLine->setSpacing(6);
   auto* nameLabel = new QLabel(name, this);
-  nameLine->addWidget(nameLabel);
+  nameLine->addWidget(nameLabel, 0, Qt::AlignVCenter);
   if (!badgeText.isEmpty()) {
     badge_ = new QLabel(badgeText, this);
     QFont badgeFont = badge_->font();
@@ -100,7 +100,7 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
     badgeFont.setWeight(QFont::Medium);
     badge_->setFont(badgeFont);
     badge_->setContentsMargins(5, 0, 5, 0);
-    badge_->setAutoFillBackground(false);
+    badge_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     QColor tint = palette().color(QPalette::WindowText);
     tint.setAlphaF(0.12f);
     badge_->setStyleSheet(QStringLiteral("QLabel { background: rgba(%1,%2,%3,%4); "
@@ -110,7 +110,7 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
                               .arg(tint.blue())
                               .arg(tint.alphaF()));
     badge_->setAccessibleName(QStringLiteral("Modifiers: ") + badgeText);
-    nameLine->addWidget(badge_);
+    nameLine->addWidget(badge_, 0, Qt::AlignVCenter);
   }
   nameLine->addStretch(1);
   text->addLayout(nameLine);
@@ -133,9 +133,13 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
     kindPicker_->addItem(actionTitle(kind), static_cast<int>(kind));
   }
   kindPicker_->setCurrentIndex(static_cast<int>(kind_));
+  // The picker with the delete button beside it, and the recorder or command field under it.
   auto* actionColumn = new QVBoxLayout;
   actionColumn->setSpacing(4);
-  actionColumn->addWidget(kindPicker_);
+  auto* pickerLine = new QHBoxLayout;
+  pickerLine->setSpacing(4);
+  pickerLine->addWidget(kindPicker_);
+  actionColumn->addLayout(pickerLine);
 
   // Under the picker: the recorder for a shortcut, or the field and "Save" for a command.
   editors_ = new QStackedWidget(this);
@@ -153,12 +157,13 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
   commandField_ = new QLineEdit(QString::fromStdString(shellCommand_), commandEditor);
   commandField_->setPlaceholderText(QStringLiteral("open -a Calculator"));
   commandField_->setAccessibleName(QStringLiteral("Shell command for ") + accessibleGesture);
+  commandField_->setCursorPosition(0);  // the start of a long command says what it runs
   saveButton_ = new QPushButton(QStringLiteral("Save"), commandEditor);
   saveButton_->setAccessibleName(QStringLiteral("Save shell command for ") + accessibleGesture);
   commandLayout->addWidget(commandField_, 1);
   commandLayout->addWidget(saveButton_);
   editors_->addWidget(commandEditor);
-  actionColumn->addWidget(editors_);
+  actionColumn->addWidget(editors_, 0, Qt::AlignLeft);
   layout->addLayout(actionColumn);
 
   deleteButton_ = new QToolButton(this);
@@ -167,7 +172,7 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
   deleteButton_->setToolTip(QStringLiteral("Remove this gesture"));
   deleteButton_->setAccessibleName(QStringLiteral("Remove ") + accessibleGesture);
   deleteButton_->setFocusPolicy(Qt::StrongFocus);
-  layout->addWidget(deleteButton_, 0, Qt::AlignTop);
+  pickerLine->addWidget(deleteButton_);
 
   showEditorFor(kind_);
 

@@ -262,6 +262,7 @@ TEST_F(GesturesTabTest, RowEditsReplaceTheActionInPlaceAndSave) {
   EXPECT_EQ(savedAllApps().bindings[position].action, Action::shellCommand(""));
   QTest::keyClick(field, Qt::Key_Return);
   EXPECT_EQ(savedAllApps().bindings[position].action, Action::shellCommand("notify-send hi"));
+  QTest::keyClick(tab->rows()[0]->commandField(), Qt::Key_End);
   QTest::keyClicks(tab->rows()[0]->commandField(), " ");
   QTest::mouseClick(tab->rows()[0]->saveButton(), Qt::LeftButton);
   EXPECT_EQ(savedAllApps().bindings[position].action, Action::shellCommand("notify-send hi "));
