@@ -1,0 +1,51 @@
+#include "Tactora/settings/SettingsWindowController.h"
+
+#include <QScreen>
+#include <QTabWidget>
+
+namespace tactora::settings {
+
+SettingsWindowController::SettingsWindowController(SettingsContext context)
+    : context_(std::move(context)), window_(std::make_shared<QPointer<SettingsWindow>>()) {
+  // The store has no way to remove an observer, so one observer serves every window this
+  // controller opens, and it holds the window only weakly.
+  context_.configStore->addObserver([weakWindow = std::weak_ptr<QPointer<SettingsWindow>>(window_)](
+                                        const Configuration& configuration) {
+    if (const auto window = weakWindow.lock(); window && !window->isNull()) {
+      (*window)->showConfiguration(configuration);
+    }
+  });
+}
+
+SettingsWindowController::~SettingsWindowController() {
+  delete window_->data();
+}
+
+void SettingsWindowController::showSettings(std::optional<int> tab) {
+  if (window_->isNull()) {
+    auto* window = new SettingsWindow(context_);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->onClose = [this] {
+      if (onClose) {
+        onClose();
+      }
+    };
+    *window_ = window;
+  }
+  SettingsWindow* window = window_->data();
+  if (tab && *tab >= 0 && *tab < window->tabs()->count()) {
+    window->tabs()->setCurrentIndex(*tab);
+  }
+  if (!window->isVisible()) {
+    window->show();
+    if (const QScreen* screen = window->screen()) {
+      QRect frame = window->frameGeometry();
+      frame.moveCenter(screen->availableGeometry().center());
+      window->move(frame.topLeft());
+    }
+  }
+  window->raise();
+  window->activateWindow();
+}
+
+}  // namespace tactora::settings

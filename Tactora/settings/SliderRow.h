@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "Tactora/settings/TuningModel.h"
+
+class QLabel;
+class QSlider;
+
+namespace tactora::settings {
+
+// One tuning slider: the label in a 160-pixel column, a slider over the field's range, and the
+// value in a 70-pixel column. The slider is continuous to the eye; its integer positions are fine
+// enough that every displayed digit can be reached.
+class SliderRow final : public QWidget {
+ public:
+  static constexpr int labelWidth = 160;
+  static constexpr int valueWidth = 70;
+  static constexpr int steps = 10000;
+
+  // `onChange(value, dragging)` runs for every change the user makes.
+  SliderRow(const TuningSlider& slider, std::function<void(double, bool)> onChange,
+            QWidget* parent);
+
+  // Shows a stored value without reporting it as a change.
+  void display(const RecognitionConfig& tuning);
+  // The value the user last set, or the last shown.
+  double value() const { return value_; }
+
+  QSlider* slider() const { return slider_; }
+  QLabel* valueLabel() const { return valueLabel_; }
+  const TuningSlider& spec() const { return spec_; }
+
+  // Slider position to value: the ends give the range's ends exactly.
+  double valueAt(int position) const;
+  int positionOf(double value) const;
+
+ private:
+  void setValueText(double value);
+
+  const TuningSlider& spec_;
+  std::function<void(double, bool)> onChange_;
+  QSlider* slider_;
+  QLabel* valueLabel_;
+  double value_ = 0;
+};
+
+}  // namespace tactora::settings

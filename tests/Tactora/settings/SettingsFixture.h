@@ -1,0 +1,39 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "Tactora/config/ConfigStore.h"
+#include "Tactora/settings/SettingsContext.h"
+
+namespace tactora::settings {
+
+// A store in a fresh temporary folder, the file it writes, and how often it saved.
+class SettingsFixture : public ::testing::Test {
+ protected:
+  SettingsFixture() : store_(std::filesystem::path(directory_.path().toStdString())) {
+    store_.addObserver([this](const Configuration&) { ++saves_; });
+    context_.configStore = &store_;
+  }
+
+  bool fileExists() const { return std::filesystem::exists(store_.fileURL()); }
+  nlohmann::json savedFile() const {
+    std::ifstream file(store_.fileURL());
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    return nlohmann::json::parse(bytes.str());
+  }
+  nlohmann::json savedTuning() const { return savedFile().at("tuning"); }
+
+  QTemporaryDir directory_;
+  ConfigStore store_;
+  SettingsContext context_;
+  int saves_ = 0;
+};
+
+}  // namespace tactora::settings

@@ -1,0 +1,165 @@
+// The window and its General tab against a real store: the switches and what they write, the
+// parts that depend on the build, one window at a time, and a fresh window after closing.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <fstream>
+
+#include "Platform/Updater.h"
+#include "SettingsFixture.h"
+#include "Tactora/settings/GeneralTab.h"
+#include "Tactora/settings/SettingsWindow.h"
+#include "Tactora/settings/SettingsWindowController.h"
+#include "Tactora/settings/SliderRow.h"
+#include "Tactora/settings/TuningTab.h"
+#include "Tactora/updates/BuildVersion.h"
+
+namespace tactora::settings {
+namespace {
+
+class RecordingUpdater : public platform::Updater {
+ public:
+  std::optional<std::string> start(platform::UpdaterHooks) override { return std::nullopt; }
+  void checkForUpdates() override { ++checks; }
+  bool automaticallyChecksForUpdates() override { return automatic; }
+  void setAutomaticallyChecksForUpdates(bool on) override { automatic = on; }
+  int checks = 0;
+  bool automatic = true;
+};
+
+using GeneralTabTest = SettingsFixture;
+
+TEST_F(GeneralTabTest, TheGestureSwitchesSaveAndFollowTheStore) {
+  GeneralTab tab(context_, nullptr);
+  EXPECT_TRUE(tab.enabledSwitch()->isChecked());
+  QTest::mouseClick(tab.enabledSwitch(), Qt::LeftButton);
+  EXPECT_FALSE(savedFile().at("enabled").get<bool>());
+  QTest::mouseClick(tab.overlaySwitch(), Qt::LeftButton);
+  EXPECT_FALSE(savedFile().at("tuning").at("showGestureHUD").get<bool>());
+  EXPECT_FALSE(savedFile().at("enabled").get<bool>());
+
+  // The tray's switch turns gestures back on: the tab shows it without saving again.
+  Configuration fromTray = *store_.current();
+  fromTray.enabled = true;
+  store_.save(fromTray);
+  const int saves = saves_;
+  tab.showConfiguration(fromTray);
+  EXPECT_TRUE(tab.enabledSwitch()->isChecked());
+  EXPECT_EQ(saves_, saves);
+}
+
+TEST_F(GeneralTabTest, UpdateControlsOnlyWithAnUpdaterAndTheyReachIt) {
+  {
+    GeneralTab tab(context_, nullptr);
+    EXPECT_EQ(tab.checkForUpdatesButton(), nullptr);
+    EXPECT_EQ(tab.checkAutomaticallySwitch(), nullptr);
+  }
+  RecordingUpdater updater;
+  context_.updater = &updater;
+  GeneralTab tab(context_, nullptr);
+  EXPECT_EQ(tab.checkForUpdatesButton()->text(), QString::fromUtf8("Check for Updates\u2026"));
+  EXPECT_TRUE(tab.checkAutomaticallySwitch()->isChecked());
+  QTest::mouseClick(tab.checkForUpdatesButton(), Qt::LeftButton);
+  QTest::mouseClick(tab.checkAutomaticallySwitch(), Qt::LeftButton);
+  EXPECT_EQ(updater.checks, 1);
+  EXPECT_FALSE(updater.automatic);
+  EXPECT_FALSE(fileExists()) << "the update settings are not part of the configuration";
+}
+
+TEST_F(GeneralTabTest, LaunchAtLoginStartsFromTheLoginItemAndSwitchesIt) {
+  std::vector<bool> set;
+  context_.launchAtLoginEnabled = [] { return true; };
+  context_.setLaunchAtLogin = [&set](bool on) { set.push_back(on); };
+  GeneralTab tab(context_, nullptr);
+  EXPECT_TRUE(tab.launchAtLoginSwitch()->isChecked());
+  QTest::mouseClick(tab.launchAtLoginSwitch(), Qt::LeftButton);
+  EXPECT_EQ(set, std::vector<bool>{false});
+}
+
+TEST_F(GeneralTabTest, LicensesShowOnlyWhenTheDocumentExistsAndOpenIt) {
+  context_.acknowledgementsPath = std::filesystem::path(directory_.path().toStdString()) / "ACK.md";
+  EXPECT_EQ(GeneralTab(context_, nullptr).licensesButton(), nullptr);
+  std::ofstream(context_.acknowledgementsPath) << "# Acknowledgements\n";
+  std::vector<QUrl> opened;
+  context_.openURL = [&opened](const QUrl& url) { opened.push_back(url); };
+  GeneralTab tab(context_, nullptr);
+  ASSERT_NE(tab.licensesButton(), nullptr);
+  QTest::mouseClick(tab.licensesButton(), Qt::LeftButton);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].toLocalFile().toStdString(), context_.acknowledgementsPath.string());
+}
+
+TEST_F(GeneralTabTest, VersionReadsVersionShortVersionAndBuild) {
+  EXPECT_EQ(GeneralTab::versionText().toStdString(),
+            "Version " + BuildVersion::shortVersion() + " (" + BuildVersion::buildNumber() + ")");
+}
+
+using SettingsWindowTest = SettingsFixture;
+
+TEST_F(SettingsWindowTest, ThreeFixedSizeTabsInOrder) {
+  SettingsWindow window(context_);
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Tactora Settings"));
+  EXPECT_EQ(window.minimumSize(), QSize(640, 560));
+  EXPECT_EQ(window.maximumSize(), QSize(640, 560));
+  ASSERT_EQ(window.tabs()->count(), 3);
+  EXPECT_EQ(window.tabs()->tabText(0), QStringLiteral("General"));
+  EXPECT_EQ(window.tabs()->tabText(1), QStringLiteral("Gestures"));
+  EXPECT_EQ(window.tabs()->tabText(2), QStringLiteral("Tuning"));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FALSE(window.tabs()->tabIcon(i).isNull()) << i;
+  }
+  EXPECT_EQ(window.tabs()->currentIndex(), 0);
+}
+
+TEST_F(SettingsWindowTest, OneWindowAtATimeAndAFreshOneAfterClosing) {
+  SettingsWindowController controller(context_);
+  int closed = 0;
+  controller.onClose = [&closed] { ++closed; };
+  controller.showSettings();
+  QPointer<SettingsWindow> first = controller.window();
+  ASSERT_TRUE(first);
+  first->tabs()->setCurrentIndex(2);
+  controller.showSettings();
+  EXPECT_EQ(controller.window(), first.data());
+  EXPECT_EQ(first->tabs()->currentIndex(), 2) << "reopening keeps the open window as it is";
+
+  first->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(first.isNull());
+  EXPECT_EQ(closed, 1);
+  EXPECT_EQ(controller.window(), nullptr);
+  // A save after the window is gone reaches no dead widget.
+  store_.save(*store_.current());
+
+  controller.showSettings();
+  ASSERT_NE(controller.window(), nullptr);
+  EXPECT_EQ(controller.window()->tabs()->currentIndex(), 0);
+  controller.showSettings(2);
+  EXPECT_EQ(controller.window()->tabs()->currentIndex(), 2);
+}
+
+TEST_F(SettingsWindowTest, AChangeInOneTabShowsInTheOtherThroughTheStore) {
+  SettingsWindowController controller(context_);
+  controller.showSettings();
+  SettingsWindow* window = controller.window();
+  Configuration fromTray = *store_.current();
+  fromTray.enabled = false;
+  fromTray.tuning.showGestureHUD = false;
+  fromTray.tuning.pinchMinDeltaMM = 20;
+  store_.save(fromTray);
+  EXPECT_FALSE(window->generalTab()->enabledSwitch()->isChecked());
+  EXPECT_FALSE(window->generalTab()->overlaySwitch()->isChecked());
+  EXPECT_EQ(window->tuningTab()
+                ->sliderRow(TuningSection::pinch, "Min distance change")
+                ->valueLabel()
+                ->text(),
+            QStringLiteral("20 mm"));
+}
+
+}  // namespace
+}  // namespace tactora::settings
