@@ -35,7 +35,6 @@ constexpr const char* smartZoomDomain = "com.apple.driver.AppleBluetoothMultitou
 
 constexpr int bannerInset = 8;
 constexpr double bannerTintOpacity = 0.12;
-constexpr int symbolSize = 16;
 
 QString fromStd(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -360,6 +359,17 @@ void GesturesTab::refresh() {
     old->deleteLater();
   }
   listArea_->setWidget(list);
+  // New rows would join the end of the focus chain; keyboard order follows the screen instead:
+  // header, banner, rows, then the footer.
+  QWidget* previous = openMouseSettingsButton_;
+  for (QWidget* control : list->findChildren<QWidget*>()) {
+    if ((control->focusPolicy() & Qt::TabFocus) != 0 && control->focusProxy() == nullptr) {
+      QWidget::setTabOrder(previous, control);
+      previous = control;
+    }
+  }
+  QWidget::setTabOrder(previous, addGestureButton_);
+  QWidget::setTabOrder(addGestureButton_, restoreButton_);
 
   const bool empty = model_.isEmpty();
   emptyHeadline_->setText(showsApplication ? QStringLiteral("No overrides for this app")

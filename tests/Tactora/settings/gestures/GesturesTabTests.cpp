@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTest>
 
@@ -445,6 +446,49 @@ TEST_F(GesturesTabTest, ImportThatCannotBeReadShowsTheErrorAndChangesNothing) {
   tab->importFrom(QString::fromStdString((directory.path() / "missing.json").string()));
   ASSERT_NE(tab->alert(), nullptr);
   EXPECT_EQ(readFile(store->fileURL()), before);
+}
+
+TEST_F(GesturesTabTest, TabReachesEveryControlInScreenOrderAndEachHasAName) {
+  save({Profile{std::nullopt,
+                {{{GestureEvent::tap(1), {}}, Action::keyShortcut(17, 0x100000)},
+                 {{GestureEvent::tap(2), ModifierSet::shift()}, Action::shellCommand("x")}}}});
+  auto tab = makeTab();
+  tab->refresh();  // a redraw must keep the order too
+
+  std::vector<QWidget*> order;
+  QWidget* widget = tab->profilePicker();
+  do {
+    if (widget->isVisibleTo(tab.get()) && widget->isEnabled() &&
+        (widget->focusPolicy() & Qt::TabFocus) != 0 && widget->focusProxy() == nullptr) {
+      order.push_back(widget);
+    }
+    widget = widget->nextInFocusChain();
+  } while (widget != tab->profilePicker() && order.size() < 100);
+
+  std::size_t focusable = 0;
+  for (QWidget* control : tab->findChildren<QWidget*>()) {
+    if (control->isVisibleTo(tab.get()) && control->isEnabled() &&
+        (control->focusPolicy() & Qt::TabFocus) != 0 && control->focusProxy() == nullptr &&
+        qobject_cast<QScrollArea*>(control) == nullptr) {
+      ++focusable;
+      auto* button = qobject_cast<QAbstractButton*>(control);
+      const QString name = control->accessibleName().isEmpty() && button != nullptr
+                               ? button->text()
+                               : control->accessibleName();
+      EXPECT_FALSE(name.isEmpty()) << control->metaObject()->className();
+      EXPECT_NE(std::find(order.begin(), order.end(), control), order.end()) << name.toStdString();
+    }
+  }
+  EXPECT_GE(focusable, 10u);
+  auto position = [&](QWidget* control) {
+    return std::find(order.begin(), order.end(), control) - order.begin();
+  };
+  const auto rows = tab->rows();
+  EXPECT_LT(position(tab->backupButton()), position(rows[0]->kindPicker()));
+  EXPECT_LT(position(rows[0]->kindPicker()), position(rows[0]->recorder()));
+  EXPECT_LT(position(rows[0]->deleteButton()), position(rows[1]->kindPicker()));
+  EXPECT_LT(position(rows[1]->saveButton()), position(tab->addGestureButton()));
+  EXPECT_LT(position(tab->addGestureButton()), position(tab->restoreButton()));
 }
 
 TEST_F(GesturesTabTest, ChangesSavedElsewhereRedrawTheTab) {
