@@ -29,7 +29,8 @@ FormSection::FormSection(const QString& title, QWidget* parent, QWidget* trailin
   box_ = new QFrame(this);
   box_->setFrameShape(QFrame::StyledPanel);
   box_->setFrameShadow(QFrame::Plain);
-  box_->setBackgroundRole(QPalette::Base);
+  // Set off from the window; controls drawn on Base (check boxes, fields) stay distinct from it.
+  box_->setBackgroundRole(QPalette::AlternateBase);
   box_->setAutoFillBackground(true);
   body_ = new QVBoxLayout(box_);
   body_->setContentsMargins(12, 10, 12, 10);

@@ -36,9 +36,11 @@ QIcon applicationIcon() {
 }  // namespace
 
 QString GeneralTab::versionText() {
-  return QStringLiteral("Version %1 (%2)")
-      .arg(QString::fromStdString(BuildVersion::shortVersion()),
-           QString::fromStdString(BuildVersion::buildNumber()));
+  const QString version = QString::fromStdString(BuildVersion::shortVersion());
+  const QString build = QString::fromStdString(BuildVersion::buildNumber());
+  // A build made without a build number shows no empty brackets.
+  return build.isEmpty() ? QStringLiteral("Version %1").arg(version)
+                         : QStringLiteral("Version %1 (%2)").arg(version, build);
 }
 
 GeneralTab::GeneralTab(const SettingsContext& context, QWidget* parent)

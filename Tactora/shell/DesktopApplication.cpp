@@ -15,6 +15,7 @@
 
 #include "Platform/Logger.h"
 #include "Tactora/AppDelegate.h"
+#include "Tactora/settings/SettingsWindowController.h"
 #include "Tactora/shell/DesktopShell.h"
 #include "Tactora/shell/DesktopWindows.h"
 #include "Tactora/shell/GestureOverlay.h"
@@ -22,6 +23,7 @@
 #include "Tactora/shell/MainQueuePlatform.h"
 #include "Tactora/shell/QtMainLoop.h"
 #include "Tactora/shell/SingleInstance.h"
+#include "Tactora/updates/BuildVersion.h"
 
 namespace tactora::shell {
 
@@ -124,9 +126,16 @@ int DesktopApplication::run(int argc, char** argv, Options options) {
     hooks.checkForUpdates = std::move(builtIn.checkForUpdates);
   }
 
+  // The settings window needs the delegate's store, so it is built once the delegate exists.
+  std::unique_ptr<settings::SettingsWindowController> settingsWindow;
+  if (!hooks.showSettings) {
+    hooks.showSettings = [&settingsWindow] { settingsWindow->showSettings(); };
+  }
+
   DesktopShell::Options shellOptions;
   shellOptions.hooks = std::move(options.hooks);
   shellOptions.launchAtLogin = std::make_shared<LoginItemSwitch>(*platform);
+  std::shared_ptr<LaunchAtLoginSwitch> launchAtLogin = shellOptions.launchAtLogin;
   auto shell = std::make_shared<DesktopShell>(std::move(shellOptions));
 
   AppDelegate::Options appOptions;
@@ -136,6 +145,15 @@ int DesktopApplication::run(int argc, char** argv, Options options) {
     return std::make_shared<GestureOverlay>(GestureOverlay::qtEnvironment(*loop, monotonicSeconds));
   };
   auto delegate = AppDelegate::create(*platform, std::move(appOptions));
+
+  settings::SettingsContext settingsContext;
+  settingsContext.configStore = &delegate->configStore();
+  settingsContext.updater = BuildVersion::updateCheckBuiltIn() ? &platform->updater() : nullptr;
+  settingsContext.launchAtLoginEnabled = [launchAtLogin] { return launchAtLogin->isOn(); };
+  settingsContext.setLaunchAtLogin = [launchAtLogin](bool on) { launchAtLogin->set(on); };
+  settingsContext.acknowledgementsPath = settings::SettingsContext::installedAcknowledgements();
+  settingsContext.platform = platform.get();
+  settingsWindow = std::make_unique<settings::SettingsWindowController>(settingsContext);
 
   instance.onShowSettings = [shell] { shell->showSettings(); };
   // The session ending quits like the menu does; nothing is left for the session to save.
@@ -152,6 +170,7 @@ int DesktopApplication::run(int argc, char** argv, Options options) {
 
   delegate->applicationWillTerminate();
   instance.onShowSettings = nullptr;
+  settingsWindow.reset();
   delegate.reset();
   shell.reset();
   // Windows and timers belong to this QApplication; none outlives it.

@@ -95,8 +95,9 @@ TEST_F(GeneralTabTest, LicensesShowOnlyWhenTheDocumentExistsAndOpenIt) {
 }
 
 TEST_F(GeneralTabTest, VersionReadsVersionShortVersionAndBuild) {
+  const std::string build = BuildVersion::buildNumber();
   EXPECT_EQ(GeneralTab::versionText().toStdString(),
-            "Version " + BuildVersion::shortVersion() + " (" + BuildVersion::buildNumber() + ")");
+            "Version " + BuildVersion::shortVersion() + (build.empty() ? "" : " (" + build + ")"));
 }
 
 using SettingsWindowTest = SettingsFixture;
