@@ -452,8 +452,19 @@ void GesturesTab::showAlert(const QString& title, const QString& message, const 
   auto* box = new QMessageBox(this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowTitle(title);
+  box->setTextFormat(Qt::PlainText);
   box->setText(title);
   box->setInformativeText(message);
+  // Both texts are shown as written: an imported shell command is never read as markup, which
+  // could hide part of what it runs from the warning meant to show it.
+  if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+    informative->setTextFormat(Qt::PlainText);
+  }
+  if (auto* headline = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+    QFont bold = headline->font();
+    bold.setBold(true);
+    headline->setFont(bold);
+  }
   box->setIcon(QMessageBox::Warning);
   QPushButton* cancel = nullptr;
   QPushButton* destructive = nullptr;

