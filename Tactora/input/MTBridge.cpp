@@ -1,11 +1,12 @@
 #include "Tactora/input/MTBridge.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "Platform/PrivateLibrary.h"
 
 #ifndef TACTORA_DEFAULT_MT_PROVIDER
 #define TACTORA_DEFAULT_MT_PROVIDER "libTactoraEvdevProvider.so"
@@ -13,20 +14,13 @@
 
 namespace {
 
-// The provider beside the running program (where the build puts it), so the program finds it
-// wherever the tree is; otherwise the bare name, which the loader's search path resolves.
+// The provider beside the running program (where the build puts it) or in the installed
+// program's private library folder, so the same program finds it in a build tree and installed;
+// otherwise the bare name, which the loader's search path resolves.
 std::string providerBesideProgram() {
-  char program[4096];
-  const ssize_t length = ::readlink("/proc/self/exe", program, sizeof program - 1);
-  if (length > 0) {
-    std::string path(program, static_cast<std::size_t>(length));
-    path.resize(path.rfind('/') + 1);
-    path += TACTORA_DEFAULT_MT_PROVIDER;
-    if (::access(path.c_str(), R_OK) == 0) {
-      return path;
-    }
-  }
-  return TACTORA_DEFAULT_MT_PROVIDER;
+  const std::string path =
+      tactora::platform::PrivateLibrary::findForRunningProgram(TACTORA_DEFAULT_MT_PROVIDER);
+  return path.empty() ? TACTORA_DEFAULT_MT_PROVIDER : path;
 }
 
 const std::string& defaultProviderPath() {

@@ -17,6 +17,7 @@
 #include "Platform/linux/input/UdevContext.h"
 #include "Platform/linux/input/UinputClone.h"
 #include "Platform/linux/input/UniqueFd.h"
+#include "Tactora/input/MTBridge.h"
 
 namespace tactora {
 
@@ -69,6 +70,16 @@ std::string uinputState() {
   return std::string("/dev/uinput: not writable (") + std::strerror(errno) +
          "): scroll suppression and posted actions are off; the udev rule " + ruleName +
          " grants it (and, if the node is missing, `modprobe uinput`)";
+}
+
+// The multitouch provider library the application would load, and whether it loads: a program
+// that cannot find its provider reads no touches at all.
+std::string providerState() {
+  const std::string path = MTBridgeProviderPath();
+  if (MTBridgeLoad() != 0) {
+    return "Multitouch provider: " + path + ": cannot be loaded (" + MTBridgeLastError() + ")";
+  }
+  return "Multitouch provider: " + path;
 }
 
 int listDevices(std::ostream& out) {
@@ -130,6 +141,7 @@ int listDevices(std::ostream& out) {
     out << "\n";
   }
   out << uinputState() << "\n";
+  out << providerState() << "\n";
   return 0;
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "Platform/MultitouchProvider.h"
+#include "Platform/PrivateLibrary.h"
 
 extern "C" {
 
@@ -67,7 +68,8 @@ class SimMultitouch {
   static constexpr const char* libraryName = "libTactoraSimProvider.so";
 
   // Where the built provider is: $TACTORA_SIM_PROVIDER, else the path compiled in as
-  // TACTORA_SIM_PROVIDER_PATH, else $TACTORA_BINARY_DIR, else next to the running executable.
+  // TACTORA_SIM_PROVIDER_PATH, else $TACTORA_BINARY_DIR, else next to the running executable or
+  // in its private library folder when installed.
   static std::string defaultPath() {
     if (const char* path = std::getenv("TACTORA_SIM_PROVIDER"); path != nullptr && *path) {
       return path;
@@ -81,6 +83,9 @@ class SimMultitouch {
     std::string exe(4096, '\0');
     const auto length = ::readlink("/proc/self/exe", exe.data(), exe.size());
     exe.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    if (std::string found = platform::PrivateLibrary::find(exe, libraryName); !found.empty()) {
+      return found;
+    }
     return exe.substr(0, exe.rfind('/') + 1) + libraryName;
 #endif
   }

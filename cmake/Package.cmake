@@ -1,0 +1,40 @@
+# The Debian package: `cpack -G DEB` in a build tree (scripts/package builds one for release).
+#
+# CPack rather than a debian/ directory: the package is made from the same install rules as
+# `cmake --install`, so the two cannot drift apart, and it builds from any build tree without
+# debhelper or a source-package layout. A distribution that packages Tactora itself uses its own
+# debian/ directory around `cmake --install`.
+set(CPACK_PACKAGE_NAME tactora)
+set(CPACK_PACKAGE_VENDOR "Vellum Works")
+set(CPACK_PACKAGE_CONTACT "Vellum Works <tactora@vellumworks.com>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "gestures for the Magic Mouse")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://vellumworks.com/tactora)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "gestures for the Magic Mouse
+ Tactora turns touches on the Magic Mouse into gestures (taps, swipes, pinches,
+ tap-and-drag) and runs an action for each: clicks, workspaces, window actions,
+ keyboard shortcuts or shell commands, per application and held modifiers. It
+ lives in the system tray. Its udev rule gives the user at the seat access to
+ the Magic Mouse and to /dev/uinput, and nothing else.")
+# The runtime libraries the program links, and what it loads at run time: Qt's SVG support for
+# its icons, Qt's platform plugins, and pkexec for the permission helper. dpkg-shlibdeps adds the
+# exact versions of the linked ones (and libc, libstdc++) when it is available.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libevdev2, libudev1, libsystemd0, libx11-6, libglib2.0-0, \
+libqt6widgets6, libqt6svg6, libqt6dbus6, libqt6network6, qt6-qpa-plugins, pkexec | policykit-1")
+find_program(TACTORA_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(TACTORA_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The providers live in a private folder that dpkg-shlibdeps would otherwise search for them.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS /usr/${TACTORA_PRIVATE_LIBDIR})
+endif()
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/data/debian/postinst
+  ${PROJECT_SOURCE_DIR}/data/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)

@@ -1,0 +1,126 @@
+// The .deb `cpack -G DEB` builds: the installed tree with root's ownership and the right modes,
+// the runtime packages it depends on, and maintainer scripts that have udev apply or forget the
+// rule without ever failing the installation.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "install/InstallTestSupport.h"
+
+namespace tactora::installtest {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path package() {
+  fs::path found;
+  for (const auto& entry : fs::directory_iterator(TACTORA_INSTALL_DEB_DIR)) {
+    if (entry.path().extension() == ".deb") {
+      EXPECT_TRUE(found.empty()) << "more than one package: " << found << ", " << entry.path();
+      found = entry.path();
+    }
+  }
+  return found;
+}
+
+TEST(DebianPackage, HoldsExactlyTheInstalledFilesOwnedByRootWithTheirModes) {
+  const fs::path deb = package();
+  ASSERT_FALSE(deb.empty()) << "no .deb in " << TACTORA_INSTALL_DEB_DIR;
+  EXPECT_EQ(
+      deb.filename().string().rfind(std::string("tactora_") + TACTORA_PACKAGE_VERSION + "_", 0), 0u)
+      << deb;
+  const CommandResult listing = run("dpkg-deb -c " + quoted(deb.string()));
+  ASSERT_EQ(listing.status, 0) << listing.output;
+
+  // Lines read: -rwxr-xr-x root/root 123 2024-01-01 00:00 ./usr/bin/tactora
+  std::map<std::string, std::string> modes;
+  std::istringstream lines(listing.output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string mode, owner, size, date, time, path;
+    fields >> mode >> owner >> size >> date >> time >> path;
+    EXPECT_EQ(owner, "root/root") << line;
+    if (mode.front() != 'd') {
+      modes[path.substr(path.starts_with("./") ? 2 : 0)] = mode;
+    }
+  }
+  std::set<std::string> files;
+  for (const auto& [path, mode] : modes) {
+    files.insert(path);
+    // The providers are loaded, not run: shared libraries are not executable.
+    const bool program =
+        path == "usr/bin/tactora" || path == "usr/libexec/tactora/tactora-permission-helper";
+    EXPECT_EQ(mode, program ? "-rwxr-xr-x" : "-rw-r--r--") << path;
+  }
+  EXPECT_EQ(files, expectedFiles());
+}
+
+TEST(DebianPackage, DependsOnEveryRuntimePackageItUses) {
+  const CommandResult control = run("dpkg-deb -f " + quoted(package().string()) + " Depends");
+  ASSERT_EQ(control.status, 0) << control.output;
+  // Each entry of Depends, without version constraints and alternatives split apart.
+  std::set<std::string> names;
+  std::string entry;
+  std::istringstream entries(control.output);
+  while (std::getline(entries, entry, ',')) {
+    std::istringstream alternatives(entry);
+    std::string word;
+    while (alternatives >> word) {
+      if (word != "|" && word.front() != '(' && word.back() != ')') {
+        names.insert(word);
+      }
+    }
+  }
+  for (const char* needed :
+       {"libevdev2", "libudev1", "libsystemd0", "libx11-6", "libglib2.0-0", "libqt6widgets6",
+        "libqt6svg6", "libqt6dbus6", "libqt6network6", "qt6-qpa-plugins", "pkexec"}) {
+    EXPECT_TRUE(names.count(needed)) << needed << " missing from: " << control.output;
+  }
+}
+
+// The maintainer scripts, run as dpkg runs them, with a udevadm that logs its arguments and fails
+// (as it does where udev is not running).
+TEST(DebianPackage, MaintainerScriptsHaveUdevReloadAndSucceedWhenItFails) {
+  const fs::path work = fs::path(TACTORA_INSTALL_DEB_DIR) / "scripts-test";
+  fs::remove_all(work);
+  fs::create_directories(work / "bin");
+  const CommandResult extract =
+      run("dpkg-deb -e " + quoted(package().string()) + " " + quoted((work / "control").string()));
+  ASSERT_EQ(extract.status, 0) << extract.output;
+  {
+    std::ofstream udevadm(work / "bin/udevadm");
+    udevadm << "#!/bin/sh\necho \"$*\" >>\"$(dirname \"$0\")/calls\"\nexit 1\n";
+  }
+  fs::permissions(work / "bin/udevadm", fs::perms::owner_all);
+
+  const std::string path = "PATH=" + quoted((work / "bin").string()) + ":\"$PATH\" ";
+  const std::string expected =
+      "control --reload-rules\n"
+      "trigger --action=change --subsystem-match=input --subsystem-match=misc\n";
+  for (const auto& [script, argument] :
+       {std::pair{"postinst", "configure"}, std::pair{"postrm", "remove"}}) {
+    fs::remove(work / "bin/calls");
+    const fs::path file = work / "control" / script;
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+              fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                  fs::perms::others_read | fs::perms::others_exec)
+        << script;
+    const CommandResult ran = run(path + quoted(file.string()) + " " + argument);
+    EXPECT_EQ(ran.status, 0) << script << ": " << ran.output;
+    EXPECT_EQ(readFile(work / "bin/calls"), expected) << script;
+  }
+  // An upgrade's old-version postrm leaves udev alone: the new version's postinst reloads it.
+  fs::remove(work / "bin/calls");
+  EXPECT_EQ(run(path + quoted((work / "control/postrm").string()) + " upgrade").status, 0);
+  EXPECT_FALSE(fs::exists(work / "bin/calls"));
+}
+
+}  // namespace
+}  // namespace tactora::installtest
