@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -327,6 +328,15 @@ void GesturesTab::refresh() {
   overrideNote_->setVisible(showsApplication);
   banner_->setVisible(model_.showsSmartZoomBanner());
 
+  // Commands typed but not yet saved survive the redraw another change causes.
+  std::vector<std::pair<Trigger, QString>> unsavedCommands;
+  for (BindingRow* row : rows()) {
+    const QString typed = row->commandField()->text();
+    if (typed != QString::fromStdString(row->binding().action.command())) {
+      unsavedCommands.emplace_back(row->binding().trigger, typed);
+    }
+  }
+
   // The list, rebuilt from the new value. The old rows go later: one of them may be the sender
   // of the change being shown.
   auto* list = new QWidget;
@@ -350,6 +360,12 @@ void GesturesTab::refresh() {
               [this, index](const Action& action) { model_.setAction(index, action); });
       connect(row, &BindingRow::deleteRequested, this,
               [this, index] { model_.deleteBinding(index); });
+      for (const auto& [trigger, typed] : unsavedCommands) {
+        if (trigger == entry.binding.trigger &&
+            entry.binding.action.kind() == Action::Case::shellCommand) {
+          row->commandField()->setText(typed);
+        }
+      }
       column->addWidget(row);
     }
   }

@@ -269,6 +269,18 @@ TEST_F(GesturesTabTest, RowEditsReplaceTheActionInPlaceAndSave) {
   EXPECT_EQ(savedAllApps().bindings[position].action, Action::shellCommand("notify-send hi "));
 }
 
+TEST_F(GesturesTabTest, ACommandBeingTypedSurvivesAnotherRowsChange) {
+  save({Profile{std::nullopt,
+                {{{GestureEvent::tap(1), {}}, Action::shellCommand("")},
+                 {{GestureEvent::tap(2), {}}, Action(Action::Case::leftClick)}}}});
+  auto tab = makeTab();
+  QTest::keyClicks(tab->rows()[0]->commandField(), "half-typed");
+  QTest::mouseClick(tab->rows()[1]->deleteButton(), Qt::LeftButton);
+  ASSERT_EQ(tab->rows().size(), 1u);
+  EXPECT_EQ(tab->rows()[0]->commandField()->text(), QStringLiteral("half-typed"));
+  EXPECT_EQ(savedAllApps().bindings[0].action, Action::shellCommand(""));
+}
+
 TEST_F(GesturesTabTest, DeletingAndRestoringDefaultGestures) {
   auto tab = makeTab();
   EXPECT_FALSE(tab->restoreDeletedAction()->isEnabled());
