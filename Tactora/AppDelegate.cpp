@@ -71,7 +71,8 @@ AppDelegate::AppDelegate(ConstructionKey, platform::Platform& platform, Options 
           },
           [&platform] { return platform.workspace().frontmostApplicationBundleIdentifier(); }),
       shell_(options.shell ? std::move(options.shell) : std::make_shared<ApplicationShell>()),
-      makeOverlay_(std::move(options.makeOverlay)) {}
+      makeOverlay_(std::move(options.makeOverlay)),
+      frameObserver_(std::move(options.frameObserver)) {}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -100,6 +101,9 @@ void AppDelegate::applicationDidFinishLaunching() {
       self->handleGesture(event);
     }
   });
+  if (frameObserver_) {
+    inputPipeline_->setFrameObserver(frameObserver_);
+  }
 
   shell_->setUp(*this);
 

@@ -16,6 +16,7 @@
 #include "Tactora/RoutingObserver.h"
 #include "Tactora/config/BindingLookup.h"
 #include "Tactora/config/ConfigStore.h"
+#include "Tactora/input/InputPipeline.h"
 
 namespace tactora {
 
@@ -45,6 +46,9 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
     std::shared_ptr<ApplicationShell> shell;
     // Makes the overlay the first time one is shown; none means no overlay is ever shown.
     OverlayFactory makeOverlay;
+    // Sees every frame the engine is given (frame thread, under the frame lock): the settings'
+    // live view of the surface. None: nobody looks.
+    InputPipeline::FrameObserver frameObserver;
   };
 
   // Callbacks handed to other objects hold the delegate weakly, so it lives in a `shared_ptr`.
@@ -101,6 +105,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   BindingLookup bindingLookup_;
   std::shared_ptr<ApplicationShell> shell_;
   OverlayFactory makeOverlay_;
+  InputPipeline::FrameObserver frameObserver_;
   std::vector<std::shared_ptr<RoutingObserver>> routingObservers_;
 
   std::shared_ptr<InputPipeline> inputPipeline_;

@@ -213,6 +213,11 @@ std::int32_t InputPipeline::contactFrameCallback(MTDeviceRef /*device*/, const v
   return 0;
 }
 
+void InputPipeline::setFrameObserver(FrameObserver observer) {
+  std::lock_guard lock(frameMutex_);
+  frameObserver_ = std::move(observer);
+}
+
 void InputPipeline::handleFrame(std::int32_t count, const void* contacts, double frameTimeSeconds) {
   // One clock reading serves the whole frame: touch-down times, suppression and the watchdog.
   const double now = platform_.clock().uptimeSeconds();
@@ -237,6 +242,9 @@ void InputPipeline::handleFrame(std::int32_t count, const void* contacts, double
   frameNowSeconds_ = now;
   frameTouchCount_ = touching;
   engine_->process(frame, emitForFrame_);
+  if (frameObserver_) {
+    frameObserver_(frame);
+  }
 
   if (contactReader_.isEmpty()) {
     // The last finger is off the surface: every hold ends and native scrolling passes again.

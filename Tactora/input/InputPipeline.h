@@ -36,6 +36,9 @@ class InputPipeline : public std::enable_shared_from_this<InputPipeline> {
 
  public:
   using GestureHandler = std::function<void(const GestureEvent&)>;
+  // Sees every frame the engine is given: frame thread, under the frame lock, so it must only
+  // copy what it needs and return.
+  using FrameObserver = std::function<void(const BorrowedFrame&)>;
 
   static constexpr double watchdogIntervalSeconds = 2.0;
   static constexpr double noFrameTimeoutSeconds = 60.0;
@@ -62,6 +65,9 @@ class InputPipeline : public std::enable_shared_from_this<InputPipeline> {
   // One frame of `count` 96-byte records; `frameTimeSeconds` is the device's frame time.
   void handleFrame(std::int32_t count, const void* contacts, double frameTimeSeconds);
 
+  // Main thread, before `start`.
+  void setFrameObserver(FrameObserver observer);
+
   // Main thread.
   bool isStarted() const { return started_; }
   bool hasActiveDevice() const { return activeDevice_ != nullptr; }
@@ -84,6 +90,7 @@ class InputPipeline : public std::enable_shared_from_this<InputPipeline> {
   platform::Platform& platform_;
   std::shared_ptr<GestureEngine> engine_;
   GestureHandler onGesture_;
+  FrameObserver frameObserver_;  // guarded by the frame lock
 
   // Device side: main thread only.
   MTDeviceRef* devices_ = nullptr;

@@ -16,6 +16,7 @@
 #include "Platform/Logger.h"
 #include "Tactora/AppDelegate.h"
 #include "Tactora/settings/SettingsWindowController.h"
+#include "Tactora/settings/SurfaceFrameHandoff.h"
 #include "Tactora/shell/DesktopShell.h"
 #include "Tactora/shell/DesktopWindows.h"
 #include "Tactora/shell/GestureOverlay.h"
@@ -138,13 +139,19 @@ int DesktopApplication::run(int argc, char** argv, Options options) {
   std::shared_ptr<LaunchAtLoginSwitch> launchAtLogin = shellOptions.launchAtLogin;
   auto shell = std::make_shared<DesktopShell>(std::move(shellOptions));
 
+  // The settings' live view of the surface gets each frame's contacts and the last gesture.
+  auto surfaceFrames = std::make_shared<settings::SurfaceFrameHandoff>();
   AppDelegate::Options appOptions;
   appOptions.shell = shell;
+  appOptions.frameObserver = [surfaceFrames](const BorrowedFrame& frame) {
+    surfaceFrames->publish(frame);
+  };
   platform::RunLoop* loop = mainLoop.get();
   appOptions.makeOverlay = [loop] {
     return std::make_shared<GestureOverlay>(GestureOverlay::qtEnvironment(*loop, monotonicSeconds));
   };
   auto delegate = AppDelegate::create(*platform, std::move(appOptions));
+  delegate->addRoutingObserver(surfaceFrames);
 
   settings::SettingsContext settingsContext;
   settingsContext.configStore = &delegate->configStore();
@@ -153,6 +160,7 @@ int DesktopApplication::run(int argc, char** argv, Options options) {
   settingsContext.setLaunchAtLogin = [launchAtLogin](bool on) { launchAtLogin->set(on); };
   settingsContext.acknowledgementsPath = settings::SettingsContext::installedAcknowledgements();
   settingsContext.platform = platform.get();
+  settingsContext.frames = surfaceFrames.get();
   settingsWindow = std::make_unique<settings::SettingsWindowController>(settingsContext);
 
   instance.onShowSettings = [shell] { shell->showSettings(); };

@@ -47,6 +47,19 @@ TEST_F(InputPipelineFrames, SuppressionAgeCountsFromTheFirstFingerAndEndsWithThe
   events.take();
 }
 
+// The frame observer (the settings' live surface) sees each frame as the engine got it.
+TEST_F(InputPipelineFrames, TheFrameObserverSeesEveryFrameTheEngineGets) {
+  std::vector<std::size_t> touches;
+  pipeline_->setFrameObserver(
+      [&touches](const BorrowedFrame& frame) { touches.push_back(frame.touches.size()); });
+  frameAt(t0_, {Contact{1, 4, 0.4f, 0.5f}});
+  frameAt(t0_ + 0.01, {Contact{1, 4, 0.4f, 0.5f}, Contact{2, 4, 0.6f, 0.5f}});
+  frameAt(t0_ + 0.02, {});
+  // The empty frame still carries both fingers, as lifted: the engine sees them end.
+  EXPECT_EQ(touches, (std::vector<std::size_t>{1, 2, 2}));
+  events.take();
+}
+
 TEST_F(InputPipelineFrames, SwipeHoldsSuppressionPastTheYoungWindowForItsHold) {
   std::vector<Contact> fingers{Contact{1, 4, 0.40f, 0.5f}, Contact{2, 4, 0.60f, 0.5f}};
   frameAt(t0_, fingers);
