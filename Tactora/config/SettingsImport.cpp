@@ -100,9 +100,9 @@ SettingsImport::Alert SettingsImport::confirmationAlert(const std::vector<std::s
     }
     list += command;
   }
-  return Alert{"These settings run commands on your Mac",
+  return Alert{"These settings run commands on your computer",
                "Importing adds gestures that run these shell commands:\n\n" + list +
-                   "\n\nA shell command can do anything you can do on this Mac. Only import "
+                   "\n\nA shell command can do anything you can do on this computer. Only import "
                    "settings from someone you trust.",
                "Import Anyway", "Cancel"};
 }

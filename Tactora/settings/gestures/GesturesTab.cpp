@@ -41,14 +41,6 @@ QString fromStd(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The import alerts speak of the user's computer, not of a particular make of one.
-QString desktopWording(const std::string& text) {
-  QString result = QString::fromStdString(text);
-  result.replace(QStringLiteral("your Mac"), QStringLiteral("your computer"));
-  result.replace(QStringLiteral("this Mac"), QStringLiteral("this computer"));
-  return result;
-}
-
 QLabel* captionLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   QFont small = label->font();
@@ -539,14 +531,14 @@ void GesturesTab::importFrom(const QString& path) {
 
 void GesturesTab::showImportAlert() {
   if (const auto error = importer_.errorAlert()) {
-    showAlert(desktopWording(error->title), desktopWording(error->message), QString(), {},
-              [this] { importer_.dismissError(); });
+    showAlert(QString::fromStdString(error->title), QString::fromStdString(error->message),
+              QString(), {}, [this] { importer_.dismissError(); });
     return;
   }
   if (const auto confirmation = importer_.confirmationAlert()) {
     showAlert(
-        desktopWording(confirmation->title), desktopWording(confirmation->message),
-        desktopWording(confirmation->confirmButton), [this] { importer_.confirm(); },
+        QString::fromStdString(confirmation->title), QString::fromStdString(confirmation->message),
+        QString::fromStdString(confirmation->confirmButton), [this] { importer_.confirm(); },
         [this] { importer_.cancel(); });
   }
 }

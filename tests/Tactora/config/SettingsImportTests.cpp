@@ -57,10 +57,10 @@ TEST_F(SettingsImportTest, OnlyCommandsNotRunAnywhereYetNeedConfirmation) {
   ASSERT_TRUE(import_.pendingImport());
   const auto alert = import_.confirmationAlert();
   ASSERT_TRUE(alert);
-  EXPECT_EQ(alert->title, "These settings run commands on your Mac");
+  EXPECT_EQ(alert->title, "These settings run commands on your computer");
   EXPECT_EQ(alert->message,
             "Importing adds gestures that run these shell commands:\n\nrm -rf ~\nopen .\n\nA shell "
-            "command can do anything you can do on this Mac. Only import settings from someone you "
+            "command can do anything you can do on this computer. Only import settings from someone you "
             "trust.");
   EXPECT_EQ(alert->confirmButton, "Import Anyway");
   EXPECT_EQ(alert->cancelButton, "Cancel");
