@@ -16,22 +16,26 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://vellumworks.com/tactora)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "gestures for the Magic Mouse
- Tactora turns touches on the Magic Mouse into gestures (taps, swipes, pinches,
- tap-and-drag) and runs an action for each: clicks, workspaces, window actions,
- keyboard shortcuts or shell commands, per application and held modifiers. It
- lives in the system tray. Its udev rule gives the user at the seat access to
- the Magic Mouse and to /dev/uinput, and nothing else.")
-# The runtime libraries the program links, and what it loads at run time: Qt's SVG support for
-# its icons, Qt's platform plugins, and pkexec for the permission helper. dpkg-shlibdeps adds the
-# exact versions of the linked ones (and libc, libstdc++) when it is available.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libevdev2, libudev1, libsystemd0, libx11-6, libglib2.0-0, \
-libqt6widgets6, libqt6svg6, libqt6dbus6, libqt6network6, qt6-qpa-plugins, pkexec | policykit-1")
+# The extended description; CPack puts the summary above it as the synopsis.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tactora turns touches on the Magic Mouse into gestures
+(taps, swipes, pinches, tap-and-drag) and runs an action for each: clicks,
+workspaces, window actions, keyboard shortcuts or shell commands, per
+application and held modifiers. It lives in the system tray. Its udev rule
+gives the user at the seat access to the Magic Mouse and to /dev/uinput, and
+nothing else.")
+# What the program loads or runs without linking it: Qt's SVG support for its icons, Qt's platform
+# plugins, and pkexec for the permission helper. The linked libraries come from dpkg-shlibdeps,
+# with the versions the build needs; without it they are listed by name.
+set(tactora_runtime_depends "libqt6svg6, qt6-qpa-plugins, pkexec | policykit-1")
 find_program(TACTORA_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TACTORA_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # The providers live in a private folder that dpkg-shlibdeps would otherwise search for them.
+  # The providers live in a private folder, where dpkg-shlibdeps would not look for them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS /usr/${TACTORA_PRIVATE_LIBDIR})
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS ${tactora_runtime_depends})
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libevdev2, libudev1, libsystemd0, libx11-6, libglib2.0-0, \
+libqt6widgets6, libqt6dbus6, libqt6network6, ${tactora_runtime_depends}")
 endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/data/debian/postinst
   ${PROJECT_SOURCE_DIR}/data/debian/postrm)
