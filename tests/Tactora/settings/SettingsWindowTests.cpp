@@ -10,7 +10,6 @@
 #include <QTest>
 #include <fstream>
 
-#include "Platform/Updater.h"
 #include "SettingsFixture.h"
 #include "Tactora/settings/GeneralTab.h"
 #include "Tactora/settings/SettingsWindow.h"
@@ -21,16 +20,6 @@
 
 namespace tactora::settings {
 namespace {
-
-class RecordingUpdater : public platform::Updater {
- public:
-  std::optional<std::string> start(platform::UpdaterHooks) override { return std::nullopt; }
-  void checkForUpdates() override { ++checks; }
-  bool automaticallyChecksForUpdates() override { return automatic; }
-  void setAutomaticallyChecksForUpdates(bool on) override { automatic = on; }
-  int checks = 0;
-  bool automatic = true;
-};
 
 using GeneralTabTest = SettingsFixture;
 

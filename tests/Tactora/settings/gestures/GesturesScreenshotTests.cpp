@@ -3,12 +3,8 @@
 // folder), and checks that no text in them is cut off.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QLabel>
 #include <QPixmap>
-#include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
 
@@ -20,30 +16,10 @@
 #include "Tactora/settings/gestures/BindingRow.h"
 #include "Tactora/settings/gestures/GesturesTab.h"
 #include "Tactora/settings/gestures/ShortcutRecorder.h"
+#include "tests/Tactora/settings/ScreenshotSupport.h"
 
 namespace tactora {
 namespace {
-
-QPalette darkPalette() {
-  QPalette palette;
-  const QColor window(0x2b, 0x2b, 0x2e);
-  const QColor base(0x1e, 0x1e, 0x20);
-  const QColor text(0xe8, 0xe8, 0xea);
-  palette.setColor(QPalette::Window, window);
-  palette.setColor(QPalette::WindowText, text);
-  palette.setColor(QPalette::Base, base);
-  palette.setColor(QPalette::AlternateBase, window);
-  palette.setColor(QPalette::Text, text);
-  palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
-  palette.setColor(QPalette::ButtonText, text);
-  palette.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
-  palette.setColor(QPalette::HighlightedText, Qt::white);
-  palette.setColor(QPalette::PlaceholderText, QColor(0xa0, 0xa0, 0xa6));
-  palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5a));
-  palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x70, 0x70, 0x74));
-  palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x70, 0x70, 0x74));
-  return palette;
-}
 
 class GesturesScreenshots : public ::testing::TestWithParam<bool> {
  protected:
@@ -51,23 +27,11 @@ class GesturesScreenshots : public ::testing::TestWithParam<bool> {
     sim = sim::SimPlatform::install();
     sim->workspace().setDisplayName("org.mozilla.firefox", "Firefox");
     store = std::make_unique<ConfigStore>(directory.path());
-    previousPalette = QApplication::palette();
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setPalette(dark() ? darkPalette() : QApplication::style()->standardPalette());
-    outputDir = qEnvironmentVariable("TACTORA_SCREENSHOT_DIR");
-    if (outputDir.isEmpty()) {
-      outputDir = qEnvironmentVariable("TACTORA_BINARY_DIR", QDir::currentPath()) +
-                  QStringLiteral("/screenshots");
-    }
-    QDir().mkpath(outputDir);
   }
-  void TearDown() override { QApplication::setPalette(previousPalette); }
 
-  bool dark() const { return GetParam(); }
-  QString name(const QString& base, int scale = 1) const {
-    return outputDir + QStringLiteral("/gestures-") + base +
-           (dark() ? QStringLiteral("-dark") : QStringLiteral("-light")) +
-           (scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale)) + QStringLiteral(".png");
+  QString name(const QString& base, int scale) const {
+    const QString path = settings::screenshots::picturePath("gestures-" + base, GetParam());
+    return scale == 1 ? path : path.chopped(4) + QStringLiteral("@%1x.png").arg(scale);
   }
 
   void save(QWidget& widget, const QString& base) {
@@ -80,28 +44,10 @@ class GesturesScreenshots : public ::testing::TestWithParam<bool> {
     }
   }
 
-  // Every label shown in `widget` fits its text (word-wrapped labels may take more lines).
-  static void expectNoCutOffText(QWidget& widget) {
-    for (auto* label : widget.findChildren<QLabel*>()) {
-      if (!label->isVisibleTo(&widget) || label->text().isEmpty() || label->wordWrap()) {
-        continue;
-      }
-      EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
-    }
-    for (auto* combo : widget.findChildren<QComboBox*>()) {
-      if (!combo->isVisibleTo(&widget)) {
-        continue;
-      }
-      const int textWidth = combo->fontMetrics().horizontalAdvance(combo->currentText());
-      EXPECT_GE(combo->width(), textWidth + 30) << combo->currentText().toStdString();
-    }
-  }
-
   TemporaryDirectory directory{"gestures-screens"};
   std::shared_ptr<sim::SimPlatform> sim;
   std::unique_ptr<ConfigStore> store;
-  QPalette previousPalette;
-  QString outputDir;
+  settings::screenshots::PaletteScope palette{GetParam()};
 };
 
 TEST_P(GesturesScreenshots, TabOnAllAppsAndAnApplicationProfile) {
@@ -117,11 +63,11 @@ TEST_P(GesturesScreenshots, TabOnAllAppsAndAnApplicationProfile) {
   GesturesTab tab(*store, *sim);
   tab.resize(616, 480);
   tab.show();
-  expectNoCutOffText(tab);
+  settings::screenshots::expectTextsFit(tab);
   save(tab, QStringLiteral("all-apps"));
 
   tab.showProfile("org.mozilla.firefox");
-  expectNoCutOffText(tab);
+  settings::screenshots::expectTextsFit(tab);
   save(tab, QStringLiteral("app-profile"));
 }
 
@@ -131,7 +77,7 @@ TEST_P(GesturesScreenshots, AddDialogAndRecorder) {
   sheet.shapePicker()->setCurrentIndex(swipe);
   sheet.actionPicker()->setCurrentIndex(static_cast<int>(ActionKind::keyShortcut));
   sheet.show();
-  expectNoCutOffText(sheet);
+  settings::screenshots::expectTextsFit(sheet);
   save(sheet, QStringLiteral("add-dialog"));
 
   ShortcutRecorder recorder;
