@@ -54,26 +54,28 @@ class FakeLaunchAtLogin : public LaunchAtLoginSwitch {
   int reads = 0;
 };
 
-TEST(StatusItemController, MenuHasEveryItemInOrder) {
+TEST(StatusItemController, MenuHasEveryItemInOrderAndTheUpdateCheckOnlyWhenBuiltWithIt) {
   FakeLaunchAtLogin login;
-  StatusItemController controller({.isEnabled = true, .offersUpdateCheck = true}, login);
-  EXPECT_EQ(menuLines(controller.menu()),
-            (std::vector<std::string>{"Tactora (disabled)", "---", "[x] Gestures Enabled",
-                                      "[ ] Launch at Login", "---", "Settings\u2026\tCtrl+,",
-                                      "Permissions\u2026", "Check for Updates\u2026", "---",
-                                      "Quit Tactora\tCtrl+Q"}));
-  EXPECT_TRUE(controller.trayIcon().toolTip().isEmpty());
-  EXPECT_EQ(controller.menu().accessibleName(), "Tactora: gestures enabled");
-}
-
-TEST(StatusItemController, BuildsWithoutTheUpdateCheckLeaveItOut) {
-  FakeLaunchAtLogin login;
-  StatusItemController controller({.isEnabled = false, .offersUpdateCheck = false}, login);
-  const auto lines = menuLines(controller.menu());
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Check for Updates\u2026"), 0);
-  EXPECT_EQ(lines[2], "[ ] Gestures Enabled");
-  EXPECT_EQ(lines[6], "Permissions\u2026");
-  EXPECT_EQ(lines[7], "---");
+  for (const bool withUpdateCheck : {true, false}) {
+    StatusItemController controller(
+        {.isEnabled = withUpdateCheck, .offersUpdateCheck = withUpdateCheck}, login);
+    std::vector<std::string> expected{
+        "Tactora (disabled)",
+        "---",
+        withUpdateCheck ? "[x] Gestures Enabled" : "[ ] Gestures Enabled",
+        "[ ] Launch at Login",
+        "---",
+        "Settings\u2026\tCtrl+,",
+        "Permissions\u2026"};
+    if (withUpdateCheck) {
+      expected.push_back("Check for Updates\u2026");
+    }
+    expected.insert(expected.end(), {"---", "Quit Tactora\tCtrl+Q"});
+    EXPECT_EQ(menuLines(controller.menu()), expected);
+    EXPECT_TRUE(controller.trayIcon().toolTip().isEmpty());
+    EXPECT_EQ(controller.menu().accessibleName(),
+              withUpdateCheck ? "Tactora: gestures enabled" : "Tactora: gestures disabled");
+  }
 }
 
 TEST(StatusItemController, TogglingGesturesFlipsCheckIconAndReportsOnce) {

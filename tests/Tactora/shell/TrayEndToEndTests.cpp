@@ -15,7 +15,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <ostream>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "tests/Platform/linux/x11/XvfbSession.h"
@@ -31,109 +32,75 @@ constexpr int callTimeoutMs = 5000;
 const QString dbusMenuInterface = QStringLiteral("com.canonical.dbusmenu");
 const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
-// One row of the exported menu as the panel draws it.
-struct MenuRow {
-  int id = 0;
-  bool separator = false;
-  QString label;
-  bool enabled = true;
-  bool visible = true;
-  // "checkmark" for the switches, empty for plain items; the state is 1 when checked.
-  QString toggleType;
-  int toggleState = -1;
-  // Keys joined with '+', sequences with ' ' ("Control+Q").
-  QString shortcut;
-
-  bool operator==(const MenuRow& other) const {
-    return separator == other.separator && label == other.label && enabled == other.enabled &&
-           visible == other.visible && toggleType == other.toggleType &&
-           toggleState == other.toggleState && shortcut == other.shortcut;
-  }
+// The exported menu as a panel draws it, one line per row in the words of the tray menu's own
+// tests: "---" for a separator, "[x] "/"[ ] " before a check mark, the shortcut after a tab
+// (keys joined with '+'), " (disabled)" and " (hidden)" after rows that cannot be chosen or are
+// not shown. The ids are what a panel sends back when a row is clicked.
+struct ExportedMenu {
+  std::vector<std::string> lines;
+  std::map<QString, int> ids;
 };
-
-void PrintTo(const MenuRow& row, std::ostream* out) {
-  if (row.separator) {
-    *out << "----";
-    return;
-  }
-  *out << '"' << row.label.toStdString() << '"' << (row.enabled ? "" : " disabled")
-       << (row.visible ? "" : " hidden");
-  if (!row.toggleType.isEmpty()) {
-    *out << ' ' << row.toggleType.toStdString() << '=' << row.toggleState;
-  }
-  if (!row.shortcut.isEmpty()) {
-    *out << " [" << row.shortcut.toStdString() << ']';
-  }
-}
-
-MenuRow item(const char* label, const char* shortcut = "") {
-  MenuRow row;
-  row.label = QString::fromUtf8(label);
-  row.shortcut = QString::fromUtf8(shortcut);
-  return row;
-}
-
-MenuRow checkItem(const char* label, bool checked) {
-  MenuRow row = item(label);
-  row.toggleType = QStringLiteral("checkmark");
-  row.toggleState = checked ? 1 : 0;
-  return row;
-}
-
-MenuRow separator() {
-  MenuRow row;
-  row.separator = true;
-  return row;
-}
 
 // The menu right after start on the simulated platform: permissions granted, no mouse,
 // gestures on, no autostart entry in the fresh home.
-std::vector<MenuRow> menuAtStart(bool gesturesEnabled) {
-  MenuRow status = item("No Magic Mouse detected");
-  status.enabled = false;
-  std::vector<MenuRow> rows{status,
-                            separator(),
-                            checkItem("Gestures Enabled", gesturesEnabled),
-                            checkItem("Launch at Login", false),
-                            separator(),
-                            item("Settings\u2026", "Control+,"),
-                            item("Permissions\u2026")};
+std::vector<std::string> menuAtStart(bool gesturesEnabled) {
+  std::vector<std::string> lines{"No Magic Mouse detected (disabled)",
+                                 "---",
+                                 gesturesEnabled ? "[x] Gestures Enabled" : "[ ] Gestures Enabled",
+                                 "[ ] Launch at Login",
+                                 "---",
+                                 "Settings\u2026\tControl+,",
+                                 "Permissions\u2026"};
 #ifdef TACTORA_TEST_HAS_UPDATE_CHECK
-  rows.push_back(item("Check for Updates\u2026"));
+  lines.push_back("Check for Updates\u2026");
 #endif
-  rows.push_back(separator());
-  rows.push_back(item("Quit Tactora", "Control+Q"));
-  return rows;
+  lines.insert(lines.end(), {"---", "Quit Tactora\tControl+Q"});
+  return lines;
+}
+
+std::string describe(const QVariantMap& properties) {
+  const auto value = [&](const char* name, const QVariant& fallback = {}) {
+    return properties.value(QString::fromLatin1(name), fallback);
+  };
+  if (value("type").toString() == QStringLiteral("separator")) {
+    return "---";
+  }
+  std::string line;
+  const QString toggleType = value("toggle-type").toString();
+  const int toggleState = value("toggle-state", -1).toInt();
+  if (toggleType == QStringLiteral("checkmark")) {
+    line = toggleState == 1 ? "[x] " : "[ ] ";
+  } else if (!toggleType.isEmpty() || toggleState != -1) {
+    line = "<" + toggleType.toStdString() + "=" + std::to_string(toggleState) + "> ";
+  }
+  line += value("label").toString().toStdString();
+  QStringList sequences;
+  for (const QStringList& keys : qdbus_cast<QList<QStringList>>(value("shortcut"))) {
+    sequences << keys.join(QLatin1Char('+'));
+  }
+  if (!sequences.isEmpty()) {
+    line += "\t" + sequences.join(QLatin1Char(' ')).toStdString();
+  }
+  line += value("enabled", true).toBool() ? "" : " (disabled)";
+  line += value("visible", true).toBool() ? "" : " (hidden)";
+  return line;
 }
 
 // A layout node, (ia{sv}av): id, properties, children (each a variant holding a node).
-void readRows(const QDBusArgument& node, std::vector<MenuRow>* rows, bool isRoot) {
+void readRows(const QDBusArgument& node, ExportedMenu* menu, bool isRoot) {
   int id = 0;
   QVariantMap properties;
   node.beginStructure();
   node >> id >> properties;
   if (!isRoot) {
-    MenuRow row;
-    row.id = id;
-    row.separator = properties.value(QStringLiteral("type")).toString() == "separator";
-    row.label = properties.value(QStringLiteral("label")).toString();
-    row.enabled = properties.value(QStringLiteral("enabled"), true).toBool();
-    row.visible = properties.value(QStringLiteral("visible"), true).toBool();
-    row.toggleType = properties.value(QStringLiteral("toggle-type")).toString();
-    row.toggleState = properties.value(QStringLiteral("toggle-state"), -1).toInt();
-    QStringList sequences;
-    for (const QStringList& keys :
-         qdbus_cast<QList<QStringList>>(properties.value(QStringLiteral("shortcut")))) {
-      sequences << keys.join(QLatin1Char('+'));
-    }
-    row.shortcut = sequences.join(QLatin1Char(' '));
-    rows->push_back(row);
+    menu->lines.push_back(describe(properties));
+    menu->ids[properties.value(QStringLiteral("label")).toString()] = id;
   }
   node.beginArray();
   while (!node.atEnd()) {
     QDBusVariant child;
     node >> child;
-    readRows(qvariant_cast<QDBusArgument>(child.variant()), rows, false);
+    readRows(qvariant_cast<QDBusArgument>(child.variant()), menu, false);
   }
   node.endArray();
   node.endStructure();
@@ -207,28 +174,24 @@ class TrayEndToEnd : public testing::Test {
   }
 
   // What a panel does before it draws the menu: tells the program it opens, then reads it whole.
-  std::vector<MenuRow> openMenu() {
+  ExportedMenu openMenu() {
     call(menuPath_, dbusMenuInterface, QStringLiteral("AboutToShow"), {0});
     const QDBusMessage reply =
         call(menuPath_, dbusMenuInterface, QStringLiteral("GetLayout"), {0, -1, QStringList()});
-    std::vector<MenuRow> rows;
+    ExportedMenu menu;
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) {
       ADD_FAILURE() << "GetLayout failed: " << reply.errorMessage().toStdString();
-      return rows;
+      return menu;
     }
-    readRows(qvariant_cast<QDBusArgument>(reply.arguments().at(1)), &rows, true);
-    return rows;
+    readRows(qvariant_cast<QDBusArgument>(reply.arguments().at(1)), &menu, true);
+    return menu;
   }
 
-  void click(const std::vector<MenuRow>& rows, const QString& label) {
-    for (const MenuRow& row : rows) {
-      if (row.label == label) {
-        call(menuPath_, dbusMenuInterface, QStringLiteral("Event"),
-             {row.id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
-        return;
-      }
-    }
-    ADD_FAILURE() << "no row " << label.toStdString();
+  void click(const ExportedMenu& menu, const QString& label) {
+    const auto row = menu.ids.find(label);
+    ASSERT_NE(row, menu.ids.end()) << "no row " << label.toStdString();
+    call(menuPath_, dbusMenuInterface, QStringLiteral("Event"),
+         {row->second, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
   }
 
   std::unique_ptr<lx::test::XvfbSession> display_;
@@ -248,22 +211,22 @@ TEST_F(TrayEndToEnd, PanelSeesTheActiveIconAndTheWholeMenu) {
                        itemProperty(QStringLiteral("IconPixmap")).isValid();
   EXPECT_TRUE(hasIcon) << "the item has neither an icon name nor pixmaps";
 
-  EXPECT_EQ(openMenu(), menuAtStart(true));
+  EXPECT_EQ(openMenu().lines, menuAtStart(true));
 }
 
 TEST_F(TrayEndToEnd, PanelClicksSwitchGesturesOffAndQuitTheProgram) {
   click(openMenu(), QStringLiteral("Gestures Enabled"));
   // The click is delivered through the program's event loop; the next opening shows its effect.
-  std::vector<MenuRow> rows;
+  ExportedMenu menu;
   EXPECT_TRUE(QTest::qWaitFor(
       [&] {
-        rows = openMenu();
-        return rows == menuAtStart(false);
+        menu = openMenu();
+        return menu.lines == menuAtStart(false);
       },
       callTimeoutMs));
-  EXPECT_EQ(rows, menuAtStart(false));
+  EXPECT_EQ(menu.lines, menuAtStart(false));
 
-  click(rows, QStringLiteral("Quit Tactora"));
+  click(menu, QStringLiteral("Quit Tactora"));
   ASSERT_TRUE(program_.waitForFinished(callTimeoutMs)) << "still running after Quit Tactora";
   EXPECT_EQ(program_.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program_.exitCode(), 0) << program_.readAll().toStdString();
