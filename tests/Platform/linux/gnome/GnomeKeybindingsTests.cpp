@@ -75,10 +75,6 @@ class GnomeKeybindingsTest : public ::testing::Test {
 };
 
 TEST_F(GnomeKeybindingsTest, UntouchedBindingsAreGnomesDefaults) {
-  EXPECT_EQ(
-      keybindings_.accelerators(GnomeKeybindings::windowManagerSchema, "switch-to-workspace-left")
-          .front(),
-      "<Super>Page_Up");
   EXPECT_EQ(keybindings_.workspaceBinding(WorkspaceDirection::left), key(116, control));
   EXPECT_EQ(keybindings_.workspaceBinding(WorkspaceDirection::right), key(121, control));
   EXPECT_EQ(keybindings_.closeWindowBinding(), key(118, option));
