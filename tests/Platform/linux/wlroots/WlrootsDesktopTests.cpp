@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -138,10 +139,10 @@ TEST_F(WlrootsDesktopTest, AnInstalledIdBeatsAnotherApplicationsWindowClass) {
 }
 
 TEST_F(WlrootsDesktopTest, SwayIsAskedForItsTreeAndMovesWorkspacesAndClosesByCommand) {
-  std::mutex mutex;
+  std::mutex mutex;  // guards requests
   std::vector<Request> requests;
-  int focused = 7;
-  bool commandsSucceed = true;
+  std::atomic<int> focused = 7;
+  std::atomic<bool> commandsSucceed = true;
   FakeSocketServer sway(socket("sway.sock"), [&](int connection) {
     const auto request = readRequest(connection);
     const std::scoped_lock lock(mutex);
@@ -162,23 +163,14 @@ TEST_F(WlrootsDesktopTest, SwayIsAskedForItsTreeAndMovesWorkspacesAndClosesByCom
   ASSERT_TRUE(functions.closeActiveWindow);
   EXPECT_FALSE(functions.dockNotification);
   EXPECT_EQ(functions.frontApplication(), "org.gnome.Nautilus");
-  {
-    const std::scoped_lock lock(mutex);
-    focused = 8;
-  }
+  focused = 8;
   EXPECT_EQ(functions.frontApplication(), std::nullopt) << "no application claims 'firefox'";
-  {
-    const std::scoped_lock lock(mutex);
-    focused = 6;
-  }
+  focused = 6;
   EXPECT_EQ(functions.frontApplication(), "foot");
 
   EXPECT_TRUE(functions.switchWorkspace(WorkspaceDirection::left));
   EXPECT_TRUE(functions.switchWorkspace(WorkspaceDirection::right));
-  {
-    const std::scoped_lock lock(mutex);
-    commandsSucceed = false;
-  }
+  commandsSucceed = false;
   EXPECT_FALSE(functions.switchWorkspace(WorkspaceDirection::left));
   EXPECT_FALSE(functions.closeActiveWindow());
 
