@@ -249,6 +249,7 @@ TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
        ": the feed is larger than 1048576 bytes"},
       {"certificate not trusted", [&] { server.route("/appcast.xml", ok(feedWith({"9.0"}))); },
        ": ", false},
+      {"nothing listens", [] {}, ": ", true, downFeed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
