@@ -58,10 +58,11 @@ TEST_F(SettingsImportTest, OnlyCommandsNotRunAnywhereYetNeedConfirmation) {
   const auto alert = import_.confirmationAlert();
   ASSERT_TRUE(alert);
   EXPECT_EQ(alert->title, "These settings run commands on your computer");
-  EXPECT_EQ(alert->message,
-            "Importing adds gestures that run these shell commands:\n\nrm -rf ~\nopen .\n\nA shell "
-            "command can do anything you can do on this computer. Only import settings from someone you "
-            "trust.");
+  EXPECT_EQ(
+      alert->message,
+      "Importing adds gestures that run these shell commands:\n\nrm -rf ~\nopen .\n\nA shell "
+      "command can do anything you can do on this computer. Only import settings from someone you "
+      "trust.");
   EXPECT_EQ(alert->confirmButton, "Import Anyway");
   EXPECT_EQ(alert->cancelButton, "Cancel");
 
