@@ -47,8 +47,9 @@ std::uint64_t microseconds(std::chrono::microseconds timeout) {
   return timeout.count() > 0 ? static_cast<std::uint64_t>(timeout.count()) : 1u;
 }
 
-// Milliseconds until the bus's absolute monotonic deadline `usec`; -1 for none.
-int pollTimeout(std::uint64_t usec) {
+}  // namespace
+
+int BusConnection::pollTimeout(std::uint64_t usec) {
   if (usec == std::numeric_limits<std::uint64_t>::max()) {
     return -1;
   }
@@ -64,8 +65,6 @@ int pollTimeout(std::uint64_t usec) {
              ? std::numeric_limits<int>::max()
              : static_cast<int>(milliseconds);
 }
-
-}  // namespace
 
 std::optional<BusConnection> BusConnection::connect() {
   sd_bus* bus = nullptr;
@@ -169,7 +168,7 @@ int BusConnection::wait(int wakeUp) const {
     return timeoutResult;
   }
   pollfd fds[2] = {{sd_bus_get_fd(bus_), static_cast<short>(events), 0}, {wakeUp, POLLIN, 0}};
-  if (::poll(fds, 2, pollTimeout(deadline)) < 0 && errno != EINTR) {
+  if (::poll(fds, 2, BusConnection::pollTimeout(deadline)) < 0 && errno != EINTR) {
     return -errno;
   }
   return (fds[1].revents & POLLIN) != 0 ? 1 : 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -25,6 +26,10 @@ class BusConnection {
   // the call.
   using Append = std::function<int(sd_bus_message* request)>;
   using Read = std::function<int(sd_bus_message* reply)>;
+
+  // Milliseconds from now until an sd-bus deadline (absolute, monotonic, in microseconds, as
+  // `sd_bus_get_timeout` gives it), rounded up, for poll(); -1 when there is none.
+  static int pollTimeout(std::uint64_t deadlineUsec);
 
   // Connects; nothing when there is no session bus to reach.
   static std::optional<BusConnection> connect();

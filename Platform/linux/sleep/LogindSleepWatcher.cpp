@@ -14,30 +14,13 @@
 #include <utility>
 
 #include "Platform/Logger.h"
+#include "Platform/linux/bus/BusConnection.h"
 
 namespace tactora::lx {
 
 namespace {
 
 constexpr platform::Logger logger{"LogindSleepWatcher"};
-
-// Milliseconds until the bus's absolute monotonic deadline `usec`; -1 for none.
-int pollTimeout(std::uint64_t usec) {
-  if (usec == std::numeric_limits<std::uint64_t>::max()) {
-    return -1;
-  }
-  timespec now{};
-  ::clock_gettime(CLOCK_MONOTONIC, &now);
-  const std::uint64_t nowUsec = static_cast<std::uint64_t>(now.tv_sec) * 1000000u +
-                                static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
-  if (usec <= nowUsec) {
-    return 0;
-  }
-  const std::uint64_t milliseconds = (usec - nowUsec + 999u) / 1000u;
-  return milliseconds > static_cast<std::uint64_t>(std::numeric_limits<int>::max())
-             ? std::numeric_limits<int>::max()
-             : static_cast<int>(milliseconds);
-}
 
 }  // namespace
 
@@ -136,7 +119,7 @@ void LogindSleepWatcher::run() {
     }
     pollfd fds[2] = {{sd_bus_get_fd(connection.bus()), static_cast<short>(events), 0},
                      {connection.wakeUp(), POLLIN, 0}};
-    if (::poll(fds, 2, pollTimeout(deadline)) < 0 && errno != EINTR) {
+    if (::poll(fds, 2, BusConnection::pollTimeout(deadline)) < 0 && errno != EINTR) {
       break;
     }
     if ((fds[1].revents & POLLIN) != 0) {
