@@ -90,6 +90,8 @@ std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text) {
       entry.noDisplay = value == "true";
     } else if (key == "Hidden") {
       entry.hidden = value == "true";
+    } else if (key == "X-GNOME-Autostart-enabled") {
+      entry.autostartOff = value == "false";
     }
   }
   // A user's "Hidden=true" copy deletes the application whatever else it says, so it is kept for

@@ -17,6 +17,7 @@ struct DesktopEntry {
   std::string startupWMClass;  // StartupWMClass
   bool noDisplay = false;      // NoDisplay: installed, but not shown in menus
   bool hidden = false;         // Hidden: the user deleted it; it hides same-named entries too
+  bool autostartOff = false;   // X-GNOME-Autostart-enabled=false: GNOME's switch turned it off
 
   // The entry of a file's text; empty when the text has no [Desktop Entry] group or its Type is
   // not Application (links and folders are not applications).

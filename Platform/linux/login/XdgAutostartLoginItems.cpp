@@ -2,17 +2,18 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "Platform/AtomicFile.h"
 #include "Platform/linux/ProcessLauncher.h"
+#include "Platform/linux/desktop/DesktopEntry.h"
 
 namespace tactora::lx {
 
 namespace {
 
 constexpr const char* systemctl = "systemctl";
-constexpr std::string_view desktopEntryGroup = "[Desktop Entry]";
 
 bool hasControlCharacter(std::string_view text) {
   for (const char c : text) {
@@ -89,15 +90,6 @@ std::string unitExecArgument(std::string_view argument) {
   return value;
 }
 
-std::string_view trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  const auto last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
-
 }  // namespace
 
 XdgAutostartLoginItems::XdgAutostartLoginItems(std::string configHome, std::string executablePath,
@@ -163,35 +155,13 @@ platform::LoginItemStatus XdgAutostartLoginItems::mainAppStatus() {
   if (!in) {
     return platform::LoginItemStatus::notRegistered;
   }
-  // The session skips an entry without the group, one the user hid (Hidden=true, which also
-  // hides a system-wide entry of the same name) and one GNOME's switch turned off.
-  bool inGroup = false;
-  bool sawGroup = false;
-  bool switchedOff = false;
-  std::string line;
-  while (std::getline(in, line)) {
-    const std::string_view text = trimmed(line);
-    if (text.empty() || text.front() == '#') {
-      continue;
-    }
-    if (text.front() == '[') {
-      inGroup = text == desktopEntryGroup;
-      sawGroup = sawGroup || inGroup;
-      continue;
-    }
-    const auto equals = text.find('=');
-    if (!inGroup || equals == std::string_view::npos) {
-      continue;
-    }
-    const std::string_view key = trimmed(text.substr(0, equals));
-    const std::string_view value = trimmed(text.substr(equals + 1));
-    if ((key == "Hidden" && value == "true") ||
-        (key == "X-GNOME-Autostart-enabled" && value == "false")) {
-      switchedOff = true;
-    }
-  }
-  return sawGroup && !switchedOff ? platform::LoginItemStatus::enabled
-                                  : platform::LoginItemStatus::notRegistered;
+  // The session skips an entry that is not a valid application entry, one the user hid
+  // (Hidden=true, which also hides a system-wide entry of the same name) and one GNOME's switch
+  // turned off.
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::optional<DesktopEntry> entry = DesktopEntry::parse(text);
+  return entry && !entry->hidden && !entry->autostartOff ? platform::LoginItemStatus::enabled
+                                                         : platform::LoginItemStatus::notRegistered;
 }
 
 std::optional<std::string> XdgAutostartLoginItems::registerMainApp() {

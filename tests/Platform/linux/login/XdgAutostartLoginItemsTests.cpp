@@ -57,12 +57,14 @@ TEST_F(XdgAutostartLoginItemsTest, RegisterWritesTheEntryThatReadsBackAsEnabled)
 
 TEST_F(XdgAutostartLoginItemsTest, StatusFollowsWhatTheSessionWouldStart) {
   const std::vector<std::pair<std::string, LoginItemStatus>> cases = {
-      {"[Desktop Entry]\nHidden=false\n", LoginItemStatus::enabled},
-      {"[Desktop Entry]\nHidden = true \n", LoginItemStatus::notRegistered},
-      {"[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n", LoginItemStatus::notRegistered},
-      {"# Hidden=true\n[Desktop Entry]\n[Desktop Action quit]\nHidden=true\n",
+      {"[Desktop Entry]\nType=Application\nHidden=false\n", LoginItemStatus::enabled},
+      {"[Desktop Entry]\nType=Application\nHidden = true \n", LoginItemStatus::notRegistered},
+      {"[Desktop Entry]\nType=Application\nX-GNOME-Autostart-enabled=false\n",
+       LoginItemStatus::notRegistered},
+      {"# Hidden=true\n[Desktop Entry]\nType=Application\n[Desktop Action quit]\nHidden=true\n",
        LoginItemStatus::enabled},
-      {"Exec=tactora\n", LoginItemStatus::notRegistered},  // no group: no entry
+      {"[Desktop Entry]\nExec=tactora\n", LoginItemStatus::notRegistered},  // no Type: invalid
+      {"Exec=tactora\n", LoginItemStatus::notRegistered},                   // no group: no entry
   };
   auto login = items();
   for (const auto& [text, status] : cases) {
