@@ -18,25 +18,19 @@ namespace {
 constexpr double spaceSwitchKeyPauseSeconds = 0.020;
 constexpr std::uint16_t wKeyCode = 13;
 
-// Modifier bits of a hot-key binding.
-constexpr std::uint32_t hotKeyCommand = 0x100;
-constexpr std::uint32_t hotKeyShift = 0x200;
-constexpr std::uint32_t hotKeyOption = 0x800;
-constexpr std::uint32_t hotKeyControl = 0x1000;
-
 // The event flags for a binding's modifier bits; other bits are ignored.
 platform::EventFlags flagsForHotKeyModifiers(std::uint32_t modifiers) {
   platform::EventFlags flags = 0;
-  if (modifiers & hotKeyCommand) {
+  if (modifiers & platform::hotKeyModifier::command) {
     flags |= platform::eventFlags::maskCommand;
   }
-  if (modifiers & hotKeyShift) {
+  if (modifiers & platform::hotKeyModifier::shift) {
     flags |= platform::eventFlags::maskShift;
   }
-  if (modifiers & hotKeyOption) {
+  if (modifiers & platform::hotKeyModifier::option) {
     flags |= platform::eventFlags::maskAlternate;
   }
-  if (modifiers & hotKeyControl) {
+  if (modifiers & platform::hotKeyModifier::control) {
     flags |= platform::eventFlags::maskControl;
   }
   return flags;

@@ -15,6 +15,14 @@ struct HotKeyValue {
   friend bool operator==(const HotKeyValue&, const HotKeyValue&) = default;
 };
 
+// The modifier bits of a hot-key binding.
+namespace hotKeyModifier {
+inline constexpr std::uint32_t command = 0x100;
+inline constexpr std::uint32_t shift = 0x200;
+inline constexpr std::uint32_t option = 0x800;
+inline constexpr std::uint32_t control = 0x1000;
+}  // namespace hotKeyModifier
+
 namespace symbolicHotKey {
 inline constexpr std::uint32_t moveLeftASpace = 79;
 inline constexpr std::uint32_t moveRightASpace = 81;

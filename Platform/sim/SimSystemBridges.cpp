@@ -1,18 +1,20 @@
 #include "Platform/sim/SimSystemBridges.h"
+#include "Platform/HotKeyValue.h"
 
 namespace tactora::sim {
 
 namespace {
 
-constexpr std::uint32_t controlModifier = 0x1000;
 constexpr std::uint32_t leftArrowKeyCode = 123;
 constexpr std::uint32_t rightArrowKeyCode = 124;
 
 }  // namespace
 
 SimSystemBridges::SimSystemBridges() {
-  table_[platform::symbolicHotKey::moveLeftASpace] = {0, leftArrowKeyCode, controlModifier, true};
-  table_[platform::symbolicHotKey::moveRightASpace] = {0, rightArrowKeyCode, controlModifier, true};
+  table_[platform::symbolicHotKey::moveLeftASpace] = {0, leftArrowKeyCode,
+                                                      platform::hotKeyModifier::control, true};
+  table_[platform::symbolicHotKey::moveRightASpace] = {0, rightArrowKeyCode,
+                                                       platform::hotKeyModifier::control, true};
 }
 
 platform::DockNotificationFunction SimSystemBridges::loadDockNotificationFunction() {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "Platform/HotKeyValue.h"
 #include "Platform/Log.h"
 #include "Platform/linux/gnome/GnomeDesktop.h"
 #include "Platform/linux/x11/TemporaryDirectory.h"
@@ -19,10 +20,7 @@
 namespace tactora::lx {
 namespace {
 
-constexpr std::uint32_t command = 0x100;
-constexpr std::uint32_t shift = 0x200;
-constexpr std::uint32_t option = 0x800;
-constexpr std::uint32_t control = 0x1000;
+using namespace platform::hotKeyModifier;
 
 std::optional<KeyBinding> key(std::uint16_t keyCode, std::uint32_t modifiers) {
   return KeyBinding{keyCode, modifiers};

@@ -6,15 +6,13 @@
 #include <set>
 #include <string>
 
+#include "Platform/HotKeyValue.h"
 #include "Platform/linux/posting/KeyCodeTable.h"
 
 namespace tactora::lx {
 namespace {
 
-constexpr std::uint32_t command = 0x100;
-constexpr std::uint32_t shift = 0x200;
-constexpr std::uint32_t option = 0x800;
-constexpr std::uint32_t control = 0x1000;
+using namespace platform::hotKeyModifier;
 
 struct Case {
   const char* accelerator;
