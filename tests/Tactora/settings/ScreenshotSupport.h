@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPalette>
+#include <QPixmap>
 #include <QStyle>
 #include <QWidget>
 
@@ -67,9 +68,19 @@ inline QString outputDirectory() {
   return directory;
 }
 
-// "<folder>/<name>-dark.png" or "-light.png".
-inline QString picturePath(const QString& name, bool dark) {
-  return outputDirectory() + "/" + name + (dark ? "-dark" : "-light") + ".png";
+// "<folder>/<name>-dark.png" or "-light.png", with "@2x" before ".png" for a scale of 2.
+inline QString picturePath(const QString& name, bool dark, int scale = 1) {
+  return outputDirectory() + "/" + name + (dark ? "-dark" : "-light") +
+         (scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale)) + ".png";
+}
+
+// `widget` as its screen shows it, named "@2x" on a screen with two device pixels per point (the
+// second run, HighDensityScreen.json), so texts, icons and glyphs look as sharp or blurred there as
+// they really are.
+inline void savePicture(QWidget& widget, const QString& name, bool dark) {
+  const QPixmap picture = widget.grab();
+  const int scale = qRound(picture.devicePixelRatio());
+  EXPECT_TRUE(picture.save(picturePath(name, dark, scale))) << name.toStdString();
 }
 
 // Every one-line label, button and picker shown in `root` is at least as wide as its text

@@ -1,5 +1,6 @@
-// Pictures of the General and Tuning tabs in a light and a dark palette, for a person to look at
-// and for the README; every one-line text must fit the space it is given.
+// Pictures of the General and Tuning tabs in a light and a dark palette at one and two device
+// pixels per point, for a person to look at and for the README; every one-line text must fit the
+// space it is given.
 
 #include <gtest/gtest.h>
 
@@ -40,8 +41,8 @@ class Screenshots : public SettingsFixture, public ::testing::WithParamInterface
     }
     frames_.gestureReceived(GestureEvent::tap(2));
   }
-  QString path(const QString& name) {
-    return screenshots::picturePath("settings-" + name, GetParam());
+  void save(QWidget& widget, const QString& name) {
+    screenshots::savePicture(widget, "settings-" + name, GetParam());
   }
 
   screenshots::PaletteScope palette_{GetParam()};
@@ -54,18 +55,18 @@ TEST_P(Screenshots, GeneralAndTuningTabsFitTheirWindow) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   screenshots::expectTextsFit(*window.generalTab());
-  EXPECT_TRUE(window.grab().save(path("general")));
+  save(window, "general");
 
   window.tabs()->setCurrentIndex(2);
   window.tuningTab()->surfaceView()->poll();
   QTest::qWait(10);
   screenshots::expectTextsFit(*window.tuningTab());
-  EXPECT_TRUE(window.grab().save(path("tuning")));
+  save(window, "tuning");
 
   // The whole of the scrolling form, as one tall picture.
   auto* scroll = window.tuningTab()->findChild<QScrollArea*>();
   ASSERT_NE(scroll, nullptr);
-  EXPECT_TRUE(scroll->widget()->grab().save(path("tuning-full")));
+  save(*scroll->widget(), "tuning-full");
 }
 
 INSTANTIATE_TEST_SUITE_P(Palettes, Screenshots, ::testing::Values(false, true),

@@ -1,10 +1,10 @@
 // Renders the Gestures tab, the add-gesture dialog and the shortcut recorder to PNG in light and
-// dark palettes, for a person to look at (TACTORA_SCREENSHOT_DIR, else the build's screenshots
-// folder), and checks that no text in them is cut off.
+// dark palettes (as "@2x" on the two-pixels-per-point screen of the second run), for a person to
+// look at (TACTORA_SCREENSHOT_DIR, else the build's screenshots folder), and checks that no text in
+// them is cut off.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QPixmap>
 #include <QTest>
 #include <QToolButton>
 
@@ -29,19 +29,8 @@ class GesturesScreenshots : public ::testing::TestWithParam<bool> {
     store = std::make_unique<ConfigStore>(directory.path());
   }
 
-  QString name(const QString& base, int scale) const {
-    const QString path = settings::screenshots::picturePath("gestures-" + base, GetParam());
-    return scale == 1 ? path : path.chopped(4) + QStringLiteral("@%1x.png").arg(scale);
-  }
-
   void save(QWidget& widget, const QString& base) {
-    for (int scale : {1, 2}) {
-      QPixmap pixmap(widget.size() * scale);
-      pixmap.setDevicePixelRatio(scale);
-      pixmap.fill(widget.palette().color(QPalette::Window));
-      widget.render(&pixmap);
-      ASSERT_TRUE(pixmap.save(name(base, scale)));
-    }
+    settings::screenshots::savePicture(widget, "gestures-" + base, GetParam());
   }
 
   TemporaryDirectory directory{"gestures-screens"};
