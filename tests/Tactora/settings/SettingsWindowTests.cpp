@@ -3,12 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTest>
+#include <algorithm>
 #include <fstream>
+#include <set>
 
 #include "SettingsFixture.h"
 #include "Tactora/settings/GeneralTab.h"
@@ -149,6 +154,93 @@ TEST_F(SettingsWindowTest, AChangeInOneTabShowsInTheOtherThroughTheStore) {
                 ->valueLabel()
                 ->text(),
             QStringLiteral("20 mm"));
+}
+
+// What a screen reader says for `control`: its accessible name, a button's own text, or the text of
+// the label that names it as its buddy.
+QString spokenName(QWidget* control, QWidget* tab) {
+  if (!control->accessibleName().isEmpty()) {
+    return control->accessibleName();
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(control); button != nullptr) {
+    return button->text().remove('&');
+  }
+  for (QLabel* label : tab->findChildren<QLabel*>()) {
+    if (label->buddy() == control) {
+      return label->text().remove('&');
+    }
+  }
+  return {};
+}
+
+TEST_F(SettingsWindowTest, TabWalksEveryControlOfGeneralAndTuningInScreenOrderAndEachHasAName) {
+  RecordingUpdater updater;
+  context_.updater = &updater;
+  context_.acknowledgementsPath = std::filesystem::path(directory_.path().toStdString()) / "ACK.md";
+  std::ofstream(context_.acknowledgementsPath) << "# Acknowledgements\n";
+  SettingsWindow window(context_);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+  const struct {
+    const char* tab;
+    int index;
+    std::size_t controls;  // with the update check and the licences present
+  } tabs[] = {{"General", 0, 6}, {"Tuning", 2, 31}};
+  for (const auto& entry : tabs) {
+    SCOPED_TRACE(entry.tab);
+    window.tabs()->setCurrentIndex(entry.index);
+    QWidget* tab = window.tabs()->currentWidget();
+    auto position = [tab](QWidget* control) { return control->mapTo(tab, QPoint(0, 0)); };
+
+    // The controls a keyboard can reach, top to bottom and left to right within a row.
+    std::vector<QWidget*> controls;
+    for (QWidget* control : tab->findChildren<QWidget*>()) {
+      if (control->isVisibleTo(tab) && control->isEnabled() &&
+          (control->focusPolicy() & Qt::TabFocus) != 0 && control->focusProxy() == nullptr &&
+          qobject_cast<QScrollArea*>(control) == nullptr) {
+        controls.push_back(control);
+      }
+    }
+    std::sort(controls.begin(), controls.end(), [&](QWidget* a, QWidget* b) {
+      const QPoint pa = position(a);
+      const QPoint pb = position(b);
+      return pa.y() + a->height() / 2 != pb.y() + b->height() / 2
+                 ? pa.y() + a->height() / 2 < pb.y() + b->height() / 2
+                 : pa.x() < pb.x();
+    });
+    EXPECT_EQ(controls.size(), entry.controls);
+
+    std::set<QString> names;
+    for (QWidget* control : controls) {
+      const QString name = spokenName(control, tab);
+      EXPECT_FALSE(name.isEmpty()) << control->metaObject()->className();
+      EXPECT_TRUE(names.insert(name).second)
+          << "two controls are both called " << name.toStdString();
+    }
+
+    // Real Tab presses from the first control visit the others in the order they are drawn.
+    ASSERT_FALSE(controls.empty());
+    controls.front()->setFocus(Qt::TabFocusReason);
+    std::vector<QWidget*> visited{QApplication::focusWidget()};
+    while (visited.size() < controls.size()) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focused = QApplication::focusWidget();
+      if (!tab->isAncestorOf(focused) || qobject_cast<QScrollArea*>(focused) != nullptr) {
+        break;
+      }
+      visited.push_back(focused);
+    }
+    auto named = [tab](const std::vector<QWidget*>& list) {
+      std::vector<std::string> out;
+      for (QWidget* control : list) {
+        out.push_back(spokenName(control, tab).toStdString());
+      }
+      return out;
+    };
+    EXPECT_EQ(named(visited), named(controls));
+  }
 }
 
 }  // namespace
