@@ -9,6 +9,9 @@
 #   share/applications, share/metainfo, share/icons/hicolor, share/polkit-1/actions,
 #   share/gnome-shell/extensions, share/doc/tactora, share/man/man1
 #
+# The .deb also holds usr/share/doc/tactora/copyright and changelog.Debian.gz, which only the
+# package has (cmake/DebianPackageDocs.cmake).
+#
 # Files that name an installed path (the polkit action, the systemd unit) are written at install
 # time from the prefix given then, so `cmake --install --prefix X` yields a consistent tree
 # whatever prefix the build was configured with.

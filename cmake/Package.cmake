@@ -13,6 +13,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The Debian revision of the packaging (version 0.1.0-1): Tactora is packaged from its own release,
+# not a native Debian program, so its changelog is changelog.Debian.gz. Raise it for a new package
+# of the same program version.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://vellumworks.com/tactora)
@@ -40,5 +44,11 @@ endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/data/debian/postinst
   ${PROJECT_SOURCE_DIR}/data/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
+
+# The copyright file and changelog Debian wants in usr/share/doc/tactora: added only to the package
+# (see the script).
+set(CPACK_TACTORA_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_INSTALL_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianPackageDocs.cmake)
 
 include(CPack)

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "install/InstallTestSupport.h"
+#include "support/SourceTree.h"
 
 namespace tactora::installtest {
 namespace {
@@ -33,7 +34,7 @@ TEST(DebianPackage, HoldsExactlyTheInstalledFilesOwnedByRootWithTheirModes) {
   const fs::path deb = package();
   ASSERT_FALSE(deb.empty()) << "no .deb in " << TACTORA_INSTALL_DEB_DIR;
   EXPECT_EQ(
-      deb.filename().string().rfind(std::string("tactora_") + TACTORA_PACKAGE_VERSION + "_", 0), 0u)
+      deb.filename().string().rfind(std::string("tactora_") + TACTORA_PACKAGE_VERSION + "-", 0), 0u)
       << deb;
   const CommandResult listing = run("dpkg-deb -c " + quoted(deb.string()));
   ASSERT_EQ(listing.status, 0) << listing.output;
@@ -59,7 +60,45 @@ TEST(DebianPackage, HoldsExactlyTheInstalledFilesOwnedByRootWithTheirModes) {
         path == "usr/bin/tactora" || path == "usr/libexec/tactora/tactora-permission-helper";
     EXPECT_EQ(mode, program ? "-rwxr-xr-x" : "-rw-r--r--") << path;
   }
-  EXPECT_EQ(files, expectedFiles());
+  EXPECT_EQ(files, expectedPackageFiles());
+}
+
+// The copyright file as written in the source, and a changelog whose entry names the package's own
+// version and maintainer, dated from SOURCE_DATE_EPOCH and compressed without a name or time in its
+// header, so that the same commit always gives the same package.
+TEST(DebianPackage, CarriesTheCopyrightAndAReproducibleChangelog) {
+  const fs::path deb = package();
+  const fs::path tree = fs::path(TACTORA_INSTALL_DEB_DIR) / "contents-test";
+  fs::remove_all(tree);
+  const CommandResult extract =
+      run("dpkg-deb -x " + quoted(deb.string()) + " " + quoted(tree.string()));
+  ASSERT_EQ(extract.status, 0) << extract.output;
+  const fs::path doc = tree / "usr/share/doc/tactora";
+
+  const std::string copyright = readFile(doc / "copyright");
+  EXPECT_EQ(copyright, readFile(testing::sourceDir() + "/data/debian/copyright"));
+  EXPECT_TRUE(copyright.starts_with(
+      "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"));
+
+  // The gzip header: magic, deflate, no flags (so no file name), and a modification time of 0.
+  const std::string compressed = readFile(doc / "changelog.Debian.gz");
+  ASSERT_GE(compressed.size(), 10u);
+  EXPECT_EQ(compressed.substr(0, 8), std::string("\x1f\x8b\x08\0\0\0\0\0", 8));
+
+  auto field = [&](const std::string& name) {
+    CommandResult value = run("dpkg-deb -f " + quoted(deb.string()) + " " + name);
+    EXPECT_EQ(value.status, 0) << value.output;
+    while (!value.output.empty() && value.output.back() == '\n') {
+      value.output.pop_back();
+    }
+    return value.output;
+  };
+  const CommandResult changelog = run("gzip -dc " + quoted((doc / "changelog.Debian.gz").string()));
+  ASSERT_EQ(changelog.status, 0) << changelog.output;
+  EXPECT_EQ(changelog.output, "tactora (" + field("Version") + ") unstable; urgency=low\n\n" +
+                                  "  * Initial package.\n\n" + " -- " + field("Maintainer") + "  " +
+                                  TACTORA_PACKAGE_DATE + "\n");
+  fs::remove_all(tree);
 }
 
 TEST(DebianPackage, DependsOnEveryRuntimePackageItUses) {

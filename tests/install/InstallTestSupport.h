@@ -79,6 +79,15 @@ inline std::set<std::string> expectedFiles() {
   };
 }
 
+// The files the Debian package holds besides those of an installation: the copyright file and
+// changelog Debian requires of every package.
+inline std::set<std::string> expectedPackageFiles() {
+  std::set<std::string> files = expectedFiles();
+  files.insert("usr/share/doc/tactora/copyright");
+  files.insert("usr/share/doc/tactora/changelog.Debian.gz");
+  return files;
+}
+
 // The files (not folders) under `root`, relative to it.
 inline std::set<std::string> filesUnder(const std::filesystem::path& root) {
   std::set<std::string> files;
