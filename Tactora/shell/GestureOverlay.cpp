@@ -64,7 +64,8 @@ void GestureOverlay::show(const GestureEvent& event, const Action& action) {
 
 void GestureOverlay::showText(const QString& text) {
   if (!panel_) {
-    panel_ = std::make_unique<OverlayPanel>();
+    panel_ = std::make_unique<HeadsUpPanel>();
+    panel_->setWindowTitle(QStringLiteral("Tactora gesture"));
   }
   panel_->setText(text);
   panel_->resize(panel_->fittingSize());

@@ -12,7 +12,7 @@
 #include "Platform/RepeatingTimer.h"
 #include "Platform/WorkItem.h"
 #include "Tactora/GestureOverlayPresenting.h"
-#include "Tactora/shell/OverlayPanel.h"
+#include "Tactora/panel/HeadsUpPanel.h"
 
 namespace tactora::shell {
 
@@ -58,7 +58,7 @@ class GestureOverlay final : public GestureOverlayPresenting,
                                          const std::vector<Screen>& screens);
 
   // Empty before the first show.
-  OverlayPanel* panel() { return panel_.get(); }
+  HeadsUpPanel* panel() { return panel_.get(); }
   bool isShown() const { return panel_ && panel_->isVisible(); }
   double alpha() const { return alpha_; }
 
@@ -68,7 +68,7 @@ class GestureOverlay final : public GestureOverlayPresenting,
   void setAlpha(double alpha);
 
   Environment environment_;
-  std::unique_ptr<OverlayPanel> panel_;
+  std::unique_ptr<HeadsUpPanel> panel_;
   double alpha_ = 0;
   std::shared_ptr<platform::WorkItem> hideWorkItem_;
   std::shared_ptr<platform::RepeatingTimer> fadeTimer_;

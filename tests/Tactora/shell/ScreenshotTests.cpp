@@ -58,9 +58,9 @@ TEST_F(Screenshots, OverlayTextFitsItsPanel) {
   environment.nowSeconds = [&desktop] { return desktop.timeline().now(); };
   auto overlay = std::make_shared<GestureOverlay>(std::move(environment));
   overlay->showText(QStringLiteral("3-Finger Tap  \u00b7  Mission Control"));
-  OverlayPanel& panel = *overlay->panel();
+  HeadsUpPanel& panel = *overlay->panel();
   const int textWidth = QFontMetrics(panel.font()).horizontalAdvance(panel.text());
-  EXPECT_GE(panel.width(), textWidth + 2 * OverlayPanel::horizontalMargin);
+  EXPECT_GE(panel.width(), textWidth + 2 * HeadsUpPanel::horizontalMargin);
 
   // The panel as it appears over a light window and over a dark one.
   QImage scene(panel.width() + 80, 2 * panel.height() + 60, QImage::Format_ARGB32);

@@ -1,10 +1,10 @@
-#include "Tactora/shell/OverlayPanel.h"
+#include "Tactora/panel/HeadsUpPanel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
 
-namespace tactora::shell {
+namespace tactora {
 
 namespace {
 
@@ -15,7 +15,7 @@ const QColor textColor(255, 255, 255, 235);
 
 }  // namespace
 
-OverlayPanel::OverlayPanel()
+HeadsUpPanel::HeadsUpPanel(const QString& text)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
                            Qt::WindowDoesNotAcceptFocus | Qt::Tool | Qt::WindowStaysOnTopHint |
                            Qt::X11BypassWindowManagerHint) {
@@ -23,9 +23,8 @@ OverlayPanel::OverlayPanel()
   setAttribute(Qt::WA_TranslucentBackground);
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setFocusPolicy(Qt::NoFocus);
-  setWindowTitle(QStringLiteral("Tactora gesture"));
 
-  label_ = new QLabel(this);
+  label_ = new QLabel(text, this);
   label_->setAlignment(Qt::AlignCenter);
   label_->setTextFormat(Qt::PlainText);
   QFont font = label_->font();
@@ -42,16 +41,16 @@ OverlayPanel::OverlayPanel()
   resize(initialWidth, initialHeight);
 }
 
-void OverlayPanel::setText(const QString& text) {
+void HeadsUpPanel::setText(const QString& text) {
   label_->setText(text);
 }
 
-QSize OverlayPanel::fittingSize() const {
+QSize HeadsUpPanel::fittingSize() const {
   const QSize text = label_->sizeHint();
   return {text.width() + 2 * horizontalMargin, text.height() + 2 * verticalMargin};
 }
 
-void OverlayPanel::paintEvent(QPaintEvent* /*event*/) {
+void HeadsUpPanel::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   QPainterPath path;
@@ -61,4 +60,4 @@ void OverlayPanel::paintEvent(QPaintEvent* /*event*/) {
   painter.drawPath(path);
 }
 
-}  // namespace tactora::shell
+}  // namespace tactora

@@ -3,12 +3,13 @@
 #include <QLabel>
 #include <QWidget>
 
-namespace tactora::shell {
+namespace tactora {
 
-// The overlay's window: a borderless, translucent, rounded panel with one centred line of text.
-// It never takes focus, lets every click through to what lies below, stays above normal windows
-// and stays out of the task bar and the window switcher.
-class OverlayPanel final : public QWidget {
+// A heads-up panel: a borderless, translucent, rounded plate with one centred line of text, for
+// the gesture overlay and the version notice. It never takes focus, lets every click through to
+// what lies below, stays above normal windows and stays out of the task bar and the window
+// switcher.
+class HeadsUpPanel : public QWidget {
  public:
   static constexpr int cornerRadius = 10;
   static constexpr int horizontalMargin = 18;
@@ -17,7 +18,7 @@ class OverlayPanel final : public QWidget {
   static constexpr int initialHeight = 44;
   static constexpr int textPixelSize = 13;
 
-  OverlayPanel();
+  explicit HeadsUpPanel(const QString& text = {});
 
   void setText(const QString& text);
   QString text() const { return label_->text(); }
@@ -31,4 +32,4 @@ class OverlayPanel final : public QWidget {
   QLabel* label_;
 };
 
-}  // namespace tactora::shell
+}  // namespace tactora
