@@ -1,0 +1,93 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/desktop/ChildProcess.h"
+
+namespace tactora::testing {
+
+// Polls `condition` every few milliseconds until it holds or `timeout` passes; generous by
+// default, for a loaded two-core machine.
+bool eventually(const std::function<bool()>& condition,
+                std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// A private login session for the real desktop components a test starts: a folder of its own with
+// HOME, XDG_RUNTIME_DIR (mode 0700), XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_CACHE_HOME, and a
+// session bus of its own (dbus-daemon, with the session's environment, so the services it
+// activates see the same HOME). Its processes run as the session's user: the unprivileged
+// "nobody" when `unprivileged` is asked for and the test runs as root (sway and GNOME Shell refuse
+// root), else the test's own user. The test process may use the bus too (it is allowed to connect
+// whatever its user). Everything it started is stopped, and the folder removed, when it is
+// dropped.
+class DesktopSession {
+ public:
+  struct Options {
+    bool unprivileged = false;
+  };
+
+  // Null, with the reason in `error`, when the folder or the bus cannot be made.
+  static std::unique_ptr<DesktopSession> create(Options options, std::string* error);
+  ~DesktopSession();
+  DesktopSession(const DesktopSession&) = delete;
+  DesktopSession& operator=(const DesktopSession&) = delete;
+
+  const std::filesystem::path& folder() const { return folder_; }
+  std::filesystem::path home() const { return folder_ / "home"; }
+  std::filesystem::path runtimeDirectory() const { return folder_ / "runtime"; }
+  std::filesystem::path configHome() const { return folder_ / "home/.config"; }
+  std::filesystem::path dataHome() const { return folder_ / "home/.local/share"; }
+  const std::string& busAddress() const { return busAddress_; }
+  uid_t uid() const { return uid_; }
+  gid_t gid() const { return gid_; }
+
+  // Adds or replaces a variable of every process started from now on.
+  void set(const std::string& name, const std::string& value);
+  void unset(const std::string& name);
+  std::string get(const std::string& name) const;
+  // The environment of the session's processes, with `extra` ("NAME=value") on top.
+  std::vector<std::string> environment(const std::vector<std::string>& extra = {}) const;
+  ProcessOptions processOptions(const std::vector<std::string>& extra = {}) const;
+
+  // Starts a program of the session, its output in `log(name)`; null (with a test failure naming
+  // the reason) when it cannot be started. The session keeps it and stops it when dropped.
+  ChildProcess* start(const std::string& name, const std::vector<std::string>& arguments,
+                      const std::vector<std::string>& extra = {});
+  // Runs a program of the session to its end.
+  ProcessResult run(const std::vector<std::string>& arguments,
+                    const std::vector<std::string>& extra = {},
+                    std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+  // What the program started as `name` has printed so far.
+  std::string log(const std::string& name) const;
+  std::filesystem::path logPath(const std::string& name) const;
+
+  // Writes a file below the session's folder (making the folders on the way), owned by the
+  // session's user; returns its path.
+  std::filesystem::path write(const std::filesystem::path& relative, const std::string& text) const;
+
+  // Points this test process at the session: its bus and display variables (the library code
+  // under test reads them), restored when the session is dropped.
+  void enter();
+
+ private:
+  DesktopSession() = default;
+  bool startBus(std::string* error);
+
+  std::filesystem::path folder_;
+  uid_t uid_ = 0;
+  gid_t gid_ = 0;
+  std::map<std::string, std::string> variables_;
+  std::string busAddress_;
+  std::vector<std::pair<std::string, std::unique_ptr<ChildProcess>>> processes_;
+  std::map<std::string, std::optional<std::string>> savedEnvironment_;
+};
+
+}  // namespace tactora::testing
