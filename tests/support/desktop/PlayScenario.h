@@ -31,7 +31,8 @@ class PlayScenario {
   // config.json: the default bindings for all applications, and a profile for `desktopId` in
   // which `gestureJson` (for example {"tap": {"fingers": 3}}) creates marker().
   void writeConfiguration(const std::string& desktopId, const std::string& gestureJson) const;
-  std::filesystem::path marker() const { return session_.folder() / "marker"; }
+  // In the home folder: the command runs as the session's user, who may write only there.
+  std::filesystem::path marker() const { return session_.home() / "marker"; }
 
   // examples/sessions/<name>.evemu with its events moved leadSeconds later behind an empty first
   // report, in the session's folder.
