@@ -97,7 +97,7 @@ class IpcFaults : public ::testing::Test {
 TEST_F(IpcFaults, BrokenRepliesGiveNothingAndAHungSwayOnlyTheTimeout) {
   const std::string tree = R"({"focused": true, "shell": "xdg_shell", "app_id": "foot", "id": 9})";
   {
-    CannedSocket sway(socketPath("tactora-sway-garbage.sock"),
+    CannedSocket sway(socketPath("garbage.sock"),
                       {"",                                  // closes at once
                        "HTTP/1.1 400 Bad Request\r\n\r\n",  // not i3's protocol
                        i3Frame(4, "{\"nodes\": ["),         // bad JSON
@@ -106,23 +106,22 @@ TEST_F(IpcFaults, BrokenRepliesGiveNothingAndAHungSwayOnlyTheTimeout) {
                        i3Frame(4, "\"\\u00") + "\xff\xfe",  // not text
                        i3Frame(1, R"([{"focused": 1, "output": 7}, 3, null])"),
                        i3Frame(4, R"({"focused": true, "shell": "xwayland", "id": "9"})")});
-    const SwayIpc ipc(socketPath("tactora-sway-garbage.sock"));
+    const SwayIpc ipc(socketPath("garbage.sock"));
     for (int i = 0; i < 6; ++i) {
       EXPECT_EQ(ipc.focusedWindow(), std::nullopt) << "reply " << i;
     }
     EXPECT_FALSE(ipc.switchWorkspace(WorkspaceDirection::right));
     EXPECT_FALSE(ipc.closeFocusedWindow());
-    EXPECT_EQ(sway.requests().size(), 8u);
   }
 
-  const int hung = listeningSocket(socketPath("tactora-sway-hung.sock"));
+  const int hung = listeningSocket(socketPath("hung.sock"));
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(SwayIpc(socketPath("tactora-sway-hung.sock"), 100ms).focusedWindow(), std::nullopt);
+  EXPECT_EQ(SwayIpc(socketPath("hung.sock"), 100ms).focusedWindow(), std::nullopt);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
   ::close(hung);
 
   // Nobody listens: sway is not running, so nothing is offered.
-  const auto functions = WlrootsDesktop::functions({socketPath("tactora-sway-hung.sock"), ""},
+  const auto functions = WlrootsDesktop::functions({socketPath("hung.sock"), ""},
                                                    std::make_shared<const ApplicationIndex>());
   EXPECT_FALSE(functions.frontApplication);
   EXPECT_FALSE(functions.switchWorkspace);
@@ -134,13 +133,12 @@ TEST_F(IpcFaults, HyprlandNamesTheActiveWindowByItsClassOrTheClassItOpenedWith) 
   const auto index =
       std::make_shared<const ApplicationIndex>(ApplicationIndex::scan({folder_.path().string()}));
 
-  CannedSocket hyprland(socketPath("tactora-hyprland.sock"),
+  CannedSocket hyprland(socketPath("hyprland.sock"),
                         {"",  // the check that Hyprland is there
                          R"({"class": "code", "initialClass": "code", "title": "~"})",
                          R"({"class": "Renamed", "initialClass": "Code", "xwayland": true})", "{}",
                          "Invalid", R"({"class": 7})", "[]"});
-  const auto functions =
-      WlrootsDesktop::functions({"", socketPath("tactora-hyprland.sock")}, index);
+  const auto functions = WlrootsDesktop::functions({"", socketPath("hyprland.sock")}, index);
   ASSERT_TRUE(functions.frontApplication);
   EXPECT_FALSE(functions.switchWorkspace);
   EXPECT_EQ(functions.frontApplication(), "code");

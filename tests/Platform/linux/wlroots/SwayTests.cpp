@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "Platform/linux/platform/DesktopServices.h"
-#include "Platform/linux/wlroots/SwayIpc.h"
 #include "Platform/linux/wlroots/WlrootsDesktop.h"
 #include "tests/support/desktop/SwaySession.h"
 #include "tests/support/desktop/TactoraProgram.h"
@@ -153,13 +152,6 @@ TEST(Sway, DoctorFindsSwayHoweverTheSessionIsAnnounced) {
     }
     EXPECT_EQ(result.output.find("GNOME Shell extension"), std::string::npos) << result.output;
   }
-}
-
-TEST(Sway, TheUsersSocketIsFoundInTheRuntimeFolder) {
-  const std::string runtime = session().runtimeDirectory().string();
-  EXPECT_EQ(SwayIpc::socketIn(runtime, session().uid()), sway().socket());
-  EXPECT_EQ(SwayIpc::socketIn(runtime, session().uid() + 1), "") << "another user's sway";
-  EXPECT_EQ(SwayIpc::socketIn("", session().uid()), "");
 }
 
 // sway's own prev_on_output/next_on_output wrap round; an EWMH window manager has no such
