@@ -22,7 +22,7 @@ using testing::DesktopSession;
 using testing::eventually;
 using testing::SwaySession;
 
-// One sway for the whole executable, and the test process pointed at its session.
+// One sway for the whole executable, with the applications its windows belong to.
 class SwayDesktop : public ::testing::Environment {
  public:
   void SetUp() override {
@@ -40,7 +40,6 @@ class SwayDesktop : public ::testing::Environment {
     sway = SwaySession::start(*session);
     ASSERT_NE(sway, nullptr);
     ASSERT_FALSE(sway->xDisplay().empty()) << session->log("sway");
-    session->enter();
     applications = std::make_shared<const ApplicationIndex>(
         ApplicationIndex::scan({session->dataHome().string()}));
   }
