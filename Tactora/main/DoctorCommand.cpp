@@ -17,6 +17,7 @@
 #include "Platform/linux/input/UinputClone.h"
 #include "Platform/linux/platform/DesktopServices.h"
 #include "Platform/linux/platform/LinuxPermissions.h"
+#include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/x11/X11Connection.h"
 #include "Tactora/config/ConfigCheck.h"
 #include "Tactora/config/ConfigStore.h"
@@ -84,7 +85,8 @@ void printDesktop(std::ostream& out, const lx::DesktopServices::Session& session
   } else {
     out << "Focused application: cannot be told on this desktop, so per-application profiles "
            "never apply";
-    if (session.wayland) {
+    if (session.wayland &&
+        lx::desktopFamilyFromCurrentDesktop(session.currentDesktop) == lx::DesktopFamily::gnome) {
       out << " (on GNOME install the Tactora GNOME Shell extension; see the README)";
     }
     out << "\n";

@@ -33,9 +33,9 @@ float recordFloat(const Frame& frame, int index, int offset) {
 }
 
 // The frames the replay's path (the frame assembler fed directly) makes of a recording.
-std::vector<Frame> framesOf(const EvemuRecording& recording) {
-  const EvemuRecording::Axis* x = recording.axis(ABS_MT_POSITION_X);
-  const EvemuRecording::Axis* y = recording.axis(ABS_MT_POSITION_Y);
+std::vector<Frame> framesOf(const platform::EvemuRecording& recording) {
+  const platform::EvemuRecording::Axis* x = recording.axis(ABS_MT_POSITION_X);
+  const platform::EvemuRecording::Axis* y = recording.axis(ABS_MT_POSITION_Y);
   platform::EvdevTouchDevice device;
   device.vendor = recording.id->vendor;
   device.product = recording.id->product;
@@ -43,7 +43,7 @@ std::vector<Frame> framesOf(const EvemuRecording& recording) {
   device.positionY = {y->minimum, y->maximum, y->resolution};
   platform::FrameAssembler assembler(device);
   std::vector<Frame> frames;
-  for (const EvemuRecording::Event& event : recording.events) {
+  for (const platform::EvemuRecording::Event& event : recording.events) {
     const double time = static_cast<double>(event.timeMicroseconds) / 1e6;
     if (assembler.handleEvent(time, event.type, event.code, event.value)) {
       Frame frame;
@@ -104,7 +104,7 @@ class EvdevProvider : public ::testing::Test {
 
   EmulatedEvdevNode nodes_;
   ProviderClient client_;
-  EvemuRecording mouse_;
+  platform::EvemuRecording mouse_;
   MTDeviceList* list_ = nullptr;
   std::vector<MTDeviceRef> started_;
 };
@@ -139,12 +139,12 @@ class EvdevProviderSessions : public EvdevProvider,
                               public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(EvdevProviderSessions, DeliverTheFramesTheReplayMakes) {
-  const EvemuRecording session = readSession(GetParam());
+  const platform::EvemuRecording session = readSession(GetParam());
   const std::vector<Frame> expected = framesOf(session);
   ASSERT_FALSE(expected.empty());
   nodes_.add(7, session, {});
   startMouse();
-  for (const EvemuRecording::Event& event : session.events) {
+  for (const platform::EvemuRecording::Event& event : session.events) {
     nodes_.write(7, event.type, event.code, event.value, event.timeMicroseconds);
   }
   const std::vector<Frame> frames = ProviderClient::waitForFrames(expected.size());
