@@ -34,8 +34,8 @@ class PlayScenario {
   // In the home folder: the command runs as the session's user, who may write only there.
   std::filesystem::path marker() const { return session_.home() / "marker"; }
 
-  // examples/sessions/<name>.evemu with its events moved leadSeconds later behind an empty first
-  // report, in the session's folder.
+  // examples/sessions/<name>.evemu with every event but the first moved leadSeconds later, in the
+  // session's folder.
   std::filesystem::path recording(const std::string& name) const;
 
   // Plays the example recording `name`: starts `tactora --play`, then calls `focus` (when given)
