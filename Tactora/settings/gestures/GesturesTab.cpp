@@ -456,7 +456,7 @@ void GesturesTab::confirmReset() {
 
 void GesturesTab::showAlert(const QString& title, const QString& message, const QString& confirm,
                             const std::function<void()>& onConfirm,
-                            const std::function<void()>& onCancel) {
+                            const std::function<void()>& onCancel, const QString& details) {
   auto* box = new QMessageBox(this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowTitle(title);
@@ -475,6 +475,7 @@ void GesturesTab::showAlert(const QString& title, const QString& message, const 
   }
   box->setIcon(QMessageBox::Warning);
   QPushButton* cancel = nullptr;
+  box->setDetailedText(details);
   QPushButton* destructive = nullptr;
   if (confirm.isEmpty()) {
     box->setStandardButtons(QMessageBox::Ok);
@@ -539,7 +540,7 @@ void GesturesTab::showImportAlert() {
     showAlert(
         QString::fromStdString(confirmation->title), QString::fromStdString(confirmation->message),
         QString::fromStdString(confirmation->confirmButton), [this] { importer_.confirm(); },
-        [this] { importer_.cancel(); });
+        [this] { importer_.cancel(); }, QString::fromStdString(confirmation->details));
   }
 }
 
