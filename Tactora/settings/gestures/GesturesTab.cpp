@@ -23,6 +23,7 @@
 #include "Tactora/settings/gestures/ApplicationChooser.h"
 #include "Tactora/settings/gestures/BindingRow.h"
 #include "Tactora/settings/gestures/SymbolIcons.h"
+#include "Tactora/settings/gestures/WheelGuard.h"
 
 namespace tactora {
 
@@ -136,6 +137,7 @@ QWidget* GesturesTab::createHeader() {
   profilePicker_->setAccessibleName(QStringLiteral("Profile"));
   profilePicker_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   profilePicker_->setMinimumWidth(200);
+  WheelGuard::install(profilePicker_);
   row->addWidget(profilePicker_);
   connect(profilePicker_, &QComboBox::activated, this, [this](int index) {
     const QVariant id = profilePicker_->itemData(index);
@@ -473,9 +475,9 @@ void GesturesTab::showAlert(const QString& title, const QString& message, const 
     bold.setBold(true);
     headline->setFont(bold);
   }
+  box->setDetailedText(details);
   box->setIcon(QMessageBox::Warning);
   QPushButton* cancel = nullptr;
-  box->setDetailedText(details);
   QPushButton* destructive = nullptr;
   if (confirm.isEmpty()) {
     box->setStandardButtons(QMessageBox::Ok);

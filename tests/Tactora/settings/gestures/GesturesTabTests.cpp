@@ -174,6 +174,9 @@ TEST_F(GesturesTabTest, AddingAnEqualTriggerReplacesInPlaceAndANewOneAppends) {
 TEST_F(GesturesTabTest, AddSheetKeepsOneFingerSwipesHorizontalAndBuildsEveryShape) {
   AddBindingSheet sheet;
   sheet.show();
+  // "Cancel" then "Add", on every desktop; Return means "Add".
+  EXPECT_LT(sheet.cancelButton()->x(), sheet.addButton()->x());
+  EXPECT_TRUE(sheet.addButton()->isDefault());
   pick(sheet.shapePicker(), "Swipe");
   sheet.fingerStepper()->setValue(2);
   ASSERT_EQ(sheet.directionPicker()->count(), 4);
