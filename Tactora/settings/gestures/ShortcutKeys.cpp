@@ -284,13 +284,8 @@ QString ShortcutKeys::displayText(std::uint16_t keyCode, std::uint64_t modifiers
   }
   const auto kernelKey = lx::KeyCodeTable::linuxKey(keyCode);
   const auto key = kernelKey ? qtKey(*kernelKey) : std::nullopt;
-  if (!key) {
-    const QString prefix = modifierText(modifiers);
-    const QString name = QStringLiteral("Key %1").arg(keyCode);
-    return prefix.isEmpty() ? name : prefix + QLatin1Char('+') + name;
-  }
+  const QString name = key ? keyName(*key) : QStringLiteral("Key %1").arg(keyCode);
   const QString prefix = modifierText(modifiers);
-  const QString name = keyName(*key);
   return prefix.isEmpty() ? name : prefix + QLatin1Char('+') + name;
 }
 
