@@ -162,11 +162,13 @@ void PermissionsWindow::build() {
     help = new QPushButton(QString::fromUtf8(helpTitle), this);
     request->setAutoDefault(false);
     help->setAutoDefault(false);
+    // The buttons beside the name and state; the file line under the whole row, so the row fits
+    // the window's 460 points.
     rows->addWidget(nameLabel, row, 0);
     rows->addWidget(status, row, 1);
-    rows->addWidget(detailLabel, row + 1, 0, 1, 3);
-    rows->addWidget(request, row, 3, 2, 1, Qt::AlignVCenter);
-    rows->addWidget(help, row, 4, 2, 1, Qt::AlignVCenter);
+    rows->addWidget(request, row, 3);
+    rows->addWidget(help, row, 4);
+    rows->addWidget(detailLabel, row + 1, 0, 1, 5);
     connect(request, &QPushButton::clicked, this, &PermissionsWindow::requestGrants);
     connect(help, &QPushButton::clicked, this, &PermissionsWindow::openHelp);
   };
@@ -190,11 +192,11 @@ void PermissionsWindow::build() {
   connect(restartButton_, &QPushButton::clicked, this, &PermissionsWindow::restart);
   stack->addWidget(restartButton_, 0, Qt::AlignLeft);
 
-  // The designed size, or more when the desktop's font needs it: text is never cut off.
+  // Not resizable: the designed size, or more when the desktop's font needs it, so text is never
+  // cut off.
   const QSize needed = stack->totalMinimumSize();
-  setMinimumSize(needed);
-  resize(std::max(windowWidthPoints, needed.width()),
-         std::max(windowHeightPoints, heightForWidth(std::max(windowWidthPoints, needed.width()))));
+  const int width = std::max(windowWidthPoints, needed.width());
+  setFixedSize(width, std::max({windowHeightPoints, needed.height(), heightForWidth(width)}));
 }
 
 QString PermissionsWindow::statusText(PermissionMonitor::Status status) {

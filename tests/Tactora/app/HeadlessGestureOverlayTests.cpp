@@ -13,7 +13,8 @@ TEST(HeadlessGestureOverlay, ShowsTitlesAndFadesOnceAfterTheLastShow) {
   overlay->show(GestureEvent::tap(3), Action(Action::Case::missionControl));
   EXPECT_EQ(overlay->text(), "3-Finger Tap  \u00b7  Mission Control");
   sim->timeline().advanceBy(0.5);
-  overlay->show(GestureEvent::swipe(2, Direction::left), Action(Action::Case::spaceLeft));
+  overlay->show(GestureEvent::swipe(1, Direction::left), Action(Action::Case::navigateBack));
+  EXPECT_EQ(overlay->text(), "1-Finger Swipe Left  \u00b7  Back (Alt+Left)");  // as its picker says
   // The first show's fade would have been due at 0.9 s; it was replaced.
   sim->timeline().advanceBy(0.8);
   EXPECT_TRUE(overlay->isVisible());
