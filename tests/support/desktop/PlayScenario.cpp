@@ -3,39 +3,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
-#include "support/SourceTree.h"
+#include "support/ExampleRecording.h"
 
 namespace tactora::testing {
-
-namespace {
-
-// "E: 12.345678" as microseconds; nothing when the line is not an event.
-std::optional<std::int64_t> eventTime(const std::string& line, std::size_t* end) {
-  if (!line.starts_with("E: ")) {
-    return std::nullopt;
-  }
-  const std::size_t stop = line.find_first_of(" \t", 3);
-  *end = stop == std::string::npos ? line.size() : stop;
-  return std::llround(std::stod(line.substr(3, *end - 3)) * 1e6);
-}
-
-constexpr auto focusInterval = std::chrono::milliseconds(100);
-
-std::string eventLine(std::int64_t micros, const std::string& rest) {
-  char time[32];
-  std::snprintf(time, sizeof time, "E: %lld.%06lld", static_cast<long long>(micros / 1000000),
-                static_cast<long long>(micros % 1000000));
-  return time + rest;
-}
-
-}  // namespace
 
 void PlayScenario::installApplication(const std::string& desktopId,
                                       const std::string& windowClass) const {
@@ -58,25 +31,17 @@ void PlayScenario::writeConfiguration(const std::string& desktopId,
 }
 
 std::filesystem::path PlayScenario::recording(const std::string& name) const {
-  std::ifstream example(sourceDir() + "/examples/sessions/" + name + ".evemu");
-  std::ostringstream moved;
+  // The first event is played at once and makes no frame (a report is delivered at its end); the
+  // rest of the recording follows it after the lead.
   const auto lead = static_cast<std::int64_t>(leadSeconds * 1e6);
   bool first = true;
-  for (std::string line; std::getline(example, line);) {
-    std::size_t end = 0;
-    if (const std::optional<std::int64_t> micros = eventTime(line, &end)) {
-      if (first) {
-        // Played at once: a report without content, so the gesture keeps its lead.
-        moved << eventLine(*micros, " 0000 0000 0000") << '\n';
-        first = false;
-      }
-      moved << eventLine(*micros + lead, line.substr(end)) << '\n';
-    } else {
-      moved << line << '\n';
-    }
-  }
+  const std::string text = retimedExample(name, [&](std::int64_t micros) {
+    const std::int64_t moved = first ? micros : micros + lead;
+    first = false;
+    return std::optional(moved);
+  });
   EXPECT_FALSE(first) << "no events in " << name;
-  return session_.write(name + "-with-lead.evemu", moved.str());
+  return session_.write(name + "-with-lead.evemu", text);
 }
 
 bool PlayScenario::play(const std::string& name, const std::function<bool()>& done,
@@ -89,6 +54,7 @@ bool PlayScenario::play(const std::string& name, const std::function<bool()>& do
   }
   // Focusing runs a program of the desktop's; a tenth of a second is soon enough after a window
   // of Tactora's took the focus.
+  constexpr auto focusInterval = std::chrono::milliseconds(100);
   auto focusedAt = std::chrono::steady_clock::time_point{};
   return eventually(
              [&] {

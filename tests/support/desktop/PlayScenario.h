@@ -33,8 +33,8 @@ class PlayScenario {
   void writeConfiguration(const std::string& desktopId, const std::string& gestureJson) const;
   std::filesystem::path marker() const { return session_.folder() / "marker"; }
 
-  // examples/sessions/<name>.evemu with its events moved leadSeconds later behind an empty first
-  // report, in the session's folder.
+  // examples/sessions/<name>.evemu with every event but the first moved leadSeconds later, in the
+  // session's folder.
   std::filesystem::path recording(const std::string& name) const;
 
   // Plays the example recording `name`: starts `tactora --play`, then calls `focus` (when given)
