@@ -39,6 +39,13 @@ function init() {
 }
 )";
 
+void writeApplication(const DesktopSession& session, const std::string& appId) {
+  session.write(std::filesystem::relative(session.dataHome(), session.folder()) / "applications" /
+                    (appId + ".desktop"),
+                "[Desktop Entry]\nType=Application\nName=" + appId.substr(appId.rfind('.') + 1) +
+                    "\nExec=zenity --info\n");
+}
+
 std::string quotedList(const std::vector<std::string>& items) {
   std::string list = "[";
   for (const auto& item : items) {
@@ -104,6 +111,10 @@ bool GnomeShellSession::tryStart(const Options& options, std::string* error) {
   if (enabled.status != 0) {
     *error = "cannot enable the extensions: " + enabled.output;
     return false;
+  }
+
+  for (const std::string& appId : options.applications) {
+    writeApplication(session, appId);
   }
 
   // The stand-in system bus, as the session's user.
@@ -223,10 +234,18 @@ std::string GnomeShellSession::focusedWindow() const {
   return focused && focused->is_string() ? focused->get<std::string>() : std::string();
 }
 
+bool GnomeShellSession::focus(const std::string& appId) const {
+  return evaluate(
+             "(() => { const a = global.get_window_actors().find(a => "
+             "a.meta_window.get_wm_class() === " +
+             nlohmann::json(appId).dump() +
+             "); a?.meta_window.activate(global.get_current_time()); return !!a; })()") == true;
+}
+
 ChildProcess* GnomeShellSession::openWindow(const std::string& name, const std::string& appId) {
-  session_->write(std::filesystem::relative(session_->dataHome(), session_->folder()) /
-                      "applications" / (appId + ".desktop"),
-                  "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=zenity --info\n");
+  if (!std::filesystem::exists(session_->dataHome() / "applications" / (appId + ".desktop"))) {
+    writeApplication(*session_, appId);
+  }
   // A window whose application the shell does not know yet stays an application of its own.
   const std::string known = "imports.gi.Shell.AppSystem.get_default().lookup_app(" +
                             nlohmann::json(appId + ".desktop").dump() + ") !== null";

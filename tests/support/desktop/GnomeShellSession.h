@@ -29,6 +29,9 @@ class GnomeShellSession {
     // $XDG_DATA_HOME/gnome-shell/extensions to a folder of the session) and enabled before the
     // shell starts.
     std::vector<std::filesystem::path> extensions;
+    // Application ids whose .desktop files are there before the shell starts (the shell reads
+    // files added later only after a while).
+    std::vector<std::string> applications;
   };
 
   // Null, with a test failure naming the reason, when the shell did not start on any try.
@@ -51,11 +54,13 @@ class GnomeShellSession {
   // Writes a screenshot of the whole screen to `file` (a path the session's user may write).
   bool screenshot(const std::filesystem::path& file) const;
 
-  // Opens a native Wayland window (zenity) whose application id is `appId`, with a matching
-  // .desktop file, and waits until it has the focus.
+  // Opens a native Wayland window (zenity) titled `name` whose application id is `appId`, with a
+  // matching .desktop file (named after the id's last part), and waits until it has the focus.
   ChildProcess* openWindow(const std::string& name, const std::string& appId);
   // The application id of the focused window; empty when none has the focus.
   std::string focusedWindow() const;
+  // Gives the focus to the window of application id `appId`; false when there is none.
+  bool focus(const std::string& appId) const;
 
  private:
   GnomeShellSession() = default;

@@ -20,6 +20,7 @@
 #include "Platform/linux/gnome/GnomeExtensionStatus.h"
 #include "Platform/linux/gnome/GnomeShell.h"
 #include "tests/support/desktop/GnomeShellSession.h"
+#include "tests/support/desktop/PlayScenario.h"
 #include "tests/support/desktop/TactoraProgram.h"
 
 namespace tactora::lx {
@@ -29,6 +30,7 @@ using namespace std::chrono_literals;
 using testing::DesktopSession;
 using testing::eventually;
 using testing::GnomeShellSession;
+using testing::PlayScenario;
 using testing::TactoraProgram;
 
 // One session, one shell and the program for every case; the test process is pointed at the
@@ -39,7 +41,9 @@ class GnomeShellEnvironment : public ::testing::Environment {
   static inline std::unique_ptr<TactoraProgram> tactora;
 
   void SetUp() override {
-    shell = GnomeShellSession::start({.extensions = {TACTORA_GNOME_EXTENSION_DIR}});
+    shell = GnomeShellSession::start({.extensions = {TACTORA_GNOME_EXTENSION_DIR},
+                                      .applications = {"com.example.Probe", "com.example.Editor",
+                                                       "com.example.Notes", "com.example.Victim"}});
     ASSERT_NE(shell, nullptr);
     tactora = TactoraProgram::install(shell->session());
     ASSERT_NE(tactora, nullptr);
@@ -149,6 +153,18 @@ TEST_F(GnomeShellTest, TheWorkspaceBindingsAreTheOnesTheUserSet) {
   }
   session().run(
       {"gsettings", "reset", GnomeKeybindings::windowManagerSchema, "switch-to-workspace-left"});
+
+  // Asking GSettings for a schema or key that is not there ends the process: they read as
+  // unbound instead, and without a schema there is no workspace function at all.
+  const GnomeKeybindings keybindings;
+  for (const auto& [schema, key] : {std::pair{"org.example.NoSuchSchema", "close"},
+                                    {GnomeKeybindings::windowManagerSchema, "no-such-key"},
+                                    {"org.gnome.desktop.app-folders.folder", "name"},
+                                    {"org.gnome.desktop.wm.preferences", "num-workspaces"}}) {
+    EXPECT_EQ(keybindings.binding(schema, key), std::nullopt) << schema << " " << key;
+  }
+  const auto noSchemas = std::make_shared<const GnomeKeybindings>(session().folder());
+  EXPECT_FALSE(GnomeDesktop::functions(bus_, noSchemas).workspaceBinding);
 }
 
 TEST_F(GnomeShellTest, TheExtensionLoadsAndServesTheRunningApplication) {
@@ -279,6 +295,38 @@ TEST_F(GnomeShellTest, DoctorReadsTheExtensionsStateFromTheShell) {
   ownApplicationName();
   EXPECT_TRUE(eventually([&] { return extension_.available(); }, 10s))
       << "enabled again, it serves again";
+}
+
+// End to end through `tactora --play`: the focused application's own profile runs its command
+// (the extension told the running program which application has focus), `tactora doctor` beside
+// it is answered, and the default three-finger tap closes exactly the focused window through the
+// extension. Tactora draws its own windows off screen here, so they never take the focus.
+TEST_F(GnomeShellTest, PlayedGesturesActOnGnome) {
+  session().set("QT_QPA_PLATFORM", "offscreen");
+  PlayScenario scenario(session(), *GnomeShellEnvironment::tactora);
+  scenario.writeConfiguration("com.example.Probe", R"({"tap": {"fingers": 3}})");
+  auto* probe = shell().openWindow("Probe", "com.example.Probe");
+  auto* victim = shell().openWindow("Victim", "com.example.Victim");
+  ASSERT_TRUE(probe != nullptr && victim != nullptr);
+  const auto focus = [&](const char* appId) { return [&, appId] { shell().focus(appId); }; };
+
+  EXPECT_TRUE(scenario.play(
+      "three-finger-tap", [&] { return std::filesystem::exists(scenario.marker()); },
+      focus("com.example.Probe")))
+      << scenario.log();
+  EXPECT_NE(doctor().find("Focused application: from GNOME Shell extension "
+                          "tactora@vellumworks.com; now com.example.Probe (Probe)"),
+            std::string::npos)
+      << doctor();
+  EXPECT_EQ(scenario.quit(), 0) << scenario.log();
+
+  EXPECT_TRUE(scenario.play(
+      "three-finger-tap", [&] { return !victim->isRunning(); }, focus("com.example.Victim")))
+      << scenario.log();
+  EXPECT_EQ(scenario.quit(), 0) << scenario.log();
+  EXPECT_TRUE(probe->isRunning()) << "only the focused window was closed";
+  probe->stop();
+  session().unset("QT_QPA_PLATFORM");
 }
 
 // A shell that hangs (stopped here) holds a caller no longer than the timeout.
