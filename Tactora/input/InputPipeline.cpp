@@ -61,8 +61,7 @@ void InputPipeline::start() {
     return;
   }
   if (MTBridgeLoad() != 0) {
-    logger.error("multitouch provider unavailable: %{public}s",
-                 {MTBridgeLastError()});
+    logger.error("multitouch provider unavailable: %{public}s", {MTBridgeLastError()});
     return;
   }
   bridgeLoaded_ = true;

@@ -185,6 +185,7 @@ int main(int argc, char** argv) {
                      "Run the application with the mouse replaced by this evemu recording, played "
                      "in real time from the start; every action happens on this desktop. Refuses "
                      "to run beside a running Tactora")
+          ->type_name("RECORDING")
           ->excludes(provider);
   std::string platformName = "linux";
   app.add_option("--platform", platformName,

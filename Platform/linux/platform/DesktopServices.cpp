@@ -1,10 +1,13 @@
 #include "Platform/linux/platform/DesktopServices.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <cstdlib>
 
 #include "Platform/linux/kde/KdeDesktop.h"
 #include "Platform/linux/posting/DesktopFamily.h"
+#include "Platform/linux/wlroots/SwayIpc.h"
 #include "Platform/linux/wlroots/WlrootsDesktop.h"
 #ifdef TACTORA_HAVE_GNOME
 #include "Platform/linux/gnome/GnomeDesktop.h"
@@ -84,12 +87,21 @@ DesktopServices::Session DesktopServices::Session::fromEnvironment() {
   Session session;
   session.type = environment("XDG_SESSION_TYPE");
   session.currentDesktop = environment("XDG_CURRENT_DESKTOP");
-  session.wayland = session.type == "wayland" ||
-                    (session.type.empty() && !environment("WAYLAND_DISPLAY").empty());
+  // A Wayland display decides, whatever logind says: sway started from a console login runs in
+  // a session of type "tty".
+  session.wayland = session.type == "wayland" || !environment("WAYLAND_DISPLAY").empty();
   session.sway =
       !environment("SWAYSOCK").empty() || containsIgnoringCase(session.currentDesktop, "sway");
   session.hyprland = !environment("HYPRLAND_INSTANCE_SIGNATURE").empty() ||
                      containsIgnoringCase(session.currentDesktop, "Hyprland");
+  // Started by something other than sway (a user service, another program's autostart), the
+  // process may have no $SWAYSOCK: a sway of this user answering in the runtime folder is the
+  // desktop, unless the session names another one.
+  if (!session.sway && !session.hyprland && session.type != "x11" &&
+      desktopFamilyFromCurrentDesktop(session.currentDesktop) == DesktopFamily::other) {
+    session.sway = !SwayIpc::socketIn(environment("XDG_RUNTIME_DIR"), ::getuid()).empty();
+  }
+  session.wayland = session.wayland || session.sway || session.hyprland;
   return session;
 }
 

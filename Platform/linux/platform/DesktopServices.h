@@ -17,9 +17,11 @@ namespace tactora::lx {
 class DesktopServices {
  public:
   // What the session is, from $XDG_SESSION_TYPE, $WAYLAND_DISPLAY, $XDG_CURRENT_DESKTOP,
-  // $SWAYSOCK and $HYPRLAND_INSTANCE_SIGNATURE.
+  // $SWAYSOCK and $HYPRLAND_INSTANCE_SIGNATURE, and the user's sway socket in $XDG_RUNTIME_DIR
+  // when nothing names the desktop. A Wayland display, sway or Hyprland make it a Wayland
+  // session.
   struct Session {
-    std::string type;            // "x11", "wayland" or "" (not known)
+    std::string type;            // as $XDG_SESSION_TYPE says: "x11", "wayland", "tty" or ""
     std::string currentDesktop;  // as $XDG_CURRENT_DESKTOP says, e.g. "ubuntu:GNOME"
     bool wayland = false;
     bool sway = false;

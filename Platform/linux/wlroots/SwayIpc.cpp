@@ -1,6 +1,11 @@
 #include "Platform/linux/wlroots/SwayIpc.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -18,10 +23,72 @@ const std::string* stringField(const nlohmann::json& node, const char* key) {
   return it != node.end() && it->is_string() ? it->get_ptr<const std::string*>() : nullptr;
 }
 
+bool isTrue(const nlohmann::json& node, const char* key) {
+  const auto it = node.find(key);
+  return it != node.end() && it->is_boolean() && it->get<bool>();
+}
+
+// The node marked focused in a GET_TREE reply; null when there is none.
+const nlohmann::json* focusedNode(const nlohmann::json& tree) {
+  // Depth first, with a stack of our own: the tree comes from outside and may be deep.
+  std::vector<const nlohmann::json*> pending{&tree};
+  while (!pending.empty()) {
+    const nlohmann::json& node = *pending.back();
+    pending.pop_back();
+    if (!node.is_object()) {
+      continue;
+    }
+    if (isTrue(node, "focused")) {
+      return &node;
+    }
+    for (const char* children : {"floating_nodes", "nodes"}) {
+      if (const auto it = node.find(children); it != node.end() && it->is_array()) {
+        for (const auto& child : *it) {
+          pending.push_back(&child);
+        }
+      }
+    }
+  }
+  return nullptr;
+}
+
+// Whether a tree node is a window (a view with a client behind it), not a container.
+bool isWindow(const nlohmann::json& node) {
+  // Only views carry the protocol their client speaks ("xdg_shell", "xwayland").
+  const auto* shell = stringField(node, "shell");
+  return shell != nullptr && !shell->empty();
+}
+
 }  // namespace
 
 SwayIpc::SwayIpc(std::string socketPath, std::chrono::milliseconds timeout)
     : socketPath_(std::move(socketPath)), timeout_(timeout) {}
+
+std::string SwayIpc::socketIn(const std::string& runtimeDirectory, uid_t uid,
+                              std::chrono::milliseconds timeout) {
+  if (runtimeDirectory.empty() || runtimeDirectory.front() != '/') {
+    return {};
+  }
+  const std::string prefix = "sway-ipc." + std::to_string(uid) + ".";
+  std::vector<std::pair<std::filesystem::file_time_type, std::string>> candidates;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(runtimeDirectory, error)) {
+    const std::string name = entry.path().filename().string();
+    struct stat status {};
+    if (name.starts_with(prefix) && name.ends_with(".sock") &&
+        ::lstat(entry.path().c_str(), &status) == 0 && S_ISSOCK(status.st_mode) &&
+        status.st_uid == uid) {
+      candidates.emplace_back(entry.last_write_time(error), entry.path().string());
+    }
+  }
+  std::sort(candidates.begin(), candidates.end(), std::greater<>());
+  for (const auto& [modified, path] : candidates) {
+    if (IpcSocket(path, timeout).isConnected()) {
+      return path;
+    }
+  }
+  return {};
+}
 
 std::optional<nlohmann::json> SwayIpc::request(MessageType type, std::string_view payload) const {
   IpcSocket socket(socketPath_, timeout_);
@@ -75,36 +142,60 @@ bool SwayIpc::runCommand(std::string_view command) const {
   return true;
 }
 
+bool SwayIpc::closeFocusedWindow() const {
+  const auto tree = request(MessageType::getTree, {});
+  const nlohmann::json* focused = tree ? focusedNode(*tree) : nullptr;
+  if (focused == nullptr || !isWindow(*focused)) {
+    return false;
+  }
+  const auto id = focused->find("id");
+  if (id == focused->end() || !id->is_number_integer()) {
+    return false;
+  }
+  return runCommand("[con_id=" + std::to_string(id->get<std::int64_t>()) + "] kill");
+}
+
+bool SwayIpc::switchWorkspace(WorkspaceDirection direction) const {
+  const auto workspaces = request(MessageType::getWorkspaces, {});
+  if (!workspaces || !workspaces->is_array()) {
+    return false;
+  }
+  // The reply lists each output's workspaces in the order prev_on_output/next_on_output step
+  // through them.
+  const auto focused = std::find_if(workspaces->begin(), workspaces->end(), [](const auto& w) {
+    return w.is_object() && isTrue(w, "focused");
+  });
+  if (focused == workspaces->end()) {
+    return false;
+  }
+  const auto* output = stringField(*focused, "output");
+  const auto sameOutput = [output](const nlohmann::json& workspace) {
+    const auto* other = workspace.is_object() ? stringField(workspace, "output") : nullptr;
+    return output != nullptr && other != nullptr && *other == *output;
+  };
+  const bool toNext = direction == WorkspaceDirection::right;
+  const bool atEnd = toNext ? std::none_of(std::next(focused), workspaces->end(), sameOutput)
+                            : std::none_of(workspaces->begin(), focused, sameOutput);
+  if (atEnd) {
+    return false;
+  }
+  return runCommand(toNext ? "workspace next_on_output" : "workspace prev_on_output");
+}
+
 std::optional<WindowClass> SwayIpc::focusedWindow(const nlohmann::json& tree) {
-  // Depth first, with a stack of our own: the tree comes from outside and may be deep.
-  std::vector<const nlohmann::json*> pending{&tree};
-  while (!pending.empty()) {
-    const nlohmann::json& node = *pending.back();
-    pending.pop_back();
-    if (!node.is_object()) {
-      continue;
-    }
-    if (const auto focused = node.find("focused");
-        focused != node.end() && focused->is_boolean() && focused->get<bool>()) {
-      if (const auto* appId = stringField(node, "app_id"); appId != nullptr && !appId->empty()) {
-        return WindowClass{{}, *appId};
-      }
-      const auto properties = node.find("window_properties");
-      if (properties != node.end() && properties->is_object()) {
-        const auto* windowClass = stringField(*properties, "class");
-        const auto* instance = stringField(*properties, "instance");
-        if (windowClass != nullptr && !windowClass->empty()) {
-          return WindowClass{instance != nullptr ? *instance : std::string(), *windowClass};
-        }
-      }
-      return std::nullopt;
-    }
-    for (const char* children : {"floating_nodes", "nodes"}) {
-      if (const auto it = node.find(children); it != node.end() && it->is_array()) {
-        for (const auto& child : *it) {
-          pending.push_back(&child);
-        }
-      }
+  const nlohmann::json* node = focusedNode(tree);
+  if (node == nullptr || !isWindow(*node)) {
+    return std::nullopt;
+  }
+  if (const auto* appId = stringField(*node, "app_id"); appId != nullptr && !appId->empty()) {
+    return WindowClass{{}, *appId};
+  }
+  const auto properties = node->find("window_properties");
+  if (properties != node->end() && properties->is_object()) {
+    const auto* windowClass = stringField(*properties, "class");
+    const auto* instance = stringField(*properties, "instance");
+    if (windowClass != nullptr && !windowClass->empty()) {
+      return WindowClass{instance != nullptr ? *instance : std::string(), *windowClass};
     }
   }
   return std::nullopt;

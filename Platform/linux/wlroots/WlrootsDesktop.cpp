@@ -1,5 +1,7 @@
 #include "Platform/linux/wlroots/WlrootsDesktop.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <utility>
 
@@ -19,9 +21,11 @@ bool answers(const std::string& path, std::chrono::milliseconds timeout) {
 
 WlrootsDesktop::Sockets WlrootsDesktop::socketsFromEnvironment() {
   const char* sway = std::getenv("SWAYSOCK");
-  return {sway != nullptr ? sway : "",
-          HyprlandIpc::socketPath(std::getenv("XDG_RUNTIME_DIR"),
-                                  std::getenv("HYPRLAND_INSTANCE_SIGNATURE"))};
+  const char* runtimeDirectory = std::getenv("XDG_RUNTIME_DIR");
+  return {sway != nullptr && *sway != '\0'
+              ? std::string(sway)
+              : SwayIpc::socketIn(runtimeDirectory != nullptr ? runtimeDirectory : "", ::getuid()),
+          HyprlandIpc::socketPath(runtimeDirectory, std::getenv("HYPRLAND_INSTANCE_SIGNATURE"))};
 }
 
 std::optional<std::string> WlrootsDesktop::applicationId(const ApplicationIndex& index,
@@ -50,18 +54,13 @@ DesktopFunctions WlrootsDesktop::functions(const Sockets& sockets,
     };
     functions.frontApplicationSource = "sway IPC (" + sockets.sway + ")";
     functions.switchWorkspace = [sway](WorkspaceDirection direction) {
-      switch (direction) {
-        case WorkspaceDirection::left:
-          return sway->runCommand("workspace prev_on_output");
-        case WorkspaceDirection::right:
-          return sway->runCommand("workspace next_on_output");
-      }
-      return false;
+      return sway->switchWorkspace(direction);
     };
-    functions.workspaceSource = "sway IPC workspace prev_on_output/next_on_output";
+    functions.workspaceSource =
+        "sway IPC workspace prev_on_output/next_on_output (stopping at the first and last)";
     // sway has no Alt+F4: its own command closes the focused window the way its binding does.
-    functions.closeActiveWindow = [sway] { return sway->runCommand("kill"); };
-    functions.closeActiveWindowSource = "sway IPC kill";
+    functions.closeActiveWindow = [sway] { return sway->closeFocusedWindow(); };
+    functions.closeActiveWindowSource = "sway IPC kill of the focused window";
   } else if (answers(sockets.hyprland, timeout)) {
     const auto hyprland = std::make_shared<const HyprlandIpc>(sockets.hyprland, timeout);
     functions.frontApplication = [hyprland, index]() -> std::optional<std::string> {

@@ -21,8 +21,8 @@ class WlrootsDesktop {
     std::string hyprland;  // Hyprland's request socket; empty when not running under Hyprland
   };
 
-  // The sockets the session announces: $SWAYSOCK, and Hyprland's from $XDG_RUNTIME_DIR and
-  // $HYPRLAND_INSTANCE_SIGNATURE.
+  // The sockets the session announces: $SWAYSOCK (else the user's sway socket in
+  // $XDG_RUNTIME_DIR), and Hyprland's from $XDG_RUNTIME_DIR and $HYPRLAND_INSTANCE_SIGNATURE.
   static Sockets socketsFromEnvironment();
 
   // The functions of the compositor whose socket answers now (sway before Hyprland); empty

@@ -31,7 +31,7 @@ class PlayScenario {
   // config.json: the default bindings for all applications, and a profile for `desktopId` in
   // which `gestureJson` (for example {"tap": {"fingers": 3}}) creates marker().
   void writeConfiguration(const std::string& desktopId, const std::string& gestureJson) const;
-  // In the home folder, where the session's user (unprivileged for some desktops) may write.
+  // In the home folder: the command runs as the session's user, who may write only there.
   std::filesystem::path marker() const { return session_.home() / "marker"; }
 
   // examples/sessions/<name>.evemu with every event but the first moved leadSeconds later, in the

@@ -134,6 +134,19 @@ int SwaySession::windowCount() const {
   return count;
 }
 
+bool SwaySession::hasWindow(const std::string& name) const {
+  const auto tree = message("get_tree");
+  bool found = false;
+  if (tree) {
+    forEachNode(*tree, [&](const nlohmann::json& node) {
+      const auto properties = node.value("window_properties", nlohmann::json::object());
+      found = found || (node.contains("pid") && (node.value("app_id", nlohmann::json()) == name ||
+                                                 properties.value("class", "") == name));
+    });
+  }
+  return found;
+}
+
 bool SwaySession::awaitFocusedWindow(int windowsBefore, const std::string& name) {
   const bool mapped = eventually(
       [&] {

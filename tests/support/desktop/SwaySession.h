@@ -37,6 +37,8 @@ class SwaySession {
   std::string currentWorkspace() const;
   // How many windows (nodes with a pid) the tree holds.
   int windowCount() const;
+  // Whether the tree holds a window whose app id (Wayland) or class (X11) is `name`.
+  bool hasWindow(const std::string& name) const;
   // Starts a Wayland client (foot) with `appId` and waits until sway has mapped and focused it.
   bool openWaylandWindow(const std::string& name, const std::string& appId);
   // Starts an X client (xterm through Xwayland) with WM_CLASS `windowClass` and waits likewise.

@@ -86,17 +86,6 @@ std::optional<long> TestClient::rootCardinal(const char* property) {
   return value;
 }
 
-void TestClient::request(const char* messageType, long value) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = root();
-  event.xclient.message_type = atom(messageType);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = value;
-  XSendEvent(display_, root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-  XSync(display_, False);
-}
-
 bool TestClient::awaitDeleteWindow(Window window) {
   const Atom protocols = atom("WM_PROTOCOLS");
   const Atom deleteWindow = atom("WM_DELETE_WINDOW");

@@ -31,8 +31,6 @@ class TestClient {
   bool activate(Window window);
   // The first item of a 32-bit root property.
   std::optional<long> rootCardinal(const char* property);
-  // Sends an EWMH request to the root, as a pager does.
-  void request(const char* messageType, long value);
   // Waits for a WM_DELETE_WINDOW message to `window`.
   bool awaitDeleteWindow(Window window);
 

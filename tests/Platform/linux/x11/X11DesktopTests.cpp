@@ -20,7 +20,6 @@ namespace {
 using test::eventually;
 using test::TestClient;
 using test::XvfbSession;
-using Direction = EwmhWindowManager::Direction;
 namespace flags = platform::eventFlags;
 
 // One server and window manager for the suite; every test opens its own connections.
@@ -105,32 +104,6 @@ TEST_F(X11Desktop, ClosingAsksTheClientToDeleteItsWindow) {
   ASSERT_TRUE(functions.closeActiveWindow);
   EXPECT_TRUE(functions.closeActiveWindow());
   EXPECT_TRUE(client->awaitDeleteWindow(window));
-}
-
-TEST_F(X11Desktop, WorkspacesStepAndStopAtTheEnds) {
-  // A window manager still starting may drop or overrule the requests: repeat them.
-  ASSERT_TRUE(eventually([&] {
-    client->request("_NET_NUMBER_OF_DESKTOPS", 3);
-    client->request("_NET_CURRENT_DESKTOP", 0);
-    return eventually(
-        [&] {
-          return client->rootCardinal("_NET_NUMBER_OF_DESKTOPS") == 3 &&
-                 client->rootCardinal("_NET_CURRENT_DESKTOP") == 0;
-        },
-        std::chrono::milliseconds(200));
-  }));
-  const auto functions = EwmhWindowManager::functions(connection);
-  ASSERT_TRUE(functions.switchWorkspace);
-  const auto current = [&] { return client->rootCardinal("_NET_CURRENT_DESKTOP"); };
-
-  EXPECT_FALSE(functions.switchWorkspace(Direction::left));
-  EXPECT_TRUE(functions.switchWorkspace(Direction::right));
-  EXPECT_TRUE(eventually([&] { return current() == 1; }));
-  EXPECT_TRUE(functions.switchWorkspace(Direction::right));
-  EXPECT_TRUE(eventually([&] { return current() == 2; }));
-  EXPECT_FALSE(functions.switchWorkspace(Direction::right));
-  EXPECT_TRUE(functions.switchWorkspace(Direction::left));
-  EXPECT_TRUE(eventually([&] { return current() == 1; }));
 }
 
 TEST_F(X11Desktop, ShowDesktopToggles) {

@@ -1,0 +1,228 @@
+// The desktop functions on a real headless sway, with a Wayland client (foot) and an X client
+// (xterm through Xwayland), and on Xvfb with openbox where both desktops must behave alike.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Platform/linux/platform/DesktopServices.h"
+#include "Platform/linux/wlroots/WlrootsDesktop.h"
+#include "tests/support/desktop/SwaySession.h"
+#include "tests/support/desktop/TactoraProgram.h"
+#include "tests/support/desktop/XServer.h"
+
+namespace tactora::lx {
+namespace {
+
+using testing::DesktopSession;
+using testing::eventually;
+using testing::SwaySession;
+
+// One sway for the whole executable, with the applications its windows belong to.
+class SwayDesktop : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::string error;
+    session = DesktopSession::create({.unprivileged = true}, &error);
+    ASSERT_NE(session, nullptr) << error;
+    const auto application = [&](const std::string& id, const std::string& keys) {
+      session->write("home/.local/share/applications/" + id + ".desktop",
+                     "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=true\n" + keys);
+    };
+    application("org.example.Foot", "");
+    // Claims foot's windows by their class, but the application whose id they carry wins.
+    application("org.example.Claimer", "StartupWMClass=org.example.Foot\n");
+    application("org.example.XTerm", "StartupWMClass=ProbeTerm\n");
+    sway = SwaySession::start(*session);
+    ASSERT_NE(sway, nullptr);
+    ASSERT_FALSE(sway->xDisplay().empty()) << session->log("sway");
+    applications = std::make_shared<const ApplicationIndex>(
+        ApplicationIndex::scan({session->dataHome().string()}));
+  }
+  void TearDown() override {
+    sway.reset();
+    session.reset();
+  }
+
+  static inline std::unique_ptr<DesktopSession> session;
+  static inline std::unique_ptr<SwaySession> sway;
+  static inline std::shared_ptr<const ApplicationIndex> applications;
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new SwayDesktop);
+
+SwaySession& sway() {
+  return *SwayDesktop::sway;
+}
+DesktopSession& session() {
+  return *SwayDesktop::session;
+}
+
+DesktopFunctions swayFunctions() {
+  return WlrootsDesktop::functions({sway().socket(), ""}, SwayDesktop::applications);
+}
+
+// The focused workspace's place among the workspaces, and their number, as the desktop says.
+struct Position {
+  int index = -1;
+  int count = 0;
+};
+
+TEST(Sway, TheFocusedApplicationIsNamedByAppIdOrByXClass) {
+  const DesktopFunctions functions = swayFunctions();
+  ASSERT_TRUE(functions.frontApplication);
+  ASSERT_TRUE(sway().openWaylandWindow("foot-front", "org.example.Foot"));
+  EXPECT_EQ(functions.frontApplication(), "org.example.Foot");
+  ASSERT_TRUE(sway().openX11Window("xterm-front", "ProbeTerm"));
+  EXPECT_EQ(functions.frontApplication(), "org.example.XTerm");
+  ASSERT_TRUE(sway().command("focus parent"));
+  EXPECT_EQ(functions.frontApplication(), std::nullopt) << "a container has the focus";
+}
+
+TEST(Sway, ClosingClosesTheFocusedWindowAndNeverAContainerOrWorkspace) {
+  const DesktopFunctions functions = swayFunctions();
+  ASSERT_TRUE(functions.closeActiveWindow);
+  ASSERT_TRUE(sway().command("workspace close-test"));
+  EXPECT_FALSE(functions.closeActiveWindow()) << "an empty workspace has the focus";
+
+  // The workspace holds a window and a split container of two.
+  ASSERT_TRUE(sway().openWaylandWindow("foot-kept", "org.example.Kept"));
+  ASSERT_TRUE(sway().openWaylandWindow("foot-other", "org.example.Other"));
+  ASSERT_TRUE(sway().command("splitv"));
+  ASSERT_TRUE(sway().openWaylandWindow("foot-closed", "org.example.Closed"));
+  const int windows = sway().windowCount();
+  for (const char* holder : {"con", "workspace"}) {
+    ASSERT_TRUE(sway().command("focus parent"));
+    ASSERT_EQ(sway().focused().value_or(nlohmann::json{}).value("type", ""), holder);
+    EXPECT_FALSE(functions.closeActiveWindow()) << "a " << holder << " has the focus";
+  }
+  EXPECT_EQ(sway().windowCount(), windows);
+
+  ASSERT_TRUE(sway().command("[app_id=org.example.Closed] focus"));
+  EXPECT_TRUE(functions.closeActiveWindow());
+  EXPECT_TRUE(eventually([&] { return sway().windowCount() == windows - 1; }));
+  const auto focused = sway().focused();
+  ASSERT_TRUE(focused);
+  EXPECT_EQ(focused->value("app_id", ""), "org.example.Other");
+  EXPECT_EQ(sway().windowCount(), windows - 1);
+}
+
+// `tactora doctor` as the session's user, for the ways a sway session shows itself to a program
+// it did not start: logind's "tty" type, no $SWAYSOCK and no desktop name, or a stale socket.
+TEST(Sway, DoctorFindsSwayHoweverTheSessionIsAnnounced) {
+  const auto program = testing::TactoraProgram::install(session());
+  ASSERT_NE(program, nullptr);
+  ASSERT_TRUE(sway().openWaylandWindow("foot-doctor", "org.example.Foot"));
+  const std::string swaySource = "Focused application: from sway IPC (" + sway().socket() +
+                                 "); now org.example.Foot (org.example.Foot)";
+  struct Case {
+    std::vector<std::string> unset;
+    std::vector<std::string> variables;
+    std::vector<std::string> expected;
+  };
+  const std::vector<Case> cases{
+      {{}, {"XDG_SESSION_TYPE=tty"}, {"Session: sway on Wayland", swaySource}},
+      {{"SWAYSOCK", "XDG_CURRENT_DESKTOP"},
+       {"XDG_SESSION_TYPE=tty"},
+       {"Session: sway on Wayland", swaySource,
+        "Workspaces: sway IPC workspace prev_on_output/next_on_output",
+        "Closing windows: sway IPC kill of the focused window"}},
+      {{},
+       {"SWAYSOCK=" + (session().runtimeDirectory() / "gone.sock").string()},
+       {"Focused application: cannot be told on this desktop, so per-application profiles never "
+        "apply\n"}},
+  };
+  for (const Case& row : cases) {
+    for (const auto& name : row.unset) {
+      session().unset(name);
+    }
+    auto variables = row.variables;
+    variables.push_back("DISPLAY=" + sway().xDisplay());
+    const auto result = program->run({"doctor"}, variables);
+    session().set("SWAYSOCK", sway().socket());
+    session().set("XDG_CURRENT_DESKTOP", "sway");
+    EXPECT_EQ(result.status, 0) << result.output;
+    for (const auto& line : row.expected) {
+      EXPECT_NE(result.output.find(line), std::string::npos) << line << "\n" << result.output;
+    }
+    EXPECT_EQ(result.output.find("GNOME Shell extension"), std::string::npos) << result.output;
+  }
+}
+
+// sway's own prev_on_output/next_on_output wrap round; an EWMH window manager has no such
+// request. Both stop at the ends, so a swipe towards the edge does the same on either desktop.
+class WorkspaceEnds : public ::testing::TestWithParam<const char*> {};
+
+void walkWorkspaces(const DesktopFunctions& functions, const std::function<Position()>& position) {
+  ASSERT_TRUE(functions.switchWorkspace);
+  const Position start = position();
+  ASSERT_GE(start.count, 3);
+  ASSERT_GE(start.index, 0);
+  const auto step = [&](WorkspaceDirection direction, int to) {
+    ASSERT_TRUE(functions.switchWorkspace(direction)) << "towards " << to;
+    ASSERT_TRUE(eventually([&] { return position().index == to; })) << to;
+  };
+  for (int index = start.index; index > 0; --index) {
+    step(WorkspaceDirection::left, index - 1);
+  }
+  EXPECT_FALSE(functions.switchWorkspace(WorkspaceDirection::left));
+  for (int index = 1; index < start.count; ++index) {
+    step(WorkspaceDirection::right, index);
+  }
+  EXPECT_FALSE(functions.switchWorkspace(WorkspaceDirection::right));
+  const Position end = position();
+  EXPECT_EQ(end.index, start.count - 1);
+  EXPECT_EQ(end.count, start.count);
+}
+
+TEST_P(WorkspaceEnds, SwitchingStopsAtTheFirstAndTheLastWorkspace) {
+  if (std::string(GetParam()) == "sway") {
+    // sway keeps a workspace while it holds a window.
+    for (const char* name : {"1", "2", "3"}) {
+      ASSERT_TRUE(sway().command(std::string("workspace ") + name));
+      ASSERT_TRUE(sway().openWaylandWindow(std::string("foot-workspace-") + name, "foot"));
+    }
+    walkWorkspaces(swayFunctions(), [] {
+      Position position;
+      const auto workspaces = sway().message("get_workspaces");
+      for (const auto& workspace : workspaces.value_or(nlohmann::json::array())) {
+        if (workspace.value("focused", false)) {
+          position.index = position.count;
+        }
+        ++position.count;
+      }
+      return position;
+    });
+    return;
+  }
+  std::string error;
+  const auto x = DesktopSession::create({}, &error);
+  ASSERT_NE(x, nullptr) << error;
+  const auto server = testing::XServer::start(*x);
+  ASSERT_NE(server, nullptr);
+  DesktopServices::Session openbox;
+  openbox.type = "x11";
+  openbox.useSessionBus = false;
+  walkWorkspaces(DesktopServices::assemble(openbox, X11Connection::open(server->display()),
+                                           std::make_shared<const ApplicationIndex>()),
+                 [&] {
+                   // wmctrl -d: one line per workspace, "*" after the number of the current one.
+                   Position position;
+                   std::istringstream lines(x->run({"wmctrl", "-d"}).output);
+                   for (std::string line; std::getline(lines, line); ++position.count) {
+                     if (line.find(" * ") != std::string::npos) {
+                       position.index = position.count;
+                     }
+                   }
+                   return position;
+                 });
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, WorkspaceEnds, ::testing::Values("sway", "openbox"));
+
+}  // namespace
+}  // namespace tactora::lx
