@@ -7,7 +7,8 @@
 #   lib/udev/rules.d/69-tactora.rules   access to the Magic Mouse and /dev/uinput
 #   lib/systemd/user/tactora.service
 #   share/applications, share/metainfo, share/icons/hicolor, share/polkit-1/actions,
-#   share/gnome-shell/extensions, share/doc/tactora, share/man/man1
+#   share/tactora/gnome-shell/{gnome-42,gnome-45}, share/gnome-shell/extensions (a link to one),
+#   share/doc/tactora, share/man/man1
 #
 # The .deb also holds usr/share/doc/tactora/copyright and changelog.Debian.gz, which only the
 # package has (cmake/DebianPackageDocs.cmake).
@@ -52,9 +53,27 @@ install(FILES ${tactora_data}/icons/tactora-gestures-enabled-symbolic.svg
   ${tactora_data}/icons/tactora-gestures-disabled-symbolic.svg
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/symbolic/apps)
 
-# The GNOME Shell extension that reports the focused application on GNOME Wayland.
-install(DIRECTORY ${tactora_data}/gnome-shell/tactora@vellumworks.com
-  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/gnome-shell/extensions)
+# The GNOME Shell extension (the focused application, closing windows and the overlay on GNOME
+# Wayland) in both of its generations: gnome-42 for GNOME Shell 42 to 44, gnome-45 for 45 and
+# later. The shell loads the one the link share/gnome-shell/extensions/tactora@vellumworks.com
+# names, chosen here for the GNOME Shell installed now (45 and later when there is none); the
+# Debian package chooses again in its postinst, and again whenever gnome-shell changes (a trigger).
+install(DIRECTORY ${tactora_data}/gnome-shell/gnome-42 ${tactora_data}/gnome-shell/gnome-45
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/tactora/gnome-shell)
+install(CODE "
+  set(generation gnome-45)
+  execute_process(COMMAND gnome-shell --version OUTPUT_VARIABLE version ERROR_QUIET
+    RESULT_VARIABLE status)
+  if(status EQUAL 0 AND version MATCHES \"GNOME Shell ([0-9]+)\" AND CMAKE_MATCH_1 LESS 45)
+    set(generation gnome-42)
+  endif()
+  set(extensions \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/gnome-shell/extensions\")
+  file(MAKE_DIRECTORY \"\${extensions}\")
+  file(REMOVE_RECURSE \"\${extensions}/tactora@vellumworks.com\")
+  file(CREATE_LINK ../../tactora/gnome-shell/\${generation}/tactora@vellumworks.com
+    \"\${extensions}/tactora@vellumworks.com\" SYMBOLIC)
+  message(STATUS \"Installing: \${extensions}/tactora@vellumworks.com -> \${generation}\")
+")
 
 # Documents: the permissions guide the permissions window opens, and the manual page (compressed,
 # as man-db and Debian expect). The settings window installs its acknowledgements beside the guide.

@@ -42,7 +42,7 @@ else()
 libqt6widgets6, libqt6dbus6, libqt6network6, ${tactora_runtime_depends}")
 endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/data/debian/postinst
-  ${PROJECT_SOURCE_DIR}/data/debian/postrm)
+  ${PROJECT_SOURCE_DIR}/data/debian/postrm ${PROJECT_SOURCE_DIR}/data/debian/triggers)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -17,7 +18,6 @@
 #include "Platform/linux/input/UinputClone.h"
 #include "Platform/linux/platform/DesktopServices.h"
 #include "Platform/linux/platform/LinuxPermissions.h"
-#include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/x11/X11Connection.h"
 #include "Tactora/config/ConfigCheck.h"
 #include "Tactora/config/ConfigStore.h"
@@ -71,6 +71,7 @@ void printDesktop(std::ostream& out, const lx::DesktopServices::Session& session
   out << "Installed applications: " << applications->size() << " desktop entries\n";
 
   const lx::DesktopFunctions desktop = lx::DesktopServices::assemble(session, x11, applications);
+  const std::optional<std::string> extension = lx::DesktopServices::gnomeExtensionReport(session);
   if (desktop.frontApplication) {
     const auto front = desktop.frontApplication();
     std::string now = "none focused";
@@ -82,14 +83,15 @@ void printDesktop(std::ostream& out, const lx::DesktopServices::Session& session
     }
     out << "Focused application: from " << desktop.frontApplicationSource << "; now " << now
         << "\n";
+  } else if (extension) {
+    out << "Focused application: not known to this program; the GNOME Shell extension (next "
+           "line) tells it\n";
   } else {
     out << "Focused application: cannot be told on this desktop, so per-application profiles "
-           "never apply";
-    if (session.wayland &&
-        lx::desktopFamilyFromCurrentDesktop(session.currentDesktop) == lx::DesktopFamily::gnome) {
-      out << " (on GNOME install the Tactora GNOME Shell extension; see the README)";
-    }
-    out << "\n";
+           "never apply\n";
+  }
+  if (extension) {
+    out << "GNOME Shell extension: " << *extension << "\n";
   }
   out << "Workspaces: "
       << orMissing(desktop.workspaceSource, "no method found (the space gestures do nothing)")

@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "install/InstallTestSupport.h"
 #include "support/SourceTree.h"
@@ -41,6 +42,7 @@ TEST(DebianPackage, HoldsExactlyTheInstalledFilesOwnedByRootWithTheirModes) {
 
   // Lines read: -rwxr-xr-x root/root 123 2024-01-01 00:00 ./usr/bin/tactora
   std::map<std::string, std::string> modes;
+  std::set<std::string> links;
   std::istringstream lines(listing.output);
   std::string line;
   while (std::getline(lines, line)) {
@@ -48,11 +50,13 @@ TEST(DebianPackage, HoldsExactlyTheInstalledFilesOwnedByRootWithTheirModes) {
     std::string mode, owner, size, date, time, path;
     fields >> mode >> owner >> size >> date >> time >> path;
     EXPECT_EQ(owner, "root/root") << line;
-    if (mode.front() != 'd') {
+    if (mode.front() == 'l') {
+      links.insert(path.substr(path.starts_with("./") ? 2 : 0));
+    } else if (mode.front() != 'd') {
       modes[path.substr(path.starts_with("./") ? 2 : 0)] = mode;
     }
   }
-  std::set<std::string> files;
+  std::set<std::string> files = links;
   for (const auto& [path, mode] : modes) {
     files.insert(path);
     // The providers are loaded, not run: shared libraries are not executable.
@@ -139,7 +143,9 @@ TEST(DebianPackage, MaintainerScriptsHaveUdevReloadAndSucceedWhenItFails) {
   }
   fs::permissions(work / "bin/udevadm", fs::perms::owner_all);
 
-  const std::string path = "PATH=" + quoted((work / "bin").string()) + ":\"$PATH\" ";
+  // The scripts work below $DPKG_ROOT, as dpkg has them do, so the host's folders stay untouched.
+  const std::string path = "PATH=" + quoted((work / "bin").string()) +
+                           ":\"$PATH\" DPKG_ROOT=" + quoted((work / "root").string()) + " ";
   const std::string expected =
       "control --reload-rules\n"
       "trigger --action=change --subsystem-match=input --subsystem-match=misc\n";
@@ -159,6 +165,40 @@ TEST(DebianPackage, MaintainerScriptsHaveUdevReloadAndSucceedWhenItFails) {
   fs::remove(work / "bin/calls");
   EXPECT_EQ(run(path + quoted((work / "control/postrm").string()) + " upgrade").status, 0);
   EXPECT_FALSE(fs::exists(work / "bin/calls"));
+}
+
+// The postinst links the extension's generation for the GNOME Shell installed, on configure and
+// again on the gnome-shell trigger.
+TEST(DebianPackage, LinksTheGnomeShellExtensionTheInstalledShellLoads) {
+  const fs::path work = fs::path(TACTORA_INSTALL_DEB_DIR) / "extension-link-test";
+  fs::remove_all(work);
+  fs::create_directories(work / "bin");
+  ASSERT_EQ(
+      run("dpkg-deb -e " + quoted(package().string()) + " " + quoted((work / "control").string()))
+          .status,
+      0);
+  EXPECT_NE(readFile(work / "control/triggers").find("interest-noawait /usr/bin/gnome-shell"),
+            std::string::npos);
+  const fs::path link = work / "root/usr/share/gnome-shell/extensions/tactora@vellumworks.com";
+  for (const auto& [shell, argument, generation] :
+       {std::tuple{"GNOME Shell 43.9", "configure", "gnome-42"},
+        std::tuple{"GNOME Shell 46.0", "triggered", "gnome-45"},
+        std::tuple{"GNOME Shell 44.2", "triggered", "gnome-42"},
+        std::tuple{"", "triggered", "gnome-45"}}) {
+    {
+      std::ofstream program(work / "bin/gnome-shell");
+      program << "#!/bin/sh\n" << (*shell ? std::string("echo '") + shell + "'\n" : "exit 127\n");
+    }
+    fs::permissions(work / "bin/gnome-shell", fs::perms::owner_all);
+    const CommandResult ran = run("PATH=" + quoted((work / "bin").string()) +
+                                  ":\"$PATH\" DPKG_ROOT=" + quoted((work / "root").string()) + " " +
+                                  quoted((work / "control/postinst").string()) + " " + argument +
+                                  " /usr/bin/gnome-shell");
+    EXPECT_EQ(ran.status, 0) << ran.output;
+    EXPECT_EQ(fs::read_symlink(link),
+              fs::path("../../tactora/gnome-shell") / generation / "tactora@vellumworks.com")
+        << shell;
+  }
 }
 
 }  // namespace

@@ -72,8 +72,11 @@ inline std::set<std::string> expectedFiles() {
       "usr/share/icons/hicolor/scalable/apps/com.vellumworks.Tactora.svg",
       "usr/share/icons/hicolor/symbolic/apps/tactora-gestures-enabled-symbolic.svg",
       "usr/share/icons/hicolor/symbolic/apps/tactora-gestures-disabled-symbolic.svg",
-      "usr/share/gnome-shell/extensions/tactora@vellumworks.com/extension.js",
-      "usr/share/gnome-shell/extensions/tactora@vellumworks.com/metadata.json",
+      "usr/share/tactora/gnome-shell/gnome-42/tactora@vellumworks.com/extension.js",
+      "usr/share/tactora/gnome-shell/gnome-42/tactora@vellumworks.com/metadata.json",
+      "usr/share/tactora/gnome-shell/gnome-45/tactora@vellumworks.com/extension.js",
+      "usr/share/tactora/gnome-shell/gnome-45/tactora@vellumworks.com/metadata.json",
+      "usr/share/gnome-shell/extensions/tactora@vellumworks.com",  // a link to one of them
       "usr/share/doc/tactora/permissions.md",
       "usr/share/doc/tactora/ACKNOWLEDGEMENTS.md",
       "usr/share/man/man1/tactora.1.gz",
@@ -89,12 +92,12 @@ inline std::set<std::string> expectedPackageFiles() {
   return files;
 }
 
-// The files (not folders) under `root`, relative to it.
+// The files and links (not folders) under `root`, relative to it.
 inline std::set<std::string> filesUnder(const std::filesystem::path& root) {
   std::set<std::string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    if (!entry.is_directory()) {
-      files.insert(std::filesystem::relative(entry.path(), root).string());
+    if (entry.is_symlink() || !entry.is_directory()) {
+      files.insert(entry.path().lexically_relative(root).string());
     }
   }
   return files;

@@ -31,11 +31,28 @@ CommandResult runInstalled(const std::string& arguments) {
 TEST(InstalledTree, HoldsEveryFileOfTheLayoutAndNothingElse) {
   EXPECT_EQ(filesUnder(stage()), expectedFiles());
   for (const std::string& file : expectedFiles()) {
+    if (fs::is_symlink(stage() / file)) {
+      continue;  // the extension's link, checked below
+    }
     // The providers are loaded, not run: shared libraries are not executable.
     const bool program =
         file == "usr/bin/tactora" || file == "usr/libexec/tactora/tactora-permission-helper";
     EXPECT_EQ(executable(stage() / file), program) << file;
   }
+}
+
+// The shell loads the extension through the link, which names the generation for the GNOME Shell
+// installed here (Debian 12's is 43) and stays inside the installed tree.
+TEST(InstalledTree, LinksTheGnomeShellExtensionThisShellLoads) {
+  const auto link = stage() / "usr/share/gnome-shell/extensions/tactora@vellumworks.com";
+  const CommandResult version = run("gnome-shell --version");
+  const bool older = version.output.find("GNOME Shell 4") != std::string::npos &&
+                     std::stoi(version.output.substr(12)) < 45;
+  EXPECT_EQ(std::filesystem::read_symlink(link).string(),
+            std::string("../../tactora/gnome-shell/") + (older ? "gnome-42" : "gnome-45") +
+                "/tactora@vellumworks.com")
+      << version.output;
+  EXPECT_TRUE(std::filesystem::exists(link / "metadata.json"));
 }
 
 TEST(InstalledTree, InstallsTheUdevRuleThatTheHelperAlsoCarries) {

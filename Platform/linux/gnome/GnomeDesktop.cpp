@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "Platform/linux/gnome/GnomeExtensionClient.h"
+#include "Platform/linux/gnome/GnomeExtensionStatus.h"
 #include "Platform/linux/gnome/GnomeShell.h"
 
 namespace tactora::lx {
@@ -22,8 +23,12 @@ DesktopFunctions GnomeDesktop::functions(std::shared_ptr<SessionBus> bus,
     };
     functions.dockNotificationSource = overviewSource;
 
+    // The extension answers the running application; `tactora doctor` is answered only beside
+    // it, and otherwise says why in its line about the extension.
     auto extension = std::make_shared<const GnomeExtensionClient>(bus);
-    if (extension->available()) {
+    if (GnomeExtensionStatus::read(*bus, GnomeShell::defaultTimeout).state ==
+            GnomeExtensionStatus::State::running &&
+        extension->available()) {
       functions.frontApplication = [extension] { return extension->focusedApplication(); };
       functions.frontApplicationSource = extensionSource;
       functions.closeActiveWindow = [extension] { return extension->closeFocusedWindow(); };
@@ -42,6 +47,21 @@ DesktopFunctions GnomeDesktop::functions(std::shared_ptr<SessionBus> bus,
     functions.workspaceSource = workspaceSource;
   }
   return functions;
+}
+
+std::string GnomeDesktop::extensionReport(const std::shared_ptr<SessionBus>& bus,
+                                          const std::vector<std::string>& dataDirectories) {
+  const GnomeExtensionStatus status = GnomeExtensionStatus::read(*bus, GnomeShell::defaultTimeout);
+  std::string report = status.description(dataDirectories);
+  if (status.state == GnomeExtensionStatus::State::running &&
+      !GnomeExtensionClient(bus).available()) {
+    report +=
+        bus->hasOwner(GnomeExtensionClient::applicationBusName, GnomeShell::defaultTimeout)
+            ? "; it answers only the program file of the running Tactora, which this one is not"
+            : "; it answers only the running Tactora, which is not running now: start it "
+              "and run this again to see the focused application";
+  }
+  return report;
 }
 
 DesktopFunctions GnomeDesktop::functions() {

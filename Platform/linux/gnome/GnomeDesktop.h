@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "Platform/linux/bus/SessionBus.h"
 #include "Platform/linux/desktop/DesktopFunctions.h"
@@ -10,7 +12,8 @@ namespace tactora::lx {
 
 // What GNOME offers the bridges. Each function is present only when its service answers at the
 // time of the call to `functions`:
-// - the front application and closing the focused window: our Shell extension;
+// - the front application and closing the focused window: our Shell extension, when the shell
+//   runs it and it answers this process;
 // - moving one workspace: the window manager's switch-to-workspace-left/right bindings, read
 //   each time and replayed by the caller;
 // - Dock notifications: Mission Control and App Exposé toggle the Shell's overview. GNOME has no
@@ -32,6 +35,12 @@ class GnomeDesktop {
                                     std::shared_ptr<const GnomeKeybindings> keybindings);
   // The same on the user's session bus and the installed schemas.
   static DesktopFunctions functions();
+
+  // For `tactora doctor`: what the shell says about our extension, whether it answers this
+  // program, and what to do when it does not run. `dataDirectories` are searched for a copy
+  // installed since the shell started.
+  static std::string extensionReport(const std::shared_ptr<SessionBus>& bus,
+                                     const std::vector<std::string>& dataDirectories);
 };
 
 }  // namespace tactora::lx

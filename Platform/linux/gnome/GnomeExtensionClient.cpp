@@ -57,4 +57,14 @@ bool GnomeExtensionClient::closeFocusedWindow() const {
   return result >= 0 && closed != 0;
 }
 
+bool GnomeExtensionClient::showOverlay(std::string_view text) const {
+  const std::string value(text);
+  return bus_->call(
+             {busName, objectPath, interfaceName, "ShowOverlay"}, timeout_,
+             [&value](sd_bus_message* request) {
+               return sd_bus_message_append(request, "s", value.c_str());
+             },
+             nullptr) >= 0;
+}
+
 }  // namespace tactora::lx

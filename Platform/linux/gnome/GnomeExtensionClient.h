@@ -10,23 +10,26 @@
 
 namespace tactora::lx {
 
-// The client of our GNOME Shell extension (data/gnome-shell/tactora@vellumworks.com), which lives
-// inside the shell and answers at the shell's bus name: the focused application, and closing the
-// focused window. On Wayland nothing else can tell either.
+// The client of our GNOME Shell extension (data/gnome-shell/), which lives inside the shell and
+// answers at the shell's bus name: the focused application, closing the focused window, and the
+// gesture overlay. On Wayland nothing else can tell or do these. The extension answers only the
+// running Tactora (the owner of `applicationBusName`) and other processes of the same program;
+// every other caller is refused.
 class GnomeExtensionClient {
  public:
   static constexpr const char* uuid = "tactora@vellumworks.com";
   static constexpr const char* busName = "org.gnome.Shell";
   static constexpr const char* objectPath = "/com/vellumworks/Tactora/Shell";
   static constexpr const char* interfaceName = "com.vellumworks.Tactora.Shell1";
-  static constexpr std::string_view unavailableText =
-      "GNOME Shell extension tactora@vellumworks.com: not installed or not enabled";
+  // The name the running application owns on the session bus (its one-instance check), which
+  // the extension trusts.
+  static constexpr const char* applicationBusName = "com.vellumworks.Tactora";
   static constexpr std::chrono::milliseconds defaultTimeout{200};
 
   explicit GnomeExtensionClient(std::shared_ptr<SessionBus> bus,
                                 std::chrono::milliseconds timeout = defaultTimeout);
 
-  // Whether the extension answers now.
+  // Whether the extension answers this process now (it refuses processes it does not expect).
   bool available() const;
 
   // The desktop-file id of the focused window's application ("org.gnome.TextEditor"); nothing
@@ -37,6 +40,11 @@ class GnomeExtensionClient {
   // Asks the focused window to close, as its close button would; false when there was no
   // focused window or the extension did not answer.
   bool closeFocusedWindow() const;
+
+  // Shows `text` in the shell's on-screen-display style at the bottom centre of the monitor under
+  // the pointer, for 0.9 s and a 0.25 s fade (a new text restarts the time); false when the
+  // extension did not answer.
+  bool showOverlay(std::string_view text) const;
 
  private:
   std::optional<std::string> askFocusedApplication() const;

@@ -156,4 +156,16 @@ DesktopFunctions DesktopServices::assemble(
   return functions;
 }
 
+std::optional<std::string> DesktopServices::gnomeExtensionReport(
+    [[maybe_unused]] const Session& session) {
+#ifdef TACTORA_HAVE_GNOME
+  if (session.useSessionBus &&
+      desktopFamilyFromCurrentDesktop(session.currentDesktop) == DesktopFamily::gnome) {
+    return GnomeDesktop::extensionReport(std::make_shared<SessionBus>(),
+                                         ApplicationIndex::dataDirectoriesFromEnvironment());
+  }
+#endif
+  return std::nullopt;
+}
+
 }  // namespace tactora::lx

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Platform/linux/desktop/ApplicationIndex.h"
@@ -37,6 +38,10 @@ class DesktopServices {
   static DesktopFunctions assemble(const Session& session,
                                    const std::shared_ptr<X11Connection>& x11,
                                    const std::shared_ptr<const ApplicationIndex>& applications);
+
+  // On GNOME, for `tactora doctor`: the state of our GNOME Shell extension and what to do when it
+  // does not run; nothing on other desktops.
+  static std::optional<std::string> gnomeExtensionReport(const Session& session);
 };
 
 }  // namespace tactora::lx

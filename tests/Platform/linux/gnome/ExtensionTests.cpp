@@ -1,0 +1,85 @@
+// The GNOME Shell extension we ship in two generations: each loads on its own shells, and both
+// serve the one bus interface the client calls, with the same code. (They run for real in
+// GnomeShellTests, on GNOME 43.)
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+#include "Platform/linux/gnome/GnomeExtensionClient.h"
+#include "Platform/linux/gnome/GnomeExtensionStatus.h"
+
+namespace tactora::lx {
+namespace {
+
+const std::filesystem::path extensions = TACTORA_GNOME_EXTENSIONS_DIR;
+
+std::string read(const std::filesystem::path& path) {
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// The part of extension.js both generations share, from its first to its last marker line.
+std::string sharedPart(const std::string& script) {
+  const auto begin = script.find("// ---- The same in both generations");
+  const auto end = script.find("// ---- End of the part both generations share");
+  return begin == std::string::npos || end == std::string::npos ? ""
+                                                                : script.substr(begin, end - begin);
+}
+
+TEST(GnomeShellExtension, EachGenerationLoadsOnItsOwnShellsInItsOwnFormat) {
+  struct Generation {
+    const char* folder;
+    int firstVersion;
+    int lastVersion;
+    bool module;
+  };
+  for (const Generation generation :
+       {Generation{"gnome-42", 42, 44, false}, Generation{"gnome-45", 45, 99, true}}) {
+    SCOPED_TRACE(generation.folder);
+    const auto folder = extensions / generation.folder / GnomeExtensionClient::uuid;
+    const auto metadata = nlohmann::json::parse(read(folder / "metadata.json"));
+    EXPECT_EQ(metadata.at("uuid"), GnomeExtensionClient::uuid);
+    EXPECT_EQ(metadata.at("name"), "Tactora");
+    ASSERT_FALSE(metadata.at("shell-version").empty());
+    for (const auto& version : metadata.at("shell-version")) {
+      const std::string text = version.get<std::string>();
+      EXPECT_GE(std::stoi(text), generation.firstVersion) << text;
+      EXPECT_LE(std::stoi(text), generation.lastVersion) << text;
+      EXPECT_EQ(GnomeExtensionStatus::generation(text + ".1"), generation.folder) << text;
+    }
+    // GNOME 42 to 44 fail to parse a script with import statements; 45 and later load only an ES
+    // module with a default export.
+    const std::string script = read(folder / "extension.js");
+    EXPECT_EQ(script.find("\nimport ") != std::string::npos, generation.module);
+    EXPECT_EQ(script.find("\nexport default class") != std::string::npos, generation.module);
+    EXPECT_EQ(script.find("\nfunction init(") != std::string::npos, !generation.module);
+  }
+}
+
+TEST(GnomeShellExtension, BothGenerationsShareTheInterfaceTheClientCalls) {
+  const std::string older =
+      sharedPart(read(extensions / "gnome-42" / GnomeExtensionClient::uuid / "extension.js"));
+  const std::string newer =
+      sharedPart(read(extensions / "gnome-45" / GnomeExtensionClient::uuid / "extension.js"));
+  ASSERT_FALSE(older.empty());
+  EXPECT_EQ(older, newer) << "the caller rule, the methods and the overlay are the same code";
+  for (const std::string& expected :
+       {std::string("'") + GnomeExtensionClient::objectPath + "'",
+        std::string("<interface name=\"") + GnomeExtensionClient::interfaceName + "\">",
+        std::string("'") + GnomeExtensionClient::applicationBusName + "'",
+        std::string("<method name=\"FocusedApplication\">"),
+        std::string("<method name=\"CloseFocusedWindow\">"),
+        std::string("<method name=\"ShowOverlay\">")}) {
+    EXPECT_NE(older.find(expected), std::string::npos) << expected;
+  }
+}
+
+}  // namespace
+}  // namespace tactora::lx
