@@ -92,7 +92,7 @@ void AppSwitcher::commitFired(Commit commit, std::uint64_t token) {
         }
       }
       // Logged before the lock is taken for the release.
-      logger.notice("app switcher hit its maximum hold — releasing Command");
+      logger.notice("app switcher hit its maximum hold — releasing its held modifier");
       break;
     }
   }

@@ -107,9 +107,11 @@ void AppDelegate::applicationDidFinishLaunching() {
 
   shell_->setUp(*this);
 
-  const std::string bundlePath = platform_.workspace().mainBundle().bundlePath;
-  logger.notice("startup: bundle=%{public}s accessibility=%{public}s inputMonitoring=%{public}s",
-                {bundlePath, toString(permissionMonitor_->accessibility()),
+  // The running program, or where it is installed when the platform cannot tell.
+  const platform::BundleInfo bundle = platform_.workspace().mainBundle();
+  const std::string program = bundle.executablePath.value_or(bundle.bundlePath);
+  logger.notice("startup: program=%{public}s accessibility=%{public}s inputMonitoring=%{public}s",
+                {program, toString(permissionMonitor_->accessibility()),
                  toString(permissionMonitor_->inputMonitoring())});
 
   shell_->showPermissionsIfNeeded(*this);

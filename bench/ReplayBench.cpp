@@ -14,8 +14,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "Platform/evdev/EvemuReader.h"
 #include "Tactora/config/FileIO.h"
-#include "Tactora/replay/EvemuReader.h"
 #include "Tactora/replay/ReplayDriver.h"
 // Where the sources and the built simulated provider are, shared with the replay tests.
 #include "tests/support/SourceTree.h"
@@ -39,7 +39,7 @@ class NullBuffer : public std::streambuf {
 };
 
 struct LongSession {
-  tactora::EvemuRecording recording;
+  tactora::platform::EvemuRecording recording;
   std::size_t frames = 0;
 };
 
@@ -96,7 +96,7 @@ const LongSession& longSession() {
     auto synthesizer = tactora::SessionSynthesizer::forRecordingFile(
         sessionsDir() + std::string(tactora::SessionSynthesizer::realDeviceRecording));
     auto rendered = synthesizer->render(*parsed, "ten minutes of gestures");
-    auto read = tactora::EvemuReader::read(*rendered);
+    auto read = tactora::platform::EvemuReader::read(*rendered);
     LongSession result{std::move(read).value()};
     for (const auto& event : result.recording.events) {
       result.frames += event.type == 0 && event.code == 0 ? 1 : 0;

@@ -30,7 +30,7 @@ set(tactora_helper_install_relative ${CMAKE_INSTALL_LIBEXECDIR}/tactora/tactora-
 if(TARGET tactora)
   install(TARGETS tactora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-foreach(provider TactoraEvdevProvider TactoraSimProvider)
+foreach(provider TactoraEvdevProvider TactoraSimProvider TactoraPlaybackProvider)
   if(TARGET ${provider})
     # Loaded, never run: 0644, as Debian wants its shared libraries on every distribution.
     install(TARGETS ${provider} LIBRARY DESTINATION ${TACTORA_PRIVATE_LIBDIR}

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "Tactora/replay/EvemuReader.h"
+#include "Platform/evdev/EvemuReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
-  const tactora::EvemuReader::Result result = tactora::EvemuReader::read(text);
+  const tactora::platform::EvemuReader::Result result = tactora::platform::EvemuReader::read(text);
   if (!result) {
     const tactora::InputError* error = &result.error();
     std::size_t lines = 1;
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       __builtin_trap();
     }
   } else {
-    const tactora::EvemuRecording& recording = *result;
+    const tactora::platform::EvemuRecording& recording = *result;
     for (std::size_t i = 1; i < recording.events.size(); ++i) {
       if (recording.events[i].timeMicroseconds < recording.events[i - 1].timeMicroseconds) {
         __builtin_trap();

@@ -28,7 +28,7 @@ std::shared_ptr<ButtonStateTap> ButtonStateTap::create() {
 void ButtonStateTap::start() {
   port_.start(weak_from_this(),
               {threadName, tapParameters, &logger,
-               "failed to create button-state CGEventTap — likely missing Accessibility/Input "
+               "failed to create button-state event tap — likely missing Accessibility/Input "
                "Monitoring"});
 }
 

@@ -61,7 +61,7 @@ void InputPipeline::start() {
     return;
   }
   if (MTBridgeLoad() != 0) {
-    logger.error("MultitouchSupport unavailable on this macOS build: %{public}s",
+    logger.error("multitouch provider unavailable: %{public}s",
                  {MTBridgeLastError()});
     return;
   }

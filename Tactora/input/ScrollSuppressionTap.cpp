@@ -33,7 +33,7 @@ std::shared_ptr<ScrollSuppressionTap> ScrollSuppressionTap::create() {
 
 void ScrollSuppressionTap::start() {
   port_.start(weak_from_this(), {threadName, tapParameters, &logger,
-                                 "failed to create scroll-suppression CGEventTap — likely missing "
+                                 "failed to create scroll-suppression event tap — likely missing "
                                  "Accessibility"});
 }
 

@@ -30,15 +30,15 @@ void writeBytes(std::ofstream& out, char kind, int type, const std::vector<std::
 
 }  // namespace
 
-EvemuRecording EvemuRecorder::describe(const libevdev* device) {
-  EvemuRecording recording;
+platform::EvemuRecording EvemuRecorder::describe(const libevdev* device) {
+  platform::EvemuRecording recording;
   const char* name = libevdev_get_name(device);
   recording.name = name != nullptr ? name : "";
-  recording.id =
-      EvemuRecording::DeviceId{static_cast<std::uint16_t>(libevdev_get_id_bustype(device)),
-                               static_cast<std::uint16_t>(libevdev_get_id_vendor(device)),
-                               static_cast<std::uint16_t>(libevdev_get_id_product(device)),
-                               static_cast<std::uint16_t>(libevdev_get_id_version(device))};
+  recording.id = platform::EvemuRecording::DeviceId{
+      static_cast<std::uint16_t>(libevdev_get_id_bustype(device)),
+      static_cast<std::uint16_t>(libevdev_get_id_vendor(device)),
+      static_cast<std::uint16_t>(libevdev_get_id_product(device)),
+      static_cast<std::uint16_t>(libevdev_get_id_version(device))};
   recording.properties.assign((INPUT_PROP_MAX + 8) / 8, 0);
   for (unsigned property = 0; property <= INPUT_PROP_MAX; ++property) {
     if (libevdev_has_property(device, property)) {
@@ -79,7 +79,7 @@ EvemuRecording EvemuRecorder::describe(const libevdev* device) {
   return recording;
 }
 
-EvemuRecorder::EvemuRecorder(const std::string& path, const EvemuRecording& device)
+EvemuRecorder::EvemuRecorder(const std::string& path, const platform::EvemuRecording& device)
     : out_(path, std::ios::out | std::ios::trunc) {
   if (!out_) {
     return;
@@ -87,7 +87,8 @@ EvemuRecorder::EvemuRecorder(const std::string& path, const EvemuRecording& devi
   out_ << "# EVEMU 1.3\n# Recorded by tactora monitor\n";
   out_ << "N: " << device.name << '\n';
   char text[64];
-  const EvemuRecording::DeviceId id = device.id.value_or(EvemuRecording::DeviceId{});
+  const platform::EvemuRecording::DeviceId id =
+      device.id.value_or(platform::EvemuRecording::DeviceId{});
   std::snprintf(text, sizeof text, "I: %04x %04x %04x %04x\n", id.bustype, id.vendor, id.product,
                 id.version);
   out_ << text;
@@ -97,14 +98,14 @@ EvemuRecorder::EvemuRecorder(const std::string& path, const EvemuRecording& devi
       writeBytes(out_, 'B', static_cast<int>(type), device.eventBits[type]);
     }
   }
-  for (const EvemuRecording::Axis& axis : device.axes) {
+  for (const platform::EvemuRecording::Axis& axis : device.axes) {
     std::snprintf(text, sizeof text, "A: %02x %d %d %d %d %d\n", axis.code, axis.minimum,
                   axis.maximum, axis.fuzz, axis.flat, axis.resolution);
     out_ << text;
   }
 }
 
-void EvemuRecorder::write(const EvemuRecording::Event& event) {
+void EvemuRecorder::write(const platform::EvemuRecording::Event& event) {
   if (!started_) {
     started_ = true;
     firstMicroseconds_ = event.timeMicroseconds;

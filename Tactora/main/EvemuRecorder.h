@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "Tactora/replay/EvemuRecording.h"
+#include "Platform/evdev/EvemuRecording.h"
 
 struct libevdev;
 
@@ -15,13 +15,13 @@ namespace tactora {
 class EvemuRecorder {
  public:
   // The description of an opened device (name, ids, properties, event codes, axes), no events.
-  static EvemuRecording describe(const libevdev* device);
+  static platform::EvemuRecording describe(const libevdev* device);
 
   // Opens `path` for writing and writes `device`'s description; `ok()` says whether it worked.
-  EvemuRecorder(const std::string& path, const EvemuRecording& device);
+  EvemuRecorder(const std::string& path, const platform::EvemuRecording& device);
   bool ok() const { return static_cast<bool>(out_); }
 
-  void write(const EvemuRecording::Event& event);
+  void write(const platform::EvemuRecording::Event& event);
   void flush() { out_.flush(); }
 
  private:

@@ -107,7 +107,7 @@ int runMonitor(const Arguments& arguments, std::ostream& out, std::ostream& err)
     return 1;
   }
   const clockid_t clock = device.useMonotonicClock() ? CLOCK_MONOTONIC : CLOCK_REALTIME;
-  const EvemuRecording description = EvemuRecorder::describe(device.handle());
+  const platform::EvemuRecording description = EvemuRecorder::describe(device.handle());
 
   std::unique_ptr<EvemuRecorder> recorder;
   if (!arguments.record.empty()) {
@@ -167,8 +167,8 @@ int runMonitor(const Arguments& arguments, std::ostream& out, std::ostream& err)
       switch (device.next(event)) {
         case lx::EvdevDevice::ReadStatus::event:
         case lx::EvdevDevice::ReadStatus::resyncEvent: {
-          const EvemuRecording::Event fed{microsecondsOf(event), event.type, event.code,
-                                          event.value, 0};
+          const platform::EvemuRecording::Event fed{microsecondsOf(event), event.type, event.code,
+                                                    event.value, 0};
           if (!lastMicroseconds) {
             clockAhead = nowMicroseconds(clock) - fed.timeMicroseconds;
           }

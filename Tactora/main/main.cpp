@@ -3,10 +3,12 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <chrono>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
+#include <variant>
 
 #include <CLI/CLI.hpp>
 
@@ -21,6 +23,7 @@
 #include "Tactora/main/DevicesCommand.h"
 #include "Tactora/main/DoctorCommand.h"
 #include "Tactora/main/MonitorCommand.h"
+#include "Tactora/main/PlayCommand.h"
 #include "Tactora/main/ReplayCommand.h"
 #ifdef TACTORA_HAVE_SHELL
 #include "Tactora/shell/DesktopApplication.h"
@@ -73,15 +76,29 @@ constexpr const char* versionText = "tactora 0.1.0";
   return 0;
 }
 
+double monotonicSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 // The backend the application runs on: the desktop, or the simulated one (no mouse read,
-// nothing posted) for trying the interface.
+// nothing posted) for trying the interface. With a recording playing (`realTime`), the simulated
+// clock follows the monotonic one, so that its gestures are recognised with their own timing.
 std::shared_ptr<platform::Platform> makeBackend(const std::string& platformName,
                                                 const std::string& providerPath,
-                                                platform::RunLoop* mainQueue) {
+                                                platform::RunLoop* mainQueue, bool realTime) {
   if (platformName == "sim") {
     MTBridgeSetProviderPath(
         (providerPath.empty() ? sim::SimMultitouch::defaultPath() : providerPath).c_str());
-    return std::make_shared<sim::SimPlatform>();
+    auto simulated = std::make_shared<sim::SimPlatform>(realTime ? monotonicSeconds() : 0);
+    if (realTime && mainQueue != nullptr) {
+      // The loop keeps the timer; it ends with the loop.
+      mainQueue->scheduleRepeating(0.01, [weak = std::weak_ptr(simulated)] {
+        if (const auto locked = weak.lock()) {
+          locked->timeline().advanceTo(monotonicSeconds());
+        }
+      });
+    }
+    return simulated;
   }
   if (!providerPath.empty()) {
     MTBridgeSetProviderPath(providerPath.c_str());
@@ -93,22 +110,39 @@ std::shared_ptr<platform::Platform> makeBackend(const std::string& platformName,
   return std::make_shared<lx::LinuxPlatform>(std::move(options));
 }
 
-// `tactora`, `tactora --platform sim` and `tactora settings`: the application with its tray and
-// windows, or, when one already runs in this session, its settings window brought forward.
-int runApplication(const char* programName, const std::string& platformName,
-                   const std::string& providerPath, bool showSettings) {
+// How the application is started from the command line.
+struct Launch {
+  std::string platformName;
+  std::string providerPath;
+  bool showSettings = false;  // `tactora settings`
+  bool play = false;          // `tactora --play`: never beside a running instance
+};
+
+// `tactora`, `tactora --platform sim`, `tactora settings` and `tactora --play`: the application
+// with its tray and windows, or, when one already runs in this session, its settings window
+// brought forward (or, for --play, a refusal).
+int runApplication(const char* programName, const Launch& launch) {
+  const std::string& platformName = launch.platformName;
+  const std::string& providerPath = launch.providerPath;
 #ifdef TACTORA_HAVE_SHELL
   shell::DesktopApplication::Options options;
-  options.makeBackend = [platformName, providerPath](platform::RunLoop& mainQueue) {
-    return makeBackend(platformName, providerPath, &mainQueue);
+  options.makeBackend = [platformName, providerPath,
+                         realTime = launch.play](platform::RunLoop& mainQueue) {
+    return makeBackend(platformName, providerPath, &mainQueue, realTime);
   };
-  options.showSettingsAtStart = showSettings;
+  options.showSettingsAtStart = launch.showSettings;
+  if (launch.play) {
+    options.whenAlreadyRunning = [] {
+      const PlayCommand::Refusal refusal = PlayCommand::alreadyRunning();
+      std::cerr << "tactora: " << refusal.message << '\n';
+      return refusal.exitStatus;
+    };
+  }
   // Qt reads its own options (such as -platform) from the arguments; ours stay ours.
   char* qtArguments[] = {const_cast<char*>(programName), nullptr};
   return shell::DesktopApplication::run(1, qtArguments, std::move(options));
 #else
   (void)programName;
-  (void)showSettings;
   if (platformName == "sim") {
     std::cerr << "tactora: --platform sim needs the Qt shell, which this build does not have\n";
     return 2;
@@ -141,9 +175,17 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", tactora::versionText);
   app.require_subcommand(0, 1);
   std::string providerPath;
-  app.add_option("--provider", providerPath,
-                 "The multitouch provider library the application loads (default: the installed "
-                 "evdev provider)");
+  CLI::Option* provider = app.add_option(
+      "--provider", providerPath,
+      "The multitouch provider library the application loads (default: the installed evdev "
+      "provider)");
+  std::string recordingPath;
+  CLI::Option* play =
+      app.add_option("--play", recordingPath,
+                     "Run the application with the mouse replaced by this evemu recording, played "
+                     "in real time from the start; every action happens on this desktop. Refuses "
+                     "to run beside a running Tactora")
+          ->excludes(provider);
   std::string platformName = "linux";
   app.add_option("--platform", platformName,
                  "Where the application runs: linux (the desktop) or sim (a simulated desktop: no "
@@ -153,9 +195,23 @@ int main(int argc, char** argv) {
   CLI::App* settings = app.add_subcommand(
       "settings", "Opens the settings window of the running application (starting it when needed)");
 
+  for (CLI::App* command : app.get_subcommands({})) {
+    command->excludes(play);
+  }
+
   CLI11_PARSE(app, argc, argv);
+  tactora::Launch launch{platformName, providerPath, settings->parsed(), false};
+  if (play->count() > 0) {
+    auto prepared = tactora::PlayCommand::prepare(recordingPath);
+    if (const auto* refusal = std::get_if<tactora::PlayCommand::Refusal>(&prepared)) {
+      std::cerr << "tactora: " << refusal->message << '\n';
+      return refusal->exitStatus;
+    }
+    launch.providerPath = std::get<std::string>(prepared);
+    launch.play = true;
+  }
   if (app.get_subcommands().empty() || settings->parsed()) {
-    return tactora::runApplication(argv[0], platformName, providerPath, settings->parsed());
+    return tactora::runApplication(argv[0], launch);
   }
   return 0;
 }

@@ -3,14 +3,14 @@
 #include <memory>
 #include <ostream>
 
-#include "Tactora/replay/EvemuReader.h"
+#include "Platform/evdev/EvemuReader.h"
 #include "Tactora/replay/ReplaySession.h"
 
 namespace tactora {
 
 int ReplayDriver::run(const std::string& recordingPath, const Options& options, std::ostream& out,
                       std::ostream& err) {
-  const EvemuReader::Result read = EvemuReader::readFile(recordingPath);
+  const platform::EvemuReader::Result read = platform::EvemuReader::readFile(recordingPath);
   if (!read) {
     err << "tactora: " << read.error().description() << '\n';
     return unreadableInput;
@@ -18,7 +18,7 @@ int ReplayDriver::run(const std::string& recordingPath, const Options& options, 
   return replay(*read, recordingPath, options, out, err);
 }
 
-int ReplayDriver::replay(const EvemuRecording& recording, const std::string& name,
+int ReplayDriver::replay(const platform::EvemuRecording& recording, const std::string& name,
                          const Options& options, std::ostream& out, std::ostream& err) {
   auto started = ReplaySession::start(recording, name, options, out, err);
   if (!started) {
@@ -26,7 +26,7 @@ int ReplayDriver::replay(const EvemuRecording& recording, const std::string& nam
     return ReplaySession::exitStatus(started.error());
   }
   ReplaySession& session = **started;
-  for (const EvemuRecording::Event& event : recording.events) {
+  for (const platform::EvemuRecording::Event& event : recording.events) {
     session.feed(event);
   }
   session.finish();

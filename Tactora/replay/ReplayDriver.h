@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "Tactora/replay/EvemuRecording.h"
+#include "Platform/evdev/EvemuRecording.h"
 #include "Tactora/replay/ReplaySession.h"
 
 namespace tactora {
@@ -28,7 +28,7 @@ class ReplayDriver {
                  std::ostream& err);
 
   // Replays an already read recording; `name` is used in messages.
-  static int replay(const EvemuRecording& recording, const std::string& name,
+  static int replay(const platform::EvemuRecording& recording, const std::string& name,
                     const Options& options, std::ostream& out, std::ostream& err);
 };
 

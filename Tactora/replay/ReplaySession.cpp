@@ -59,8 +59,9 @@ class RoutingLines final : public RoutingObserver {
 };
 
 // The simulated provider's view of the device: its ids and the ranges of its position axes.
-SimMTEvdevDevice evdevDevice(const EvemuRecording& device, const EvemuRecording::Axis& axisX,
-                             const EvemuRecording::Axis& axisY) {
+SimMTEvdevDevice evdevDevice(const platform::EvemuRecording& device,
+                             const platform::EvemuRecording::Axis& axisX,
+                             const platform::EvemuRecording::Axis& axisY) {
   SimMTEvdevDevice evdev{};
   if (device.id) {
     evdev.vendor = device.id->vendor;
@@ -103,13 +104,11 @@ struct ReplaySession::State {
   bool finished = false;
 };
 
-Expected<std::unique_ptr<ReplaySession>> ReplaySession::start(const EvemuRecording& device,
-                                                              const std::string& name,
-                                                              const Options& options,
-                                                              std::ostream& out,
-                                                              std::ostream& err) {
-  const EvemuRecording::Axis* axisX = device.axis(ABS_MT_POSITION_X);
-  const EvemuRecording::Axis* axisY = device.axis(ABS_MT_POSITION_Y);
+Expected<std::unique_ptr<ReplaySession>> ReplaySession::start(
+    const platform::EvemuRecording& device, const std::string& name, const Options& options,
+    std::ostream& out, std::ostream& err) {
+  const platform::EvemuRecording::Axis* axisX = device.axis(ABS_MT_POSITION_X);
+  const platform::EvemuRecording::Axis* axisY = device.axis(ABS_MT_POSITION_Y);
   if (axisX == nullptr || axisY == nullptr) {
     return InputError::dataCorrupted(
                "not a multitouch recording: it has no ABS_MT_POSITION_X and ABS_MT_POSITION_Y axes")
@@ -185,7 +184,7 @@ ReplaySession::~ReplaySession() {
   state_->multitouch.reset();
 }
 
-void ReplaySession::feed(const EvemuRecording::Event& event) {
+void ReplaySession::feed(const platform::EvemuRecording::Event& event) {
   if (!state_->firstMicroseconds) {
     state_->firstMicroseconds = event.timeMicroseconds;
   }

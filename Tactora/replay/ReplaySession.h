@@ -7,7 +7,7 @@
 #include <string>
 
 #include "GestureEngine/Expected.h"
-#include "Tactora/replay/EvemuRecording.h"
+#include "Platform/evdev/EvemuRecording.h"
 
 namespace tactora {
 
@@ -35,7 +35,7 @@ class ReplaySession {
   // used) and the application, and launches it. `name` names the device's source in messages.
   // An error that names a file is about the user's input (the recording or the configuration);
   // one without is about this machine (a temporary folder, the simulated provider).
-  static Expected<std::unique_ptr<ReplaySession>> start(const EvemuRecording& device,
+  static Expected<std::unique_ptr<ReplaySession>> start(const platform::EvemuRecording& device,
                                                         const std::string& name,
                                                         const Options& options, std::ostream& out,
                                                         std::ostream& err);
@@ -45,7 +45,7 @@ class ReplaySession {
   ReplaySession& operator=(const ReplaySession&) = delete;
 
   // One event of the device; virtual time first advances to its time (running what is due).
-  void feed(const EvemuRecording::Event& event);
+  void feed(const platform::EvemuRecording::Event& event);
 
   // Lets what the session set going finish (momentum, the app switcher's release, the overlay's
   // fade), terminates the application and writes out the last lines.

@@ -93,6 +93,9 @@ int DesktopApplication::run(int argc, char** argv, Options options) {
     case SingleInstance::Claim::owner:
       break;
     case SingleInstance::Claim::alreadyRunning: {
+      if (options.whenAlreadyRunning) {
+        return options.whenAlreadyRunning();
+      }
       QString error;
       if (!SingleInstance::askRunningToShowSettings(QDBusConnection::sessionBus(), &error)) {
         logger.error("Tactora is already running but did not answer: %{public}s",

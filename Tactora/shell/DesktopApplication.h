@@ -21,11 +21,14 @@ class DesktopApplication {
     std::function<std::shared_ptr<platform::Platform>(platform::RunLoop& mainQueue)> makeBackend;
     // `tactora settings`: open the settings window after launch.
     bool showSettingsAtStart = false;
+    // When set, a start that finds another instance running returns what this returns instead of
+    // asking that instance for its settings window (`tactora --play` refuses to run beside it).
+    std::function<int()> whenAlreadyRunning;
     ShellHooks hooks;
   };
 
   // Runs until quit and returns the exit status: 0 after a normal quit, and 0 when another
-  // instance was asked to show its settings instead.
+  // instance was asked to show its settings instead (or `whenAlreadyRunning`'s answer).
   static int run(int argc, char** argv, Options options);
 };
 

@@ -39,7 +39,7 @@ TEST_F(AppSwitcherTest, StepsPushTheReleaseBackUntilTheSixSecondBound) {
   EXPECT_FALSE(switcher->isHolding());
   EXPECT_EQ(log->lines(), (std::vector<platform::CapturingLogSink::Line>{
                               {"AppSwitcher", platform::LogLevel::notice,
-                               "app switcher hit its maximum hold — releasing Command"}}));
+                               "app switcher hit its maximum hold — releasing its held modifier"}}));
   auto lines = posted(true);
   ASSERT_EQ(lines.size(), 26u);  // one press, 12 Tab steps, one release
   EXPECT_EQ(lines[0], "0.000 flagsChanged 55 flags 0x100000");

@@ -62,6 +62,7 @@ inline std::set<std::string> expectedFiles() {
       "usr/bin/tactora",
       privateLibs + "libTactoraEvdevProvider.so",
       privateLibs + "libTactoraSimProvider.so",
+      privateLibs + "libTactoraPlaybackProvider.so",
       "usr/libexec/tactora/tactora-permission-helper",
       "usr/lib/udev/rules.d/69-tactora.rules",
       "usr/lib/systemd/user/tactora.service",

@@ -56,6 +56,10 @@ void EvdevDevice::EvdevFree::operator()(libevdev* evdev) const {
   libevdev_free(evdev);
 }
 
+DeviceFacts EvdevDevice::describe(const std::string& node, const libevdev* evdev) {
+  return readFacts(node, evdev);
+}
+
 EvdevDevice::EvdevDevice(UniqueFd fd, libevdev* evdev) : fd_(std::move(fd)), evdev_(evdev) {}
 
 EvdevDevice::~EvdevDevice() = default;

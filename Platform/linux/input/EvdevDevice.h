@@ -26,6 +26,9 @@ class EvdevDevice {
 
   // Opens `node` read-only and non-blocking, and reads its description.
   static OpenResult open(const std::string& node);
+  // The facts of a device as libevdev describes it, also of one built without a node (a recording
+  // played in the mouse's place is classified and measured exactly as the mouse itself).
+  static DeviceFacts describe(const std::string& node, const libevdev* evdev);
 
   EvdevDevice(EvdevDevice&&) noexcept = default;
   EvdevDevice& operator=(EvdevDevice&&) noexcept = default;

@@ -15,7 +15,7 @@
 #include <cstring>
 #include <thread>
 
-#include "Tactora/replay/EvemuReader.h"
+#include "Platform/evdev/EvemuReader.h"
 
 namespace tactora::lx::test {
 
@@ -23,7 +23,7 @@ struct EmulatedEvdevNode::Node {
   int number = 0;
   std::string path;
   std::string sysPath;
-  EvemuRecording header;
+  platform::EvemuRecording header;
   Options options;
   UMockdevIoctlBase* handler = nullptr;
   int writeFd = -1;  // the write end of the node's pipe (opened read-write, never read)
@@ -65,7 +65,7 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
     return FALSE;
   }
   const unsigned nr = _IOC_NR(request);
-  const EvemuRecording& header = node->header;
+  const platform::EvemuRecording& header = node->header;
   if (request == EVIOCGVERSION) {
     const int version = EV_VERSION;
     answer(client, &version, sizeof version, 0);
@@ -109,7 +109,8 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
   } else if (nr >= _IOC_NR(EVIOCGABS(0)) && nr <= _IOC_NR(EVIOCGABS(ABS_MAX))) {
     const unsigned code = nr - _IOC_NR(EVIOCGABS(0));
     input_absinfo info{};
-    if (const EvemuRecording::Axis* axis = header.axis(static_cast<std::uint16_t>(code))) {
+    if (const platform::EvemuRecording::Axis* axis =
+            header.axis(static_cast<std::uint16_t>(code))) {
       info.minimum = axis->minimum;
       info.maximum = axis->maximum;
       info.fuzz = axis->fuzz;
@@ -224,7 +225,7 @@ EmulatedEvdevNode::Node* EmulatedEvdevNode::find(int number) const {
   return nullptr;
 }
 
-std::string EmulatedEvdevNode::add(int number, const EvemuRecording& recording,
+std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& recording,
                                    const Options& options) {
   auto* node = new Node;
   nodes_.push_back(node);
@@ -363,10 +364,10 @@ bool EmulatedEvdevNode::waitUntilRead(int number, std::chrono::seconds deadline)
   }
 }
 
-EvemuRecording readSession(const std::string& relativePath) {
+platform::EvemuRecording readSession(const std::string& relativePath) {
   const char* root = std::getenv("TACTORA_SOURCE_DIR");
   const std::string path = std::string(root != nullptr ? root : ".") + "/" + relativePath;
-  EvemuReader::Result read = EvemuReader::readFile(path);
+  platform::EvemuReader::Result read = platform::EvemuReader::readFile(path);
   if (!read) {
     ADD_FAILURE() << read.error().description();
     return {};

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Tactora/replay/EvemuRecording.h"
+#include "Platform/evdev/EvemuRecording.h"
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
 typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
@@ -39,7 +39,7 @@ class EmulatedEvdevNode {
   bool available() const { return available_; }
 
   // Adds /dev/input/event<number> described by `recording`'s header. Returns the node path.
-  std::string add(int number, const EvemuRecording& recording, const Options& options);
+  std::string add(int number, const platform::EvemuRecording& recording, const Options& options);
   void remove(int number);
   // Adds /dev/uinput, taking every uinput ioctl, as a pipe whose read end is returned
   // (non-blocking): a clone created on it writes its events there, and when the clone is
@@ -70,6 +70,6 @@ class EmulatedEvdevNode {
 };
 
 // Reads an evemu file of the source tree (examples/sessions/...).
-EvemuRecording readSession(const std::string& relativePath);
+platform::EvemuRecording readSession(const std::string& relativePath);
 
 }  // namespace tactora::lx::test

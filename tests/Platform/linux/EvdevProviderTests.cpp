@@ -32,31 +32,6 @@ float recordFloat(const Frame& frame, int index, int offset) {
   return value;
 }
 
-// The frames the replay's path (the frame assembler fed directly) makes of a recording.
-std::vector<Frame> framesOf(const EvemuRecording& recording) {
-  const EvemuRecording::Axis* x = recording.axis(ABS_MT_POSITION_X);
-  const EvemuRecording::Axis* y = recording.axis(ABS_MT_POSITION_Y);
-  platform::EvdevTouchDevice device;
-  device.vendor = recording.id->vendor;
-  device.product = recording.id->product;
-  device.positionX = {x->minimum, x->maximum, x->resolution};
-  device.positionY = {y->minimum, y->maximum, y->resolution};
-  platform::FrameAssembler assembler(device);
-  std::vector<Frame> frames;
-  for (const EvemuRecording::Event& event : recording.events) {
-    const double time = static_cast<double>(event.timeMicroseconds) / 1e6;
-    if (assembler.handleEvent(time, event.type, event.code, event.value)) {
-      Frame frame;
-      frame.count = assembler.recordCount();
-      frame.timeSeconds = assembler.frameTimeSeconds();
-      const auto* bytes = static_cast<const unsigned char*>(assembler.records());
-      frame.records.assign(bytes, bytes + frame.count * MT_CONTACT_RECORD_SIZE);
-      frames.push_back(std::move(frame));
-    }
-  }
-  return frames;
-}
-
 class EvdevProvider : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -104,7 +79,7 @@ class EvdevProvider : public ::testing::Test {
 
   EmulatedEvdevNode nodes_;
   ProviderClient client_;
-  EvemuRecording mouse_;
+  platform::EvemuRecording mouse_;
   MTDeviceList* list_ = nullptr;
   std::vector<MTDeviceRef> started_;
 };
@@ -139,12 +114,12 @@ class EvdevProviderSessions : public EvdevProvider,
                               public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(EvdevProviderSessions, DeliverTheFramesTheReplayMakes) {
-  const EvemuRecording session = readSession(GetParam());
+  const platform::EvemuRecording session = readSession(GetParam());
   const std::vector<Frame> expected = framesOf(session);
   ASSERT_FALSE(expected.empty());
   nodes_.add(7, session, {});
   startMouse();
-  for (const EvemuRecording::Event& event : session.events) {
+  for (const platform::EvemuRecording::Event& event : session.events) {
     nodes_.write(7, event.type, event.code, event.value, event.timeMicroseconds);
   }
   const std::vector<Frame> frames = ProviderClient::waitForFrames(expected.size());

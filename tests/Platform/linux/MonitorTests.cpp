@@ -74,7 +74,7 @@ class Monitor : public ::testing::TestWithParam<const char*> {
 
 TEST_P(Monitor, PrintsWhatTheReplayPrintsAndRecordsWhatReplaysTheSame) {
   const std::string session = GetParam();
-  const EvemuRecording recording = readSession(session);
+  const platform::EvemuRecording recording = readSession(session);
   const std::string node = nodes_.add(20, recording, {});
   const std::filesystem::path recorded = directory_ / "recorded.evemu";
   const pid_t monitor = spawn({TACTORA_EXECUTABLE, "monitor", "--device", node, "--actions",
@@ -83,7 +83,7 @@ TEST_P(Monitor, PrintsWhatTheReplayPrintsAndRecordsWhatReplaysTheSame) {
   // The monitor opens the node, then tries (and releases) a grab to see whether another program
   // holds the mouse: from then on nothing written is lost.
   EXPECT_TRUE(nodes_.waitForGrabCalls(20, 2)) << "the monitor never looked at the mouse";
-  for (const EvemuRecording::Event& event : recording.events) {
+  for (const platform::EvemuRecording::Event& event : recording.events) {
     nodes_.write(20, event.type, event.code, event.value, event.timeMicroseconds);
   }
   EXPECT_TRUE(nodes_.waitUntilRead(20)) << "the monitor stopped reading";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Platform/evdev/FrameAssembler.h"
+
 namespace tactora::lx::test {
 
 namespace {
@@ -13,36 +15,10 @@ std::vector<input_event> gForwarded;
 std::vector<std::string> gLog;
 bool gSwallowWheels = false;
 
-std::int32_t recordFrame(MTDeviceRef, const void* contacts, std::int32_t count, double time,
-                         std::int32_t) {
-  Frame frame;
-  frame.count = count;
-  frame.timeSeconds = time;
-  const auto* bytes = static_cast<const unsigned char*>(contacts);
-  frame.records.assign(bytes, bytes + static_cast<std::size_t>(count) * MT_CONTACT_RECORD_SIZE);
-  std::lock_guard lock(gMutex);
-  gFrames.push_back(std::move(frame));
-  gChanged.notify_all();
-  return 0;
-}
-
 bool isWheel(const input_event& event) {
   return event.type == EV_REL &&
          (event.code == REL_WHEEL || event.code == REL_HWHEEL || event.code == REL_WHEEL_HI_RES ||
           event.code == REL_HWHEEL_HI_RES);
-}
-
-std::int32_t recordReport(void*, input_event* events, std::int32_t count) {
-  std::lock_guard lock(gMutex);
-  std::int32_t kept = 0;
-  for (std::int32_t i = 0; i < count; ++i) {
-    gForwarded.push_back(events[i]);
-    if (!(gSwallowWheels && isWheel(events[i]))) {
-      events[kept++] = events[i];
-    }
-  }
-  gChanged.notify_all();
-  return kept;
 }
 
 void recordLog(void*, std::int32_t, const char* message) {
@@ -56,6 +32,56 @@ void resolve(void* handle, const char* name, Fn& slot) {
 }
 
 }  // namespace
+
+std::int32_t ProviderClient::recordFrame(MTDeviceRef, const void* contacts, std::int32_t count,
+                                         double time, std::int32_t) {
+  Frame frame;
+  frame.count = count;
+  frame.timeSeconds = time;
+  const auto* bytes = static_cast<const unsigned char*>(contacts);
+  frame.records.assign(bytes, bytes + static_cast<std::size_t>(count) * MT_CONTACT_RECORD_SIZE);
+  std::lock_guard lock(gMutex);
+  gFrames.push_back(std::move(frame));
+  gChanged.notify_all();
+  return 0;
+}
+
+std::int32_t ProviderClient::recordReport(void*, input_event* events, std::int32_t count) {
+  std::lock_guard lock(gMutex);
+  std::int32_t kept = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    gForwarded.push_back(events[i]);
+    if (!(gSwallowWheels && isWheel(events[i]))) {
+      events[kept++] = events[i];
+    }
+  }
+  gChanged.notify_all();
+  return kept;
+}
+
+std::vector<Frame> framesOf(const platform::EvemuRecording& recording) {
+  const platform::EvemuRecording::Axis* x = recording.axis(ABS_MT_POSITION_X);
+  const platform::EvemuRecording::Axis* y = recording.axis(ABS_MT_POSITION_Y);
+  platform::EvdevTouchDevice device;
+  device.vendor = recording.id->vendor;
+  device.product = recording.id->product;
+  device.positionX = {x->minimum, x->maximum, x->resolution};
+  device.positionY = {y->minimum, y->maximum, y->resolution};
+  platform::FrameAssembler assembler(device);
+  std::vector<Frame> frames;
+  for (const platform::EvemuRecording::Event& event : recording.events) {
+    const double time = static_cast<double>(event.timeMicroseconds) / 1e6;
+    if (assembler.handleEvent(time, event.type, event.code, event.value)) {
+      Frame frame;
+      frame.count = assembler.recordCount();
+      frame.timeSeconds = assembler.frameTimeSeconds();
+      const auto* bytes = static_cast<const unsigned char*>(assembler.records());
+      frame.records.assign(bytes, bytes + frame.count * MT_CONTACT_RECORD_SIZE);
+      frames.push_back(std::move(frame));
+    }
+  }
+  return frames;
+}
 
 ProviderClient::ProviderClient() {
   handle_ = dlopen(TACTORA_EVDEV_PROVIDER_PATH, RTLD_NOW);

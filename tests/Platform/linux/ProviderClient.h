@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Platform/MultitouchProvider.h"
+#include "Platform/evdev/EvemuRecording.h"
 #include "Platform/linux/provider/EvdevProvider.h"
 
 namespace tactora::lx::test {
@@ -23,6 +24,9 @@ struct Frame {
   double timeSeconds = 0;
   bool operator==(const Frame&) const = default;
 };
+
+// The frames the replay's path (the frame assembler fed directly) makes of a recording.
+std::vector<Frame> framesOf(const platform::EvemuRecording& recording);
 
 // The evdev provider library as the bridge sees it (its symbols resolved with dlsym), with a frame
 // callback that records what arrives and a report filter that records (and may swallow) the
@@ -58,6 +62,11 @@ class ProviderClient {
       const std::function<bool(const std::vector<Frame>&)>& done,
       std::chrono::seconds within = deadline);
   static std::vector<input_event> waitForForwarded(std::size_t count);
+  // The frame callback and report filter that record what arrives (the filter keeps everything
+  // but the wheels when asked to swallow them), also for a provider driven without its library.
+  static std::int32_t recordFrame(MTDeviceRef device, const void* contacts, std::int32_t count,
+                                  double time, std::int32_t frameNumber);
+  static std::int32_t recordReport(void* context, input_event* events, std::int32_t count);
   static void clearRecords();
   static std::vector<std::string> logLines();
 

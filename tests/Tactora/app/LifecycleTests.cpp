@@ -27,7 +27,7 @@ TEST_F(Lifecycle, LaunchStartsThePipelineOnTheExternalDeviceAndLogsTheStartupLin
   EXPECT_EQ(sim->workspace().activities()[0].reason,
             "Continuously monitors Magic Mouse gestures in the background");
   EXPECT_TRUE(
-      log->contains("startup: bundle=/opt/tactora accessibility=granted inputMonitoring=granted"));
+      log->contains("startup: program=/opt/tactora accessibility=granted inputMonitoring=granted"));
 }
 
 TEST_F(Lifecycle, StartupLineNamesMissingGrants) {

@@ -84,7 +84,7 @@ TEST_F(InputPipelineDevices, FailedBridgeLoadsSayWhyAndLeaveThePipelineStartable
   EXPECT_FALSE(pipeline_->isStarted());
   ASSERT_EQ(log_->lines().size(), 1u);
   EXPECT_EQ(log_->lines()[0].level, platform::LogLevel::error);
-  EXPECT_EQ(log_->lines()[0].message.rfind("MultitouchSupport unavailable on this macOS build: "
+  EXPECT_EQ(log_->lines()[0].message.rfind("multitouch provider unavailable: "
                                            "dlopen failed: /nonexistent/libTactoraEvdev",
                                            0),
             0u);

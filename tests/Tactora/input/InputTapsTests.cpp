@@ -131,9 +131,9 @@ TEST_F(InputTapsTest, RefusedTapsAreLoggedOnceAndLeaveTheButtonUpAndScrollingNat
   start();
   start();
   advanceTo(now() + 5.0);
-  EXPECT_EQ(messages(""), (Lines{"failed to create button-state CGEventTap — likely missing "
+  EXPECT_EQ(messages(""), (Lines{"failed to create button-state event tap — likely missing "
                                  "Accessibility/Input Monitoring",
-                                 "failed to create scroll-suppression CGEventTap — likely missing "
+                                 "failed to create scroll-suppression event tap — likely missing "
                                  "Accessibility"}));
   EXPECT_EQ(sim_->dispatch().startedThreadNames(),
             (Lines{ButtonStateTap::threadName, ScrollSuppressionTap::threadName}));

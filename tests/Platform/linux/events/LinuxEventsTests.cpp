@@ -249,7 +249,7 @@ TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
   button->start();
   sim_->timeline().runDue();
   EXPECT_EQ(log->messages(), (Lines{"no listening event tap: " + mouseDenied,
-                                    "failed to create button-state CGEventTap — likely missing "
+                                    "failed to create button-state event tap — likely missing "
                                     "Accessibility/Input Monitoring"}));
   log->clear();
 
@@ -258,7 +258,7 @@ TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
   sim_->timeline().runDue();
   EXPECT_EQ(log->messages(),
             (Lines{"no filtering event tap: " + uinputDenied,
-                   "failed to create scroll-suppression CGEventTap — likely missing "
+                   "failed to create scroll-suppression event tap — likely missing "
                    "Accessibility"}));
   log->clear();
 

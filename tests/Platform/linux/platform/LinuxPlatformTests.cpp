@@ -1,14 +1,5 @@
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -18,8 +9,6 @@
 #include "Platform/linux/platform/LinuxPlatform.h"
 #include "Tactora/AppDelegate.h"
 #include "tests/Platform/linux/x11/TemporaryDirectory.h"
-#include "tests/Platform/linux/x11/TestClient.h"
-#include "tests/Platform/linux/x11/XvfbSession.h"
 
 namespace tactora::lx {
 namespace {
@@ -102,117 +91,6 @@ TEST(LinuxPlatformBare, ApplicationLaunchesAndTerminates) {
   });
   loop.run();
 }
-
-// A private X desktop: the front application and closing its window go through the seam.
-TEST(LinuxPlatformX11, FrontApplicationAndCloseWindowWorkThroughTheSeam) {
-  if (!test::XvfbSession::installed()) {
-    GTEST_SKIP() << "Xvfb is not installed (scripts/setup installs it)";
-  }
-  const auto session = test::XvfbSession::start();
-  ASSERT_NE(session, nullptr);
-  auto client = test::TestClient::connect(session->displayName());
-  ASSERT_NE(client, nullptr);
-  test::TemporaryDirectory folder;
-  folder.write("data/applications/org.example.Viewer.desktop",
-               "[Desktop Entry]\nType=Application\nName=Viewer\n");
-  ::setenv("XDG_DATA_HOME", (folder.path() / "data").c_str(), 1);
-  ::setenv("XDG_DATA_DIRS", (folder.path() / "none").c_str(), 1);
-
-  LinuxPlatform::Options options = bareOptions(folder);
-  options.useX11 = true;
-  options.displayName = session->displayName();
-  LinuxPlatform platform(options);
-  ASSERT_TRUE(platform.hasDisplay());
-
-  const Window window = client->createWindow("viewer", "Viewer", "org.example.Viewer");
-  ASSERT_TRUE(client->activate(window));
-  EXPECT_TRUE(test::eventually([&] {
-    return platform.workspace().frontmostApplicationBundleIdentifier() ==
-           std::optional<std::string>("org.example.Viewer");
-  }));
-  EXPECT_EQ(platform.workspace().displayNameForBundleIdentifier("org.example.Viewer"), "Viewer");
-
-  closeFocusedWindow(platform);
-  EXPECT_TRUE(client->awaitDeleteWindow(window));
-}
-
-#ifdef TACTORA_EXECUTABLE
-// Reads the child's output until `needle` shows or the deadline passes.
-bool awaitOutput(int fd, const std::string& needle, std::chrono::seconds deadline) {
-  const auto end = std::chrono::steady_clock::now() + deadline;
-  std::string seen;
-  while (seen.find(needle) == std::string::npos) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      return false;
-    }
-    pollfd ready{fd, POLLIN, 0};
-    if (::poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
-      continue;
-    }
-    char buffer[512];
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got <= 0) {
-      return false;
-    }
-    seen.append(buffer, static_cast<std::size_t>(got));
-  }
-  return true;
-}
-
-// Waits for the child to end; its wait status, or nothing after the deadline.
-std::optional<int> awaitExit(pid_t pid, std::chrono::seconds deadline) {
-  const auto end = std::chrono::steady_clock::now() + deadline;
-  while (std::chrono::steady_clock::now() < end) {
-    int status = 0;
-    if (::waitpid(pid, &status, WNOHANG) == pid) {
-      return status;
-    }
-    ::poll(nullptr, 0, 20);
-  }
-  return std::nullopt;
-}
-
-class HeadlessProgram : public testing::TestWithParam<const char*> {};
-
-TEST_P(HeadlessProgram, EndsWithStatusZeroOnSigterm) {
-  test::TemporaryDirectory folder;
-  int output[2];
-  ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
-  const std::string configHome = "XDG_CONFIG_HOME=" + folder.path().string();
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    // The application logs its startup line on stderr once it has launched on the Linux
-    // platform; windows render off screen, and no session bus is reached.
-    ::dup2(output[1], STDERR_FILENO);
-    ::unsetenv("DISPLAY");
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tactora-test-bus", 1);
-    ::putenv(const_cast<char*>(configHome.c_str()));
-    ::execl(TACTORA_EXECUTABLE, TACTORA_EXECUTABLE, "--provider", GetParam(),
-            static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(output[1]);
-  const bool started = awaitOutput(output[0], "startup: bundle=", std::chrono::seconds(30));
-  ::kill(pid, SIGTERM);
-  const auto status = awaitExit(pid, std::chrono::seconds(30));
-  ::close(output[0]);
-  if (!status) {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-  }
-  EXPECT_TRUE(started);
-  ASSERT_TRUE(status) << "tactora did not end after SIGTERM";
-  EXPECT_TRUE(WIFEXITED(*status));
-  EXPECT_EQ(WEXITSTATUS(*status), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Providers, HeadlessProgram,
-                         testing::Values(TACTORA_SIM_PROVIDER_PATH, TACTORA_MISSING_PROVIDER_PATH));
-#endif
 
 }  // namespace
 }  // namespace tactora::lx

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tactora {
+namespace tactora::platform {
 
 // A recorded input session of one evdev device, as `evemu-record` writes it: the device's
 // description (name, ids, properties, event bits, axis ranges) and its events in order.
@@ -52,4 +52,4 @@ struct EvemuRecording {
   const Axis* axis(std::uint16_t code) const;
 };
 
-}  // namespace tactora
+}  // namespace tactora::platform

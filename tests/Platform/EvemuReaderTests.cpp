@@ -1,4 +1,4 @@
-#include "Tactora/replay/EvemuReader.h"
+#include "Platform/evdev/EvemuReader.h"
 
 #include <string>
 
@@ -6,7 +6,7 @@
 
 #include "support/SourceTree.h"
 
-namespace tactora {
+namespace tactora::platform {
 namespace {
 
 using testing::sourceDir;
@@ -129,4 +129,4 @@ TEST(EvemuReader, TextWithoutDeviceOrEventsIsAnErrorWithoutALine) {
 }
 
 }  // namespace
-}  // namespace tactora
+}  // namespace tactora::platform

@@ -1,4 +1,4 @@
-#include "Tactora/replay/EvemuReader.h"
+#include "Platform/evdev/EvemuReader.h"
 
 #include <cerrno>
 #include <charconv>
@@ -10,7 +10,7 @@
 #include <sstream>
 #include <vector>
 
-namespace tactora {
+namespace tactora::platform {
 namespace {
 
 // Event types run from EV_SYN (0) to EV_MAX (0x1f); a `B:` line for anything above is not a
@@ -360,4 +360,4 @@ EvemuReader::Result EvemuReader::readFile(const std::string& path) {
   return read(contents.view(), path);
 }
 
-}  // namespace tactora
+}  // namespace tactora::platform

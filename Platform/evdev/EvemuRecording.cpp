@@ -1,6 +1,6 @@
-#include "Tactora/replay/EvemuRecording.h"
+#include "Platform/evdev/EvemuRecording.h"
 
-namespace tactora {
+namespace tactora::platform {
 
 const EvemuRecording::Axis* EvemuRecording::axis(std::uint16_t code) const {
   for (const Axis& candidate : axes) {
@@ -11,4 +11,4 @@ const EvemuRecording::Axis* EvemuRecording::axis(std::uint16_t code) const {
   return nullptr;
 }
 
-}  // namespace tactora
+}  // namespace tactora::platform

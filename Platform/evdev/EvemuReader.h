@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "GestureEngine/Expected.h"
-#include "Tactora/replay/EvemuRecording.h"
+#include "Platform/evdev/EvemuRecording.h"
 
-namespace tactora {
+namespace tactora::platform {
 
 // Reads the evemu text format (`evemu-record` output) into an EvemuRecording. Strict: a line that
 // is not one of the format's kinds, or whose fields do not parse, stops the reading with the line
@@ -21,4 +21,4 @@ class EvemuReader {
   static Result readFile(const std::string& path);
 };
 
-}  // namespace tactora
+}  // namespace tactora::platform

@@ -1,0 +1,90 @@
+// The playback provider's state on its own: a recording in the mouse's place, played in real time
+// and once, through the live mouse's report processing.
+
+#include "Platform/linux/input/PlaybackMultitouch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "Platform/evdev/EvemuReader.h"
+#include "support/ExampleRecording.h"
+#include "tests/Platform/linux/ProviderClient.h"
+#include "tests/Platform/linux/x11/TemporaryDirectory.h"
+
+namespace tactora::lx::test {
+namespace {
+
+using Retime = std::function<std::optional<std::int64_t>(std::int64_t)>;
+
+class Playback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ProviderClient::clearRecords();
+    playback_.setReportFilter({ProviderClient::recordReport, nullptr, false});
+  }
+  void TearDown() override {
+    for (MTDeviceList* list : lists_) {
+      MTObjectRelease(&list->object);
+    }
+  }
+
+  // Loads the example session `name` retimed; the frames the replay makes of it.
+  std::vector<Frame> load(const std::string& name, const Retime& retime) {
+    const std::string text = tactora::testing::retimedExample(name, retime);
+    folder_.write("recording.evemu", text);
+    EXPECT_EQ(playback_.load((folder_.path() / "recording.evemu").string()), std::nullopt);
+    return framesOf(platform::EvemuReader::read(text).value());
+  }
+  // Lists the recorded device afresh (as the pipeline's watchdog does) and starts it.
+  MTDeviceRef start() {
+    lists_.push_back(playback_.createList());
+    MTDeviceRef device = lists_.back()->entries[0];
+    PlaybackMultitouch::setCallback(device, ProviderClient::recordFrame, true);
+    EXPECT_EQ(playback_.start(device), 0);
+    return device;
+  }
+
+  TemporaryDirectory folder_;
+  PlaybackMultitouch playback_;
+  std::vector<MTDeviceList*> lists_;
+};
+
+// The watchdog re-opens a device that sent nothing for a minute: the recording goes on where it
+// was instead of starting again, and a stop does not wait for the next recorded event.
+TEST_F(Playback, StopsAtOnceAndGoesOnWithoutReplayingAfterARestart) {
+  const std::vector<Frame> expected = load("one-finger-tap", [](std::int64_t micros) {
+    return std::optional(micros > 0 ? micros + 1'500'000 : 0);
+  });
+  const MTDeviceRef first = start();
+  ASSERT_EQ(ProviderClient::waitForFrames(1).size(), 1u);
+  const auto stopping = std::chrono::steady_clock::now();
+  playback_.stop(first);
+  EXPECT_LT(std::chrono::steady_clock::now() - stopping, std::chrono::seconds(1));
+
+  playback_.stop(start());
+  start();
+  const std::vector<Frame> frames = ProviderClient::waitForFrames(expected.size());
+  EXPECT_TRUE(std::ranges::equal(frames, expected, {}, &Frame::records, &Frame::records));
+}
+
+// Cut off with the button held and a finger down: the end releases the one and lifts the other,
+// so no drag or held button outlives the recording.
+TEST_F(Playback, ACutOffRecordingEndsWithTheButtonUpAndNoContact) {
+  // Up to the report of BTN_LEFT's press.
+  load("physical-click",
+       [](std::int64_t micros) { return micros <= 44'310 ? std::optional(micros) : std::nullopt; });
+  start();
+  const std::vector<input_event> reported = ProviderClient::waitForForwarded(3);
+  ASSERT_EQ(reported.size(), 3u);
+  EXPECT_EQ(reported.back().code, BTN_LEFT);
+  EXPECT_EQ(reported.back().value, 0);
+  const std::vector<Frame> frames = ProviderClient::waitForFrames(
+      [](const std::vector<Frame>& so) { return !so.empty() && so.back().count == 0; });
+  ASSERT_FALSE(frames.empty());
+  EXPECT_EQ(frames.back().count, 0);
+}
+
+}  // namespace
+}  // namespace tactora::lx::test

@@ -1,0 +1,130 @@
+// `tactora --play` on X11 with openbox: the recorded gestures act on this desktop, through the
+// profile of the focused application, and the program refuses what it cannot play.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "tests/support/desktop/DesktopSession.h"
+#include "tests/support/desktop/PlayScenario.h"
+#include "tests/support/desktop/TactoraProgram.h"
+#include "tests/support/desktop/XServer.h"
+
+namespace tactora::testing {
+namespace {
+
+constexpr const char* probeId = "org.example.Probe";
+
+class PlayX11 : public ::testing::Test {
+ protected:
+  // One X server, window manager and installed program for every case.
+  static void SetUpTestSuite() {
+    std::string error;
+    session_ = DesktopSession::create({}, &error).release();
+    ASSERT_NE(session_, nullptr) << error;
+    ASSERT_NE(XServer::start(*session_), nullptr);
+    program_ = TactoraProgram::install(*session_).release();
+    ASSERT_NE(program_, nullptr);
+    scenario_ = new PlayScenario(*session_, *program_);
+    scenario_->installApplication(probeId, "ProbeTerm");
+    scenario_->writeConfiguration(probeId, R"({"tap": {"fingers": 3}})");
+    ASSERT_TRUE(openWindow("probe", "ProbeTerm"));
+    ASSERT_TRUE(openWindow("victim", "VictimTerm"));
+  }
+  static void TearDownTestSuite() {
+    delete scenario_;
+    delete program_;
+    delete session_;
+  }
+  // Whether `wmctrl -l` lists a window of this title (each line ends with the title).
+  static bool hasWindow(const std::string& title) {
+    return session_->run({"wmctrl", "-l"}).output.find(" " + title + "\n") != std::string::npos;
+  }
+  static bool openWindow(const std::string& title, const std::string& windowClass) {
+    session_->start(title, {"xterm", "-class", windowClass, "-title", title});
+    return eventually([&] { return hasWindow(title); });
+  }
+  static std::function<void()> focus(const std::string& title) {
+    return [title] { session_->run({"wmctrl", "-F", "-a", title}); };
+  }
+  // Whether `wmctrl -d` marks this workspace as the current one ("1  * DG: ...").
+  static bool isCurrentWorkspace(int number) {
+    const std::string listed = "\n" + session_->run({"wmctrl", "-d"}).output;
+    return listed.find("\n" + std::to_string(number) + "  * ") != std::string::npos;
+  }
+
+  static DesktopSession* session_;
+  static TactoraProgram* program_;
+  static PlayScenario* scenario_;
+};
+
+DesktopSession* PlayX11::session_ = nullptr;
+TactoraProgram* PlayX11::program_ = nullptr;
+PlayScenario* PlayX11::scenario_ = nullptr;
+
+// Each recording acts on this desktop: the focused application's own binding runs its command, a
+// swipe switches the workspace, and a three-finger tap (the default binding) closes exactly the
+// focused window. Every run ends with status 0 on SIGTERM.
+TEST_F(PlayX11, RecordedGesturesActOnThisDesktop) {
+  struct Row {
+    std::string recording;
+    std::string focused;  // the window kept focused; none when it does not matter
+    std::function<bool()> done;
+  };
+  const Row rows[] = {
+      {"three-finger-tap", "probe", [] { return std::filesystem::exists(scenario_->marker()); }},
+      {"two-finger-swipe-right", "", [] { return isCurrentWorkspace(1); }},
+      {"three-finger-tap", "victim", [] { return !hasWindow("victim"); }},
+  };
+  ASSERT_TRUE(isCurrentWorkspace(0));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.recording + " on " + row.focused);
+    EXPECT_TRUE(scenario_->play(row.recording, row.done,
+                                row.focused.empty() ? nullptr : focus(row.focused)))
+        << scenario_->log();
+    EXPECT_EQ(scenario_->quit(), 0) << scenario_->log();
+  }
+  EXPECT_TRUE(hasWindow("probe"));
+}
+
+// What cannot be played is said in one line before anything starts; a second instance refuses
+// to run beside the first (both would act on every gesture) and leaves it running.
+TEST_F(PlayX11, RefusesWhatItCannotPlay) {
+  const std::string missing = (session_->folder() / "missing.evemu").string();
+  const std::string malformed = session_->write("malformed.evemu", "N: mouse\nE: soon\n").string();
+  const std::string good = scenario_->recording("one-finger-tap").string();
+  struct Row {
+    std::string recording;
+    bool besideAnother;
+    int status;
+    std::string output;  // its first line, after "tactora: "
+  };
+  const Row rows[] = {
+      {missing, false, 2, missing + ": cannot open: No such file or directory"},
+      {malformed, false, 2, malformed + ":2: "},
+      {good, true, 1, "Tactora is already running in this session"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.output);
+    if (row.besideAnother) {
+      ASSERT_TRUE(scenario_->play("one-finger-tap", [] {
+        return scenario_->log().find("in the mouse's place") != std::string::npos;
+      }));
+    }
+    const ProcessResult result = program_->run({"--play", row.recording});
+    EXPECT_EQ(result.status, row.status);
+    EXPECT_TRUE(result.output.starts_with("tactora: " + row.output)) << result.output;
+    EXPECT_EQ(std::ranges::count(result.output, '\n'), 1) << result.output;
+    if (row.besideAnother) {
+      EXPECT_TRUE(scenario_->running()->isRunning());
+      EXPECT_EQ(scenario_->quit(), 0);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tactora::testing
