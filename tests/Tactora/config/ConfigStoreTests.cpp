@@ -1,5 +1,10 @@
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <atomic>
 #include <chrono>
+#include <csignal>
+#include <functional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -127,9 +132,10 @@ TEST_F(ConfigStoreTest, ACurrentFileIsReadAsWrittenAndNotRewritten) {
 }
 
 TEST_F(ConfigStoreTest, ObserversRunInOrderAfterEverySaveEvenWhenWritingFails) {
-  // config.json is a directory: the temporary file is complete but cannot take its place.
-  fs::create_directories(file());
+  // config.json became a directory after launch: the temporary file is complete but cannot take
+  // its place.
   auto store = open();
+  fs::create_directories(file());
   std::vector<std::string> calls;
   store->addObserver([&](const Configuration& value) {
     calls.push_back("first " + std::to_string(value.enabled));
@@ -156,10 +162,123 @@ TEST_F(ConfigStoreTest, ObserversRunInOrderAfterEverySaveEvenWhenWritingFails) {
   const auto lines = logLines();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].level, platform::LogLevel::error);
-  EXPECT_TRUE(lines[0].message.starts_with("failed to save config: could not replace "));
+  EXPECT_TRUE(lines[0].message.starts_with("failed to save config: cannot replace "));
   EXPECT_TRUE(
       lines[1].message.starts_with("failed to save config: could not create " + dir().string()))
       << lines[1].message;
+}
+
+// Files larger than `bytes` cannot be written by this process while it lives: a disk that is
+// full for the backup of a large file, but not for a small configuration.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit previous_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+TEST_F(ConfigStoreTest, AFileToBeReplacedStaysUntilItsBackupIsOnTheDisk) {
+  const std::size_t smallEnough = encodeConfiguration(defaultConfiguration()).size() + 1024;
+  const std::string padding(smallEnough + 4096, ' ');
+  struct Case {
+    std::string bytes;
+    std::string backup;
+    bool migrated;
+  };
+  const Case cases[] = {
+      {"not json" + padding, "config.json.corrupt-2026-12-05T19-55-00Z", false},
+      {R"({"schemaVersion": 12})" + padding, "config.json.corrupt-2026-12-05T19-55-00Z", false},
+      {R"({"schemaVersion": 4})" + padding, "config.json.v4-backup", true},
+  };
+  for (const auto& each : cases) {
+    fs::remove_all(dir());
+    placeFile(each.bytes);
+    log_->clear();
+    std::unique_ptr<ConfigStore> store;
+    {
+      FileSizeLimit full(smallEnough);
+      store = open();
+    }
+    EXPECT_EQ(readFile(file()), each.bytes) << "the user's file was replaced without a backup";
+    EXPECT_FALSE(fs::exists(dir() / each.backup));
+    EXPECT_EQ(store->current()->schemaVersion, 9);
+    EXPECT_EQ(store->current()->enabled, true);
+    const auto lines = logLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().message.starts_with("failed to save config: could not back up " +
+                                                 file().string() + " (cannot write "))
+        << lines.back().message;
+    EXPECT_NE(lines.back().message.find("File too large"), std::string::npos);
+
+    // With room on the disk again, the next save makes the backup and then replaces the file.
+    Configuration disabled = *store->current();
+    disabled.enabled = false;
+    store->save(disabled);
+    EXPECT_EQ(readFile(dir() / each.backup), each.bytes) << (each.migrated ? "migrated" : "");
+    EXPECT_EQ(readFile(file()), encodeConfiguration(disabled));
+  }
+}
+
+TEST_F(ConfigStoreTest, AFileThatCannotBeReadIsNeverSavedOver) {
+  // Neither a FIFO (opening it would wait for a writer) nor a file of more than 64 MiB is read.
+  const std::function<void()> places[] = {
+      [this] { ASSERT_EQ(mkfifo(file().c_str(), 0600), 0); },
+      [this] {
+        placeFile("{}");
+        fs::resize_file(file(), 65 * 1024 * 1024);  // sparse: nothing is written
+      },
+  };
+  for (const auto& place : places) {
+    fs::remove_all(dir());
+    fs::create_directories(dir());
+    place();
+    const auto before = fs::status(file());
+    const auto size = fs::is_regular_file(before) ? fs::file_size(file()) : 0;
+    log_->clear();
+    auto store = open();
+    EXPECT_EQ(*store->current(), defaultConfiguration());
+    store->save(defaultConfiguration());
+    EXPECT_EQ(fs::status(file()).type(), before.type());
+    EXPECT_EQ(fs::is_regular_file(before) ? fs::file_size(file()) : 0, size);
+    EXPECT_EQ(entries(), std::vector<std::string>{"config.json"});
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].message.starts_with("cannot read " + file().string() + " ("))
+        << lines[0].message;
+    EXPECT_TRUE(lines[1].message.starts_with("failed to save config: " + file().string() +
+                                             " could not be read"))
+        << lines[1].message;
+  }
+}
+
+TEST_F(ConfigStoreTest, ASymbolicLinkIsWrittenThroughToItsTarget) {
+  const fs::path elsewhere = temporary_.path() / "dotfiles" / "tactora.json";
+  fs::create_directories(elsewhere.parent_path());
+  writeFile(elsewhere, encodeConfiguration(defaultConfiguration()));
+  fs::permissions(elsewhere, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_directories(dir());
+  fs::create_symlink("../dotfiles/tactora.json", file());
+  auto store = open();
+  Configuration disabled = defaultConfiguration();
+  disabled.enabled = false;
+  store->save(disabled);
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(file())));
+  EXPECT_EQ(readFile(elsewhere), encodeConfiguration(disabled));
+  EXPECT_EQ(fs::status(elsewhere).permissions(), fs::perms::owner_read | fs::perms::owner_write)
+      << "a private file stays private";
+  EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere.parent_path()), {}), 1);
 }
 
 TEST(ConfigStoreConcurrency, GestureThreadReadsWholeSnapshotsWhileTheMainThreadSaves) {
