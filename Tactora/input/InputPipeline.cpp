@@ -81,6 +81,8 @@ void InputPipeline::start() {
       self->watchdogTick();
     }
   });
+  // Each tick decides from the time of the last frame alone and repairs at once.
+  watchdog_->markAsWatchdog();
 }
 
 void InputPipeline::stop() {

@@ -98,6 +98,73 @@ TEST(VirtualTimeline, RunUntilIdleIgnoresRepeatingTimersButFiresThemOnTheWay) {
   EXPECT_DOUBLE_EQ(timeline.now(), 106.0);
 }
 
+// Two watchdogs (1 s and 2 s), a plain timer that stops itself after three firings, and one item
+// after a pause of `gapSeconds`: the plain firings and the item, with their times, when the
+// watchdogs fired last before the item and are due next, and how many firings there were.
+struct IdleRun {
+  std::vector<std::string> fired;
+  double lastWatchdogBeforeItem = 0;
+  double nextDueAfter = 0;  // seconds after the pause
+  std::size_t firings = 0;
+};
+
+IdleRun runAcrossAPause(bool collapse, double gapSeconds) {
+  VirtualTimeline timeline;
+  timeline.setCollapsesIdleTime(collapse);
+  IdleRun run;
+  bool itemRan = false;
+  auto note = [&](const std::string& what) {
+    if (what == "plain") {
+      run.fired.push_back(what + "@" + std::to_string(timeline.now()));
+    } else if (what == "item") {
+      run.fired.push_back(what + "@+" + std::to_string(timeline.now() - gapSeconds));
+    } else if (!itemRan) {
+      run.lastWatchdogBeforeItem = timeline.now();
+    }
+  };
+  std::vector<std::shared_ptr<platform::RepeatingTimer>> timers;
+  for (double interval : {1.0, 2.0}) {
+    timers.push_back(std::make_shared<platform::RepeatingTimer>(
+        interval, [&note, interval] { note("watchdog" + std::to_string(int(interval))); }));
+    timers.back()->markAsWatchdog();
+    timeline.scheduleRepeating(interval, timers.back());
+  }
+  int plainFirings = 0;
+  std::shared_ptr<platform::RepeatingTimer> plain;
+  plain = std::make_shared<platform::RepeatingTimer>(0.5, [&] {
+    note("plain");
+    if (++plainFirings == 3) {
+      plain->invalidate();
+    }
+  });
+  timeline.scheduleRepeating(0.5, plain);
+  timeline.scheduleAt(gapSeconds + 0.25, platform::WorkItem::make([&] {
+                        itemRan = true;
+                        note("item");
+                      }));
+  timeline.advanceTo(gapSeconds + 3);
+  run.nextDueAfter = timeline.nextDueTime().value_or(0) - gapSeconds;
+  run.firings = timeline.timerFirings();
+  return run;
+}
+
+TEST(VirtualTimeline, CollapsedPausesFireEachWatchdogOnceOnItsGridAndNothingElseChanges) {
+  const IdleRun full = runAcrossAPause(false, 1e4);
+  const IdleRun collapsed = runAcrossAPause(true, 1e4);
+  EXPECT_EQ(collapsed.fired, full.fired);
+  EXPECT_EQ(collapsed.lastWatchdogBeforeItem, full.lastWatchdogBeforeItem);
+  EXPECT_EQ(collapsed.nextDueAfter, 4.0);
+  EXPECT_EQ(full.nextDueAfter, 4.0);
+  EXPECT_GT(full.firings, 10'000u);
+  EXPECT_LT(collapsed.firings, 20u);
+  // A pause of 290,000 years: as few firings, on the same grid.
+  const IdleRun huge = runAcrossAPause(true, 9.2e12);
+  EXPECT_EQ(huge.fired, full.fired);
+  EXPECT_EQ(huge.lastWatchdogBeforeItem, 9.2e12);
+  EXPECT_EQ(huge.nextDueAfter, 4.0);
+  EXPECT_LT(huge.firings, 20u);
+}
+
 TEST(VirtualTimeline, SleepMovesTimeWithoutRunningWorkThatFellDue) {
   VirtualTimeline timeline;
   std::vector<std::string> ran;
