@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -56,6 +59,37 @@ TEST(ProcessLauncher, ArgumentsArriveUnchangedAndOutputGoesNowhere) {
   std::getline(written, content);
   EXPECT_EQ(content, "arg zero");
   std::remove(marker.c_str());
+}
+
+// A launcher that ends with its whole process group (a Ctrl-C or hang-up of its terminal, a
+// kill of the group) leaves what it launched running.
+TEST(ProcessLauncher, ALaunchedProgramOutlivesItsLauncherWhateverEndsIt) {
+  for (int signal : {SIGINT, SIGHUP, SIGKILL}) {
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t launcher = ::fork();
+    ASSERT_GE(launcher, 0);
+    if (launcher == 0) {
+      ::setpgid(0, 0);  // a job of its own, as a shell starts it
+      const int pid = ProcessLauncher::launchDetached("/bin/sleep", {"30"});
+      [[maybe_unused]] const auto written = ::write(pipeFds[1], &pid, sizeof pid);
+      ::pause();
+      ::_exit(0);
+    }
+    int launched = -1;
+    ASSERT_EQ(::read(pipeFds[0], &launched, sizeof launched),
+              static_cast<ssize_t>(sizeof launched));
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    ASSERT_GT(launched, 0);
+    ::kill(-launcher, signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(launcher, &status, 0), launcher);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    const std::string state = processState(launched);
+    EXPECT_TRUE(!state.empty() && state != "Z") << "signal " << signal << ": state " << state;
+    ::kill(launched, SIGKILL);
+  }
 }
 
 TEST(ProcessLauncher, MissingExecutableReportsFailure) {
