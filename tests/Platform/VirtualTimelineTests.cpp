@@ -98,71 +98,51 @@ TEST(VirtualTimeline, RunUntilIdleIgnoresRepeatingTimersButFiresThemOnTheWay) {
   EXPECT_DOUBLE_EQ(timeline.now(), 106.0);
 }
 
-// Two watchdogs (1 s and 2 s), a plain timer that stops itself after three firings, and one item
-// after a pause of `gapSeconds`: the plain firings and the item, with their times, when the
-// watchdogs fired last before the item and are due next, and how many firings there were.
-struct IdleRun {
-  std::vector<std::string> fired;
-  double lastWatchdogBeforeItem = 0;
-  double nextDueAfter = 0;  // seconds after the pause
-  std::size_t firings = 0;
-};
-
-IdleRun runAcrossAPause(bool collapse, double gapSeconds) {
+// Two watchdogs (1 s, 2 s), a plain timer that stops after three firings and an item after a
+// pause of `gap` seconds: what ran and when (the watchdogs and the item relative to the end of
+// the pause), and how many firings there were.
+std::pair<std::string, std::size_t> runAcrossAPause(bool collapse, double gap) {
   VirtualTimeline timeline;
   timeline.setCollapsesIdleTime(collapse);
-  IdleRun run;
-  bool itemRan = false;
-  auto note = [&](const std::string& what) {
-    if (what == "plain") {
-      run.fired.push_back(what + "@" + std::to_string(timeline.now()));
-    } else if (what == "item") {
-      run.fired.push_back(what + "@+" + std::to_string(timeline.now() - gapSeconds));
-    } else if (!itemRan) {
-      run.lastWatchdogBeforeItem = timeline.now();
-    }
-  };
+  std::string ran;
+  auto note = [&](const char* what, double time) { ran += what + std::to_string(time) + " "; };
   std::vector<std::shared_ptr<platform::RepeatingTimer>> timers;
-  for (double interval : {1.0, 2.0}) {
-    timers.push_back(std::make_shared<platform::RepeatingTimer>(
-        interval, [&note, interval] { note("watchdog" + std::to_string(int(interval))); }));
-    timers.back()->markAsWatchdog();
-    timeline.scheduleRepeating(interval, timers.back());
-  }
-  int plainFirings = 0;
-  std::shared_ptr<platform::RepeatingTimer> plain;
-  plain = std::make_shared<platform::RepeatingTimer>(0.5, [&] {
-    note("plain");
-    if (++plainFirings == 3) {
-      plain->invalidate();
+  for (double interval : {0.25, 1.0, 2.0}) {
+    const bool plain = interval < 1;
+    auto timer = std::make_shared<platform::RepeatingTimer>(interval, [&, plain] {
+      note(plain ? "plain@" : "watchdog@", timeline.now() - (plain ? 0 : gap));
+      if (plain && timeline.now() >= 0.75) {
+        timers.front()->invalidate();
+      }
+    });
+    if (!plain) {
+      timer->markAsWatchdog();
     }
-  });
-  timeline.scheduleRepeating(0.5, plain);
-  timeline.scheduleAt(gapSeconds + 0.25, platform::WorkItem::make([&] {
-                        itemRan = true;
-                        note("item");
-                      }));
-  timeline.advanceTo(gapSeconds + 3);
-  run.nextDueAfter = timeline.nextDueTime().value_or(0) - gapSeconds;
-  run.firings = timeline.timerFirings();
-  return run;
+    timers.push_back(timer);
+    timeline.scheduleRepeating(interval, timer);
+  }
+  timeline.scheduleAfter(gap + 0.25, [&] { note("item@", timeline.now() - gap); });
+  timeline.advanceTo(gap + 3);
+  note("next@", timeline.nextDueTime().value_or(0) - gap);
+  return {ran, timeline.timerFirings()};
 }
 
 TEST(VirtualTimeline, CollapsedPausesFireEachWatchdogOnceOnItsGridAndNothingElseChanges) {
-  const IdleRun full = runAcrossAPause(false, 1e4);
-  const IdleRun collapsed = runAcrossAPause(true, 1e4);
-  EXPECT_EQ(collapsed.fired, full.fired);
-  EXPECT_EQ(collapsed.lastWatchdogBeforeItem, full.lastWatchdogBeforeItem);
-  EXPECT_EQ(collapsed.nextDueAfter, 4.0);
-  EXPECT_EQ(full.nextDueAfter, 4.0);
-  EXPECT_GT(full.firings, 10'000u);
-  EXPECT_LT(collapsed.firings, 20u);
-  // A pause of 290,000 years: as few firings, on the same grid.
-  const IdleRun huge = runAcrossAPause(true, 9.2e12);
-  EXPECT_EQ(huge.fired, full.fired);
-  EXPECT_EQ(huge.lastWatchdogBeforeItem, 9.2e12);
-  EXPECT_EQ(huge.nextDueAfter, 4.0);
-  EXPECT_LT(huge.firings, 20u);
+  const std::string plain = "plain@0.250000 plain@0.500000 plain@0.750000 ";
+  const auto [full, fullFirings] = runAcrossAPause(false, 1e4);
+  EXPECT_GT(fullFirings, 10'000u);
+  EXPECT_TRUE(full.starts_with(plain + "watchdog@-9999.000000 "));
+  EXPECT_TRUE(
+      full.ends_with("watchdog@0.000000 watchdog@0.000000 item@0.250000 watchdog@1.000000 "
+                     "watchdog@2.000000 watchdog@2.000000 watchdog@3.000000 next@4.000000 "));
+  // Each stretch of watchdogs alone keeps only each one's last firing, on the same grid.
+  for (double gap : {1e4, 9.2e12}) {
+    const auto [collapsed, firings] = runAcrossAPause(true, gap);
+    EXPECT_LT(firings, 10u);
+    EXPECT_EQ(collapsed, plain +
+                             "watchdog@0.000000 watchdog@0.000000 item@0.250000 "
+                             "watchdog@2.000000 watchdog@3.000000 next@4.000000 ");
+  }
 }
 
 TEST(VirtualTimeline, SleepMovesTimeWithoutRunningWorkThatFellDue) {

@@ -188,12 +188,14 @@ TEST_F(ReplayDriverTest, ButtonOfAReportReachesTheTapsBeforeThatReportsFrame) {
 TEST_F(ReplayDriverTest, APauseOfAnyLengthReplaysAtOnceAndChangesNothingButTheClock) {
   // A one-finger tap at `seconds`.
   auto tapAt = [](const std::string& seconds) {
-    return "E: " + seconds + ".000000 0003 002f 0000\n" + "E: " + seconds +
-           ".000000 0003 0039 0007\n" + "E: " + seconds + ".000000 0003 0030 0480\n" +
-           "E: " + seconds + ".000000 0000 0000 0000\n" + "E: " + seconds +
-           ".090000 0003 0030 0000\n" + "E: " + seconds + ".090000 0000 0000 0000\n" +
-           "E: " + seconds + ".101000 0003 0039 -001\n" + "E: " + seconds +
-           ".101000 0000 0000 0000\n";
+    std::string text;
+    for (const char* event :
+         {".000000 0003 002f 0000", ".000000 0003 0039 0007", ".000000 0003 0030 0480",
+          ".000000 0000 0000 0000", ".090000 0003 0030 0000", ".090000 0000 0000 0000",
+          ".101000 0003 0039 -001", ".101000 0000 0000 0000"}) {
+      text += "E: " + seconds + event + "\n";
+    }
+    return text;
   };
   const std::string first = std::string(header) + tapAt("0");
   ASSERT_EQ(run(write("minute.evemu", first + tapAt("100")), {std::nullopt, true, false}), 0);
