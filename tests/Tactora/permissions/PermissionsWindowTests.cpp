@@ -4,14 +4,17 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 #include <vector>
 
 #include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
+#include "Tactora/permissions/TrustedHelper.h"
 #include "support/CapturingLogSink.h"
 #include "support/SourceTree.h"
 
@@ -166,6 +169,37 @@ TEST_F(PermissionsWindowTest, AFailedRequestIsLoggedWithItsCause) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].substr(0, c.logged.size()), c.logged);
     EXPECT_TRUE(window->accessibilityRequestButton()->isEnabled());
+  }
+}
+
+// Only an installed helper runs as root: a file of root's, in folders of root's all the way up.
+TEST_F(PermissionsWindowTest, OnlyAnInstalledHelperIsRunAndABuildShowsTheCommandsInstead) {
+  namespace fs = std::filesystem;
+  // The scratch folder lies in the system's temporary folder, which everyone may write to.
+  const fs::path copied =
+      scratch.filePath(QStringLiteral("tactora-permission-helper")).toStdString();
+  const fs::path linked = scratch.filePath(QStringLiteral("link")).toStdString();
+  fs::copy_file("/usr/bin/env", copied);
+  fs::create_symlink("/usr/bin/env", linked);
+  EXPECT_EQ(TrustedHelper::find({copied, "/nonexistent/helper", "usr/bin/env", linked}),
+            fs::path("/usr/bin/env"));
+  EXPECT_EQ(TrustedHelper::find({copied}), std::nullopt);
+
+  // This test runs from a build tree: nothing is run, the commands are shown.
+  const PermissionsWindow::Options options = PermissionsWindow::defaultOptions({});
+  EXPECT_TRUE(options.requestProgram.isEmpty()) << options.requestArguments.join(' ').toStdString();
+  const QString rule =
+      QString::fromStdString(testing::sourceDir()) + QStringLiteral("/data/udev/69-tactora.rules");
+  EXPECT_TRUE(options.manualCommands.startsWith(QStringLiteral("sudo install -m 644 ") + rule))
+      << options.manualCommands.toStdString();
+  monitor = PermissionMonitor::create(*sim);
+  PermissionsWindow window(monitor, options);
+  window.accessibilityRequestButton()->click();
+  EXPECT_FALSE(window.isRequestRunning());
+  ASSERT_NE(window.manualCommandsBox(), nullptr);
+  EXPECT_EQ(window.manualCommandsBox()->informativeText(), options.manualCommands);
+  for (QLabel* label : window.manualCommandsBox()->findChildren<QLabel*>()) {
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
   }
 }
 
