@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <filesystem>
 #include <string>
@@ -72,7 +73,6 @@ TEST(StatusItemController, MenuHasEveryItemInOrderAndTheUpdateCheckOnlyWhenBuilt
     }
     expected.insert(expected.end(), {"---", "Quit Tactora\tCtrl+Q"});
     EXPECT_EQ(menuLines(controller.menu()), expected);
-    EXPECT_TRUE(controller.trayIcon().toolTip().isEmpty());
     EXPECT_EQ(controller.menu().accessibleName(),
               withUpdateCheck ? "Tactora: gestures enabled" : "Tactora: gestures disabled");
   }
@@ -83,18 +83,21 @@ TEST(StatusItemController, TogglingGesturesFlipsCheckIconAndReportsOnce) {
   StatusItemController controller({.isEnabled = true}, login);
   std::vector<bool> reported;
   controller.onToggleEnabled = [&](bool enabled) { reported.push_back(enabled); };
-  const QImage enabledIcon = controller.trayIcon().icon().pixmap(22, 22).toImage();
+  std::vector<bool> icons;
+  QObject::connect(&controller, &StatusItemController::iconChanged,
+                   [&](bool enabled) { icons.push_back(enabled); });
 
   controller.enabledItem().trigger();
   EXPECT_EQ(reported, std::vector<bool>{false});
   EXPECT_FALSE(controller.isEnabled());
   EXPECT_FALSE(controller.enabledItem().isChecked());
   EXPECT_EQ(controller.menu().accessibleName(), "Tactora: gestures disabled");
-  EXPECT_NE(controller.trayIcon().icon().pixmap(22, 22).toImage(), enabledIcon);
 
   controller.enabledItem().trigger();
   EXPECT_EQ(reported, (std::vector<bool>{false, true}));
-  EXPECT_EQ(controller.trayIcon().icon().pixmap(22, 22).toImage(), enabledIcon);
+  EXPECT_EQ(icons, (std::vector<bool>{false, true}));
+  EXPECT_NE(StatusItemController::icon(true).pixmap(22, 22).toImage(),
+            StatusItemController::icon(false).pixmap(22, 22).toImage());
 }
 
 TEST(StatusItemController, OpeningTheMenuReadsTheSummaryAndTheLoginItemAgain) {
@@ -161,10 +164,11 @@ class DesktopShellTest : public ::testing::Test {
     std::filesystem::remove_all(directory_);
   }
 
-  std::shared_ptr<DesktopShell> launch(bool trayAvailable) {
+  // The case's private bus has no tray host; `x11Tray` says whether an X11 tray stands in.
+  std::shared_ptr<DesktopShell> launch(bool x11Tray) {
     DesktopShell::Options options;
     options.launchAtLogin = std::make_shared<FakeLaunchAtLogin>();
-    options.trayAvailable = [trayAvailable] { return trayAvailable; };
+    options.x11TrayAvailable = [x11Tray] { return x11Tray; };
     options.notifyWithoutTray = false;
     options.hooks.showPermissions = [this](AppDelegate&) { ++permissionsShown_; };
     auto shell = std::make_shared<DesktopShell>(std::move(options));
@@ -213,12 +217,20 @@ TEST_F(DesktopShellTest, MissingGrantShowsPermissionsAndMenuSwitchSavesEnabled) 
   EXPECT_FALSE(app_->configStore().current()->enabled);
 }
 
-TEST_F(DesktopShellTest, WithoutATrayTheSettingsWindowOpensAtLaunch) {
+TEST_F(DesktopShellTest, WithoutAnyTrayTheSettingsWindowOpensAtLaunch) {
   auto shell = launch(false);
   ASSERT_NE(shell->placeholderSettings(), nullptr);
   EXPECT_TRUE(shell->placeholderSettings()->isVisible());
   EXPECT_EQ(shell->placeholderSettings()->windowTitle(), "Tactora Settings");
-  EXPECT_FALSE(shell->statusItem()->trayIcon().isVisible());
+  EXPECT_EQ(shell->x11TrayIcon(), nullptr);
+}
+
+TEST_F(DesktopShellTest, WithOnlyAnX11TrayQtsIconShowsTheMenuInstead) {
+  auto shell = launch(true);
+  ASSERT_NE(shell->x11TrayIcon(), nullptr);
+  EXPECT_TRUE(shell->x11TrayIcon()->isVisible());
+  EXPECT_EQ(shell->x11TrayIcon()->contextMenu(), &shell->statusItem()->menu());
+  EXPECT_EQ(shell->placeholderSettings(), nullptr);
 }
 
 }  // namespace
