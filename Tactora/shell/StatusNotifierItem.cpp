@@ -119,13 +119,24 @@ void StatusNotifierItem::registerWithWatcher() {
   connect(pending, &QDBusPendingCallWatcher::finished, this,
           [this](QDBusPendingCallWatcher* reply) {
             reply->deleteLater();
-            if (reply->isError()) {
-              logger.error("the tray host (%{public}s) did not take Tactora's icon: %{public}s",
-                           {std::string(watcherService), reply->error().message().toStdString()});
-              tell(false);
+            if (!reply->isError()) {
+              unanswered_ = false;
+              askWhetherAHostShows();
               return;
             }
-            askWhetherAHostShows();
+            const bool hung = reply->error().type() == QDBusError::NoReply ||
+                              reply->error().type() == QDBusError::Timeout;
+            if (!unanswered_) {
+              logger.error("the tray host (%{public}s) did not take Tactora's icon: %{public}s",
+                           {std::string(watcherService), reply->error().message().toStdString()});
+            }
+            unanswered_ = hung;
+            tell(false);
+            // A panel that hangs may come back: asked again, one call at a time, it then shows
+            // the item (and the X11 stand-in goes) without waiting for the panel to restart.
+            if (hung) {
+              registerWithWatcher();
+            }
           });
 }
 

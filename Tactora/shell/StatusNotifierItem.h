@@ -123,6 +123,8 @@ class StatusNotifierItem final : public QObject {
   QList<Pixmap> pixmaps_;
   std::unique_ptr<QDBusServiceWatcher> watcherWatcher_;
   bool exported_ = false;
+  // The watcher let the last registration go unanswered (said once in the log).
+  bool unanswered_ = false;
 };
 
 QDBusArgument& operator<<(QDBusArgument& argument, const StatusNotifierItem::Pixmap& pixmap);

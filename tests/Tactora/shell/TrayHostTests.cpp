@@ -38,6 +38,8 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int callTimeoutMs = 5000;
+// How much of the screen's top a picture of an open menu takes.
+constexpr int menuHeight = 240;
 const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 // Counts a bus signal.
@@ -297,8 +299,9 @@ class TrayHost : public ::testing::TestWithParam<TrayPanel::Kind> {
   }
 
   // The panel as the screen shows it.
-  QImage panelPicture() {
-    const int height = desktop_->panel->height();
+  // The top of the screen, the panel's height unless said otherwise.
+  QImage panelPicture(int height = 0) {
+    height = height > 0 ? height : desktop_->panel->height();
     if (desktop_->sway) {
       const auto file = session().home() / "panel.png";
       session().run({"grim", "-g", "0,0 1280x" + std::to_string(height), file.string()});
@@ -339,22 +342,25 @@ class TrayHost : public ::testing::TestWithParam<TrayPanel::Kind> {
     return changed;
   }
 
-  // The part of the panel around what changed from `before` (the tray), at twice its size for a
-  // person to look at.
-  void savePicture(const QImage& panel, const QImage& before, const std::string& name) {
-    int left = panel.width();
+  // The horizontal middle of what changed from `before`: where the panel drew the icon.
+  static int changeCentre(const QImage& shown, const QImage& before) {
+    int left = shown.width();
     int right = 0;
-    for (int y = 0; y < panel.height(); ++y) {
-      for (int x = 0; x < panel.width(); ++x) {
-        if (panel.pixel(x, y) != before.pixel(x, y)) {
+    for (int y = 0; y < shown.height(); ++y) {
+      for (int x = 0; x < shown.width(); ++x) {
+        if (shown.pixel(x, y) != before.pixel(x, y)) {
           left = std::min(left, x);
           right = std::max(right, x);
         }
       }
     }
-    const int width = 240;
-    const int x = std::clamp((left + right - width) / 2, 0, panel.width() - width);
-    const QImage part = panel.copy(x, 0, width, panel.height());
+    return (left + right) / 2;
+  }
+
+  // `width` pixels of `picture` around `centre`, at twice their size for a person to look at.
+  void savePicture(const QImage& picture, int centre, int width, const std::string& name) {
+    const int x = std::clamp(centre - width / 2, 0, picture.width() - width);
+    const QImage part = picture.copy(x, 0, width, picture.height());
     const char* directory = std::getenv("TACTORA_SCREENSHOT_DIR");
     const auto path =
         std::filesystem::path(directory != nullptr ? directory : session().folder().string()) /
@@ -391,14 +397,29 @@ TEST_P(TrayHost, ShowsTheItemAndItsMenuAndActsOnClicks) {
     shown = panelPicture();
     return changedPixels(shown, emptyPanel, true) > 40;
   })) << "the panel shows no icon";
-  savePicture(shown, emptyPanel,
+  const int iconX = changeCentre(shown, emptyPanel);
+  savePicture(shown, iconX, 240,
               GetParam() == TrayPanel::Kind::waybar ? "tray-waybar.png" : "tray-xfce4-panel.png");
 
   // A click on "Gestures Enabled" switches gestures off, is saved, and is announced to the host.
   SignalCounter layoutUpdates;
   ASSERT_TRUE(bus().connect(item_.service, menuPath(), QStringLiteral("com.canonical.dbusmenu"),
                             QStringLiteral("LayoutUpdated"), &layoutUpdates, SLOT(hit())));
-  click(QStringLiteral("Gestures Enabled"));
+  if (desktop_->sway) {
+    click(QStringLiteral("Gestures Enabled"));
+  } else {
+    // A click on the icon opens the menu as the panel draws it; the row is chosen there.
+    const QImage closed = panelPicture(menuHeight);
+    session().run({"xdotool", "mousemove", std::to_string(iconX),
+                   std::to_string(desktop_->panel->height() / 2), "click", "1"});
+    QImage open;
+    ASSERT_TRUE(eventually([&] {
+      open = panelPicture(menuHeight);
+      return changedPixels(open, closed, false) > 5000;
+    })) << "no menu opened on a click on the icon";
+    savePicture(open, iconX + 150, 400, "tray-menu-xfce4-panel.png");
+    session().run({"xdotool", "key", "Down", "Return"});
+  }
   const auto config = desktop_->program->configurationDirectory() / "config.json";
   EXPECT_TRUE(eventually([&] {
     QCoreApplication::processEvents();
@@ -437,6 +458,44 @@ TEST_P(TrayHost, ItemFollowsAPanelThatStartsLateAndRestarts) {
   EXPECT_EQ(openMenu().lines, menuAtStart(true));
   EXPECT_EQ(tactora->stop(), 0) << "SIGTERM ends the program cleanly\n" << log();
 }
+
+// A panel that hangs holds nothing up: the program starts, says the icon was not taken, and the
+// item shows once the panel goes on.
+TEST_P(TrayHost, AHungPanelHoldsNothingUp) {
+  desktop_->panel->pause(true);
+  ChildProcess* tactora = startTactora("tactora-hung");
+  ASSERT_NE(tactora, nullptr);
+  EXPECT_TRUE(eventually([&] {
+    return log().find("did not take Tactora's icon") != std::string::npos;
+  })) << log();
+  desktop_->panel->pause(false);
+  EXPECT_TRUE(awaitItem(tactora->pid())) << log();
+  EXPECT_EQ(tactora->stop(), 0) << log();
+}
+
+// On X11, a program that finds no watcher on its session bus puts Qt's icon into the panel's X11
+// tray instead (the panel's watcher is on another bus here).
+class X11Tray : public TrayHost {};
+
+TEST_P(X11Tray, WithoutAWatcherQtsIconSitsInThePanelsX11Tray) {
+  std::string error;
+  auto ownBus = DesktopSession::create({}, &error);
+  ASSERT_NE(ownBus, nullptr) << error;
+  ownBus->set("DISPLAY", desktop_->display);
+  auto program = TactoraProgram::install(*ownBus);
+  ASSERT_NE(program, nullptr);
+  const QImage emptyPanel = panelPicture();
+  ChildProcess* tactora =
+      program->start("tactora-xembed", {"--platform", "sim"}, {"QT_QPA_PLATFORM=xcb"});
+  ASSERT_NE(tactora, nullptr);
+  EXPECT_TRUE(eventually([&] { return changedPixels(panelPicture(), emptyPanel, true) > 40; }))
+      << "no icon in the X11 tray: " << ownBus->log("tactora-xembed");
+  EXPECT_EQ(ownBus->log("tactora-xembed").find("runs without a tray icon"), std::string::npos);
+  EXPECT_EQ(tactora->stop(), 0) << ownBus->log("tactora-xembed");
+}
+
+INSTANTIATE_TEST_SUITE_P(RealPanels, X11Tray, ::testing::Values(TrayPanel::Kind::xfcePanel),
+                         hostName);
 
 INSTANTIATE_TEST_SUITE_P(RealPanels, TrayHost,
                          ::testing::Values(TrayPanel::Kind::waybar, TrayPanel::Kind::xfcePanel),

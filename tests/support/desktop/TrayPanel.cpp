@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace tactora::testing {
 
 namespace {
@@ -87,6 +89,13 @@ bool TrayPanel::stop() {
 
 bool TrayPanel::running() {
   return process_ != nullptr && process_->isRunning();
+}
+
+void TrayPanel::pause(bool paused) {
+  // The whole group: xfce4-panel runs plugins in helper processes of its own.
+  if (process_ != nullptr && process_->isRunning()) {
+    ::kill(-process_->pid(), paused ? SIGSTOP : SIGCONT);
+  }
 }
 
 std::string TrayPanel::log() const {

@@ -25,6 +25,9 @@ class TrayPanel {
   // Starts it again after `stop`; false, with a test failure, when it did not come up.
   bool launch();
   bool running();
+  // Stops the panel's processes where they are (SIGSTOP), as a hung panel, or lets it go on
+  // (SIGCONT).
+  void pause(bool paused);
 
   // The panel's height in pixels from the top of the screen.
   int height() const { return height_; }
