@@ -1,6 +1,6 @@
-// Pictures of the shell for a person to look at (and for the README): the menu, the overlay over
-// a desktop, the tray icons on dark and light panels, the settings stand-in. They go to
-// $TACTORA_SCREENSHOT_DIR when set, else to a temporary folder; either way every text must fit.
+// Pictures of the shell for a person to look at (and for the README): the overlay over a desktop
+// and the settings stand-in. The tray's pictures are taken on real panels (TrayHostTests). They go
+// to $TACTORA_SCREENSHOT_DIR when set, else to a temporary folder; either way every text must fit.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include "Platform/sim/SimPlatform.h"
 #include "Tactora/shell/GestureOverlay.h"
 #include "Tactora/shell/PlaceholderSettingsWindow.h"
-#include "Tactora/shell/StatusItemController.h"
 
 namespace tactora::shell {
 namespace {
@@ -25,31 +24,6 @@ class Screenshots : public ::testing::Test {
   }
   QTemporaryDir temporary_;
 };
-
-class NoLaunchAtLogin : public LaunchAtLoginSwitch {
- public:
-  bool isOn() override { return true; }
-  void set(bool) override {}
-};
-
-TEST_F(Screenshots, MenuShowsEveryTitleInFull) {
-  NoLaunchAtLogin login;
-  StatusItemController controller({.isEnabled = true}, login);
-  controller.statusSummary = [] { return std::string("No Magic Mouse detected"); };
-  controller.menu().popup(QPoint(0, 0));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
-  QMenu& menu = controller.menu();
-  for (QAction* action : menu.actions()) {
-    if (action->isSeparator()) {
-      continue;
-    }
-    const QRect item = menu.actionGeometry(action);
-    const int textWidth = QFontMetrics(action->font()).horizontalAdvance(action->text());
-    EXPECT_GT(item.width(), textWidth) << action->text().toStdString();
-  }
-  EXPECT_TRUE(menu.grab().save(path("tray-menu.png")));
-  menu.hide();
-}
 
 TEST_F(Screenshots, OverlayTextFitsItsPanel) {
   sim::SimPlatform desktop;
@@ -73,26 +47,6 @@ TEST_F(Screenshots, OverlayTextFitsItsPanel) {
   painter.drawPixmap(40, scene.height() / 2 + 10, picture);
   painter.end();
   EXPECT_TRUE(scene.save(path("gesture-overlay.png")));
-}
-
-TEST_F(Screenshots, TrayIconsOnDarkAndLightPanels) {
-  const int size = 22;
-  const int scale = 4;  // drawn large enough to judge
-  QImage strip(4 * (size + 8) * scale, (size + 8) * scale, QImage::Format_ARGB32);
-  QPainter painter(&strip);
-  const QColor panels[] = {QColor(0x24, 0x24, 0x24), QColor(0xf6, 0xf5, 0xf4)};
-  int x = 0;
-  for (const QColor& background : panels) {
-    for (bool enabled : {true, false}) {
-      painter.fillRect(x, 0, (size + 8) * scale, strip.height(), background);
-      const QPixmap icon = StatusItemController::icon(enabled).pixmap(size * scale, size * scale);
-      ASSERT_FALSE(icon.isNull());
-      painter.drawPixmap(x + 4 * scale, 4 * scale, icon);
-      x += (size + 8) * scale;
-    }
-  }
-  painter.end();
-  EXPECT_TRUE(strip.save(path("tray-icons.png")));
 }
 
 TEST_F(Screenshots, SettingsStandInWindow) {

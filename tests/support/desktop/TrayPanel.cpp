@@ -1,8 +1,13 @@
 #include "tests/support/desktop/TrayPanel.h"
 
+// Before Xlib, whose None and Bool macros would break it.
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 #include <csignal>
+#include <fstream>
 
 namespace tactora::testing {
 
@@ -11,6 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int panelHeight = 32;
+constexpr int screenWidth = 1280;
 
 // One bar at the top of the output holding only the tray.
 const std::string waybarConfiguration = R"({"layer": "top", "position": "top", "height": 32,
@@ -47,14 +53,16 @@ std::unique_ptr<TrayPanel> TrayPanel::start(DesktopSession& session, Kind kind) 
   panel->height_ = panelHeight;
   switch (kind) {
     case Kind::waybar:
+      panel->sway_ = SwaySession::start(session);
       session.write("home/.config/waybar/config", waybarConfiguration);
       break;
     case Kind::xfcePanel:
+      panel->x_ = XServer::start(session, XServer::WindowManager::none);
       session.write("home/.config/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml",
                     xfcePanelConfiguration);
       break;
   }
-  return panel->launch() ? std::move(panel) : nullptr;
+  return (panel->sway_ || panel->x_) && panel->launch() ? std::move(panel) : nullptr;
 }
 
 bool TrayPanel::launch() {
@@ -101,6 +109,38 @@ void TrayPanel::pause(bool paused) {
 std::string TrayPanel::log() const {
   return session_.log((kind_ == Kind::waybar ? "waybar-" : "xfce4-panel-") +
                       std::to_string(starts_));
+}
+
+std::filesystem::path TrayPanel::picture(int height) const {
+  height = height > 0 ? height : height_;
+  const std::string size = std::to_string(screenWidth) + " " + std::to_string(height);
+  if (kind_ == Kind::waybar) {
+    const auto file = session_.home() / "panel.png";
+    const std::string geometry =
+        "0,0 " + std::to_string(screenWidth) + "x" + std::to_string(height);
+    return session_.run({"grim", "-g", geometry, file.string()}).status == 0 ? file : "";
+  }
+  Display* connection = XOpenDisplay(session_.get("DISPLAY").c_str());
+  XImage* image = connection == nullptr ? nullptr
+                                        : XGetImage(connection, DefaultRootWindow(connection), 0, 0,
+                                                    screenWidth, height, AllPlanes, ZPixmap);
+  const auto file = session_.home() / "panel.ppm";
+  std::ofstream out(file, std::ios::binary);
+  out << "P6\n" << size << "\n255\n";
+  for (int y = 0; image != nullptr && y < height; ++y) {
+    for (int x = 0; x < screenWidth; ++x) {
+      const unsigned long pixel = XGetPixel(image, x, y);
+      out << static_cast<char>(pixel >> 16) << static_cast<char>(pixel >> 8)
+          << static_cast<char>(pixel);
+    }
+  }
+  if (image != nullptr) {
+    XDestroyImage(image);
+  }
+  if (connection != nullptr) {
+    XCloseDisplay(connection);
+  }
+  return image != nullptr ? file : "";
 }
 
 bool TrayPanel::watcherOwned() const {

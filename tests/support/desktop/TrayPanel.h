@@ -1,9 +1,12 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "tests/support/desktop/DesktopSession.h"
+#include "tests/support/desktop/SwaySession.h"
+#include "tests/support/desktop/XServer.h"
 
 namespace tactora::testing {
 
@@ -15,10 +18,14 @@ class TrayPanel {
  public:
   enum class Kind { waybar, xfcePanel };
 
-  // Writes the panel's configuration and starts it in a session that already runs sway (waybar)
-  // or an X server (xfce4-panel). Null, with a test failure, when it did not take the watcher's
-  // name on the session bus.
+  // Starts what the panel shows on (sway for waybar; an X server without a window manager for
+  // xfce4-panel), writes the panel's configuration and starts it. Null, with a test failure, when
+  // something did not come up or the panel did not take the watcher's name on the session bus.
   static std::unique_ptr<TrayPanel> start(DesktopSession& session, Kind kind);
+
+  // The compositor (waybar) or the X server's display name (xfce4-panel).
+  SwaySession* sway() const { return sway_.get(); }
+  std::string display() const { return x_ ? x_->display() : std::string(); }
 
   // Ends the panel and waits until its watcher has left the bus; false when it stayed.
   bool stop();
@@ -31,6 +38,9 @@ class TrayPanel {
 
   // The panel's height in pixels from the top of the screen.
   int height() const { return height_; }
+  // A picture of the screen's top `height` pixels (the panel's height when 0), 1280 wide, as a
+  // file in the session's home: PNG from grim on sway, PPM from the X server; empty on failure.
+  std::filesystem::path picture(int height = 0) const;
   // What the panel printed since it was last started.
   std::string log() const;
 
@@ -40,6 +50,8 @@ class TrayPanel {
 
   DesktopSession& session_;
   Kind kind_;
+  std::unique_ptr<SwaySession> sway_;
+  std::unique_ptr<XServer> x_;
   int height_ = 0;
   int starts_ = 0;
   ChildProcess* process_ = nullptr;
