@@ -111,7 +111,8 @@ void DesktopShell::hostChanged(bool shown) {
     }
     return;
   }
-  if (options_.x11TrayAvailable()) {
+  // Qt looks for a tray through the same watcher first, so a panel that hangs would hang it too.
+  if (!notifierItem_->watcherHangs() && options_.x11TrayAvailable()) {
     if (!x11TrayIcon_) {
       x11TrayIcon_ = std::make_unique<QSystemTrayIcon>(StatusItemController::icon(*shownEnabled_));
       x11TrayIcon_->setContextMenu(&statusItem_->menu());

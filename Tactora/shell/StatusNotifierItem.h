@@ -78,6 +78,8 @@ class StatusNotifierItem final : public QObject {
   std::function<void(bool shown)> onHostChanged;
 
   const QString& serviceName() const { return serviceName_; }
+  // The watcher let the last registration go unanswered (a panel that hangs); it is asked again.
+  bool watcherHangs() const { return unanswered_; }
 
   QString category() const { return QStringLiteral("ApplicationStatus"); }
   QString id() const { return QStringLiteral("com.vellumworks.Tactora"); }
@@ -123,7 +125,7 @@ class StatusNotifierItem final : public QObject {
   QList<Pixmap> pixmaps_;
   std::unique_ptr<QDBusServiceWatcher> watcherWatcher_;
   bool exported_ = false;
-  // The watcher let the last registration go unanswered (said once in the log).
+  // Said once in the log until the watcher answers again.
   bool unanswered_ = false;
 };
 
