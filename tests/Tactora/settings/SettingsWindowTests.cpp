@@ -69,7 +69,8 @@ TEST_F(GeneralTabTest, LaunchAtLoginStartsFromTheLoginItemAndSwitchesIt) {
   std::vector<bool> set;
   context_.launchAtLoginEnabled = [] { return true; };
   context_.setLaunchAtLogin = [&set](bool on) { set.push_back(on); };
-  GeneralTab tab(context_, nullptr);
+  SettingsWindow window(context_);
+  GeneralTab& tab = *window.generalTab();
   EXPECT_TRUE(tab.launchAtLoginSwitch()->isChecked());
   QTest::mouseClick(tab.launchAtLoginSwitch(), Qt::LeftButton);
   EXPECT_EQ(set, std::vector<bool>{false});
@@ -81,7 +82,8 @@ TEST_F(GeneralTabTest, LicensesShowOnlyWhenTheDocumentExistsAndOpenIt) {
   std::ofstream(context_.acknowledgementsPath) << "# Acknowledgements\n";
   std::vector<QUrl> opened;
   context_.openURL = [&opened](const QUrl& url) { opened.push_back(url); };
-  GeneralTab tab(context_, nullptr);
+  SettingsWindow window(context_);
+  GeneralTab& tab = *window.generalTab();
   ASSERT_NE(tab.licensesButton(), nullptr);
   QTest::mouseClick(tab.licensesButton(), Qt::LeftButton);
   ASSERT_EQ(opened.size(), 1u);
