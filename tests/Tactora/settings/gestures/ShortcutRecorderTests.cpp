@@ -80,25 +80,19 @@ TEST(ShortcutKeys, EveryNamedKeyIsAQtKeyThatRecordsItsOwnCode) {
   }
 }
 
-// The modifiers are stored as the poster reads them back, in every combination.
-TEST(ShortcutKeys, ModifiersFollowThePostersConventionInEveryCombination) {
+// The modifiers are stored as the poster reads them back, alone and all together.
+TEST(ShortcutKeys, ModifiersFollowThePostersConvention) {
   const std::pair<Qt::KeyboardModifier, lx::ModifierKeys::Set> pairs[] = {
       {Qt::ControlModifier, lx::ModifierKeys::ctrl},
       {Qt::AltModifier, lx::ModifierKeys::alt},
       {Qt::MetaModifier, lx::ModifierKeys::super},
       {Qt::ShiftModifier, lx::ModifierKeys::shift}};
-  for (int combination = 0; combination < 16; ++combination) {
-    Qt::KeyboardModifiers qt;
-    lx::ModifierKeys::Set held = 0;
-    for (std::size_t bit = 0; bit < 4; ++bit) {
-      if ((combination & (1 << bit)) != 0) {
-        qt |= pairs[bit].first;
-        held |= pairs[bit].second;
-      }
-    }
-    EXPECT_EQ(lx::ModifierKeys::fromFlags(ShortcutKeys::flags(qt)), held) << combination;
-    EXPECT_EQ(ShortcutKeys::qtModifiers(ShortcutKeys::flags(qt)), qt) << combination;
+  for (const auto& [qt, held] : pairs) {
+    EXPECT_EQ(lx::ModifierKeys::fromFlags(ShortcutKeys::flags(qt)), held) << qt;
   }
+  const Qt::KeyboardModifiers all =
+      Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier;
+  EXPECT_EQ(ShortcutKeys::qtModifiers(ShortcutKeys::flags(all)), all);
 }
 
 TEST(ShortcutKeys, KeyPressesRecordTheirKeyOrNothing) {
