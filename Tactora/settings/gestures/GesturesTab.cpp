@@ -525,8 +525,12 @@ void GesturesTab::exportTo(const QString& path) {
   if (!target.endsWith(suffix, Qt::CaseInsensitive)) {
     target += suffix;  // the dialog may not add it
   }
-  // A failed export shows nothing, as a cancelled one does.
-  (void)ConfigurationDocument{*store_.current()}.write(target.toStdString());
+  // A backup that silently failed would be trusted later: a failure is shown, naming the file.
+  if (auto error = ConfigurationDocument{*store_.current()}.write(target.toStdString())) {
+    error->file = target.toStdString();  // the file chosen, not the temporary one beside it
+    showAlert(QStringLiteral("Couldn\u2019t export settings"),
+              QString::fromStdString(error->description()), QString(), {}, {});
+  }
 }
 
 void GesturesTab::importSettings() {

@@ -82,7 +82,7 @@ class GesturesTab : public QWidget {
   AddBindingSheet* addSheet() const { return addSheet_; }
   ApplicationChooser* applicationChooser() const { return chooser_; }
 
-  // The import and export actions without their file dialogs.
+  // The import and export actions without their file dialogs. A failed export shows an alert.
   void exportTo(const QString& path);
   void importFrom(const QString& path);
 

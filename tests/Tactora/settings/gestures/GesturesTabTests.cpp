@@ -410,6 +410,14 @@ TEST_F(GesturesTabTest, ExportWritesTheConfigurationFileAndImportAsksBeforeNewCo
   tab->exportAction()->trigger();
   EXPECT_TRUE(proposedExport.endsWith(QStringLiteral("/Tactora Settings.json")));
   EXPECT_EQ(readFile((directory.path() / "backup.json")), encodeConfiguration(*store->current()));
+  // A backup that could not be written says so, naming the file.
+  tab->exportTo(QString::fromStdString((directory.path() / "missing" / "backup").string()));
+  ASSERT_NE(tab->alert(), nullptr);
+  EXPECT_EQ(tab->alert()->text(), QStringLiteral("Couldn\u2019t export settings"));
+  EXPECT_EQ(tab->alert()->informativeText().toStdString(),
+            (directory.path() / "missing/backup.json").string() + ": No such file or directory");
+  tab->alert()->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
   // A file whose only command the configuration already runs goes in at once.
   Configuration incoming = *store->current();
