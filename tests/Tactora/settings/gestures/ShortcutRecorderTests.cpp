@@ -37,7 +37,6 @@ TEST(ShortcutKeys, DisplaysShortcutsInTheWordsOfTheKeysPressedOnLinux) {
       // Keys named as the recorder names them, not as Qt abbreviates them.
       {53, 0, QStringLiteral("Escape")},
       {123, option, QStringLiteral("Alt+\u2190")},
-      {117, 0, QStringLiteral("Del")},
       // Caps Lock and other flags are not modifiers of a shortcut.
       {17, command | 0x10000, QStringLiteral("Ctrl+T")},
       // A key without a name here: its stored code, as a file from elsewhere may hold.
