@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "Platform/Accessibility.h"
+#include "Platform/Battery.h"
 #include "Platform/Clock.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Events.h"
@@ -31,6 +32,7 @@ class Platform {
   virtual Preferences& preferences() = 0;
   virtual LoginItems& loginItems() = 0;
   virtual Updater& updater() = 0;
+  virtual Battery& battery() = 0;
 
   // Makes `platform` the process's platform. Earlier ones are kept alive for the life of the
   // process, so references handed out before stay valid.

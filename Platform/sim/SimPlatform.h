@@ -5,6 +5,7 @@
 
 #include "Platform/Platform.h"
 #include "Platform/sim/SimAccessibility.h"
+#include "Platform/sim/SimBattery.h"
 #include "Platform/sim/SimClock.h"
 #include "Platform/sim/SimDispatch.h"
 #include "Platform/sim/SimEvents.h"
@@ -40,6 +41,7 @@ class SimPlatform final : public platform::Platform {
   SimPreferences& preferences() override { return preferences_; }
   SimLoginItems& loginItems() override { return loginItems_; }
   SimUpdater& updater() override { return updater_; }
+  SimBattery& battery() override { return battery_; }
 
  private:
   VirtualTimeline timeline_;
@@ -53,6 +55,7 @@ class SimPlatform final : public platform::Platform {
   SimPreferences preferences_;
   SimLoginItems loginItems_;
   SimUpdater updater_;
+  SimBattery battery_;
 };
 
 }  // namespace tactora::sim

@@ -7,6 +7,7 @@
 #include "Platform/Platform.h"
 #include "Platform/SystemClock.h"
 #include "Platform/ThreadDispatch.h"
+#include "Platform/linux/battery/LinuxBattery.h"
 #include "Platform/linux/events/LinuxEvents.h"
 #include "Platform/linux/login/XdgAutostartLoginItems.h"
 #include "Platform/linux/platform/DesktopServices.h"
@@ -72,6 +73,7 @@ class LinuxPlatform final : public platform::Platform {
   FilePreferences& preferences() override { return *preferences_; }
   XdgAutostartLoginItems& loginItems() override { return *loginItems_; }
   UnavailableUpdater& updater() override { return updater_; }
+  LinuxBattery& battery() override { return battery_; }
 
  private:
   const std::string providerPath_;
@@ -90,6 +92,7 @@ class LinuxPlatform final : public platform::Platform {
   std::unique_ptr<FilePreferences> preferences_;
   std::unique_ptr<XdgAutostartLoginItems> loginItems_;
   UnavailableUpdater updater_;
+  LinuxBattery battery_;
   // Last, so it stops before the workspace it reports to goes.
   std::unique_ptr<LogindSleepWatcher> sleepWatcher_;
 };
