@@ -219,9 +219,10 @@ class LinuxBattery::Watch {
       std::string problem;
       upowerPath_ =
           UPowerReader(*bus_, options_.busTimeout).find(identify(*mouse_, supply_), &problem);
-      if (!upowerPath_ && before != upowerPath_) {
+      if (!upowerPath_ && problem != lastProblem_) {
         logger.notice("%{public}s for %{public}s", {problem, mouse_->node});
       }
+      lastProblem_ = problem;
     }
     if (upowerPath_ != before) {
       changed_ = true;
@@ -244,6 +245,7 @@ class LinuxBattery::Watch {
   Clock::time_point lastScan_{};
   bool changed_ = true;
   bool upowerChanged_ = false;
+  std::string lastProblem_;  // logged once until it changes
 };
 
 LinuxBattery::LinuxBattery(Options options)
