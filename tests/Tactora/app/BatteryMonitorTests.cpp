@@ -7,89 +7,76 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "Platform/sim/SimPlatform.h"
 
 namespace tactora {
 namespace {
 
-using platform::BatteryLevel;
-using State = BatteryLevel::State;
+using State = platform::BatteryLevel::State;
 
-// One thing that happens to the battery or the application.
-struct Step {
-  enum class Kind { reading, gone, restart } kind;
-  int percentage = 0;
-  State state = State::discharging;
-};
-Step at(int percentage, State state = State::discharging) {
-  return {Step::Kind::reading, percentage, state};
+// A script of readings, one word each: "9" is 9 % discharging, "9c" charging, "9n" plugged in and
+// not charging, "9u" state unknown; "-" the mouse gone, "R" the application restarted. Returns
+// the levels the warnings named.
+std::string warningsFor(const std::string& script) {
+  auto sim = sim::SimPlatform::install();
+  std::string warned;
+  std::shared_ptr<BatteryMonitor> monitor;
+  auto launch = [&] {
+    monitor = BatteryMonitor::create(*sim);
+    monitor->setNotify([&](const std::string& title, const std::string& body) {
+      warned += (warned.empty() ? "" : "; ") + title;
+      EXPECT_EQ(body, BatteryMonitor::lowBatteryBody);
+    });
+    monitor->start();
+  };
+  launch();
+  std::istringstream words(script);
+  for (std::string word; words >> word;) {
+    if (word == "R") {
+      monitor.reset();
+      launch();
+    } else if (word == "-") {
+      sim->battery().setLevel(std::nullopt);
+    } else {
+      const char state = word.back();
+      sim->battery().setLevel(platform::BatteryLevel{std::stoi(word),
+                                                     state == 'c'   ? State::charging
+                                                     : state == 'n' ? State::notCharging
+                                                     : state == 'u' ? State::unknown
+                                                                    : State::discharging,
+                                                     "sim"});
+    }
+    sim->timeline().runDue();
+  }
+  return warned;
 }
-const Step gone{Step::Kind::gone};
-const Step restart{Step::Kind::restart};
-
-struct Case {
-  const char* name;
-  std::vector<Step> steps;
-  std::vector<int> warnedAt;  // the levels the warnings named, in order
-};
 
 TEST(BatteryMonitor, WarnsOncePerDischargeEvenAcrossRestarts) {
-  const Case cases[] = {
-      {"crossing 10 % warns once", {at(12), at(10), at(9), at(3)}, {10}},
-      {"hovering around 10 % warns once", {at(11), at(10), at(11), at(10), at(9)}, {10}},
-      {"charging to 20 % does not re-arm",
-       {at(9), at(15, State::charging), at(20, State::charging), at(8)},
-       {9}},
-      {"charging above 20 % re-arms", {at(9), at(21, State::charging), at(9)}, {9, 9}},
-      {"low while not discharging is no warning",
-       {at(5, State::charging), at(5, State::notCharging), at(5, State::unknown)},
-       {}},
-      {"the mouse leaving and coming back is the same discharge", {at(9), gone, at(8)}, {9}},
-      {"a restart in the same discharge says nothing", {at(9), restart, at(7)}, {9}},
-      {"a restart after charging warns again", {at(9), restart, at(50), at(10)}, {9, 10}},
-      {"not yet warned before a restart: warned after it",
-       {at(8, State::charging), restart, at(8)},
-       {8}},
+  const struct {
+    const char* name;
+    const char* script;
+    const char* warnedAt;
+  } cases[] = {
+      {"crossing 10 % warns once", "12 10 9 3", "10"},
+      {"hovering around 10 % warns once", "11 10 11 10 9", "10"},
+      {"charging to 20 % does not re-arm", "9 15c 20c 8", "9"},
+      {"charging above 20 % re-arms", "9 21c 9", "9 9"},
+      {"low while not discharging is no warning", "5c 5n 5u", ""},
+      {"the mouse leaving and coming back is the same discharge", "9 - 8", "9"},
+      {"a restart in the same discharge says nothing", "9 R 7", "9"},
+      {"a restart after charging warns again", "9 R 50 10", "9 10"},
+      {"not warned before a restart: warned after it", "8c R 8", "8"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    auto sim = sim::SimPlatform::install();
-    std::vector<std::string> titles;
-    std::shared_ptr<BatteryMonitor> monitor;
-    auto launch = [&] {
-      monitor = BatteryMonitor::create(*sim);
-      monitor->setNotify([&](const std::string& title, const std::string& body) {
-        titles.push_back(title);
-        EXPECT_EQ(body, BatteryMonitor::lowBatteryBody);
-      });
-      monitor->start();
-    };
-    launch();
-    for (const Step& step : c.steps) {
-      switch (step.kind) {
-        case Step::Kind::reading:
-          sim->battery().setLevel(BatteryLevel{step.percentage, step.state, "sim"});
-          break;
-        case Step::Kind::gone:
-          sim->battery().setLevel(std::nullopt);
-          break;
-        case Step::Kind::restart:
-          monitor.reset();
-          EXPECT_FALSE(sim->battery().isStarted());
-          launch();
-          break;
-      }
-      sim->timeline().runDue();
+  for (const auto& c : cases) {
+    std::string expected;
+    std::istringstream levels(c.warnedAt);
+    for (std::string level; levels >> level;) {
+      expected += (expected.empty() ? "" : "; ") + ("Magic Mouse battery low: " + level + " %");
     }
-    std::vector<std::string> expected;
-    for (int percentage : c.warnedAt) {
-      expected.push_back("Magic Mouse battery low: " + std::to_string(percentage) + " %");
-    }
-    EXPECT_EQ(titles, expected);
+    EXPECT_EQ(warningsFor(c.script), expected) << c.name;
   }
 }
 

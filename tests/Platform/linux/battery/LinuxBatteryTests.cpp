@@ -13,12 +13,10 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "Platform/linux/bus/BusConnection.h"
 #include "Platform/linux/input/DeviceDiscovery.h"
 #include "tests/Platform/linux/EmulatedEvdevNode.h"
-#include "tests/support/desktop/ChildProcess.h"
 #include "tests/support/desktop/DesktopSession.h"
 #include "tests/support/desktop/PrivateSystemBus.h"
 
@@ -26,20 +24,27 @@ namespace tactora::lx {
 namespace {
 
 using namespace std::chrono_literals;
-using platform::BatteryLevel;
-using State = BatteryLevel::State;
+using State = platform::BatteryLevel::State;
 using testing::eventually;
 
-constexpr const char* mouseSession = "examples/sessions/real/apple-magic-mouse-1-one-touch.evemu";
 constexpr const char* upowerName = "org.freedesktop.UPower";
 
-struct Supply {
-  int capacity;
-  const char* status;
-};
+bool upowerRuns() {
+  const auto bus = BusConnection::connectSystem();
+  return bus && bus->owner(upowerName, 1s).has_value();
+}
+
+bool reads(LinuxBattery& battery, int percentage, State state, const std::string& source) {
+  return eventually([&] {
+    const auto level = battery.level();
+    return level && level->percentage == percentage && level->state == state &&
+           level->source.rfind(source, 0) == 0;
+  });
+}
 
 // One emulated device tree per process (umockdev's rule), one private system bus, and upowerd on
-// it, started once and stopped only by the cases that need UPower absent or hung.
+// it, started once and stopped by the cases that need UPower absent or hung. Each case adds its
+// own mice, under node numbers of its own, and they are removed after it.
 class LinuxBatteryTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -47,58 +52,50 @@ class LinuxBatteryTest : public ::testing::Test {
     std::string error;
     bus_ = testing::PrivateSystemBus::start(&error).release();
     ASSERT_NE(bus_, nullptr) << error;
-    bus_->enter();
   }
   static void TearDownTestSuite() {
-    stopUPower();
+    setUPower(false);
     delete bus_;
     delete nodes_;
   }
-
   void SetUp() override {
     ASSERT_TRUE(nodes_->available()) << "runs under umockdev-wrapper";
     ASSERT_NE(bus_, nullptr);
-    mouse_ = test::readSession(mouseSession);
   }
-  void TearDown() override {
-    while (!added_.empty()) {
-      removeMouse(added_.back());
+  void TearDown() override { removeMice(); }
+  void removeMice() {
+    for (int number : mice_) {
+      const std::string supply = "/sys" + supplyPath(number);
+      umockdev_testbed_uevent(nodes_->testbed(), supply.c_str(), "remove");
+      umockdev_testbed_remove_device(nodes_->testbed(), supply.c_str());
+      nodes_->remove(number);
     }
+    mice_.clear();
   }
 
-  // upowerd in a mount namespace of its own, so that its history files stay out of the machine's
+  // upowerd runs in a mount namespace of its own, so its history files stay out of the machine's
   // /var/lib/upower.
-  static void startUPower() {
-    if (upower_ != nullptr) {
-      return;
+  static void setUPower(bool running) {
+    if (running && upowerd_ == nullptr) {
+      std::string error;
+      testing::ProcessOptions options;
+      options.environment = testing::currentEnvironment();
+      upowerd_ = testing::ChildProcess::start(
+          {"unshare", "-m", "sh", "-c",
+           "mkdir -p /var/lib/upower && mount -t tmpfs tmpfs /var/lib/upower && "
+           "exec /usr/libexec/upowerd"},
+          options, &error);
+      ASSERT_NE(upowerd_, nullptr) << error;
+    } else if (!running) {
+      upowerd_.reset();
     }
-    testing::ProcessOptions options;
-    options.environment = testing::currentEnvironment();
-    options.logFile = (bus_->folder() / "upowerd.log").string();
-    std::string error;
-    upower_ = testing::ChildProcess::start(
-                  {"unshare", "-m", "sh", "-c",
-                   "mkdir -p /var/lib/upower && mount -t tmpfs tmpfs /var/lib/upower && "
-                   "exec /usr/libexec/upowerd"},
-                  options, &error)
-                  .release();
-    ASSERT_NE(upower_, nullptr) << error;
-    ASSERT_TRUE(eventually([] { return hasOwner(upowerName); })) << "upowerd did not start";
-  }
-  static void stopUPower() {
-    delete upower_;  // stops it
-    upower_ = nullptr;
-    ASSERT_TRUE(eventually([] { return !hasOwner(upowerName); }));
-  }
-  static bool hasOwner(const char* name) {
-    const auto bus = BusConnection::connectSystem();
-    return bus && bus->owner(name, 1s).has_value();
+    ASSERT_TRUE(eventually([&] { return upowerRuns() == running; })) << "upowerd";
   }
 
-  // Adds a Magic Mouse as /dev/input/event<number>, with the kernel's power supply beside it
-  // unless `supply` is empty. `usb`: its HID device hangs under a USB interface (a mouse on its
-  // cable, which UPower calls a mouse; over Bluetooth Debian 12's UPower calls it a battery).
-  std::string addMouse(int number, std::optional<Supply> supply, bool usb = false) {
+  // Adds a Magic Mouse as /dev/input/event<number>, with the kernel's supply beside it at
+  // `capacity` (none when negative). `usb`: its HID device hangs under a USB interface (a mouse on
+  // its cable, which UPower calls a mouse; over Bluetooth Debian 12's UPower calls it a battery).
+  std::string addMouse(int number, int capacity, bool usb = false) {
     test::EmulatedEvdevNode::Options options;
     options.uniq = "a4:83:e7:00:11:" + std::to_string(number);
     if (usb) {
@@ -108,32 +105,24 @@ class LinuxBatteryTest : public ::testing::Test {
       add("P: " + device + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n\nP: " + options.hidParent +
           "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n");
     }
-    const std::string node = nodes_->add(number, mouse_, options);
-    added_.push_back(number);
-    if (supply) {
-      add("P: " + supplyPath(number) + "\nE: SUBSYSTEM=power_supply\nA: type=Battery\n" +
-          "A: scope=Device\nA: present=1\nA: online=1\nA: model_name=" + mouse_.name +
-          "\nA: capacity=" + std::to_string(supply->capacity) + "\nA: status=" + supply->status +
-          "\n");
-      supplies_.push_back(number);
+    const std::string node = nodes_->add(
+        number, test::readSession("examples/sessions/real/apple-magic-mouse-1-one-touch.evemu"),
+        options);
+    mice_.push_back(number);
+    if (capacity >= 0) {
+      add("P: " + supplyPath(number) +
+          "\nE: SUBSYSTEM=power_supply\nA: type=Battery\nA: scope=Device\nA: present=1\nA: "
+          "model_name=Magic Mouse\nA: status=Discharging\nA: capacity=" +
+          std::to_string(capacity) + "\n");
     }
     return node;
   }
-  void setSupply(int number, Supply supply) {
+  void setSupply(int number, int capacity, const char* status) {
     const std::string sys = "/sys" + supplyPath(number);
     umockdev_testbed_set_attribute(nodes_->testbed(), sys.c_str(), "capacity",
-                                   std::to_string(supply.capacity).c_str());
-    umockdev_testbed_set_attribute(nodes_->testbed(), sys.c_str(), "status", supply.status);
+                                   std::to_string(capacity).c_str());
+    umockdev_testbed_set_attribute(nodes_->testbed(), sys.c_str(), "status", status);
     umockdev_testbed_uevent(nodes_->testbed(), sys.c_str(), "change");
-  }
-  void removeMouse(int number) {
-    if (std::erase(supplies_, number) > 0) {
-      const std::string sys = "/sys" + supplyPath(number);
-      umockdev_testbed_uevent(nodes_->testbed(), sys.c_str(), "remove");
-      umockdev_testbed_remove_device(nodes_->testbed(), sys.c_str());
-    }
-    nodes_->remove(number);
-    std::erase(added_, number);
   }
   std::string supplyPath(int number) const {
     return nodes_->hidPath(number) + "/power_supply/hid-a4:83:e7:00:11:" + std::to_string(number) +
@@ -141,64 +130,48 @@ class LinuxBatteryTest : public ::testing::Test {
   }
   static void add(const std::string& description) {
     GError* error = nullptr;
-    if (!umockdev_testbed_add_from_string(nodes_->testbed(), description.c_str(), &error)) {
-      ADD_FAILURE() << "umockdev: " << error->message;
-      g_clear_error(&error);
-    }
+    EXPECT_TRUE(umockdev_testbed_add_from_string(nodes_->testbed(), description.c_str(), &error));
+    g_clear_error(&error);
   }
-  static DeviceFacts facts(const std::string& node) {
-    std::string problem;
-    auto facts = DeviceDiscovery::describe(node, &problem);
-    EXPECT_TRUE(facts.has_value()) << problem;
-    return facts.value_or(DeviceFacts{});
+  static std::optional<platform::BatteryLevel> readOnce(const std::string& node) {
+    return LinuxBattery::readOnce(DeviceDiscovery::describe(node, nullptr).value(), 300ms);
   }
 
   static inline test::EmulatedEvdevNode* nodes_ = nullptr;
   static inline testing::PrivateSystemBus* bus_ = nullptr;
-  static inline testing::ChildProcess* upower_ = nullptr;
-  platform::EvemuRecording mouse_;
-  std::vector<int> added_;
-  std::vector<int> supplies_;
+  static inline std::unique_ptr<testing::ChildProcess> upowerd_;
+  std::vector<int> mice_;
 };
-
-bool reads(LinuxBattery& battery, int percentage, State state, const std::string& sourcePrefix) {
-  return eventually([&] {
-    const auto level = battery.level();
-    return level && level->percentage == percentage && level->state == state &&
-           level->source.rfind(sourcePrefix, 0) == 0;
-  });
-}
 
 // UPower's level is followed through its property changes (the kernel's supply would not be read
 // again within the minute), whichever kind UPower gives the mouse, until the mouse goes.
 TEST_F(LinuxBatteryTest, FollowsUPowersDeviceOfTheMouseUntilItGoes) {
-  startUPower();
+  setUPower(true);
   for (const bool usb : {false, true}) {
     SCOPED_TRACE(usb ? "USB" : "Bluetooth");
     const int number = usb ? 21 : 20;
-    addMouse(number, Supply{78, "Discharging"}, usb);
+    addMouse(number, 78, usb);
     LinuxBattery battery;
     std::atomic<int> changes = 0;
     battery.start([&] { ++changes; });
     const std::string upower = "UPower /org/freedesktop/UPower/devices/";
-    EXPECT_TRUE(reads(battery, 78, State::discharging, upower)) << "upowerd's log: see its file";
-    setSupply(number, {9, "Discharging"});
+    EXPECT_TRUE(reads(battery, 78, State::discharging, upower));
+    setSupply(number, 9, "Discharging");
     EXPECT_TRUE(reads(battery, 9, State::discharging, upower));
-    setSupply(number, {60, "Charging"});
+    setSupply(number, 60, "Charging");
     EXPECT_TRUE(reads(battery, 60, State::charging, upower));
     EXPECT_GE(changes.load(), 3);
-    removeMouse(number);
+    removeMice();
     EXPECT_TRUE(eventually([&] { return !battery.level(); }));
-    battery.stop();
   }
 }
 
 // Without UPower: the kernel's supply, re-read no more often than the interval asks even when the
 // menu opens; a mouse without a supply has no level.
 TEST_F(LinuxBatteryTest, WithoutUPowerTheKernelIsReadAtItsOwnPace) {
-  stopUPower();
-  const std::string withBattery = addMouse(22, Supply{50, "Discharging"});
-  const std::string withoutBattery = addMouse(23, std::nullopt);
+  setUPower(false);
+  const std::string withBattery = addMouse(22, 50);
+  const std::string withoutBattery = addMouse(23, -1);
   LinuxBattery slow({200ms, 1min});
   LinuxBattery quick({200ms, 100ms});
   slow.start([] {});
@@ -207,23 +180,22 @@ TEST_F(LinuxBatteryTest, WithoutUPowerTheKernelIsReadAtItsOwnPace) {
   ASSERT_TRUE(reads(slow, 50, State::discharging, kernel));
   ASSERT_TRUE(reads(quick, 50, State::discharging, kernel));
 
-  setSupply(22, {40, "Charging"});
+  setSupply(22, 40, "Charging");
   slow.refresh();
   EXPECT_TRUE(reads(quick, 40, State::charging, kernel));
   EXPECT_EQ(slow.level()->percentage, 50) << "read again within the minute";
-
-  EXPECT_EQ(LinuxBattery::readOnce(facts(withBattery), 200ms)->percentage, 40);
-  EXPECT_FALSE(LinuxBattery::readOnce(facts(withoutBattery), 200ms).has_value());
+  EXPECT_EQ(readOnce(withBattery)->percentage, 40);
+  EXPECT_FALSE(readOnce(withoutBattery).has_value());
 }
 
 // A UPower that owns its name and never answers holds up nobody but the battery's own thread, and
 // that only for the call's timeout: the kernel's supply stands in.
 TEST_F(LinuxBatteryTest, AHungUPowerCostsOnlyItsTimeout) {
-  stopUPower();
+  setUPower(false);
   sd_bus* hung = nullptr;
   ASSERT_GE(sd_bus_open_system(&hung), 0);
   ASSERT_GE(sd_bus_request_name(hung, upowerName, 0), 0);
-  addMouse(24, Supply{30, "Discharging"});
+  const std::string node = addMouse(24, 30);
 
   LinuxBattery battery({300ms, 1min});
   const auto begin = std::chrono::steady_clock::now();
@@ -232,8 +204,7 @@ TEST_F(LinuxBatteryTest, AHungUPowerCostsOnlyItsTimeout) {
   EXPECT_FALSE(battery.level().has_value());
   EXPECT_LT(std::chrono::steady_clock::now() - begin, 100ms);
   EXPECT_TRUE(reads(battery, 30, State::discharging, "kernel "));
-  EXPECT_EQ(LinuxBattery::readOnce(facts("/dev/input/event24"), 300ms)->percentage, 30);
-  battery.stop();
+  EXPECT_EQ(readOnce(node)->percentage, 30);
   sd_bus_flush_close_unref(hung);
 }
 
