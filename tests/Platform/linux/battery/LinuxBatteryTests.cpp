@@ -4,15 +4,18 @@
 
 #include "Platform/linux/battery/LinuxBattery.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <systemd/sd-bus.h>
 #include <umockdev.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Platform/linux/bus/BusConnection.h"
 #include "Platform/linux/input/DeviceDiscovery.h"
@@ -26,12 +29,21 @@ namespace {
 using namespace std::chrono_literals;
 using State = platform::BatteryLevel::State;
 using testing::eventually;
+using ::testing::HasSubstr;
 
 constexpr const char* upowerName = "org.freedesktop.UPower";
 
 bool upowerRuns() {
   const auto bus = BusConnection::connectSystem();
   return bus && bus->owner(upowerName, 1s).has_value();
+}
+
+// What a program started with this process's environment (the emulated devices, the private
+// system bus) prints.
+std::string run(const std::vector<std::string>& arguments) {
+  testing::ProcessOptions options;
+  options.environment = testing::currentEnvironment();
+  return testing::runProcess(arguments, options).output;
 }
 
 bool reads(LinuxBattery& battery, int percentage, State state, const std::string& source) {
@@ -156,6 +168,10 @@ TEST_F(LinuxBatteryTest, FollowsUPowersDeviceOfTheMouseUntilItGoes) {
     battery.start([&] { ++changes; });
     const std::string upower = "UPower /org/freedesktop/UPower/devices/";
     EXPECT_TRUE(reads(battery, 78, State::discharging, upower));
+    const std::string program = std::string(std::getenv("TACTORA_BINARY_DIR")) + "/tactora";
+    EXPECT_THAT(run({program, "devices"}), HasSubstr("Magic Mouse  battery 78 % (discharging)"));
+    EXPECT_THAT(run({program, "doctor"}),
+                HasSubstr("Mouse battery: 78 %, discharging (from " + upower));
     setSupply(number, 9, "Discharging");
     EXPECT_TRUE(reads(battery, 9, State::discharging, upower));
     setSupply(number, 60, "Charging");
@@ -166,46 +182,42 @@ TEST_F(LinuxBatteryTest, FollowsUPowersDeviceOfTheMouseUntilItGoes) {
   }
 }
 
-// Without UPower: the kernel's supply, re-read no more often than the interval asks even when the
-// menu opens; a mouse without a supply has no level.
-TEST_F(LinuxBatteryTest, WithoutUPowerTheKernelIsReadAtItsOwnPace) {
+// UPower absent, or owning its name and never answering: the kernel's supply stands in, re-read
+// no more often than the interval asks even when the menu opens, and nobody but the battery's own
+// thread waits for the silent UPower. A mouse without a supply has no level.
+TEST_F(LinuxBatteryTest, WithoutAnswerFromUPowerTheKernelIsReadAtItsOwnPace) {
   setUPower(false);
-  const std::string withBattery = addMouse(22, 50);
-  const std::string withoutBattery = addMouse(23, -1);
-  LinuxBattery slow({200ms, 1min});
-  LinuxBattery quick({200ms, 100ms});
-  slow.start([] {});
-  quick.start([] {});
-  const std::string kernel = "kernel /sys" + supplyPath(22);
-  ASSERT_TRUE(reads(slow, 50, State::discharging, kernel));
-  ASSERT_TRUE(reads(quick, 50, State::discharging, kernel));
+  for (const bool hung : {false, true}) {
+    SCOPED_TRACE(hung ? "UPower hung" : "no UPower");
+    sd_bus* owner = nullptr;
+    if (hung) {
+      ASSERT_GE(sd_bus_open_system(&owner), 0);
+      ASSERT_GE(sd_bus_request_name(owner, upowerName, 0), 0);
+    }
+    const int number = hung ? 24 : 22;
+    const std::string withBattery = addMouse(number, 50);
+    const std::string withoutBattery = addMouse(number + 1, -1);
+    LinuxBattery slow({300ms, 1min});
+    LinuxBattery quick({300ms, 100ms});
+    const auto begin = std::chrono::steady_clock::now();
+    slow.start([] {});
+    quick.start([] {});
+    slow.refresh();
+    EXPECT_FALSE(slow.level().has_value());
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 100ms);
+    const std::string kernel = "kernel /sys" + supplyPath(number);
+    ASSERT_TRUE(reads(slow, 50, State::discharging, kernel));
+    ASSERT_TRUE(reads(quick, 50, State::discharging, kernel));
 
-  setSupply(22, 40, "Charging");
-  slow.refresh();
-  EXPECT_TRUE(reads(quick, 40, State::charging, kernel));
-  EXPECT_EQ(slow.level()->percentage, 50) << "read again within the minute";
-  EXPECT_EQ(readOnce(withBattery)->percentage, 40);
-  EXPECT_FALSE(readOnce(withoutBattery).has_value());
-}
-
-// A UPower that owns its name and never answers holds up nobody but the battery's own thread, and
-// that only for the call's timeout: the kernel's supply stands in.
-TEST_F(LinuxBatteryTest, AHungUPowerCostsOnlyItsTimeout) {
-  setUPower(false);
-  sd_bus* hung = nullptr;
-  ASSERT_GE(sd_bus_open_system(&hung), 0);
-  ASSERT_GE(sd_bus_request_name(hung, upowerName, 0), 0);
-  const std::string node = addMouse(24, 30);
-
-  LinuxBattery battery({300ms, 1min});
-  const auto begin = std::chrono::steady_clock::now();
-  battery.start([] {});
-  battery.refresh();
-  EXPECT_FALSE(battery.level().has_value());
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, 100ms);
-  EXPECT_TRUE(reads(battery, 30, State::discharging, "kernel "));
-  EXPECT_EQ(readOnce(node)->percentage, 30);
-  sd_bus_flush_close_unref(hung);
+    setSupply(number, 40, "Charging");
+    slow.refresh();
+    EXPECT_TRUE(reads(quick, 40, State::charging, kernel));
+    EXPECT_EQ(slow.level()->percentage, 50) << "read again within the minute";
+    EXPECT_EQ(readOnce(withBattery)->percentage, 40);
+    EXPECT_FALSE(readOnce(withoutBattery).has_value());
+    removeMice();
+    sd_bus_flush_close_unref(owner);
+  }
 }
 
 }  // namespace
