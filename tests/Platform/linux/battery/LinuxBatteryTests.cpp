@@ -21,7 +21,6 @@
 #include "Platform/linux/input/DeviceDiscovery.h"
 #include "tests/Platform/linux/EmulatedEvdevNode.h"
 #include "tests/support/desktop/DesktopSession.h"
-#include "tests/support/desktop/PrivateSystemBus.h"
 
 namespace tactora::lx {
 namespace {
@@ -33,17 +32,11 @@ using ::testing::HasSubstr;
 
 constexpr const char* upowerName = "org.freedesktop.UPower";
 
-bool upowerRuns() {
-  const auto bus = BusConnection::connectSystem();
-  return bus && bus->owner(upowerName, 1s).has_value();
-}
-
-// What a program started with this process's environment (the emulated devices, the private
-// system bus) prints.
-std::string run(const std::vector<std::string>& arguments) {
+// Programs the cases start see what this process sees: the emulated devices, the private bus.
+testing::ProcessOptions inherited() {
   testing::ProcessOptions options;
   options.environment = testing::currentEnvironment();
-  return testing::runProcess(arguments, options).output;
+  return options;
 }
 
 bool reads(LinuxBattery& battery, int percentage, State state, const std::string& source) {
@@ -54,26 +47,26 @@ bool reads(LinuxBattery& battery, int percentage, State state, const std::string
   });
 }
 
-// One emulated device tree per process (umockdev's rule), one private system bus, and upowerd on
-// it, started once and stopped by the cases that need UPower absent or hung. Each case adds its
-// own mice, under node numbers of its own, and they are removed after it.
+// One emulated device tree per process (umockdev's rule), a private bus standing in for the system
+// bus (a session's: it starts no system service by itself), and upowerd on it, started once and
+// stopped by the cases that need UPower absent or hung. Each case adds its own mice, under node
+// numbers of its own, and they are removed after it.
 class LinuxBatteryTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     nodes_ = new test::EmulatedEvdevNode;
     std::string error;
-    bus_ = testing::PrivateSystemBus::start(&error).release();
+    bus_ = testing::DesktopSession::create({}, &error).release();
     ASSERT_NE(bus_, nullptr) << error;
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", bus_->busAddress().c_str(), 1);
   }
   static void TearDownTestSuite() {
     setUPower(false);
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
     delete bus_;
     delete nodes_;
   }
-  void SetUp() override {
-    ASSERT_TRUE(nodes_->available()) << "runs under umockdev-wrapper";
-    ASSERT_NE(bus_, nullptr);
-  }
+  void SetUp() override { ASSERT_TRUE(nodes_->available()) << "runs under umockdev-wrapper"; }
   void TearDown() override { removeMice(); }
   void removeMice() {
     for (int number : mice_) {
@@ -90,18 +83,19 @@ class LinuxBatteryTest : public ::testing::Test {
   static void setUPower(bool running) {
     if (running && upowerd_ == nullptr) {
       std::string error;
-      testing::ProcessOptions options;
-      options.environment = testing::currentEnvironment();
       upowerd_ = testing::ChildProcess::start(
           {"unshare", "-m", "sh", "-c",
            "mkdir -p /var/lib/upower && mount -t tmpfs tmpfs /var/lib/upower && "
            "exec /usr/libexec/upowerd"},
-          options, &error);
+          inherited(), &error);
       ASSERT_NE(upowerd_, nullptr) << error;
     } else if (!running) {
       upowerd_.reset();
     }
-    ASSERT_TRUE(eventually([&] { return upowerRuns() == running; })) << "upowerd";
+    ASSERT_TRUE(eventually([&] {
+      const auto bus = BusConnection::connectSystem();
+      return (bus && bus->owner(upowerName, 1s)) == running;
+    })) << "upowerd";
   }
 
   // Adds a Magic Mouse as /dev/input/event<number>, with the kernel's supply beside it at
@@ -150,7 +144,7 @@ class LinuxBatteryTest : public ::testing::Test {
   }
 
   static inline test::EmulatedEvdevNode* nodes_ = nullptr;
-  static inline testing::PrivateSystemBus* bus_ = nullptr;
+  static inline testing::DesktopSession* bus_ = nullptr;
   static inline std::unique_ptr<testing::ChildProcess> upowerd_;
   std::vector<int> mice_;
 };
@@ -169,8 +163,9 @@ TEST_F(LinuxBatteryTest, FollowsUPowersDeviceOfTheMouseUntilItGoes) {
     const std::string upower = "UPower /org/freedesktop/UPower/devices/";
     EXPECT_TRUE(reads(battery, 78, State::discharging, upower));
     const std::string program = std::string(std::getenv("TACTORA_BINARY_DIR")) + "/tactora";
-    EXPECT_THAT(run({program, "devices"}), HasSubstr("Magic Mouse  battery 78 % (discharging)"));
-    EXPECT_THAT(run({program, "doctor"}),
+    EXPECT_THAT(testing::runProcess({program, "devices"}, inherited()).output,
+                HasSubstr("Magic Mouse  battery 78 % (discharging)"));
+    EXPECT_THAT(testing::runProcess({program, "doctor"}, inherited()).output,
                 HasSubstr("Mouse battery: 78 %, discharging (from " + upower));
     setSupply(number, 9, "Discharging");
     EXPECT_TRUE(reads(battery, 9, State::discharging, upower));
