@@ -7,13 +7,11 @@ namespace tactora::sim {
 void SimBattery::start(std::function<void()> onChange) {
   std::lock_guard lock(mutex_);
   onChange_ = std::move(onChange);
-  started_ = true;
 }
 
 void SimBattery::stop() {
   std::lock_guard lock(mutex_);
   onChange_ = nullptr;
-  started_ = false;
 }
 
 std::optional<platform::BatteryLevel> SimBattery::level() {
@@ -39,11 +37,6 @@ void SimBattery::setLevel(std::optional<platform::BatteryLevel> level) {
   if (onChange) {
     onChange();
   }
-}
-
-bool SimBattery::isStarted() const {
-  std::lock_guard lock(mutex_);
-  return started_;
 }
 
 int SimBattery::refreshCount() const {

@@ -19,13 +19,11 @@ class SimBattery final : public platform::Battery {
 
   // A new reading (empty: the mouse has no battery, or went away).
   void setLevel(std::optional<platform::BatteryLevel> level);
-  bool isStarted() const;
   int refreshCount() const;
 
  private:
   mutable std::mutex mutex_;
   std::function<void()> onChange_;
-  bool started_ = false;
   std::optional<platform::BatteryLevel> level_;
   int refreshes_ = 0;
 };
