@@ -69,14 +69,13 @@ class LinuxBattery::Watch {
       if (auto level = UPowerReader(*bus_, options_.busTimeout).read(*upowerPath_)) {
         return level;
       }
-      logger.notice("UPower stopped answering for %{public}s; reading the kernel's supply",
+      logger.notice("UPower gives no level for %{public}s now; reading the kernel's supply",
                     {*upowerPath_});
       upowerPath_.reset();
     }
     if (supply_) {
       lastSupplyRead_ = Clock::now();
-      supplyLevel_ = PowerSupplyReader::read(*supply_);
-      return supplyLevel_;
+      return PowerSupplyReader::read(*supply_);
     }
     return std::nullopt;
   }
@@ -201,7 +200,6 @@ class LinuxBattery::Watch {
     }
     mouse_ = std::move(mouse);
     supply_ = mouse_ ? PowerSupplyReader::find(udev_, mouse_->node) : std::nullopt;
-    supplyLevel_.reset();
     upowerPath_.reset();
     lastSupplyRead_ = {};
     changed_ = true;
@@ -239,7 +237,6 @@ class LinuxBattery::Watch {
   std::vector<SlotPtr> matches_;
   std::optional<DeviceFacts> mouse_;
   std::optional<std::string> supply_;
-  std::optional<platform::BatteryLevel> supplyLevel_;
   std::optional<std::string> upowerPath_;
   Clock::time_point lastSupplyRead_{};
   Clock::time_point lastScan_{};
