@@ -198,7 +198,6 @@ TEST_F(LinuxBatteryTest, WithoutAnswerFromUPowerTheKernelIsReadAtItsOwnPace) {
     slow.start([] {});
     quick.start([] {});
     slow.refresh();
-    EXPECT_FALSE(slow.level().has_value());
     EXPECT_LT(std::chrono::steady_clock::now() - begin, 100ms);
     const std::string kernel = "kernel /sys" + supplyPath(number);
     ASSERT_TRUE(reads(slow, 50, State::discharging, kernel));
