@@ -4,6 +4,7 @@
 
 #include "Platform/Accessibility.h"
 #include "Platform/ApplicationCatalog.h"
+#include "Platform/Battery.h"
 #include "Platform/Clock.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Events.h"
@@ -36,6 +37,7 @@ class Platform {
   // For the settings window: the keyboard's keys by name, and the installed applications.
   virtual KeyboardKeys& keyboardKeys() = 0;
   virtual ApplicationCatalog& applicationCatalog() = 0;
+  virtual Battery& battery() = 0;
 
   // Makes `platform` the process's platform. Earlier ones are kept alive for the life of the
   // process, so references handed out before stay valid.

@@ -65,6 +65,7 @@ AppDelegate::AppDelegate(ConstructionKey, platform::Platform& platform, Options 
     : platform_(platform),
       configStore_(options.configDirectory),
       permissionMonitor_(PermissionMonitor::create(platform)),
+      batteryMonitor_(BatteryMonitor::create(platform)),
       bindingLookup_(
           [&platform] {
             return platform.events().flagsState(platform::EventSourceStateID::combinedSessionState);
@@ -106,6 +107,8 @@ void AppDelegate::applicationDidFinishLaunching() {
   }
 
   shell_->setUp(*this);
+  // After the shell, which tells the user of a low battery: a level known now is warned of.
+  batteryMonitor_->start();
 
   // The running program, or where it is installed when the platform cannot tell.
   const platform::BundleInfo bundle = platform_.workspace().mainBundle();
@@ -122,6 +125,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::applicationWillTerminate() {
+  batteryMonitor_->stop();
   if (inputPipeline_) {
     inputPipeline_->stop();
   }

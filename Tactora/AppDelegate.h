@@ -11,6 +11,7 @@
 #include "Platform/Platform.h"
 #include "Platform/Subscription.h"
 #include "Tactora/ApplicationShell.h"
+#include "Tactora/BatteryMonitor.h"
 #include "Tactora/GestureOverlayPresenting.h"
 #include "Tactora/PermissionMonitor.h"
 #include "Tactora/RoutingObserver.h"
@@ -52,7 +53,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   };
 
   // Callbacks handed to other objects hold the delegate weakly, so it lives in a `shared_ptr`.
-  // Creates the configuration store, the permission monitor and the dispatcher; nothing else.
+  // Creates the configuration store, the permission and battery monitors and the dispatcher;
+  // nothing else.
   static std::shared_ptr<AppDelegate> create(platform::Platform& platform, Options options);
   AppDelegate(ConstructionKey, platform::Platform& platform, Options options);
   ~AppDelegate();
@@ -75,6 +77,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 
   ConfigStore& configStore() { return configStore_; }
   PermissionMonitor& permissionMonitor() { return *permissionMonitor_; }
+  // Followed from launch to termination.
+  BatteryMonitor& batteryMonitor() { return *batteryMonitor_; }
   // The same monitor, for a window that keeps it while it shows the grants.
   const std::shared_ptr<PermissionMonitor>& sharedPermissionMonitor() { return permissionMonitor_; }
   // Empty before launch.
@@ -101,6 +105,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   platform::Platform& platform_;
   ConfigStore configStore_;
   std::shared_ptr<PermissionMonitor> permissionMonitor_;
+  std::shared_ptr<BatteryMonitor> batteryMonitor_;
   ActionDispatcher dispatcher_;
   BindingLookup bindingLookup_;
   std::shared_ptr<ApplicationShell> shell_;

@@ -6,6 +6,7 @@
 #include "Platform/Platform.h"
 #include "Platform/sim/SimAccessibility.h"
 #include "Platform/sim/SimApplicationCatalog.h"
+#include "Platform/sim/SimBattery.h"
 #include "Platform/sim/SimClock.h"
 #include "Platform/sim/SimDispatch.h"
 #include "Platform/sim/SimEvents.h"
@@ -44,6 +45,7 @@ class SimPlatform final : public platform::Platform {
   SimUpdater& updater() override { return updater_; }
   SimKeyboardKeys& keyboardKeys() override { return keyboardKeys_; }
   SimApplicationCatalog& applicationCatalog() override { return applicationCatalog_; }
+  SimBattery& battery() override { return battery_; }
 
  private:
   VirtualTimeline timeline_;
@@ -59,6 +61,7 @@ class SimPlatform final : public platform::Platform {
   SimUpdater updater_;
   SimKeyboardKeys keyboardKeys_;
   SimApplicationCatalog applicationCatalog_;
+  SimBattery battery_;
 };
 
 }  // namespace tactora::sim

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -13,6 +14,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "Platform/linux/battery/LinuxBattery.h"
 #include "Platform/linux/input/DeviceDiscovery.h"
 #include "Platform/linux/input/UdevContext.h"
 #include "Platform/linux/input/UinputClone.h"
@@ -46,6 +48,19 @@ std::string ids(const lx::DeviceFacts& facts) {
   char text[32];
   std::snprintf(text, sizeof text, "%04x:%04x", facts.vendor, facts.product);
   return text;
+}
+
+// "  battery 78 % (discharging)" for an external device whose level is known, else nothing.
+std::string batteryState(const lx::DeviceFacts& facts) {
+  if (!lx::isExternal(facts.role())) {
+    return {};
+  }
+  const auto level = lx::LinuxBattery::readOnce(facts, std::chrono::seconds(1));
+  if (!level) {
+    return {};
+  }
+  return "  battery " + std::to_string(level->percentage) + " % (" +
+         std::string(platform::toString(level->state)) + ")";
 }
 
 // Whether another program holds the node: a grab taken and let go at once.
@@ -98,7 +113,7 @@ int listDevices(std::ostream& out) {
     ++described;
     const lx::DeviceFacts& facts = *device.facts;
     out << device.node << "  \"" << facts.name << "\"  " << busName(facts.bus) << " " << ids(facts)
-        << "  " << lx::toString(facts.role()) << "\n";
+        << "  " << lx::toString(facts.role()) << batteryState(facts) << "\n";
     switch (facts.role()) {
       case lx::DeviceRole::magicMouse:
       case lx::DeviceRole::externalTouch:

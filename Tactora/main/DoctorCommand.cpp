@@ -13,6 +13,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "Platform/linux/battery/LinuxBattery.h"
 #include "Platform/linux/desktop/ApplicationIndex.h"
 #include "Platform/linux/input/DeviceDiscovery.h"
 #include "Platform/linux/input/UdevContext.h"
@@ -154,6 +155,17 @@ void printGrants(std::ostream& out) {
   }
 }
 
+// The level, its state and where it came from: UPower, or the kernel's power supply.
+void printBattery(std::ostream& out, const lx::DeviceFacts& mouse) {
+  const auto level = lx::LinuxBattery::readOnce(mouse, std::chrono::seconds(1));
+  if (!level) {
+    out << "Mouse battery: not known (neither UPower nor the kernel reports one for this mouse)\n";
+    return;
+  }
+  out << "Mouse battery: " << level->percentage << " %, " << platform::toString(level->state)
+      << " (from " << level->source << ")\n";
+}
+
 void printMouse(std::ostream& out) {
   const lx::UdevContext udev;
   if (!udev.valid()) {
@@ -164,6 +176,7 @@ void printMouse(std::ostream& out) {
     if (device.facts && (device.facts->role() == lx::DeviceRole::magicMouse ||
                          device.facts->role() == lx::DeviceRole::externalTouch)) {
       out << "Magic Mouse: " << device.node << " \"" << device.facts->name << "\"\n";
+      printBattery(out, *device.facts);
       return;
     }
   }

@@ -74,6 +74,16 @@ void DesktopShell::setUp(AppDelegate& app) {
   };
   statusItem_->statusSummary = [weakApp] { return statusSummary(weakApp.lock().get()); };
   statusItem_->onOpenSettings = [this] { showSettings(); };
+  // The battery is read again as the menu opens; the line shows the new level once it is there.
+  QObject::connect(&statusItem_->menu(), &QMenu::aboutToShow, statusItem_.get(), [weakApp] {
+    if (auto app = weakApp.lock()) {
+      app->batteryMonitor().refresh();
+    }
+  });
+  app.batteryMonitor().setOnChange([this] { statusItem_->refresh(); });
+  app.batteryMonitor().setNotify([](const std::string& title, const std::string& body) {
+    notify(QString::fromStdString(title), QString::fromStdString(body));
+  });
   statusItem_->refresh();
 
   presentTray();
@@ -166,8 +176,10 @@ std::string DesktopShell::statusSummary(AppDelegate* app) {
   if (monitor.accessibility() == PermissionMonitor::Status::granted &&
       monitor.inputMonitoring() == PermissionMonitor::Status::granted) {
     const InputPipeline* pipeline = app->inputPipeline();
-    return pipeline != nullptr && pipeline->hasActiveDevice() ? "Magic Mouse connected"
-                                                              : "No Magic Mouse detected";
+    if (pipeline == nullptr || !pipeline->hasActiveDevice()) {
+      return "No Magic Mouse detected";
+    }
+    return "Magic Mouse connected" + BatteryMonitor::statusSuffix(app->batteryMonitor().level());
   }
   return "Permissions needed \u2014 open Permissions\u2026";
 }

@@ -49,7 +49,8 @@ class DesktopShell final : public ApplicationShell {
 
   void showSettings();
 
-  // The menu's status line for the delegate: the grants, then whether a mouse is open.
+  // The menu's status line for the delegate: the grants, then whether a mouse is open, and its
+  // battery when its level is known.
   static std::string statusSummary(AppDelegate* app);
 
   // The icon appears by itself once a tray host starts: the item registers whenever one does.

@@ -37,6 +37,7 @@ class MainQueuePlatform final : public platform::Platform {
   platform::ApplicationCatalog& applicationCatalog() override {
     return backend_->applicationCatalog();
   }
+  platform::Battery& battery() override { return backend_->battery(); }
 
  private:
   std::shared_ptr<platform::Platform> backend_;

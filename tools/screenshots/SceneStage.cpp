@@ -20,6 +20,7 @@
 #include <fstream>
 
 #include "ActionKit/ActionKind.h"
+#include "Tactora/BatteryMonitor.h"
 #include "Tactora/HeadlessGestureOverlay.h"
 #include "Tactora/config/ConfigurationDocument.h"
 #include "Tactora/permissions/PermissionsWindow.h"
@@ -132,7 +133,11 @@ QWidget* showTrayMenu(SceneStage& stage) {
   auto* login = stage.keep(std::make_unique<FixedLaunchAtLogin>());
   auto* controller = stage.keep(std::make_unique<shell::StatusItemController>(
       shell::StatusItemController::Options{}, *login));
-  controller->statusSummary = [] { return std::string("Magic Mouse connected"); };
+  // The longest status line: a connected mouse charging.
+  controller->statusSummary = [] {
+    return "Magic Mouse connected" + BatteryMonitor::statusSuffix(platform::BatteryLevel{
+                                         78, platform::BatteryLevel::State::charging, ""});
+  };
   controller->menu().popup(QPoint(0, 0));
   return &controller->menu();
 }

@@ -78,6 +78,14 @@ std::optional<BusConnection> BusConnection::connect() {
   return BusConnection(bus);
 }
 
+std::optional<BusConnection> BusConnection::connectSystem() {
+  sd_bus* bus = nullptr;
+  if (sd_bus_open_system(&bus) < 0) {
+    return std::nullopt;
+  }
+  return BusConnection(bus);
+}
+
 BusConnection::~BusConnection() {
   if (bus_ != nullptr) {
     sd_bus_flush_close_unref(bus_);

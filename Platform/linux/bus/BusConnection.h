@@ -11,9 +11,9 @@ struct sd_bus_message;
 
 namespace tactora::lx {
 
-// One connection of ours to the user's session bus ($DBUS_SESSION_BUS_ADDRESS). sd-bus
-// connections are not thread-safe: a BusConnection is used by one thread at a time (SessionBus
-// shares one between threads).
+// One connection of ours to the user's session bus ($DBUS_SESSION_BUS_ADDRESS), or to the system
+// bus. sd-bus connections are not thread-safe: a BusConnection is used by one thread at a time
+// (SessionBus shares one between threads).
 class BusConnection {
  public:
   struct Method {
@@ -33,6 +33,8 @@ class BusConnection {
 
   // Connects; nothing when there is no session bus to reach.
   static std::optional<BusConnection> connect();
+  // The same on the system bus ($DBUS_SYSTEM_BUS_ADDRESS, else the well-known socket).
+  static std::optional<BusConnection> connectSystem();
 
   ~BusConnection();
   BusConnection(BusConnection&& other) noexcept;

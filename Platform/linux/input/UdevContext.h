@@ -35,6 +35,8 @@ class UdevContext {
 
   UdevContext();
   bool valid() const { return udev_ != nullptr; }
+  // The library handle, for questions beyond the input nodes (a device's parents and children).
+  udev* get() const { return udev_.get(); }
 
   // /dev/input/event* nodes known to udev, sorted by node name.
   std::vector<std::string> eventNodes() const;

@@ -8,6 +8,7 @@
 #include "Platform/SystemClock.h"
 #include "Platform/ThreadDispatch.h"
 #include "Platform/linux/desktop/XdgApplicationCatalog.h"
+#include "Platform/linux/battery/LinuxBattery.h"
 #include "Platform/linux/events/LinuxEvents.h"
 #include "Platform/linux/login/XdgAutostartLoginItems.h"
 #include "Platform/linux/platform/DesktopServices.h"
@@ -76,6 +77,7 @@ class LinuxPlatform final : public platform::Platform {
   UnavailableUpdater& updater() override { return updater_; }
   LinuxKeyboardKeys& keyboardKeys() override { return keyboardKeys_; }
   XdgApplicationCatalog& applicationCatalog() override { return applicationCatalog_; }
+  LinuxBattery& battery() override { return battery_; }
 
  private:
   const std::string providerPath_;
@@ -96,6 +98,7 @@ class LinuxPlatform final : public platform::Platform {
   UnavailableUpdater updater_;
   LinuxKeyboardKeys keyboardKeys_;
   XdgApplicationCatalog applicationCatalog_;
+  LinuxBattery battery_;
   // Last, so it stops before the workspace it reports to goes.
   std::unique_ptr<LogindSleepWatcher> sleepWatcher_;
 };

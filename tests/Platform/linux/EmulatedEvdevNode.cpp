@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include "Platform/evdev/EvemuReader.h"
@@ -246,7 +247,7 @@ std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& r
   const unsigned bus = recording.id ? recording.id->bustype : 0;
   const unsigned vendor = recording.id ? recording.id->vendor : 0;
   const unsigned product = recording.id ? recording.id->product : 0;
-  const std::string hid = "/devices/virtual/misc/uhid/" + hex4(bus) + ":" + hex4(vendor) + ":" +
+  const std::string hid = options.hidParent + "/" + hex4(bus) + ":" + hex4(vendor) + ":" +
                           hex4(product) + "." + hex4(static_cast<unsigned>(number));
   const std::string input = hid + "/input/input" + std::to_string(number);
   node->sysPath = input + "/event" + std::to_string(number);
@@ -302,6 +303,17 @@ void EmulatedEvdevNode::remove(int number) {
   umockdev_testbed_uevent(testbed_, sys, "remove");
   umockdev_testbed_remove_device(testbed_, sys);
   g_free(sys);
+}
+
+std::string EmulatedEvdevNode::hidPath(int number) const {
+  const Node* node = find(number);
+  // The event node's folder is <hid>/input/inputN/eventN.
+  return node != nullptr ? std::filesystem::path(node->sysPath)
+                               .parent_path()
+                               .parent_path()
+                               .parent_path()
+                               .string()
+                         : std::string();
 }
 
 void EmulatedEvdevNode::write(int number, std::uint16_t type, std::uint16_t code,

@@ -31,6 +31,8 @@ class EmulatedEvdevNode {
     // The left button goes down as the first EVIOCGRAB arrives: a press that reached the desktop
     // just before the mouse was taken.
     bool pressOnFirstGrab = false;
+    // Where the HID device hangs in sysfs (a USB interface the test added, for instance).
+    std::string hidParent = "/devices/virtual/misc/uhid";
   };
 
   // A testbed of its own per test; `available()` says whether the preload library is in place.
@@ -44,6 +46,10 @@ class EmulatedEvdevNode {
   // Adds /dev/input/event<number> described by `recording`'s header. Returns the node path.
   std::string add(int number, const platform::EvemuRecording& recording, const Options& options);
   void remove(int number);
+  // The sysfs path of node `number`'s HID device ("/devices/…/0005:05AC:030D.0007"), where the
+  // test hangs more devices (a power supply) with `testbed()`.
+  std::string hidPath(int number) const;
+  UMockdevTestbed* testbed() const { return testbed_; }
   // Adds /dev/uinput, taking every uinput ioctl, as a pipe whose read end is returned
   // (non-blocking): a clone created on it writes its events there, and when the clone is
   // destroyed the read end sees the end of the pipe.

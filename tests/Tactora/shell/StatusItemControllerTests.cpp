@@ -9,10 +9,13 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 #include <string>
 
 #include "Platform/sim/SimPlatform.h"
+#include "Platform/sim/provider/SimMultitouch.h"
 #include "Tactora/AppDelegate.h"
+#include "Tactora/input/MTBridge.h"
 #include "Tactora/shell/DesktopShell.h"
 
 namespace tactora::shell {
@@ -109,6 +112,40 @@ TEST_F(DesktopShellTest, StatusLineFollowsTheGrantsAndPermissionsOpensTheirWindo
 
   app_.reset();
   EXPECT_EQ(DesktopShell::statusSummary(nullptr), "Tactora");
+}
+
+// The battery joins the line while a mouse is connected and its level is known, follows it without
+// the menu opening, and is read again whenever the menu opens.
+TEST_F(DesktopShellTest, StatusLineShowsTheMouseBatteryWhenKnown) {
+  const std::string provider = sim::SimMultitouch::defaultPath();
+  auto multitouch = sim::SimMultitouch::bind(provider);
+  ASSERT_TRUE(multitouch.has_value()) << provider;
+  multitouch->reset();
+  multitouch->addDevice(false);
+  MTBridgeSetProviderPath(provider.c_str());
+  auto shell = launch(true);
+  StatusItemController& item = *shell->statusItem();
+  Q_EMIT item.menu().aboutToShow();
+  EXPECT_EQ(desktop_->battery().refreshCount(), 1);
+  EXPECT_EQ(item.statusHeaderItem().text(), "Magic Mouse connected");
+
+  using State = platform::BatteryLevel::State;
+  const struct {
+    std::optional<platform::BatteryLevel> level;
+    const char* line;
+  } rows[] = {
+      {{{78, State::discharging, "sim"}}, "Magic Mouse connected \u00b7 78 %"},
+      {{{100, State::charging, "sim"}}, "Magic Mouse connected \u00b7 100 % \u00b7 charging"},
+      {{{100, State::full, "sim"}}, "Magic Mouse connected \u00b7 100 %"},
+      {std::nullopt, "Magic Mouse connected"},
+  };
+  for (const auto& row : rows) {
+    desktop_->battery().setLevel(row.level);
+    desktop_->timeline().runDue();
+    EXPECT_EQ(item.statusHeaderItem().text().toStdString(), row.line);
+  }
+  app_.reset();
+  multitouch->reset();
 }
 
 TEST_F(DesktopShellTest, WithoutAnyTrayTheSettingsWindowOpensAtLaunch) {

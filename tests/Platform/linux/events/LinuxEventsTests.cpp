@@ -81,6 +81,7 @@ class LinuxEventsPlatform final : public platform::Platform {
   platform::Updater& updater() override { return sim_->updater(); }
   platform::KeyboardKeys& keyboardKeys() override { return sim_->keyboardKeys(); }
   platform::ApplicationCatalog& applicationCatalog() override { return sim_->applicationCatalog(); }
+  platform::Battery& battery() override { return sim_->battery(); }
 
  private:
   std::shared_ptr<sim::SimPlatform> sim_;
