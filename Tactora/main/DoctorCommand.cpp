@@ -2,6 +2,7 @@
 
 #include <systemd/sd-bus.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -16,8 +17,10 @@
 #include "Platform/linux/input/DeviceDiscovery.h"
 #include "Platform/linux/input/UdevContext.h"
 #include "Platform/linux/input/UinputClone.h"
+#include "Platform/linux/kde/KdeDesktop.h"
 #include "Platform/linux/platform/DesktopServices.h"
 #include "Platform/linux/platform/LinuxPermissions.h"
+#include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/x11/X11Connection.h"
 #include "Tactora/config/ConfigCheck.h"
 #include "Tactora/config/ConfigStore.h"
@@ -57,6 +60,16 @@ std::string orMissing(const std::string& source, const std::string& missing) {
   return source.empty() ? missing : source;
 }
 
+// Which of KWin's shortcuts do something now: kglobalaccel lists those of effects that are not
+// loaded (compositing off) and accepts them, and nothing happens.
+void printKWinShortcuts(std::ostream& out) {
+  out << "KWin shortcuts:\n";
+  for (const auto& state : lx::KdeDesktop::shortcutStates()) {
+    out << "    " << state.name << ": "
+        << (state.unavailable ? "not available: " + *state.unavailable : "available") << "\n";
+  }
+}
+
 void printDesktop(std::ostream& out, const lx::DesktopServices::Session& session) {
   out << "Session: " << session.description()
       << " (XDG_SESSION_TYPE=" << environment("XDG_SESSION_TYPE")
@@ -73,16 +86,24 @@ void printDesktop(std::ostream& out, const lx::DesktopServices::Session& session
   const lx::DesktopFunctions desktop = lx::DesktopServices::assemble(session, x11, applications);
   const std::optional<std::string> extension = lx::DesktopServices::gnomeExtensionReport(session);
   if (desktop.frontApplication) {
-    const auto front = desktop.frontApplication();
-    std::string now = "none focused";
-    if (front) {
-      now = *front;
-      if (const auto name = applications->displayName(*front)) {
-        now += " (" + *name + ")";
+    // A source that is told the focused application (KWin's script) has nothing to say until its
+    // first report, which comes within a moment of starting.
+    if (desktop.awaitFrontApplication && !desktop.awaitFrontApplication(std::chrono::seconds(1))) {
+      out << "Focused application: from " << desktop.frontApplicationSource
+          << "; no report came within a second, so the focused application is not known and "
+             "per-application profiles do not apply\n";
+    } else {
+      const auto front = desktop.frontApplication();
+      std::string now = "none focused";
+      if (front) {
+        now = *front;
+        if (const auto name = applications->displayName(*front)) {
+          now += " (" + *name + ")";
+        }
       }
+      out << "Focused application: from " << desktop.frontApplicationSource << "; now " << now
+          << "\n";
     }
-    out << "Focused application: from " << desktop.frontApplicationSource << "; now " << now
-        << "\n";
   } else if (extension) {
     out << "Focused application: not known to this program; the GNOME Shell extension (next "
            "line) tells it\n";
@@ -104,6 +125,9 @@ void printDesktop(std::ostream& out, const lx::DesktopServices::Session& session
       << orMissing(desktop.closeActiveWindowSource,
                    "no method found (the desktop's close shortcut is posted instead)")
       << "\n";
+  if (lx::desktopFamilyFromCurrentDesktop(session.currentDesktop) == lx::DesktopFamily::kde) {
+    printKWinShortcuts(out);
+  }
   out << "Pointer and modifiers: "
       << (x11 ? "X11 (XQueryPointer)"
               : "not readable without an X server: gestures bound with modifier keys never match")

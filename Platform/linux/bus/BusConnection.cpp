@@ -4,6 +4,7 @@
 #include <systemd/sd-bus.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -34,6 +35,9 @@ class BusError {
 
   sd_bus_error* get() { return &error_; }
   std::string text(int result) const {
+    if (error_.name != nullptr && error_.message != nullptr) {
+      return std::string(error_.name) + ": " + error_.message;
+    }
     return error_.message != nullptr ? error_.message : std::strerror(-result);
   }
 
@@ -98,7 +102,7 @@ bool BusConnection::isOpen() const {
 }
 
 int BusConnection::call(const Method& method, std::chrono::microseconds timeout,
-                        const Append& append, const Read& read) const {
+                        const Append& append, const Read& read, std::string* failure) const {
   if (bus_ == nullptr) {
     return -ENOTCONN;
   }
@@ -122,6 +126,9 @@ int BusConnection::call(const Method& method, std::chrono::microseconds timeout,
     logger.debug("%{public}s.%{public}s at %{public}s failed: %{public}s",
                  {std::string(method.interface), std::string(method.member),
                   std::string(method.destination), error.text(result)});
+    if (failure != nullptr) {
+      *failure = error.text(result);
+    }
     return result;
   }
   return 0;
@@ -155,7 +162,7 @@ int BusConnection::process() const {
   return result;
 }
 
-int BusConnection::wait(int wakeUp) const {
+int BusConnection::wait(int wakeUp, std::optional<std::chrono::milliseconds> limit) const {
   if (bus_ == nullptr) {
     return -ENOTCONN;
   }
@@ -167,8 +174,14 @@ int BusConnection::wait(int wakeUp) const {
   if (const int timeoutResult = sd_bus_get_timeout(bus_, &deadline); timeoutResult < 0) {
     return timeoutResult;
   }
+  int timeout = BusConnection::pollTimeout(deadline);
+  if (limit) {
+    const auto limitMilliseconds = static_cast<int>(
+        std::clamp<std::int64_t>(limit->count(), 0, std::numeric_limits<int>::max()));
+    timeout = timeout < 0 ? limitMilliseconds : std::min(timeout, limitMilliseconds);
+  }
   pollfd fds[2] = {{sd_bus_get_fd(bus_), static_cast<short>(events), 0}, {wakeUp, POLLIN, 0}};
-  if (::poll(fds, 2, BusConnection::pollTimeout(deadline)) < 0 && errno != EINTR) {
+  if (::poll(fds, 2, timeout) < 0 && errno != EINTR) {
     return -errno;
   }
   return (fds[1].revents & POLLIN) != 0 ? 1 : 0;

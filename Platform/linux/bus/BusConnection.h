@@ -48,8 +48,10 @@ class BusConnection {
   // shortest time sd-bus can, never its 25 s default). `append` and `read` may be empty. 0 when
   // the peer answered without an error and `read` accepted the reply; else a negative errno:
   // -ETIMEDOUT when the peer did not answer in time, the error's errno when it answered with one.
+  // `failure` (when given) receives what went wrong in words: the error's name and message as
+  // the peer sent them ("org.freedesktop.DBus.Error.UnknownObject: No such object path …").
   int call(const Method& method, std::chrono::microseconds timeout, const Append& append,
-           const Read& read) const;
+           const Read& read, std::string* failure = nullptr) const;
   // The unique name of the connection that owns `name` (":1.42"); nothing when it has no owner or
   // the bus did not answer within `timeout`.
   std::optional<std::string> owner(const char* name, std::chrono::microseconds timeout) const;
@@ -57,9 +59,10 @@ class BusConnection {
   // Handles everything that arrived (calls, signals, replies); a negative errno when the
   // connection failed.
   int process() const;
-  // Sleeps until something arrives, a timer of the bus is due, or `wakeUp` becomes readable.
-  // 1 when woken by `wakeUp`, 0 otherwise, a negative errno when the connection failed.
-  int wait(int wakeUp) const;
+  // Sleeps until something arrives, a timer of the bus is due, `wakeUp` becomes readable, or
+  // `limit` (when given) has passed. 1 when woken by `wakeUp`, 0 otherwise, a negative errno when
+  // the connection failed.
+  int wait(int wakeUp, std::optional<std::chrono::milliseconds> limit = std::nullopt) const;
 
  private:
   explicit BusConnection(sd_bus* bus) : bus_(bus) {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -37,6 +38,10 @@ struct DesktopFunctions {
   // application is focused or it cannot be told.
   std::function<std::optional<std::string>()> frontApplication;
   std::string frontApplicationSource;
+  // For a source that is told the focused application rather than asking for it (KWin's
+  // script): waits at most the given time for its first report; false when none came. Empty for
+  // sources that can always answer.
+  std::function<bool(std::chrono::milliseconds)> awaitFrontApplication;
 
   // Workspaces, one of two ways. `workspaceBinding` reads the key combination the desktop has
   // bound to moving one workspace left or right (nothing when unbound); the caller replays it.
@@ -62,6 +67,7 @@ struct DesktopFunctions {
     if (!frontApplication && fallback.frontApplication) {
       frontApplication = fallback.frontApplication;
       frontApplicationSource = fallback.frontApplicationSource;
+      awaitFrontApplication = fallback.awaitFrontApplication;
     }
     if (!workspaceBinding && !switchWorkspace &&
         (fallback.workspaceBinding || fallback.switchWorkspace)) {

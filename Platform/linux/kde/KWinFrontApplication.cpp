@@ -6,6 +6,7 @@
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +27,13 @@ constexpr const char* scriptingPath = "/Scripting";
 constexpr const char* scriptingInterface = "org.kde.kwin.Scripting";
 constexpr const char* scriptInterface = "org.kde.kwin.Script";
 
+// A replaced KWin owns its bus name some 100 ms before it serves /Scripting; a KWin starting on a
+// loaded machine may take seconds. Tries come quickly at first and then every few seconds, for a
+// minute at most.
+constexpr std::chrono::milliseconds firstRetryDelay{100};
+constexpr std::chrono::milliseconds longestRetryDelay{3000};
+constexpr std::chrono::seconds retryPeriod{60};
+
 // Plasma 5 resolves `resourceClass` to bytes, which reach the script as an ArrayBuffer; Plasma 6
 // gives a string. Plasma 6 names windows "window", Plasma 5 "client".
 constexpr std::string_view scriptTemplate =
@@ -45,7 +53,8 @@ constexpr std::string_view scriptTemplate =
   }
   function report(window) {
     callDBus("@SERVICE@", "@PATH@", "@INTERFACE@", "Activated",
-             window ? text(window.desktopFileName) : "", window ? text(window.resourceClass) : "");
+             window ? text(window.desktopFileName) : "", window ? text(window.resourceName) : "",
+             window ? text(window.resourceClass) : "");
   }
   var activated = workspace.windowActivated || workspace.clientActivated;
   activated.connect(report);
@@ -77,10 +86,10 @@ std::string errorText(int negativeErrno) {
 }
 
 // Calls `member` on KWin with string arguments, waiting at most `timeout` for its reply, which
-// `read` (when given) reads; a negative errno on failure.
+// `read` (when given) reads; a negative errno on failure, told in words in `failure`.
 int callKWin(const BusConnection& bus, const char* path, const char* interface, const char* member,
              std::initializer_list<const char*> arguments, std::chrono::microseconds timeout,
-             const BusConnection::Read& read = nullptr) {
+             const BusConnection::Read& read = nullptr, std::string* failure = nullptr) {
   return bus.call(
       {KWinFrontApplication::kwinService, path, interface, member}, timeout,
       [arguments](sd_bus_message* request) {
@@ -91,7 +100,7 @@ int callKWin(const BusConnection& bus, const char* path, const char* interface, 
         }
         return 0;
       },
-      read);
+      read, failure);
 }
 
 }  // namespace
@@ -127,7 +136,14 @@ class KWinFrontApplication::Connection {
   sd_bus_slot* object_ = nullptr;
   sd_bus_slot* ownerMatch_ = nullptr;
   std::string scriptPath_;
+  std::string pluginName_;
+  std::string kwinOwner_;  // the unique name of KWin's connection; empty while there is none
   bool reloadPending_ = false;
+  // While KWin's scripting service has not answered: when the next try is due, the delay after
+  // it, and when the tries began.
+  std::optional<std::chrono::steady_clock::time_point> retryAt_;
+  std::chrono::milliseconds retryDelay_ = firstRetryDelay;
+  std::chrono::steady_clock::time_point loadingSince_;
 
  private:
   int wakeUp_;
@@ -163,6 +179,12 @@ std::string KWinFrontApplication::script(std::string_view service) {
   return text;
 }
 
+bool KWinFrontApplication::awaitReport(std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(mutex_);
+  return reported_.wait_for(lock, timeout, [this] { return latest_ || gaveUp_; }) &&
+         latest_.has_value();
+}
+
 std::optional<std::string> KWinFrontApplication::frontApplication() const {
   std::optional<Activation> latest;
   {
@@ -178,7 +200,7 @@ std::optional<std::string> KWinFrontApplication::frontApplication() const {
   if (latest->resourceClass.empty() || !index_) {
     return std::nullopt;
   }
-  return index_->idForWindowClass({}, latest->resourceClass);
+  return index_->idForWindowClass(latest->resourceName, latest->resourceClass);
 }
 
 struct KWinBusHandlers {
@@ -186,14 +208,23 @@ struct KWinBusHandlers {
   static int onNameOwnerChanged(sd_bus_message* message, void* self, sd_bus_error* error);
 };
 
-int KWinBusHandlers::onActivated(sd_bus_message* message, void* self, sd_bus_error*) {
+int KWinBusHandlers::onActivated(sd_bus_message* message, void* self, sd_bus_error* error) {
+  auto& front = *static_cast<KWinFrontApplication*>(self);
+  const char* sender = sd_bus_message_get_sender(message);
+  if (sender == nullptr || front.connection_->kwinOwner_ != sender) {
+    logger.debug("an activation report from %{public}s, which is not KWin, was refused",
+                 {std::string(sender != nullptr ? sender : "(unknown)")});
+    return sd_bus_error_set(error, SD_BUS_ERROR_ACCESS_DENIED, "only KWin reports activations");
+  }
   const char* desktopFileName = nullptr;
+  const char* resourceName = nullptr;
   const char* resourceClass = nullptr;
-  if (const int result = sd_bus_message_read(message, "ss", &desktopFileName, &resourceClass);
+  if (const int result =
+          sd_bus_message_read(message, "sss", &desktopFileName, &resourceName, &resourceClass);
       result < 0) {
     return result;
   }
-  static_cast<KWinFrontApplication*>(self)->activated({desktopFileName, resourceClass});
+  front.activated({desktopFileName, resourceName, resourceClass});
   return sd_bus_reply_method_return(message, "");
 }
 
@@ -203,7 +234,7 @@ int KWinBusHandlers::onNameOwnerChanged(sd_bus_message* message, void* self, sd_
   const char* newOwner = nullptr;
   if (sd_bus_message_read(message, "sss", &name, &oldOwner, &newOwner) >= 0 &&
       std::strcmp(name, KWinFrontApplication::kwinService) == 0) {
-    static_cast<KWinFrontApplication*>(self)->kwinOwnerChanged(newOwner[0] != '\0');
+    static_cast<KWinFrontApplication*>(self)->kwinOwnerChanged(newOwner);
   }
   return 0;
 }
@@ -214,16 +245,32 @@ void KWinFrontApplication::activated(Activation activation) {
     latest_ = std::move(activation);
   }
   activations_.fetch_add(1);
+  reported_.notify_all();
 }
 
-void KWinFrontApplication::kwinOwnerChanged(bool present) {
+void KWinFrontApplication::giveUpReport() {
+  {
+    const std::scoped_lock lock(mutex_);
+    gaveUp_ = true;
+  }
+  reported_.notify_all();
+}
+
+void KWinFrontApplication::kwinOwnerChanged(std::string owner) {
   // Whatever the old KWin reported is stale, and its script went with it.
   {
     const std::scoped_lock lock(mutex_);
     latest_.reset();
+    gaveUp_ = owner.empty();
   }
+  reported_.notify_all();
   scriptRunning_ = false;
-  connection_->reloadPending_ = present;
+  Connection& connection = *connection_;
+  connection.kwinOwner_ = std::move(owner);
+  connection.reloadPending_ = !connection.kwinOwner_.empty();
+  connection.retryAt_.reset();
+  connection.retryDelay_ = firstRetryDelay;
+  connection.loadingSince_ = std::chrono::steady_clock::now();
 }
 
 int KWinFrontApplication::writeScript(const char* service) {
@@ -249,62 +296,93 @@ int KWinFrontApplication::writeScript(const char* service) {
   return 0;
 }
 
-bool KWinFrontApplication::loadScript() {
+KWinFrontApplication::LoadResult KWinFrontApplication::loadScript(std::string* failure) {
   const BusConnection& bus = *connection_->bus_;
-  // A script of ours left behind by a previous run keeps its name taken; KWin refuses to load a
-  // second one under it.
-  unloadScript();
-  if (connection_->stopping()) {
-    return false;
-  }
   std::int32_t id = -1;
-  int result =
-      callKWin(bus, scriptingPath, scriptingInterface, "loadScript",
-               {connection_->scriptPath_.c_str(), pluginName}, timeout_,
-               [&id](sd_bus_message* reply) { return sd_bus_message_read(reply, "i", &id); });
-  if (result < 0 || id < 0) {
-    logger.notice(
-        "KWin did not load the front-application script %{public}s (%{public}s)",
-        {connection_->scriptPath_, result < 0 ? errorText(result) : std::string("refused")});
-    return false;
+  int result = callKWin(
+      bus, scriptingPath, scriptingInterface, "loadScript",
+      {connection_->scriptPath_.c_str(), connection_->pluginName_.c_str()}, timeout_,
+      [&id](sd_bus_message* reply) { return sd_bus_message_read(reply, "i", &id); }, failure);
+  if (result < 0) {
+    return LoadResult::failed;
+  }
+  if (id < 0) {
+    *failure = "KWin refused to load it";
+    return LoadResult::refused;
   }
 
   // Plasma 6 serves each loaded script below /Scripting, Plasma 5 at the root.
   for (const auto& path : {"/Scripting/Script" + std::to_string(id), "/" + std::to_string(id)}) {
     if (connection_->stopping()) {
-      return false;
+      return LoadResult::failed;
     }
-    result = callKWin(bus, path.c_str(), scriptInterface, "run", {}, timeout_);
+    result = callKWin(bus, path.c_str(), scriptInterface, "run", {}, timeout_, nullptr, failure);
     if (result >= 0) {
       scriptRunning_ = true;
-      return true;
+      return LoadResult::running;
     }
   }
-  logger.notice("KWin loaded the front-application script but did not start it (%{public}s)",
-                {errorText(result)});
+  *failure = "KWin loaded it but did not start it: " + *failure;
   unloadScript();
-  return false;
+  return LoadResult::failed;
+}
+
+void KWinFrontApplication::tryLoading() {
+  Connection& connection = *connection_;
+  std::string failure;
+  switch (loadScript(&failure)) {
+    case LoadResult::running:
+      return;
+    case LoadResult::refused:
+      logger.notice("KWin did not load the front-application script %{public}s: %{public}s",
+                    {connection.scriptPath_, failure});
+      giveUpReport();
+      return;
+    case LoadResult::failed:
+      break;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (now + connection.retryDelay_ - connection.loadingSince_ > retryPeriod) {
+    logger.notice(
+        "KWin did not load the front-application script %{public}s within %{public}d s "
+        "(%{public}s): the focused application is not known until KWin restarts",
+        {connection.scriptPath_, static_cast<std::int64_t>(retryPeriod.count()), failure});
+    giveUpReport();
+    return;
+  }
+  logger.debug(
+      "KWin did not load the front-application script yet (%{public}s); trying again "
+      "in %{public}d ms",
+      {failure, static_cast<std::int64_t>(connection.retryDelay_.count())});
+  connection.retryAt_ = now + connection.retryDelay_;
+  connection.retryDelay_ = std::min(connection.retryDelay_ * 2, longestRetryDelay);
 }
 
 void KWinFrontApplication::unloadScript() {
-  callKWin(*connection_->bus_, scriptingPath, scriptingInterface, "unloadScript", {pluginName},
-           timeout_);
+  callKWin(*connection_->bus_, scriptingPath, scriptingInterface, "unloadScript",
+           {connection_->pluginName_.c_str()}, timeout_);
 }
 
 void KWinFrontApplication::run() {
   ::pthread_setname_np(::pthread_self(), threadName);
+  logger.debug("following the focused application through a KWin script in %{public}s",
+               {scriptDirectory_});
   Connection& connection = *connection_;
+  const auto end = [this] {
+    ended_ = true;
+    giveUpReport();
+  };
   connection.bus_ = connection.wakeUp() < 0 ? std::nullopt : BusConnection::connect();
   if (!connection.bus_) {
     logger.notice("no session bus: the front application is not known on this desktop");
-    ended_ = true;
+    end();
     return;
   }
   sd_bus* bus = connection.bus_->get();
 
   static const sd_bus_vtable vtable[] = {
       SD_BUS_VTABLE_START(0),
-      SD_BUS_METHOD("Activated", "ss", "", KWinBusHandlers::onActivated,
+      SD_BUS_METHOD("Activated", "sss", "", KWinBusHandlers::onActivated,
                     SD_BUS_VTABLE_UNPRIVILEGED),
       SD_BUS_VTABLE_END};
   int result =
@@ -326,21 +404,31 @@ void KWinFrontApplication::run() {
   if (result < 0) {
     logger.notice("the front application is not known on this desktop: %{public}s",
                   {errorText(result)});
-    ended_ = true;
+    end();
     return;
   }
+  // ":1.42" gives "tactora-front-application-1.42": unique on this bus, so never another
+  // process's script.
+  connection.pluginName_ = std::string(pluginNamePrefix) + "-" + (unique + 1);
 
-  connection.reloadPending_ = connection.bus_->owner(kwinService, timeout_).has_value();
+  kwinOwnerChanged(connection.bus_->owner(kwinService, timeout_).value_or(""));
   for (;;) {
     result = connection.bus_->process();
-    if (result >= 0 && connection.reloadPending_ && !connection.stopping()) {
+    const auto now = std::chrono::steady_clock::now();
+    if (result >= 0 && !connection.stopping() &&
+        (connection.reloadPending_ || (connection.retryAt_ && now >= *connection.retryAt_))) {
       // Calls that arrive while KWin is asked are handled on the next pass.
       connection.reloadPending_ = false;
-      loadScript();
+      connection.retryAt_.reset();
+      tryLoading();
       continue;
     }
     if (result >= 0) {
-      result = connection.bus_->wait(connection.wakeUp());
+      std::optional<std::chrono::milliseconds> limit;
+      if (connection.retryAt_) {
+        limit = std::chrono::ceil<std::chrono::milliseconds>(*connection.retryAt_ - now);
+      }
+      result = connection.bus_->wait(connection.wakeUp(), limit);
     }
     if (result < 0) {
       logger.notice("the session bus went away (%{public}s): the front application is not known",
@@ -355,7 +443,7 @@ void KWinFrontApplication::run() {
       break;
     }
   }
-  ended_ = true;
+  end();
 }
 
 }  // namespace tactora::lx

@@ -145,7 +145,9 @@ DesktopFunctions DesktopServices::assemble(
     }
 #endif
     if (family == DesktopFamily::kde) {
-      functions.fillFrom(KdeDesktop::functions(applications));
+      // KWin's script runs only where the X server cannot tell the active window.
+      functions.fillFrom(KdeDesktop::functions(
+          applications, /*frontApplicationFromKWin=*/!functions.frontApplication));
     }
   }
   if (session.sway || session.hyprland) {

@@ -1,0 +1,208 @@
+#include "tests/support/desktop/KWinSession.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "tests/support/desktop/XServer.h"
+
+namespace tactora::testing {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The quoted strings of a busctl answer ("as 2 \"overview\" \"zoom\"").
+std::vector<std::string> quoted(const std::string& text) {
+  std::vector<std::string> strings;
+  const std::regex string(R"re("([^"]*)")re");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), string);
+       it != std::sregex_iterator(); ++it) {
+    strings.push_back((*it)[1]);
+  }
+  return strings;
+}
+
+}  // namespace
+
+std::unique_ptr<KWinSession> KWinSession::start(DesktopSession& session, Kind kind) {
+  session.set("XDG_CURRENT_DESKTOP", "KDE");
+  session.set("KDE_SESSION_VERSION", "5");
+  session.set("KDE_FULL_SESSION", "true");
+  session.set("QT_LOGGING_RULES", "kwin_scripting=true");
+  std::unique_ptr<KWinSession> kwin(new KWinSession(session));
+  if (kind != Kind::wayland) {
+    session.set("XDG_SESSION_TYPE", "x11");
+    if (!XServer::start(session, XServer::WindowManager::none) ||
+        session.start("kglobalaccel5", {"kglobalaccel5"}) == nullptr ||
+        !kwin->startX11(kind == Kind::x11Composited, false)) {
+      return nullptr;
+    }
+    return kwin;
+  }
+
+  // The installed kwin_wayland carries a file capability, which cannot be exercised here; a copy
+  // without it runs, under its own name (a renamed copy aborts). The program it is given to run
+  // once Xwayland is up writes down the X display.
+  session.set("XDG_SESSION_TYPE", "wayland");
+  session.set("WAYLAND_DISPLAY", "wayland-kwin");
+  const auto folder = session.folder() / "kwin";
+  const auto displayFile = folder / "x-display";
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  std::filesystem::copy_file("/usr/bin/kwin_wayland", folder / "kwin_wayland", error);
+  const auto tell = session.write(
+      "kwin/tell-display", "#!/bin/sh\necho \"$DISPLAY\" > '" + displayFile.string() + "'\n");
+  std::filesystem::permissions(tell, std::filesystem::perms(0755), error);
+  ChildProcess* compositor = session.start(
+      "kwin", {(folder / "kwin_wayland").string(), "--virtual", "--xwayland", "--socket",
+               "wayland-kwin", "--width", "1280", "--height", "800", tell.string()});
+  std::string display;
+  const bool started =
+      compositor != nullptr && eventually(
+                                   [&] {
+                                     std::ifstream file(displayFile);
+                                     std::getline(file, display);
+                                     return !display.empty() || !compositor->isRunning();
+                                   },
+                                   60s);
+  if (!started || display.empty()) {
+    ADD_FAILURE() << "kwin_wayland did not start Xwayland within 60 s: " << session.log("kwin");
+    return nullptr;
+  }
+  session.set("DISPLAY", display);
+  return kwin->awaitReady(true) ? std::move(kwin) : nullptr;
+}
+
+bool KWinSession::startX11(bool composited, bool replacing) {
+  const std::string previous = kwinOwner();
+  std::vector<std::string> command{"kwin_x11"};
+  if (replacing) {
+    command.push_back("--replace");
+  }
+  const std::string name = "kwin-" + std::to_string(++kwinStarts_);
+  if (session_.start(name, command, {composited ? "KWIN_COMPOSE=O2" : "KWIN_COMPOSE=N"}) ==
+      nullptr) {
+    return false;
+  }
+  // Until the new KWin owns its bus name, the old one answers for it.
+  if (!eventually([&] { return !kwinOwner().empty() && kwinOwner() != previous; }, 60s) ||
+      !XServer::awaitWindowManager(session_.get("DISPLAY"), 4)) {
+    ADD_FAILURE() << "kwin_x11 did not take over the X server within 60 s: " << session_.log(name);
+    return false;
+  }
+  composited_ = composited;
+  return awaitReady(composited);
+}
+
+bool KWinSession::replace(bool composited) {
+  return startX11(composited, true);
+}
+
+std::string KWinSession::kwinOwner() const {
+  // "UniqueName=:1.7" among busctl's lines
+  std::istringstream lines(run({"busctl", "--user", "status", "org.kde.KWin"}));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("UniqueName=")) {
+      return line.substr(std::string_view("UniqueName=").size());
+    }
+  }
+  return {};
+}
+
+bool KWinSession::awaitReady(bool composited) {
+  const bool ready = eventually(
+      [&] {
+        const bool scripting = run({"busctl", "--user", "introspect", "org.kde.KWin", "/Scripting"})
+                                   .find("org.kde.kwin.Scripting") != std::string::npos;
+        const bool shortcuts =
+            run({"busctl", "--user", "call", "org.kde.kglobalaccel", "/component/kwin",
+                 "org.kde.kglobalaccel.Component", "shortcutNames"})
+                .find("Window Close") != std::string::npos;
+        const bool effects = run({"busctl", "--user", "call", "org.kde.KWin", "/Effects",
+                                  "org.kde.kwin.Effects", "isEffectLoaded", "s", "overview"})
+                                 .starts_with("b true");
+        return scripting && shortcuts && effects == composited;
+      },
+      60s);
+  if (!ready) {
+    ADD_FAILURE() << "KWin was not ready within 60 s";
+  }
+  return ready;
+}
+
+std::string KWinSession::run(const std::vector<std::string>& arguments) const {
+  return session_.run(arguments, {}, 10s).output;
+}
+
+bool KWinSession::openXWindow(const std::string& title, const std::string& instance,
+                              const std::string& windowClass) {
+  return session_.start(title, {"xterm", "-name", instance, "-class", windowClass, "-title", title,
+                                "-e", "sleep", "100000"}) != nullptr &&
+         eventually([&] { return activeWindowTitle() == title; }, 30s);
+}
+
+bool KWinSession::openWaylandWindow(const std::string& title, const std::string& appId) {
+  return session_.start(
+             title, {"zenity", "--info", "--name=" + appId, "--title=" + title, "--text=" + title},
+             {"GDK_BACKEND=wayland"}) != nullptr;
+}
+
+std::optional<int> KWinSession::currentDesktop() const {
+  std::istringstream lines(run({"wmctrl", "-d"}));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(" * ") != std::string::npos) {
+      return std::stoi(line);
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> KWinSession::windowTitles() const {
+  // "0x00a0000b  0 host title"
+  std::vector<std::string> titles;
+  std::istringstream lines(run({"wmctrl", "-l"}));
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream fields(line);
+    std::string id, desktop, host, title;
+    fields >> id >> desktop >> host;
+    std::getline(fields >> std::ws, title);
+    titles.push_back(title);
+  }
+  return titles;
+}
+
+std::string KWinSession::activeWindowTitle() const {
+  // "_NET_ACTIVE_WINDOW(WINDOW): window id # 0xa0000b"
+  const std::string root = run({"xprop", "-root", "_NET_ACTIVE_WINDOW"});
+  const auto hash = root.find("# ");
+  if (hash == std::string::npos) {
+    return {};
+  }
+  std::istringstream id(root.substr(hash + 2));
+  std::string window;
+  id >> window;
+  const auto names = quoted(run({"xprop", "-id", window, "WM_NAME"}));
+  return names.empty() ? std::string() : names.front();
+}
+
+bool KWinSession::activate(const std::string& title) const {
+  return eventually([&] {
+    run({"wmctrl", "-a", title});
+    return activeWindowTitle() == title;
+  });
+}
+
+bool KWinSession::showingDesktop() const {
+  return run({"xprop", "-root", "_NET_SHOWING_DESKTOP"}).find("= 1") != std::string::npos;
+}
+
+std::vector<std::string> KWinSession::activeEffects() const {
+  return quoted(run({"busctl", "--user", "get-property", "org.kde.KWin", "/Effects",
+                     "org.kde.kwin.Effects", "activeEffects"}));
+}
+
+}  // namespace tactora::testing
