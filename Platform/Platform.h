@@ -7,6 +7,7 @@
 #include "Platform/Dispatch.h"
 #include "Platform/Events.h"
 #include "Platform/LoginItems.h"
+#include "Platform/Panels.h"
 #include "Platform/Permissions.h"
 #include "Platform/Preferences.h"
 #include "Platform/SystemBridges.h"
@@ -31,6 +32,7 @@ class Platform {
   virtual Preferences& preferences() = 0;
   virtual LoginItems& loginItems() = 0;
   virtual Updater& updater() = 0;
+  virtual Panels& panels() = 0;
 
   // Makes `platform` the process's platform. Earlier ones are kept alive for the life of the
   // process, so references handed out before stay valid.

@@ -9,6 +9,7 @@
 #include "Platform/sim/SimDispatch.h"
 #include "Platform/sim/SimEvents.h"
 #include "Platform/sim/SimLoginItems.h"
+#include "Platform/sim/SimPanels.h"
 #include "Platform/sim/SimPermissions.h"
 #include "Platform/sim/SimPreferences.h"
 #include "Platform/sim/SimSystemBridges.h"
@@ -40,6 +41,7 @@ class SimPlatform final : public platform::Platform {
   SimPreferences& preferences() override { return preferences_; }
   SimLoginItems& loginItems() override { return loginItems_; }
   SimUpdater& updater() override { return updater_; }
+  SimPanels& panels() override { return panels_; }
 
  private:
   VirtualTimeline timeline_;
@@ -53,6 +55,7 @@ class SimPlatform final : public platform::Platform {
   SimPreferences preferences_;
   SimLoginItems loginItems_;
   SimUpdater updater_;
+  SimPanels panels_;
 };
 
 }  // namespace tactora::sim

@@ -33,6 +33,7 @@ class MainQueuePlatform final : public platform::Platform {
   platform::Preferences& preferences() override { return backend_->preferences(); }
   platform::LoginItems& loginItems() override { return backend_->loginItems(); }
   platform::Updater& updater() override { return updater_ ? *updater_ : backend_->updater(); }
+  platform::Panels& panels() override { return backend_->panels(); }
 
  private:
   std::shared_ptr<platform::Platform> backend_;

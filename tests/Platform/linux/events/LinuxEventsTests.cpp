@@ -79,6 +79,7 @@ class LinuxEventsPlatform final : public platform::Platform {
   platform::Preferences& preferences() override { return sim_->preferences(); }
   platform::LoginItems& loginItems() override { return sim_->loginItems(); }
   platform::Updater& updater() override { return sim_->updater(); }
+  platform::Panels& panels() override { return sim_->panels(); }
 
  private:
   std::shared_ptr<sim::SimPlatform> sim_;
