@@ -12,6 +12,7 @@
 #include "Platform/linux/platform/DesktopServices.h"
 #include "Platform/linux/platform/FilePreferences.h"
 #include "Platform/linux/platform/LinuxAccessibility.h"
+#include "Platform/linux/platform/LinuxPanels.h"
 #include "Platform/linux/platform/LinuxPermissions.h"
 #include "Platform/linux/platform/LinuxSystemBridges.h"
 #include "Platform/linux/platform/LinuxWorkspace.h"
@@ -72,6 +73,7 @@ class LinuxPlatform final : public platform::Platform {
   FilePreferences& preferences() override { return *preferences_; }
   XdgAutostartLoginItems& loginItems() override { return *loginItems_; }
   UnavailableUpdater& updater() override { return updater_; }
+  LinuxPanels& panels() override { return *panels_; }
 
  private:
   const std::string providerPath_;
@@ -90,6 +92,7 @@ class LinuxPlatform final : public platform::Platform {
   std::unique_ptr<FilePreferences> preferences_;
   std::unique_ptr<XdgAutostartLoginItems> loginItems_;
   UnavailableUpdater updater_;
+  std::unique_ptr<LinuxPanels> panels_;
   // Last, so it stops before the workspace it reports to goes.
   std::unique_ptr<LogindSleepWatcher> sleepWatcher_;
 };

@@ -1,0 +1,96 @@
+#include "Platform/linux/platform/LinuxPanels.h"
+
+#include "Platform/linux/posting/DesktopFamily.h"
+#ifdef TACTORA_HAVE_WAYLAND
+#include "Platform/linux/wayland/LayerShell.h"
+#endif
+#ifdef TACTORA_HAVE_GNOME
+#include "Platform/linux/bus/SessionBus.h"
+#include "Platform/linux/gnome/GnomeExtensionClient.h"
+#endif
+
+namespace tactora::lx {
+
+#ifndef TACTORA_HAVE_WAYLAND
+// Without libwayland-client at build time there is no layer-shell connection to hold.
+class LayerShell {
+ public:
+  std::unique_ptr<platform::PanelSurface> makeSurface() { return nullptr; }
+};
+#endif
+#ifndef TACTORA_HAVE_GNOME
+class GnomeExtensionClient {
+ public:
+  bool showOverlay(std::string_view) const { return false; }
+};
+#endif
+
+LinuxPanels::LinuxPanels(DesktopServices::Session session, bool x11Reachable)
+    : session_(std::move(session)), x11Reachable_(x11Reachable) {}
+
+LinuxPanels::~LinuxPanels() = default;
+
+platform::PanelKind LinuxPanels::kind() {
+  choose();
+  return *kind_;
+}
+
+std::string LinuxPanels::description() {
+  choose();
+  return description_;
+}
+
+std::unique_ptr<platform::PanelSurface> LinuxPanels::makeSurface() {
+  choose();
+  return layerShell_ ? layerShell_->makeSurface() : nullptr;
+}
+
+bool LinuxPanels::showInShell(std::string_view text) {
+  choose();
+  return extension_ && extension_->showOverlay(text);
+}
+
+void LinuxPanels::choose() {
+  if (kind_) {
+    return;
+  }
+  using platform::PanelKind;
+  if (!session_.wayland) {
+    if (x11Reachable_) {
+      kind_ = PanelKind::unmanagedWindow;
+      description_ = "a window the X11 window manager leaves alone (override-redirect)";
+    } else {
+      kind_ = PanelKind::none;
+      description_ = "neither an X server nor a Wayland compositor answers";
+    }
+    return;
+  }
+  if (desktopFamilyFromCurrentDesktop(session_.currentDesktop) == DesktopFamily::gnome) {
+#ifdef TACTORA_HAVE_GNOME
+    if (session_.useSessionBus) {
+      extension_ = std::make_unique<GnomeExtensionClient>(std::make_shared<SessionBus>());
+      kind_ = PanelKind::drawnByShell;
+      description_ = "drawn by the GNOME Shell extension";
+      return;
+    }
+#endif
+    kind_ = PanelKind::none;
+    description_ = "on GNOME's Wayland session only the GNOME Shell extension can show it";
+    return;
+  }
+#ifdef TACTORA_HAVE_WAYLAND
+  std::string whyNot;
+  layerShell_ = LayerShell::connect(&whyNot);
+  if (layerShell_) {
+    kind_ = PanelKind::overlaySurface;
+    description_ = "a layer-shell surface on the compositor's overlay layer";
+    return;
+  }
+#else
+  const std::string whyNot = "this build of Tactora has no Wayland support";
+#endif
+  kind_ = PanelKind::none;
+  description_ = whyNot;
+}
+
+}  // namespace tactora::lx
