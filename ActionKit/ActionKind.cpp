@@ -4,16 +4,8 @@
 
 namespace tactora {
 
-const std::array<ActionKind, Action::caseCount> allActionKinds = [] {
-  std::array<ActionKind, Action::caseCount> kinds{};
-  for (std::size_t index = 0; index < kinds.size(); ++index) {
-    kinds[index] = static_cast<ActionKind>(index);
-  }
-  return kinds;
-}();
-
 std::string_view rawValue(ActionKind kind) {
-  return caseName(static_cast<Action::Case>(kind));
+  return caseName(kind);
 }
 
 std::optional<ActionKind> actionKindFromRaw(std::string_view raw) {
@@ -57,17 +49,17 @@ std::string_view title(ActionKind kind) {
     case K::minimizeWindow:
       return "Minimize Window";
     case K::cycleWindows:
-      return "Cycle Windows (⌘`)";
+      return "Cycle Windows";
     case K::zoomIn:
       return "Zoom In";
     case K::zoomOut:
       return "Zoom Out";
     case K::navigateBack:
-      return "Back (⌘[)";
+      return "Back (Alt+Left)";
     case K::navigateForward:
-      return "Forward (⌘])";
+      return "Forward (Alt+Right)";
     case K::appSwitcher:
-      return "Switch App (⌘⇥)";
+      return "Switch App (Alt+Tab)";
     case K::appSwitcherNext:
       return "Cycle Apps Forward";
     case K::appSwitcherPrevious:
@@ -81,7 +73,7 @@ std::string_view title(ActionKind kind) {
 }
 
 ActionKind kindOf(const Action& action) {
-  return static_cast<ActionKind>(action.kind());
+  return action.kind();
 }
 
 Action makeAction(ActionKind kind, std::uint16_t keyCode, std::uint64_t modifiers,
@@ -92,7 +84,7 @@ Action makeAction(ActionKind kind, std::uint16_t keyCode, std::uint64_t modifier
   if (kind == ActionKind::shellCommand) {
     return Action::shellCommand(std::move(command));
   }
-  return Action(static_cast<Action::Case>(kind));
+  return Action(kind);
 }
 
 }  // namespace tactora

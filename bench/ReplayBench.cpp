@@ -131,6 +131,35 @@ void BM_ReplayTenMinutesGesturesOnly(benchmark::State& state) {
   replayLongSession(state, false);
 }
 
+// The ten minutes with a pause of `state.range(0)` seconds after the report in their middle: the
+// watchdogs of the idle stretch fire once each, so the pause costs next to nothing.
+void BM_ReplayAcrossAPause(benchmark::State& state) {
+  tactora::EvemuRecording recording = longSession().recording;
+  std::size_t middle = recording.events.size() / 2;
+  while (middle < recording.events.size() &&
+         !(recording.events[middle - 1].type == 0 && recording.events[middle - 1].code == 0)) {
+    ++middle;
+  }
+  for (std::size_t i = middle; i < recording.events.size(); ++i) {
+    recording.events[i].timeMicroseconds += state.range(0) * 1'000'000;
+  }
+  NullBuffer nothing;
+  std::ostream out(&nothing);
+  std::ostringstream err;
+  for (auto _ : state) {
+    if (tactora::ReplayDriver::replay(recording, "paused-session", {std::nullopt, true, true}, out,
+                                      err) != 0) {
+      state.SkipWithError(err.str().c_str());
+      return;
+    }
+  }
+}
+
+BENCHMARK(BM_ReplayAcrossAPause)
+    ->Arg(0)
+    ->Arg(10'000'000)
+    ->Arg(9'200'000'000'000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplayTenMinutesWithActions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplayTenMinutesGesturesOnly)->Unit(benchmark::kMillisecond);
 

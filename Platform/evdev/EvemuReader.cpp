@@ -1,14 +1,11 @@
 #include "Platform/evdev/EvemuReader.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <vector>
+
+#include "Platform/InputFile.h"
 
 namespace tactora::platform {
 namespace {
@@ -342,22 +339,13 @@ EvemuReader::Result EvemuReader::read(std::string_view text, const std::string& 
 }
 
 EvemuReader::Result EvemuReader::readFile(const std::string& path) {
-  // A stream reads pipes too (a recording fed from another program), but it would also open a
-  // directory and read it as an empty file.
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    return InputError::fileAccess(path, "cannot open: is a directory");
+  // Only a regular file of sane size: a FIFO or a device would block or never end.
+  std::string reason;
+  const std::optional<std::string> contents = InputFile::read(path, &reason);
+  if (!contents) {
+    return InputError::fileAccess(path, "cannot open: " + reason);
   }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    return InputError::fileAccess(path, std::string("cannot open: ") + std::strerror(errno));
-  }
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  if (file.bad()) {
-    return InputError::fileAccess(path, "cannot read the file");
-  }
-  return read(contents.view(), path);
+  return read(*contents, path);
 }
 
 }  // namespace tactora::platform

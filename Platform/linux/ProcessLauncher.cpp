@@ -46,10 +46,13 @@ struct SpawnSetup {
     sigaddset(&defaults, SIGCHLD);
     sigaddset(&defaults, SIGINT);
     sigaddset(&defaults, SIGTERM);
+    // A session of its own: the child has no controlling terminal and is in no process group of
+    // ours, so a Ctrl-C or hang-up of the terminal Tactora runs in, or a kill of Tactora's
+    // group, ends Tactora and not what it launched.
     ok = ok && ::posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
          ::posix_spawnattr_setsigdefault(&attributes, &defaults) == 0 &&
-         ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) ==
-             0;
+         ::posix_spawnattr_setflags(
+             &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID) == 0;
   }
   ~SpawnSetup() {
     if (ok) {

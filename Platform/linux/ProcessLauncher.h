@@ -6,8 +6,8 @@
 namespace tactora::lx {
 
 // Starts child processes that run on their own: standard streams on /dev/null, environment and
-// working directory inherited, never waited for by the caller. Each child is reaped when it
-// ends, so none is left as a zombie.
+// working directory inherited, a session of their own (they outlive Tactora however it ends),
+// never waited for by the caller. Each child is reaped when it ends, so none is left as a zombie.
 class ProcessLauncher {
  public:
   // `arguments` exclude argv[0], which is `executable`. Returns the child's pid, or -1 when it

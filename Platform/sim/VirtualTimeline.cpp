@@ -1,7 +1,9 @@
 #include "Platform/sim/VirtualTimeline.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
+#include <vector>
 
 namespace tactora::sim {
 
@@ -61,6 +63,47 @@ VirtualTimeline::popDueLocked(double limit) {
   return std::nullopt;
 }
 
+void VirtualTimeline::collapseIdleLocked(double limit) {
+  if (!collapsesIdleTime_.load() || entries_.empty()) {
+    return;
+  }
+  // The horizon: the first live entry that is not a watchdog (entries are in due order).
+  double horizon = limit;
+  for (const auto& [key, entry] : entries_) {
+    const bool dead = entry.item ? entry.item->isCancelled() : !entry.timer->isValid();
+    if (!dead && (entry.item || !entry.timer->isWatchdog())) {
+      horizon = std::min(horizon, key.first);
+      break;
+    }
+  }
+  if (!std::isfinite(horizon)) {
+    return;
+  }
+  // Watchdogs with two or more firings before the horizon keep only the last; they go back in
+  // their old order, with new sequence numbers, as if they had fired all along.
+  std::vector<std::pair<double, Entry>> moved;
+  for (auto it = entries_.begin(); it != entries_.end() && it->first.first < horizon;) {
+    const Entry& entry = it->second;
+    const double interval =
+        entry.timer ? std::max(entry.timer->intervalSeconds(), minimumTimerIntervalSeconds) : 0;
+    if (!entry.timer || !entry.timer->isValid() || !entry.timer->isWatchdog() ||
+        it->first.first + interval > horizon) {
+      ++it;
+      continue;
+    }
+    double skipped = std::floor((horizon - it->first.first) / interval);
+    double due = it->first.first + skipped * interval;
+    if (due > horizon) {
+      due -= interval;  // rounding
+    }
+    moved.emplace_back(due, std::move(it->second));
+    it = entries_.erase(it);
+  }
+  for (auto& [due, entry] : moved) {
+    entries_.emplace(Key{due, nextSequence_++}, std::move(entry));
+  }
+}
+
 void VirtualTimeline::moveNowForward(double seconds) {
   double current = now_.load(std::memory_order_acquire);
   while (seconds > current &&
@@ -74,6 +117,7 @@ void VirtualTimeline::runEntry(const Key& key, Entry& entry) {
     entry.item->perform();
     return;
   }
+  ++timerFirings_;
   entry.timer->fire();
   if (entry.timer->isValid()) {
     const double interval = std::max(entry.timer->intervalSeconds(), minimumTimerIntervalSeconds);
@@ -93,6 +137,7 @@ void VirtualTimeline::advanceTo(double targetSeconds) {
     std::optional<std::pair<Key, Entry>> next;
     {
       std::lock_guard lock(mutex_);
+      collapseIdleLocked(std::max(targetSeconds, now()));
       next = popDueLocked(std::max(targetSeconds, now()));
     }
     if (!next) {
@@ -121,6 +166,7 @@ std::size_t VirtualTimeline::runUntilIdle(std::size_t maxSteps) {
       if (!oneShotPending) {
         break;
       }
+      collapseIdleLocked(std::numeric_limits<double>::infinity());
       next = popDueLocked(std::numeric_limits<double>::infinity());
     }
     if (!next) {

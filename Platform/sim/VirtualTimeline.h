@@ -52,6 +52,14 @@ class VirtualTimeline {
   // to end work that keeps rescheduling itself.
   std::size_t runUntilIdle(std::size_t maxSteps = 1'000'000);
 
+  // With collapsing on, a stretch of time in which only watchdog timers (see RepeatingTimer)
+  // would fire is crossed in one step: each watchdog fires once, at the last time of its grid
+  // before the next other work (or the end of the advance), and stays on its grid. Off by
+  // default: a test that steps through a watchdog's firings sees every one.
+  void setCollapsesIdleTime(bool collapses) { collapsesIdleTime_.store(collapses); }
+  // Timer firings run so far, for tests of the collapse.
+  std::size_t timerFirings() const { return timerFirings_.load(); }
+
   // The calling thread sleeps `seconds`: time moves on and nothing runs. Work that fell due in
   // the meantime runs at the next advance.
   void sleep(double seconds);
@@ -71,6 +79,9 @@ class VirtualTimeline {
   void insertLocked(double dueSeconds, Entry entry);
   // Takes the first live entry due at or before `limit`, dropping dead ones on the way.
   std::optional<std::pair<Key, Entry>> popDueLocked(double limit);
+  // Moves every watchdog due more than one interval before the next other live entry (or
+  // `limit`) forward to its last grid time at or before it.
+  void collapseIdleLocked(double limit);
   void moveNowForward(double seconds);
   void runEntry(const Key& key, Entry& entry);
 
@@ -78,6 +89,8 @@ class VirtualTimeline {
   std::map<Key, Entry> entries_;
   std::uint64_t nextSequence_ = 0;
   std::atomic<double> now_;
+  std::atomic<bool> collapsesIdleTime_{false};
+  std::atomic<std::size_t> timerFirings_{0};
 
   std::mutex runMutex_;  // one advancing thread at a time
   std::atomic<std::thread::id> runner_{};

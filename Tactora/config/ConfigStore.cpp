@@ -1,13 +1,12 @@
 #include "Tactora/config/ConfigStore.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <random>
 #include <system_error>
 #include <utility>
 
+#include "Platform/AtomicFile.h"
 #include "Platform/Logger.h"
 #include "Tactora/config/FileIO.h"
 
@@ -125,6 +124,10 @@ void ConfigStore::save(const Configuration& configuration) {
 }
 
 std::optional<std::string> ConfigStore::write(const Configuration& configuration) {
+  if (keptUnread_) {
+    return fileURL_.string() + " could not be read (" + *keptUnread_ +
+           "); it is kept as it is and the configuration stays in memory";
+  }
   std::error_code error;
   std::filesystem::create_directories(directoryURL_, error);
   if (error) {
@@ -133,29 +136,46 @@ std::optional<std::string> ConfigStore::write(const Configuration& configuration
   if (!std::filesystem::is_directory(directoryURL_, error)) {
     return "could not create " + directoryURL_.string() + ": not a directory";
   }
-  const std::string bytes = encodeConfiguration(configuration);
-  const auto temporary = directoryURL_ / (temporaryPrefix + uuidSource_());
-  if (auto failure = fileio::writeNewFile(temporary, bytes, /*sync=*/true)) {
-    return "could not write " + failure->description();
+  // The file that is about to be replaced is copied aside first; without that copy it stays.
+  if (pendingBackup_) {
+    if (auto failure = backUp(*pendingBackup_)) {
+      return "could not back up " + fileURL_.string() + " (" + *failure + "); it is kept as it " +
+             "is and the configuration stays in memory";
+    }
+    pendingBackup_.reset();
   }
-  // rename() replaces the old file in one step: a reader sees either the old or the new content.
-  if (std::rename(temporary.c_str(), fileURL_.c_str()) != 0) {
-    return "could not replace " + fileio::describeErrno(fileURL_, errno);
+  platform::AtomicFile::Options options;
+  options.temporaryName = temporaryPrefix + uuidSource_();
+  options.keepUnplacedTemporary = true;
+  if (auto failure =
+          platform::AtomicFile::write(fileURL_, encodeConfiguration(configuration), options)) {
+    return failure;
   }
-  fileio::syncDirectory(directoryURL_);
   return std::nullopt;
 }
 
 ConfigStore::Loaded ConfigStore::load() {
   auto read = fileio::readWholeFile(fileURL_);
   if (!read) {
+    std::error_code ignored;
+    if (std::filesystem::status(fileURL_, ignored).type() ==
+        std::filesystem::file_type::not_found) {
+      return {defaultConfiguration(), false};
+    }
+    // Something is there that cannot be read now (permissions, a disk error): the defaults run
+    // in memory and nothing is saved over it, so it is still there when it can be read again.
+    keptUnread_ = read.error().message;
+    logger.error(
+        "cannot read %{public}s (%{public}s); running on the defaults and keeping the "
+        "file as it is",
+        {fileURL_.string(), read.error().message});
     return {defaultConfiguration(), false};
   }
   auto decoded = decodeConfigurationText(*read);
   if (!decoded) {
     logger.error("config corrupt, resetting to defaults: %{public}s",
                  {decoded.error().description()});
-    backUpCorrupt(*read);
+    pendingBackup_ = PendingBackup{std::move(*read), std::nullopt};
     return {defaultConfiguration(), true};
   }
   const std::int64_t version = decoded->schemaVersion;
@@ -166,18 +186,23 @@ ConfigStore::Loaded ConfigStore::load() {
     logger.error(
         "config schemaVersion %{public}ld is newer than this build supports, resetting to defaults",
         {version});
-    backUpCorrupt(*read);
+    pendingBackup_ = PendingBackup{std::move(*read), std::nullopt};
     return {defaultConfiguration(), true};
   }
   logger.notice("migrating config from schemaVersion %{public}ld to %{public}ld",
                 {version, Configuration::currentSchemaVersion});
-  backUpVersion(*read, version);
+  pendingBackup_ = PendingBackup{std::move(*read), version};
   return {decoded->migrated(), true};
+}
+
+std::optional<std::string> ConfigStore::backUp(const PendingBackup& backup) {
+  return backup.migratedFromVersion ? backUpVersion(backup.bytes, *backup.migratedFromVersion)
+                                    : backUpCorrupt(backup.bytes);
 }
 
 // The backups are written from the bytes that were read and rejected, and never replace an
 // existing file: an earlier backup is worth more than a later one.
-void ConfigStore::backUpCorrupt(const std::string& bytes) {
+std::optional<std::string> ConfigStore::backUpCorrupt(const std::string& bytes) {
   // Two rejected files within one second would share the timestamp; the later ones get "-2",
   // "-3", ... so that each is kept.
   const auto name = corruptPrefix + backupTimestamp(wallClock_());
@@ -185,15 +210,22 @@ void ConfigStore::backUpCorrupt(const std::string& bytes) {
     const auto path = directoryURL_ / (attempt == 1 ? name : name + "-" + std::to_string(attempt));
     std::error_code ignored;
     if (!std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) {
-      fileio::writeNewFile(path, bytes, /*sync=*/true);
-      return;
+      return platform::AtomicFile::create(path, bytes);
     }
   }
+  return "every backup name for this second is taken";
 }
 
-void ConfigStore::backUpVersion(const std::string& bytes, std::int64_t version) {
-  const auto name = std::string(fileName) + ".v" + std::to_string(version) + "-backup";
-  fileio::writeNewFile(directoryURL_ / name, bytes, /*sync=*/true);
+std::optional<std::string> ConfigStore::backUpVersion(const std::string& bytes,
+                                                      std::int64_t version) {
+  // One backup per old version: the first one made is the one kept.
+  const auto path =
+      directoryURL_ / (std::string(fileName) + ".v" + std::to_string(version) + "-backup");
+  std::error_code ignored;
+  if (std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) {
+    return std::nullopt;
+  }
+  return platform::AtomicFile::create(path, bytes);
 }
 
 }  // namespace tactora

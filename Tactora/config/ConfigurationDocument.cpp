@@ -1,10 +1,6 @@
 #include "Tactora/config/ConfigurationDocument.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <random>
-#include <system_error>
-
+#include "Platform/AtomicFile.h"
 #include "Tactora/config/FileIO.h"
 
 namespace tactora {
@@ -38,18 +34,9 @@ Expected<ConfigurationDocument> ConfigurationDocument::read(const std::filesyste
 }
 
 std::optional<InputError> ConfigurationDocument::write(const std::filesystem::path& path) const {
-  // A hidden sibling first, then rename over the target: an interrupted export never leaves a
-  // half-written file under the chosen name.
-  std::random_device random;
-  const auto temporary =
-      path.parent_path() / ("." + path.filename().string() + ".tmp-" + std::to_string(random()));
-  if (auto error = fileio::writeNewFile(temporary, fileContents(), /*sync=*/true)) {
-    return error;
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    std::remove(temporary.c_str());
-    return InputError::fileAccess(path.string(), std::generic_category().message(error));
+  // An interrupted export never leaves a half-written file under the chosen name.
+  if (auto error = platform::AtomicFile::write(path, fileContents())) {
+    return InputError::fileAccess({}, *error);  // the description names the file
   }
   return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "Tactora/config/CommandText.h"
 #include "Tactora/config/ConfigurationDocument.h"
 
 namespace tactora {
@@ -93,22 +94,26 @@ std::vector<std::string> SettingsImport::newShellCommands(const Configuration& i
 }
 
 SettingsImport::Alert SettingsImport::confirmationAlert(const std::vector<std::string>& commands) {
+  // Each command on one line with its hidden characters escaped, cut when very long; then the
+  // whole of every command under the alert's details whenever one was cut.
   std::string list;
+  std::string whole;
+  bool anyCut = false;
   for (const auto& command : commands) {
-    if (!list.empty()) {
-      list += '\n';
-    }
-    list += command;
+    bool cut = false;
+    list += (list.empty() ? "" : "\n") + CommandText::shortened(command, &cut);
+    whole += (whole.empty() ? "" : "\n\n") + CommandText::escaped(command);
+    anyCut = anyCut || cut;
   }
   return Alert{"These settings run commands on your computer",
                "Importing adds gestures that run these shell commands:\n\n" + list +
                    "\n\nA shell command can do anything you can do on this computer. Only import "
                    "settings from someone you trust.",
-               "Import Anyway", "Cancel"};
+               "Import Anyway", "Cancel", anyCut ? whole : std::string()};
 }
 
 SettingsImport::Alert SettingsImport::errorAlert(const std::string& description) {
-  return Alert{"Couldn\u2019t import settings", description, "", "OK"};
+  return Alert{"Couldn\u2019t import settings", description, "", "OK", ""};
 }
 
 }  // namespace tactora

@@ -21,6 +21,8 @@ class SettingsImport {
     std::string message;
     std::string confirmButton;  // empty for the error alert, which only has a dismiss button
     std::string cancelButton;
+    // The whole of what the message shortens, behind a button that shows it; empty for none.
+    std::string details;
   };
 
   // `onImported` runs after an import was saved (the Gestures tab selects All Apps).

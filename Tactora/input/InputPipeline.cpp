@@ -1,5 +1,7 @@
 #include "Tactora/input/InputPipeline.h"
 
+#include <utility>
+
 #include "Platform/Logger.h"
 #include "Tactora/input/MTBridge.h"
 
@@ -80,6 +82,8 @@ void InputPipeline::start() {
       self->watchdogTick();
     }
   });
+  // Each tick decides from the time of the last frame alone and repairs at once.
+  watchdog_->markAsWatchdog();
 }
 
 void InputPipeline::stop() {
@@ -111,8 +115,7 @@ void InputPipeline::watchdogTick() {
   const double silentSeconds = platform_.clock().uptimeSeconds() - lastFrameAt_.load();
   if (silentSeconds > noFrameTimeoutSeconds) {
     logger.notice("no frames for 60s — re-enumerating");
-    closeActiveDevice();
-    enumerateDevices();
+    reopenDevice();
   }
 }
 
@@ -123,8 +126,19 @@ void InputPipeline::handleWake() {
   // Contacts from before the sleep are gone; a drag in progress reports its end straight to the
   // owner.
   engine_->reset(onGesture_);
-  closeActiveDevice();
-  enumerateDevices();
+  reopenDevice();
+}
+
+void InputPipeline::reopenDevice() {
+  // The device in use stays open until the enumeration has chosen. A provider that lists it
+  // again keeps it running when started again (on Linux a quiet mouse keeps its grab and its
+  // clone, so the desktop sees nothing and a held button stays held); only a device that is not
+  // chosen again is closed, before the new one opens. The old list keeps it alive until then.
+  MTDeviceRef running = std::exchange(activeDevice_, nullptr);
+  MTDeviceRef* previousList = std::exchange(devices_, nullptr);
+  const std::int32_t previousCount = std::exchange(deviceCount_, 0);
+  enumerateDevices(running);
+  MTBridgeReleaseDevices(previousList, previousCount);
 }
 
 void InputPipeline::clearFrameState() {
@@ -133,14 +147,16 @@ void InputPipeline::clearFrameState() {
   suppressionPolicy_.reset();
 }
 
-void InputPipeline::enumerateDevices() {
+void InputPipeline::enumerateDevices(MTDeviceRef running) {
   if (!bridgeLoaded_) {
+    closeDevice(running);
     return;
   }
   std::int32_t count = 0;
   MTDeviceRef* devices = MTBridgeCopyDevices(&count);
   if (devices == nullptr || count < 1) {
     MTBridgeReleaseDevices(devices, count);
+    closeDevice(running);
     logger.notice("no multitouch devices found yet");
     return;
   }
@@ -158,6 +174,9 @@ void InputPipeline::enumerateDevices() {
     if (chosen == nullptr && !builtIn) {
       chosen = device;
     }
+  }
+  if (chosen != running) {
+    closeDevice(running);
   }
   // The list keeps the chosen device alive; it is not retained on its own.
   MTBridgeReleaseDevices(devices_, deviceCount_);
@@ -184,13 +203,17 @@ void InputPipeline::enumerateDevices() {
   lastFrameAt_.store(platform_.clock().uptimeSeconds());
 }
 
-void InputPipeline::closeActiveDevice() {
+void InputPipeline::closeDevice(MTDeviceRef device) {
   // Unregister before stopping and before releasing the list, so no frame arrives for a device
   // that is going away.
-  if (activeDevice_ != nullptr) {
-    MTBridgeUnregisterCallback(activeDevice_, &InputPipeline::contactFrameCallback);
-    MTBridgeStop(activeDevice_);
+  if (device != nullptr) {
+    MTBridgeUnregisterCallback(device, &InputPipeline::contactFrameCallback);
+    MTBridgeStop(device);
   }
+}
+
+void InputPipeline::closeActiveDevice() {
+  closeDevice(activeDevice_);
   if (devices_ != nullptr) {
     MTBridgeReleaseDevices(devices_, deviceCount_);
   }

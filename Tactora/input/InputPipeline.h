@@ -82,7 +82,13 @@ class InputPipeline : public std::enable_shared_from_this<InputPipeline> {
   static std::int32_t contactFrameCallback(MTDeviceRef device, const void* contacts,
                                            std::int32_t count, double frameTimeSeconds,
                                            std::int32_t frameNumber);
-  void enumerateDevices();
+  // Lists the devices and opens the first external one; `running`, the device open until now,
+  // is closed first unless it is the one chosen again.
+  void enumerateDevices(MTDeviceRef running = nullptr);
+  // The watchdog's and the wake's re-opening: enumerate again, keeping the device if it is
+  // listed again.
+  void reopenDevice();
+  static void closeDevice(MTDeviceRef device);
   void closeActiveDevice();
   void clearFrameState();
   void handleEngineEvent(const GestureEvent& event);

@@ -76,6 +76,7 @@ void TapPort::runTapLoop(const std::weak_ptr<Client>& weak, const Setup& setup,
         owner->handleTapDisabled("watchdog found it disabled");
       }
     });
+    watchdog->markAsWatchdog();  // re-enables a disabled tap at once, or does nothing
     std::lock_guard lock(mutex_);
     watchdog_ = std::move(watchdog);
   }

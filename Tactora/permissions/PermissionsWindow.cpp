@@ -4,17 +4,23 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
+#include <optional>
 
 #include "Platform/Logger.h"
+#include "Tactora/permissions/TrustedHelper.h"
 
 namespace tactora {
 
@@ -44,6 +50,9 @@ const char* const inputMonitoringDetail = "the Magic Mouse's event device — to
 const char* const requestTitle = "Request";
 const char* const helpTitle = "Open Help";
 const char* const restartTitle = "Restart Tactora";
+const char* const manualIntro =
+    "This copy of Tactora has no installed permission helper, so it does not ask for your "
+    "password. To give both permissions, run these commands in a terminal, then restart Tactora:";
 const char* const note =
     "After granting a permission, existing event taps stay dead even though the OS reports the "
     "grant — restart to pick it up.";
@@ -78,21 +87,48 @@ QString firstExisting(const QStringList& candidates) {
   return candidates.last();
 }
 
+// One word for the shell: as it is when it is plain, else in single quotes.
+QString shellWord(const QString& text) {
+  static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./:=+-]+$"));
+  if (plain.match(text).hasMatch()) {
+    return text;
+  }
+  QString quoted = text;
+  quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+  return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// What the helper does, as commands a person runs: for a copy of Tactora without an installed
+// helper (a build tree).
+QString manualCommands(const QString& rule) {
+  return QStringLiteral(
+             "sudo install -m 644 %1 /etc/udev/rules.d/\n"
+             "sudo udevadm control --reload\n"
+             "sudo udevadm trigger --action=change --subsystem-match=input "
+             "--subsystem-match=misc")
+      .arg(shellWord(rule));
+}
+
 }  // namespace
 
 PermissionsWindow::Options PermissionsWindow::defaultOptions(std::function<void()> restart) {
-  // A relocated installation keeps its files beside the program (<prefix>/bin/tactora); a build
-  // tree has the helper next to the program.
+  // A relocated installation keeps its files beside the program (<prefix>/bin/tactora).
   const QDir programDir(QCoreApplication::applicationDirPath());
   const QString prefix = programDir.absoluteFilePath(QStringLiteral(".."));
   Options options;
-  options.requestProgram = QStringLiteral("pkexec");
-  options.requestArguments = {
-      firstExisting(
-          {QDir(prefix).absoluteFilePath(QStringLiteral(TACTORA_PERMISSION_HELPER_RELATIVE)),
-           programDir.absoluteFilePath(QStringLiteral("tactora-permission-helper")),
-           QStringLiteral(TACTORA_PERMISSION_HELPER_PATH)}),
-      QStringLiteral("install-rule")};
+  // Only an installed helper runs as root; anywhere else "Request" shows the commands instead.
+  const std::optional<std::filesystem::path> helper =
+      TrustedHelper::find({QDir(prefix)
+                               .absoluteFilePath(QStringLiteral(TACTORA_PERMISSION_HELPER_RELATIVE))
+                               .toStdString(),
+                           TACTORA_PERMISSION_HELPER_PATH});
+  if (helper) {
+    options.requestProgram = QStringLiteral("pkexec");
+    options.requestArguments = {QString::fromStdString(helper->string()),
+                                QStringLiteral("install-rule")};
+  } else {
+    options.manualCommands = manualCommands(QStringLiteral(TACTORA_UDEV_RULE_SOURCE_PATH));
+  }
   options.helpURL = QUrl::fromLocalFile(firstExisting(
       {QDir(prefix).absoluteFilePath(QStringLiteral(TACTORA_PERMISSIONS_HELP_RELATIVE)),
        QStringLiteral(TACTORA_PERMISSIONS_HELP_PATH)}));
@@ -162,11 +198,13 @@ void PermissionsWindow::build() {
     help = new QPushButton(QString::fromUtf8(helpTitle), this);
     request->setAutoDefault(false);
     help->setAutoDefault(false);
+    // The buttons beside the name and state; the file line under the whole row, so the row fits
+    // the window's 460 points.
     rows->addWidget(nameLabel, row, 0);
     rows->addWidget(status, row, 1);
-    rows->addWidget(detailLabel, row + 1, 0, 1, 3);
-    rows->addWidget(request, row, 3, 2, 1, Qt::AlignVCenter);
-    rows->addWidget(help, row, 4, 2, 1, Qt::AlignVCenter);
+    rows->addWidget(request, row, 3);
+    rows->addWidget(help, row, 4);
+    rows->addWidget(detailLabel, row + 1, 0, 1, 5);
     connect(request, &QPushButton::clicked, this, &PermissionsWindow::requestGrants);
     connect(help, &QPushButton::clicked, this, &PermissionsWindow::openHelp);
   };
@@ -190,11 +228,11 @@ void PermissionsWindow::build() {
   connect(restartButton_, &QPushButton::clicked, this, &PermissionsWindow::restart);
   stack->addWidget(restartButton_, 0, Qt::AlignLeft);
 
-  // The designed size, or more when the desktop's font needs it: text is never cut off.
+  // Not resizable: the designed size, or more when the desktop's font needs it, so text is never
+  // cut off.
   const QSize needed = stack->totalMinimumSize();
-  setMinimumSize(needed);
-  resize(std::max(windowWidthPoints, needed.width()),
-         std::max(windowHeightPoints, heightForWidth(std::max(windowWidthPoints, needed.width()))));
+  const int width = std::max(windowWidthPoints, needed.width());
+  setFixedSize(width, std::max({windowHeightPoints, needed.height(), heightForWidth(width)}));
 }
 
 QString PermissionsWindow::statusText(PermissionMonitor::Status status) {
@@ -267,6 +305,10 @@ void PermissionsWindow::requestGrants() {
   if (requestProcess_) {
     return;  // one request at a time; its end re-reads both grants
   }
+  if (options_.requestProgram.isEmpty()) {
+    showManualCommands();
+    return;
+  }
   axRequestButton_->setEnabled(false);
   imRequestButton_->setEnabled(false);
   auto* process = new QProcess(this);
@@ -297,6 +339,26 @@ void PermissionsWindow::requestGrants() {
     }
   });
   process->start(options_.requestProgram, options_.requestArguments);
+}
+
+void PermissionsWindow::showManualCommands() {
+  delete commandsBox_.data();
+  auto* box = new QMessageBox(QMessageBox::Information, QString::fromUtf8(titleText),
+                              QString::fromUtf8(manualIntro), QMessageBox::Ok, this);
+  box->setInformativeText(options_.manualCommands);
+  for (QLabel* label : box->findChildren<QLabel*>()) {
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The commands one per line, as a terminal shows them, never broken at a hyphen.
+    if (label->text() == options_.manualCommands) {
+      label->setWordWrap(false);
+      label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    }
+  }
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  commandsBox_ = box;
+  box->show();
 }
 
 void PermissionsWindow::finishRequest(const QString& failure) {

@@ -12,6 +12,7 @@
 #include "Tactora/PermissionMonitor.h"
 
 class QLabel;
+class QMessageBox;
 class QPalette;
 class QProcess;
 class QPushButton;
@@ -28,6 +29,8 @@ class PermissionsWindow final : public QWidget {
     // The command "Request" runs (pkexec and the helper); started without waiting for it.
     QString requestProgram;
     QStringList requestArguments;
+    // Without a program: the commands "Request" shows a person instead.
+    QString manualCommands;
     // The permissions guide "Open Help" shows, and how it is opened.
     QUrl helpURL;
     std::function<bool(const QUrl&)> openURL;
@@ -36,8 +39,8 @@ class PermissionsWindow final : public QWidget {
     std::function<void()> restart;
   };
 
-  // pkexec with the installed helper, the installed guide, the desktop's opener; `restart` as
-  // given (see Relauncher).
+  // pkexec with the installed helper (or, without one, the commands to run by hand), the
+  // installed guide, the desktop's opener; `restart` as given (see Relauncher).
   static Options defaultOptions(std::function<void()> restart);
 
   PermissionsWindow(std::shared_ptr<PermissionMonitor> monitor, Options options,
@@ -66,6 +69,7 @@ class PermissionsWindow final : public QWidget {
   QPushButton* accessibilityHelpButton() const { return axHelpButton_; }
   QPushButton* restartButton() const { return restartButton_; }
   bool isRequestRunning() const { return !requestProcess_.isNull(); }
+  QMessageBox* manualCommandsBox() const { return commandsBox_.data(); }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -75,6 +79,7 @@ class PermissionsWindow final : public QWidget {
  private:
   void build();
   void finishRequest(const QString& failure);
+  void showManualCommands();
 
   std::shared_ptr<PermissionMonitor> monitor_;
   Options options_;
@@ -85,6 +90,7 @@ class PermissionsWindow final : public QWidget {
   QPushButton* axHelpButton_ = nullptr;
   QPushButton* restartButton_ = nullptr;
   QPointer<QProcess> requestProcess_;
+  QPointer<QMessageBox> commandsBox_;
 };
 
 }  // namespace tactora

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ActionKit/SyntheticScroll.h"
+#include "Platform/AtomicFile.h"
 #include "Platform/Log.h"
 #include "Platform/LogSink.h"
 #include "Platform/sim/SimPlatform.h"
@@ -125,8 +126,8 @@ Expected<std::unique_ptr<ReplaySession>> ReplaySession::start(
       return InputError::fileAccess(*options.configFile, "cannot open: " + read.error().message);
     }
     if (const auto problem =
-            fileio::writeNewFile(configDirectory.path() / "config.json", *read, false)) {
-      return InputError::fileAccess({}, "cannot copy the configuration: " + problem->description());
+            platform::AtomicFile::create(configDirectory.path() / "config.json", *read)) {
+      return InputError::fileAccess({}, "cannot copy the configuration: " + *problem);
     }
   }
 
@@ -142,6 +143,8 @@ Expected<std::unique_ptr<ReplaySession>> ReplaySession::start(
   auto state = std::make_unique<State>(std::move(configDirectory), std::move(*multitouch), options,
                                        out, err);
   sim::SimPlatform& desktop = *state->desktop;
+  // A pause in a recording, however long, costs nothing: only watchdogs would run in it.
+  desktop.timeline().setCollapsesIdleTime(true);
   platform::Platform::install(state->desktop);
   desktop.events().setPointer({startPointerX, startPointerY});
 

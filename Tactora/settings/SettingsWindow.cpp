@@ -72,6 +72,10 @@ QWidget* makeGesturesTab(const SettingsContext& context, QWidget* parent) {
 SettingsWindow::SettingsWindow(const SettingsContext& context, QWidget* parent) : QWidget(parent) {
   initialiseSettingsResources();
   setWindowTitle(QString::fromUtf8(title));
+  // Titled and closable only: a minimised settings window is easily lost (it has no place of its
+  // own in a tray application), and a maximised one would only add empty space around the form.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
   setFixedSize(contentWidth, contentHeight);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 6, 0, 0);

@@ -12,8 +12,9 @@ namespace tactora::settings {
 class GeneralTab;
 class TuningTab;
 
-// The settings window: "Tactora Settings", 640 × 560, not resizable, with the General, Gestures
-// and Tuning tabs in that order and General selected.
+// The settings window: "Tactora Settings", 640 × 560, titled and closable only (not resizable,
+// no minimise or maximise button), with the General, Gestures and Tuning tabs in that order and
+// General selected.
 class SettingsWindow final : public QWidget {
  public:
   static constexpr int contentWidth = 640;

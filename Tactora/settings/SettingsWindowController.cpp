@@ -36,6 +36,11 @@ void SettingsWindowController::showSettings(std::optional<int> tab) {
   if (tab && *tab >= 0 && *tab < window->tabs()->count()) {
     window->tabs()->setCurrentIndex(*tab);
   }
+  if (window->isMinimized()) {
+    // Minimised from the task bar or by the desktop: show() and raise() leave such a window where
+    // it is, so "Settings…" would seem to do nothing.
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  }
   if (!window->isVisible()) {
     window->show();
     if (const QScreen* screen = window->screen()) {

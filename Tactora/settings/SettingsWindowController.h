@@ -20,7 +20,8 @@ class SettingsWindowController {
   SettingsWindowController(const SettingsWindowController&) = delete;
   SettingsWindowController& operator=(const SettingsWindowController&) = delete;
 
-  // Builds the window when there is none, selects `tab` when given, and brings it forward.
+  // Builds the window when there is none, selects `tab` when given, and brings it forward: shown,
+  // no longer minimised, raised and active.
   void showSettings(std::optional<int> tab = std::nullopt);
 
   // The open window; null when none is open.

@@ -1,4 +1,5 @@
 #include "Tactora/settings/SliderRow.h"
+#include "Tactora/settings/gestures/WheelGuard.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -22,6 +23,7 @@ SliderRow::SliderRow(const TuningSlider& slider, std::function<void(double, bool
   slider_->setSingleStep(steps / 100);
   slider_->setPageStep(steps / 10);
   slider_->setAccessibleName(label);
+  WheelGuard::install(slider_);
   title->setBuddy(slider_);
   valueLabel_ = new QLabel(this);
   valueLabel_->setFixedWidth(valueWidth);

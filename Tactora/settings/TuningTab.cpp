@@ -12,6 +12,7 @@
 #include "Tactora/settings/FormSection.h"
 #include "Tactora/settings/SliderRow.h"
 #include "Tactora/settings/SurfaceView.h"
+#include "Tactora/settings/gestures/WheelGuard.h"
 
 namespace tactora::settings {
 
@@ -141,6 +142,7 @@ void TuningTab::addDragModePicker(QWidget* box, QVBoxLayout* body) {
     dragMode_->addItem(text(choice.label));
   }
   dragMode_->setAccessibleName(text(TuningModel::dragModeLabel));
+  WheelGuard::install(dragMode_);
   label->setBuddy(dragMode_);
   row->addWidget(label);
   row->addWidget(dragMode_, 1);

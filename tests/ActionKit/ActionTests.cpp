@@ -125,35 +125,33 @@ TEST(ActionText, NamesTheCaseAndLabelsThePayload) {
   EXPECT_EQ(Action::shellCommand("say \"hi\"\n").description(), R"(shellCommand("say \"hi\"\n"))");
 }
 
-TEST(ActionKinds, MapOneToOneOntoActionCases) {
-  ASSERT_EQ(allActionKinds.size(), Action::caseCount);
-  for (std::size_t index = 0; index < allActionKinds.size(); ++index) {
-    const auto kind = allActionKinds[index];
-    const auto action = makeAction(kind, 4, command, "x");
-    EXPECT_EQ(rawValue(kind), caseName(action.kind()));
-    EXPECT_EQ(json::dump(toJson(action)).find(std::string(rawValue(kind))), 2u);
-    EXPECT_EQ(kindOf(action), kind);
+TEST(ActionKinds, BuildTheirOwnCaseAndAreFoundByTheirCaseName) {
+  for (const auto kind : allActionKinds) {
+    EXPECT_EQ(makeAction(kind, 4, command, "x").kind(), kind);
     EXPECT_EQ(actionKindFromRaw(rawValue(kind)), kind);
   }
-  EXPECT_EQ(kindOf(Action::keyShortcut(4, command)), ActionKind::keyShortcut);
   EXPECT_EQ(makeAction(ActionKind::hideApp, 4, command, "x"), Action(Action::Case::hideApp));
   EXPECT_EQ(makeAction(ActionKind::keyShortcut, 4, command, "x"), Action::keyShortcut(4, command));
   EXPECT_EQ(makeAction(ActionKind::shellCommand, 0, 0, ""), Action::shellCommand(""));
-  EXPECT_EQ(actionKindFromRaw("spaceLeft"), ActionKind::spaceLeft);
+  EXPECT_EQ(rawValue(ActionKind::spaceLeft), "spaceLeft");
   EXPECT_FALSE(actionKindFromRaw("SpaceLeft"));
-  EXPECT_FALSE(actionKindFromRaw(""));
 }
 
-TEST(ActionKinds, TitlesAreDistinctAndUseTypographicCharacters) {
+// The one table of titles the pickers and the overlay share: distinct, typographic, and in the
+// words of a Linux keyboard (no Mac key symbols).
+TEST(ActionKinds, TitlesAreDistinctTypographicAndSayLinuxKeys) {
   std::set<std::string_view> titles;
   for (auto kind : allActionKinds) {
-    EXPECT_EQ(title(kind).find("..."), std::string_view::npos) << title(kind);
-    titles.insert(title(kind));
+    const std::string_view text = title(kind);
+    EXPECT_EQ(text.find("..."), std::string_view::npos) << text;
+    for (const char* macSymbol : {"\u2318", "\u2325", "\u2303", "\u21E7", "\u21E5"}) {
+      EXPECT_EQ(text.find(macSymbol), std::string_view::npos) << text;
+    }
+    titles.insert(text);
   }
   EXPECT_EQ(titles.size(), allActionKinds.size());
-  EXPECT_EQ(title(ActionKind::shellCommand), "Shell Command\xE2\x80\xA6");
-  EXPECT_EQ(title(ActionKind::appSwitcher), "Switch App (\xE2\x8C\x98\xE2\x87\xA5)");
-  EXPECT_EQ(title(ActionKind::appExpose), "App Expos\xC3\xA9");
+  EXPECT_EQ(title(ActionKind::shellCommand), "Shell Command\u2026");
+  EXPECT_EQ(title(ActionKind::navigateBack), "Back (Alt+Left)");
 }
 
 }  // namespace

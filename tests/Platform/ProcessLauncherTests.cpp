@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -34,32 +37,55 @@ bool reapedWithin(int pid, std::chrono::seconds bound) {
   return false;
 }
 
-TEST(ProcessLauncher, ChildThatExitsWithAnyStatusLeavesNoZombie) {
-  for (const char* script : {"exit 0", "exit 3"}) {
-    const int pid = ProcessLauncher::launchDetached("/bin/sh", {"-c", script});
-    ASSERT_GT(pid, 0);
-    EXPECT_TRUE(reapedWithin(pid, std::chrono::seconds(10)))
-        << script << ": state " << processState(pid);
-  }
-}
-
-TEST(ProcessLauncher, ArgumentsArriveUnchangedAndOutputGoesNowhere) {
+// Arguments arrive as given (the text is one argument, the shell interprets it), output goes
+// nowhere, and a child that ends with any status is reaped; a missing program is a failure.
+TEST(ProcessLauncher, ArgumentsArriveUnchangedAndNoChildIsLeftAZombie) {
   const std::string marker = ::testing::TempDir() + "launcher-marker-" + std::to_string(::getpid());
+  for (const char* status : {"0", "3"}) {
+    std::remove(marker.c_str());
+    const int pid = ProcessLauncher::launchDetached(
+        "/bin/sh",
+        {"-c", "echo visible; printf '%s' \"$0\" > '" + marker + "'; exit " + status, "arg zero"});
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(reapedWithin(pid, std::chrono::seconds(10))) << "state " << processState(pid);
+    std::ifstream written(marker);
+    std::string content;
+    std::getline(written, content);
+    EXPECT_EQ(content, "arg zero");
+  }
   std::remove(marker.c_str());
-  // The text is one argument; the shell interprets it. Its stdout goes to /dev/null.
-  const int pid = ProcessLauncher::launchDetached(
-      "/bin/sh", {"-c", "echo visible; printf '%s' \"$0\" > '" + marker + "'", "arg zero"});
-  ASSERT_GT(pid, 0);
-  ASSERT_TRUE(reapedWithin(pid, std::chrono::seconds(10)));
-  std::ifstream written(marker);
-  std::string content;
-  std::getline(written, content);
-  EXPECT_EQ(content, "arg zero");
-  std::remove(marker.c_str());
+  EXPECT_EQ(ProcessLauncher::launchDetached("/nonexistent/tactora-no-such-program", {}), -1);
 }
 
-TEST(ProcessLauncher, MissingExecutableReportsFailure) {
-  EXPECT_EQ(ProcessLauncher::launchDetached("/nonexistent/tactora-no-such-program", {}), -1);
+// A launcher that ends with its whole process group (a Ctrl-C or hang-up of its terminal, a
+// kill of the group) leaves what it launched running.
+TEST(ProcessLauncher, ALaunchedProgramOutlivesItsLauncherWhateverEndsIt) {
+  for (int signal : {SIGINT, SIGHUP, SIGKILL}) {
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t launcher = ::fork();
+    ASSERT_GE(launcher, 0);
+    if (launcher == 0) {
+      ::setpgid(0, 0);  // a job of its own, as a shell starts it
+      const int pid = ProcessLauncher::launchDetached("/bin/sleep", {"30"});
+      [[maybe_unused]] const auto written = ::write(pipeFds[1], &pid, sizeof pid);
+      ::pause();
+      ::_exit(0);
+    }
+    int launched = -1;
+    ASSERT_EQ(::read(pipeFds[0], &launched, sizeof launched),
+              static_cast<ssize_t>(sizeof launched));
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    ASSERT_GT(launched, 0);
+    ::kill(-launcher, signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(launcher, &status, 0), launcher);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    const std::string state = processState(launched);
+    EXPECT_TRUE(!state.empty() && state != "Z") << "signal " << signal << ": state " << state;
+    ::kill(launched, SIGKILL);
+  }
 }
 
 }  // namespace

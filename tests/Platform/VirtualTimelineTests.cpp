@@ -98,6 +98,53 @@ TEST(VirtualTimeline, RunUntilIdleIgnoresRepeatingTimersButFiresThemOnTheWay) {
   EXPECT_DOUBLE_EQ(timeline.now(), 106.0);
 }
 
+// Two watchdogs (1 s, 2 s), a plain timer that stops after three firings and an item after a
+// pause of `gap` seconds: what ran and when (the watchdogs and the item relative to the end of
+// the pause), and how many firings there were.
+std::pair<std::string, std::size_t> runAcrossAPause(bool collapse, double gap) {
+  VirtualTimeline timeline;
+  timeline.setCollapsesIdleTime(collapse);
+  std::string ran;
+  auto note = [&](const char* what, double time) { ran += what + std::to_string(time) + " "; };
+  std::vector<std::shared_ptr<platform::RepeatingTimer>> timers;
+  for (double interval : {0.25, 1.0, 2.0}) {
+    const bool plain = interval < 1;
+    auto timer = std::make_shared<platform::RepeatingTimer>(interval, [&, plain] {
+      note(plain ? "plain@" : "watchdog@", timeline.now() - (plain ? 0 : gap));
+      if (plain && timeline.now() >= 0.75) {
+        timers.front()->invalidate();
+      }
+    });
+    if (!plain) {
+      timer->markAsWatchdog();
+    }
+    timers.push_back(timer);
+    timeline.scheduleRepeating(interval, timer);
+  }
+  timeline.scheduleAfter(gap + 0.25, [&] { note("item@", timeline.now() - gap); });
+  timeline.advanceTo(gap + 3);
+  note("next@", timeline.nextDueTime().value_or(0) - gap);
+  return {ran, timeline.timerFirings()};
+}
+
+TEST(VirtualTimeline, CollapsedPausesFireEachWatchdogOnceOnItsGridAndNothingElseChanges) {
+  const std::string plain = "plain@0.250000 plain@0.500000 plain@0.750000 ";
+  const auto [full, fullFirings] = runAcrossAPause(false, 1e4);
+  EXPECT_GT(fullFirings, 10'000u);
+  EXPECT_TRUE(full.starts_with(plain + "watchdog@-9999.000000 "));
+  EXPECT_TRUE(
+      full.ends_with("watchdog@0.000000 watchdog@0.000000 item@0.250000 watchdog@1.000000 "
+                     "watchdog@2.000000 watchdog@2.000000 watchdog@3.000000 next@4.000000 "));
+  // Each stretch of watchdogs alone keeps only each one's last firing, on the same grid.
+  for (double gap : {1e4, 9.2e12}) {
+    const auto [collapsed, firings] = runAcrossAPause(true, gap);
+    EXPECT_LT(firings, 10u);
+    EXPECT_EQ(collapsed, plain +
+                             "watchdog@0.000000 watchdog@0.000000 item@0.250000 "
+                             "watchdog@2.000000 watchdog@3.000000 next@4.000000 ");
+  }
+}
+
 TEST(VirtualTimeline, SleepMovesTimeWithoutRunningWorkThatFellDue) {
   VirtualTimeline timeline;
   std::vector<std::string> ran;

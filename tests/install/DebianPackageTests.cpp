@@ -165,6 +165,25 @@ TEST(DebianPackage, MaintainerScriptsHaveUdevReloadAndSucceedWhenItFails) {
   fs::remove(work / "bin/calls");
   EXPECT_EQ(run(path + quoted((work / "control/postrm").string()) + " upgrade").status, 0);
   EXPECT_FALSE(fs::exists(work / "bin/calls"));
+
+  // Removing, as purging, takes away the copy of the rule "Request" put in /etc while it is still
+  // ours; an administrator's own file of that name stays. (/etc/udev/rules.d is a scratch folder
+  // in a mount namespace of the script's own.)
+  const std::string rule = readFile(testing::sourceDir() + "/data/udev/69-tactora.rules");
+  const fs::path rules = work / "rules.d";
+  for (const char* argument : {"remove", "purge"}) {
+    for (const std::string& text : {rule, std::string("# mine\n")}) {
+      fs::remove_all(rules);
+      fs::create_directories(rules);
+      std::ofstream(rules / "69-tactora.rules") << text;
+      const std::string inNamespace = "mount --bind " + quoted(rules.string()) +
+                                      " /etc/udev/rules.d && " +
+                                      quoted((work / "control/postrm").string()) + " " + argument;
+      const CommandResult ran = run(path + "unshare -m sh -c " + quoted(inNamespace));
+      EXPECT_EQ(ran.status, 0) << ran.output;
+      EXPECT_EQ(fs::exists(rules / "69-tactora.rules"), text != rule) << argument;
+    }
+  }
 }
 
 // The postinst links the extension's generation for the GNOME Shell installed, on configure and

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -74,6 +76,16 @@ TEST(InstalledTree, PolkitActionAndUserUnitNameTheInstalledPaths) {
   const std::string unit = readFile(stage() / "usr/lib/systemd/user/tactora.service");
   EXPECT_NE(unit.find("\nExecStart=/usr/bin/tactora\n"), std::string::npos) << unit;
   EXPECT_NE(unit.find("\nPartOf=graphical-session.target\n"), std::string::npos) << unit;
+  // Stopping or restarting the service ends Tactora alone, not what its gestures launched; and
+  // systemd reads every line of the unit (nothing it would ignore), with the staged program.
+  EXPECT_NE(unit.find("\nKillMode=process\n"), std::string::npos) << unit;
+  const fs::path checked = fs::path(::testing::TempDir()) / "tactora.service";
+  std::ofstream(checked) << std::regex_replace(
+      unit, std::regex("ExecStart=/usr/bin/tactora"),
+      "ExecStart=" + (stage() / "usr/bin/tactora").string());
+  const CommandResult verified = run("systemd-analyze verify " + quoted(checked.string()));
+  EXPECT_EQ(verified.status, 0) << verified.output;
+  EXPECT_EQ(verified.output, "");
   for (const std::string* text : {&policy, &unit}) {
     EXPECT_EQ(text->find('@'), std::string::npos) << "a placeholder was left in:\n" << *text;
   }

@@ -147,15 +147,22 @@ void DeviceReader::tryTakeMouse() {
   if (device_.isAnyButtonDown()) {
     return;
   }
-  grabPending_ = false;
   const std::string& node = device_.facts().node;
   if (const int error = device_.grab(); error != 0) {
+    grabPending_ = false;
     const std::string line = "cannot take " + node + " for ourselves (" + std::strerror(error) +
                              (error == EBUSY ? ": another program holds it" : "") +
                              "): gestures work, scroll suppression is off";
     log_(TACTORA_EVDEV_LOG_ERROR, line.c_str());
     return;
   }
+  // A press between the check and the grab reached the desktop, and its release would reach only
+  // the clone: the button would stay down there. Let go, and try again once it is up.
+  if (device_.isAnyButtonDown()) {
+    device_.ungrab();
+    return;
+  }
+  grabPending_ = false;
   UinputClone::Result clone =
       UinputClone::create(device_.handle(), node.substr(node.rfind('/') + 1));
   if (auto* error = std::get_if<UinputClone::Error>(&clone)) {

@@ -4,7 +4,9 @@
 #include <libevdev/libevdev.h>
 #include <sys/ioctl.h>
 
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 
@@ -94,8 +96,14 @@ void EvdevDevice::ungrab() {
 }
 
 bool EvdevDevice::isAnyButtonDown() const {
+  // The kernel's state now, not libevdev's copy as of the last event read: a press still waiting
+  // in the queue counts.
+  std::array<std::uint8_t, KEY_MAX / 8 + 1> keys{};
+  const bool asked = ::ioctl(fd_.get(), EVIOCGKEY(keys.size()), keys.data()) >= 0;
   for (unsigned code = BTN_MOUSE; code <= BTN_TASK; ++code) {
-    if (libevdev_get_event_value(evdev_.get(), EV_KEY, code) != 0) {
+    const bool down = asked ? (keys[code / 8] & (1u << (code % 8))) != 0
+                            : libevdev_get_event_value(evdev_.get(), EV_KEY, code) != 0;
+    if (down) {
       return true;
     }
   }

@@ -44,7 +44,7 @@ class EvdevDevice {
   // EVIOCGRAB; 0 or the errno.
   int grab();
   void ungrab();
-  // Whether any mouse button is held, from the state the kernel last reported.
+  // Whether any mouse button is held now, as the kernel sees it (queued events included).
   bool isAnyButtonDown() const;
 
   enum class ReadStatus { event, dropped, resyncEvent, empty, gone };

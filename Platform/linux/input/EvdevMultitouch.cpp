@@ -74,6 +74,12 @@ MTDeviceList* EvdevMultitouch::createList() {
     if (!isListed(found.role())) {
       continue;
     }
+    // A device that is started is listed as itself, so that starting it again (the pipeline's
+    // watchdog re-opening a quiet mouse) keeps it running: no grab dropped, no clone gone.
+    if (Device* running = startedDevice(*found.facts)) {
+      list->entries.push_back(MTObjectRetain(&running->object));
+      continue;
+    }
     auto device = std::make_unique<Device>();
     device->owner = this;
     device->facts = *found.facts;
@@ -119,10 +125,28 @@ void EvdevMultitouch::setCallback(MTDeviceRef ref, MTContactFrameCallback callba
   }
 }
 
+EvdevMultitouch::Device* EvdevMultitouch::startedDevice(const DeviceFacts& facts) {
+  std::lock_guard lock(mutex_);
+  for (Device* device : started_) {
+    if (device->facts.node == facts.node && device->facts.isSameDevice(facts)) {
+      return device;
+    }
+  }
+  return nullptr;
+}
+
 std::int32_t EvdevMultitouch::start(MTDeviceRef ref) {
   Device* device = deviceOf(ref);
   if (device == nullptr) {
     return -1;
+  }
+  {
+    // Still reading: it carries on as it is. Only a device whose reader ended (the node went
+    // away or failed) is opened again.
+    std::lock_guard lock(mutex_);
+    if (device->started && device->reader && !device->reader->hasEnded()) {
+      return 0;
+    }
   }
   ensureHotplugThread();
   EvdevDevice::OpenResult opened = EvdevDevice::open(device->facts.node);
@@ -141,14 +165,16 @@ std::int32_t EvdevMultitouch::start(MTDeviceRef ref) {
   std::unique_ptr<DeviceReader> previous;
   {
     std::lock_guard lock(mutex_);
-    if (device->started) {
-      return 0;
+    if (device->started && device->reader && !device->reader->hasEnded()) {
+      return 0;  // another thread started it meanwhile
     }
-    device->started = true;
     previous = std::move(device->reader);
     device->reader = std::make_unique<DeviceReader>(std::move(std::get<EvdevDevice>(opened)), ref,
                                                     device->callback, filter_, log_, cloneIds_);
-    started_.push_back(device);
+    if (!device->started) {
+      device->started = true;
+      started_.push_back(device);
+    }
   }
   // A stop of the last other device, between the first call and now, took the watch away.
   ensureHotplugThread();

@@ -17,10 +17,11 @@
 
 namespace tactora::lx {
 
-// The state behind the evdev provider's C symbols: the listed devices, the delivery thread of
-// each started one, and a udev monitor that ends the contacts of a device that leaves and starts
-// reading it again when it comes back. The monitor and its thread exist while a device is
-// started: once the last one stops, no thread of ours runs. The provider library holds one.
+// The state behind the evdev provider's C symbols: the listed devices (a started one is listed as
+// itself again), the delivery thread of each started one, and a udev monitor that ends the contacts
+// of a device that leaves and starts reading it again when it comes back. The monitor and its
+// thread exist while a device is started: once the last one stops, no thread of ours runs. The
+// provider library holds one.
 class EvdevMultitouch {
  public:
   static constexpr const char* hotplugThreadName = "MTHotplug";
@@ -36,7 +37,8 @@ class EvdevMultitouch {
   static std::int32_t familyID(MTDeviceRef device);
   static void surfaceDimensions(MTDeviceRef device, std::int32_t* width, std::int32_t* height);
   static void setCallback(MTDeviceRef device, MTContactFrameCallback callback, bool registering);
-  // 0, or -1 when the node cannot be opened (logged).
+  // 0, or -1 when the node cannot be opened (logged). A started device that is still reading is
+  // left as it is; one whose node went away is opened again.
   std::int32_t start(MTDeviceRef device);
   void stop(MTDeviceRef device);
 
@@ -49,6 +51,8 @@ class EvdevMultitouch {
  private:
   struct Device;
   static Device* deviceOf(MTDeviceRef ref);
+  // The started device reading the node `facts` describes, if any.
+  Device* startedDevice(const DeviceFacts& facts);
   static void destroyDevice(MTObject* object);
   static void destroyList(MTObject* object);
   // The monitor and its thread, taken out of the provider to be stopped outside the lock.

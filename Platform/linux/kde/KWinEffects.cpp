@@ -2,6 +2,7 @@
 
 #include <systemd/sd-bus.h>
 
+#include <cerrno>
 #include <string>
 #include <utility>
 
@@ -10,7 +11,7 @@ namespace tactora::lx {
 KWinEffects::KWinEffects(std::shared_ptr<SessionBus> bus, std::chrono::microseconds timeout)
     : bus_(std::move(bus)), timeout_(timeout) {}
 
-bool KWinEffects::isLoaded(std::string_view effect) {
+std::optional<bool> KWinEffects::isLoaded(std::string_view effect) {
   const std::string name(effect);
   int loaded = 0;
   const int result = bus_->call(
@@ -19,6 +20,9 @@ bool KWinEffects::isLoaded(std::string_view effect) {
         return sd_bus_message_append(request, "s", name.c_str());
       },
       [&loaded](sd_bus_message* reply) { return sd_bus_message_read(reply, "b", &loaded); });
+  if (result == -ETIMEDOUT) {
+    return std::nullopt;
+  }
   return result >= 0 && loaded != 0;
 }
 

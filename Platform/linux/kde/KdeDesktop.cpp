@@ -39,7 +39,9 @@ constexpr std::array<KWinShortcut, 6> kwinShortcuts{{
 
 constexpr std::string_view shortcutsSource = "KDE global shortcuts (org.kde.kglobalaccel)";
 
-// Whether the effect behind `shortcut` (if any) is loaded in KWin now.
+// Whether the effect behind `shortcut` (if any) may be loaded in KWin now: false only when KWin
+// said it is not. A KWin too busy to answer in time is composited and drawing, most likely the
+// very effect the shortcut takes away again.
 bool effectLoaded(KWinEffects& effects, std::string_view shortcut) {
   const auto entry = std::find_if(kwinShortcuts.begin(), kwinShortcuts.end(),
                                   [shortcut](const KWinShortcut& s) { return s.name == shortcut; });
@@ -47,7 +49,7 @@ bool effectLoaded(KWinEffects& effects, std::string_view shortcut) {
     return true;
   }
   return std::any_of(entry->effects.begin(), entry->effects.end(), [&](std::string_view effect) {
-    return !effect.empty() && effects.isLoaded(effect);
+    return !effect.empty() && effects.isLoaded(effect).value_or(true);
   });
 }
 

@@ -1,11 +1,14 @@
 #include "Platform/linux/platform/FilePreferences.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <system_error>
 #include <utility>
 
 #include <nlohmann/json.hpp>
 
+#include "Platform/AtomicFile.h"
 #include "Platform/Logger.h"
 
 namespace tactora::lx {
@@ -17,8 +20,24 @@ constexpr platform::Logger logger{"Preferences"};
 }  // namespace
 
 FilePreferences::FilePreferences(std::filesystem::path file) : file_(std::move(file)) {
-  std::ifstream in(file_);
-  if (!in) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(file_, error);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    return;  // nothing saved yet
+  }
+  // Anything but a regular file (a FIFO would block the open) is not read.
+  std::ifstream in;
+  if (std::filesystem::is_regular_file(status)) {
+    in.open(file_, std::ios::binary);
+  }
+  if (!in.is_open()) {
+    // Kept as it is: what it holds may be readable again at the next start.
+    unreadable_ = !std::filesystem::is_regular_file(status) ? std::string("not a regular file")
+                                                            : std::string(std::strerror(errno));
+    logger.error(
+        "cannot read %{public}s (%{public}s); starting with no preferences and leaving "
+        "the file as it is",
+        {file_.string(), *unreadable_});
     return;
   }
   const nlohmann::json document = nlohmann::json::parse(in, nullptr, false);
@@ -61,21 +80,11 @@ std::optional<std::int64_t> FilePreferences::foreignInteger(const std::string&,
 }
 
 void FilePreferences::saveLocked() const {
-  std::error_code error;
-  std::filesystem::create_directories(file_.parent_path(), error);
-  std::filesystem::path temporary = file_;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    out << nlohmann::json(values_).dump(2) << '\n';
-    if (!out.flush()) {
-      logger.error("cannot write %{public}s", {temporary.string()});
-      return;
-    }
+  if (unreadable_) {
+    return;  // said once, at start
   }
-  std::filesystem::rename(temporary, file_, error);
-  if (error) {
-    logger.error("cannot replace %{public}s: %{public}s", {file_.string(), error.message()});
+  if (auto error = platform::AtomicFile::write(file_, nlohmann::json(values_).dump(2) + "\n")) {
+    logger.error("cannot save the preferences: %{public}s", {*error});
   }
 }
 

@@ -11,9 +11,10 @@
 namespace tactora::lx {
 
 // The application's preferences in one small JSON file of strings, read once at start and
-// rewritten whole (through a temporary file and a rename) after each change, so a crash never
-// leaves half a file. An unreadable or malformed file reads as empty. No other program's
-// preferences are known here: every foreign value is missing.
+// rewritten whole (AtomicFile) after each change, so a crash never leaves half a file. A
+// malformed file reads as empty; a file that exists but cannot be read reads as empty and is
+// never written over. No other program's preferences are known here: every foreign value is
+// missing.
 class FilePreferences final : public platform::Preferences {
  public:
   explicit FilePreferences(std::filesystem::path file);
@@ -28,6 +29,7 @@ class FilePreferences final : public platform::Preferences {
   void saveLocked() const;
 
   const std::filesystem::path file_;
+  std::optional<std::string> unreadable_;  // why the file could not be read at start
   std::mutex mutex_;
   std::map<std::string, std::string> values_;
 };

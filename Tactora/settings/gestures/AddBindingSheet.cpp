@@ -1,7 +1,6 @@
 #include "Tactora/settings/gestures/AddBindingSheet.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,12 +10,19 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "Tactora/settings/gestures/ActionTitles.h"
+#include "ActionKit/ActionKind.h"
 #include "Tactora/settings/gestures/ShortcutRecorder.h"
+#include "Tactora/settings/gestures/WheelGuard.h"
 
 namespace tactora {
 
 namespace {
+
+// The kind's one title, as every other text shows it.
+QString pickerTitle(ActionKind kind) {
+  const std::string_view text = title(kind);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QString directionTitle(Direction direction) {
   switch (direction) {
@@ -66,6 +72,7 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
 
   shapePicker_ = new QComboBox(this);
   shapePicker_->setAccessibleName(QStringLiteral("Gesture"));
+  WheelGuard::install(shapePicker_);
   for (auto shape : AddBindingState::allShapes) {
     shapePicker_->addItem(QString::fromUtf8(AddBindingState::title(shape).data()));
   }
@@ -77,6 +84,7 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
                      static_cast<int>(AddBindingState::maximumFingers));
   fingers_->setSingleStep(1);
   fingers_->setAccessibleName(QStringLiteral("Fingers"));
+  WheelGuard::install(fingers_);
   fingers_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   form_->addRow(QString(), fingers_);
 
@@ -93,6 +101,7 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
 
   directionPicker_ = new QComboBox(this);
   directionPicker_->setAccessibleName(QStringLiteral("Direction"));
+  WheelGuard::install(directionPicker_);
   form_->addRow(QStringLiteral("Direction"), directionPicker_);
   swipeCaption_ =
       makeCaption(QStringLiteral("One-finger swipes are horizontal only \u2014 vertical is "
@@ -102,6 +111,7 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
 
   pinchPicker_ = new QComboBox(this);
   pinchPicker_->setAccessibleName(QStringLiteral("Pinch"));
+  WheelGuard::install(pinchPicker_);
   pinchPicker_->addItem(QStringLiteral("Spread (zoom in)"));
   pinchPicker_->addItem(QStringLiteral("Pinch (zoom out)"));
   form_->addRow(QStringLiteral("Pinch"), pinchPicker_);
@@ -130,8 +140,9 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
 
   actionPicker_ = new QComboBox(this);
   actionPicker_->setAccessibleName(QStringLiteral("Action"));
+  WheelGuard::install(actionPicker_);
   for (ActionKind kind : allActionKinds) {
-    actionPicker_->addItem(actionTitle(kind), static_cast<int>(kind));
+    actionPicker_->addItem(pickerTitle(kind), static_cast<int>(kind));
   }
   form_->addRow(QStringLiteral("Action"), actionPicker_);
   recorder_ = new ShortcutRecorder(this);
@@ -143,15 +154,19 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
   form_->addRow(QString(), commandField_);
 
   layout->addStretch(1);
-  auto* buttons = new QDialogButtonBox(this);
-  cancelButton_ = buttons->addButton(QDialogButtonBox::Cancel);
-  addButton_ = buttons->addButton(QStringLiteral("Add"), QDialogButtonBox::AcceptRole);
+  // "Cancel" then "Add", whatever order the desktop's button boxes use; "Add" takes Return.
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cancelButton_->setAutoDefault(false);
+  addButton_ = new QPushButton(QStringLiteral("Add"), this);
   addButton_->setDefault(true);
-  addButton_->setAutoDefault(true);
-  layout->addWidget(buttons);
+  buttons->addWidget(cancelButton_);
+  buttons->addWidget(addButton_);
+  layout->addLayout(buttons);
 
-  connect(buttons, &QDialogButtonBox::accepted, this, &AddBindingSheet::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &AddBindingSheet::reject);
+  connect(addButton_, &QPushButton::clicked, this, &AddBindingSheet::accept);
+  connect(cancelButton_, &QPushButton::clicked, this, &AddBindingSheet::reject);
   connect(shapePicker_, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (index >= 0) {
       state_.setShape(AddBindingState::allShapes[static_cast<std::size_t>(index)]);

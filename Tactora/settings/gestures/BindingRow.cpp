@@ -1,28 +1,39 @@
 #include "Tactora/settings/gestures/BindingRow.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ActionKit/ActionKind.h"
 #include "Platform/EventFlags.h"
 #include "Tactora/presentation/GestureDescription.h"
-#include "Tactora/settings/gestures/ActionTitles.h"
 #include "Tactora/settings/gestures/GestureGlyphView.h"
 #include "Tactora/settings/gestures/ShortcutKeys.h"
 #include "Tactora/settings/gestures/ShortcutRecorder.h"
 #include "Tactora/settings/gestures/SymbolIcons.h"
+#include "Tactora/settings/gestures/WheelGuard.h"
 
 namespace tactora {
 
 namespace {
 
-// The picker and, under it, the recorder or command field share one column of the recorder's width.
+// The kind's one title, as every other text shows it.
+QString pickerTitle(ActionKind kind) {
+  const std::string_view text = title(kind);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The picker and the recorder under it share one column of the recorder's width.
 constexpr int actionColumnWidth = ShortcutRecorder::fieldWidth;
+constexpr int glyphColumn = 0;
+constexpr int textColumn = 1;
+constexpr int pickerColumn = 2;
+constexpr int deleteColumn = 3;
 
 }  // namespace
 
@@ -80,11 +91,16 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
   const QString accessibleGesture =
       badgeText.isEmpty() ? name : badgeText + QLatin1Char('+') + name;
 
-  auto* layout = new QHBoxLayout(this);
+  // Glyph, name and picker on the first line; under the picker the shortcut recorder, or under
+  // the name and picker together the shell-command field, wide enough to read a command.
+  auto* layout = new QGridLayout(this);
   layout->setContentsMargins(4, 3, 4, 3);
-  layout->setSpacing(8);
+  layout->setHorizontalSpacing(8);
+  layout->setVerticalSpacing(4);
+  layout->setColumnStretch(textColumn, 1);
 
-  layout->addWidget(new GestureGlyphView(binding.trigger.gesture, this), 0, Qt::AlignVCenter);
+  layout->addWidget(new GestureGlyphView(binding.trigger.gesture, this), 0, glyphColumn,
+                    Qt::AlignVCenter);
 
   // The name with its badge, and the caption under them.
   auto* text = new QVBoxLayout;
@@ -124,47 +140,36 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
     noteLabel->setWordWrap(true);
     text->addWidget(noteLabel);
   }
-  layout->addLayout(text, 1);
+  layout->addLayout(text, 0, textColumn);
 
   kindPicker_ = new QComboBox(this);
   kindPicker_->setAccessibleName(QStringLiteral("Action for ") + accessibleGesture);
   kindPicker_->setFixedWidth(actionColumnWidth);
+  WheelGuard::install(kindPicker_);
   for (ActionKind kind : allActionKinds) {
-    kindPicker_->addItem(actionTitle(kind), static_cast<int>(kind));
+    kindPicker_->addItem(pickerTitle(kind), static_cast<int>(kind));
   }
   kindPicker_->setCurrentIndex(static_cast<int>(kind_));
-  // The picker with the delete button beside it, and the recorder or command field under it.
-  auto* actionColumn = new QVBoxLayout;
-  actionColumn->setSpacing(4);
-  auto* pickerLine = new QHBoxLayout;
-  pickerLine->setSpacing(4);
-  pickerLine->addWidget(kindPicker_);
-  actionColumn->addLayout(pickerLine);
+  layout->addWidget(kindPicker_, 0, pickerColumn, Qt::AlignVCenter);
 
-  // Under the picker: the recorder for a shortcut, or the field and "Save" for a command.
-  editors_ = new QStackedWidget(this);
-  editors_->setFixedSize(actionColumnWidth, ShortcutRecorder::fieldHeight);
-  editors_->addWidget(new QWidget(editors_));
-  recorder_ = new ShortcutRecorder(editors_);
+  recorder_ = new ShortcutRecorder(this);
   recorder_->setShortcut(keyCode_, keyModifiers_);
   recorder_->setAccessibleName(QStringLiteral("Shortcut for ") + accessibleGesture);
-  editors_->addWidget(recorder_);
+  layout->addWidget(recorder_, 1, pickerColumn);
 
-  auto* commandEditor = new QWidget(editors_);
-  auto* commandLayout = new QHBoxLayout(commandEditor);
+  commandEditor_ = new QWidget(this);
+  auto* commandLayout = new QHBoxLayout(commandEditor_);
   commandLayout->setContentsMargins(0, 0, 0, 0);
   commandLayout->setSpacing(4);
-  commandField_ = new QLineEdit(QString::fromStdString(shellCommand_), commandEditor);
+  commandField_ = new QLineEdit(QString::fromStdString(shellCommand_), commandEditor_);
   commandField_->setPlaceholderText(QStringLiteral("open -a Calculator"));
   commandField_->setAccessibleName(QStringLiteral("Shell command for ") + accessibleGesture);
   commandField_->setCursorPosition(0);  // the start of a long command says what it runs
-  saveButton_ = new QPushButton(QStringLiteral("Save"), commandEditor);
+  saveButton_ = new QPushButton(QStringLiteral("Save"), commandEditor_);
   saveButton_->setAccessibleName(QStringLiteral("Save shell command for ") + accessibleGesture);
   commandLayout->addWidget(commandField_, 1);
   commandLayout->addWidget(saveButton_);
-  editors_->addWidget(commandEditor);
-  actionColumn->addWidget(editors_, 0, Qt::AlignLeft);
-  layout->addLayout(actionColumn);
+  layout->addWidget(commandEditor_, 1, textColumn, 1, pickerColumn - textColumn + 1);
 
   deleteButton_ = new QToolButton(this);
   deleteButton_->setAutoRaise(true);
@@ -172,7 +177,7 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
   deleteButton_->setToolTip(QStringLiteral("Remove this gesture"));
   deleteButton_->setAccessibleName(QStringLiteral("Remove ") + accessibleGesture);
   deleteButton_->setFocusPolicy(Qt::StrongFocus);
-  pickerLine->addWidget(deleteButton_);
+  layout->addWidget(deleteButton_, 0, deleteColumn, Qt::AlignVCenter);
 
   showEditorFor(kind_);
 
@@ -193,14 +198,8 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
 }
 
 void BindingRow::showEditorFor(ActionKind kind) {
-  constexpr int nothing = 0;
-  constexpr int recorderPage = 1;
-  constexpr int commandPage = 2;
-  const int page = kind == ActionKind::keyShortcut    ? recorderPage
-                   : kind == ActionKind::shellCommand ? commandPage
-                                                      : nothing;
-  editors_->setCurrentIndex(page);
-  editors_->setVisible(page != nothing);
+  recorder_->setVisible(kind == ActionKind::keyShortcut);
+  commandEditor_->setVisible(kind == ActionKind::shellCommand);
 }
 
 void BindingRow::kindPicked(int index) {

@@ -12,7 +12,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStackedWidget;
 class QToolButton;
 
 namespace tactora {
@@ -56,7 +55,7 @@ class BindingRow : public QWidget {
   std::string shellCommand_;
 
   QComboBox* kindPicker_;
-  QStackedWidget* editors_;
+  QWidget* commandEditor_;  // the command field with its "Save" button
   ShortcutRecorder* recorder_;
   QLineEdit* commandField_;
   QPushButton* saveButton_;

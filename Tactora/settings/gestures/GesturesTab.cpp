@@ -23,6 +23,7 @@
 #include "Tactora/settings/gestures/ApplicationChooser.h"
 #include "Tactora/settings/gestures/BindingRow.h"
 #include "Tactora/settings/gestures/SymbolIcons.h"
+#include "Tactora/settings/gestures/WheelGuard.h"
 
 namespace tactora {
 
@@ -136,6 +137,7 @@ QWidget* GesturesTab::createHeader() {
   profilePicker_->setAccessibleName(QStringLiteral("Profile"));
   profilePicker_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   profilePicker_->setMinimumWidth(200);
+  WheelGuard::install(profilePicker_);
   row->addWidget(profilePicker_);
   connect(profilePicker_, &QComboBox::activated, this, [this](int index) {
     const QVariant id = profilePicker_->itemData(index);
@@ -456,7 +458,7 @@ void GesturesTab::confirmReset() {
 
 void GesturesTab::showAlert(const QString& title, const QString& message, const QString& confirm,
                             const std::function<void()>& onConfirm,
-                            const std::function<void()>& onCancel) {
+                            const std::function<void()>& onCancel, const QString& details) {
   auto* box = new QMessageBox(this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowTitle(title);
@@ -473,6 +475,7 @@ void GesturesTab::showAlert(const QString& title, const QString& message, const 
     bold.setBold(true);
     headline->setFont(bold);
   }
+  box->setDetailedText(details);
   box->setIcon(QMessageBox::Warning);
   QPushButton* cancel = nullptr;
   QPushButton* destructive = nullptr;
@@ -539,7 +542,7 @@ void GesturesTab::showImportAlert() {
     showAlert(
         QString::fromStdString(confirmation->title), QString::fromStdString(confirmation->message),
         QString::fromStdString(confirmation->confirmButton), [this] { importer_.confirm(); },
-        [this] { importer_.cancel(); });
+        [this] { importer_.cancel(); }, QString::fromStdString(confirmation->details));
   }
 }
 

@@ -104,8 +104,10 @@ class GesturesTab : public QWidget {
   void importSettings();
   // Shows the import's confirmation or error alert, when one is due.
   void showImportAlert();
+  // `details`, when given, is shown whole behind the alert's "Show Details" button.
   void showAlert(const QString& title, const QString& message, const QString& confirm,
-                 const std::function<void()>& onConfirm, const std::function<void()>& onCancel);
+                 const std::function<void()>& onConfirm, const std::function<void()>& onCancel,
+                 const QString& details = {});
 
   ConfigStore& store_;
   platform::Platform& platform_;

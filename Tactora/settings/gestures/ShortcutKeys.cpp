@@ -240,6 +240,25 @@ Qt::KeyboardModifiers ShortcutKeys::qtModifiers(std::uint64_t flags) {
 
 namespace {
 
+// The recorder's own names where Qt abbreviates or spells out a key the keyboard shows as a
+// symbol; every other key as Qt names it ("Return", "Tab", "Space", "F5", "`").
+QString keyName(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Escape:
+      return QStringLiteral("Escape");
+    case Qt::Key_Left:
+      return QStringLiteral("\u2190");
+    case Qt::Key_Right:
+      return QStringLiteral("\u2192");
+    case Qt::Key_Down:
+      return QStringLiteral("\u2193");
+    case Qt::Key_Up:
+      return QStringLiteral("\u2191");
+    default:
+      return QKeySequence(qtKey).toString(QKeySequence::NativeText);
+  }
+}
+
 // Qt names the Super key "Meta"; the desktops, and our modifier toggles, call it Super.
 QString withDesktopWords(QString text) {
   text.replace(QLatin1String("Meta"), QLatin1String("Super"));
@@ -265,14 +284,9 @@ QString ShortcutKeys::displayText(std::uint16_t keyCode, std::uint64_t modifiers
   }
   const auto kernelKey = lx::KeyCodeTable::linuxKey(keyCode);
   const auto key = kernelKey ? qtKey(*kernelKey) : std::nullopt;
-  if (!key) {
-    const QString prefix = modifierText(modifiers);
-    const QString name = QStringLiteral("Key %1").arg(keyCode);
-    return prefix.isEmpty() ? name : prefix + QLatin1Char('+') + name;
-  }
-  return withDesktopWords(
-      QKeySequence(QKeyCombination(qtModifiers(modifiers), static_cast<Qt::Key>(*key)))
-          .toString(QKeySequence::NativeText));
+  const QString name = key ? keyName(*key) : QStringLiteral("Key %1").arg(keyCode);
+  const QString prefix = modifierText(modifiers);
+  return prefix.isEmpty() ? name : prefix + QLatin1Char('+') + name;
 }
 
 std::optional<ShortcutKeys::Shortcut> ShortcutKeys::fromKeyPress(

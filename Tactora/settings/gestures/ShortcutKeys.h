@@ -11,8 +11,9 @@ namespace tactora {
 // How a recorded key-shortcut action reads and how a key press becomes one. The stored form is the
 // configuration's key code and event-flag word, through the same key table and modifier
 // convention the poster uses (Command ↔ Ctrl, Option ↔ Alt, Control ↔ Super), so what the user
-// records is exactly what is posted later. Text is Qt's own key-sequence rendering
-// ("Ctrl+Alt+Shift+T"), with the Super key called Super.
+// records is exactly what is posted later. Text is Qt's key-sequence rendering
+// ("Ctrl+Alt+Shift+T"), with the Super key called Super, Escape spelled out and the arrow keys
+// shown as arrows ("Alt+←").
 class ShortcutKeys {
  public:
   struct Shortcut {

@@ -16,41 +16,24 @@ bool isDigit(char c) {
 }  // namespace
 
 std::optional<AppVersion> AppVersion::parse(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-    text.remove_suffix(1);
-  }
-  if (!text.empty() && (text.front() == 'v' || text.front() == 'V')) {
-    text.remove_prefix(1);
-  }
   AppVersion version;
   while (true) {
     const std::size_t dot = text.find('.');
-    std::string_view component = text.substr(0, dot);
-    std::size_t digits = 0;
-    while (digits < component.size() && isDigit(component[digits])) {
-      ++digits;
-    }
-    if (digits == 0 || digits > maximumDigits) {
+    const std::string_view component = text.substr(0, dot);
+    if (component.empty() || component.size() > maximumDigits ||
+        !std::all_of(component.begin(), component.end(), isDigit)) {
       return std::nullopt;
     }
     std::uint64_t value = 0;
-    for (std::size_t i = 0; i < digits; ++i) {
-      value = value * 10 + static_cast<std::uint64_t>(component[i] - '0');
+    for (const char digit : component) {
+      value = value * 10 + static_cast<std::uint64_t>(digit - '0');
     }
     version.components_.push_back(value);
     if (dot == std::string_view::npos) {
-      break;
-    }
-    // Stop at the first component with a suffix: "2.1-rc.3" is 2.1.
-    if (digits != component.size()) {
-      break;
+      return version;
     }
     text.remove_prefix(dot + 1);
   }
-  return version;
 }
 
 std::strong_ordering AppVersion::operator<=>(const AppVersion& other) const {

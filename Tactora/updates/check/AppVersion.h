@@ -9,11 +9,11 @@
 namespace tactora {
 
 // A dotted version ("2.10.1") compared component by component as numbers, so 2.10 is newer than
-// 2.9; missing components count as 0 (2.1 equals 2.1.0). A leading "v" is allowed, and anything
-// after a component's digits is ignored ("2.1-beta" reads as 2.1).
+// 2.9; missing components count as 0 (2.1 equals 2.1.0). Only digits and dots are a version: a
+// feed's version is shown to the user, so nothing else it might carry is accepted.
 class AppVersion {
  public:
-  // Nothing when a component does not start with a digit or is absurdly long.
+  // Nothing unless the text is digits in dot-separated groups, none absurdly long.
   static std::optional<AppVersion> parse(std::string_view text);
 
   std::strong_ordering operator<=>(const AppVersion& other) const;

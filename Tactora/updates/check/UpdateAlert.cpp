@@ -1,6 +1,7 @@
 #include "Tactora/updates/check/UpdateAlert.h"
 
 #include <QDesktopServices>
+#include <QLabel>
 #include <QPushButton>
 
 namespace tactora {
@@ -24,6 +25,11 @@ QMessageBox* UpdateAlert::present(QMessageBox::Icon icon, const QString& text,
   delete box_.data();
   auto* box = new QMessageBox(icon, QString::fromUtf8(boxTitle), text, QMessageBox::NoButton);
   box->setInformativeText(details);
+  // Versions, addresses and error texts come from the feed and its server: shown as they are,
+  // never as markup (a link of any scheme would be clickable in rich text).
+  for (QLabel* label : box->findChildren<QLabel*>()) {
+    label->setTextFormat(Qt::PlainText);
+  }
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::NonModal);
   box_ = box;

@@ -78,7 +78,11 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
   } else if (request == EVIOCGRAB) {
     {
       std::lock_guard lock(node->mutex);
-      ++node->grabCalls;
+      if (++node->grabCalls == 1 && node->options.pressOnFirstGrab) {
+        node->keyState[BTN_LEFT / 8] |= static_cast<std::uint8_t>(1u << (BTN_LEFT % 8));
+        const input_event press[] = {{{}, EV_KEY, BTN_LEFT, 1}, {{}, EV_SYN, SYN_REPORT, 0}};
+        [[maybe_unused]] const auto written = ::write(node->writeFd, press, sizeof press);
+      }
     }
     node->grabbed.notify_all();
     const int error = node->options.grabError;

@@ -28,6 +28,9 @@ class EmulatedEvdevNode {
     std::vector<int> properties;  // INPUT_PROP_* to add to the recording's
     int grabError = 0;            // errno EVIOCGRAB answers (0: success)
     bool refuseClockId = false;   // EVIOCSCLOCKID fails with EINVAL
+    // The left button goes down as the first EVIOCGRAB arrives: a press that reached the desktop
+    // just before the mouse was taken.
+    bool pressOnFirstGrab = false;
   };
 
   // A testbed of its own per test; `available()` says whether the preload library is in place.

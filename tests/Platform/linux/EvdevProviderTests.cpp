@@ -10,10 +10,14 @@
 #include <cstring>
 #include <thread>
 
+#include "GestureEngine/GestureEngine.h"
 #include "Platform/evdev/FrameAssembler.h"
 #include "Platform/linux/input/EvdevProviderLink.h"
 #include "Platform/linux/input/LinuxEventTaps.h"
 #include "Platform/linux/posting/PointerSink.h"
+#include "Platform/sim/SimPlatform.h"
+#include "Tactora/input/InputPipeline.h"
+#include "Tactora/input/MTBridge.h"
 #include "tests/Platform/linux/EmulatedEvdevNode.h"
 #include "tests/Platform/linux/EventPipe.h"
 #include "tests/Platform/linux/ProviderClient.h"
@@ -240,6 +244,7 @@ TEST_F(EvdevProvider, GrabWaitsForTheButtonAndAFailedGrabLeavesGesturesReadOnlyW
   ASSERT_EQ(ProviderClient::waitForFrames(1).size(), 1u);
   EXPECT_EQ(nodes_.grabCalls(12), 0) << "no grab while the button is held";
 
+  nodes_.setKeyDown(12, BTN_LEFT, false);
   nodes_.write(12, EV_KEY, BTN_LEFT, 0, 2000);
   report(12, 2000);
   EXPECT_TRUE(nodes_.waitForGrabCalls(12, 1)) << "no grab once the button is up";
@@ -253,6 +258,53 @@ TEST_F(EvdevProvider, GrabWaitsForTheButtonAndAFailedGrabLeavesGesturesReadOnlyW
   EXPECT_NE(lines[0].find("another program holds it"), std::string::npos) << lines[0];
   // Read-only: the taps still see the button and the wheel.
   EXPECT_EQ(ProviderClient::waitForForwarded(2).size(), 2u);
+}
+
+TEST_F(EvdevProvider, APressJustBeforeTheGrabLetsGoAndTheGrabWaitsForItsRelease) {
+  ASSERT_GE(nodes_.addUinput(), 0);
+  EmulatedEvdevNode::Options racing;
+  racing.pressOnFirstGrab = true;
+  nodes_.add(16, mouse_, racing);
+  client_.setFilter(true, false);
+  startMouse();
+  // Held, the press's release would go only to the clone: the mouse is let go at once.
+  EXPECT_TRUE(nodes_.waitForGrabCalls(16, 2)) << "the mouse was kept with its button down";
+  nodes_.setKeyDown(16, BTN_LEFT, false);
+  nodes_.write(16, EV_KEY, BTN_LEFT, 0, 2000);
+  report(16, 2000);
+  EXPECT_TRUE(nodes_.waitForGrabCalls(16, 3)) << "not taken again once the button is up";
+}
+
+// The application's pipeline on virtual time over the real provider: its watchdog re-opens a
+// mouse that sent nothing for a minute, which must not reach the desktop.
+TEST_F(EvdevProvider, AQuietMouseReopenedByTheWatchdogKeepsItsGrabItsCloneAndAHeldButton) {
+  ASSERT_GE(nodes_.addUinput(), 0);
+  nodes_.add(17, mouse_, {});
+  client_.setFilter(true, false);
+  const auto sim = sim::SimPlatform::install(1000.0);
+  MTBridgeSetProviderPath(TACTORA_EVDEV_PROVIDER_PATH);
+  auto engine = std::make_shared<GestureEngine>(RecognitionConfig{},
+                                                [&sim] { return sim->timeline().now(); });
+  auto pipeline = InputPipeline::create(engine, [](const GestureEvent&) {});
+  pipeline->start();
+  ASSERT_TRUE(pipeline->hasActiveDevice());
+  ASSERT_TRUE(nodes_.waitForGrabCalls(17, 1));
+  // A drag of ours holds the button on the clone (which follows the grab on the reader's thread).
+  const input_event press = inputEvent(EV_KEY, BTN_LEFT, 1);
+  std::uint64_t clone = 0;
+  for (const auto end = std::chrono::steady_clock::now() + ProviderClient::deadline;
+       clone == 0 && std::chrono::steady_clock::now() < end;) {
+    clone = client_.pointerWriter()(&press, 1, 0);
+  }
+  ASSERT_NE(clone, 0u) << "no clone";
+
+  sim->timeline().advanceBy(125.0);  // two quiet minutes: re-opened twice
+
+  EXPECT_EQ(nodes_.grabCalls(17), 1) << "the mouse was let go and taken again";
+  const input_event release = inputEvent(EV_KEY, BTN_LEFT, 0);
+  EXPECT_EQ(client_.pointerWriter()(&release, 1, clone), clone) << "the clone holding it is gone";
+  pipeline->stop();
+  pipeline.reset();
 }
 
 TEST_F(EvdevProvider, TheLinuxTapsSeeTheMouseButtonThroughTheProvidersFilter) {

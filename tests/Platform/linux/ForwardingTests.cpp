@@ -1,9 +1,7 @@
 // Grab-and-forward without a device: reports go through the processor, the Linux event taps
 // decide, and the writer's framed output is read back from a pipe.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <libevdev/libevdev.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -14,9 +12,7 @@
 #include "Platform/linux/input/LinuxEventTaps.h"
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
-#include "Platform/linux/input/UinputClone.h"
 #include "Platform/linux/input/UinputWriter.h"
-#include "Platform/linux/input/UniqueFd.h"
 #include "tests/Platform/linux/EventPipe.h"
 
 namespace tactora::lx {
@@ -168,56 +164,6 @@ TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLas
   EXPECT_EQ(buttons_, (std::vector<std::string>{"down", "up"}));
   EXPECT_EQ(sink_.order, (std::vector<std::string>{"report", "frame 1", "report", "frame 0"}));
   EXPECT_FALSE(processor_.isAnyButtonHeld());
-}
-
-TEST(ReportForwarder, InjectedReportsReachOnlyTheirOwnCloneAndALoResMouseGetsHiResTwins) {
-  EventPipe pipe;
-  ReportForwarder forwarder({});
-  const input_event press = inputEvent(EV_KEY, BTN_LEFT, 1);
-  EXPECT_EQ(forwarder.inject({&press, 1}, 0), 0u) << "no clone yet";
-
-  forwarder.setOutput(pipe.write.get(), 7, true);
-  EXPECT_TRUE(forwarder.forward(std::vector<input_event>{inputEvent(EV_REL, REL_X, 1),
-                                                         inputEvent(EV_REL, REL_WHEEL, -2),
-                                                         inputEvent(EV_REL, REL_HWHEEL, 1)}));
-  EXPECT_EQ(forwarder.inject({&press, 1}, 0), 7u);
-  EXPECT_EQ(forwarder.inject({&press, 1}, 7), 7u);
-  EXPECT_EQ(forwarder.inject({&press, 1}, 6), 0u) << "an earlier clone's release goes nowhere";
-  EXPECT_EQ(describe(pipe.drain()),
-            (std::vector<std::string>{"2:0:1", "2:11:-240", "2:8:-2", "2:12:120", "2:6:1", "0:0:0",
-                                      "1:272:1", "0:0:0", "1:272:1", "0:0:0"}));
-
-  forwarder.setOutput(-1);
-  EXPECT_EQ(forwarder.inject({&press, 1}, 7), 0u) << "a dropped clone takes nothing";
-  EXPECT_TRUE(pipe.drain().empty());
-}
-
-}  // namespace
-}  // namespace tactora::lx
-
-namespace tactora::lx {
-namespace {
-
-TEST(UinputClone, CopiesTheMouseWithoutItsTouchAxesOrSaysWhyNot) {
-  libevdev* source = libevdev_new();
-  libevdev_set_name(source, "Magic Mouse");
-  libevdev_set_id_bustype(source, BUS_BLUETOOTH);
-  libevdev_enable_event_code(source, EV_REL, REL_X, nullptr);
-  libevdev_enable_event_code(source, EV_KEY, BTN_LEFT, nullptr);
-  const input_absinfo axis{0, 0, 1000, 0, 0, 20};
-  libevdev_enable_event_code(source, EV_ABS, ABS_MT_POSITION_X, &axis);
-  UinputClone::Result clone = UinputClone::create(source, "event9");
-  libevdev_free(source);
-  if (auto* error = std::get_if<UinputClone::Error>(&clone)) {
-    EXPECT_NE(error->what.find("/dev/uinput"), std::string::npos) << error->what;
-    if (::access(UinputClone::uinputPath, W_OK) != 0) {
-      GTEST_SKIP() << "no writable /dev/uinput here: " << error->what;
-    }
-    FAIL() << error->what;
-  }
-  // The clone exists while its descriptor is open; a report can be written to it.
-  const input_event moved = inputEvent(EV_REL, REL_X, 1);
-  EXPECT_TRUE(UinputWriter(std::get<UniqueFd>(clone).get()).writeReport({&moved, 1}));
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ TEST_F(HeadlessGestureOverlayTest, ShowsTitlesAndFadesOnceAfterTheLastShow) {
   overlay.show(GestureEvent::tap(3), Action(Action::Case::missionControl));
   EXPECT_EQ(overlay.text(), "3-Finger Tap  \u00b7  Mission Control");
   sim->timeline().advanceTo(0.5);
-  overlay.show(GestureEvent::swipe(2, Direction::left), Action(Action::Case::spaceLeft));
+  overlay.show(GestureEvent::swipe(1, Direction::left), Action(Action::Case::navigateBack));
+  EXPECT_EQ(overlay.text(), "1-Finger Swipe Left  \u00b7  Back (Alt+Left)");  // as its picker says
   // The first show's fade would have begun at 0.9 s; the second's begins at 1.4 s.
   EXPECT_EQ(alphaAt(1.39), 1.0);
   // Then the alpha only falls, reaching 0 when the panel goes, 0.25 s later.

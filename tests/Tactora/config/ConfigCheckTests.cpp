@@ -21,9 +21,6 @@ class ConfigCheckTest : public ::testing::Test {
   CheckResult check(const std::string& bytes) {
     const auto path = temporary_.path() / "config.json";
     writeFile(path, bytes);
-    return checkPath(path);
-  }
-  CheckResult checkPath(const std::filesystem::path& path) {
     std::ostringstream out;
     std::ostringstream err;
     const int status = ConfigCheck::check(path, out, err);
@@ -88,10 +85,6 @@ TEST_F(ConfigCheckTest, UnusableFilesEndWithOneMessageNamingFileAndProblem) {
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, prefix() + each.message);
   }
-  const auto missing = checkPath(temporary_.path() / "missing.json");
-  EXPECT_EQ(missing.status, ConfigCheck::unusableFileStatus);
-  EXPECT_EQ(missing.err, "tactora: " + (temporary_.path() / "missing.json").string() +
-                             ": cannot read the file: No such file or directory\n");
 }
 
 TEST_F(ConfigCheckTest, ACleanFileHasNoRemarksAndANewerOneShowsTheDefaultsItWouldBecome) {

@@ -1,5 +1,9 @@
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -65,56 +69,6 @@ TEST_F(ConfigStoreTest, FirstLaunchWritesNothingUntilTheFirstSave) {
   EXPECT_EQ(readFile(file()), encodeConfiguration(changed));
 }
 
-TEST_F(ConfigStoreTest, UndecodableOrNewerFilesAreBackedUpByteForByteAndReplaced) {
-  struct Case {
-    std::string bytes;
-    platform::CapturingLogSink::Line line;
-    std::string backup;
-  };
-  // Both within the same second: the second backup must not be lost to the first one's name.
-  const Case cases[] = {
-      {"not json\n\x01\xff",
-       {"ConfigStore", platform::LogLevel::error,
-        "config corrupt, resetting to defaults: parse error at line 1, column 2: syntax error "
-        "while parsing value - invalid literal; last read: 'no'"},
-       "config.json.corrupt-2026-12-05T19-55-00Z"},
-      {R"({"schemaVersion": 12, "enabled": false})",
-       {"ConfigStore", platform::LogLevel::error,
-        "config schemaVersion 12 is newer than this build supports, resetting to defaults"},
-       "config.json.corrupt-2026-12-05T19-55-00Z-2"},
-  };
-  for (const auto& each : cases) {
-    log_->clear();
-    placeFile(each.bytes);
-    auto store = open();
-    EXPECT_EQ(*store->current(), defaultConfiguration());
-    EXPECT_EQ(logLines(), std::vector{each.line});
-    EXPECT_EQ(readFile(dir() / each.backup), each.bytes);
-    EXPECT_EQ(readFile(file()), encodeConfiguration(defaultConfiguration()));
-  }
-  EXPECT_EQ(readFile(dir() / cases[0].backup), cases[0].bytes);
-  EXPECT_EQ(entries(), (std::vector<std::string>{"config.json", cases[0].backup, cases[1].backup}));
-}
-
-TEST_F(ConfigStoreTest, AnOldFileIsMigratedAfterOneVersionBackupThatIsNeverOverwritten) {
-  const std::string first = R"({"schemaVersion": 4, "profiles": []})";
-  placeFile(first);
-  auto store = open();
-  EXPECT_EQ(store->current()->schemaVersion, 9);
-  EXPECT_EQ(store->current()->allAppsProfile()->bindings, defaultBindings());
-  EXPECT_EQ(logLines(), (std::vector<platform::CapturingLogSink::Line>{
-                            {"ConfigStore", platform::LogLevel::notice,
-                             "migrating config from schemaVersion 4 to 9"}}));
-  EXPECT_EQ(readFile(dir() / "config.json.v4-backup"), first);
-  EXPECT_EQ(readFile(file()), encodeConfiguration(*store->current()));
-
-  placeFile(R"({"schemaVersion": 4, "enabled": false})");
-  auto second = open();
-  EXPECT_FALSE(second->current()->enabled);
-  EXPECT_EQ(readFile(dir() / "config.json.v4-backup"), first);
-  EXPECT_EQ(entries(), (std::vector<std::string>{"config.json", "config.json.v4-backup"}));
-}
-
 TEST_F(ConfigStoreTest, ACurrentFileIsReadAsWrittenAndNotRewritten) {
   Configuration custom = defaultConfiguration();
   custom.profiles.push_back(Profile{"com.example.App", {}});
@@ -127,9 +81,10 @@ TEST_F(ConfigStoreTest, ACurrentFileIsReadAsWrittenAndNotRewritten) {
 }
 
 TEST_F(ConfigStoreTest, ObserversRunInOrderAfterEverySaveEvenWhenWritingFails) {
-  // config.json is a directory: the temporary file is complete but cannot take its place.
-  fs::create_directories(file());
+  // config.json became a directory after launch: the temporary file is complete but cannot take
+  // its place.
   auto store = open();
+  fs::create_directories(file());
   std::vector<std::string> calls;
   store->addObserver([&](const Configuration& value) {
     calls.push_back("first " + std::to_string(value.enabled));
@@ -156,10 +111,122 @@ TEST_F(ConfigStoreTest, ObserversRunInOrderAfterEverySaveEvenWhenWritingFails) {
   const auto lines = logLines();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].level, platform::LogLevel::error);
-  EXPECT_TRUE(lines[0].message.starts_with("failed to save config: could not replace "));
+  EXPECT_TRUE(lines[0].message.starts_with("failed to save config: cannot replace "));
   EXPECT_TRUE(
       lines[1].message.starts_with("failed to save config: could not create " + dir().string()))
       << lines[1].message;
+}
+
+// While it lives, this process cannot write files larger than `bytes`: a disk full for the
+// backup of a large file but not for a small configuration.
+struct FullDisk {
+  explicit FullDisk(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+    const rlimit limit{bytes, previous.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FullDisk() { setrlimit(RLIMIT_FSIZE, &previous); }
+  rlimit previous{};
+};
+
+// A rejected or older file is copied aside byte for byte before it is replaced; while the copy
+// cannot be written, the file stays and the store runs on the value in memory. Two rejected
+// files in one second keep both copies; a version's first backup is never replaced.
+TEST_F(ConfigStoreTest, ARejectedOrOlderFileIsReplacedOnlyOnceItsBackupIsOnTheDisk) {
+  using Line = platform::CapturingLogSink::Line;
+  const std::size_t smallEnough = encodeConfiguration(defaultConfiguration()).size() + 1024;
+  const std::string padding(smallEnough + 4096, ' ');
+  Configuration migrated = testing::decoded(R"({"schemaVersion": 4, "enabled": false})").migrated();
+  struct Case {
+    std::string bytes;
+    Line line;
+    std::string backup;
+    Configuration loaded;
+  };
+  const Case cases[] = {
+      {"not json\n\x01\xff" + padding,
+       {"ConfigStore", platform::LogLevel::error,
+        "config corrupt, resetting to defaults: parse error at line 1, column 2: syntax error "
+        "while parsing value - invalid literal; last read: 'no'"},
+       "config.json.corrupt-2026-12-05T19-55-00Z",
+       defaultConfiguration()},
+      {R"({"schemaVersion": 12, "enabled": false})" + padding,
+       {"ConfigStore", platform::LogLevel::error,
+        "config schemaVersion 12 is newer than this build supports, resetting to defaults"},
+       "config.json.corrupt-2026-12-05T19-55-00Z-2",
+       defaultConfiguration()},
+      {R"({"schemaVersion": 4, "enabled": false})" + padding,
+       {"ConfigStore", platform::LogLevel::notice, "migrating config from schemaVersion 4 to 9"},
+       "config.json.v4-backup",
+       migrated},
+  };
+  for (const auto& each : cases) {
+    placeFile(each.bytes);
+    log_->clear();
+    std::unique_ptr<ConfigStore> store;
+    {
+      FullDisk full(smallEnough);
+      store = open();
+    }
+    EXPECT_EQ(readFile(file()), each.bytes) << "replaced without a backup";
+    EXPECT_FALSE(fs::exists(dir() / each.backup));
+    EXPECT_EQ(*store->current(), each.loaded);
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], each.line);
+    EXPECT_TRUE(lines[1].message.starts_with("failed to save config: could not back up " +
+                                             file().string() + " (cannot write "))
+        << lines[1].message;
+    EXPECT_NE(lines[1].message.find("File too large"), std::string::npos);
+
+    // With room on the disk again, the next save makes the copy, then replaces the file.
+    store->save(*store->current());
+    EXPECT_EQ(readFile(dir() / each.backup), each.bytes);
+    EXPECT_EQ(readFile(file()), encodeConfiguration(each.loaded));
+  }
+  placeFile(R"({"schemaVersion": 4})");
+  EXPECT_EQ(open()->current()->schemaVersion, 9);
+  EXPECT_EQ(readFile(dir() / "config.json.v4-backup"), cases[2].bytes);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"config.json", cases[0].backup, cases[1].backup,
+                                                 cases[2].backup}));
+}
+
+TEST_F(ConfigStoreTest, AFileThatCannotBeReadIsNeverSavedOver) {
+  // A FIFO: not a regular file, so it is not read (opening it would wait for a writer).
+  fs::create_directories(dir());
+  ASSERT_EQ(mkfifo(file().c_str(), 0600), 0);
+  auto store = open();
+  EXPECT_EQ(*store->current(), defaultConfiguration());
+  store->save(defaultConfiguration());
+  EXPECT_TRUE(fs::is_fifo(file()));
+  EXPECT_EQ(entries(), std::vector<std::string>{"config.json"});
+  const auto lines = logLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].message, "cannot read " + file().string() +
+                                  " (is not a regular file); running on the defaults and keeping "
+                                  "the file as it is");
+  EXPECT_TRUE(lines[1].message.starts_with("failed to save config: " + file().string() +
+                                           " could not be read"))
+      << lines[1].message;
+}
+
+TEST_F(ConfigStoreTest, ASymbolicLinkIsWrittenThroughToItsTarget) {
+  const fs::path elsewhere = temporary_.path() / "dotfiles" / "tactora.json";
+  fs::create_directories(elsewhere.parent_path());
+  writeFile(elsewhere, encodeConfiguration(defaultConfiguration()));
+  fs::permissions(elsewhere, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_directories(dir());
+  fs::create_symlink("../dotfiles/tactora.json", file());
+  auto store = open();
+  Configuration disabled = defaultConfiguration();
+  disabled.enabled = false;
+  store->save(disabled);
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(file())));
+  EXPECT_EQ(readFile(elsewhere), encodeConfiguration(disabled));
+  EXPECT_EQ(fs::status(elsewhere).permissions(), fs::perms::owner_read | fs::perms::owner_write)
+      << "a private file stays private";
+  EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere.parent_path()), {}), 1);
 }
 
 TEST(ConfigStoreConcurrency, GestureThreadReadsWholeSnapshotsWhileTheMainThreadSaves) {

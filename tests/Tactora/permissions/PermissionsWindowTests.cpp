@@ -2,17 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 #include <vector>
 
 #include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
+#include "Tactora/permissions/TrustedHelper.h"
 #include "support/CapturingLogSink.h"
 #include "support/SourceTree.h"
 
@@ -170,45 +172,53 @@ TEST_F(PermissionsWindowTest, AFailedRequestIsLoggedWithItsCause) {
   }
 }
 
-// Every text fits its widget and the two rows line up, at the designed size or larger; each
-// state is drawn for the README.
-TEST_F(PermissionsWindowTest, NothingIsCutOffAndEachStateIsDrawn) {
-  struct State {
-    bool accessibility;
-    std::int32_t inputMonitoring;
-    const char* file;
-  };
-  const std::vector<State> states = {
-      {false, platform::Permissions::accessUnknown, "permissions-missing.png"},
-      {true, platform::Permissions::accessDenied, "permissions-input-monitoring-denied.png"},
-      {true, platform::Permissions::accessGranted, "permissions-granted.png"},
-  };
-  // docs/screenshots when the pictures are being refreshed ($TACTORA_SCREENSHOT_DIR), else a
-  // scratch folder: a test run never rewrites the source tree.
-  const QDir screenshots(qEnvironmentVariable("TACTORA_SCREENSHOT_DIR", QDir::tempPath()));
-  for (const State& state : states) {
-    SCOPED_TRACE(state.file);
-    setGrants(state.accessibility, state.inputMonitoring);
+// Only an installed helper runs as root: a file of root's, in folders of root's all the way up.
+TEST_F(PermissionsWindowTest, OnlyAnInstalledHelperIsRunAndABuildShowsTheCommandsInstead) {
+  namespace fs = std::filesystem;
+  // The scratch folder lies in the system's temporary folder, which everyone may write to.
+  const fs::path copied =
+      scratch.filePath(QStringLiteral("tactora-permission-helper")).toStdString();
+  const fs::path linked = scratch.filePath(QStringLiteral("link")).toStdString();
+  fs::copy_file("/usr/bin/env", copied);
+  fs::create_symlink("/usr/bin/env", linked);
+  EXPECT_EQ(TrustedHelper::find({copied, "/nonexistent/helper", "usr/bin/env", linked}),
+            fs::path("/usr/bin/env"));
+  EXPECT_EQ(TrustedHelper::find({copied}), std::nullopt);
+
+  // This test runs from a build tree: nothing is run, the commands are shown.
+  const PermissionsWindow::Options options = PermissionsWindow::defaultOptions({});
+  EXPECT_TRUE(options.requestProgram.isEmpty()) << options.requestArguments.join(' ').toStdString();
+  const QString rule =
+      QString::fromStdString(testing::sourceDir()) + QStringLiteral("/data/udev/69-tactora.rules");
+  EXPECT_TRUE(options.manualCommands.startsWith(QStringLiteral("sudo install -m 644 ") + rule))
+      << options.manualCommands.toStdString();
+  monitor = PermissionMonitor::create(*sim);
+  PermissionsWindow window(monitor, options);
+  window.accessibilityRequestButton()->click();
+  EXPECT_FALSE(window.isRequestRunning());
+  ASSERT_NE(window.manualCommandsBox(), nullptr);
+  EXPECT_EQ(window.manualCommandsBox()->informativeText(), options.manualCommands);
+  for (QLabel* label : window.manualCommandsBox()->findChildren<QLabel*>()) {
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+  }
+}
+
+// The window keeps its designed 460 × 260 and cannot be resized, and its two rows line up, in
+// every state. (That no text is cut off is checked with every other window's.)
+TEST_F(PermissionsWindowTest, StaysAtItsDesignedSizeWithTheRowsLinedUp) {
+  for (const std::int32_t inputMonitoring :
+       {platform::Permissions::accessUnknown, platform::Permissions::accessDenied,
+        platform::Permissions::accessGranted}) {
+    SCOPED_TRACE(inputMonitoring);
+    setGrants(inputMonitoring == platform::Permissions::accessGranted, inputMonitoring);
     auto window = makeWindow();
     window->showPermissions();
     QCoreApplication::processEvents();
-    EXPECT_GE(window->width(), 460);
-    EXPECT_GE(window->height(), 260);
-    for (const QLabel* label : window->findChildren<QLabel*>()) {
-      SCOPED_TRACE(label->text().toStdString());
-      if (label->wordWrap()) {
-        EXPECT_GE(label->height(), label->heightForWidth(label->width()));
-      } else {
-        EXPECT_GE(label->width(), label->sizeHint().width());
-      }
-    }
-    for (const QPushButton* button : window->findChildren<QPushButton*>()) {
-      EXPECT_GE(button->width(), button->sizeHint().width());
-    }
+    EXPECT_EQ(window->size(), QSize(460, 260));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
     EXPECT_EQ(window->accessibilityStatusLabel()->x(), window->inputMonitoringStatusLabel()->x());
     EXPECT_EQ(window->accessibilityRequestButton()->x(),
               window->inputMonitoringRequestButton()->x());
-    EXPECT_TRUE(window->grab().save(screenshots.filePath(QString::fromUtf8(state.file))));
   }
 }
 

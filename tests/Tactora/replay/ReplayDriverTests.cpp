@@ -1,5 +1,7 @@
 #include "Tactora/replay/ReplayDriver.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -7,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Tactora/config/ConfigCheck.h"
 #include "Tactora/config/Configuration.h"
 #include "Tactora/config/TemporaryDirectory.h"
 #include "support/SourceTree.h"
@@ -60,13 +63,6 @@ TEST_F(ReplayDriverTest, UnreadableRecordingsFailWithPlaceAndStatusTwoAndNothing
                       ":6: event time must be SECONDS.MICROSECONDS with six digits, not "
                       "'0.00001'\n");
 
-  fs::path missing = dir_ / "missing.evemu";
-  EXPECT_EQ(run(missing), 2);
-  EXPECT_EQ(out_, "");
-  EXPECT_EQ(err_, "tactora: " + missing.string() + ": cannot open: No such file or directory\n");
-  EXPECT_EQ(run(dir_), 2);
-  EXPECT_EQ(err_, "tactora: " + dir_.string() + ": cannot open: is a directory\n");
-
   fs::path keyboard = write("keyboard.evemu", "N: keyboard\nE: 0.000000 0001 001e 0001\n");
   EXPECT_EQ(run(keyboard), 2);
   EXPECT_EQ(out_, "");
@@ -79,6 +75,33 @@ TEST_F(ReplayDriverTest, UnreadableRecordingsFailWithPlaceAndStatusTwoAndNothing
   EXPECT_EQ(out_, "");
   EXPECT_EQ(err_, "tactora: " + (dir_ / "no-config.json").string() +
                       ": cannot open: No such file or directory\n");
+}
+
+// `replay` and `config check` read through the same code: what is not a regular file of a sane
+// size is refused at once (a FIFO or a device would block or never end), with one line naming
+// the file, and status 2.
+TEST_F(ReplayDriverTest, OnlyRegularFilesOfSaneSizeAreReadByReplayAndConfigCheck) {
+  const fs::path fifo = dir_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path huge = write("huge", "");
+  fs::resize_file(huge, 64 * 1024 * 1024 + 1);  // sparse
+  const std::pair<fs::path, std::string> cases[] = {
+      {dir_ / "missing", "No such file or directory"},
+      {dir_, "is a directory"},
+      {fifo, "is not a regular file"},
+      {"/dev/zero", "is not a regular file"},
+      {huge, "is larger than 64 MiB"},
+  };
+  for (const auto& [path, why] : cases) {
+    EXPECT_EQ(run(path), 2);
+    EXPECT_EQ(out_, "");
+    EXPECT_EQ(err_, "tactora: " + path.string() + ": cannot open: " + why + "\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(ConfigCheck::check(path, out, err), ConfigCheck::unusableFileStatus);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "tactora: " + path.string() + ": cannot read the file: " + why + "\n");
+  }
 }
 
 TEST_F(ReplayDriverTest, ConfigFileIsUsedButNeverWrittenOrAddedTo) {
@@ -160,6 +183,28 @@ TEST_F(ReplayDriverTest, ButtonOfAReportReachesTheTapsBeforeThatReportsFrame) {
   }
   EXPECT_EQ(run(write("tap.evemu", plain)), 0);
   EXPECT_EQ(out_, "tap(fingers: 1)\n");
+}
+
+TEST_F(ReplayDriverTest, APauseOfAnyLengthReplaysAtOnceAndChangesNothingButTheClock) {
+  // A one-finger tap at `seconds`.
+  auto tapAt = [](const std::string& seconds) {
+    std::string text;
+    for (const char* event :
+         {".000000 0003 002f 0000", ".000000 0003 0039 0007", ".000000 0003 0030 0480",
+          ".000000 0000 0000 0000", ".090000 0003 0030 0000", ".090000 0000 0000 0000",
+          ".101000 0003 0039 -001", ".101000 0000 0000 0000"}) {
+      text += "E: " + seconds + event + "\n";
+    }
+    return text;
+  };
+  const std::string first = std::string(header) + tapAt("0");
+  ASSERT_EQ(run(write("minute.evemu", first + tapAt("100")), {std::nullopt, true, false}), 0);
+  const std::string expected = out_;
+  EXPECT_EQ(expected.find("tap(fingers: 1)"), 0u) << expected;
+  // 9.2e12 s, close to the most microseconds a recording's clock can count.
+  ASSERT_EQ(run(write("ages.evemu", first + tapAt("9200000000000")), {std::nullopt, true, false}),
+            0);
+  EXPECT_EQ(out_, expected);
 }
 
 TEST_F(ReplayDriverTest, WheelsAreOneScrollEventPerReportWithHiResStepsAddedUp) {

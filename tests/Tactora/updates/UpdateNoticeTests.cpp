@@ -3,15 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
-#include <QImage>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QScreen>
 
 #include "Platform/sim/SimPlatform.h"
-#include "support/SourceTree.h"
 
 namespace tactora {
 namespace {
@@ -86,23 +81,6 @@ TEST_F(UpdateNoticeTest, TheNoticeSitsAtTheTopTheDesktopsWayAndGoesAfterItsFade)
       EXPECT_FALSE(sim->panels().surfaceEvents().back().shown);
     }
   }
-}
-
-TEST_F(UpdateNoticeTest, TheNoticeIsDrawnOverADesktop) {
-  NoticePanel panel(QStringLiteral("Tactora updated to 2.1"), sim->dispatch().main());
-  panel.resize(panel.sizeHint());
-  QImage picture(panel.width() + 120, panel.height() + 60, QImage::Format_ARGB32_Premultiplied);
-  QPainter painter(&picture);
-  QLinearGradient desktop(0, 0, picture.width(), picture.height());
-  desktop.setColorAt(0, QColor(0x5b, 0x8d, 0xc9));
-  desktop.setColorAt(1, QColor(0xe8, 0xd5, 0xb0));
-  painter.fillRect(picture.rect(), desktop);
-  panel.render(&painter, QPoint(60, 30), QRegion(), QWidget::DrawChildren);
-  painter.end();
-  // docs/screenshots when the pictures are being refreshed ($TACTORA_SCREENSHOT_DIR), else a
-  // scratch folder: a test run never rewrites the source tree.
-  const QDir screenshots(qEnvironmentVariable("TACTORA_SCREENSHOT_DIR", QDir::tempPath()));
-  EXPECT_TRUE(picture.save(screenshots.filePath(QStringLiteral("update-notice.png"))));
 }
 
 }  // namespace

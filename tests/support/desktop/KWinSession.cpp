@@ -74,6 +74,10 @@ std::unique_ptr<KWinSession> KWinSession::start(DesktopSession& session, Kind ki
     return nullptr;
   }
   session.set("DISPLAY", display);
+  if (!XServer::awaitWindowManager(display, 4)) {
+    ADD_FAILURE() << "kwin_wayland did not manage Xwayland within 30 s: " << session.log("kwin");
+    return nullptr;
+  }
   return kwin->awaitReady(true) ? std::move(kwin) : nullptr;
 }
 
@@ -84,8 +88,14 @@ bool KWinSession::startX11(bool composited, bool replacing) {
     command.push_back("--replace");
   }
   const std::string name = "kwin-" + std::to_string(++kwinStarts_);
-  if (session_.start(name, command, {composited ? "KWIN_COMPOSE=O2" : "KWIN_COMPOSE=N"}) ==
-      nullptr) {
+  ChildProcess* replaced = kwin_;
+  kwin_ = session_.start(name, command, {composited ? "KWIN_COMPOSE=O2" : "KWIN_COMPOSE=N"});
+  if (kwin_ == nullptr) {
+    return false;
+  }
+  // The old KWin still takes shortcuts from kglobalaccel while it goes.
+  if (replaced != nullptr && !replaced->wait(30s)) {
+    ADD_FAILURE() << "the replaced kwin_x11 did not end within 30 s";
     return false;
   }
   // Until the new KWin owns its bus name, the old one answers for it.

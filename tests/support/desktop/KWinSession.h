@@ -56,6 +56,7 @@ class KWinSession {
   std::string run(const std::vector<std::string>& arguments) const;
 
   DesktopSession& session_;
+  ChildProcess* kwin_ = nullptr;  // the running kwin_x11
   int kwinStarts_ = 0;
   bool composited_ = true;
 };

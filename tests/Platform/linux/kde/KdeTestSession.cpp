@@ -1,5 +1,11 @@
 #include "tests/Platform/linux/kde/KdeTestSession.h"
 
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "tests/support/desktop/PlayScenario.h"
+
 namespace tactora::lx::test {
 
 namespace {
@@ -40,6 +46,53 @@ void KdeTestSession::TearDown() {
 std::unique_ptr<KWinFrontApplication> KdeTestSession::followFocus() const {
   return std::make_unique<KWinFrontApplication>(applications_, session_->folder().string(),
                                                 std::chrono::seconds(2));
+}
+
+bool KdeTestSession::openWindow(const std::string& title) {
+  static const std::map<std::string, std::pair<std::string, std::string>> classes{
+      {"probe", {"probe-instance", "Unrelated"}},
+      {"other", {"other", "OtherClass"}},
+      {"victim", {"victim", "VictimTerm"}}};
+  const auto& [instance, windowClass] = classes.at(title);
+  return !opened_.insert(title).second || kwin_->openXWindow(title, instance, windowClass);
+}
+
+void expectRecordedGesturesActOnTheDesktop() {
+  auto& kde = KdeTestSession::get();
+  auto& kwin = kde.kwin();
+  auto& session = kde.session();
+  ASSERT_TRUE(kde.openWindow("probe") && kde.openWindow("victim"));
+  session.run({"wmctrl", "-s", "0"});
+  ASSERT_TRUE(testing::eventually([&] { return kwin.currentDesktop() == 0; }));
+
+  testing::PlayScenario scenario(session, kde.program());
+  scenario.writeConfiguration("org.example.Probe", R"({"tap": {"fingers": 3}})");
+  const auto focus = [&](const std::string& title) -> std::function<void()> {
+    return [&session, title] { session.run({"wmctrl", "-F", "-a", title}); };
+  };
+  const auto hasWindow = [&](const std::string& title) {
+    const auto titles = kwin.windowTitles();
+    return std::find(titles.begin(), titles.end(), title) != titles.end();
+  };
+  struct Row {
+    std::string recording;
+    std::string focused;
+    std::function<bool()> done;
+  };
+  const Row rows[] = {
+      {"three-finger-tap", "probe", [&] { return std::filesystem::exists(scenario.marker()); }},
+      // Activating a window would bring its desktop back.
+      {"two-finger-swipe-right", "", [&] { return kwin.currentDesktop() == 1; }},
+      {"three-finger-tap", "victim", [&] { return !hasWindow("victim"); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.recording + " on " + row.focused);
+    EXPECT_TRUE(
+        scenario.play(row.recording, row.done, row.focused.empty() ? nullptr : focus(row.focused)))
+        << scenario.log();
+    EXPECT_EQ(scenario.quit(), 0) << scenario.log();
+  }
+  EXPECT_TRUE(hasWindow("probe"));
 }
 
 }  // namespace tactora::lx::test

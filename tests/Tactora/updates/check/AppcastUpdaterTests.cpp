@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMap>
 #include <QProcess>
 #include <QPushButton>
@@ -18,7 +18,6 @@
 #include "Tactora/updates/UpdateController.h"
 #include "Tactora/updates/check/UpdateAlert.h"
 #include "support/CapturingLogSink.h"
-#include "support/SourceTree.h"
 
 namespace tactora {
 namespace {
@@ -194,11 +193,13 @@ class AppcastUpdaterTest : public ::testing::Test {
 TEST_F(AppcastUpdaterTest, ANewerVersionIsOfferedAndNothingNewIsSaidQuietly) {
   server.route("/appcast.xml",
                {"302 Found", "Location: " + server.url("/feed.xml").toUtf8() + "\r\n", {}});
-  server.route("/feed.xml", ok(feedWith({"1.0.0", "2.10.0", "2.9.0"})));
+  // A version that is not digits and dots is no version: never offered, never shown.
+  server.route("/feed.xml", ok(feedWith({"1.0.0", "2.10.0", "2.9.0",
+                                         "99.0 &lt;a href=&quot;x:y&quot;&gt;go&lt;/a&gt;"})));
   const std::vector<std::pair<std::string, std::vector<Line>>> cases = {
-      {"2.9.1", {{"UpdateController", LogLevel::notice, "appcast loaded: 3 item(s)"}}},
+      {"2.9.1", {{"UpdateController", LogLevel::notice, "appcast loaded: 4 item(s)"}}},
       {"2.10",
-       {{"UpdateController", LogLevel::notice, "appcast loaded: 3 item(s)"},
+       {{"UpdateController", LogLevel::notice, "appcast loaded: 4 item(s)"},
         {"UpdateController", LogLevel::debug, "update check found nothing new"}}},
   };
   for (const auto& [current, lines] : cases) {
@@ -308,12 +309,18 @@ TEST_F(AppcastUpdaterTest, AutomaticChecksRunAtMostOnceADayAndOnlyWhenOn) {
   EXPECT_EQ(server.requests().size(), 1);
 }
 
-TEST(UpdateAlert, OffersTheReleasePageAndIsDrawn) {
+TEST(UpdateAlert, OffersTheReleasePageAndShowsOutsideTextAsItIs) {
   std::vector<QUrl> opened;
   UpdateAlert alert([&](const QUrl& url) {
     opened.push_back(url);
     return true;
   });
+  // Error texts carry what the feed's server said: no markup, no links.
+  alert.showUpdaterError("https://example.org/feed: refused the redirect to <a href=\"x:y\">z</a>");
+  for (QLabel* label : alert.currentBox()->findChildren<QLabel*>()) {
+    EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+  }
+
   alert.showUpdateFound({"Tactora 2.1", "57", "2.1", "https://example.org/releases/2.1"}, "2.0");
   QMessageBox* box = alert.currentBox();
   ASSERT_NE(box, nullptr);
@@ -325,9 +332,6 @@ TEST(UpdateAlert, OffersTheReleasePageAndIsDrawn) {
     }
   }
   ASSERT_NE(open, nullptr);
-  QCoreApplication::processEvents();
-  const QDir screenshots(QString::fromStdString(testing::sourceDir() + "/docs/screenshots"));
-  EXPECT_TRUE(box->grab().save(screenshots.filePath(QStringLiteral("update-available.png"))));
   open->click();
   EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://example.org/releases/2.1")}));
 }

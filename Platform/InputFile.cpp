@@ -1,0 +1,82 @@
+#include "Platform/InputFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
+
+namespace tactora::platform {
+
+namespace {
+
+// Closes a descriptor on every way out of a function.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+std::string tooLarge() {
+  return "is larger than " + std::to_string(InputFile::maximumBytes / (1024 * 1024)) + " MiB";
+}
+
+}  // namespace
+
+std::optional<std::string> InputFile::read(const std::filesystem::path& path, std::string* reason) {
+  const auto failed = [reason](std::string why) -> std::optional<std::string> {
+    *reason = std::move(why);
+    return std::nullopt;
+  };
+  // Non-blocking, so that opening a FIFO nobody writes to returns at once; the type check below
+  // then refuses it.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) {
+    return failed(std::generic_category().message(errno));
+  }
+  struct stat status {};
+  if (::fstat(fd.get(), &status) != 0) {
+    return failed(std::generic_category().message(errno));
+  }
+  if (!S_ISREG(status.st_mode)) {
+    return failed(S_ISDIR(status.st_mode) ? "is a directory" : "is not a regular file");
+  }
+  if (static_cast<std::uintmax_t>(status.st_size) > maximumBytes) {
+    return failed(tooLarge());
+  }
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(status.st_size));
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+    if (count < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return failed(std::generic_category().message(errno));
+    }
+    if (count == 0) {
+      break;
+    }
+    // A file that grows while it is read is held to the same limit.
+    if (bytes.size() + static_cast<std::size_t>(count) > maximumBytes) {
+      return failed(tooLarge());
+    }
+    bytes.append(buffer, static_cast<std::size_t>(count));
+  }
+  return bytes;
+}
+
+}  // namespace tactora::platform

@@ -1,0 +1,151 @@
+// The settings window on a real X server with a real window manager (Xvfb and openbox), through
+// Qt's X11 platform: what the window manager offers for it, and "Settings…" bringing it back once
+// it was minimised.
+
+// Before Xlib, whose None and Bool macros would break them.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include "Tactora/config/ConfigStore.h"
+#include "Tactora/settings/SettingsWindowController.h"
+#include "tests/support/desktop/DesktopSession.h"
+#include "tests/support/desktop/XServer.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace tactora::settings {
+namespace {
+
+using testing::eventually;
+
+// One X server with openbox, and the application on it, for every case.
+class OpenboxDesktop : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::string error;
+    session_ = testing::DesktopSession::create({}, &error);
+    ASSERT_NE(session_, nullptr) << error;
+    server_ = testing::XServer::start(*session_);
+    ASSERT_NE(server_, nullptr);
+    session_->enter();
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    application_ = std::make_unique<QApplication>(argc_, argv_);
+    display_ = XOpenDisplay(server_->display().c_str());
+    ASSERT_NE(display_, nullptr);
+  }
+  void TearDown() override {
+    if (display_ != nullptr) {
+      XCloseDisplay(display_);
+    }
+    application_.reset();
+    server_.reset();
+    session_.reset();
+  }
+
+  static Display* display() { return display_; }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "settings-tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<testing::DesktopSession> session_;
+  std::unique_ptr<testing::XServer> server_;
+  std::unique_ptr<QApplication> application_;
+  static inline Display* display_ = nullptr;
+};
+
+[[maybe_unused]] auto* const desktop = ::testing::AddGlobalTestEnvironment(new OpenboxDesktop);
+
+std::vector<long> property(Window window, const char* name) {
+  Display* x = OpenboxDesktop::display();
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  std::vector<long> values;
+  if (XGetWindowProperty(x, window, XInternAtom(x, name, False), 0, 64, False, AnyPropertyType,
+                         &type, &format, &count, &after, &data) == Success &&
+      data != nullptr && format == 32) {
+    values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return values;
+}
+
+bool contains(const std::vector<long>& atoms, const char* name) {
+  const long atom = static_cast<long>(XInternAtom(OpenboxDesktop::display(), name, False));
+  return std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
+}
+
+// Polls while the application handles its events, as its own loop would between the steps.
+bool eventuallyWithEvents(const std::function<bool()>& condition) {
+  return eventually([&] {
+    QCoreApplication::processEvents();
+    return condition();
+  });
+}
+
+TEST(SettingsWindowOnOpenbox, OffersNoMinimiseOrMaximiseAndComesBackFromMinimised) {
+  QTemporaryDir folder;
+  ConfigStore store(std::filesystem::path(folder.path().toStdString()));
+  SettingsContext context;
+  context.configStore = &store;
+  SettingsWindowController controller(context);
+  controller.showSettings();
+  const auto window = static_cast<Window>(controller.window()->winId());
+  Display* x = OpenboxDesktop::display();
+  const Window root = DefaultRootWindow(x);
+
+  // The window asks for a title and a close button only (Motif hints: no minimise or maximise
+  // button or function, all of them not implied), and openbox, seeing its fixed size, offers
+  // neither maximising nor resizing. (Openbox keeps minimising in its window menu whatever a window
+  // asks, which is why "Settings…" must bring a minimised window back.)
+  ASSERT_TRUE(eventuallyWithEvents([&] {
+    return contains(property(window, "_NET_WM_ALLOWED_ACTIONS"), "_NET_WM_ACTION_CLOSE");
+  }));
+  const auto allowed = property(window, "_NET_WM_ALLOWED_ACTIONS");
+  for (const char* action :
+       {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE"}) {
+    EXPECT_FALSE(contains(allowed, action)) << action;
+  }
+  enum : long { functionsGiven = 1, decorationsGiven = 2 };
+  enum : long { all = 1, minimise = 1 << 3, maximise = 1 << 4, close = 1 << 5 };  // functions
+  enum : long {
+    allDecorations = 1,
+    title = 1 << 3,
+    minimiseButton = 1 << 5,
+    maximiseButton = 1 << 6
+  };
+  const auto motif = property(window, "_MOTIF_WM_HINTS");
+  ASSERT_GE(motif.size(), 3u);
+  EXPECT_EQ(motif[0] & (functionsGiven | decorationsGiven), functionsGiven | decorationsGiven);
+  EXPECT_EQ(motif[1] & (all | minimise | maximise | close), close);
+  EXPECT_EQ(motif[2] & (allDecorations | title | minimiseButton | maximiseButton), title);
+
+  // Minimised as a task bar does it (ICCCM WM_CHANGE_STATE), then "Settings…" once more.
+  ASSERT_TRUE(eventuallyWithEvents(
+      [&] { return property(root, "_NET_ACTIVE_WINDOW") == std::vector<long>{long(window)}; }));
+  XIconifyWindow(x, window, DefaultScreen(x));
+  XFlush(x);
+  ASSERT_TRUE(eventuallyWithEvents([&] { return controller.window()->isMinimized(); }));
+  ASSERT_EQ(property(window, "WM_STATE").at(0), IconicState);
+
+  controller.showSettings();
+  EXPECT_TRUE(eventuallyWithEvents([&] {
+    const auto state = property(window, "WM_STATE");
+    return !state.empty() && state[0] == NormalState &&
+           property(root, "_NET_ACTIVE_WINDOW") == std::vector<long>{long(window)};
+  }));
+  EXPECT_FALSE(controller.window()->isMinimized());
+  EXPECT_FALSE(contains(property(window, "_NET_WM_STATE"), "_NET_WM_STATE_HIDDEN"));
+}
+
+}  // namespace
+}  // namespace tactora::settings
