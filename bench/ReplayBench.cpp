@@ -134,7 +134,7 @@ void BM_ReplayTenMinutesGesturesOnly(benchmark::State& state) {
 // The ten minutes with a pause of `state.range(0)` seconds after the report in their middle: the
 // watchdogs of the idle stretch fire once each, so the pause costs next to nothing.
 void BM_ReplayAcrossAPause(benchmark::State& state) {
-  tactora::EvemuRecording recording = longSession().recording;
+  tactora::platform::EvemuRecording recording = longSession().recording;
   std::size_t middle = recording.events.size() / 2;
   while (middle < recording.events.size() &&
          !(recording.events[middle - 1].type == 0 && recording.events[middle - 1].code == 0)) {

@@ -3,7 +3,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QDBusServiceWatcher>
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
@@ -32,12 +32,19 @@ void notify(const QString& summary, const QString& body) {
 }  // namespace
 
 DesktopShell::DesktopShell(Options options) : options_(std::move(options)) {
-  if (!options_.trayAvailable) {
-    options_.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+  if (!options_.x11TrayAvailable) {
+    options_.x11TrayAvailable = [] {
+      return QGuiApplication::platformName() == QStringLiteral("xcb") &&
+             QSystemTrayIcon::isSystemTrayAvailable();
+    };
   }
 }
 
-DesktopShell::~DesktopShell() = default;
+DesktopShell::~DesktopShell() {
+  // Both icons show the controller's menu; they go first.
+  x11TrayIcon_.reset();
+  notifierItem_.reset();
+}
 
 void DesktopShell::checkVersionNotice(AppDelegate& app) {
   if (options_.hooks.showUpdateNoticeIfNeeded) {
@@ -73,32 +80,60 @@ void DesktopShell::setUp(AppDelegate& app) {
 }
 
 void DesktopShell::presentTray() {
-  if (options_.trayAvailable()) {
-    statusItem_->trayIcon().show();
+  notifierItem_ =
+      std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus(), statusItem_->menu());
+  showIcon(statusItem_->isEnabled());
+  QObject::connect(statusItem_.get(), &StatusItemController::iconChanged, statusItem_.get(),
+                   [this](bool enabled) { showIcon(enabled); });
+  notifierItem_->onHostChanged = [this](bool shown) { hostChanged(shown); };
+  notifierItem_->start();
+}
+
+void DesktopShell::showIcon(bool enabled) {
+  if (shownEnabled_ == enabled) {
+    return;  // every refresh reports the state; hosts reread the icon only when it changed
+  }
+  shownEnabled_ = enabled;
+  const QIcon icon = StatusItemController::icon(enabled);
+  notifierItem_->setIcon(StatusItemController::iconName(enabled), icon);
+  if (x11TrayIcon_) {
+    x11TrayIcon_->setIcon(icon);
+  }
+}
+
+void DesktopShell::hostChanged(bool shown) {
+  const bool atLaunch = !launchDecided_;
+  launchDecided_ = true;
+  if (shown) {
+    // One icon: a panel that hosts both kinds would otherwise show Qt's beside ours.
+    if (x11TrayIcon_) {
+      x11TrayIcon_->hide();
+    }
     return;
   }
-  if (!toldNoTray_) {
-    toldNoTray_ = true;
-    logger.error("%{public}s", {noTrayMessage});
-    if (options_.notifyWithoutTray) {
-      notify(QStringLiteral("Tactora is running"), QString::fromUtf8(noTrayMessage));
+  // Qt looks for a tray through the same watcher first, so a panel that hangs would hang it too.
+  if (!notifierItem_->watcherHangs() && options_.x11TrayAvailable()) {
+    if (!x11TrayIcon_) {
+      x11TrayIcon_ = std::make_unique<QSystemTrayIcon>(StatusItemController::icon(*shownEnabled_));
+      x11TrayIcon_->setContextMenu(&statusItem_->menu());
     }
-    // Never running invisibly: the settings window stands in for the menu.
-    showSettings();
+    x11TrayIcon_->show();
+    return;
   }
-  // Panels often start after the autostart entries: show the icon once a host registers.
-  if (!hostWatcher_) {
-    hostWatcher_ = std::make_unique<QDBusServiceWatcher>(
-        QStringLiteral("org.kde.StatusNotifierWatcher"), QDBusConnection::sessionBus(),
-        QDBusServiceWatcher::WatchForRegistration);
-    QObject::connect(hostWatcher_.get(), &QDBusServiceWatcher::serviceRegistered,
-                     hostWatcher_.get(), [this] {
-                       if (options_.trayAvailable()) {
-                         statusItem_->trayIcon().hide();
-                         statusItem_->trayIcon().show();
-                       }
-                     });
+  if (atLaunch) {
+    tellNoTray();
   }
+}
+
+void DesktopShell::tellNoTray() {
+  const char* message =
+      QDBusConnection::sessionBus().isConnected() ? noTrayMessage : noBusTrayMessage;
+  logger.error("%{public}s", {message});
+  if (options_.notifyWithoutTray) {
+    notify(QStringLiteral("Tactora is running"), QString::fromUtf8(message));
+  }
+  // Never running invisibly: the settings window stands in for the menu.
+  showSettings();
 }
 
 void DesktopShell::showPermissionsIfNeeded(AppDelegate& app) {

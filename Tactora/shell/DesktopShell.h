@@ -3,6 +3,7 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Tactora/ApplicationShell.h"
@@ -10,14 +11,16 @@
 #include "Tactora/shell/PlaceholderSettingsWindow.h"
 #include "Tactora/shell/ShellHooks.h"
 #include "Tactora/shell/StatusItemController.h"
+#include "Tactora/shell/StatusNotifierItem.h"
 
-class QDBusServiceWatcher;
+class QSystemTrayIcon;
 
 namespace tactora::shell {
 
 // The application's shell on the desktop: the tray menu wired to the delegate, the permissions
-// window and the update check through the hooks, and the fallback when the desktop hosts no tray
-// (a notification, a log line, the settings window at launch, the icon once a host appears).
+// window and the update check through the hooks, and where the icon shows: our own item for the
+// tray hosts of the session bus, whenever one is there; Qt's X11 tray icon while none is and an
+// X11 tray is; with neither at launch, a log line, a notification and the settings window.
 //
 // Dock presence: a Linux desktop lists every titled window in its task bar by itself and the
 // overlay and notices are tool windows it never lists, so there is no activation policy to keep.
@@ -26,8 +29,10 @@ class DesktopShell final : public ApplicationShell {
   struct Options {
     ShellHooks hooks;
     std::shared_ptr<LaunchAtLoginSwitch> launchAtLogin;
-    // Whether the desktop shows tray icons now; QSystemTrayIcon::isSystemTrayAvailable by default.
-    std::function<bool()> trayAvailable;
+    // Whether an X11 tray (XEmbed) shows Qt's tray icon now; by default, on X11, what
+    // QSystemTrayIcon::isSystemTrayAvailable says (asked only while no host of the session bus
+    // shows our item, so that Qt's icon never becomes a second item there).
+    std::function<bool()> x11TrayAvailable;
     // Whether to tell the user over org.freedesktop.Notifications when there is no tray.
     bool notifyWithoutTray = true;
   };
@@ -47,23 +52,38 @@ class DesktopShell final : public ApplicationShell {
   // The menu's status line for the delegate: the grants, then whether a mouse is open.
   static std::string statusSummary(AppDelegate* app);
 
+  // The icon appears by itself once a tray host starts: the item registers whenever one does.
   static constexpr const char* noTrayMessage =
       "Tactora runs without a tray icon: this desktop shows none. On GNOME, install and enable "
       "the AppIndicator and KStatusNotifierItem Support extension "
       "(gnome-shell-extension-appindicator); Tactora's icon then appears by itself.";
+  // Without a session bus no tray host can ever reach the item.
+  static constexpr const char* noBusTrayMessage =
+      "Tactora runs without a tray icon: there is no session bus (DBUS_SESSION_BUS_ADDRESS), "
+      "through which tray hosts show it.";
 
   // Empty before `setUp`.
   StatusItemController* statusItem() { return statusItem_.get(); }
+  StatusNotifierItem* notifierItem() { return notifierItem_.get(); }
+  // Qt's X11 tray icon; empty until an X11 tray was needed.
+  QSystemTrayIcon* x11TrayIcon() { return x11TrayIcon_.get(); }
   PlaceholderSettingsWindow* placeholderSettings() { return placeholder_.get(); }
 
  private:
   void presentTray();
+  void showIcon(bool enabled);
+  // Where the icon shows after a host of the session bus came, went or answered.
+  void hostChanged(bool shown);
+  void tellNoTray();
 
   Options options_;
   std::unique_ptr<StatusItemController> statusItem_;
+  std::unique_ptr<StatusNotifierItem> notifierItem_;
+  std::unique_ptr<QSystemTrayIcon> x11TrayIcon_;
   std::unique_ptr<PlaceholderSettingsWindow> placeholder_;
-  std::unique_ptr<QDBusServiceWatcher> hostWatcher_;
-  bool toldNoTray_ = false;
+  // The state the icons show; empty before the first.
+  std::optional<bool> shownEnabled_;
+  bool launchDecided_ = false;
 };
 
 }  // namespace tactora::shell

@@ -51,16 +51,10 @@ StatusItemController::StatusItemController(Options options, LaunchAtLoginSwitch&
 
   connect(menu_.get(), &QMenu::aboutToShow, this, &StatusItemController::refresh);
   menu_->installEventFilter(this);
-
-  trayIcon_ = std::make_unique<QSystemTrayIcon>();
-  trayIcon_->setContextMenu(menu_.get());
   refresh();
 }
 
-StatusItemController::~StatusItemController() {
-  // The tray icon refers to the menu; it goes first.
-  trayIcon_.reset();
-}
+StatusItemController::~StatusItemController() = default;
 
 QAction* StatusItemController::addItem(const QString& title,
                                        void (StatusItemController::*action)()) {
@@ -92,8 +86,8 @@ void StatusItemController::refresh() {
   launchAtLoginItem_->setChecked(launchAtLogin_.isOn());
   const std::string header = statusSummary ? statusSummary() : std::string(defaultHeader);
   statusHeaderItem_->setText(QString::fromStdString(header));
-  trayIcon_->setIcon(icon(isEnabled_));
   menu_->setAccessibleName(accessibleDescription(isEnabled_));
+  Q_EMIT iconChanged(isEnabled_);
 }
 
 void StatusItemController::toggleEnabled() {
@@ -140,6 +134,11 @@ QIcon StatusItemController::icon(bool enabled) {
   (void)registered;
   return QIcon(enabled ? QStringLiteral(":/tactora/gestures-enabled.svg")
                        : QStringLiteral(":/tactora/gestures-disabled.svg"));
+}
+
+QString StatusItemController::iconName(bool enabled) {
+  return enabled ? QStringLiteral("tactora-gestures-enabled-symbolic")
+                 : QStringLiteral("tactora-gestures-disabled-symbolic");
 }
 
 QString StatusItemController::accessibleDescription(bool enabled) {

@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QMenu>
 #include <QObject>
-#include <QSystemTrayIcon>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,10 +12,11 @@
 
 namespace tactora::shell {
 
-// The tray icon and its menu: the status line, the gestures and launch-at-login switches, the
-// entries that open the settings and permissions windows, the update check and quit. What belongs
-// to the rest of the application is reached through the callbacks the shell sets; the menu is
-// refreshed before every opening. GUI thread only.
+// The tray menu and the icon's state: the status line, the gestures and launch-at-login switches,
+// the entries that open the settings and permissions windows, the update check and quit. What
+// belongs to the rest of the application is reached through the callbacks the shell sets; the
+// menu is refreshed before every opening. Where the menu and icon show (a tray host on the session
+// bus, an X11 tray) is the shell's business: it follows `iconChanged`. GUI thread only.
 class StatusItemController final : public QObject {
   Q_OBJECT
 
@@ -41,7 +41,6 @@ class StatusItemController final : public QObject {
 
   bool isEnabled() const { return isEnabled_; }
   QMenu& menu() { return *menu_; }
-  QSystemTrayIcon& trayIcon() { return *trayIcon_; }
   QAction& statusHeaderItem() { return *statusHeaderItem_; }
   QAction& enabledItem() { return *enabledItem_; }
   QAction& launchAtLoginItem() { return *launchAtLoginItem_; }
@@ -58,12 +57,18 @@ class StatusItemController final : public QObject {
   // Asks the application to quit; the program runs the termination sequence once the loop ends.
   void quit();
 
-  // The icon for a state ("cursor with motion lines" on, "cursor with a slash" off, dimmed).
+  // The icon for a state ("cursor with motion lines" on, "cursor with a slash" off, dimmed), and
+  // its name in the desktop's icon theme.
   static QIcon icon(bool enabled);
+  static QString iconName(bool enabled);
   // What assistive technology reads for the icon.
   static QString accessibleDescription(bool enabled);
 
   static constexpr const char* defaultHeader = "Tactora";
+
+ Q_SIGNALS:
+  // At every refresh, with the state the icon shows.
+  void iconChanged(bool enabled);
 
  protected:
   // Key equivalents of the open menu's items.
@@ -78,7 +83,6 @@ class StatusItemController final : public QObject {
   QAction* statusHeaderItem_ = nullptr;
   QAction* enabledItem_ = nullptr;
   QAction* launchAtLoginItem_ = nullptr;
-  std::unique_ptr<QSystemTrayIcon> trayIcon_;
 };
 
 }  // namespace tactora::shell

@@ -1,32 +1,39 @@
-// tactora-startup-probe: runs the desktop application against a stand-in tray watcher and
-// measures how it starts and idles. It must run on a private session bus with an X display
-// (scripts/measure-startup provides both):
+// tactora-startup-probe: runs the desktop application beside a real tray host and measures how it
+// starts and idles. It must run on a private session bus with an X display and a panel that owns
+// org.kde.StatusNotifierWatcher there (scripts/measure-startup provides all three, with
+// xfce4-panel):
 //
 //   tactora-startup-probe -- tactora --platform sim
 //
-// prints how long the program took from exec until its tray item registered, its resident memory
-// after a short settle time, and the context switches of all its threads while idle (each one a
-// wakeup: a timer firing, a poll returning), then ends it with SIGTERM as a logout would.
+// waits for the panel's watcher, then prints how long the program took from exec until the
+// watcher listed its tray item, its resident memory after a short settle time, and the context
+// switches of all its threads while idle (each one a wakeup: a timer firing, a poll returning),
+// then ends it with SIGTERM as a logout would.
 
 #include <sys/types.h>
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <map>
 #include <optional>
 
-#include "tools/startup/StandInStatusWatcher.h"
-
 namespace {
 
-// How long the program may take to register before the probe gives up.
+// How long the panel may take to offer its watcher, and the program to register, before the
+// probe gives up; how often the watcher's list is read meanwhile.
+constexpr int watcherDeadlineMs = 30000;
 constexpr int registrationDeadlineMs = 10000;
+constexpr int pollMs = 5;
+const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 // Start-up work that ends shortly after the tray appears (the first configuration read, the
 // permission check) settles before memory is read.
 constexpr int settleMs = 2000;
@@ -93,19 +100,19 @@ void fail(const QString& line) {
 class Probe : public QObject {
  public:
   Probe(QString program, QStringList arguments)
-      : watcher_(QDBusConnection::sessionBus()),
-        program_(std::move(program)),
-        arguments_(std::move(arguments)) {}
+      : program_(std::move(program)), arguments_(std::move(arguments)) {}
 
   bool start() {
-    QString error;
-    if (!watcher_.start(&error)) {
-      fail(error);
-      return false;
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    QElapsedTimer waited;
+    waited.start();
+    while (bus == nullptr || !bus->isServiceRegistered(watcherService).value()) {
+      if (waited.elapsed() > watcherDeadlineMs) {
+        fail(QStringLiteral("no tray host owns %1 on the session bus").arg(watcherService));
+        return false;
+      }
+      QThread::msleep(pollMs);
     }
-    watcher_.onItemRegistered = [this](const tactora::tools::StandInStatusWatcher::Item& item) {
-      registered(item);
-    };
     process_.setStandardOutputFile(QProcess::nullDevice());
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     connect(&process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
@@ -123,6 +130,8 @@ class Probe : public QObject {
       fail(QStringLiteral("cannot run %1: %2").arg(program_, process_.errorString()));
       return false;
     }
+    connect(&poll_, &QTimer::timeout, this, [this] { lookForItem(); });
+    poll_.start(pollMs);
     QTimer::singleShot(registrationDeadlineMs, this, [this] {
       if (!measuring_) {
         fail(QStringLiteral("no tray item registered within %1 s")
@@ -134,16 +143,31 @@ class Probe : public QObject {
   }
 
  private:
-  void registered(const tactora::tools::StandInStatusWatcher::Item& item) {
+  // The watcher lists items as "bus name/object path"; the program's is the one whose bus name
+  // its process owns.
+  void lookForItem() {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        watcherService, QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << watcherService << QStringLiteral("RegisteredStatusNotifierItems");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get);
     const double seconds = static_cast<double>(sinceExec_.nsecsElapsed()) / 1e9;
-    const auto owner = QDBusConnection::sessionBus().interface()->servicePid(item.service).value();
-    if (measuring_ || owner != static_cast<uint>(process_.processId())) {
-      return;  // a second icon, or someone else's
+    const QStringList items =
+        qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().toStringList();
+    for (const QString& item : items) {
+      const QString service = item.section(QLatin1Char('/'), 0, 0);
+      const auto owner = QDBusConnection::sessionBus().interface()->servicePid(service).value();
+      if (owner == static_cast<uint>(process_.processId())) {
+        registered(item, seconds);
+        return;
+      }
     }
+  }
+
+  void registered(const QString& item, double seconds) {
+    poll_.stop();
     measuring_ = true;
-    say(QStringLiteral("tray registered after %1 s (%2%3)")
-            .arg(seconds, 0, 'f', 2)
-            .arg(item.service, item.path));
+    say(QStringLiteral("tray registered after %1 s (%2)").arg(seconds, 0, 'f', 2).arg(item));
     QTimer::singleShot(settleMs, this, [this] { measureIdle(); });
   }
 
@@ -200,11 +224,11 @@ class Probe : public QObject {
     QCoreApplication::exit(code);
   }
 
-  tactora::tools::StandInStatusWatcher watcher_;
   QString program_;
   QStringList arguments_;
   QProcess process_;
   QElapsedTimer sinceExec_;
+  QTimer poll_;
   bool measuring_ = false;
   bool quitting_ = false;
 };
