@@ -3,6 +3,7 @@
 #include "Platform/linux/posting/DesktopFamily.h"
 #ifdef TACTORA_HAVE_WAYLAND
 #include "Platform/linux/wayland/LayerShell.h"
+#include "Platform/linux/wayland/LayerShellSurface.h"
 #endif
 #ifdef TACTORA_HAVE_GNOME
 #include "Platform/linux/bus/SessionBus.h"
@@ -11,13 +12,6 @@
 
 namespace tactora::lx {
 
-#ifndef TACTORA_HAVE_WAYLAND
-// Without libwayland-client at build time there is no layer-shell connection to hold.
-class LayerShell {
- public:
-  std::unique_ptr<platform::PanelSurface> makeSurface() { return nullptr; }
-};
-#endif
 #ifndef TACTORA_HAVE_GNOME
 class GnomeExtensionClient {
  public:
@@ -42,7 +36,12 @@ std::string LinuxPanels::description() {
 
 std::unique_ptr<platform::PanelSurface> LinuxPanels::makeSurface() {
   choose();
-  return layerShell_ ? layerShell_->makeSurface() : nullptr;
+#ifdef TACTORA_HAVE_WAYLAND
+  if (kind_ == platform::PanelKind::overlaySurface) {
+    return std::make_unique<LayerShellSurface>();
+  }
+#endif
+  return nullptr;
 }
 
 bool LinuxPanels::showInShell(std::string_view text) {
@@ -79,9 +78,9 @@ void LinuxPanels::choose() {
     return;
   }
 #ifdef TACTORA_HAVE_WAYLAND
+  // Asked once: each surface connects by itself while it is up.
   std::string whyNot;
-  layerShell_ = LayerShell::connect(&whyNot);
-  if (layerShell_) {
+  if (LayerShell::connect(&whyNot)) {
     kind_ = PanelKind::overlaySurface;
     description_ = "a layer-shell surface on the compositor's overlay layer";
     return;

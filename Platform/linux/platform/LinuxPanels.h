@@ -10,14 +10,13 @@
 
 namespace tactora::lx {
 
-class LayerShell;
 class GnomeExtensionClient;
 
 // Heads-up panels on a Linux desktop, chosen from the session the first time they are asked
 // about: on X11 the toolkit's override-redirect window; on GNOME's Wayland session our Shell
-// extension draws them; on other Wayland compositors a layer-shell surface of our own connection
-// when the compositor offers layer-shell; nothing anywhere else (an ordinary window would take the
-// focus and be tiled, listed and moved like the user's windows).
+// extension draws them; on other Wayland compositors a layer-shell surface on a connection of our
+// own when the compositor offers layer-shell; nothing anywhere else (an ordinary window would take
+// the focus and be tiled, listed and moved like the user's windows).
 class LinuxPanels final : public platform::Panels {
  public:
   LinuxPanels(DesktopServices::Session session, bool x11Reachable);
@@ -37,7 +36,6 @@ class LinuxPanels final : public platform::Panels {
   const bool x11Reachable_;
   std::optional<platform::PanelKind> kind_;
   std::string description_;
-  std::shared_ptr<LayerShell> layerShell_;
   std::unique_ptr<GnomeExtensionClient> extension_;
 };
 

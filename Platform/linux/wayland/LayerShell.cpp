@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Platform/linux/wayland/LayerShellSurface.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 
 namespace tactora::lx {
@@ -35,7 +34,6 @@ void LayerShell::bindGlobal(wl_registry* registry, std::uint32_t name, const cha
 
 std::shared_ptr<LayerShell> LayerShell::connect(std::string* whyNot) {
   std::shared_ptr<LayerShell> shell(new LayerShell());
-  shell->self_ = shell;
   shell->display_ = wl_display_connect(nullptr);
   if (shell->display_ == nullptr) {
     *whyNot = "no Wayland compositor answers at $WAYLAND_DISPLAY";
@@ -83,10 +81,6 @@ LayerShell::~LayerShell() {
   if (display_ != nullptr) {
     wl_display_disconnect(display_);
   }
-}
-
-std::unique_ptr<platform::PanelSurface> LayerShell::makeSurface() {
-  return std::make_unique<LayerShellSurface>(self_.lock());
 }
 
 bool LayerShell::isAlive() const {

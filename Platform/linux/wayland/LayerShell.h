@@ -5,8 +5,6 @@
 #include <memory>
 #include <string>
 
-#include "Platform/Panels.h"
-
 struct wl_display;
 struct wl_registry;
 struct wl_compositor;
@@ -18,8 +16,8 @@ namespace tactora::lx {
 // Our own connection to a Wayland compositor that offers layer-shell (zwlr_layer_shell_v1: KWin,
 // sway and the other wlroots compositors), for heads-up panels on its overlay layer. It is apart
 // from the toolkit's connection, if the toolkit has one: the panels never become toolkit windows.
-// Used on the main thread only. Nothing is read from the compositor in between calls; each call
-// first takes in what the compositor sent since the last one.
+// Used on the main thread only, and kept only while a panel is up: nothing reads from it in
+// between calls, so an idle connection would fill with what the compositor sends.
 class LayerShell {
  public:
   // How long a call waits for the compositor before it gives up: a hung compositor must not hang
@@ -35,9 +33,6 @@ class LayerShell {
   ~LayerShell();
   LayerShell(const LayerShell&) = delete;
   LayerShell& operator=(const LayerShell&) = delete;
-
-  // A hidden panel surface of this connection.
-  std::unique_ptr<platform::PanelSurface> makeSurface();
 
   // Whether the connection still works (the compositor has not gone or raised an error).
   bool isAlive() const;
@@ -62,7 +57,6 @@ class LayerShell {
   wl_compositor* compositor_ = nullptr;
   wl_shm* shm_ = nullptr;
   zwlr_layer_shell_v1* layerShell_ = nullptr;
-  std::weak_ptr<LayerShell> self_;
 };
 
 }  // namespace tactora::lx

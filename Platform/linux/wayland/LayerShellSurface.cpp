@@ -11,19 +11,25 @@
 
 namespace tactora::lx {
 
-LayerShellSurface::LayerShellSurface(std::shared_ptr<LayerShell> shell)
-    : shell_(std::move(shell)) {}
+LayerShellSurface::LayerShellSurface() = default;
 
 LayerShellSurface::~LayerShellSurface() {
   hide();
 }
 
 bool LayerShellSurface::show(const platform::PanelPicture& picture, platform::PanelAnchor anchor) {
-  if (picture.width <= 0 || picture.height <= 0 || !shell_->dispatchPending()) {
+  if (picture.width <= 0 || picture.height <= 0) {
     return false;
   }
-  if (closed_) {
-    hide();  // the compositor is done with that one; a new one follows
+  if (closed_ || (shell_ && !shell_->dispatchPending())) {
+    hide();  // the compositor is done with that one, or has gone; a new one follows
+  }
+  if (!shell_) {
+    std::string whyNot;
+    shell_ = LayerShell::connect(&whyNot);
+    if (!shell_) {
+      return false;
+    }
   }
   if (!configure(picture.width, picture.height, anchor)) {
     hide();
@@ -52,9 +58,10 @@ void LayerShellSurface::hide() {
   destroyBuffers();
   width_ = height_ = 0;
   configured_ = closed_ = false;
-  if (shell_->isAlive()) {
+  if (shell_ && shell_->isAlive()) {
     wl_display_flush(shell_->display());
   }
+  shell_.reset();
 }
 
 bool LayerShellSurface::configure(int width, int height, platform::PanelAnchor anchor) {

@@ -18,12 +18,14 @@ class LayerShell;
 // keyboard, with an empty input region so clicks reach what lies below, centred on one edge of
 // the output's work area (its exclusive zone of 0 keeps it clear of panels and docks) on the
 // output the compositor chooses. Each picture goes in a shared-memory buffer of its own, freed
-// when the compositor releases it.
+// when the compositor releases it. It connects to the compositor when it is shown and lets the
+// connection go when it is hidden (or when the compositor has gone), so a restarted compositor is
+// found again.
 class LayerShellSurface final : public platform::PanelSurface {
  public:
   static constexpr const char* layerNamespace = "tactora-overlay";
 
-  explicit LayerShellSurface(std::shared_ptr<LayerShell> shell);
+  LayerShellSurface();
   ~LayerShellSurface() override;
   LayerShellSurface(const LayerShellSurface&) = delete;
   LayerShellSurface& operator=(const LayerShellSurface&) = delete;
