@@ -51,4 +51,9 @@ bool GestureEngine::isDragging() const {
   return tapRecognizer_.isDragging();
 }
 
+DragState GestureEngine::dragState() const {
+  std::lock_guard guard(lock_);
+  return tapRecognizer_.dragState();
+}
+
 }  // namespace tactora

@@ -35,6 +35,7 @@ class GestureEngine {
   void reset(const GestureEmit& emit);
 
   bool isDragging() const;
+  DragState dragState() const;
 
  private:
   mutable std::mutex lock_;

@@ -46,25 +46,17 @@ TapRecognizer::TapRecognizer(UptimeClock clock)
       recentTapTime_(never) {}
 
 void TapRecognizer::reset(const GestureEmit& emit) {
-  if (isDragging_) {
-    emit(GestureEvent::dragEnded());
-  }
+  dropDragRoles(emit);
   contacts_.clear();
   tapSessionFingerIDs_.clear();
   tapSessionQualifiedLifts_ = 0;
   tapSessionDisqualified_ = false;
   tapSessionTapPosition_.reset();
-  dragCandidateID_.reset();
-  isDragging_ = false;
   recentTapFingers_.reset();
   recentTapStreak_ = 0;
   recentTapTime_ = never;
-  scrollFingerID_.reset();
-  scrollLastPosition_.reset();
   scrollVelocity_ = {};
   scrollLastMoveTime_ = 0;
-  pendingScrollFingerID_.reset();
-  pendingScrollLastPosition_.reset();
   scrollDeadzoneAnchor_.reset();
   // lastFireTime_ and lastSingleTapTime_ survive: debounce and tap-then-hold look across resets.
 }
@@ -141,13 +133,14 @@ void TapRecognizer::contactMoved(const Touch& touch, const FrameContext& context
   const float maxDeviationMM = state->maxDeviationMM;
 
   if (context.frame.physicalButtonDown) {
-    endDragForButton(context);
-  } else if (id == dragCandidateID_) {
+    // Pressing the button takes over from the gesture: the drag ends and every role is dropped.
+    dropDragRoles(context.emit);
+  } else if (holdsDragFinger(id)) {
     dragFingerMoved(id, context);
-  } else if (id == scrollFingerID_) {
+  } else if (holdsScrollFinger(id)) {
     scrollFingerMoved(touch.position, context);
-  } else if (id == pendingScrollFingerID_) {
-    pendingScrollLastPosition_ = touch.position;
+  } else if (holdsPendingScrollFinger(id)) {
+    scrollLastPosition_ = touch.position;
   }
 
   // Early drop: a contact that has stayed too long or travelled too far can no longer be a tap.
@@ -171,23 +164,21 @@ void TapRecognizer::lift(const Touch& touch, const FrameContext& context) {
   }
   const ContactState& state = *removed;
 
-  if (id == scrollFingerID_) {
+  if (holdsScrollFinger(id)) {
     scrollFingerLifted(context);
     tapSessionFingerIDs_.erase(id);
     fireTapWhenSessionEnds(context);
     return;
   }
-  if (id == pendingScrollFingerID_) {
-    pendingScrollFingerID_.reset();
-    pendingScrollLastPosition_.reset();
+  if (holdsPendingScrollFinger(id)) {
+    dragState_ = DragState::armed;
   }
-  if (id == dragCandidateID_) {
-    dragCandidateID_.reset();
-    pendingScrollFingerID_.reset();
-    pendingScrollLastPosition_.reset();
-    if (isDragging_) {
+  if (holdsDragFinger(id)) {
+    // A scroll finger still down is simply no longer one; its momentum is not reported.
+    const bool wasDragging = isDragging();
+    dropDragRoles(context.emit);
+    if (wasDragging) {
       // A drag never counts as a tap.
-      dragFingerLifted(context);
       tapSessionFingerIDs_.erase(id);
       fireTapWhenSessionEnds(context);
       return;
@@ -216,14 +207,36 @@ void TapRecognizer::lift(const Touch& touch, const FrameContext& context) {
   fireTapWhenSessionEnds(context);
 }
 
+bool TapRecognizer::holdsDragFinger(ContactID id) const {
+  return dragState_ != DragState::idle && dragFingerID_ == id;
+}
+
+bool TapRecognizer::holdsScrollFinger(ContactID id) const {
+  return dragState_ == DragState::draggingWithScroll && scrollFingerID_ == id;
+}
+
+bool TapRecognizer::holdsPendingScrollFinger(ContactID id) const {
+  return dragState_ == DragState::armedWithPending && scrollFingerID_ == id;
+}
+
 // A contact is the sole finger when no other contact holds a drag or scroll role and the tap
 // session holds nothing else. A candidate whose contact is gone no longer counts.
 bool TapRecognizer::isSoleFinger(ContactID id) const {
-  const bool candidateFree =
-      !dragCandidateID_ || *dragCandidateID_ == id || !contacts_.contains(*dragCandidateID_);
-  const bool scrollFree = !scrollFingerID_ || *scrollFingerID_ == id;
-  const bool pendingFree = !pendingScrollFingerID_ || *pendingScrollFingerID_ == id;
-  return candidateFree && scrollFree && pendingFree && tapSessionFingerIDs_.holdsNothingBut(id);
+  const bool dragFingerFree = dragFingerID_ == id || !contacts_.contains(dragFingerID_);
+  bool rolesFree = true;
+  switch (dragState_) {
+    case DragState::idle:
+      break;
+    case DragState::armed:
+    case DragState::dragging:
+      rolesFree = dragFingerFree;
+      break;
+    case DragState::armedWithPending:
+    case DragState::draggingWithScroll:
+      rolesFree = dragFingerFree && scrollFingerID_ == id;
+      break;
+  }
+  return rolesFree && tapSessionFingerIDs_.holdsNothingBut(id);
 }
 
 // A quick flick (a scroll gesture) can stay within the travel limit of a tap. It shows as speed in
@@ -310,50 +323,54 @@ void TapRecognizer::fireTapWhenSessionEnds(const FrameContext& context) {
 // --- Drag and drag-scroll ----------------------------------------------------------------------
 
 void TapRecognizer::selectDragCandidate(ContactID id, const FrameContext& context) {
+  bool selected = false;
   switch (context.config.dragActivation) {
     case DragActivation::disabled:
-      dragCandidateID_.reset();
       break;
     case DragActivation::fingerRest:
-      dragCandidateID_ = id;
+      selected = true;
       break;
     case DragActivation::doubleTapHold:
       // Tap, then touch again and hold: the second touch must come within the second-tap window
       // of a one-finger tap.
-      if (context.now - lastSingleTapTime_ <= context.config.doubleTapWindow) {
-        dragCandidateID_ = id;
-      } else {
-        dragCandidateID_.reset();
-      }
+      selected = context.now - lastSingleTapTime_ <= context.config.doubleTapWindow;
       break;
   }
+  dragState_ = selected ? DragState::armed : DragState::idle;
+  dragFingerID_ = id;
 }
 
 TapRecognizer::SecondFingerOutcome TapRecognizer::handleSecondFinger(ContactID id, PointF position,
                                                                      const FrameContext& context) {
-  if (isDragging_) {
-    if (context.config.dragScrollEnabled && !scrollFingerID_) {
-      adoptScrollFinger(id, position, std::nullopt, context.now);
-      return SecondFingerOutcome::adoptedAsScrollFinger;
-    }
-    isDragging_ = false;
-    context.emit(GestureEvent::dragEnded());
-  } else if (dragCandidateID_ && context.config.dragScrollEnabled && !pendingScrollFingerID_) {
-    // The drag has not started yet: remember the finger so it can scroll once it does.
-    pendingScrollFingerID_ = id;
-    pendingScrollLastPosition_ = position;
-    return SecondFingerOutcome::pendingScrollFinger;
+  switch (dragState_) {
+    case DragState::dragging:
+      if (context.config.dragScrollEnabled) {
+        adoptScrollFinger(id, position, std::nullopt, context.now);
+        return SecondFingerOutcome::adoptedAsScrollFinger;
+      }
+      break;
+    case DragState::armed:
+      if (context.config.dragScrollEnabled) {
+        // The drag has not started yet: remember the finger so it can scroll once it does.
+        dragState_ = DragState::armedWithPending;
+        scrollFingerID_ = id;
+        scrollLastPosition_ = position;
+        return SecondFingerOutcome::pendingScrollFinger;
+      }
+      break;
+    case DragState::idle:
+    case DragState::armedWithPending:
+    case DragState::draggingWithScroll:
+      break;
   }
-  dragCandidateID_.reset();
-  scrollFingerID_.reset();
-  scrollLastPosition_.reset();
-  pendingScrollFingerID_.reset();
-  pendingScrollLastPosition_.reset();
+  // A finger that cannot be placed: a running drag ends, and no drag role survives.
+  dropDragRoles(context.emit);
   return SecondFingerOutcome::rolesCleared;
 }
 
 void TapRecognizer::adoptScrollFinger(ContactID id, PointF position,
                                       std::optional<PointF> deadzoneAnchor, double now) {
+  dragState_ = DragState::draggingWithScroll;
   scrollFingerID_ = id;
   scrollLastPosition_ = position;
   scrollDeadzoneAnchor_ = deadzoneAnchor;
@@ -363,13 +380,21 @@ void TapRecognizer::adoptScrollFinger(ContactID id, PointF position,
 
 // The drag follows the pointer, not the finger: the finger rests while the whole mouse moves.
 void TapRecognizer::dragFingerMoved(ContactID id, const FrameContext& context) {
-  const bool scrollRoleTaken = scrollFingerID_.has_value() || pendingScrollFingerID_.has_value();
-  if (!isSoleFinger(id) && !(scrollRoleTaken && contacts_.size() == 2)) {
+  const bool secondFingerHeld =
+      dragState_ == DragState::armedWithPending || dragState_ == DragState::draggingWithScroll;
+  if (!isSoleFinger(id) && !(secondFingerHeld && contacts_.size() == 2)) {
     return;
   }
-  if (isDragging_) {
-    context.emit(GestureEvent::dragMoved());
-    return;
+  switch (dragState_) {
+    case DragState::dragging:
+    case DragState::draggingWithScroll:
+      context.emit(GestureEvent::dragMoved());
+      return;
+    case DragState::armed:
+    case DragState::armedWithPending:
+      break;
+    case DragState::idle:
+      return;  // no drag finger to follow
   }
   const ContactState* state = contacts_.find(id);
   const PointF start = state->startCursorPosition;
@@ -378,16 +403,14 @@ void TapRecognizer::dragFingerMoved(ContactID id, const FrameContext& context) {
   if (!(travelPoints > context.config.dragActivationPixels)) {
     return;
   }
-  isDragging_ = true;
+  const bool hasPendingFinger = dragState_ == DragState::armedWithPending;
+  dragState_ = DragState::dragging;
   context.emit(GestureEvent::dragBegan(start.x, start.y));
 
-  if (pendingScrollFingerID_) {
+  if (hasPendingFinger) {
     // The promoted finger stays in the tap session; holding on during the drag drops it from there.
-    adoptScrollFinger(*pendingScrollFingerID_, pendingScrollLastPosition_.value_or(PointF{}),
-                      std::nullopt, context.now);
-    pendingScrollFingerID_.reset();
-    pendingScrollLastPosition_.reset();
-  } else if (context.config.dragScrollEnabled && !scrollFingerID_ && contacts_.size() == 2) {
+    adoptScrollFinger(scrollFingerID_, scrollLastPosition_, std::nullopt, context.now);
+  } else if (context.config.dragScrollEnabled && contacts_.size() == 2) {
     // A finger that was already resting becomes the scroll finger, but behind a dead zone: it has
     // been lying still, and the drag's start must not scroll.
     for (const auto& entry : contacts_.entries()) {
@@ -403,7 +426,7 @@ void TapRecognizer::dragFingerMoved(ContactID id, const FrameContext& context) {
 
 void TapRecognizer::scrollFingerMoved(PointF position, const FrameContext& context) {
   const SizeF surface = context.frame.surfaceSizeMM;
-  PointF base = scrollLastPosition_.value_or(position);
+  PointF base = scrollLastPosition_;
   if (scrollDeadzoneAnchor_) {
     if (distanceMM(*scrollDeadzoneAnchor_, position, surface) <= scrollDeadzoneMM) {
       scrollLastMoveTime_ = context.now;
@@ -431,33 +454,19 @@ void TapRecognizer::scrollFingerMoved(PointF position, const FrameContext& conte
 }
 
 void TapRecognizer::scrollFingerLifted(const FrameContext& context) {
-  scrollFingerID_.reset();
-  scrollLastPosition_.reset();
+  dragState_ = DragState::dragging;
   scrollDeadzoneAnchor_.reset();
   const PointF velocity = scrollVelocity_;
   scrollVelocity_ = {};
   context.emit(GestureEvent::dragScrollEnded(velocity.x, velocity.y));
 }
 
-// A scroll finger still down is simply no longer one; its momentum is not reported.
-void TapRecognizer::dragFingerLifted(const FrameContext& context) {
-  isDragging_ = false;
-  context.emit(GestureEvent::dragEnded());
-  scrollFingerID_.reset();
-  scrollLastPosition_.reset();
-}
-
-// Pressing the button takes over from the gesture: the drag ends and every drag role is dropped.
-void TapRecognizer::endDragForButton(const FrameContext& context) {
-  if (isDragging_) {
-    isDragging_ = false;
-    context.emit(GestureEvent::dragEnded());
+void TapRecognizer::dropDragRoles(const GestureEmit& emit) {
+  const bool wasDragging = isDragging();
+  dragState_ = DragState::idle;
+  if (wasDragging) {
+    emit(GestureEvent::dragEnded());
   }
-  dragCandidateID_.reset();
-  scrollFingerID_.reset();
-  scrollLastPosition_.reset();
-  pendingScrollFingerID_.reset();
-  pendingScrollLastPosition_.reset();
 }
 
 }  // namespace tactora

@@ -5,6 +5,7 @@
 
 #include "GestureEngine/ContactIdSet.h"
 #include "GestureEngine/ContactTable.h"
+#include "GestureEngine/DragState.h"
 #include "GestureEngine/SampleRing.h"
 #include "GestureEngine/TouchRecognizing.h"
 #include "GestureEngine/UptimeClock.h"
@@ -35,7 +36,10 @@ class TapRecognizer final : public TouchRecognizing {
                const GestureEmit& emit) override;
   void reset(const GestureEmit& emit) override;
 
-  bool isDragging() const { return isDragging_; }
+  DragState dragState() const { return dragState_; }
+  bool isDragging() const {
+    return dragState_ == DragState::dragging || dragState_ == DragState::draggingWithScroll;
+  }
 
  private:
   using ContactID = std::int32_t;
@@ -54,6 +58,9 @@ class TapRecognizer final : public TouchRecognizing {
   void contactMoved(const Touch& touch, const FrameContext& context);
   void lift(const Touch& touch, const FrameContext& context);
 
+  bool holdsDragFinger(ContactID id) const;
+  bool holdsScrollFinger(ContactID id) const;
+  bool holdsPendingScrollFinger(ContactID id) const;
   bool isSoleFinger(ContactID id) const;
   bool findsSlide(const ContactState& state, const RecognitionConfig& config,
                   SizeF surfaceSizeMM) const;
@@ -66,9 +73,9 @@ class TapRecognizer final : public TouchRecognizing {
                                          const FrameContext& context);
   void dragFingerMoved(ContactID id, const FrameContext& context);
   void scrollFingerMoved(PointF position, const FrameContext& context);
-  void dragFingerLifted(const FrameContext& context);
   void scrollFingerLifted(const FrameContext& context);
-  void endDragForButton(const FrameContext& context);
+  // Leaves every drag role; a running drag ends with `dragEnded`.
+  void dropDragRoles(const GestureEmit& emit);
   void adoptScrollFinger(ContactID id, PointF position, std::optional<PointF> deadzoneAnchor,
                          double now);
 
@@ -84,14 +91,15 @@ class TapRecognizer final : public TouchRecognizing {
   std::optional<int> recentTapFingers_;
   int recentTapStreak_ = 0;
   double recentTapTime_;
-  std::optional<ContactID> dragCandidateID_;
-  bool isDragging_ = false;
-  std::optional<ContactID> scrollFingerID_;
-  std::optional<PointF> scrollLastPosition_;
+  DragState dragState_ = DragState::idle;
+  // The drag candidate, which becomes the drag finger; meaningful in every state but idle.
+  ContactID dragFingerID_ = 0;
+  // The second finger: waiting while armedWithPending, scrolling while draggingWithScroll.
+  ContactID scrollFingerID_ = 0;
+  PointF scrollLastPosition_;
   PointF scrollVelocity_;  // mm/s
   double scrollLastMoveTime_ = 0;
-  std::optional<ContactID> pendingScrollFingerID_;
-  std::optional<PointF> pendingScrollLastPosition_;
+  // Where a finger that was resting at drag start lay; it scrolls only once it has left it.
   std::optional<PointF> scrollDeadzoneAnchor_;
 };
 

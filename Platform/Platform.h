@@ -3,9 +3,11 @@
 #include <memory>
 
 #include "Platform/Accessibility.h"
+#include "Platform/ApplicationCatalog.h"
 #include "Platform/Clock.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Events.h"
+#include "Platform/KeyboardKeys.h"
 #include "Platform/LoginItems.h"
 #include "Platform/Panels.h"
 #include "Platform/Permissions.h"
@@ -32,6 +34,9 @@ class Platform {
   virtual Preferences& preferences() = 0;
   virtual LoginItems& loginItems() = 0;
   virtual Updater& updater() = 0;
+  // For the settings window: the keyboard's keys by name, and the installed applications.
+  virtual KeyboardKeys& keyboardKeys() = 0;
+  virtual ApplicationCatalog& applicationCatalog() = 0;
   virtual Panels& panels() = 0;
 
   // Makes `platform` the process's platform. Earlier ones are kept alive for the life of the

@@ -5,9 +5,11 @@
 
 #include "Platform/Platform.h"
 #include "Platform/sim/SimAccessibility.h"
+#include "Platform/sim/SimApplicationCatalog.h"
 #include "Platform/sim/SimClock.h"
 #include "Platform/sim/SimDispatch.h"
 #include "Platform/sim/SimEvents.h"
+#include "Platform/sim/SimKeyboardKeys.h"
 #include "Platform/sim/SimLoginItems.h"
 #include "Platform/sim/SimPanels.h"
 #include "Platform/sim/SimPermissions.h"
@@ -41,6 +43,8 @@ class SimPlatform final : public platform::Platform {
   SimPreferences& preferences() override { return preferences_; }
   SimLoginItems& loginItems() override { return loginItems_; }
   SimUpdater& updater() override { return updater_; }
+  SimKeyboardKeys& keyboardKeys() override { return keyboardKeys_; }
+  SimApplicationCatalog& applicationCatalog() override { return applicationCatalog_; }
   SimPanels& panels() override { return panels_; }
 
  private:
@@ -55,6 +59,8 @@ class SimPlatform final : public platform::Platform {
   SimPreferences preferences_;
   SimLoginItems loginItems_;
   SimUpdater updater_;
+  SimKeyboardKeys keyboardKeys_;
+  SimApplicationCatalog applicationCatalog_;
   SimPanels panels_;
 };
 

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -48,8 +47,21 @@ GeneralTab::GeneralTab(const SettingsContext& context, QWidget* parent)
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(16, 12, 16, 16);
   column->setSpacing(14);
+  column->addWidget(createAboutSection());
+  column->addWidget(createGesturesSection());
+  column->addWidget(createStartupSection());
+  std::error_code error;
+  if (!context_.acknowledgementsPath.empty() &&
+      std::filesystem::is_regular_file(context_.acknowledgementsPath, error)) {
+    column->addWidget(createLegalSection());
+  }
+  column->addStretch(1);
 
-  // The application, its version and the update check.
+  showConfiguration(*context_.configStore->current());
+}
+
+// The application, its version and the update check.
+QWidget* GeneralTab::createAboutSection() {
   auto* about = new FormSection(QString(), this);
   auto* identity = new QHBoxLayout;
   identity->setSpacing(12);
@@ -88,8 +100,10 @@ GeneralTab::GeneralTab(const SettingsContext& context, QWidget* parent)
     connect(checkAutomatically_, &QCheckBox::toggled, this,
             [this](bool on) { context_.updater->setAutomaticallyChecksForUpdates(on); });
   }
-  column->addWidget(about);
+  return about;
+}
 
+QWidget* GeneralTab::createGesturesSection() {
   auto* gestures = new FormSection(QStringLiteral("Gestures"), this);
   enabled_ = new QCheckBox(QStringLiteral("Gestures enabled"), gestures);
   overlay_ = new QCheckBox(QStringLiteral("Show gesture overlay"), gestures);
@@ -106,42 +120,34 @@ GeneralTab::GeneralTab(const SettingsContext& context, QWidget* parent)
     saveConfiguration(
         [on](Configuration& configuration) { configuration.tuning.showGestureHUD = on; });
   });
-  column->addWidget(gestures);
+  return gestures;
+}
 
+QWidget* GeneralTab::createStartupSection() {
   auto* startup = new FormSection(QStringLiteral("Startup"), this);
   launchAtLogin_ = new QCheckBox(QStringLiteral("Launch at login"), startup);
-  launchAtLogin_->setChecked(context_.launchAtLoginEnabled && context_.launchAtLoginEnabled());
   startup->body()->addWidget(launchAtLogin_);
-  connect(launchAtLogin_, &QCheckBox::toggled, this, [this](bool on) {
-    if (context_.setLaunchAtLogin) {
-      context_.setLaunchAtLogin(on);
-    }
+  connect(launchAtLogin_, &QCheckBox::toggled, this, &GeneralTab::launchAtLoginToggled);
+  return startup;
+}
+
+QWidget* GeneralTab::createLegalSection() {
+  auto* legal = new FormSection(QStringLiteral("Legal"), this);
+  licenses_ = new QPushButton(QStringLiteral("Open-Source Licenses"), legal);
+  auto* row = new QHBoxLayout;
+  row->addWidget(licenses_);
+  row->addStretch(1);
+  legal->body()->addLayout(row);
+  connect(licenses_, &QPushButton::clicked, this, [this] {
+    Q_EMIT documentRequested(
+        QUrl::fromLocalFile(QString::fromStdString(context_.acknowledgementsPath.string())));
   });
-  column->addWidget(startup);
+  return legal;
+}
 
-  std::error_code error;
-  if (!context_.acknowledgementsPath.empty() &&
-      std::filesystem::is_regular_file(context_.acknowledgementsPath, error)) {
-    auto* legal = new FormSection(QStringLiteral("Legal"), this);
-    licenses_ = new QPushButton(QStringLiteral("Open-Source Licenses"), legal);
-    auto* row = new QHBoxLayout;
-    row->addWidget(licenses_);
-    row->addStretch(1);
-    legal->body()->addLayout(row);
-    connect(licenses_, &QPushButton::clicked, this, [this] {
-      const QUrl document =
-          QUrl::fromLocalFile(QString::fromStdString(context_.acknowledgementsPath.string()));
-      if (context_.openURL) {
-        context_.openURL(document);
-      } else {
-        QDesktopServices::openUrl(document);
-      }
-    });
-    column->addWidget(legal);
-  }
-  column->addStretch(1);
-
-  showConfiguration(*context_.configStore->current());
+void GeneralTab::showLaunchAtLogin(bool on) {
+  const QSignalBlocker blocker(launchAtLogin_);
+  launchAtLogin_->setChecked(on);
 }
 
 void GeneralTab::showConfiguration(const Configuration& configuration) {

@@ -31,7 +31,8 @@ struct SettingsContext {
   std::function<void(const QUrl&)> openURL;
   // Live contacts for the surface view of the Tuning tab; none: the view shows the zone only.
   SurfaceFrameSource* frames = nullptr;
-  // The platform, for the Gestures tab (application names, preferences).
+  // The platform, for the Gestures tab (application names and the installed applications, the
+  // keyboard's keys, preferences).
   platform::Platform* platform = nullptr;
 
   // share/doc/tactora/ACKNOWLEDGEMENTS.md beside the running program's installation prefix.

@@ -1,6 +1,7 @@
 #include "Tactora/settings/SettingsWindow.h"
 
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFile>
 #include <QIcon>
 #include <QLabel>
@@ -86,6 +87,7 @@ SettingsWindow::SettingsWindow(const SettingsContext& context, QWidget* parent) 
 
   const QColor symbolColour = palette().color(QPalette::WindowText);
   general_ = new GeneralTab(context, tabs_);
+  connectGeneralTab(context);
   gestures_ = makeGesturesTab(context, tabs_);
   tuning_ = new TuningTab(*context.configStore, context.frames, tabs_);
   tabs_->addTab(
@@ -100,6 +102,26 @@ SettingsWindow::SettingsWindow(const SettingsContext& context, QWidget* parent) 
                 tabIcon(QStringLiteral("configure"), QStringLiteral("tuning.svg"), symbolColour),
                 QStringLiteral("Tuning"));
   tabs_->setCurrentIndex(0);
+}
+
+void SettingsWindow::connectGeneralTab(const SettingsContext& context) {
+  if (context.launchAtLoginEnabled) {
+    general_->showLaunchAtLogin(context.launchAtLoginEnabled());
+  }
+  connect(general_, &GeneralTab::launchAtLoginToggled, this,
+          [setLaunchAtLogin = context.setLaunchAtLogin](bool on) {
+            if (setLaunchAtLogin) {
+              setLaunchAtLogin(on);
+            }
+          });
+  connect(general_, &GeneralTab::documentRequested, this,
+          [openURL = context.openURL](const QUrl& document) {
+            if (openURL) {
+              openURL(document);
+            } else {
+              QDesktopServices::openUrl(document);
+            }
+          });
 }
 
 void SettingsWindow::showConfiguration(const Configuration& configuration) {

@@ -38,6 +38,9 @@ class SettingsWindow final : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Launch at login and the licences, carried out with what the application handed in.
+  void connectGeneralTab(const SettingsContext& context);
+
   QTabWidget* tabs_;
   GeneralTab* general_;
   QWidget* gestures_;

@@ -10,9 +10,7 @@
 
 namespace tactora::settings {
 
-SliderRow::SliderRow(const TuningSlider& slider, std::function<void(double, bool)> onChange,
-                     QWidget* parent)
-    : QWidget(parent), spec_(slider), onChange_(std::move(onChange)) {
+SliderRow::SliderRow(const TuningSlider& slider, QWidget* parent) : QWidget(parent), spec_(slider) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   const QString label = QString::fromUtf8(spec_.label.data(), spec_.label.size());
@@ -41,10 +39,9 @@ SliderRow::SliderRow(const TuningSlider& slider, std::function<void(double, bool
   connect(slider_, &QSlider::valueChanged, this, [this](int position) {
     value_ = valueAt(position);
     setValueText(value_);
-    onChange_(value_, slider_->isSliderDown());
+    Q_EMIT valueChanged(value_, slider_->isSliderDown());
   });
-  // The last value of a drag is reported once more as not dragging, so it is always saved.
-  connect(slider_, &QSlider::sliderReleased, this, [this] { onChange_(value_, false); });
+  connect(slider_, &QSlider::sliderReleased, this, [this] { Q_EMIT valueChanged(value_, false); });
 }
 
 void SliderRow::display(const RecognitionConfig& tuning) {

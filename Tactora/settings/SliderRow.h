@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
 #include "Tactora/settings/TuningModel.h"
 
@@ -14,14 +13,14 @@ namespace tactora::settings {
 // value in a 70-pixel column. The slider is continuous to the eye; its integer positions are fine
 // enough that every displayed digit can be reached.
 class SliderRow final : public QWidget {
+  Q_OBJECT
+
  public:
   static constexpr int labelWidth = 160;
   static constexpr int valueWidth = 70;
   static constexpr int steps = 10000;
 
-  // `onChange(value, dragging)` runs for every change the user makes.
-  SliderRow(const TuningSlider& slider, std::function<void(double, bool)> onChange,
-            QWidget* parent);
+  SliderRow(const TuningSlider& slider, QWidget* parent);
 
   // Shows a stored value without reporting it as a change.
   void display(const RecognitionConfig& tuning);
@@ -36,11 +35,15 @@ class SliderRow final : public QWidget {
   double valueAt(int position) const;
   int positionOf(double value) const;
 
+ Q_SIGNALS:
+  // Every change the user makes; the last value of a drag comes once more with `dragging` false,
+  // so it is always saved.
+  void valueChanged(double value, bool dragging);
+
  private:
   void setValueText(double value);
 
   const TuningSlider& spec_;
-  std::function<void(double, bool)> onChange_;
   QSlider* slider_;
   QLabel* valueLabel_;
   double value_ = 0;

@@ -115,9 +115,9 @@ void TuningTab::buildSection(QVBoxLayout* column, TuningSection section) {
 void TuningTab::addSlider(QWidget* box, QVBoxLayout* body, TuningSection section,
                           std::string_view label) {
   const TuningSlider* slider = TuningModel::slider(section, label);
-  auto* row = new SliderRow(
-      *slider,
-      [this, slider](double value, bool dragging) { sliderMoved(*slider, value, dragging); }, box);
+  auto* row = new SliderRow(*slider, box);
+  connect(row, &SliderRow::valueChanged, this,
+          [this, slider](double value, bool dragging) { sliderMoved(*slider, value, dragging); });
   body->addWidget(row);
   sliders_.push_back(row);
 }

@@ -33,6 +33,10 @@ class MainQueuePlatform final : public platform::Platform {
   platform::Preferences& preferences() override { return backend_->preferences(); }
   platform::LoginItems& loginItems() override { return backend_->loginItems(); }
   platform::Updater& updater() override { return updater_ ? *updater_ : backend_->updater(); }
+  platform::KeyboardKeys& keyboardKeys() override { return backend_->keyboardKeys(); }
+  platform::ApplicationCatalog& applicationCatalog() override {
+    return backend_->applicationCatalog();
+  }
   platform::Panels& panels() override { return backend_->panels(); }
 
  private:

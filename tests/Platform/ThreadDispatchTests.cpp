@@ -42,13 +42,18 @@ class Recorder {
   std::vector<std::string> labels_;
 };
 
-// Runs an event loop on its own thread for the duration of a test.
+// Runs an event loop on its own thread, from `start` to the end of the test. Work is scheduled
+// before `start`, so what a test checks does not depend on how soon the loop's thread gets a core.
 class RunningLoop {
  public:
-  RunningLoop() : thread_([this] { loop.run(); }) {}
+  void start() {
+    thread_ = std::thread([this] { loop.run(); });
+  }
   ~RunningLoop() {
     loop.stop();
-    thread_.join();
+    if (thread_.joinable()) {
+      thread_.join();
+    }
   }
   EventLoop loop;
 
@@ -68,27 +73,30 @@ TEST(EventLoop, RunsAsyncWorkInOrderAndDelayedWorkAfterItsDelay) {
   });
   running.loop.async([&] { recorder.add("first"); });
   running.loop.async([&] { recorder.add("second"); });
+  running.start();
 
   ASSERT_TRUE(recorder.waitFor(3));
   EXPECT_EQ(recorder.labels(), (std::vector<std::string>{"first", "second", "delayed"}));
   EXPECT_GE(delayedAfter, std::chrono::milliseconds(50));
 }
 
+// A cancelled item never runs, whenever the cancel comes before it is due. The third tick
+// invalidates the timer and schedules "later" well past a fourth tick's due time, so a timer that
+// kept running would tick again before it.
 TEST(EventLoop, CancelledItemsDoNotRunAndTimersStopWhenInvalidated) {
   Recorder recorder;
   RunningLoop running;
-  auto cancelled = running.loop.asyncAfter(0.01, [&] { recorder.add("cancelled"); });
-  cancelled->cancel();
-  std::shared_ptr<RepeatingTimer> timer;
+  running.loop.asyncAfter(0.01, [&] { recorder.add("cancelled"); })->cancel();
   std::atomic<int> ticks{0};
+  std::shared_ptr<RepeatingTimer> timer;
   timer = running.loop.scheduleRepeating(0.005, [&] {
     if (++ticks == 3) {
       timer->invalidate();
       recorder.add("third tick");
+      running.loop.asyncAfter(0.05, [&] { recorder.add("later"); });
     }
   });
-  // Queued behind the timer's third tick at the earliest, so both are checked after it.
-  running.loop.asyncAfter(0.05, [&] { recorder.add("later"); });
+  running.start();
 
   ASSERT_TRUE(recorder.waitFor(2));
   EXPECT_EQ(recorder.labels(), (std::vector<std::string>{"third tick", "later"}));

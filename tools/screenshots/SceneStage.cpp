@@ -241,10 +241,11 @@ std::vector<SceneStage::Scene> makeScenes() {
       {"gestures-app-chooser",
        true,
        [](SceneStage& s) -> QWidget* {
-         auto* chooser = s.keep(std::make_unique<ApplicationChooser>(
-             std::vector<InstalledApplication>{{"org.gnome.Nautilus", "Files", "folder"},
-                                               {"firefox-esr", "Firefox ESR", "firefox-esr"},
-                                               {"org.gnome.Terminal", "Terminal", "terminal"}}));
+         auto* chooser = s.keep(
+             std::make_unique<ApplicationChooser>(std::vector<platform::InstalledApplication>{
+                 {"org.gnome.Nautilus", "Files", "folder"},
+                 {"firefox-esr", "Firefox ESR", "firefox-esr"},
+                 {"org.gnome.Terminal", "Terminal", "terminal"}}));
          chooser->show();
          return chooser;
        },

@@ -40,6 +40,8 @@ class ApplicationIndex {
                                               std::string_view windowClass) const;
 
   std::size_t size() const { return entries_.size(); }
+  // Every application, by id.
+  const std::map<std::string, DesktopEntry, std::less<>>& entries() const { return entries_; }
 
  private:
   std::map<std::string, DesktopEntry, std::less<>> entries_;

@@ -7,6 +7,7 @@
 #include "Platform/Platform.h"
 #include "Platform/SystemClock.h"
 #include "Platform/ThreadDispatch.h"
+#include "Platform/linux/desktop/XdgApplicationCatalog.h"
 #include "Platform/linux/events/LinuxEvents.h"
 #include "Platform/linux/login/XdgAutostartLoginItems.h"
 #include "Platform/linux/platform/DesktopServices.h"
@@ -17,6 +18,7 @@
 #include "Platform/linux/platform/LinuxSystemBridges.h"
 #include "Platform/linux/platform/LinuxWorkspace.h"
 #include "Platform/linux/platform/UnavailableUpdater.h"
+#include "Platform/linux/posting/LinuxKeyboardKeys.h"
 #include "Platform/linux/sleep/LogindSleepWatcher.h"
 #include "Platform/linux/x11/X11Connection.h"
 
@@ -73,6 +75,8 @@ class LinuxPlatform final : public platform::Platform {
   FilePreferences& preferences() override { return *preferences_; }
   XdgAutostartLoginItems& loginItems() override { return *loginItems_; }
   UnavailableUpdater& updater() override { return updater_; }
+  LinuxKeyboardKeys& keyboardKeys() override { return keyboardKeys_; }
+  XdgApplicationCatalog& applicationCatalog() override { return applicationCatalog_; }
   LinuxPanels& panels() override { return *panels_; }
 
  private:
@@ -92,6 +96,8 @@ class LinuxPlatform final : public platform::Platform {
   std::unique_ptr<FilePreferences> preferences_;
   std::unique_ptr<XdgAutostartLoginItems> loginItems_;
   UnavailableUpdater updater_;
+  LinuxKeyboardKeys keyboardKeys_;
+  XdgApplicationCatalog applicationCatalog_;
   std::unique_ptr<LinuxPanels> panels_;
   // Last, so it stops before the workspace it reports to goes.
   std::unique_ptr<LogindSleepWatcher> sleepWatcher_;

@@ -50,7 +50,8 @@ QLabel* makeCaption(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
+AddBindingSheet::AddBindingSheet(const platform::KeyboardKeys& keys, QWidget* parent)
+    : QDialog(parent) {
   setWindowTitle(QStringLiteral("Add Gesture"));
   setModal(true);
   setMinimumWidth(460);
@@ -69,7 +70,21 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
   form_->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   form_->setLabelAlignment(Qt::AlignLeft);
   layout->addLayout(form_);
+  createGestureRows();
+  createModifierToggles();
+  createActionRows(keys);
+  layout->addStretch(1);
+  layout->addLayout(createButtons());
+  connectControls();
 
+  {
+    const QSignalBlocker blocker(actionPicker_);
+    actionPicker_->setCurrentIndex(static_cast<int>(state_.kind()));
+  }
+  refresh();
+}
+
+void AddBindingSheet::createGestureRows() {
   shapePicker_ = new QComboBox(this);
   shapePicker_->setAccessibleName(QStringLiteral("Gesture"));
   WheelGuard::install(shapePicker_);
@@ -115,9 +130,11 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
   pinchPicker_->addItem(QStringLiteral("Spread (zoom in)"));
   pinchPicker_->addItem(QStringLiteral("Pinch (zoom out)"));
   form_->addRow(QStringLiteral("Pinch"), pinchPicker_);
+}
 
-  // The modifiers, in the words of the keys a Linux user holds (Command is Ctrl, Option Alt,
-  // Control Super).
+// The modifiers, in the words of the keys a Linux user holds (Command is Ctrl, Option Alt,
+// Control Super).
+void AddBindingSheet::createModifierToggles() {
   auto* toggles = new QHBoxLayout;
   toggles->setSpacing(4);
   auto makeToggle = [this, toggles](const QString& text, ModifierSet modifier) {
@@ -137,7 +154,9 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
   shiftToggle_ = makeToggle(QStringLiteral("Shift"), ModifierSet::shift());
   toggles->addStretch(1);
   form_->addRow(QStringLiteral("Modifiers (optional)"), toggles);
+}
 
+void AddBindingSheet::createActionRows(const platform::KeyboardKeys& keys) {
   actionPicker_ = new QComboBox(this);
   actionPicker_->setAccessibleName(QStringLiteral("Action"));
   WheelGuard::install(actionPicker_);
@@ -145,16 +164,17 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
     actionPicker_->addItem(pickerTitle(kind), static_cast<int>(kind));
   }
   form_->addRow(QStringLiteral("Action"), actionPicker_);
-  recorder_ = new ShortcutRecorder(this);
+  recorder_ = new ShortcutRecorder(keys, this);
   recorder_->setAccessibleName(QStringLiteral("Shortcut"));
   form_->addRow(QString(), recorder_);
   commandField_ = new QLineEdit(this);
   commandField_->setPlaceholderText(QStringLiteral("/path/to/script.sh"));
   commandField_->setAccessibleName(QStringLiteral("Shell command"));
   form_->addRow(QString(), commandField_);
+}
 
-  layout->addStretch(1);
-  // "Cancel" then "Add", whatever order the desktop's button boxes use; "Add" takes Return.
+// "Cancel" then "Add", whatever order the desktop's button boxes use; "Add" takes Return.
+QLayout* AddBindingSheet::createButtons() {
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
@@ -163,8 +183,10 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
   addButton_->setDefault(true);
   buttons->addWidget(cancelButton_);
   buttons->addWidget(addButton_);
-  layout->addLayout(buttons);
+  return buttons;
+}
 
+void AddBindingSheet::connectControls() {
   connect(addButton_, &QPushButton::clicked, this, &AddBindingSheet::accept);
   connect(cancelButton_, &QPushButton::clicked, this, &AddBindingSheet::reject);
   connect(shapePicker_, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -197,12 +219,6 @@ AddBindingSheet::AddBindingSheet(QWidget* parent) : QDialog(parent) {
           });
   connect(commandField_, &QLineEdit::textChanged, this,
           [this](const QString& text) { state_.setShellCommand(text.toStdString()); });
-
-  {
-    const QSignalBlocker blocker(actionPicker_);
-    actionPicker_->setCurrentIndex(static_cast<int>(state_.kind()));
-  }
-  refresh();
 }
 
 QPushButton* AddBindingSheet::modifierToggle(ModifierSet modifier) const {

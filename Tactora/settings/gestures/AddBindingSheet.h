@@ -2,11 +2,13 @@
 
 #include <QDialog>
 
+#include "Platform/KeyboardKeys.h"
 #include "Tactora/settings/gestures/AddBindingState.h"
 
 class QComboBox;
 class QFormLayout;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -21,7 +23,8 @@ class AddBindingSheet : public QDialog {
   Q_OBJECT
 
  public:
-  explicit AddBindingSheet(QWidget* parent = nullptr);
+  // `keys` is the platform's keyboard, which outlives the sheet.
+  explicit AddBindingSheet(const platform::KeyboardKeys& keys, QWidget* parent = nullptr);
 
   const AddBindingState& state() const { return state_; }
 
@@ -41,6 +44,14 @@ class AddBindingSheet : public QDialog {
   void added(const tactora::GestureBinding& binding);
 
  private:
+  // The gesture family with its fingers, direction or pinch sense, and their captions.
+  void createGestureRows();
+  void createModifierToggles();
+  // The action picker with the shortcut recorder and the shell-command field.
+  void createActionRows(const platform::KeyboardKeys& keys);
+  QLayout* createButtons();
+  void connectControls();
+
   void accept() override;
   // Shows the controls of the current shape and action, and the choice they hold.
   void refresh();

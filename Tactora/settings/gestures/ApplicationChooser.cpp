@@ -1,5 +1,7 @@
 #include "Tactora/settings/gestures/ApplicationChooser.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QIcon>
 #include <QLabel>
@@ -17,9 +19,14 @@ constexpr int iconSize = 24;
 
 }  // namespace
 
-ApplicationChooser::ApplicationChooser(std::vector<InstalledApplication> applications,
+ApplicationChooser::ApplicationChooser(std::vector<platform::InstalledApplication> applications,
                                        QWidget* parent)
     : QDialog(parent) {
+  std::sort(applications.begin(), applications.end(), [](const auto& a, const auto& b) {
+    const int order =
+        QString::fromStdString(a.name).compare(QString::fromStdString(b.name), Qt::CaseInsensitive);
+    return order != 0 ? order < 0 : a.id < b.id;
+  });
   setWindowTitle(QStringLiteral("Add App Profile"));
   setModal(true);
   resize(380, 440);

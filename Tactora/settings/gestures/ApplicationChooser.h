@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "Tactora/settings/gestures/InstalledApplications.h"
+#include "Platform/InstalledApplication.h"
 
 class QLineEdit;
 class QListWidget;
@@ -13,12 +13,14 @@ class QPushButton;
 namespace tactora {
 
 // The dialog that picks an installed application for a new profile: icons and names, filtered as
-// the user types (by name or id). Reports the chosen application's desktop-file id.
+// the user types (by name or id), by name (case-insensitive), then id. Reports the chosen
+// application's identifier.
 class ApplicationChooser : public QDialog {
   Q_OBJECT
 
  public:
-  ApplicationChooser(std::vector<InstalledApplication> applications, QWidget* parent = nullptr);
+  ApplicationChooser(std::vector<platform::InstalledApplication> applications,
+                     QWidget* parent = nullptr);
 
   QLineEdit* searchField() const { return search_; }
   QListWidget* list() const { return list_; }

@@ -79,7 +79,8 @@ QString BindingRow::subtitle(const GestureEvent& gesture) {
   return {};
 }
 
-BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
+BindingRow::BindingRow(const GestureBinding& binding, const platform::KeyboardKeys& keys,
+                       QWidget* parent)
     : QWidget(parent),
       binding_(binding),
       kind_(kindOf(binding.action)),
@@ -98,39 +99,28 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
   layout->setHorizontalSpacing(8);
   layout->setVerticalSpacing(4);
   layout->setColumnStretch(textColumn, 1);
-
   layout->addWidget(new GestureGlyphView(binding.trigger.gesture, this), 0, glyphColumn,
                     Qt::AlignVCenter);
+  layout->addLayout(createTitle(name, badgeText), 0, textColumn);
+  createActionEditors(layout, keys, accessibleGesture);
+  createDeleteButton(layout, accessibleGesture);
+  showEditorFor(kind_);
+  connectControls();
+}
 
-  // The name with its badge, and the caption under them.
+QLayout* BindingRow::createTitle(const QString& name, const QString& badgeText) {
   auto* text = new QVBoxLayout;
   text->setSpacing(1);
   auto* nameLine = new QHBoxLayout;
   nameLine->setSpacing(6);
-  auto* nameLabel = new QLabel(name, this);
-  nameLine->addWidget(nameLabel, 0, Qt::AlignVCenter);
+  nameLine->addWidget(new QLabel(name, this), 0, Qt::AlignVCenter);
   if (!badgeText.isEmpty()) {
-    badge_ = new QLabel(badgeText, this);
-    QFont badgeFont = badge_->font();
-    badgeFont.setPointSizeF(badgeFont.pointSizeF() * 0.85);
-    badgeFont.setWeight(QFont::Medium);
-    badge_->setFont(badgeFont);
-    badge_->setContentsMargins(5, 0, 5, 0);
-    badge_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    QColor tint = palette().color(QPalette::WindowText);
-    tint.setAlphaF(0.12f);
-    badge_->setStyleSheet(QStringLiteral("QLabel { background: rgba(%1,%2,%3,%4); "
-                                         "border-radius: 4px; }")
-                              .arg(tint.red())
-                              .arg(tint.green())
-                              .arg(tint.blue())
-                              .arg(tint.alphaF()));
-    badge_->setAccessibleName(QStringLiteral("Modifiers: ") + badgeText);
+    badge_ = createBadge(badgeText);
     nameLine->addWidget(badge_, 0, Qt::AlignVCenter);
   }
   nameLine->addStretch(1);
   text->addLayout(nameLine);
-  const QString note = subtitle(binding.trigger.gesture);
+  const QString note = subtitle(binding_.trigger.gesture);
   if (!note.isEmpty()) {
     auto* noteLabel = new QLabel(note, this);
     QFont small = noteLabel->font();
@@ -140,8 +130,31 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
     noteLabel->setWordWrap(true);
     text->addWidget(noteLabel);
   }
-  layout->addLayout(text, 0, textColumn);
+  return text;
+}
 
+QLabel* BindingRow::createBadge(const QString& badgeText) {
+  auto* badge = new QLabel(badgeText, this);
+  QFont badgeFont = badge->font();
+  badgeFont.setPointSizeF(badgeFont.pointSizeF() * 0.85);
+  badgeFont.setWeight(QFont::Medium);
+  badge->setFont(badgeFont);
+  badge->setContentsMargins(5, 0, 5, 0);
+  badge->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  QColor tint = palette().color(QPalette::WindowText);
+  tint.setAlphaF(0.12f);
+  badge->setStyleSheet(QStringLiteral("QLabel { background: rgba(%1,%2,%3,%4); "
+                                      "border-radius: 4px; }")
+                           .arg(tint.red())
+                           .arg(tint.green())
+                           .arg(tint.blue())
+                           .arg(tint.alphaF()));
+  badge->setAccessibleName(QStringLiteral("Modifiers: ") + badgeText);
+  return badge;
+}
+
+void BindingRow::createActionEditors(QGridLayout* layout, const platform::KeyboardKeys& keys,
+                                     const QString& accessibleGesture) {
   kindPicker_ = new QComboBox(this);
   kindPicker_->setAccessibleName(QStringLiteral("Action for ") + accessibleGesture);
   kindPicker_->setFixedWidth(actionColumnWidth);
@@ -152,7 +165,7 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
   kindPicker_->setCurrentIndex(static_cast<int>(kind_));
   layout->addWidget(kindPicker_, 0, pickerColumn, Qt::AlignVCenter);
 
-  recorder_ = new ShortcutRecorder(this);
+  recorder_ = new ShortcutRecorder(keys, this);
   recorder_->setShortcut(keyCode_, keyModifiers_);
   recorder_->setAccessibleName(QStringLiteral("Shortcut for ") + accessibleGesture);
   layout->addWidget(recorder_, 1, pickerColumn);
@@ -170,7 +183,9 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
   commandLayout->addWidget(commandField_, 1);
   commandLayout->addWidget(saveButton_);
   layout->addWidget(commandEditor_, 1, textColumn, 1, pickerColumn - textColumn + 1);
+}
 
+void BindingRow::createDeleteButton(QGridLayout* layout, const QString& accessibleGesture) {
   deleteButton_ = new QToolButton(this);
   deleteButton_->setAutoRaise(true);
   deleteButton_->setIcon(SymbolIcons::icon(SymbolIcons::Symbol::trash, palette()));
@@ -178,9 +193,9 @@ BindingRow::BindingRow(const GestureBinding& binding, QWidget* parent)
   deleteButton_->setAccessibleName(QStringLiteral("Remove ") + accessibleGesture);
   deleteButton_->setFocusPolicy(Qt::StrongFocus);
   layout->addWidget(deleteButton_, 0, deleteColumn, Qt::AlignVCenter);
+}
 
-  showEditorFor(kind_);
-
+void BindingRow::connectControls() {
   connect(kindPicker_, &QComboBox::activated, this, &BindingRow::kindPicked);
   connect(recorder_, &ShortcutRecorder::captured, this,
           [this](std::uint16_t keyCode, std::uint64_t modifiers) {

@@ -6,10 +6,13 @@
 #include <QWidget>
 
 #include "ActionKit/ActionKind.h"
+#include "Platform/KeyboardKeys.h"
 #include "Tactora/config/GestureBinding.h"
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -25,7 +28,9 @@ class BindingRow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit BindingRow(const GestureBinding& binding, QWidget* parent = nullptr);
+  // `keys` is the platform's keyboard, which outlives the row.
+  BindingRow(const GestureBinding& binding, const platform::KeyboardKeys& keys,
+             QWidget* parent = nullptr);
 
   const GestureBinding& binding() const { return binding_; }
 
@@ -44,6 +49,15 @@ class BindingRow : public QWidget {
   void deleteRequested();
 
  private:
+  // The name with its modifier badge, and the caption under them.
+  QLayout* createTitle(const QString& name, const QString& badgeText);
+  QLabel* createBadge(const QString& badgeText);
+  // The kind picker, the shortcut recorder and the shell-command field with its "Save".
+  void createActionEditors(QGridLayout* layout, const platform::KeyboardKeys& keys,
+                           const QString& accessibleGesture);
+  void createDeleteButton(QGridLayout* layout, const QString& accessibleGesture);
+  void connectControls();
+
   void kindPicked(int index);
   void apply();
   void showEditorFor(ActionKind kind);

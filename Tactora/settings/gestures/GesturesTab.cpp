@@ -86,9 +86,6 @@ GesturesTab::GesturesTab(ConfigStore& store, platform::Platform& platform, Optio
         model_.select(std::nullopt);
         refresh();
       }) {
-  if (!options_.applications) {
-    options_.applications = [] { return installedApplications(); };
-  }
   if (!options_.openMouseSettings) {
     options_.openMouseSettings = [this] { openDesktopMouseSettings(platform_.workspace()); };
   }
@@ -298,41 +295,49 @@ void GesturesTab::showProfile(std::optional<std::string> bundleIdentifier) {
 }
 
 void GesturesTab::refresh() {
-  const auto& selected = model_.selectedBundleID();
-  const bool showsApplication = selected.has_value();
-
-  {
-    const QSignalBlocker blocker(profilePicker_);
-    profilePicker_->clear();
-    profilePicker_->addItem(QStringLiteral("All Apps"));
-    for (const auto& id : model_.applicationProfiles()) {
-      profilePicker_->addItem(displayName(id), QString::fromStdString(id));
-    }
-    const int index =
-        showsApplication ? profilePicker_->findData(QString::fromStdString(*selected)) : 0;
-    if (index >= 0) {
-      profilePicker_->setCurrentIndex(index);
-    } else {
-      // The application's profile is gone (removed elsewhere): keep naming what is shown.
-      profilePicker_->addItem(displayName(*selected), QString::fromStdString(*selected));
-      profilePicker_->setCurrentIndex(profilePicker_->count() - 1);
-    }
-  }
+  refreshProfilePicker();
+  const bool showsApplication = model_.selectedBundleID().has_value();
   removeProfileButton_->setEnabled(showsApplication);
   overrideNote_->setVisible(showsApplication);
   banner_->setVisible(model_.showsSmartZoomBanner());
+  rebuildList(unsavedCommands());
+  orderFocusChain();
+  refreshEmptyStateAndFooter();
+}
 
-  // Commands typed but not yet saved survive the redraw another change causes.
-  std::vector<std::pair<Trigger, QString>> unsavedCommands;
+void GesturesTab::refreshProfilePicker() {
+  const auto& selected = model_.selectedBundleID();
+  const QSignalBlocker blocker(profilePicker_);
+  profilePicker_->clear();
+  profilePicker_->addItem(QStringLiteral("All Apps"));
+  for (const auto& id : model_.applicationProfiles()) {
+    profilePicker_->addItem(displayName(id), QString::fromStdString(id));
+  }
+  const int index = selected ? profilePicker_->findData(QString::fromStdString(*selected)) : 0;
+  if (index >= 0) {
+    profilePicker_->setCurrentIndex(index);
+  } else {
+    // The application's profile is gone (removed elsewhere): keep naming what is shown.
+    profilePicker_->addItem(displayName(*selected), QString::fromStdString(*selected));
+    profilePicker_->setCurrentIndex(profilePicker_->count() - 1);
+  }
+}
+
+// Commands typed but not yet saved survive the redraw another change causes.
+std::vector<std::pair<Trigger, QString>> GesturesTab::unsavedCommands() const {
+  std::vector<std::pair<Trigger, QString>> commands;
   for (BindingRow* row : rows()) {
     const QString typed = row->commandField()->text();
     if (typed != QString::fromStdString(row->binding().action.command())) {
-      unsavedCommands.emplace_back(row->binding().trigger, typed);
+      commands.emplace_back(row->binding().trigger, typed);
     }
   }
+  return commands;
+}
 
-  // The list, rebuilt from the new value. The old rows go later: one of them may be the sender
-  // of the change being shown.
+// The list, rebuilt from the new value. The old rows go later: one of them may be the sender of
+// the change being shown.
+void GesturesTab::rebuildList(const std::vector<std::pair<Trigger, QString>>& unsavedCommands) {
   auto* list = new QWidget;
   auto* column = new QVBoxLayout(list);
   column->setContentsMargins(6, 4, 6, 4);
@@ -348,7 +353,7 @@ void GesturesTab::refresh() {
     title->setContentsMargins(4, 8, 0, 2);
     column->addWidget(title);
     for (const auto& entry : section.rows) {
-      auto* row = new BindingRow(entry.binding, list);
+      auto* row = new BindingRow(entry.binding, platform_.keyboardKeys(), list);
       const std::size_t index = entry.index;
       connect(row, &BindingRow::actionChanged, this,
               [this, index](const Action& action) { model_.setAction(index, action); });
@@ -369,10 +374,12 @@ void GesturesTab::refresh() {
     old->deleteLater();
   }
   listArea_->setWidget(list);
-  // New rows would join the end of the focus chain; keyboard order follows the screen instead:
-  // header, banner, rows, then the footer.
+}
+
+// New rows would join the end of the focus chain.
+void GesturesTab::orderFocusChain() {
   QWidget* previous = openMouseSettingsButton_;
-  for (QWidget* control : list->findChildren<QWidget*>()) {
+  for (QWidget* control : listArea_->widget()->findChildren<QWidget*>()) {
     if ((control->focusPolicy() & Qt::TabFocus) != 0 && control->focusProxy() == nullptr) {
       QWidget::setTabOrder(previous, control);
       previous = control;
@@ -380,15 +387,17 @@ void GesturesTab::refresh() {
   }
   QWidget::setTabOrder(previous, addGestureButton_);
   QWidget::setTabOrder(addGestureButton_, restoreButton_);
+}
 
-  const bool empty = model_.isEmpty();
+void GesturesTab::refreshEmptyStateAndFooter() {
+  const bool showsApplication = model_.selectedBundleID().has_value();
   emptyHeadline_->setText(showsApplication ? QStringLiteral("No overrides for this app")
                                            : QStringLiteral("No gestures configured"));
   emptyCaption_->setText(
       showsApplication
           ? QStringLiteral("Add a gesture to override the All Apps profile for this app only.")
           : QStringLiteral("Add one to get started."));
-  content_->setCurrentWidget(empty ? emptyState_ : static_cast<QWidget*>(listArea_));
+  content_->setCurrentWidget(model_.isEmpty() ? emptyState_ : static_cast<QWidget*>(listArea_));
 
   restoreButton_->setToolTip(
       showsApplication ? QStringLiteral("Make this app use the All Apps gestures again")
@@ -422,7 +431,7 @@ QStringList GesturesTab::sectionTitles() const {
 }
 
 void GesturesTab::openApplicationChooser() {
-  chooser_ = new ApplicationChooser(options_.applications(), this);
+  chooser_ = new ApplicationChooser(platform_.applicationCatalog().installedApplications(), this);
   chooser_->setAttribute(Qt::WA_DeleteOnClose);
   connect(chooser_, &ApplicationChooser::chosen, this, [this](const QString& id) {
     model_.addApplicationProfile(id.toStdString());
@@ -432,7 +441,7 @@ void GesturesTab::openApplicationChooser() {
 }
 
 void GesturesTab::openAddSheet() {
-  addSheet_ = new AddBindingSheet(this);
+  addSheet_ = new AddBindingSheet(platform_.keyboardKeys(), this);
   addSheet_->setAttribute(Qt::WA_DeleteOnClose);
   connect(addSheet_, &AddBindingSheet::added, this,
           [this](const GestureBinding& binding) { model_.addBinding(binding); });
@@ -516,8 +525,12 @@ void GesturesTab::exportTo(const QString& path) {
   if (!target.endsWith(suffix, Qt::CaseInsensitive)) {
     target += suffix;  // the dialog may not add it
   }
-  // A failed export shows nothing, as a cancelled one does.
-  (void)ConfigurationDocument{*store_.current()}.write(target.toStdString());
+  // A backup that silently failed would be trusted later: a failure is shown, naming the file.
+  if (auto error = ConfigurationDocument{*store_.current()}.write(target.toStdString())) {
+    error->file = target.toStdString();  // the file chosen, not the temporary one beside it
+    showAlert(QStringLiteral("Couldn\u2019t export settings"),
+              QString::fromStdString(error->description()), QString(), {}, {});
+  }
 }
 
 void GesturesTab::importSettings() {

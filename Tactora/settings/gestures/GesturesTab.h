@@ -13,7 +13,6 @@
 #include "Tactora/settings/gestures/AddBindingSheet.h"
 #include "Tactora/settings/gestures/ApplicationChooser.h"
 #include "Tactora/settings/gestures/GesturesTabModel.h"
-#include "Tactora/settings/gestures/InstalledApplications.h"
 
 class QComboBox;
 class QLabel;
@@ -36,11 +35,10 @@ class GesturesTab : public QWidget {
   Q_OBJECT
 
  public:
-  // The parts of the desktop the tab uses. Empty functions take the real ones: the installed
-  // applications of the XDG data directories, the desktop's mouse settings, and the desktop's
-  // file dialogs (which use the portal's where the desktop has one).
+  // The parts of the desktop the tab uses besides the platform's. Empty functions take the real
+  // ones: the desktop's mouse settings, and the desktop's file dialogs (which use the portal's
+  // where the desktop has one).
   struct Options {
-    std::function<std::vector<InstalledApplication>()> applications;
     std::function<void()> openMouseSettings;
     // The file to export to, given the proposed path; empty when cancelled.
     std::function<QString(const QString& proposedPath)> chooseExportFile;
@@ -84,7 +82,7 @@ class GesturesTab : public QWidget {
   AddBindingSheet* addSheet() const { return addSheet_; }
   ApplicationChooser* applicationChooser() const { return chooser_; }
 
-  // The import and export actions without their file dialogs.
+  // The import and export actions without their file dialogs. A failed export shows an alert.
   void exportTo(const QString& path);
   void importFrom(const QString& path);
 
@@ -96,6 +94,15 @@ class GesturesTab : public QWidget {
   QWidget* createFooter();
   QWidget* createList();
   QString displayName(const std::string& bundleIdentifier) const;
+
+  // The steps of `refresh`.
+  void refreshProfilePicker();
+  // The commands typed into rows but not saved yet, by the trigger of their row.
+  std::vector<std::pair<Trigger, QString>> unsavedCommands() const;
+  void rebuildList(const std::vector<std::pair<Trigger, QString>>& unsavedCommands);
+  // Keyboard order follows the screen: header, banner, rows, then the footer.
+  void orderFocusChain();
+  void refreshEmptyStateAndFooter();
 
   void openApplicationChooser();
   void openAddSheet();

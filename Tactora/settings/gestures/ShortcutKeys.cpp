@@ -1,162 +1,25 @@
 #include "Tactora/settings/gestures/ShortcutKeys.h"
 
-#include <linux/input-event-codes.h>
-
 #include <QGuiApplication>
 #include <QKeySequence>
 
-#include "Platform/linux/posting/KeyCodeTable.h"
-#include "Platform/linux/posting/ModifierKeys.h"
+#include "Platform/EventFlags.h"
 
 namespace tactora {
 
 namespace {
 
-struct KeyPair {
-  std::uint16_t linuxKey;
-  int qtKey;
-};
+namespace eventFlags = platform::eventFlags;
 
-// Kernel key ↔ Qt key, both ways. Keys on a US layout are named by their unshifted symbol.
-constexpr KeyPair keyPairs[] = {
-    {KEY_A, Qt::Key_A},
-    {KEY_B, Qt::Key_B},
-    {KEY_C, Qt::Key_C},
-    {KEY_D, Qt::Key_D},
-    {KEY_E, Qt::Key_E},
-    {KEY_F, Qt::Key_F},
-    {KEY_G, Qt::Key_G},
-    {KEY_H, Qt::Key_H},
-    {KEY_I, Qt::Key_I},
-    {KEY_J, Qt::Key_J},
-    {KEY_K, Qt::Key_K},
-    {KEY_L, Qt::Key_L},
-    {KEY_M, Qt::Key_M},
-    {KEY_N, Qt::Key_N},
-    {KEY_O, Qt::Key_O},
-    {KEY_P, Qt::Key_P},
-    {KEY_Q, Qt::Key_Q},
-    {KEY_R, Qt::Key_R},
-    {KEY_S, Qt::Key_S},
-    {KEY_T, Qt::Key_T},
-    {KEY_U, Qt::Key_U},
-    {KEY_V, Qt::Key_V},
-    {KEY_W, Qt::Key_W},
-    {KEY_X, Qt::Key_X},
-    {KEY_Y, Qt::Key_Y},
-    {KEY_Z, Qt::Key_Z},
-    {KEY_1, Qt::Key_1},
-    {KEY_2, Qt::Key_2},
-    {KEY_3, Qt::Key_3},
-    {KEY_4, Qt::Key_4},
-    {KEY_5, Qt::Key_5},
-    {KEY_6, Qt::Key_6},
-    {KEY_7, Qt::Key_7},
-    {KEY_8, Qt::Key_8},
-    {KEY_9, Qt::Key_9},
-    {KEY_0, Qt::Key_0},
-    {KEY_F1, Qt::Key_F1},
-    {KEY_F2, Qt::Key_F2},
-    {KEY_F3, Qt::Key_F3},
-    {KEY_F4, Qt::Key_F4},
-    {KEY_F5, Qt::Key_F5},
-    {KEY_F6, Qt::Key_F6},
-    {KEY_F7, Qt::Key_F7},
-    {KEY_F8, Qt::Key_F8},
-    {KEY_F9, Qt::Key_F9},
-    {KEY_F10, Qt::Key_F10},
-    {KEY_F11, Qt::Key_F11},
-    {KEY_F12, Qt::Key_F12},
-    {KEY_F13, Qt::Key_F13},
-    {KEY_F14, Qt::Key_F14},
-    {KEY_F15, Qt::Key_F15},
-    {KEY_F16, Qt::Key_F16},
-    {KEY_F17, Qt::Key_F17},
-    {KEY_F18, Qt::Key_F18},
-    {KEY_F19, Qt::Key_F19},
-    {KEY_F20, Qt::Key_F20},
-    {KEY_ESC, Qt::Key_Escape},
-    {KEY_TAB, Qt::Key_Tab},
-    {KEY_ENTER, Qt::Key_Return},
-    {KEY_KPENTER, Qt::Key_Enter},
-    {KEY_BACKSPACE, Qt::Key_Backspace},
-    {KEY_DELETE, Qt::Key_Delete},
-    {KEY_INSERT, Qt::Key_Insert},
-    {KEY_SPACE, Qt::Key_Space},
-    {KEY_LEFT, Qt::Key_Left},
-    {KEY_RIGHT, Qt::Key_Right},
-    {KEY_UP, Qt::Key_Up},
-    {KEY_DOWN, Qt::Key_Down},
-    {KEY_HOME, Qt::Key_Home},
-    {KEY_END, Qt::Key_End},
-    {KEY_PAGEUP, Qt::Key_PageUp},
-    {KEY_PAGEDOWN, Qt::Key_PageDown},
-    {KEY_MINUS, Qt::Key_Minus},
-    {KEY_EQUAL, Qt::Key_Equal},
-    {KEY_LEFTBRACE, Qt::Key_BracketLeft},
-    {KEY_RIGHTBRACE, Qt::Key_BracketRight},
-    {KEY_SEMICOLON, Qt::Key_Semicolon},
-    {KEY_APOSTROPHE, Qt::Key_Apostrophe},
-    {KEY_GRAVE, Qt::Key_QuoteLeft},
-    {KEY_BACKSLASH, Qt::Key_Backslash},
-    {KEY_COMMA, Qt::Key_Comma},
-    {KEY_DOT, Qt::Key_Period},
-    {KEY_SLASH, Qt::Key_Slash},
-    {KEY_KPPLUS, Qt::Key_Plus},
-    {KEY_KPASTERISK, Qt::Key_Asterisk},
-    {KEY_SYSRQ, Qt::Key_Print},
-    {KEY_PAUSE, Qt::Key_Pause},
-    {KEY_COMPOSE, Qt::Key_Menu},
-    {KEY_VOLUMEUP, Qt::Key_VolumeUp},
-    {KEY_VOLUMEDOWN, Qt::Key_VolumeDown},
-    {KEY_MUTE, Qt::Key_VolumeMute},
-    {KEY_PLAYPAUSE, Qt::Key_MediaTogglePlayPause},
-    {KEY_NEXTSONG, Qt::Key_MediaNext},
-    {KEY_PREVIOUSSONG, Qt::Key_MediaPrevious},
-    {KEY_BRIGHTNESSUP, Qt::Key_MonBrightnessUp},
-    {KEY_BRIGHTNESSDOWN, Qt::Key_MonBrightnessDown},
-};
-
-// Qt reports a shifted key by its symbol; on a US layout these are the keys they sit on. Read one
-// way only, so the key's name stays its unshifted symbol.
-constexpr KeyPair shiftedSymbols[] = {
-    {KEY_1, Qt::Key_Exclam},
-    {KEY_2, Qt::Key_At},
-    {KEY_3, Qt::Key_NumberSign},
-    {KEY_4, Qt::Key_Dollar},
-    {KEY_5, Qt::Key_Percent},
-    {KEY_6, Qt::Key_AsciiCircum},
-    {KEY_7, Qt::Key_Ampersand},
-    {KEY_8, Qt::Key_Asterisk},
-    {KEY_9, Qt::Key_ParenLeft},
-    {KEY_0, Qt::Key_ParenRight},
-    {KEY_MINUS, Qt::Key_Underscore},
-    {KEY_EQUAL, Qt::Key_Plus},
-    {KEY_LEFTBRACE, Qt::Key_BraceLeft},
-    {KEY_RIGHTBRACE, Qt::Key_BraceRight},
-    {KEY_SEMICOLON, Qt::Key_Colon},
-    {KEY_APOSTROPHE, Qt::Key_QuoteDbl},
-    {KEY_GRAVE, Qt::Key_AsciiTilde},
-    {KEY_BACKSLASH, Qt::Key_Bar},
-    {KEY_COMMA, Qt::Key_Less},
-    {KEY_DOT, Qt::Key_Greater},
-    {KEY_SLASH, Qt::Key_Question},
-    {KEY_TAB, Qt::Key_Backtab},
+// Qt's modifiers and the flags they are stored as, in the poster's convention.
+constexpr std::pair<Qt::KeyboardModifier, std::uint64_t> modifierFlags[] = {
+    {Qt::ControlModifier, eventFlags::maskCommand},
+    {Qt::AltModifier, eventFlags::maskAlternate},
+    {Qt::MetaModifier, eventFlags::maskControl},
+    {Qt::ShiftModifier, eventFlags::maskShift},
 };
 
 // Pressing these alone never ends a recording: they only change what the next key means.
-bool isModifierOrLockKey(std::uint16_t linuxKey) {
-  switch (linuxKey) {
-    case KEY_CAPSLOCK:
-    case KEY_NUMLOCK:
-    case KEY_SCROLLLOCK:
-    case KEY_FN:
-      return true;
-    default:
-      return lx::ModifierKeys::modifierOfKey(linuxKey).has_value();
-  }
-}
-
 bool isModifierOrLockKey(int qtKey) {
   switch (qtKey) {
     case Qt::Key_Shift:
@@ -178,67 +41,11 @@ bool isModifierOrLockKey(int qtKey) {
   }
 }
 
-// Window systems whose scan codes are the kernel's key codes plus 8 (the X keycode offset).
-bool scanCodesAreKernelCodes() {
+// Window systems whose scan codes are X keycodes.
+bool scanCodesAreXKeycodes() {
   const QString platform = QGuiApplication::platformName();
   return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
 }
-
-constexpr int kernelScanCodeOffset = 8;
-
-}  // namespace
-
-std::optional<int> ShortcutKeys::qtKey(std::uint16_t linuxKey) {
-  for (const auto& pair : keyPairs) {
-    if (pair.linuxKey == linuxKey) {
-      return pair.qtKey;
-    }
-  }
-  return std::nullopt;
-}
-
-std::optional<std::uint16_t> ShortcutKeys::linuxKey(int qtKey) {
-  for (const auto& pair : keyPairs) {
-    if (pair.qtKey == qtKey) {
-      return pair.linuxKey;
-    }
-  }
-  for (const auto& pair : shiftedSymbols) {
-    if (pair.qtKey == qtKey) {
-      return pair.linuxKey;
-    }
-  }
-  return std::nullopt;
-}
-
-std::uint64_t ShortcutKeys::flags(Qt::KeyboardModifiers modifiers) {
-  lx::ModifierKeys::Set set = 0;
-  if (modifiers.testFlag(Qt::ControlModifier)) {
-    set |= lx::ModifierKeys::ctrl;
-  }
-  if (modifiers.testFlag(Qt::AltModifier)) {
-    set |= lx::ModifierKeys::alt;
-  }
-  if (modifiers.testFlag(Qt::MetaModifier)) {
-    set |= lx::ModifierKeys::super;
-  }
-  if (modifiers.testFlag(Qt::ShiftModifier)) {
-    set |= lx::ModifierKeys::shift;
-  }
-  return lx::ModifierKeys::toFlags(set);
-}
-
-Qt::KeyboardModifiers ShortcutKeys::qtModifiers(std::uint64_t flags) {
-  const lx::ModifierKeys::Set set = lx::ModifierKeys::fromFlags(flags);
-  Qt::KeyboardModifiers modifiers;
-  modifiers.setFlag(Qt::ControlModifier, (set & lx::ModifierKeys::ctrl) != 0);
-  modifiers.setFlag(Qt::AltModifier, (set & lx::ModifierKeys::alt) != 0);
-  modifiers.setFlag(Qt::MetaModifier, (set & lx::ModifierKeys::super) != 0);
-  modifiers.setFlag(Qt::ShiftModifier, (set & lx::ModifierKeys::shift) != 0);
-  return modifiers;
-}
-
-namespace {
 
 // The recorder's own names where Qt abbreviates or spells out a key the keyboard shows as a
 // symbol; every other key as Qt names it ("Return", "Tab", "Space", "F5", "`").
@@ -267,6 +74,38 @@ QString withDesktopWords(QString text) {
 
 }  // namespace
 
+std::optional<int> ShortcutKeys::qtKey(std::uint16_t keyCode) const {
+  const auto name = keys_.keyName(keyCode);
+  if (!name) {
+    return std::nullopt;
+  }
+  const QKeySequence sequence = QKeySequence::fromString(
+      QString::fromUtf8(name->data(), static_cast<qsizetype>(name->size())),
+      QKeySequence::PortableText);
+  if (sequence.count() != 1) {
+    return std::nullopt;
+  }
+  return sequence[0].key();
+}
+
+std::uint64_t ShortcutKeys::flags(Qt::KeyboardModifiers modifiers) {
+  std::uint64_t word = 0;
+  for (const auto& [modifier, flag] : modifierFlags) {
+    if (modifiers.testFlag(modifier)) {
+      word |= flag;
+    }
+  }
+  return word;
+}
+
+Qt::KeyboardModifiers ShortcutKeys::qtModifiers(std::uint64_t flags) {
+  Qt::KeyboardModifiers modifiers;
+  for (const auto& [modifier, flag] : modifierFlags) {
+    modifiers.setFlag(modifier, (flags & flag) != 0);
+  }
+  return modifiers;
+}
+
 QString ShortcutKeys::modifierText(std::uint64_t modifiers) {
   const Qt::KeyboardModifiers qt = qtModifiers(modifiers);
   if (qt == Qt::NoModifier) {
@@ -278,44 +117,46 @@ QString ShortcutKeys::modifierText(std::uint64_t modifiers) {
   return withDesktopWords(text);
 }
 
-QString ShortcutKeys::displayText(std::uint16_t keyCode, std::uint64_t modifiers) {
+QString ShortcutKeys::displayText(std::uint16_t keyCode, std::uint64_t modifiers) const {
   if (keyCode == 0 && modifiers == 0) {
     return QStringLiteral("Click to record\u2026");
   }
-  const auto kernelKey = lx::KeyCodeTable::linuxKey(keyCode);
-  const auto key = kernelKey ? qtKey(*kernelKey) : std::nullopt;
+  const auto key = qtKey(keyCode);
   const QString name = key ? keyName(*key) : QStringLiteral("Key %1").arg(keyCode);
   const QString prefix = modifierText(modifiers);
   return prefix.isEmpty() ? name : prefix + QLatin1Char('+') + name;
 }
 
 std::optional<ShortcutKeys::Shortcut> ShortcutKeys::fromKeyPress(
-    int qtKeyValue, Qt::KeyboardModifiers modifiers, std::optional<std::uint16_t> kernelKey) {
-  if (!kernelKey) {
-    if (isModifierOrLockKey(qtKeyValue)) {
+    int qtKeyValue, Qt::KeyboardModifiers modifiers, std::optional<std::uint32_t> xKeycode) const {
+  using Reading = platform::KeyboardKeys::Reading;
+  const auto reading =
+      xKeycode ? keys_.readKeycode(*xKeycode) : platform::KeyboardKeys::KeyReading{};
+  switch (reading.reading) {
+    case Reading::key:
+      return Shortcut{reading.keyCode, flags(modifiers)};
+    case Reading::nothing:
       return std::nullopt;
-    }
-    kernelKey = linuxKey(qtKeyValue);
-    if (!kernelKey) {
-      return std::nullopt;
-    }
+    case Reading::unread:
+      break;
   }
-  if (isModifierOrLockKey(*kernelKey)) {
+  if (isModifierOrLockKey(qtKeyValue)) {
     return std::nullopt;
   }
-  const auto keyCode = lx::KeyCodeTable::keyCode(*kernelKey);
+  const QString name = QKeySequence(qtKeyValue).toString(QKeySequence::PortableText);
+  const auto keyCode = keys_.keyCode(name.toStdString());
   if (!keyCode) {
     return std::nullopt;
   }
   return Shortcut{*keyCode, flags(modifiers)};
 }
 
-std::optional<ShortcutKeys::Shortcut> ShortcutKeys::fromKeyEvent(const QKeyEvent& event) {
-  std::optional<std::uint16_t> kernelKey;
-  if (scanCodesAreKernelCodes() && event.nativeScanCode() > kernelScanCodeOffset) {
-    kernelKey = static_cast<std::uint16_t>(event.nativeScanCode() - kernelScanCodeOffset);
+std::optional<ShortcutKeys::Shortcut> ShortcutKeys::fromKeyEvent(const QKeyEvent& event) const {
+  std::optional<std::uint32_t> xKeycode;
+  if (scanCodesAreXKeycodes() && event.nativeScanCode() != 0) {
+    xKeycode = event.nativeScanCode();
   }
-  return fromKeyPress(event.key(), event.modifiers(), kernelKey);
+  return fromKeyPress(event.key(), event.modifiers(), xKeycode);
 }
 
 }  // namespace tactora

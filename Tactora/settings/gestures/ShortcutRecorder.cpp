@@ -5,8 +5,6 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "Tactora/settings/gestures/ShortcutKeys.h"
-
 namespace tactora {
 
 namespace {
@@ -16,7 +14,8 @@ constexpr double recordingFillOpacity = 0.15;
 
 }  // namespace
 
-ShortcutRecorder::ShortcutRecorder(QWidget* parent) : QWidget(parent) {
+ShortcutRecorder::ShortcutRecorder(const platform::KeyboardKeys& keys, QWidget* parent)
+    : QWidget(parent), keys_(keys) {
   setFixedSize(fieldWidth, fieldHeight);
   setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::PointingHandCursor);
@@ -30,7 +29,7 @@ ShortcutRecorder::~ShortcutRecorder() {
 
 QString ShortcutRecorder::text() const {
   return recording_ ? QStringLiteral("Press a key combination\u2026")
-                    : ShortcutKeys::displayText(keyCode_, modifiers_);
+                    : keys_.displayText(keyCode_, modifiers_);
 }
 
 void ShortcutRecorder::setShortcut(std::uint16_t keyCode, std::uint64_t modifiers) {
@@ -107,7 +106,7 @@ void ShortcutRecorder::keyPressEvent(QKeyEvent* event) {
   if (event->isAutoRepeat()) {
     return;
   }
-  const auto shortcut = ShortcutKeys::fromKeyEvent(*event);
+  const auto shortcut = keys_.fromKeyEvent(*event);
   if (!shortcut) {
     return;  // a modifier alone, or a key the configuration has no code for: keep listening
   }

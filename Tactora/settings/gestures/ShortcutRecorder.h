@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include "Tactora/settings/gestures/ShortcutKeys.h"
+
 namespace tactora {
 
 // The field that shows a key shortcut and, after a click, records the next key press with the
@@ -18,7 +20,8 @@ class ShortcutRecorder : public QWidget {
   static constexpr int fieldWidth = 220;
   static constexpr int fieldHeight = 28;
 
-  explicit ShortcutRecorder(QWidget* parent = nullptr);
+  // `keys` is the platform's keyboard, which outlives the field.
+  explicit ShortcutRecorder(const platform::KeyboardKeys& keys, QWidget* parent = nullptr);
   ~ShortcutRecorder() override;
 
   std::uint16_t keyCode() const { return keyCode_; }
@@ -46,6 +49,7 @@ class ShortcutRecorder : public QWidget {
   void stopRecording();
   void updateAccessibleText();
 
+  ShortcutKeys keys_;
   std::uint16_t keyCode_ = 0;
   std::uint64_t modifiers_ = 0;
   bool recording_ = false;

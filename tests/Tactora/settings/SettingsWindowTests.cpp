@@ -65,23 +65,22 @@ TEST_F(GeneralTabTest, UpdateControlsOnlyWithAnUpdaterAndTheyReachIt) {
   EXPECT_FALSE(fileExists()) << "the update settings are not part of the configuration";
 }
 
-TEST_F(GeneralTabTest, LaunchAtLoginStartsFromTheLoginItemAndSwitchesIt) {
-  std::vector<bool> set;
-  context_.launchAtLoginEnabled = [] { return true; };
-  context_.setLaunchAtLogin = [&set](bool on) { set.push_back(on); };
-  GeneralTab tab(context_, nullptr);
-  EXPECT_TRUE(tab.launchAtLoginSwitch()->isChecked());
-  QTest::mouseClick(tab.launchAtLoginSwitch(), Qt::LeftButton);
-  EXPECT_EQ(set, std::vector<bool>{false});
-}
-
-TEST_F(GeneralTabTest, LicensesShowOnlyWhenTheDocumentExistsAndOpenIt) {
+// Launch at login and the licences are the window's to carry out with what the application gave
+// it; "Open-Source Licenses" shows only when the document exists.
+TEST_F(GeneralTabTest, TheWindowSwitchesLaunchAtLoginAndOpensTheLicences) {
   context_.acknowledgementsPath = std::filesystem::path(directory_.path().toStdString()) / "ACK.md";
   EXPECT_EQ(GeneralTab(context_, nullptr).licensesButton(), nullptr);
   std::ofstream(context_.acknowledgementsPath) << "# Acknowledgements\n";
+  std::vector<bool> set;
   std::vector<QUrl> opened;
+  context_.launchAtLoginEnabled = [] { return true; };
+  context_.setLaunchAtLogin = [&set](bool on) { set.push_back(on); };
   context_.openURL = [&opened](const QUrl& url) { opened.push_back(url); };
-  GeneralTab tab(context_, nullptr);
+  SettingsWindow window(context_);
+  GeneralTab& tab = *window.generalTab();
+  EXPECT_TRUE(tab.launchAtLoginSwitch()->isChecked());
+  QTest::mouseClick(tab.launchAtLoginSwitch(), Qt::LeftButton);
+  EXPECT_EQ(set, std::vector<bool>{false});
   ASSERT_NE(tab.licensesButton(), nullptr);
   QTest::mouseClick(tab.licensesButton(), Qt::LeftButton);
   ASSERT_EQ(opened.size(), 1u);

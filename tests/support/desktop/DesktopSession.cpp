@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -123,7 +125,21 @@ bool DesktopSession::startBus(std::string* error) {
     return false;
   }
   processes_.emplace_back("dbus-daemon", std::move(bus));
-  if (!eventually([&] { return std::filesystem::exists(socket); }, 10s)) {
+  // The socket's file appears when the daemon binds it, a moment before it listens: until then a
+  // client is refused. Ready is when a connection is accepted.
+  const auto acceptsConnections = [&socket] {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool accepted =
+        fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0) {
+      ::close(fd);
+    }
+    return accepted;
+  };
+  if (!eventually(acceptsConnections, 10s)) {
     *error = "the session bus did not start within 10 s";
     return false;
   }

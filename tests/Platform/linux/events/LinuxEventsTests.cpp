@@ -79,6 +79,8 @@ class LinuxEventsPlatform final : public platform::Platform {
   platform::Preferences& preferences() override { return sim_->preferences(); }
   platform::LoginItems& loginItems() override { return sim_->loginItems(); }
   platform::Updater& updater() override { return sim_->updater(); }
+  platform::KeyboardKeys& keyboardKeys() override { return sim_->keyboardKeys(); }
+  platform::ApplicationCatalog& applicationCatalog() override { return sim_->applicationCatalog(); }
   platform::Panels& panels() override { return sim_->panels(); }
 
  private:

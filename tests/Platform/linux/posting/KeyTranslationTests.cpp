@@ -1,172 +1,162 @@
 // The translation tables between the configuration's key codes and flags and the kernel's keys,
-// and the desktops' chords for the fixed shortcuts, checked as tables.
+// the keyboard the settings window names keys by, and the desktops' chords for the fixed
+// shortcuts, checked by their properties rather than row by row.
 
 #include <gtest/gtest.h>
+#include <libevdev/libevdev.h>
 #include <linux/input-event-codes.h>
 
+#include <cctype>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
+#include <string>
 #include <utility>
 
+#include "Platform/KeyNames.h"
 #include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/posting/FixedShortcutTable.h"
 #include "Platform/linux/posting/KeyCodeTable.h"
+#include "Platform/linux/posting/LinuxKeyboardKeys.h"
 #include "Platform/linux/posting/ModifierKeys.h"
 
 namespace tactora::lx {
 namespace {
 
 using Code = std::optional<std::uint16_t>;
+using Reading = platform::KeyboardKeys::Reading;
+constexpr std::uint32_t xKeycodeOffset = 8;
 
-TEST(KeyCodeTable, EveryEntryReadsBackBothWaysAndNamesItsKeyOnce) {
-  std::set<std::uint16_t> keyCodes;
-  std::set<std::uint16_t> linuxKeys;
-  for (const auto& entry : KeyCodeTable::entries()) {
-    SCOPED_TRACE(entry.keyCode);
-    EXPECT_EQ(KeyCodeTable::linuxKey(entry.keyCode), Code(entry.linuxKey));
-    EXPECT_EQ(KeyCodeTable::keyCode(entry.linuxKey), Code(entry.keyCode));
-    EXPECT_TRUE(keyCodes.insert(entry.keyCode).second);
-    EXPECT_TRUE(linuxKeys.insert(entry.linuxKey).second);
-    EXPECT_FALSE(KeyCodeTable::linuxKey(KeyCodeTable::reservedBase + entry.linuxKey))
-        << "a key with an equivalent has no second, reserved code";
+// Every configuration code names at most one key and reads back from it, so no two codes post the
+// same key; every keyboard key has a code (those without an equivalent in the reserved range,
+// which stored files hold); buttons and codes beyond the keyboard have none.
+TEST(KeyCodeTable, EveryCodeAndEveryKeyboardKeyRoundTrips) {
+  std::size_t shared = 0;
+  for (std::uint32_t code = 0; code <= 0xFFFF; ++code) {
+    if (const Code linuxKey = KeyCodeTable::linuxKey(static_cast<std::uint16_t>(code))) {
+      EXPECT_EQ(KeyCodeTable::keyCode(*linuxKey), Code(code)) << code;
+      shared += code < KeyCodeTable::reservedBase ? 1 : 0;
+    }
   }
-}
+  EXPECT_EQ(shared, KeyCodeTable::entries().size());
 
-TEST(KeyCodeTable, KeysOfTheConfigurationFileMapToTheSameKeys) {
-  const std::pair<std::uint16_t, std::uint16_t> keys[] = {
-      // The recorder's named keys.
-      {0, KEY_A},
-      {1, KEY_S},
-      {6, KEY_Z},
-      {11, KEY_B},
-      {12, KEY_Q},
-      {16, KEY_Y},
-      {17, KEY_T},
-      {31, KEY_O},
-      {35, KEY_P},
-      {45, KEY_N},
-      {46, KEY_M},
-      {18, KEY_1},
-      {22, KEY_6},
-      {23, KEY_5},
-      {25, KEY_9},
-      {26, KEY_7},
-      {28, KEY_8},
-      {29, KEY_0},
-      {36, KEY_ENTER},
-      {48, KEY_TAB},
-      {49, KEY_SPACE},
-      {51, KEY_BACKSPACE},
-      {53, KEY_ESC},
-      {50, KEY_GRAVE},
-      {123, KEY_LEFT},
-      {124, KEY_RIGHT},
-      {125, KEY_DOWN},
-      {126, KEY_UP},
-      // The fixed shortcuts' keys.
-      {4, KEY_H},
-      {13, KEY_W},
-      {24, KEY_EQUAL},
-      {27, KEY_MINUS},
-      {30, KEY_RIGHTBRACE},
-      {33, KEY_LEFTBRACE},
-      // Function keys, out of order in the configuration's numbering.
-      {122, KEY_F1},
-      {120, KEY_F2},
-      {99, KEY_F3},
-      {118, KEY_F4},
-      {96, KEY_F5},
-      {97, KEY_F6},
-      {98, KEY_F7},
-      {100, KEY_F8},
-      {101, KEY_F9},
-      {109, KEY_F10},
-      {103, KEY_F11},
-      {111, KEY_F12},
-      {105, KEY_F13},
-      {107, KEY_F14},
-      {113, KEY_F15},
-      {106, KEY_F16},
-      {64, KEY_F17},
-      {79, KEY_F18},
-      {80, KEY_F19},
-      {90, KEY_F20},
-      // Navigation.
-      {115, KEY_HOME},
-      {119, KEY_END},
-      {116, KEY_PAGEUP},
-      {121, KEY_PAGEDOWN},
-      {117, KEY_DELETE},
-      {114, KEY_INSERT},
-      // Keypad.
-      {82, KEY_KP0},
-      {92, KEY_KP9},
-      {65, KEY_KPDOT},
-      {67, KEY_KPASTERISK},
-      {69, KEY_KPPLUS},
-      {75, KEY_KPSLASH},
-      {76, KEY_KPENTER},
-      {78, KEY_KPMINUS},
-      {81, KEY_KPEQUAL},
-      // Modifier keys follow the modifier convention.
-      {55, KEY_LEFTCTRL},
-      {54, KEY_RIGHTCTRL},
-      {58, KEY_LEFTALT},
-      {59, KEY_LEFTMETA},
-      {56, KEY_LEFTSHIFT},
-  };
-  for (const auto& [keyCode, linuxKey] : keys) {
-    EXPECT_EQ(KeyCodeTable::linuxKey(keyCode), Code(linuxKey)) << keyCode;
-  }
-}
-
-TEST(KeyCodeTable, EveryKeyboardKeyRoundTripsAndOthersHaveNoCode) {
   int reserved = 0;
   for (std::uint32_t key = 0; key <= KEY_CNT + 10; ++key) {
     const auto linuxKey = static_cast<std::uint16_t>(key);
     const Code code = KeyCodeTable::keyCode(linuxKey);
-    if (!KeyCodeTable::isKeyboardKey(linuxKey)) {
-      EXPECT_FALSE(code) << key;
-      continue;
-    }
-    ASSERT_TRUE(code) << key;
-    EXPECT_EQ(KeyCodeTable::linuxKey(*code), Code(linuxKey)) << key;
-    if (*code >= KeyCodeTable::reservedBase) {
-      EXPECT_EQ(*code, KeyCodeTable::reservedBase + key);
-      ++reserved;
+    ASSERT_EQ(code.has_value(), KeyCodeTable::isKeyboardKey(linuxKey)) << key;
+    if (code) {
+      EXPECT_EQ(KeyCodeTable::linuxKey(*code), Code(linuxKey)) << key;
+      if (*code >= KeyCodeTable::reservedBase) {
+        EXPECT_EQ(*code, KeyCodeTable::reservedBase + key);
+        ++reserved;
+      }
     }
   }
   EXPECT_GT(reserved, 400) << "media, browser and macro keys are all reachable";
-  EXPECT_EQ(KeyCodeTable::keyCode(KEY_HELP), Code(KeyCodeTable::reservedBase + KEY_HELP));
-  EXPECT_EQ(KeyCodeTable::keyCode(KEY_PLAYPAUSE), Code(0x1000 + 164));
-
   for (const std::uint32_t notAKey : {KEY_RESERVED, BTN_LEFT, BTN_TOUCH, BTN_GEAR_UP, BTN_DPAD_UP,
                                       BTN_TRIGGER_HAPPY1, KEY_MAX + 1}) {
-    EXPECT_FALSE(KeyCodeTable::keyCode(static_cast<std::uint16_t>(notAKey))) << notAKey;
+    EXPECT_FALSE(KeyCodeTable::isKeyboardKey(static_cast<std::uint16_t>(notAKey))) << notAKey;
   }
 }
 
-TEST(KeyCodeTable, CodesThatNameNoKeyPostNothing) {
-  for (const std::uint32_t unknown :
-       {52u, 66u, 68u, 70u, 77u, 102u, 104u, 108u, 112u, 127u, 0x80u, 0xFFFu,
-        0x1000u + KEY_RESERVED, 0x1000u + BTN_LEFT, 0x1000u + KEY_MAX + 1, 0xFFFFu}) {
-    EXPECT_FALSE(KeyCodeTable::linuxKey(static_cast<std::uint16_t>(unknown))) << unknown;
+// The names the settings window shows against the kernel's own names of the keys they post: a
+// name that says one key and posts another records what the user did not press. Names not
+// spelled "KEY_" and their upper case:
+const std::map<std::string_view, std::string_view> kernelNames = {
+    {"Return", "KEY_ENTER"},
+    {"Enter", "KEY_KPENTER"},
+    {"Esc", "KEY_ESC"},
+    {"Del", "KEY_DELETE"},
+    {"Ins", "KEY_INSERT"},
+    {"PgUp", "KEY_PAGEUP"},
+    {"PgDown", "KEY_PAGEDOWN"},
+    {"Menu", "KEY_COMPOSE"},
+    {"Print", "KEY_SYSRQ"},
+    {"-", "KEY_MINUS"},
+    {"=", "KEY_EQUAL"},
+    {"[", "KEY_LEFTBRACE"},
+    {"]", "KEY_RIGHTBRACE"},
+    {";", "KEY_SEMICOLON"},
+    {"'", "KEY_APOSTROPHE"},
+    {"`", "KEY_GRAVE"},
+    {"\\", "KEY_BACKSLASH"},
+    {",", "KEY_COMMA"},
+    {".", "KEY_DOT"},
+    {"/", "KEY_SLASH"},
+    {"*", "KEY_KPASTERISK"},
+    {"+", "KEY_KPPLUS"},
+    {"Volume Up", "KEY_VOLUMEUP"},
+    {"Volume Down", "KEY_VOLUMEDOWN"},
+    {"Volume Mute", "KEY_MUTE"},
+    {"Toggle Media Play/Pause", "KEY_PLAYPAUSE"},
+    {"Media Next", "KEY_NEXTSONG"},
+    {"Media Previous", "KEY_PREVIOUSSONG"},
+    {"Monitor Brightness Up", "KEY_BRIGHTNESSUP"},
+    {"Monitor Brightness Down", "KEY_BRIGHTNESSDOWN"},
+};
+
+TEST(LinuxKeyboardKeys, EachNameIsTheKeyItPostsAndThatKeysKeycodeReadsBack) {
+  const LinuxKeyboardKeys keyboard;
+  std::set<std::string_view> names;
+  for (std::uint32_t code = 0; code <= KeyCodeTable::reservedBase + KEY_MAX; ++code) {
+    const auto keyCode = static_cast<std::uint16_t>(code);
+    const auto name = keyboard.keyName(keyCode);
+    if (!name) {
+      continue;
+    }
+    SCOPED_TRACE(std::string(*name));
+    EXPECT_TRUE(names.insert(*name).second) << "named twice";
+    EXPECT_EQ(keyboard.keyCode(*name), Code(keyCode));
+    const Code linuxKey = KeyCodeTable::linuxKey(keyCode);
+    ASSERT_TRUE(linuxKey);
+    std::string expected = "KEY_";
+    for (const char c : *name) {
+      expected += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    if (const auto alias = kernelNames.find(*name); alias != kernelNames.end()) {
+      expected = alias->second;
+    }
+    EXPECT_STREQ(libevdev_event_code_get_name(EV_KEY, *linuxKey), expected.c_str());
+    EXPECT_EQ(keyboard.readKeycode(*linuxKey + xKeycodeOffset),
+              (platform::KeyboardKeys::KeyReading{Reading::key, keyCode}));
   }
+  EXPECT_EQ(names.size(), platform::KeyNames::entries().size() + 7) << "the Linux keys added";
 }
 
+TEST(LinuxKeyboardKeys, ModifierAndLockKeysAloneRecordNothingAndLowCodesAreUnread) {
+  const LinuxKeyboardKeys keyboard;
+  std::vector<std::uint16_t> silent = {KEY_CAPSLOCK, KEY_NUMLOCK, KEY_SCROLLLOCK, KEY_FN, BTN_LEFT};
+  for (const auto& entry : ModifierKeys::entries()) {
+    silent.insert(silent.end(), {entry.leftKey, entry.rightKey});
+  }
+  for (const std::uint16_t key : silent) {
+    EXPECT_EQ(keyboard.readKeycode(key + xKeycodeOffset).reading, Reading::nothing) << key;
+  }
+  EXPECT_EQ(keyboard.readKeycode(0).reading, Reading::unread);
+  EXPECT_EQ(keyboard.readKeycode(xKeycodeOffset).reading, Reading::unread);
+  EXPECT_EQ(keyboard.readKeycode(KEY_PROG1 + xKeycodeOffset),
+            (platform::KeyboardKeys::KeyReading{Reading::key, 0x1000 + KEY_PROG1}));
+}
+
+// The convention both ways, and the configuration's own codes of the modifier keys name the keys
+// the poster presses for those modifiers.
 TEST(ModifierKeys, FlagsAndKeysFollowTheConventionBothWays) {
-  const std::tuple<std::uint64_t, ModifierKeys::Set, std::uint16_t, std::uint16_t> table[] = {
-      {0x100000, ModifierKeys::ctrl, KEY_LEFTCTRL, KEY_RIGHTCTRL},  // Command
-      {0x80000, ModifierKeys::alt, KEY_LEFTALT, KEY_RIGHTALT},      // Option
-      {0x40000, ModifierKeys::super, KEY_LEFTMETA, KEY_RIGHTMETA},  // Control
-      {0x20000, ModifierKeys::shift, KEY_LEFTSHIFT, KEY_RIGHTSHIFT},
-  };
-  for (const auto& [flag, modifier, left, right] : table) {
+  const std::tuple<std::uint64_t, ModifierKeys::Set, std::uint16_t, std::uint16_t, Code, Code>
+      table[] = {
+          {0x100000, ModifierKeys::ctrl, KEY_LEFTCTRL, KEY_RIGHTCTRL, 55, 54},  // Command
+          {0x80000, ModifierKeys::alt, KEY_LEFTALT, KEY_RIGHTALT, 58, 61},      // Option
+          {0x40000, ModifierKeys::super, KEY_LEFTMETA, KEY_RIGHTMETA, 59, 62},  // Control
+          {0x20000, ModifierKeys::shift, KEY_LEFTSHIFT, KEY_RIGHTSHIFT, 56, 60},
+      };
+  for (const auto& [flag, modifier, left, right, leftCode, rightCode] : table) {
     EXPECT_EQ(ModifierKeys::fromFlags(flag), modifier);
     EXPECT_EQ(ModifierKeys::toFlags(modifier), flag);
     EXPECT_EQ(ModifierKeys::modifierOfKey(left), modifier);
     EXPECT_EQ(ModifierKeys::modifierOfKey(right), modifier);
+    EXPECT_EQ(KeyCodeTable::keyCode(left), leftCode);
+    EXPECT_EQ(KeyCodeTable::keyCode(right), rightCode);
   }
   for (ModifierKeys::Set set = 0; set < 16; ++set) {
     EXPECT_EQ(ModifierKeys::fromFlags(ModifierKeys::toFlags(set)), set);
@@ -176,46 +166,27 @@ TEST(ModifierKeys, FlagsAndKeysFollowTheConventionBothWays) {
   EXPECT_FALSE(ModifierKeys::modifierOfKey(KEY_CAPSLOCK));
 }
 
-TEST(FixedShortcutTable, EachDesktopGetsItsOwnChords) {
+// Every fixed shortcut has a chord on every desktop, read from its own row and column, and each
+// chord is something the virtual keyboard can press (a key, or the switcher's bare modifier).
+TEST(FixedShortcutTable, EveryShortcutHasAPressableChordOnEachDesktop) {
   using platform::FixedShortcut;
-  using Chord = FixedShortcutTable::Chord;
-  using M = ModifierKeys;
-  const DesktopFamily gnome = DesktopFamily::gnome;
-  const DesktopFamily kde = DesktopFamily::kde;
-  const DesktopFamily other = DesktopFamily::other;
-  const std::tuple<FixedShortcut, DesktopFamily, Chord> table[] = {
-      {FixedShortcut::hideApp, gnome, {KEY_H, M::super}},
-      {FixedShortcut::hideApp, kde, {KEY_PAGEDOWN, M::super}},
-      {FixedShortcut::hideApp, other, {KEY_F9, M::alt}},
-      {FixedShortcut::minimizeWindow, gnome, {KEY_H, M::super}},
-      {FixedShortcut::minimizeWindow, kde, {KEY_PAGEDOWN, M::super}},
-      {FixedShortcut::cycleWindows, gnome, {KEY_GRAVE, M::super}},
-      {FixedShortcut::cycleWindows, kde, {KEY_GRAVE, M::alt}},
-      {FixedShortcut::zoomIn, other, {KEY_KPPLUS, M::ctrl}},
-      {FixedShortcut::zoomOut, kde, {KEY_KPMINUS, M::ctrl}},
-      {FixedShortcut::navigateBack, gnome, {KEY_LEFT, M::alt}},
-      {FixedShortcut::navigateForward, kde, {KEY_RIGHT, M::alt}},
-      {FixedShortcut::appSwitcher, gnome, {KEY_TAB, M::alt}},
-      {FixedShortcut::appSwitcherHold, kde, {0, M::alt}},
-      {FixedShortcut::appSwitcherForward, other, {KEY_TAB, 0}},
-      {FixedShortcut::appSwitcherBackward, gnome, {KEY_TAB, M::shift}},
-      {FixedShortcut::closeWindow, kde, {KEY_F4, M::alt}},
-  };
-  for (const auto& [shortcut, desktop, chord] : table) {
-    EXPECT_EQ(FixedShortcutTable::chord(shortcut, desktop), chord)
-        << static_cast<int>(shortcut) << " on " << static_cast<int>(desktop);
-  }
-  for (const auto& row : FixedShortcutTable::rows()) {
-    EXPECT_EQ(FixedShortcutTable::chord(row.shortcut, other), row.other);
-    // Every chord is a key the virtual keyboard has (or the switcher's bare modifier).
-    for (const Chord& chord : {row.gnome, row.kde, row.other}) {
+  const auto rows = FixedShortcutTable::rows();
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(platform::fixedShortcutCount - 1));
+  for (const auto& row : rows) {
+    const std::pair<DesktopFamily, FixedShortcutTable::Chord> columns[] = {
+        {DesktopFamily::gnome, row.gnome},
+        {DesktopFamily::kde, row.kde},
+        {DesktopFamily::other, row.other}};
+    for (const auto& [desktop, chord] : columns) {
+      EXPECT_EQ(FixedShortcutTable::chord(row.shortcut, desktop), chord);
       EXPECT_TRUE(chord.linuxKey == 0 ? chord.modifiers != 0
                                       : KeyCodeTable::isKeyboardKey(chord.linuxKey));
     }
   }
-  EXPECT_FALSE(FixedShortcutTable::chord(FixedShortcut::none, gnome));
-  EXPECT_FALSE(FixedShortcutTable::chord(static_cast<FixedShortcut>(99), gnome));
-  EXPECT_FALSE(FixedShortcutTable::chord(static_cast<FixedShortcut>(-1), gnome));
+  for (const auto outside :
+       {FixedShortcut::none, static_cast<FixedShortcut>(99), static_cast<FixedShortcut>(-1)}) {
+    EXPECT_FALSE(FixedShortcutTable::chord(outside, DesktopFamily::gnome));
+  }
 }
 
 TEST(DesktopFamily, ReadFromAnyEntryOfTheCurrentDesktopList) {

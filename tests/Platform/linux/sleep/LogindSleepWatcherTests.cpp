@@ -1,93 +1,24 @@
-// The sleep watcher against a private message bus standing in for the system bus: a test client
-// owns logind's name there and announces a suspend and a resume.
+// The sleep watcher against a private message bus standing in for the system bus (logind itself
+// does not run here): a test client owns logind's name there and announces a suspend and a resume.
 
 #include "Platform/linux/sleep/LogindSleepWatcher.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <systemd/sd-bus.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "Platform/Log.h"
 #include "support/CapturingLogSink.h"
-
-extern char** environ;
+#include "tests/support/desktop/DesktopSession.h"
 
 namespace tactora::lx {
 namespace {
 
-using namespace std::chrono_literals;
-
-// Polls `condition` until it holds or a generous deadline passes (a loaded machine is slow).
-bool eventually(const std::function<bool()>& condition) {
-  const auto deadline = std::chrono::steady_clock::now() + 30s;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
-// A dbus-daemon of its own, made the system bus of this process; stopped on destruction.
-class PrivateSystemBus {
- public:
-  PrivateSystemBus() {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
-      return;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    char program[] = "dbus-daemon";
-    char session[] = "--session";
-    char print[] = "--print-address";
-    char nofork[] = "--nofork";
-    char* argv[] = {program, session, print, nofork, nullptr};
-    if (posix_spawnp(&pid_, program, &actions, nullptr, argv, environ) != 0) {
-      pid_ = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    // The daemon prints its address once it listens.
-    char c = 0;
-    while (pid_ > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') {
-      address_ += c;
-    }
-    ::close(fds[0]);
-    if (!address_.empty()) {
-      ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address_.c_str(), 1);
-    }
-  }
-  ~PrivateSystemBus() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  PrivateSystemBus(const PrivateSystemBus&) = delete;
-  PrivateSystemBus& operator=(const PrivateSystemBus&) = delete;
-
-  bool running() const { return !address_.empty(); }
-  const std::string& address() const { return address_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string address_;
-};
+using testing::eventually;
 
 // A client of the private bus that owns logind's name, as logind does on a real system.
 class FakeLogind {
@@ -127,11 +58,11 @@ class LogindSleepWatcherTest : public ::testing::Test {
 };
 
 TEST_F(LogindSleepWatcherTest, OnlyTheResumeAfterASuspendCallsBack) {
-  PrivateSystemBus bus;
-  if (!bus.running()) {
-    GTEST_SKIP() << "dbus-daemon is not available";
-  }
-  FakeLogind logind(bus.address());
+  std::string error;
+  const auto session = testing::DesktopSession::create({}, &error);
+  ASSERT_NE(session, nullptr) << error;
+  ::setenv("DBUS_SYSTEM_BUS_ADDRESS", session->busAddress().c_str(), 1);
+  FakeLogind logind(session->busAddress());
   ASSERT_TRUE(logind.ready());
   {
     LogindSleepWatcher watcher([this] { ++wakes_; });

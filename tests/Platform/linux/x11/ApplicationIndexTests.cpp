@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "Platform/linux/desktop/ApplicationIndex.h"
+#include "Platform/linux/desktop/XdgApplicationCatalog.h"
 #include "tests/Platform/linux/x11/TemporaryDirectory.h"
 
 namespace tactora::lx {
@@ -93,6 +94,18 @@ TEST_F(ApplicationIndexScan, EarlierDirectoriesWinAndHiddenDeletes) {
   EXPECT_EQ(index.displayName("kde-org.kde.dolphin"), "Dolphin");
   EXPECT_EQ(index.find("site"), nullptr);
   EXPECT_EQ(index.displayName("unknown"), std::nullopt);
+
+  // The settings window's catalogue: the same winners, less the entries menus do not show.
+  std::vector<std::string> offered;
+  for (const auto& application :
+       XdgApplicationCatalog({user.path().string(), system.path().string()})
+           .installedApplications()) {
+    offered.push_back(application.id + "=" + application.name);
+  }
+  EXPECT_EQ(offered,
+            (std::vector<std::string>{"Gimp=GIMP", "kde-org.kde.dolphin=Dolphin",
+                                      "org.gnome.TextEditor=Text Editor",
+                                      "org.mozilla.firefox=Firefox (mine)", "zz-editor=Editor"}));
 }
 
 TEST_F(ApplicationIndexScan, WindowClassesMatchStartupWMClassBeforeFileName) {

@@ -46,7 +46,6 @@ class GesturesTabTest : public ::testing::Test {
 
   std::unique_ptr<GesturesTab> makeTab() {
     GesturesTab::Options options;
-    options.applications = [this] { return applications; };
     options.openMouseSettings = [this] { ++mouseSettingsOpened; };
     options.chooseExportFile = [this](const QString& proposed) {
       proposedExport = proposed;
@@ -102,7 +101,6 @@ class GesturesTabTest : public ::testing::Test {
   TemporaryDirectory directory{"gestures-tab"};
   std::shared_ptr<sim::SimPlatform> sim;
   std::unique_ptr<ConfigStore> store;
-  std::vector<InstalledApplication> applications;
   int mouseSettingsOpened = 0;
   QString proposedExport;
   QString exportPath;
@@ -172,7 +170,7 @@ TEST_F(GesturesTabTest, AddingAnEqualTriggerReplacesInPlaceAndANewOneAppends) {
 }
 
 TEST_F(GesturesTabTest, AddSheetKeepsOneFingerSwipesHorizontalAndBuildsEveryShape) {
-  AddBindingSheet sheet;
+  AddBindingSheet sheet(sim->keyboardKeys());
   sheet.show();
   // "Cancel" then "Add", on every desktop; Return means "Add".
   EXPECT_LT(sheet.cancelButton()->x(), sheet.addButton()->x());
@@ -335,8 +333,9 @@ TEST_F(GesturesTabTest, ResetAndRemoveOverridesAskFirstAndCancelChangesNothing) 
 }
 
 TEST_F(GesturesTabTest, ApplicationProfilesAreAddedFromTheInstalledAppsAndRemovedEverywhere) {
-  applications = {{"org.gnome.Nautilus", "Files", "org.gnome.Nautilus"},
-                  {"firefox-esr", "Firefox ESR", "firefox-esr"}};
+  sim->applicationCatalog().setInstalledApplications(
+      {{"firefox-esr", "Firefox ESR", "firefox-esr"},
+       {"org.gnome.Nautilus", "Files", "org.gnome.Nautilus"}});
   sim->workspace().setDisplayName("firefox-esr", "Firefox ESR");
   save({Profile{std::nullopt, {twoFingerTapCommand}}, Profile{"firefox-esr", {}},
         Profile{"firefox-esr", {twoFingerTapCommand}}});
@@ -411,6 +410,14 @@ TEST_F(GesturesTabTest, ExportWritesTheConfigurationFileAndImportAsksBeforeNewCo
   tab->exportAction()->trigger();
   EXPECT_TRUE(proposedExport.endsWith(QStringLiteral("/Tactora Settings.json")));
   EXPECT_EQ(readFile((directory.path() / "backup.json")), encodeConfiguration(*store->current()));
+  // A backup that could not be written says so, naming the file.
+  tab->exportTo(QString::fromStdString((directory.path() / "missing" / "backup").string()));
+  ASSERT_NE(tab->alert(), nullptr);
+  EXPECT_EQ(tab->alert()->text(), QStringLiteral("Couldn\u2019t export settings"));
+  EXPECT_EQ(tab->alert()->informativeText().toStdString(),
+            (directory.path() / "missing/backup.json").string() + ": No such file or directory");
+  tab->alert()->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
   // A file whose only command the configuration already runs goes in at once.
   Configuration incoming = *store->current();

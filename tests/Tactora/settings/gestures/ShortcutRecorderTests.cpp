@@ -8,8 +8,11 @@
 
 #include "PrintQString.h"
 
+#include "Platform/KeyNames.h"
 #include "Platform/linux/posting/KeyCodeTable.h"
+#include "Platform/linux/posting/LinuxKeyboardKeys.h"
 #include "Platform/linux/posting/ModifierKeys.h"
+#include "Platform/sim/SimKeyboardKeys.h"
 #include "Tactora/settings/gestures/ShortcutKeys.h"
 
 namespace tactora {
@@ -20,67 +23,106 @@ constexpr std::uint64_t control = 0x40000;
 constexpr std::uint64_t option = 0x80000;
 constexpr std::uint64_t command = 0x100000;
 
+const lx::LinuxKeyboardKeys linuxKeyboard;
+const sim::SimKeyboardKeys simKeyboard;
+const ShortcutKeys linuxKeys{linuxKeyboard};
+
 TEST(ShortcutKeys, DisplaysShortcutsInTheWordsOfTheKeysPressedOnLinux) {
-  EXPECT_EQ(ShortcutKeys::displayText(0, 0), QStringLiteral("Click to record\u2026"));
-  // Key code 0 is A: with Command (Ctrl here) it is a shortcut, not the empty one.
-  EXPECT_EQ(ShortcutKeys::displayText(0, command), QStringLiteral("Ctrl+A"));
-  EXPECT_EQ(ShortcutKeys::displayText(17, command | option | shift),
-            QStringLiteral("Ctrl+Alt+Shift+T"));
-  EXPECT_EQ(ShortcutKeys::displayText(96, control | option | shift | command),
-            QStringLiteral("Super+Ctrl+Alt+Shift+F5"));
-  // Keys named as the recorder names them, not as Qt abbreviates them.
-  EXPECT_EQ(ShortcutKeys::displayText(53, 0), QStringLiteral("Escape"));
-  EXPECT_EQ(ShortcutKeys::displayText(123, option), QStringLiteral("Alt+\u2190"));
-  // Caps Lock and other flags are not modifiers of a shortcut.
-  EXPECT_EQ(ShortcutKeys::displayText(17, command | 0x10000), QStringLiteral("Ctrl+T"));
-  // A key without a name here: its stored code, as a file from elsewhere may hold.
-  EXPECT_EQ(ShortcutKeys::displayText(52, 0), QStringLiteral("Key 52"));
-  EXPECT_EQ(ShortcutKeys::displayText(52, command), QStringLiteral("Ctrl+Key 52"));
+  const std::tuple<std::uint16_t, std::uint64_t, QString> cases[] = {
+      {0, 0, QStringLiteral("Click to record\u2026")},
+      // Key code 0 is A: with Command (Ctrl here) it is a shortcut, not the empty one.
+      {0, command, QStringLiteral("Ctrl+A")},
+      {17, command | option | shift, QStringLiteral("Ctrl+Alt+Shift+T")},
+      {96, control | option | shift | command, QStringLiteral("Super+Ctrl+Alt+Shift+F5")},
+      // Keys named as the recorder names them, not as Qt abbreviates them.
+      {53, 0, QStringLiteral("Escape")},
+      {123, option, QStringLiteral("Alt+\u2190")},
+      // Caps Lock and other flags are not modifiers of a shortcut.
+      {17, command | 0x10000, QStringLiteral("Ctrl+T")},
+      // A key without a name here: its stored code, as a file from elsewhere may hold.
+      {52, 0, QStringLiteral("Key 52")},
+      {52, command, QStringLiteral("Ctrl+Key 52")},
+      // A key only Linux keyboards name, stored in the reserved range.
+      {0x1000 + KEY_BRIGHTNESSUP, 0, QStringLiteral("Monitor Brightness Up")},
+  };
+  for (const auto& [keyCode, modifiers, text] : cases) {
+    EXPECT_EQ(linuxKeys.displayText(keyCode, modifiers), text) << keyCode;
+  }
   EXPECT_EQ(ShortcutKeys::modifierText(control | shift), QStringLiteral("Super+Shift"));
+  // The simulation names the shared keys alone.
+  EXPECT_EQ(ShortcutKeys(simKeyboard).displayText(0x1000 + KEY_BRIGHTNESSUP, 0),
+            QStringLiteral("Key 4321"));
 }
 
-TEST(ShortcutKeys, EveryNamedKeyRoundTripsThroughThePostersTables) {
-  // What is recorded must be what is posted: kernel key → stored code → kernel key, and the
-  // modifiers → flags → the poster's modifier set.
-  for (std::uint16_t linuxKey = 1; linuxKey < KEY_MAX; ++linuxKey) {
-    const auto qtKey = ShortcutKeys::qtKey(linuxKey);
-    if (!qtKey) {
-      continue;
+// Every key a keyboard names is a key of Qt's, and pressing that key records its key code: what
+// the recorder shows is what it stores, for each platform's keyboard.
+TEST(ShortcutKeys, EveryNamedKeyIsAQtKeyThatRecordsItsOwnCode) {
+  for (const platform::KeyboardKeys* keyboard :
+       std::initializer_list<const platform::KeyboardKeys*>{&linuxKeyboard, &simKeyboard}) {
+    const ShortcutKeys keys(*keyboard);
+    std::size_t named = 0;
+    for (std::uint32_t code = 0; code <= lx::KeyCodeTable::reservedBase + KEY_MAX; ++code) {
+      const auto keyCode = static_cast<std::uint16_t>(code);
+      const auto qtKey = keys.qtKey(keyCode);
+      if (!qtKey) {
+        continue;
+      }
+      ++named;
+      EXPECT_EQ(QKeySequence(*qtKey).toString(QKeySequence::PortableText).toStdString(),
+                keyboard->keyName(keyCode))
+          << code;
+      EXPECT_EQ(keys.fromKeyPress(*qtKey, Qt::ControlModifier, std::nullopt),
+                (ShortcutKeys::Shortcut{keyCode, command}))
+          << code;
     }
-    const auto shortcut = ShortcutKeys::fromKeyPress(*qtKey, Qt::ControlModifier, linuxKey);
-    ASSERT_TRUE(shortcut) << linuxKey;
-    EXPECT_EQ(lx::KeyCodeTable::linuxKey(shortcut->keyCode), linuxKey);
-    EXPECT_EQ(ShortcutKeys::linuxKey(*qtKey), linuxKey);
-    EXPECT_FALSE(ShortcutKeys::displayText(shortcut->keyCode, 0).startsWith("Key ")) << linuxKey;
+    EXPECT_GE(named, platform::KeyNames::entries().size());  // every shared key at least
+  }
+}
+
+// The modifiers are stored as the poster reads them back, alone and all together.
+TEST(ShortcutKeys, ModifiersFollowThePostersConvention) {
+  const std::pair<Qt::KeyboardModifier, lx::ModifierKeys::Set> pairs[] = {
+      {Qt::ControlModifier, lx::ModifierKeys::ctrl},
+      {Qt::AltModifier, lx::ModifierKeys::alt},
+      {Qt::MetaModifier, lx::ModifierKeys::super},
+      {Qt::ShiftModifier, lx::ModifierKeys::shift}};
+  for (const auto& [qt, held] : pairs) {
+    EXPECT_EQ(lx::ModifierKeys::fromFlags(ShortcutKeys::flags(qt)), held) << qt;
   }
   const Qt::KeyboardModifiers all =
       Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier;
-  EXPECT_EQ(lx::ModifierKeys::fromFlags(ShortcutKeys::flags(Qt::ControlModifier)),
-            lx::ModifierKeys::ctrl);
-  EXPECT_EQ(lx::ModifierKeys::fromFlags(ShortcutKeys::flags(Qt::MetaModifier)),
-            lx::ModifierKeys::super);
   EXPECT_EQ(ShortcutKeys::qtModifiers(ShortcutKeys::flags(all)), all);
 }
 
-TEST(ShortcutKeys, ModifierAndLockKeysAloneRecordNothing) {
-  EXPECT_FALSE(ShortcutKeys::fromKeyPress(Qt::Key_Control, Qt::ControlModifier, std::nullopt));
-  EXPECT_FALSE(ShortcutKeys::fromKeyPress(Qt::Key_Meta, Qt::MetaModifier, std::nullopt));
-  EXPECT_FALSE(ShortcutKeys::fromKeyPress(0, Qt::NoModifier, KEY_LEFTSHIFT));
-  EXPECT_FALSE(ShortcutKeys::fromKeyPress(0, Qt::NoModifier, KEY_RIGHTMETA));
-  EXPECT_FALSE(ShortcutKeys::fromKeyPress(0, Qt::NoModifier, KEY_CAPSLOCK));
-  // Kernel keys Qt has no name for are still stored, in the reserved range.
-  const auto extra = ShortcutKeys::fromKeyPress(0, Qt::NoModifier, KEY_PROG1);
-  ASSERT_TRUE(extra);
-  EXPECT_EQ(lx::KeyCodeTable::linuxKey(extra->keyCode), KEY_PROG1);
-  // Shifted symbols are their key, Shift held.
-  const auto bang = ShortcutKeys::fromKeyPress(Qt::Key_Exclam, Qt::ShiftModifier, std::nullopt);
-  ASSERT_TRUE(bang);
-  EXPECT_EQ(bang->keyCode, 18);  // the 1 key
-  EXPECT_EQ(bang->modifiers, shift);
+TEST(ShortcutKeys, KeyPressesRecordTheirKeyOrNothing) {
+  using Shortcut = ShortcutKeys::Shortcut;
+  const auto x = [](std::uint16_t linuxKey) { return std::optional<std::uint32_t>(linuxKey + 8); };
+  const std::tuple<int, Qt::KeyboardModifiers, std::optional<std::uint32_t>,
+                   std::optional<Shortcut>>
+      cases[] = {
+          // Modifier and lock keys alone record nothing, by Qt's key or by keycode.
+          {Qt::Key_Control, Qt::ControlModifier, std::nullopt, std::nullopt},
+          {Qt::Key_Meta, Qt::MetaModifier, std::nullopt, std::nullopt},
+          {0, Qt::NoModifier, x(KEY_LEFTSHIFT), std::nullopt},
+          // The keycode wins over Qt's key (a layout's symbol); kernel keys Qt has no name for
+          // are still stored, in the reserved range.
+          {Qt::Key_Q, Qt::NoModifier, x(KEY_A), Shortcut{0, 0}},
+          {0, Qt::NoModifier, x(KEY_PROG1), Shortcut{0x1000 + KEY_PROG1, 0}},
+          // Without a keycode, shifted symbols are their key with Shift held.
+          {Qt::Key_Exclam, Qt::ShiftModifier, std::nullopt, Shortcut{18, shift}},
+          {Qt::Key_Question, Qt::ShiftModifier, x(0), Shortcut{44, shift}},
+          {Qt::Key_Launch0, Qt::NoModifier, std::nullopt, std::nullopt},
+      };
+  for (const auto& [qtKey, modifiers, xKeycode, expected] : cases) {
+    EXPECT_EQ(linuxKeys.fromKeyPress(qtKey, modifiers, xKeycode), expected) << qtKey;
+  }
+  // The simulation reads no keycodes: it goes by Qt's key.
+  EXPECT_EQ(ShortcutKeys(simKeyboard).fromKeyPress(Qt::Key_Q, Qt::NoModifier, x(KEY_A)),
+            (Shortcut{12, 0}));
 }
 
 TEST(ShortcutRecorder, ClickRecordsTheNextKeyWithItsModifiersAndReleasesTheGrab) {
-  ShortcutRecorder recorder;
+  ShortcutRecorder recorder(linuxKeyboard);
   recorder.show();
   EXPECT_EQ(recorder.size(), QSize(220, 28));
   EXPECT_EQ(recorder.text(), QStringLiteral("Click to record\u2026"));
@@ -106,7 +148,7 @@ TEST(ShortcutRecorder, ClickRecordsTheNextKeyWithItsModifiersAndReleasesTheGrab)
 }
 
 TEST(ShortcutRecorder, EscapeReturnTabAndBackspaceAreRecordedLikeAnyKey) {
-  ShortcutRecorder recorder;
+  ShortcutRecorder recorder(linuxKeyboard);
   recorder.show();
   const std::pair<Qt::Key, std::uint16_t> keys[] = {
       {Qt::Key_Escape, 53}, {Qt::Key_Return, 36}, {Qt::Key_Tab, 48}, {Qt::Key_Backspace, 51}};
@@ -120,7 +162,7 @@ TEST(ShortcutRecorder, EscapeReturnTabAndBackspaceAreRecordedLikeAnyKey) {
 }
 
 TEST(ShortcutRecorder, HidingWhileRecordingLetsGoOfTheKeyboard) {
-  auto recorder = std::make_unique<ShortcutRecorder>();
+  auto recorder = std::make_unique<ShortcutRecorder>(linuxKeyboard);
   recorder->show();
   QTest::mouseClick(recorder.get(), Qt::LeftButton);
   QTest::mouseClick(recorder.get(), Qt::LeftButton);  // a second click starts afresh
