@@ -37,6 +37,7 @@ class Platform {
   // For the settings window: the keyboard's keys by name, and the installed applications.
   virtual KeyboardKeys& keyboardKeys() = 0;
   virtual ApplicationCatalog& applicationCatalog() = 0;
+  // How heads-up panels (the gesture overlay, the version notice) appear on this desktop.
   virtual Panels& panels() = 0;
 
   // Makes `platform` the process's platform. Earlier ones are kept alive for the life of the
