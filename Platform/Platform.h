@@ -10,6 +10,7 @@
 #include "Platform/Events.h"
 #include "Platform/KeyboardKeys.h"
 #include "Platform/LoginItems.h"
+#include "Platform/Panels.h"
 #include "Platform/Permissions.h"
 #include "Platform/Preferences.h"
 #include "Platform/SystemBridges.h"
@@ -38,6 +39,8 @@ class Platform {
   virtual KeyboardKeys& keyboardKeys() = 0;
   virtual ApplicationCatalog& applicationCatalog() = 0;
   virtual Battery& battery() = 0;
+  // How heads-up panels (the gesture overlay, the version notice) appear on this desktop.
+  virtual Panels& panels() = 0;
 
   // Makes `platform` the process's platform. Earlier ones are kept alive for the life of the
   // process, so references handed out before stay valid.

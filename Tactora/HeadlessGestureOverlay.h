@@ -4,39 +4,31 @@
 #include <string>
 
 #include "Platform/Platform.h"
-#include "Platform/WorkItem.h"
 #include "Tactora/GestureOverlayPresenting.h"
+#include "Tactora/HeadsUpCountdown.h"
 
 namespace tactora {
 
-// The gesture overlay without a window: the same text, the same 0.9 s display and 0.25 s fade on
-// the main queue, so that runs without a screen (the replay command) keep the overlay's timing.
-class HeadlessGestureOverlay : public GestureOverlayPresenting,
-                               public std::enable_shared_from_this<HeadlessGestureOverlay> {
+// The gesture overlay without a window: the same text and the same countdown on the main queue,
+// so that runs without a screen (the replay command) keep the overlay's timing.
+class HeadlessGestureOverlay : public GestureOverlayPresenting {
  public:
-  static constexpr double shownSeconds = 0.9;
-  static constexpr double fadeSeconds = 0.25;
   static constexpr const char* separator = "  \u00b7  ";
 
-  explicit HeadlessGestureOverlay(platform::Platform& platform) : platform_(platform) {}
+  explicit HeadlessGestureOverlay(platform::Platform& platform);
 
   void show(const GestureEvent& event, const Action& action) override;
 
-  bool isVisible() const { return visible_; }
-  double alpha() const { return alpha_; }
+  bool isVisible() const { return countdown_->isShown(); }
+  double alpha() const { return countdown_->alpha(); }
   const std::string& text() const { return text_; }
 
   // "3-Finger Tap  ·  Mission Control".
   static std::string textFor(const GestureEvent& event, const Action& action);
 
  private:
-  void fadeOut();
-
-  platform::Platform& platform_;
-  bool visible_ = false;
-  double alpha_ = 0;
   std::string text_;
-  std::shared_ptr<platform::WorkItem> hideWorkItem_;
+  std::shared_ptr<HeadsUpCountdown> countdown_;
 };
 
 }  // namespace tactora

@@ -38,8 +38,8 @@ if(TACTORA_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS /usr/${TACTORA_PRIVATE_LIBDIR})
   set(CPACK_DEBIAN_PACKAGE_DEPENDS ${tactora_runtime_depends})
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libevdev2, libudev1, libsystemd0, libx11-6, libglib2.0-0, \
-libqt6widgets6, libqt6dbus6, libqt6network6, ${tactora_runtime_depends}")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libevdev2, libudev1, libsystemd0, libx11-6, libwayland-client0, \
+libglib2.0-0, libqt6widgets6, libqt6dbus6, libqt6network6, ${tactora_runtime_depends}")
 endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/data/debian/postinst
   ${PROJECT_SOURCE_DIR}/data/debian/postrm ${PROJECT_SOURCE_DIR}/data/debian/triggers)

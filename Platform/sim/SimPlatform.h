@@ -12,6 +12,7 @@
 #include "Platform/sim/SimEvents.h"
 #include "Platform/sim/SimKeyboardKeys.h"
 #include "Platform/sim/SimLoginItems.h"
+#include "Platform/sim/SimPanels.h"
 #include "Platform/sim/SimPermissions.h"
 #include "Platform/sim/SimPreferences.h"
 #include "Platform/sim/SimSystemBridges.h"
@@ -46,6 +47,7 @@ class SimPlatform final : public platform::Platform {
   SimKeyboardKeys& keyboardKeys() override { return keyboardKeys_; }
   SimApplicationCatalog& applicationCatalog() override { return applicationCatalog_; }
   SimBattery& battery() override { return battery_; }
+  SimPanels& panels() override { return panels_; }
 
  private:
   VirtualTimeline timeline_;
@@ -62,6 +64,7 @@ class SimPlatform final : public platform::Platform {
   SimKeyboardKeys keyboardKeys_;
   SimApplicationCatalog applicationCatalog_;
   SimBattery battery_;
+  SimPanels panels_;
 };
 
 }  // namespace tactora::sim

@@ -20,6 +20,7 @@
 #include "Platform/linux/input/UinputClone.h"
 #include "Platform/linux/kde/KdeDesktop.h"
 #include "Platform/linux/platform/DesktopServices.h"
+#include "Platform/linux/platform/LinuxPanels.h"
 #include "Platform/linux/platform/LinuxPermissions.h"
 #include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/x11/X11Connection.h"
@@ -134,6 +135,9 @@ void printDesktop(std::ostream& out, const lx::DesktopServices::Session& session
               : "not readable without an X server: gestures bound with modifier keys never match")
       << "\n";
   out << "Tray: " << trayHost() << "\n";
+  lx::LinuxPanels panels(session, x11 != nullptr);
+  out << "Gesture overlay: " << (panels.kind() == platform::PanelKind::none ? "not shown: " : "")
+      << panels.description() << "\n";
 }
 
 void printGrants(std::ostream& out) {

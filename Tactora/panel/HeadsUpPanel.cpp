@@ -43,6 +43,9 @@ HeadsUpPanel::HeadsUpPanel(const QString& text)
 
 void HeadsUpPanel::setText(const QString& text) {
   label_->setText(text);
+  // At once, not when the event loop gets to it: the panel is sized to the new text next, and a
+  // shorter text must be able to shrink it.
+  layout()->activate();
 }
 
 QSize HeadsUpPanel::fittingSize() const {

@@ -150,8 +150,15 @@ int DesktopApplication::run(int argc, char** argv, Options options) {
     surfaceFrames->publish(frame);
   };
   platform::RunLoop* loop = mainLoop.get();
-  appOptions.makeOverlay = [loop] {
-    return std::make_shared<GestureOverlay>(GestureOverlay::qtEnvironment(*loop, monotonicSeconds));
+  platform::Panels* panels = &platform->panels();
+  if (panels->kind() == platform::PanelKind::none) {
+    logger.notice(
+        "the gesture overlay and the version notice are not shown on this desktop (%{public}s)",
+        {panels->description()});
+  }
+  appOptions.makeOverlay = [loop, panels] {
+    return std::make_shared<GestureOverlay>(
+        GestureOverlay::qtEnvironment(*loop, monotonicSeconds, panels));
   };
   auto delegate = AppDelegate::create(*platform, std::move(appOptions));
   delegate->addRoutingObserver(surfaceFrames);

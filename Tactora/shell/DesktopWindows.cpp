@@ -70,8 +70,9 @@ ShellHooks DesktopWindows::hooks() {
   };
   // First thing at launch: the notice, then the update controller, which starts the updater.
   hooks.showUpdateNoticeIfNeeded = [state](AppDelegate&) {
-    state->notice = std::make_unique<UpdateNotice>(state->platform.preferences(),
-                                                   state->platform.dispatch().main());
+    state->notice = std::make_unique<UpdateNotice>(
+        state->platform.preferences(), state->platform.dispatch().main(), &state->platform.panels(),
+        [&clock = state->platform.clock()] { return clock.uptimeSeconds(); });
     state->notice->showUpdateNoticeIfNeeded(BuildVersion::shortVersion(),
                                             BuildVersion::buildNumber());
 #ifdef TACTORA_HAVE_UPDATE_CHECK

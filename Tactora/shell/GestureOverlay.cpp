@@ -9,7 +9,8 @@
 namespace tactora::shell {
 
 GestureOverlay::Environment GestureOverlay::qtEnvironment(platform::DispatchQueue& mainQueue,
-                                                          std::function<double()> nowSeconds) {
+                                                          std::function<double()> nowSeconds,
+                                                          platform::Panels* panels) {
   Environment environment;
   environment.mainQueue = &mainQueue;
   environment.nowSeconds = std::move(nowSeconds);
@@ -27,19 +28,25 @@ GestureOverlay::Environment GestureOverlay::qtEnvironment(platform::DispatchQueu
     }
     return screens;
   };
+  environment.panels = panels;
   return environment;
 }
 
-GestureOverlay::GestureOverlay(Environment environment) : environment_(std::move(environment)) {}
-
-GestureOverlay::~GestureOverlay() {
-  if (hideWorkItem_) {
-    hideWorkItem_->cancel();
-  }
-  if (fadeTimer_) {
-    fadeTimer_->invalidate();
-  }
+GestureOverlay::GestureOverlay(Environment environment) : environment_(std::move(environment)) {
+  countdown_ = std::make_shared<HeadsUpCountdown>(
+      *environment_.mainQueue, environment_.nowSeconds, HeadsUpCountdown::gestureOverlay,
+      HeadsUpCountdown::Hooks{
+          // Full opacity comes with a new text, which showText has put on the screen already;
+          // the fade's end hides the panel.
+          [this](double alpha) {
+            if (alpha > 0 && alpha < 1.0) {
+              presenter_->setAlpha(alpha);
+            }
+          },
+          [this] { presenter_->hide(); }});
 }
+
+GestureOverlay::~GestureOverlay() = default;
 
 std::optional<QPoint> GestureOverlay::placement(QSize panel, QPoint pointer,
                                                 const std::vector<Screen>& screens) {
@@ -66,65 +73,22 @@ void GestureOverlay::showText(const QString& text) {
   if (!panel_) {
     panel_ = std::make_unique<HeadsUpPanel>();
     panel_->setWindowTitle(QStringLiteral("Tactora gesture"));
+    PanelPresenter::Placement place;
+    place.windowPosition = [this](QSize size) -> std::optional<QPoint> {
+      if (!environment_.screens) {
+        return std::nullopt;
+      }
+      const QPoint pointer = environment_.pointer ? environment_.pointer() : QPoint();
+      return placement(size, pointer, environment_.screens());
+    };
+    place.anchor = [](QSize) {
+      return platform::PanelAnchor{platform::PanelAnchor::Edge::bottom, bottomDistance};
+    };
+    presenter_ = std::make_unique<PanelPresenter>(*panel_, environment_.panels, std::move(place));
   }
   panel_->setText(text);
-  panel_->resize(panel_->fittingSize());
-  if (environment_.screens) {
-    const QPoint pointer = environment_.pointer ? environment_.pointer() : QPoint();
-    if (auto topLeft = placement(panel_->size(), pointer, environment_.screens())) {
-      panel_->move(*topLeft);
-    }
-  }
-
-  if (hideWorkItem_) {
-    hideWorkItem_->cancel();
-  }
-  // A fade in progress stops here, so its end cannot take the renewed panel off the screen.
-  if (fadeTimer_) {
-    fadeTimer_->invalidate();
-    fadeTimer_.reset();
-  }
-  setAlpha(1.0);
-  panel_->show();
-  panel_->raise();
-
-  std::weak_ptr<GestureOverlay> weak = weak_from_this();
-  hideWorkItem_ = environment_.mainQueue->asyncAfter(shownSeconds, [weak] {
-    if (auto self = weak.lock()) {
-      self->fadeOut();
-    }
-  });
-}
-
-void GestureOverlay::fadeOut() {
-  if (!panel_) {
-    return;
-  }
-  fadeStartedAt_ = environment_.nowSeconds();
-  std::weak_ptr<GestureOverlay> weak = weak_from_this();
-  fadeTimer_ = environment_.mainQueue->scheduleRepeating(fadeStepSeconds, [weak] {
-    if (auto self = weak.lock()) {
-      self->fadeStep();
-    }
-  });
-}
-
-void GestureOverlay::fadeStep() {
-  const double progress = (environment_.nowSeconds() - fadeStartedAt_) / fadeSeconds;
-  // Steps of a sixtieth add up to the fade time only within rounding.
-  if (progress < 1.0 - 1e-6) {
-    setAlpha(1.0 - progress);
-    return;
-  }
-  setAlpha(0);
-  fadeTimer_->invalidate();
-  fadeTimer_.reset();
-  panel_->hide();
-}
-
-void GestureOverlay::setAlpha(double alpha) {
-  alpha_ = alpha;
-  panel_->setWindowOpacity(alpha);
+  presenter_->show();
+  countdown_->restart();
 }
 
 }  // namespace tactora::shell

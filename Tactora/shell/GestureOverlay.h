@@ -9,23 +9,21 @@
 #include <vector>
 
 #include "Platform/DispatchQueue.h"
-#include "Platform/RepeatingTimer.h"
-#include "Platform/WorkItem.h"
+#include "Platform/Panels.h"
 #include "Tactora/GestureOverlayPresenting.h"
+#include "Tactora/HeadsUpCountdown.h"
 #include "Tactora/panel/HeadsUpPanel.h"
+#include "Tactora/panel/PanelPresenter.h"
 
 namespace tactora::shell {
 
 // The gesture overlay on the desktop: names the gesture and the action it ran in a small panel
-// near the bottom of the screen under the pointer, 0.9 s at full opacity and then a 0.25 s fade.
-// A new gesture restarts the countdown and, during the fade, brings the panel back at once.
-// Its timing runs on the given main queue and clock, so tests drive it on virtual time.
-class GestureOverlay final : public GestureOverlayPresenting,
-                             public std::enable_shared_from_this<GestureOverlay> {
+// near the bottom of the screen under the pointer, with the countdown of every heads-up panel
+// (0.9 s at full opacity, then a 0.25 s fade; a new gesture starts it again). The desktop decides
+// how the panel appears (see PanelPresenter). Its timing runs on the given main queue and clock,
+// so tests drive it on virtual time.
+class GestureOverlay final : public GestureOverlayPresenting {
  public:
-  static constexpr double shownSeconds = 0.9;
-  static constexpr double fadeSeconds = 0.25;
-  static constexpr double fadeStepSeconds = 1.0 / 60;
   static constexpr int bottomDistance = 90;
 
   struct Screen {
@@ -38,41 +36,38 @@ class GestureOverlay final : public GestureOverlayPresenting,
     std::function<double()> nowSeconds;            // monotonic
     std::function<QPoint()> pointer;               // global pointer position
     std::function<std::vector<Screen>()> screens;  // the primary screen first
+    // How this desktop takes the panel; null: as a window of its own.
+    platform::Panels* panels = nullptr;
   };
 
-  // The desktop's pointer and screens from Qt; time and queue from the caller.
+  // The desktop's pointer and screens from Qt; time, queue and panels from the caller.
   static Environment qtEnvironment(platform::DispatchQueue& mainQueue,
-                                   std::function<double()> nowSeconds);
+                                   std::function<double()> nowSeconds,
+                                   platform::Panels* panels = nullptr);
 
   explicit GestureOverlay(Environment environment);
   ~GestureOverlay() override;
 
   void show(const GestureEvent& event, const Action& action) override;
-  // The same with a ready text (screenshots, the version notice's look).
+  // The same with a ready text (pictures of the overlay).
   void showText(const QString& text);
 
-  // Where the panel's top-left corner goes: centred on the available area of the screen under
-  // the pointer (else the primary screen), its bottom edge 90 px above that area's bottom.
-  // None when there is no screen at all.
+  // Where the window's top-left corner goes: centred on the available area of the screen under
+  // the pointer (else the primary screen), its bottom edge 90 px above that area's bottom. None
+  // when there is no screen at all.
   static std::optional<QPoint> placement(QSize panel, QPoint pointer,
                                          const std::vector<Screen>& screens);
 
   // Empty before the first show.
   HeadsUpPanel* panel() { return panel_.get(); }
-  bool isShown() const { return panel_ && panel_->isVisible(); }
-  double alpha() const { return alpha_; }
+  bool isShown() const { return countdown_->isShown(); }
+  double alpha() const { return countdown_->alpha(); }
 
  private:
-  void fadeOut();
-  void fadeStep();
-  void setAlpha(double alpha);
-
   Environment environment_;
   std::unique_ptr<HeadsUpPanel> panel_;
-  double alpha_ = 0;
-  std::shared_ptr<platform::WorkItem> hideWorkItem_;
-  std::shared_ptr<platform::RepeatingTimer> fadeTimer_;
-  double fadeStartedAt_ = 0;
+  std::unique_ptr<PanelPresenter> presenter_;
+  std::shared_ptr<HeadsUpCountdown> countdown_;
 };
 
 }  // namespace tactora::shell

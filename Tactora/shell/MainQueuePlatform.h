@@ -38,6 +38,7 @@ class MainQueuePlatform final : public platform::Platform {
     return backend_->applicationCatalog();
   }
   platform::Battery& battery() override { return backend_->battery(); }
+  platform::Panels& panels() override { return backend_->panels(); }
 
  private:
   std::shared_ptr<platform::Platform> backend_;

@@ -1,19 +1,47 @@
 #include "Tactora/updates/NoticePanel.h"
 
 #include <QGuiApplication>
-#include <QPropertyAnimation>
 #include <QScreen>
+#include <algorithm>
 
 namespace tactora {
 
-NoticePanel::NoticePanel(const QString& message, platform::RunLoop& mainQueue)
-    : HeadsUpPanel(message), mainQueue_(mainQueue) {}
+namespace {
 
-NoticePanel::~NoticePanel() {
-  if (fadeItem_) {
-    fadeItem_->cancel();
-  }
+PanelPresenter::Placement noticePlacement() {
+  PanelPresenter::Placement place;
+  place.windowPosition = [](QSize size) -> std::optional<QPoint> {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      return NoticePanel::placement(size, screen->availableGeometry());
+    }
+    return std::nullopt;
+  };
+  place.anchor = [](QSize size) {
+    return platform::PanelAnchor{platform::PanelAnchor::Edge::top,
+                                 std::max(0, NoticePanel::bottomBelowTopPoints - size.height())};
+  };
+  return place;
 }
+
+}  // namespace
+
+NoticePanel::NoticePanel(const QString& message, platform::RunLoop& mainQueue,
+                         platform::Panels* panels, std::function<double()> nowSeconds)
+    : HeadsUpPanel(message), presenter_(*this, panels, noticePlacement()) {
+  countdown_ = std::make_shared<HeadsUpCountdown>(
+      mainQueue, std::move(nowSeconds), HeadsUpCountdown::updateNotice,
+      HeadsUpCountdown::Hooks{[this](double alpha) {
+                                if (alpha > 0 && alpha < 1.0) {
+                                  presenter_.setAlpha(alpha);
+                                }
+                              },
+                              [this] {
+                                presenter_.hide();
+                                deleteLater();
+                              }});
+}
+
+NoticePanel::~NoticePanel() = default;
 
 QPoint NoticePanel::placement(QSize size, const QRect& availableGeometry) {
   const int x = availableGeometry.x() + (availableGeometry.width() - size.width()) / 2;
@@ -22,36 +50,8 @@ QPoint NoticePanel::placement(QSize size, const QRect& availableGeometry) {
 }
 
 void NoticePanel::present() {
-  resize(sizeHint());
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(placement(size(), screen->availableGeometry()));
-  }
-  setWindowOpacity(1.0);
-  show();
-  raise();
-
-  QPointer<NoticePanel> self(this);
-  if (fadeItem_) {
-    fadeItem_->cancel();
-  }
-  fadeItem_ = mainQueue_.asyncAfter(shownSeconds, [self] {
-    if (self) {
-      self->fadeOut();
-    }
-  });
-}
-
-void NoticePanel::fadeOut() {
-  fadeItem_.reset();
-  fade_ = new QPropertyAnimation(this, "windowOpacity", this);
-  fade_->setDuration(fadeMilliseconds);
-  fade_->setStartValue(1.0);
-  fade_->setEndValue(0.0);
-  connect(fade_, &QPropertyAnimation::finished, this, [this] {
-    hide();
-    deleteLater();
-  });
-  fade_->start();
+  presenter_.show();
+  countdown_->restart();
 }
 
 }  // namespace tactora

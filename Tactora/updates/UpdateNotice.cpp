@@ -10,8 +10,12 @@ std::string orDefault(const std::optional<std::string>& value, const char* fallb
 
 }  // namespace
 
-UpdateNotice::UpdateNotice(platform::Preferences& preferences, platform::RunLoop& mainQueue)
-    : preferences_(preferences), mainQueue_(mainQueue) {}
+UpdateNotice::UpdateNotice(platform::Preferences& preferences, platform::RunLoop& mainQueue,
+                           platform::Panels* panels, std::function<double()> nowSeconds)
+    : preferences_(preferences),
+      mainQueue_(mainQueue),
+      panels_(panels),
+      nowSeconds_(std::move(nowSeconds)) {}
 
 UpdateNotice::~UpdateNotice() {
   delete current_.data();
@@ -39,7 +43,7 @@ void UpdateNotice::showUpdateNoticeIfNeeded(const std::optional<std::string>& sh
   if (!message) {
     return;
   }
-  auto* panel = new NoticePanel(QString::fromStdString(*message), mainQueue_);
+  auto* panel = new NoticePanel(QString::fromStdString(*message), mainQueue_, panels_, nowSeconds_);
   panel->present();
   current_ = panel;
 }

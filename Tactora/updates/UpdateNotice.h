@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,7 +18,10 @@ class UpdateNotice {
  public:
   static constexpr const char* lastSeenAppVersionKey = "LastSeenAppVersion";
 
-  UpdateNotice(platform::Preferences& preferences, platform::RunLoop& mainQueue);
+  // `panels` null: the notice is a window of its own; `nowSeconds` empty: the process's monotonic
+  // clock (see NoticePanel).
+  UpdateNotice(platform::Preferences& preferences, platform::RunLoop& mainQueue,
+               platform::Panels* panels = nullptr, std::function<double()> nowSeconds = {});
   ~UpdateNotice();
   UpdateNotice(const UpdateNotice&) = delete;
   UpdateNotice& operator=(const UpdateNotice&) = delete;
@@ -39,6 +43,8 @@ class UpdateNotice {
  private:
   platform::Preferences& preferences_;
   platform::RunLoop& mainQueue_;
+  platform::Panels* panels_;
+  std::function<double()> nowSeconds_;
   QPointer<NoticePanel> current_;
 };
 

@@ -81,6 +81,7 @@ LinuxPlatform::LinuxPlatform(Options options)
   desktop_ = DesktopServices::assemble(session_, x11_, applications);
   systemBridges_ = std::make_unique<LinuxSystemBridges>(desktop_);
   accessibility_ = std::make_unique<LinuxAccessibility>(desktop_.closeActiveWindow);
+  panels_ = std::make_unique<LinuxPanels>(session_, x11_ != nullptr);
 
   const std::string configHome = LinuxWorkspace::configHomeFromEnvironment();
   const std::filesystem::path configuration =

@@ -14,6 +14,7 @@
 #include "Platform/linux/platform/DesktopServices.h"
 #include "Platform/linux/platform/FilePreferences.h"
 #include "Platform/linux/platform/LinuxAccessibility.h"
+#include "Platform/linux/platform/LinuxPanels.h"
 #include "Platform/linux/platform/LinuxPermissions.h"
 #include "Platform/linux/platform/LinuxSystemBridges.h"
 #include "Platform/linux/platform/LinuxWorkspace.h"
@@ -78,6 +79,7 @@ class LinuxPlatform final : public platform::Platform {
   LinuxKeyboardKeys& keyboardKeys() override { return keyboardKeys_; }
   XdgApplicationCatalog& applicationCatalog() override { return applicationCatalog_; }
   LinuxBattery& battery() override { return battery_; }
+  LinuxPanels& panels() override { return *panels_; }
 
  private:
   const std::string providerPath_;
@@ -99,6 +101,7 @@ class LinuxPlatform final : public platform::Platform {
   LinuxKeyboardKeys keyboardKeys_;
   XdgApplicationCatalog applicationCatalog_;
   LinuxBattery battery_;
+  std::unique_ptr<LinuxPanels> panels_;
   // Last, so it stops before the workspace it reports to goes.
   std::unique_ptr<LogindSleepWatcher> sleepWatcher_;
 };

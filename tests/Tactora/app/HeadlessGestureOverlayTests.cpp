@@ -1,3 +1,6 @@
+// The headless overlay the replay command uses: the titles, and the countdown every heads-up
+// panel keeps (a gesture during the fade is in the shell's overlay tests).
+
 #include "Tactora/HeadlessGestureOverlay.h"
 
 #include <gtest/gtest.h>
@@ -7,37 +10,36 @@
 namespace tactora {
 namespace {
 
-TEST(HeadlessGestureOverlay, ShowsTitlesAndFadesOnceAfterTheLastShow) {
-  auto sim = sim::SimPlatform::install();
-  auto overlay = std::make_shared<HeadlessGestureOverlay>(*sim);
-  overlay->show(GestureEvent::tap(3), Action(Action::Case::missionControl));
-  EXPECT_EQ(overlay->text(), "3-Finger Tap  \u00b7  Mission Control");
-  sim->timeline().advanceBy(0.5);
-  overlay->show(GestureEvent::swipe(1, Direction::left), Action(Action::Case::navigateBack));
-  EXPECT_EQ(overlay->text(), "1-Finger Swipe Left  \u00b7  Back (Alt+Left)");  // as its picker says
-  // The first show's fade would have been due at 0.9 s; it was replaced.
-  sim->timeline().advanceBy(0.8);
-  EXPECT_TRUE(overlay->isVisible());
-  EXPECT_EQ(overlay->alpha(), 1.0);
-  sim->timeline().advanceBy(0.1);  // 0.9 s after the second show: the fade starts
-  EXPECT_EQ(overlay->alpha(), 0.0);
-  EXPECT_TRUE(overlay->isVisible());
-  sim->timeline().advanceBy(0.25);
-  EXPECT_FALSE(overlay->isVisible());
-}
+class HeadlessGestureOverlayTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<sim::SimPlatform> sim = sim::SimPlatform::install();
+  HeadlessGestureOverlay overlay{*sim};
+  // The alpha at `seconds` after the start, with everything due run.
+  double alphaAt(double seconds) {
+    sim->timeline().advanceTo(seconds);
+    return overlay.alpha();
+  }
+};
 
-TEST(HeadlessGestureOverlay, ShowDuringTheFadeKeepsThePanel) {
-  auto sim = sim::SimPlatform::install();
-  auto overlay = std::make_shared<HeadlessGestureOverlay>(*sim);
-  overlay->show(GestureEvent::tap(3), Action(Action::Case::missionControl));
-  sim->timeline().advanceBy(1.0);  // fading
-  overlay->show(GestureEvent::pinch(Direction::up), Action(Action::Case::zoomIn));
-  sim->timeline().advanceBy(0.2);  // the old fade's completion has passed
-  EXPECT_TRUE(overlay->isVisible());
-  EXPECT_EQ(overlay->alpha(), 1.0);
-  EXPECT_EQ(sim->timeline().pendingOneShotCount(), 1u);
-  sim->timeline().runUntilIdle();
-  EXPECT_FALSE(overlay->isVisible());
+TEST_F(HeadlessGestureOverlayTest, ShowsTitlesAndFadesOnceAfterTheLastShow) {
+  overlay.show(GestureEvent::tap(3), Action(Action::Case::missionControl));
+  EXPECT_EQ(overlay.text(), "3-Finger Tap  \u00b7  Mission Control");
+  sim->timeline().advanceTo(0.5);
+  overlay.show(GestureEvent::swipe(1, Direction::left), Action(Action::Case::navigateBack));
+  EXPECT_EQ(overlay.text(), "1-Finger Swipe Left  \u00b7  Back (Alt+Left)");  // as its picker says
+  // The first show's fade would have begun at 0.9 s; the second's begins at 1.4 s.
+  EXPECT_EQ(alphaAt(1.39), 1.0);
+  // Then the alpha only falls, reaching 0 when the panel goes, 0.25 s later.
+  double previous = 1.0;
+  for (double t = 1.41; t < 1.65; t += 0.01) {
+    const double alpha = alphaAt(t);
+    EXPECT_LE(alpha, previous) << t;
+    EXPECT_TRUE(overlay.isVisible()) << t;
+    previous = alpha;
+  }
+  EXPECT_EQ(alphaAt(1.66), 0.0);
+  EXPECT_FALSE(overlay.isVisible());
+  EXPECT_EQ(sim->timeline().nextDueTime(), std::nullopt) << "nothing keeps ticking";
 }
 
 }  // namespace

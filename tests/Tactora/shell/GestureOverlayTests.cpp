@@ -1,126 +1,108 @@
-// The gesture overlay: its window never takes focus or clicks and stays out of the task bar, its
-// placement on the screen under the pointer, and its timing on virtual time.
+// The gesture overlay as each kind of desktop takes it (the real desktops are in
+// tests/Tactora/panel): never a window where the desktop wants no window, the same countdown
+// whichever way it shows, and a desktop that does not draw it is logged once, not at every gesture.
 
 #include "Tactora/shell/GestureOverlay.h"
 
 #include <gtest/gtest.h>
 
+#include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
+#include "support/CapturingLogSink.h"
 
 namespace tactora::shell {
 namespace {
 
-// A laptop screen with a top bar and a bottom dock, and a larger screen to its right whose
-// available area is the whole screen.
-const std::vector<GestureOverlay::Screen> twoScreens = {
-    {QRect(0, 0, 1440, 900), QRect(0, 27, 1440, 800)},
-    {QRect(1440, -200, 2560, 1440), QRect(1440, -200, 2560, 1440)},
-};
+using platform::PanelKind;
 
-TEST(GestureOverlayPlacement, CentresAboveTheBottomOfTheScreenUnderThePointer) {
-  const QSize panel(300, 40);
-  // Primary: centred on its available area, bottom edge 90 above the dock (27 + 800 = 827).
-  EXPECT_EQ(GestureOverlay::placement(panel, QPoint(10, 10), twoScreens),
-            QPoint((1440 - 300) / 2, 827 - 90 - 40));
-  // Secondary, above the primary's top edge.
-  EXPECT_EQ(GestureOverlay::placement(panel, QPoint(2000, -100), twoScreens),
-            QPoint(1440 + (2560 - 300) / 2, -200 + 1440 - 90 - 40));
-  // The last pixel column of the primary is still the primary; the next belongs to the other.
-  EXPECT_EQ(GestureOverlay::placement(panel, QPoint(1439, 500), twoScreens)->x(), 570);
-  EXPECT_EQ(GestureOverlay::placement(panel, QPoint(1440, 500), twoScreens)->x(), 1440 + 1130);
-  // Outside every screen: the primary. No screen at all: left where it is.
-  EXPECT_EQ(GestureOverlay::placement(panel, QPoint(-50, 5000), twoScreens), QPoint(570, 697));
-  EXPECT_EQ(GestureOverlay::placement(panel, QPoint(), {}), std::nullopt);
-}
-
-class GestureOverlayTiming : public ::testing::Test {
+class GestureOverlayOnDesktops : public ::testing::TestWithParam<PanelKind> {
  protected:
-  GestureOverlayTiming() {
+  GestureOverlayOnDesktops() {
+    desktop_.panels().setKind(GetParam());
     GestureOverlay::Environment environment;
     environment.mainQueue = &desktop_.dispatch().main();
     environment.nowSeconds = [this] { return desktop_.timeline().now(); };
-    environment.pointer = [this] { return pointer_; };
-    environment.screens = [] { return twoScreens; };
+    environment.panels = &desktop_.panels();
     overlay_ = std::make_shared<GestureOverlay>(std::move(environment));
   }
   void advanceTo(double seconds) { desktop_.timeline().advanceTo(seconds); }
+  const std::vector<sim::SimPanels::SurfaceEvent>& pictures() {
+    return desktop_.panels().surfaceEvents();
+  }
 
   sim::SimPlatform desktop_;
-  QPoint pointer_{700, 400};
   std::shared_ptr<GestureOverlay> overlay_;
 };
 
-TEST_F(GestureOverlayTiming, WindowIsClickThroughFocuslessAndOutOfTheTaskBar) {
-  overlay_->showText(QStringLiteral("3-Finger Tap  \u00b7  Mission Control"));
-  QWidget& panel = *overlay_->panel();
-  const Qt::WindowFlags flags = panel.windowFlags();
-  for (Qt::WindowType flag :
-       {Qt::FramelessWindowHint, Qt::WindowTransparentForInput, Qt::WindowDoesNotAcceptFocus,
-        Qt::WindowStaysOnTopHint, Qt::X11BypassWindowManagerHint}) {
-    EXPECT_TRUE(flags.testFlag(flag)) << flag;
-  }
-  EXPECT_EQ(panel.windowType(), Qt::Tool);
-  EXPECT_TRUE(panel.testAttribute(Qt::WA_ShowWithoutActivating));
-  EXPECT_TRUE(panel.testAttribute(Qt::WA_TranslucentBackground));
-  EXPECT_FALSE(panel.isActiveWindow());
-  EXPECT_EQ(panel.focusPolicy(), Qt::NoFocus);
-}
-
-TEST_F(GestureOverlayTiming, ShowsForPointNineSecondsThenFadesOverAQuarterSecond) {
-  overlay_->showText(QStringLiteral("Swipe Left  \u00b7  Back"));
-  EXPECT_TRUE(overlay_->isShown());
-  EXPECT_EQ(overlay_->alpha(), 1.0);
-  advanceTo(0.89);
-  EXPECT_EQ(overlay_->alpha(), 1.0);
-  advanceTo(0.9 + 0.125);
-  EXPECT_NEAR(overlay_->alpha(), 0.5, 0.07);
-  EXPECT_TRUE(overlay_->isShown());
-  advanceTo(0.9 + 0.26);
-  EXPECT_FALSE(overlay_->isShown());
-  EXPECT_EQ(overlay_->alpha(), 0.0);
-  // Nothing keeps ticking once the panel is gone.
-  EXPECT_EQ(desktop_.timeline().nextDueTime(), std::nullopt);
-}
-
-TEST_F(GestureOverlayTiming, EachGestureRestartsTheCountdown) {
-  overlay_->showText(QStringLiteral("first"));
+TEST_P(GestureOverlayOnDesktops, ShowsTheDesktopsWayAndFadesOnceAfterTheLastGesture) {
+  const PanelKind kind = GetParam();
+  overlay_->show(GestureEvent::tap(3), Action(Action::Case::missionControl));
   advanceTo(0.5);
-  overlay_->showText(QStringLiteral("second"));
-  advanceTo(1.39);  // 0.9 s after the second, not after the first
-  EXPECT_EQ(overlay_->alpha(), 1.0);
-  EXPECT_EQ(overlay_->panel()->text(), "second");
-  advanceTo(1.4 + 0.26);
-  EXPECT_FALSE(overlay_->isShown());
-}
+  overlay_->show(GestureEvent::pinch(Direction::up), Action(Action::Case::zoomIn));
+  const QString text = overlay_->panel()->text();
+  EXPECT_EQ(overlay_->panel()->isVisible(), kind == PanelKind::unmanagedWindow);
+  if (kind == PanelKind::overlaySurface) {
+    ASSERT_EQ(pictures().size(), 2u);
+    const sim::SimPanels::SurfaceEvent& shown = pictures().back();
+    EXPECT_EQ(shown.anchor, (platform::PanelAnchor{platform::PanelAnchor::Edge::bottom, 90}));
+    EXPECT_EQ(QSize(shown.width, shown.height), overlay_->panel()->fittingSize());
+  }
+  EXPECT_EQ(desktop_.panels().shellTexts().size(), kind == PanelKind::drawnByShell ? 2u : 0u);
 
-TEST_F(GestureOverlayTiming, AGestureDuringTheFadeBringsThePanelBackForGood) {
-  overlay_->showText(QStringLiteral("first"));
-  advanceTo(1.0);
-  ASSERT_LT(overlay_->alpha(), 1.0);
-  overlay_->showText(QStringLiteral("second"));
+  // The first gesture's fade would have started at 0.9; the second one's starts at 1.4, and a
+  // gesture during it brings the panel back for another 0.9 s.
+  advanceTo(1.39);
   EXPECT_EQ(overlay_->alpha(), 1.0);
-  // The old fade would have ended at 1.15; the panel stays at full opacity until 1.9.
-  advanceTo(1.89);
+  advanceTo(1.4 + 0.125);
+  EXPECT_NEAR(overlay_->alpha(), 0.5, 0.07);
+  overlay_->showText(text);
+  advanceTo(1.525 + 0.89);
   EXPECT_TRUE(overlay_->isShown());
   EXPECT_EQ(overlay_->alpha(), 1.0);
-  EXPECT_EQ(overlay_->panel()->text(), "second");
-  advanceTo(2.2);
+  advanceTo(1.525 + 0.9 + 0.26);
   EXPECT_FALSE(overlay_->isShown());
+  EXPECT_FALSE(overlay_->panel()->isVisible());
+  EXPECT_EQ(desktop_.timeline().nextDueTime(), std::nullopt) << "nothing keeps ticking";
+  if (kind == PanelKind::overlaySurface) {
+    // Every step of the fade is a fainter picture of the same panel; the surface goes at the end.
+    ASSERT_GT(pictures().size(), 10u);
+    EXPECT_FALSE(pictures().back().shown);
+    const auto& lastStep = pictures()[pictures().size() - 2];
+    EXPECT_LT(lastStep.peakAlpha, pictures().front().peakAlpha / 4);
+  }
 }
 
-TEST_F(GestureOverlayTiming, LongTextWidensThePanelAndItFollowsThePointer) {
-  overlay_->showText(QStringLiteral("Tap"));
-  const int shortWidth = overlay_->panel()->width();
-  overlay_->showText(
-      QStringLiteral("2-Finger Double Tap  \u00b7  Shell Command (notify-send \"hello there\")"));
-  const QWidget& panel = *overlay_->panel();
-  EXPECT_GT(panel.width(), shortWidth + 200);
-  EXPECT_EQ(panel.x(), (1440 - panel.width()) / 2);
-  EXPECT_EQ(panel.y() + panel.height(), 827 - 90);
+INSTANTIATE_TEST_SUITE_P(EveryKind, GestureOverlayOnDesktops,
+                         ::testing::Values(PanelKind::unmanagedWindow, PanelKind::overlaySurface,
+                                           PanelKind::drawnByShell, PanelKind::none));
 
-  pointer_ = QPoint(3000, 0);
-  overlay_->showText(QStringLiteral("Tap"));
-  EXPECT_EQ(overlay_->panel()->x(), 1440 + (2560 - overlay_->panel()->width()) / 2);
+TEST(GestureOverlay, AShellThatDoesNotDrawItIsLoggedOnceUntilItDrawsAgain) {
+  auto log = std::make_shared<platform::CapturingLogSink>();
+  auto previous = platform::Log::setSink(log);
+  sim::SimPlatform desktop;
+  desktop.panels().setKind(PanelKind::drawnByShell);
+  desktop.panels().setShellAnswers(false);
+  GestureOverlay::Environment environment;
+  environment.mainQueue = &desktop.dispatch().main();
+  environment.nowSeconds = [&desktop] { return desktop.timeline().now(); };
+  environment.panels = &desktop.panels();
+  auto overlay = std::make_shared<GestureOverlay>(std::move(environment));
+  const auto failures = [&log] {
+    int count = 0;
+    for (const std::string& line : log->messages()) {
+      count += line.find("was not shown") != std::string::npos ? 1 : 0;
+    }
+    return count;
+  };
+  overlay->showText(QStringLiteral("first"));
+  overlay->showText(QStringLiteral("second"));
+  EXPECT_EQ(failures(), 1);
+  desktop.panels().setShellAnswers(true);
+  overlay->showText(QStringLiteral("third"));
+  desktop.panels().setShellAnswers(false);
+  overlay->showText(QStringLiteral("fourth"));
+  EXPECT_EQ(failures(), 2);
+  platform::Log::setSink(previous);
 }
 
 }  // namespace

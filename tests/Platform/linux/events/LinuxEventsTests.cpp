@@ -82,6 +82,7 @@ class LinuxEventsPlatform final : public platform::Platform {
   platform::KeyboardKeys& keyboardKeys() override { return sim_->keyboardKeys(); }
   platform::ApplicationCatalog& applicationCatalog() override { return sim_->applicationCatalog(); }
   platform::Battery& battery() override { return sim_->battery(); }
+  platform::Panels& panels() override { return sim_->panels(); }
 
  private:
   std::shared_ptr<sim::SimPlatform> sim_;

@@ -314,6 +314,12 @@ TEST_F(GnomeShellTest, PlayedGesturesActOnGnome) {
       "three-finger-tap", [&] { return std::filesystem::exists(scenario.marker()); },
       focus("com.example.Probe")))
       << scenario.log();
+  // The gesture's overlay came through the extension: an actor of the shell's own stage.
+  EXPECT_TRUE(eventually([&] {
+    return shell().evaluate(
+               "imports.ui.main.layoutManager.uiGroup.get_children().some(c => c.visible && "
+               "String(c.text).startsWith('3-Finger Tap'))") == true;
+  })) << scenario.log();
   EXPECT_NE(doctor().find("Focused application: from GNOME Shell extension "
                           "tactora@vellumworks.com; now com.example.Probe (Probe)"),
             std::string::npos)

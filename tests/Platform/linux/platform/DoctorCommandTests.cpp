@@ -69,10 +69,18 @@ TEST(DoctorCommand, DescribesAHalfBrokenDesktopAndSucceeds) {
         "Focused application: not known to this program",
         "GNOME Shell extension: cannot tell: GNOME Shell does not answer on the session bus",
         "Closing windows: no method found", "Tray: cannot tell: no session bus",
+        "Gesture overlay: drawn by the GNOME Shell extension",
         "Accessibility (posting keys and clicks): denied",
         "Magic Mouse: ", "config.json cannot be used:"}) {
     EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
   }
+  // Another Wayland desktop, whose compositor cannot be reached: no overlay, and why.
+  const std::string other = doctor({"DISPLAY", "WAYLAND_DISPLAY=tactora-nowhere",
+                                    "XDG_SESSION_TYPE=wayland", "XDG_CURRENT_DESKTOP=Weston"})
+                                .output;
+  EXPECT_NE(other.find("Gesture overlay: not shown: no Wayland compositor answers"),
+            std::string::npos)
+      << other;
 }
 
 // An X11 session with an EWMH window manager: the focused application by its desktop entry, and
@@ -101,7 +109,8 @@ TEST(DoctorCommand, NamesTheX11MethodsAndTheFocusedApplication) {
        {"X server: reachable",
         "Focused application: from X11 _NET_ACTIVE_WINDOW; now org.example.Viewer (Viewer)",
         "Workspaces: EWMH _NET_CURRENT_DESKTOP", "Closing windows: EWMH _NET_CLOSE_WINDOW",
-        "Pointer and modifiers: X11", "does not exist yet"}) {
+        "Pointer and modifiers: X11", "does not exist yet",
+        "Gesture overlay: a window the X11 window manager leaves alone"}) {
     EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
   }
 }
