@@ -15,10 +15,10 @@
 namespace tactora::lx {
 
 // The delivery thread of one started device: waits in poll() on the node (and on its poll
-// thread's wake-up descriptor), reads every queued event through libevdev (resynchronising after SYN_DROPPED),
-// hands the mouse's own events to the report filter (and, when it holds the mouse, on to the
-// uinput clone) and each frame to the registered callback. When the node goes away it releases
-// every held button and ends every contact in one last report, then ends.
+// thread's wake-up descriptor), reads every queued event through libevdev (resynchronising after
+// SYN_DROPPED), hands the mouse's own events to the report filter (and, when it holds the mouse, on
+// to the uinput clone) and each frame to the registered callback. When the node goes away it
+// releases every held button and ends every contact in one last report, then ends.
 class DeviceReader final : private ReportSink {
  public:
   static constexpr const char* threadName = "MTDelivery";

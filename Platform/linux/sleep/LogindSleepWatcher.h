@@ -12,8 +12,8 @@ namespace tactora::lx {
 // Watches logind on the system bus for the end of a suspend: `PrepareForSleep(false)` on
 // org.freedesktop.login1.Manager calls `onResume` on the watcher's own thread (`threadName`);
 // `PrepareForSleep(true)` is only counted. The thread connects, subscribes, then sleeps on the
-// bus until a signal comes or it is stopped, so it costs nothing between signals. Without a system bus
-// (containers, CI) one line is logged and the thread ends. Destruction stops and joins it.
+// bus until a signal comes or it is stopped, so it costs nothing between signals. Without a system
+// bus (containers, CI) one line is logged and the thread ends. Destruction stops and joins it.
 class LogindSleepWatcher {
  public:
   static constexpr const char* threadName = "SleepWatcher";
