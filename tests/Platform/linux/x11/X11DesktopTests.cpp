@@ -136,6 +136,12 @@ TEST_F(X11Desktop, PointerIsWhereItWasWarpedWithNoModifiersHeld) {
 // The keys on each modifier say what it stands for: Command is Ctrl, Option is Alt wherever the
 // keymap puts it, Control is Super. Caps Lock, Num Lock, AltGr and the buttons are no modifiers.
 TEST(X11ModifierTable, KeysOnEachModifierSayWhatItStandsFor) {
+  for (const auto& [mask, flag] : {std::pair{ControlMask, flags::maskCommand},
+                                   {Mod1Mask, flags::maskAlternate},
+                                   {Mod4Mask, flags::maskControl},
+                                   {ShiftMask, flags::maskShift}}) {
+    EXPECT_EQ(X11PointerState::flagsForModifierMask(mask), flag) << mask;
+  }
   EXPECT_EQ(X11PointerState::flagsForModifierMask(ControlMask | ShiftMask | Mod1Mask | Mod4Mask),
             flags::maskCommand | flags::maskShift | flags::maskAlternate | flags::maskControl);
   EXPECT_EQ(X11PointerState::flagsForModifierMask(LockMask | Mod2Mask | Mod3Mask | Mod5Mask |
