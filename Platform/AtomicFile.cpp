@@ -9,6 +9,8 @@
 #include <random>
 #include <system_error>
 
+#include "Platform/UniqueFd.h"
+
 namespace tactora::platform {
 
 namespace {
@@ -21,29 +23,6 @@ constexpr int temporaryNameAttempts = 100;
 std::string failure(std::string_view what, const std::filesystem::path& path, int error) {
   return std::string(what) + " " + path.string() + ": " + std::strerror(error);
 }
-
-// Closes a descriptor on every way out of a function.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) {
-      ::close(fd_);
-    }
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  // Closes now, returning the error close reports (a delayed write error), or 0.
-  int close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result != 0 ? errno : 0;
-  }
-
- private:
-  int fd_;
-};
 
 // Writes all of `contents` and flushes it to the disk; 0 or the errno.
 int writeAndSync(int fd, std::string_view contents) {
@@ -63,7 +42,7 @@ int writeAndSync(int fd, std::string_view contents) {
 
 // Flushes a folder's entries (a file created or renamed in it); 0 or the errno.
 int syncFolder(const std::filesystem::path& folder) {
-  Descriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd.get() < 0) {
     return errno;
   }
@@ -135,7 +114,7 @@ std::optional<std::string> AtomicFile::write(const std::filesystem::path& path,
   if (fd < 0) {
     return failure("cannot create a temporary file for", file, errno);
   }
-  Descriptor temporaryFd(fd);
+  UniqueFd temporaryFd(fd);
   int error = 0;
   if (replacing && ::fchmod(temporaryFd.get(), mode) != 0) {
     error = errno;
@@ -166,7 +145,7 @@ std::optional<std::string> AtomicFile::write(const std::filesystem::path& path,
 
 std::optional<std::string> AtomicFile::create(const std::filesystem::path& path,
                                               std::string_view contents) {
-  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (fd.get() < 0) {
     return failure("cannot create", path, errno);
   }

@@ -8,26 +8,11 @@
 #include <cstdint>
 #include <system_error>
 
+#include "Platform/UniqueFd.h"
+
 namespace tactora::platform {
 
 namespace {
-
-// Closes a descriptor on every way out of a function.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) {
-      ::close(fd_);
-    }
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 std::string tooLarge() {
   return "is larger than " + std::to_string(InputFile::maximumBytes / (1024 * 1024)) + " MiB";
@@ -42,7 +27,7 @@ std::optional<std::string> InputFile::read(const std::filesystem::path& path, st
   };
   // Non-blocking, so that opening a FIFO nobody writes to returns at once; the type check below
   // then refuses it.
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) {
     return failed(std::generic_category().message(errno));
   }

@@ -10,7 +10,7 @@
 
 #include "ActionKit/ActionDispatcher.h"
 #include "ActionKit/AppSwitcher.h"
-#include "Platform/linux/input/UniqueFd.h"
+#include "Platform/UniqueFd.h"
 #include "Platform/linux/posting/UinputPoster.h"
 #include "Platform/sim/SimPlatform.h"
 
@@ -21,8 +21,8 @@ using tactora::Action;
 void postAction(benchmark::State& state, const Action& action) {
   auto sim = tactora::sim::SimPlatform::install();
   sim->events().setKeepsRecords(false);
-  tactora::lx::UniqueFd keyboard(::open("/dev/null", O_WRONLY | O_CLOEXEC));
-  tactora::lx::UniqueFd pointer(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+  tactora::platform::UniqueFd keyboard(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+  tactora::platform::UniqueFd pointer(::open("/dev/null", O_WRONLY | O_CLOEXEC));
   tactora::lx::UinputPoster poster(keyboard.get(), pointer.get(),
                                    {tactora::lx::DesktopFamily::gnome, nullptr, nullptr, nullptr});
   sim->events().setPostedObserver(

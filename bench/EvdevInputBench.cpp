@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "GestureEngine/GestureEngine.h"
-#include "Platform/linux/input/LinuxEventTaps.h"
+#include "Platform/UniqueFd.h"
+#include "Platform/linux/events/LinuxEventTaps.h"
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
-#include "Platform/linux/input/UniqueFd.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Tactora/input/InputPipeline.h"
 
@@ -21,7 +21,7 @@ namespace {
 using tactora::lx::LinuxEventTaps;
 using tactora::lx::ReportForwarder;
 using tactora::lx::ReportProcessor;
-using tactora::lx::UniqueFd;
+using tactora::platform::UniqueFd;
 
 input_event ev(std::uint16_t type, std::uint16_t code, std::int32_t value) {
   input_event event{};

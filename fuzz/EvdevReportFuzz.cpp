@@ -9,7 +9,7 @@
 #include <cstring>
 #include <span>
 
-#include "Platform/linux/input/LinuxEventTaps.h"
+#include "Platform/linux/events/LinuxEventTaps.h"
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
 

@@ -14,11 +14,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include "Platform/UniqueFd.h"
 #include "Platform/linux/battery/LinuxBattery.h"
 #include "Platform/linux/input/DeviceDiscovery.h"
 #include "Platform/linux/input/UdevContext.h"
 #include "Platform/linux/input/UinputClone.h"
-#include "Platform/linux/input/UniqueFd.h"
 #include "Tactora/input/MTBridge.h"
 
 namespace tactora {
@@ -65,7 +65,7 @@ std::string batteryState(const lx::DeviceFacts& facts) {
 
 // Whether another program holds the node: a grab taken and let go at once.
 std::string grabState(const std::string& node) {
-  lx::UniqueFd fd(::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  platform::UniqueFd fd(::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!fd) {
     return std::string("cannot be opened (") + std::strerror(errno) + ")";
   }
@@ -78,7 +78,7 @@ std::string grabState(const std::string& node) {
 }
 
 std::string uinputState() {
-  lx::UniqueFd fd(::open(lx::UinputClone::uinputPath, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  platform::UniqueFd fd(::open(lx::UinputClone::uinputPath, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd) {
     return "/dev/uinput: writable (events can be forwarded and posted)";
   }

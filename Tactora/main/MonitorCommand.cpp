@@ -19,10 +19,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "Platform/UniqueFd.h"
 #include "Platform/linux/input/DeviceDiscovery.h"
 #include "Platform/linux/input/EvdevDevice.h"
 #include "Platform/linux/input/UdevContext.h"
-#include "Platform/linux/input/UniqueFd.h"
 #include "Tactora/main/EvemuRecorder.h"
 #include "Tactora/replay/ReplaySession.h"
 
@@ -91,7 +91,7 @@ int runMonitor(const Arguments& arguments, std::ostream& out, std::ostream& err)
     return 1;
   }
   lx::EvdevDevice::OpenResult opened = lx::EvdevDevice::open(*node);
-  if (auto* error = std::get_if<lx::EvdevDevice::OpenError>(&opened)) {
+  if (auto* error = std::get_if<lx::SystemError>(&opened)) {
     err << "tactora: cannot " << error->what;
     if (error->error == EACCES || error->error == EPERM) {
       err << "; the udev rule 69-tactora.rules grants the Magic Mouse to the logged-in user";
@@ -124,7 +124,7 @@ int runMonitor(const Arguments& arguments, std::ostream& out, std::ostream& err)
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
   ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-  const lx::UniqueFd signalFd(::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
+  const platform::UniqueFd signalFd(::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
 
   ReplaySession::Options options;
   options.actions = arguments.actions;

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "Platform/Logger.h"
+#include "Platform/UniqueFd.h"
 #include "Tactora/AppDelegate.h"
 #include "Tactora/settings/SettingsWindowController.h"
 #include "Tactora/settings/SurfaceFrameHandoff.h"
@@ -47,25 +48,20 @@ class QuitSignals {
     sigaddset(&signals_, SIGTERM);
     ::pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
   }
-  ~QuitSignals() {
-    if (fd_ >= 0) {
-      ::close(fd_);
-    }
-  }
   QuitSignals(const QuitSignals&) = delete;
   QuitSignals& operator=(const QuitSignals&) = delete;
 
   // The notifier belongs to `parent` (the application), so it goes before the event loop does.
   void watch(QObject* parent) {
-    fd_ = ::signalfd(-1, &signals_, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (fd_ < 0) {
+    fd_.reset(::signalfd(-1, &signals_, SFD_CLOEXEC | SFD_NONBLOCK));
+    if (!fd_) {
       logger.error("cannot watch SIGINT and SIGTERM: %{public}s", {std::string(strerror(errno))});
       return;
     }
-    auto* notifier = new QSocketNotifier(fd_, QSocketNotifier::Read, parent);
+    auto* notifier = new QSocketNotifier(fd_.get(), QSocketNotifier::Read, parent);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] {
       signalfd_siginfo info{};
-      while (::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+      while (::read(fd_.get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
       }
       QCoreApplication::quit();
     });
@@ -73,7 +69,7 @@ class QuitSignals {
 
  private:
   sigset_t signals_;
-  int fd_ = -1;
+  tactora::platform::UniqueFd fd_;
 };
 
 }  // namespace

@@ -1,60 +1,45 @@
 // Finding the program's own libraries relative to the program: beside it in a build tree, in its
-// private library folder once installed.
+// private library folder once installed, never in the system's folders (the loader's business).
 
 #include "Platform/PrivateLibrary.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
+#include <vector>
+
+#include "Platform/AtomicFile.h"
+#include "Tactora/config/TemporaryDirectory.h"
 
 namespace tactora::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-class PrivateLibraryFind : public ::testing::Test {
- protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() / ("tactora-private-library-" + std::to_string(::getpid()));
-    fs::remove_all(root_);
+TEST(PrivateLibrary, BesideTheProgramFirstThenItsPrivateFolder) {
+  const fs::path privateFolder = TACTORA_PRIVATE_LIBDIR;
+  EXPECT_EQ(std::string(PrivateLibrary::folderRelativeToProgram()), "../" + privateFolder.string());
+  struct Case {
+    std::vector<fs::path> libraries;  // relative to the program's prefix
+    std::string found;                // empty: none
+  };
+  const Case cases[] = {
+      {{privateFolder / "libX.so"}, (privateFolder / "libX.so").string()},
+      {{"bin/libX.so", privateFolder / "libX.so"}, "bin/libX.so"},
+      {{"lib/libX.so"}, ""},
+  };
+  for (const Case& c : cases) {
+    const TemporaryDirectory prefix("tactora-private-library");
+    const fs::path program = prefix.path() / "bin/tactora";
+    AtomicFile::write(program, "x");
+    for (const fs::path& library : c.libraries) {
+      AtomicFile::write(prefix.path() / library, "x");
+    }
+    EXPECT_EQ(PrivateLibrary::find(program.string(), "libX.so"),
+              c.found.empty() ? "" : (prefix.path() / c.found).string())
+        << c.found;
   }
-  void TearDown() override { fs::remove_all(root_); }
-
-  fs::path touch(const fs::path& relative) {
-    const fs::path path = root_ / relative;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << "x";
-    return path;
-  }
-
-  fs::path root_;
-};
-
-TEST_F(PrivateLibraryFind, InstalledProgramUsesItsPrivateFolderNamedWithoutDotDot) {
-  const fs::path program = touch("usr/bin/tactora");
-  const fs::path library = touch(fs::path("usr") / TACTORA_PRIVATE_LIBDIR / "libX.so");
-  EXPECT_EQ(PrivateLibrary::find(program.string(), "libX.so"), library.string());
-}
-
-TEST_F(PrivateLibraryFind, BuildTreeLibraryBesideTheProgramComesFirst) {
-  const fs::path program = touch("build/bin/tactora");
-  const fs::path beside = touch("build/bin/libX.so");
-  touch(fs::path("build") / TACTORA_PRIVATE_LIBDIR / "libX.so");
-  EXPECT_EQ(PrivateLibrary::find(program.string(), "libX.so"), beside.string());
-}
-
-TEST_F(PrivateLibraryFind, NothingWhenTheLibraryIsInNeitherPlace) {
-  const fs::path program = touch("usr/bin/tactora");
-  touch("usr/lib/libX.so");  // the system's folder is the loader's business, not ours
-  EXPECT_EQ(PrivateLibrary::find(program.string(), "libX.so"), "");
-}
-
-TEST(PrivateLibrary, FolderIsTheInstalledLayoutsRelativeToBin) {
-  EXPECT_EQ(std::string(PrivateLibrary::folderRelativeToProgram()),
-            std::string("../") + TACTORA_PRIVATE_LIBDIR);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "Platform/Logger.h"
+#include "Platform/linux/PollThread.h"
 
 namespace tactora::lx {
 
@@ -170,7 +171,7 @@ int BusConnection::process() const {
   return result;
 }
 
-int BusConnection::wait(int wakeUp, std::optional<std::chrono::milliseconds> limit) const {
+int BusConnection::wait(PollThread& thread, std::optional<std::chrono::milliseconds> limit) const {
   if (bus_ == nullptr) {
     return -ENOTCONN;
   }
@@ -188,11 +189,12 @@ int BusConnection::wait(int wakeUp, std::optional<std::chrono::milliseconds> lim
         std::clamp<std::int64_t>(limit->count(), 0, std::numeric_limits<int>::max()));
     timeout = timeout < 0 ? limitMilliseconds : std::min(timeout, limitMilliseconds);
   }
-  pollfd fds[2] = {{sd_bus_get_fd(bus_), static_cast<short>(events), 0}, {wakeUp, POLLIN, 0}};
-  if (::poll(fds, 2, timeout) < 0 && errno != EINTR) {
+  pollfd bus[1] = {{sd_bus_get_fd(bus_), static_cast<short>(events), 0}};
+  const std::uint64_t woken = thread.wait(bus, timeout);
+  if ((woken & PollThread::pollFailed) != 0) {
     return -errno;
   }
-  return (fds[1].revents & POLLIN) != 0 ? 1 : 0;
+  return woken != 0 ? 1 : 0;
 }
 
 }  // namespace tactora::lx

@@ -11,6 +11,8 @@ struct sd_bus_message;
 
 namespace tactora::lx {
 
+class PollThread;
+
 // One connection of ours to the user's session bus ($DBUS_SESSION_BUS_ADDRESS), or to the system
 // bus. sd-bus connections are not thread-safe: a BusConnection is used by one thread at a time
 // (SessionBus shares one between threads).
@@ -61,10 +63,10 @@ class BusConnection {
   // Handles everything that arrived (calls, signals, replies); a negative errno when the
   // connection failed.
   int process() const;
-  // Sleeps until something arrives, a timer of the bus is due, `wakeUp` becomes readable, or
-  // `limit` (when given) has passed. 1 when woken by `wakeUp`, 0 otherwise, a negative errno when
-  // the connection failed.
-  int wait(int wakeUp, std::optional<std::chrono::milliseconds> limit = std::nullopt) const;
+  // On `thread`: sleeps until something arrives, a timer of the bus is due, the thread is woken,
+  // or `limit` (when given) has passed. 1 when the thread was woken (a stop), 0 otherwise, a
+  // negative errno when the connection failed.
+  int wait(PollThread& thread, std::optional<std::chrono::milliseconds> limit = std::nullopt) const;
 
  private:
   explicit BusConnection(sd_bus* bus) : bus_(bus) {}

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "Platform/Events.h"
-#include "Platform/linux/input/LinuxEventTaps.h"
-#include "Platform/linux/input/UniqueFd.h"
+#include "Platform/UniqueFd.h"
+#include "Platform/linux/events/LinuxEventTaps.h"
 #include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/posting/UinputPoster.h"
 #include "Platform/linux/provider/EvdevProvider.h"
@@ -31,8 +31,8 @@ class LinuxEvents final : public platform::Events {
   struct Parts {
     // The virtual keyboard and our own pointer device; either absent (-1) means no posting at
     // all, and then there is no event source either.
-    UniqueFd keyboard;
-    UniqueFd pointer;
+    platform::UniqueFd keyboard;
+    platform::UniqueFd pointer;
     DesktopFamily desktop = DesktopFamily::other;
     // Pauses between the clicks of a multiple click; null: none.
     UinputPoster::Pause pause;
@@ -86,8 +86,8 @@ class LinuxEvents final : public platform::Events {
                                                      platform::EventTapCallback callback) override;
 
  private:
-  UniqueFd keyboard_;
-  UniqueFd pointer_;
+  platform::UniqueFd keyboard_;
+  platform::UniqueFd pointer_;
   std::function<std::optional<platform::Point>()> pointerLocation_;
   std::function<platform::EventFlags()> modifierFlags_;
   GrantCheck listenGrant_;

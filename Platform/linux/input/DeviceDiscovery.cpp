@@ -10,7 +10,7 @@ std::vector<DiscoveredDevice> DeviceDiscovery::discover(const UdevContext& udev)
     DiscoveredDevice device;
     device.node = node;
     EvdevDevice::OpenResult opened = EvdevDevice::open(node);
-    if (auto* error = std::get_if<EvdevDevice::OpenError>(&opened)) {
+    if (auto* error = std::get_if<SystemError>(&opened)) {
       device.openError = error->error;
       device.problem = error->what;
       found.push_back(std::move(device));
@@ -29,7 +29,7 @@ std::vector<DiscoveredDevice> DeviceDiscovery::discover(const UdevContext& udev)
 std::optional<DeviceFacts> DeviceDiscovery::describe(const std::string& node,
                                                      std::string* problem) {
   EvdevDevice::OpenResult opened = EvdevDevice::open(node);
-  if (auto* error = std::get_if<EvdevDevice::OpenError>(&opened)) {
+  if (auto* error = std::get_if<SystemError>(&opened)) {
     if (problem != nullptr) {
       *problem = error->what;
     }

@@ -1,10 +1,5 @@
 #include "Platform/linux/input/DeviceReader.h"
 
-#include <poll.h>
-#include <pthread.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -37,33 +32,27 @@ DeviceReader::DeviceReader(EvdevDevice device, MTDeviceRef ref,
       log_(log),
       cloneIds_(cloneIds),
       processor_(device_.facts().touch, *this),
-      forwarder_(filter),
-      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+      forwarder_(filter) {
   // The kernel may refuse (old kernels, some emulations); then each report is stamped with one
   // read of the monotonic clock instead, which is what the engine's times are measured in.
   monotonicTimes_ = device_.useMonotonicClock();
   grabPending_ = filter_.exclusive && filter_.filter != nullptr;
-  thread_ = std::thread([this] { run(); });
+  if (!thread_.start(threadName, [this](PollThread& thread) { run(thread); })) {
+    const std::string line = "cannot read " + device_.facts().node + ": " + std::strerror(errno);
+    log_(TACTORA_EVDEV_LOG_ERROR, line.c_str());
+    ended_.store(true, std::memory_order_release);
+  }
 }
 
 DeviceReader::~DeviceReader() {
-  wake(stopRequest);
-  if (thread_.joinable()) {
-    thread_.join();
-  }
+  thread_.stop();
   if (exclusive_.load()) {
     device_.ungrab();
   }
 }
 
-void DeviceReader::wake(std::uint64_t reason) {
-  const std::uint64_t value = reason;
-  // An eventfd adds the values up; the reasons are distinct bits, read back as a sum.
-  [[maybe_unused]] const auto written = ::write(wakeFd_.get(), &value, sizeof value);
-}
-
 void DeviceReader::markLost() {
-  wake(lossRequest);
+  thread_.wake(lossRequest);
 }
 
 double DeviceReader::eventTime(const input_event& event) {
@@ -77,32 +66,21 @@ double DeviceReader::eventTime(const input_event& event) {
   return *reportTime_;
 }
 
-void DeviceReader::run() {
-  ::pthread_setname_np(::pthread_self(), threadName);
+void DeviceReader::run(PollThread& thread) {
   if (grabPending_) {
     tryTakeMouse();
   }
-  pollfd fds[2] = {{device_.fd(), POLLIN, 0}, {wakeFd_.get(), POLLIN, 0}};
+  pollfd node[1] = {{device_.fd(), POLLIN, 0}};
   for (;;) {
-    if (::poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
+    const std::uint64_t reasons = thread.wait(node);
+    if ((reasons & (lossRequest | PollThread::pollFailed)) != 0) {
       lose();
       return;
     }
-    if (fds[1].revents != 0) {
-      std::uint64_t reasons = 0;
-      [[maybe_unused]] const auto read = ::read(wakeFd_.get(), &reasons, sizeof reasons);
-      if ((reasons & lossRequest) != 0) {
-        lose();
-        return;
-      }
-      if ((reasons & stopRequest) != 0) {
-        return;
-      }
+    if ((reasons & PollThread::stopRequest) != 0) {
+      return;
     }
-    if ((fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 || !drain()) {
+    if ((node[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 || !drain()) {
       lose();
       return;
     }
@@ -165,7 +143,7 @@ void DeviceReader::tryTakeMouse() {
   grabPending_ = false;
   UinputClone::Result clone =
       UinputClone::create(device_.handle(), node.substr(node.rfind('/') + 1));
-  if (auto* error = std::get_if<UinputClone::Error>(&clone)) {
+  if (auto* error = std::get_if<SystemError>(&clone)) {
     // Without a clone nothing could reach the desktop: the mouse is let go at once.
     device_.ungrab();
     const std::string line = "cannot forward the mouse's events (" + error->what +
@@ -174,7 +152,7 @@ void DeviceReader::tryTakeMouse() {
     log_(TACTORA_EVDEV_LOG_ERROR, line.c_str());
     return;
   }
-  cloneFd_ = std::move(std::get<UniqueFd>(clone));
+  cloneFd_ = std::move(std::get<platform::UniqueFd>(clone));
   exclusive_.store(true, std::memory_order_release);
   // What was queued before the grab has reached the desktop already; the taps still see it, the
   // clone does not repeat it.

@@ -3,22 +3,22 @@
 #include <atomic>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include "Platform/MultitouchProvider.h"
+#include "Platform/UniqueFd.h"
+#include "Platform/linux/PollThread.h"
 #include "Platform/linux/input/EvdevDevice.h"
 #include "Platform/linux/input/ReportFilter.h"
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
-#include "Platform/linux/input/UniqueFd.h"
 
 namespace tactora::lx {
 
-// The delivery thread of one started device: waits in poll() on the node and on a wake-up
-// descriptor, reads every queued event through libevdev (resynchronising after SYN_DROPPED),
-// hands the mouse's own events to the report filter (and, when it holds the mouse, on to the
-// uinput clone) and each frame to the registered callback. When the node goes away it releases
-// every held button and ends every contact in one last report, then ends.
+// The delivery thread of one started device: waits in poll() on the node (and on its poll
+// thread's wake-up descriptor), reads every queued event through libevdev (resynchronising after
+// SYN_DROPPED), hands the mouse's own events to the report filter (and, when it holds the mouse, on
+// to the uinput clone) and each frame to the registered callback. When the node goes away it
+// releases every held button and ends every contact in one last report, then ends.
 class DeviceReader final : private ReportSink {
  public:
   static constexpr const char* threadName = "MTDelivery";
@@ -47,10 +47,10 @@ class DeviceReader final : private ReportSink {
   }
 
  private:
-  enum WakeReason : std::uint64_t { stopRequest = 1, lossRequest = 2 };
+  // Told by the hot-plug watch: the node is gone.
+  static constexpr std::uint64_t lossRequest = 1;
 
-  void run();
-  void wake(std::uint64_t reason);
+  void run(PollThread& thread);
   // Reads until the queue is empty; false when the node is gone.
   bool drain();
   void lose();
@@ -71,14 +71,13 @@ class DeviceReader final : private ReportSink {
   std::atomic<std::uint64_t>& cloneIds_;
   ReportProcessor processor_;
   ReportForwarder forwarder_;
-  UniqueFd wakeFd_;
-  UniqueFd cloneFd_;
+  platform::UniqueFd cloneFd_;
   bool monotonicTimes_ = false;
   bool grabPending_ = false;          // exclusive wanted, waiting for every button to be up
   std::optional<double> reportTime_;  // one clock read per report when the kernel's is not ours
   std::atomic<bool> exclusive_{false};
   std::atomic<bool> ended_{false};
-  std::thread thread_;
+  PollThread thread_;
 };
 
 }  // namespace tactora::lx

@@ -62,20 +62,20 @@ DeviceFacts EvdevDevice::describe(const std::string& node, const libevdev* evdev
   return readFacts(node, evdev);
 }
 
-EvdevDevice::EvdevDevice(UniqueFd fd, libevdev* evdev) : fd_(std::move(fd)), evdev_(evdev) {}
+EvdevDevice::EvdevDevice(platform::UniqueFd fd, libevdev* evdev)
+    : fd_(std::move(fd)), evdev_(evdev) {}
 
 EvdevDevice::~EvdevDevice() = default;
 
 EvdevDevice::OpenResult EvdevDevice::open(const std::string& node) {
-  UniqueFd fd(::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  platform::UniqueFd fd(::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!fd) {
-    const int error = errno;
-    return OpenError{error, "open " + node + ": " + std::strerror(error)};
+    return SystemError::last("open " + node);
   }
   libevdev* evdev = nullptr;
   const int rc = libevdev_new_from_fd(fd.get(), &evdev);
   if (rc < 0) {
-    return OpenError{-rc, "read the description of " + node + ": " + std::strerror(-rc)};
+    return SystemError::of("read the description of " + node, -rc);
   }
   EvdevDevice device(std::move(fd), evdev);
   device.facts_ = readFacts(node, evdev);

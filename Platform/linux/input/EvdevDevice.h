@@ -6,8 +6,9 @@
 #include <string>
 #include <variant>
 
+#include "Platform/UniqueFd.h"
+#include "Platform/linux/SystemError.h"
 #include "Platform/linux/input/DeviceFacts.h"
-#include "Platform/linux/input/UniqueFd.h"
 
 struct libevdev;
 
@@ -17,12 +18,8 @@ namespace tactora::lx {
 // owned together. Not thread-safe; one reader uses it.
 class EvdevDevice {
  public:
-  // Why a node could not be opened: the errno and what we were doing.
-  struct OpenError {
-    int error = 0;
-    std::string what;  // "open /dev/input/event7: Permission denied"
-  };
-  using OpenResult = std::variant<EvdevDevice, OpenError>;
+  // The device, or why its node could not be opened ("open /dev/input/event7: Permission denied").
+  using OpenResult = std::variant<EvdevDevice, SystemError>;
 
   // Opens `node` read-only and non-blocking, and reads its description.
   static OpenResult open(const std::string& node);
@@ -58,9 +55,9 @@ class EvdevDevice {
   struct EvdevFree {
     void operator()(libevdev* evdev) const;
   };
-  EvdevDevice(UniqueFd fd, libevdev* evdev);
+  EvdevDevice(platform::UniqueFd fd, libevdev* evdev);
 
-  UniqueFd fd_;
+  platform::UniqueFd fd_;
   std::unique_ptr<libevdev, EvdevFree> evdev_;
   DeviceFacts facts_;
   bool resyncing_ = false;

@@ -1,10 +1,5 @@
 #include "Platform/linux/input/EvdevMultitouch.h"
 
-#include <poll.h>
-#include <pthread.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -39,7 +34,7 @@ void logLine(ReaderLog log, int level, const std::string& line) {
 }  // namespace
 
 EvdevMultitouch::~EvdevMultitouch() {
-  stopHotplug({std::move(hotplugWake_), std::move(hotplugThread_)});
+  stopHotplug(std::move(hotplug_));
 }
 
 EvdevMultitouch::Device* EvdevMultitouch::deviceOf(MTDeviceRef ref) {
@@ -150,7 +145,7 @@ std::int32_t EvdevMultitouch::start(MTDeviceRef ref) {
   }
   ensureHotplugThread();
   EvdevDevice::OpenResult opened = EvdevDevice::open(device->facts.node);
-  if (auto* error = std::get_if<EvdevDevice::OpenError>(&opened)) {
+  if (auto* error = std::get_if<SystemError>(&opened)) {
     HotplugWatch idle;
     {
       std::lock_guard lock(mutex_);
@@ -237,18 +232,16 @@ std::uint64_t EvdevMultitouch::writePointerEvents(std::span<const input_event> e
 void EvdevMultitouch::ensureHotplugThread() {
   {
     std::lock_guard lock(mutex_);
-    if (hotplugThread_.joinable()) {
+    if (hotplug_) {
       return;
     }
     // The monitor is listening before this returns, so a removal that follows at once is seen.
-    UdevContext udev;
-    std::unique_ptr<UdevContext::Monitor> monitor = udev.monitor();
-    UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    if (monitor && wake) {
-      const int wakeFd = wake.get();
-      hotplugWake_ = std::move(wake);
-      hotplugThread_ = std::thread([this, udev = std::move(udev), monitor = std::move(monitor),
-                                    wakeFd]() { runHotplug(*monitor, wakeFd); });
+    auto udev = std::make_shared<UdevContext>();
+    std::shared_ptr<UdevContext::Monitor> monitor = udev->monitor();
+    auto thread = std::make_unique<PollThread>();
+    const auto watch = [this, udev, monitor](PollThread& self) { runHotplug(*monitor, self); };
+    if (monitor && thread->start(hotplugThreadName, watch)) {
+      hotplug_ = std::move(thread);
       return;
     }
     if (hotplugUnavailableLogged_) {
@@ -262,36 +255,16 @@ void EvdevMultitouch::ensureHotplugThread() {
 }
 
 EvdevMultitouch::HotplugWatch EvdevMultitouch::takeIdleHotplugLocked() {
-  HotplugWatch idle;
-  if (started_.empty()) {
-    idle.wake = std::move(hotplugWake_);
-    idle.thread = std::move(hotplugThread_);
-  }
-  return idle;
+  return started_.empty() ? std::move(hotplug_) : nullptr;
 }
 
 void EvdevMultitouch::stopHotplug(HotplugWatch watch) {
-  if (!watch.thread.joinable()) {
-    return;
-  }
-  const std::uint64_t one = 1;
-  [[maybe_unused]] const auto written = ::write(watch.wake.get(), &one, sizeof one);
-  watch.thread.join();
+  watch.reset();  // stops and joins the thread
 }
 
-void EvdevMultitouch::runHotplug(const UdevContext::Monitor& monitor, int wakeFd) {
-  ::pthread_setname_np(::pthread_self(), hotplugThreadName);
-  pollfd fds[2] = {{monitor.fd(), POLLIN, 0}, {wakeFd, POLLIN, 0}};
-  for (;;) {
-    if (::poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return;
-    }
-    if (fds[1].revents != 0) {
-      return;
-    }
+void EvdevMultitouch::runHotplug(const UdevContext::Monitor& monitor, PollThread& thread) {
+  pollfd changes[1] = {{monitor.fd(), POLLIN, 0}};
+  while (thread.wait(changes) == 0) {
     for (const UdevContext::Change& change : monitor.receive()) {
       handleChange(change);
     }
@@ -324,7 +297,7 @@ void EvdevMultitouch::handleChange(const UdevContext::Change& change) {
       return;
     }
     EvdevDevice::OpenResult opened = EvdevDevice::open(change.node);
-    if (std::holds_alternative<EvdevDevice::OpenError>(opened)) {
+    if (std::holds_alternative<SystemError>(opened)) {
       return;
     }
     Device* device = *returning;

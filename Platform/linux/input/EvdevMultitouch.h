@@ -6,14 +6,13 @@
 #include <mutex>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Platform/MultitouchProvider.h"
+#include "Platform/linux/PollThread.h"
 #include "Platform/linux/input/DeviceReader.h"
 #include "Platform/linux/input/ReportFilter.h"
 #include "Platform/linux/input/UdevContext.h"
-#include "Platform/linux/input/UniqueFd.h"
 
 namespace tactora::lx {
 
@@ -55,11 +54,8 @@ class EvdevMultitouch {
   Device* startedDevice(const DeviceFacts& facts);
   static void destroyDevice(MTObject* object);
   static void destroyList(MTObject* object);
-  // The monitor and its thread, taken out of the provider to be stopped outside the lock.
-  struct HotplugWatch {
-    UniqueFd wake;
-    std::thread thread;
-  };
+  // The monitor's thread, taken out of the provider to be stopped outside the lock.
+  using HotplugWatch = std::unique_ptr<PollThread>;
   void forget(Device* device);
   // Starts listening to udev before a device is opened (a mouse that leaves at once is still
   // seen leaving). When udev cannot give a monitor, says so once and carries on without.
@@ -67,15 +63,14 @@ class EvdevMultitouch {
   // Under the lock: the watch to stop when no device is started any more.
   HotplugWatch takeIdleHotplugLocked();
   static void stopHotplug(HotplugWatch watch);
-  void runHotplug(const UdevContext::Monitor& monitor, int wakeFd);
+  void runHotplug(const UdevContext::Monitor& monitor, PollThread& thread);
   void handleChange(const UdevContext::Change& change);
 
   std::mutex mutex_;
   std::vector<Device*> started_;  // started devices, each alive while listed here
   ReportFilter filter_;
   ReaderLog log_ = nullptr;
-  UniqueFd hotplugWake_;
-  std::thread hotplugThread_;
+  HotplugWatch hotplug_;
   bool hotplugUnavailableLogged_ = false;
   std::atomic<std::uint64_t> cloneIds_{0};
 };

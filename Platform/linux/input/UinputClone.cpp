@@ -12,19 +12,10 @@
 
 namespace tactora::lx {
 
-namespace {
-
-UinputClone::Error failure(const char* what) {
-  const int error = errno;
-  return {error, std::string(what) + ": " + std::strerror(error)};
-}
-
-}  // namespace
-
 UinputClone::Result UinputClone::create(const libevdev* source, const std::string& physSuffix) {
-  UniqueFd fd(::open(uinputPath, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  platform::UniqueFd fd(::open(uinputPath, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
   if (!fd) {
-    return failure("open /dev/uinput");
+    return SystemError::last("open /dev/uinput");
   }
   // Every type but EV_ABS, with every code the mouse has: the clone moves, clicks and scrolls
   // like the mouse, with no touch surface for other programs to misread.
@@ -33,7 +24,7 @@ UinputClone::Result UinputClone::create(const libevdev* source, const std::strin
       continue;
     }
     if (::ioctl(fd.get(), UI_SET_EVBIT, type) < 0) {
-      return failure("UI_SET_EVBIT");
+      return SystemError::last("UI_SET_EVBIT");
     }
     const int max = libevdev_event_type_get_max(type);
     unsigned long request = 0;
@@ -53,23 +44,23 @@ UinputClone::Result UinputClone::create(const libevdev* source, const std::strin
     for (int code = 0; code <= max; ++code) {
       if (libevdev_has_event_code(source, type, static_cast<unsigned>(code)) &&
           ::ioctl(fd.get(), request, code) < 0) {
-        return failure("uinput code bit");
+        return SystemError::last("uinput code bit");
       }
     }
   }
   for (unsigned type : {EV_KEY, EV_REL}) {
     if (::ioctl(fd.get(), UI_SET_EVBIT, type) < 0) {
-      return failure("UI_SET_EVBIT");
+      return SystemError::last("UI_SET_EVBIT");
     }
   }
   for (unsigned button : pointerButtons) {
     if (::ioctl(fd.get(), UI_SET_KEYBIT, button) < 0) {
-      return failure("UI_SET_KEYBIT");
+      return SystemError::last("UI_SET_KEYBIT");
     }
   }
   for (unsigned axis : pointerAxes) {
     if (::ioctl(fd.get(), UI_SET_RELBIT, axis) < 0) {
-      return failure("UI_SET_RELBIT");
+      return SystemError::last("UI_SET_RELBIT");
     }
   }
   for (unsigned property = 0; property < INPUT_PROP_CNT; ++property) {
@@ -79,7 +70,7 @@ UinputClone::Result UinputClone::create(const libevdev* source, const std::strin
   }
   const std::string phys = std::string(DeviceFacts::ownPhysMarker) + physSuffix;
   if (::ioctl(fd.get(), UI_SET_PHYS, phys.c_str()) < 0) {
-    return failure("UI_SET_PHYS");
+    return SystemError::last("UI_SET_PHYS");
   }
   uinput_setup setup{};
   setup.id.bustype = static_cast<__u16>(libevdev_get_id_bustype(source));
@@ -89,10 +80,10 @@ UinputClone::Result UinputClone::create(const libevdev* source, const std::strin
   const char* name = libevdev_get_name(source);
   std::strncpy(setup.name, name != nullptr ? name : "Magic Mouse", UINPUT_MAX_NAME_SIZE - 1);
   if (::ioctl(fd.get(), UI_DEV_SETUP, &setup) < 0) {
-    return failure("UI_DEV_SETUP");
+    return SystemError::last("UI_DEV_SETUP");
   }
   if (::ioctl(fd.get(), UI_DEV_CREATE) < 0) {
-    return failure("UI_DEV_CREATE");
+    return SystemError::last("UI_DEV_CREATE");
   }
   return fd;
 }

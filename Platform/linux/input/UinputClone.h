@@ -6,7 +6,8 @@
 #include <string>
 #include <variant>
 
-#include "Platform/linux/input/UniqueFd.h"
+#include "Platform/UniqueFd.h"
+#include "Platform/linux/SystemError.h"
 
 struct libevdev;
 
@@ -22,11 +23,7 @@ class UinputClone {
  public:
   static constexpr const char* uinputPath = "/dev/uinput";
 
-  struct Error {
-    int error = 0;
-    std::string what;  // "open /dev/uinput: No such file or directory"
-  };
-  using Result = std::variant<UniqueFd, Error>;
+  using Result = std::variant<platform::UniqueFd, SystemError>;
 
   // What synthetic input writes to a pointer device, the clone or our own virtual pointer.
   static constexpr std::array<unsigned, 5> pointerButtons{BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE,

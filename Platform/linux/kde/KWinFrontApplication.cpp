@@ -1,8 +1,5 @@
 #include "Platform/linux/kde/KWinFrontApplication.h"
 
-#include <pthread.h>
-#include <stdlib.h>
-#include <sys/eventfd.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
@@ -14,6 +11,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "Platform/AtomicFile.h"
 #include "Platform/Logger.h"
 #include "Platform/linux/bus/BusConnection.h"
 
@@ -105,11 +103,11 @@ int callKWin(const BusConnection& bus, const char* path, const char* interface, 
 
 }  // namespace
 
-// Every handle the thread works with: the wake-up descriptor (made at once, so destruction can
-// always reach the thread), and the bus, its slots and the script's file (made on the thread).
+// Every handle the thread works with, made on the thread: the bus, its slots and the script's
+// file.
 class KWinFrontApplication::Connection {
  public:
-  Connection() : wakeUp_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+  Connection() = default;
   ~Connection() {
     sd_bus_slot_unref(ownerMatch_);
     sd_bus_slot_unref(object_);
@@ -117,20 +115,9 @@ class KWinFrontApplication::Connection {
     if (!scriptPath_.empty()) {
       ::unlink(scriptPath_.c_str());
     }
-    if (wakeUp_ >= 0) {
-      ::close(wakeUp_);
-    }
   }
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
-
-  int wakeUp() const { return wakeUp_; }
-  void signalStop() {
-    stopping_ = true;
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeUp_, &one, sizeof one);
-  }
-  bool stopping() const { return stopping_.load(); }
 
   std::optional<BusConnection> bus_;
   sd_bus_slot* object_ = nullptr;
@@ -144,10 +131,6 @@ class KWinFrontApplication::Connection {
   std::optional<std::chrono::steady_clock::time_point> retryAt_;
   std::chrono::milliseconds retryDelay_ = firstRetryDelay;
   std::chrono::steady_clock::time_point loadingSince_;
-
- private:
-  int wakeUp_;
-  std::atomic<bool> stopping_{false};
 };
 
 KWinFrontApplication::KWinFrontApplication(std::shared_ptr<const ApplicationIndex> index,
@@ -163,12 +146,16 @@ KWinFrontApplication::KWinFrontApplication(std::shared_ptr<const ApplicationInde
                            ? std::string(runtime)
                            : std::filesystem::temp_directory_path().string();
   }
-  thread_ = std::thread([this] { run(); });
+  if (!thread_.start(threadName, [this](PollThread& thread) { run(thread); })) {
+    logger.notice("cannot follow the focused application (%{public}s)",
+                  {std::string(std::strerror(errno))});
+    ended_ = true;
+    giveUpReport();
+  }
 }
 
 KWinFrontApplication::~KWinFrontApplication() {
-  connection_->signalStop();
-  thread_.join();
+  thread_.stop();
 }
 
 std::string KWinFrontApplication::script(std::string_view service) {
@@ -273,27 +260,17 @@ void KWinFrontApplication::kwinOwnerChanged(std::string owner) {
   connection.loadingSince_ = std::chrono::steady_clock::now();
 }
 
-int KWinFrontApplication::writeScript(const char* service) {
-  std::string path = scriptDirectory_ + "/tactora-kwin-XXXXXX.js";
-  const int fd = ::mkstemps(path.data(), 3);
-  if (fd < 0) {
-    return -errno;
+std::optional<std::string> KWinFrontApplication::writeScript(const char* service) {
+  // Named after the process and the instance: a file of its own for every instance, which a
+  // crashed process with the same id leaves only to be replaced.
+  static std::atomic<unsigned> instances{0};
+  std::string path = scriptDirectory_ + "/tactora-kwin-" + std::to_string(::getpid()) + "-" +
+                     std::to_string(instances.fetch_add(1)) + ".js";
+  if (auto error = platform::AtomicFile::write(path, script(service))) {
+    return error;
   }
-  const std::string text = script(service);
-  std::size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t count = ::write(fd, text.data() + written, text.size() - written);
-    if (count < 0 && errno != EINTR) {
-      const int error = errno;
-      ::close(fd);
-      ::unlink(path.c_str());
-      return -error;
-    }
-    written += count > 0 ? static_cast<std::size_t>(count) : 0;
-  }
-  ::close(fd);
   connection_->scriptPath_ = std::move(path);
-  return 0;
+  return std::nullopt;
 }
 
 KWinFrontApplication::LoadResult KWinFrontApplication::loadScript(std::string* failure) {
@@ -313,7 +290,7 @@ KWinFrontApplication::LoadResult KWinFrontApplication::loadScript(std::string* f
 
   // Plasma 6 serves each loaded script below /Scripting, Plasma 5 at the root.
   for (const auto& path : {"/Scripting/Script" + std::to_string(id), "/" + std::to_string(id)}) {
-    if (connection_->stopping()) {
+    if (thread_.stopping()) {
       return LoadResult::failed;
     }
     result = callKWin(bus, path.c_str(), scriptInterface, "run", {}, timeout_, nullptr, failure);
@@ -363,8 +340,7 @@ void KWinFrontApplication::unloadScript() {
            {connection_->pluginName_.c_str()}, timeout_);
 }
 
-void KWinFrontApplication::run() {
-  ::pthread_setname_np(::pthread_self(), threadName);
+void KWinFrontApplication::run(PollThread& thread) {
   logger.debug("following the focused application through a KWin script in %{public}s",
                {scriptDirectory_});
   Connection& connection = *connection_;
@@ -372,7 +348,7 @@ void KWinFrontApplication::run() {
     ended_ = true;
     giveUpReport();
   };
-  connection.bus_ = connection.wakeUp() < 0 ? std::nullopt : BusConnection::connect();
+  connection.bus_ = BusConnection::connect();
   if (!connection.bus_) {
     logger.notice("no session bus: the front application is not known on this desktop");
     end();
@@ -398,12 +374,14 @@ void KWinFrontApplication::run() {
   if (result >= 0) {
     result = sd_bus_get_unique_name(bus, &unique);
   }
-  if (result >= 0) {
-    result = writeScript(unique);
-  }
+  std::optional<std::string> failure;
   if (result < 0) {
-    logger.notice("the front application is not known on this desktop: %{public}s",
-                  {errorText(result)});
+    failure = errorText(result);
+  } else {
+    failure = writeScript(unique);
+  }
+  if (failure) {
+    logger.notice("the front application is not known on this desktop: %{public}s", {*failure});
     end();
     return;
   }
@@ -415,7 +393,7 @@ void KWinFrontApplication::run() {
   for (;;) {
     result = connection.bus_->process();
     const auto now = std::chrono::steady_clock::now();
-    if (result >= 0 && !connection.stopping() &&
+    if (result >= 0 && !thread.stopping() &&
         (connection.reloadPending_ || (connection.retryAt_ && now >= *connection.retryAt_))) {
       // Calls that arrive while KWin is asked are handled on the next pass.
       connection.reloadPending_ = false;
@@ -428,7 +406,7 @@ void KWinFrontApplication::run() {
       if (connection.retryAt_) {
         limit = std::chrono::ceil<std::chrono::milliseconds>(*connection.retryAt_ - now);
       }
-      result = connection.bus_->wait(connection.wakeUp(), limit);
+      result = connection.bus_->wait(thread, limit);
     }
     if (result < 0) {
       logger.notice("the session bus went away (%{public}s): the front application is not known",

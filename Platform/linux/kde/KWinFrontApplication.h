@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 
+#include "Platform/linux/PollThread.h"
 #include "Platform/linux/desktop/ApplicationIndex.h"
 
 namespace tactora::lx {
@@ -21,7 +21,7 @@ namespace tactora::lx {
 // active window when it starts. Only calls from the connection that owns org.kde.KWin count:
 // any other program on the bus could otherwise choose which per-application profile applies.
 // A thread of its own (`threadName`) connects, loads the script and then serves those calls; it
-// sleeps on the bus and on a wake-up descriptor between them. Every instance loads its script
+// sleeps on the bus between them. Every instance loads its script
 // under a name of its own, so one process (`tactora doctor`) never unloads another's (the running
 // application's). When KWin is replaced or restarted the script is loaded into the new one,
 // which owns its bus name a little before it serves scripts: a load it does not answer is tried
@@ -76,9 +76,9 @@ class KWinFrontApplication {
 
   friend struct KWinBusHandlers;  // the bus's callbacks, which reach `activated` and the owner
 
-  void run();
-  // Writes the script for the bus connection named `service`; a negative errno on failure.
-  int writeScript(const char* service);
+  void run(PollThread& thread);
+  // Writes the script for the bus connection named `service`; what went wrong on failure.
+  std::optional<std::string> writeScript(const char* service);
   // Loads and starts the script once; what went wrong in `failure`.
   LoadResult loadScript(std::string* failure);
   // Loads the script, or plans the next try while KWin's scripting service does not answer.
@@ -100,7 +100,7 @@ class KWinFrontApplication {
   std::atomic<bool> scriptRunning_{false};
   std::atomic<bool> ended_{false};
   std::atomic<std::uint64_t> activations_{0};
-  std::thread thread_;
+  PollThread thread_;
 };
 
 }  // namespace tactora::lx

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "Platform/UniqueFd.h"
 #include "Platform/linux/input/DeviceDiscovery.h"
 #include "Platform/linux/input/UdevContext.h"
-#include "Platform/linux/input/UniqueFd.h"
 
 namespace tactora::lx {
 
@@ -22,7 +22,7 @@ namespace {
 int openError(const std::string& path, int flags) {
   const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
   const int error = errno;
-  const UniqueFd owned(fd);
+  const platform::UniqueFd owned(fd);
   return fd >= 0 ? 0 : error;
 }
 

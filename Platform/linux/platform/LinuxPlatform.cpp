@@ -8,7 +8,7 @@
 #include <variant>
 
 #include "Platform/Logger.h"
-#include "Platform/linux/input/EvdevProviderLink.h"
+#include "Platform/linux/events/EvdevProviderLink.h"
 #include "Platform/linux/input/UinputClone.h"
 #include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/posting/UinputVirtualDevices.h"
@@ -31,13 +31,13 @@ std::unique_ptr<LinuxEvents> makeEvents(bool createDevices, const std::string& p
   if (createDevices) {
     auto keyboard = UinputVirtualDevices::createKeyboard();
     auto pointer = UinputVirtualDevices::createPointer();
-    const auto* failure = std::get_if<UinputVirtualDevices::Error>(&keyboard);
+    const auto* failure = std::get_if<SystemError>(&keyboard);
     if (failure == nullptr) {
-      failure = std::get_if<UinputVirtualDevices::Error>(&pointer);
+      failure = std::get_if<SystemError>(&pointer);
     }
     if (failure == nullptr) {
-      parts.keyboard = std::move(std::get<UniqueFd>(keyboard));
-      parts.pointer = std::move(std::get<UniqueFd>(pointer));
+      parts.keyboard = std::move(std::get<platform::UniqueFd>(keyboard));
+      parts.pointer = std::move(std::get<platform::UniqueFd>(pointer));
       parts.writeToClone = EvdevProviderLink::pointerWriter(providerPath);
     } else {
       logger.error(

@@ -21,24 +21,19 @@ constexpr __u16 virtualVendor = 0x7461;
 constexpr __u16 keyboardProduct = 0x0001;
 constexpr __u16 pointerProduct = 0x0002;
 
-UinputVirtualDevices::Error failure(const char* what) {
-  const int error = errno;
-  return {error, std::string(what) + ": " + std::strerror(error)};
-}
-
 template <typename Bits>
 UinputVirtualDevices::Result create(std::string_view name, std::string_view physSuffix,
                                     __u16 product, Bits enableBits) {
-  UniqueFd fd(::open(UinputClone::uinputPath, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  platform::UniqueFd fd(::open(UinputClone::uinputPath, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
   if (!fd) {
-    return failure("open /dev/uinput");
+    return SystemError::last("open /dev/uinput");
   }
   if (const char* failed = enableBits(fd.get())) {
-    return failure(failed);
+    return SystemError::last(failed);
   }
   const std::string phys = std::string(DeviceFacts::ownPhysMarker) + std::string(physSuffix);
   if (::ioctl(fd.get(), UI_SET_PHYS, phys.c_str()) < 0) {
-    return failure("UI_SET_PHYS");
+    return SystemError::last("UI_SET_PHYS");
   }
   uinput_setup setup{};
   setup.id.bustype = BUS_VIRTUAL;
@@ -47,10 +42,10 @@ UinputVirtualDevices::Result create(std::string_view name, std::string_view phys
   setup.id.version = 1;
   name.copy(setup.name, UINPUT_MAX_NAME_SIZE - 1);
   if (::ioctl(fd.get(), UI_DEV_SETUP, &setup) < 0) {
-    return failure("UI_DEV_SETUP");
+    return SystemError::last("UI_DEV_SETUP");
   }
   if (::ioctl(fd.get(), UI_DEV_CREATE) < 0) {
-    return failure("UI_DEV_CREATE");
+    return SystemError::last("UI_DEV_CREATE");
   }
   return fd;
 }

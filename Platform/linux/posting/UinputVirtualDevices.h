@@ -1,9 +1,9 @@
 #pragma once
 
-#include <string>
 #include <variant>
 
-#include "Platform/linux/input/UniqueFd.h"
+#include "Platform/UniqueFd.h"
+#include "Platform/linux/SystemError.h"
 
 namespace tactora::lx {
 
@@ -15,11 +15,7 @@ namespace tactora::lx {
 // the device, and the kernel lets go of every key and button it held.
 class UinputVirtualDevices {
  public:
-  struct Error {
-    int error = 0;
-    std::string what;  // "open /dev/uinput: Permission denied"
-  };
-  using Result = std::variant<UniqueFd, Error>;
+  using Result = std::variant<platform::UniqueFd, SystemError>;
 
   UinputVirtualDevices() = delete;
 

@@ -1,15 +1,10 @@
 #include "Platform/linux/sleep/LogindSleepWatcher.h"
 
-#include <poll.h>
-#include <pthread.h>
-#include <sys/eventfd.h>
 #include <systemd/sd-bus.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -24,49 +19,17 @@ constexpr platform::Logger logger{"LogindSleepWatcher"};
 
 }  // namespace
 
-// Every handle the watcher holds: the wake-up descriptor (created at once, so destruction can
-// always reach the thread), and the bus with its match slot (created on the thread).
-class LogindSleepWatcher::Connection {
- public:
-  Connection() : wakeUp_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-  ~Connection() {
-    if (slot_ != nullptr) {
-      sd_bus_slot_unref(slot_);
-    }
-    if (bus_ != nullptr) {
-      sd_bus_flush_close_unref(bus_);
-    }
-    if (wakeUp_ >= 0) {
-      ::close(wakeUp_);
-    }
-  }
-  Connection(const Connection&) = delete;
-  Connection& operator=(const Connection&) = delete;
-
-  int wakeUp() const { return wakeUp_; }
-  sd_bus* bus() const { return bus_; }
-  sd_bus** busSlot() { return &bus_; }
-  sd_bus_slot** matchSlot() { return &slot_; }
-
-  void signalStop() const {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeUp_, &one, sizeof one);
-  }
-
- private:
-  int wakeUp_;
-  sd_bus* bus_ = nullptr;
-  sd_bus_slot* slot_ = nullptr;
-};
-
 LogindSleepWatcher::LogindSleepWatcher(std::function<void()> onResume)
-    : onResume_(std::move(onResume)), connection_(std::make_unique<Connection>()) {
-  thread_ = std::thread([this] { run(); });
+    : onResume_(std::move(onResume)) {
+  if (!thread_.start(threadName, [this](PollThread& thread) { run(thread); })) {
+    logger.notice("cannot start watching for sleep (%{public}s): waking from sleep is not noticed",
+                  {std::string(std::strerror(errno))});
+    ended_ = true;
+  }
 }
 
 LogindSleepWatcher::~LogindSleepWatcher() {
-  connection_->signalStop();
-  thread_.join();
+  thread_.stop();
 }
 
 void LogindSleepWatcher::handle(bool sleeping) {
@@ -76,14 +39,14 @@ void LogindSleepWatcher::handle(bool sleeping) {
   signalsHandled_.fetch_add(1);
 }
 
-void LogindSleepWatcher::run() {
-  ::pthread_setname_np(::pthread_self(), threadName);
-  Connection& connection = *connection_;
-  int result = connection.wakeUp() < 0 ? -errno : sd_bus_open_system(connection.busSlot());
+void LogindSleepWatcher::run(PollThread& thread) {
+  std::optional<BusConnection> bus = BusConnection::connectSystem();
+  sd_bus_slot* match = nullptr;
+  int result = bus ? 0 : -ENOTCONN;
   if (result >= 0) {
     result = sd_bus_match_signal(
-        connection.bus(), connection.matchSlot(), "org.freedesktop.login1",
-        "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
+        bus->get(), &match, "org.freedesktop.login1", "/org/freedesktop/login1",
+        "org.freedesktop.login1.Manager", "PrepareForSleep",
         [](sd_bus_message* message, void* context, sd_bus_error*) {
           int sleeping = 0;
           if (sd_bus_message_read(message, "b", &sleeping) >= 0) {
@@ -100,32 +63,20 @@ void LogindSleepWatcher::run() {
     return;
   }
   subscribed_ = true;
-
   for (;;) {
-    result = sd_bus_process(connection.bus(), nullptr);
-    if (result > 0) {
-      continue;
+    result = bus->process();
+    if (result >= 0) {
+      result = bus->wait(thread);
     }
-    int events = result < 0 ? result : sd_bus_get_events(connection.bus());
-    std::uint64_t deadline = std::numeric_limits<std::uint64_t>::max();
-    if (events >= 0) {
-      const int timeoutResult = sd_bus_get_timeout(connection.bus(), &deadline);
-      events = timeoutResult < 0 ? timeoutResult : events;
-    }
-    if (events < 0) {
+    if (result < 0) {
       logger.notice("the system bus went away (%{public}s): waking from sleep is not noticed",
-                    {std::string(std::strerror(-events))});
-      break;
+                    {std::string(std::strerror(-result))});
     }
-    pollfd fds[2] = {{sd_bus_get_fd(connection.bus()), static_cast<short>(events), 0},
-                     {connection.wakeUp(), POLLIN, 0}};
-    if (::poll(fds, 2, BusConnection::pollTimeout(deadline)) < 0 && errno != EINTR) {
-      break;
-    }
-    if ((fds[1].revents & POLLIN) != 0) {
+    if (result != 0) {
       break;
     }
   }
+  sd_bus_slot_unref(match);
   ended_ = true;
 }
 

@@ -4,15 +4,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
+
+#include "Platform/linux/PollThread.h"
 
 namespace tactora::lx {
 
 // Watches logind on the system bus for the end of a suspend: `PrepareForSleep(false)` on
 // org.freedesktop.login1.Manager calls `onResume` on the watcher's own thread (`threadName`);
-// `PrepareForSleep(true)` is only counted. The thread connects, subscribes, then waits on the
-// bus and on a wake-up descriptor, so it costs nothing between signals. Without a system bus
-// (containers, CI) one line is logged and the thread ends. Destruction stops and joins it.
+// `PrepareForSleep(true)` is only counted. The thread connects, subscribes, then sleeps on the
+// bus until a signal comes or it is stopped, so it costs nothing between signals. Without a system
+// bus (containers, CI) one line is logged and the thread ends. Destruction stops and joins it.
 class LogindSleepWatcher {
  public:
   static constexpr const char* threadName = "SleepWatcher";
@@ -30,17 +31,14 @@ class LogindSleepWatcher {
   std::uint64_t signalsHandled() const { return signalsHandled_.load(); }
 
  private:
-  class Connection;
-
-  void run();
+  void run(PollThread& thread);
   void handle(bool sleeping);
 
   std::function<void()> onResume_;
-  std::unique_ptr<Connection> connection_;
   std::atomic<bool> subscribed_{false};
   std::atomic<bool> ended_{false};
   std::atomic<std::uint64_t> signalsHandled_{0};
-  std::thread thread_;
+  PollThread thread_;  // last: stopped before the rest goes
 };
 
 }  // namespace tactora::lx

@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -19,11 +18,11 @@ IpcSocket::IpcSocket(const std::string& path, std::chrono::milliseconds timeout)
     return;
   }
   std::memcpy(address.sun_path, path.data(), path.size());
-  fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd_ < 0) {
+  fd_.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  if (!fd_) {
     return;
   }
-  if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+  if (::connect(fd_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
     return;
   }
   // A Unix socket connects at once or, with the listener's backlog full, not at all (EAGAIN);
@@ -31,19 +30,12 @@ IpcSocket::IpcSocket(const std::string& path, std::chrono::milliseconds timeout)
   int error = errno;
   if (error == EINPROGRESS) {
     socklen_t length = sizeof error;
-    if (wait(POLLOUT) && ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) == 0 &&
+    if (wait(POLLOUT) && ::getsockopt(fd_.get(), SOL_SOCKET, SO_ERROR, &error, &length) == 0 &&
         error == 0) {
       return;
     }
   }
-  ::close(fd_);
-  fd_ = -1;
-}
-
-IpcSocket::~IpcSocket() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-  }
+  fd_.reset();
 }
 
 bool IpcSocket::wait(short events) {
@@ -53,7 +45,7 @@ bool IpcSocket::wait(short events) {
     if (left.count() <= 0) {
       return false;
     }
-    pollfd fd{fd_, events, 0};
+    pollfd fd{fd_.get(), events, 0};
     const int ready = ::poll(&fd, 1, static_cast<int>(left.count()));
     if (ready > 0) {
       return true;
@@ -65,8 +57,8 @@ bool IpcSocket::wait(short events) {
 }
 
 bool IpcSocket::send(std::string_view bytes) {
-  while (fd_ >= 0 && !bytes.empty()) {
-    const ssize_t count = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  while (fd_ && !bytes.empty()) {
+    const ssize_t count = ::send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
     if (count > 0) {
       bytes.remove_prefix(static_cast<std::size_t>(count));
     } else if (count < 0 && errno == EINTR) {
@@ -77,17 +69,17 @@ bool IpcSocket::send(std::string_view bytes) {
       return false;
     }
   }
-  return fd_ >= 0;
+  return fd_.valid();
 }
 
 std::optional<std::string> IpcSocket::receive(std::size_t count) {
-  if (fd_ < 0 || count > maximumReplyBytes) {
+  if (!fd_ || count > maximumReplyBytes) {
     return std::nullopt;
   }
   std::string bytes(count, '\0');
   std::size_t received = 0;
   while (received < count) {
-    const ssize_t read = ::recv(fd_, bytes.data() + received, count - received, 0);
+    const ssize_t read = ::recv(fd_.get(), bytes.data() + received, count - received, 0);
     if (read > 0) {
       received += static_cast<std::size_t>(read);
     } else if (read < 0 && errno == EINTR) {
@@ -102,13 +94,13 @@ std::optional<std::string> IpcSocket::receive(std::size_t count) {
 }
 
 std::optional<std::string> IpcSocket::receiveAll() {
-  if (fd_ < 0) {
+  if (!fd_) {
     return std::nullopt;
   }
   std::string bytes;
   char buffer[8192];
   for (;;) {
-    const ssize_t read = ::recv(fd_, buffer, sizeof buffer, 0);
+    const ssize_t read = ::recv(fd_.get(), buffer, sizeof buffer, 0);
     if (read > 0) {
       if (bytes.size() + static_cast<std::size_t>(read) > maximumReplyBytes) {
         return std::nullopt;

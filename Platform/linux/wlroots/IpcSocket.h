@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "Platform/UniqueFd.h"
+
 namespace tactora::lx {
 
 // One short request to a compositor over its Unix socket, bounded by a deadline: every step
@@ -17,11 +19,10 @@ class IpcSocket {
 
   // Connects to `path`; an unusable socket when it cannot be reached.
   IpcSocket(const std::string& path, std::chrono::milliseconds timeout);
-  ~IpcSocket();
   IpcSocket(const IpcSocket&) = delete;
   IpcSocket& operator=(const IpcSocket&) = delete;
 
-  bool isConnected() const { return fd_ >= 0; }
+  bool isConnected() const { return fd_.valid(); }
   bool send(std::string_view bytes);
   // Exactly `count` bytes; nothing when the peer closed early or the deadline passed.
   std::optional<std::string> receive(std::size_t count);
@@ -32,7 +33,7 @@ class IpcSocket {
   // Waits for `events` on the socket until the deadline; false when it passed or failed.
   bool wait(short events);
 
-  int fd_ = -1;
+  platform::UniqueFd fd_;
   std::chrono::steady_clock::time_point deadline_;
 };
 

@@ -12,8 +12,8 @@
 
 #include "GestureEngine/GestureEngine.h"
 #include "Platform/evdev/FrameAssembler.h"
-#include "Platform/linux/input/EvdevProviderLink.h"
-#include "Platform/linux/input/LinuxEventTaps.h"
+#include "Platform/linux/events/EvdevProviderLink.h"
+#include "Platform/linux/events/LinuxEventTaps.h"
 #include "Platform/linux/posting/PointerSink.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Tactora/input/InputPipeline.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "Platform/linux/input/UniqueFd.h"
+#include "Platform/UniqueFd.h"
 
 namespace tactora::lx {
 
@@ -41,8 +41,8 @@ struct EventPipe {
     return events;
   }
 
-  UniqueFd read;
-  UniqueFd write;
+  platform::UniqueFd read;
+  platform::UniqueFd write;
 };
 
 }  // namespace tactora::lx

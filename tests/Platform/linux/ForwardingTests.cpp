@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/linux/input/LinuxEventTaps.h"
+#include "Platform/linux/events/LinuxEventTaps.h"
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
 #include "Platform/linux/input/UinputWriter.h"

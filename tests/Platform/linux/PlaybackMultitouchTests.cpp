@@ -8,10 +8,11 @@
 #include <algorithm>
 #include <chrono>
 
+#include "Platform/AtomicFile.h"
 #include "Platform/evdev/EvemuReader.h"
+#include "Tactora/config/TemporaryDirectory.h"
 #include "support/ExampleRecording.h"
 #include "tests/Platform/linux/ProviderClient.h"
-#include "tests/Platform/linux/x11/TemporaryDirectory.h"
 
 namespace tactora::lx::test {
 namespace {
@@ -33,7 +34,7 @@ class Playback : public ::testing::Test {
   // Loads the example session `name` retimed; the frames the replay makes of it.
   std::vector<Frame> load(const std::string& name, const Retime& retime) {
     const std::string text = tactora::testing::retimedExample(name, retime);
-    folder_.write("recording.evemu", text);
+    platform::AtomicFile::write(folder_.path() / "recording.evemu", text);
     EXPECT_EQ(playback_.load((folder_.path() / "recording.evemu").string()), std::nullopt);
     return framesOf(platform::EvemuReader::read(text).value());
   }

@@ -20,12 +20,15 @@ class XServer {
                                         WindowManager windowManager = WindowManager::openbox);
 
   const std::string& display() const { return display_; }
+  // The server's process (to end it as a crash or a logout would).
+  ChildProcess& process() const { return *server_; }
   // Waits until a window manager has announced itself on the root window (_NET_SUPPORTING_WM_CHECK)
   // and carries out requests; with `workspaces` > 0 it is first asked for that many.
   static bool awaitWindowManager(const std::string& display, long workspaces = 0);
 
  private:
   std::string display_;
+  ChildProcess* server_ = nullptr;
 };
 
 }  // namespace tactora::testing

@@ -41,8 +41,8 @@ TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
   }
   int fds[2];
   ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
-  const UniqueFd cloneRead(fds[0]);
-  const UniqueFd cloneWrite(fds[1]);
+  const platform::UniqueFd cloneRead(fds[0]);
+  const platform::UniqueFd cloneWrite(fds[1]);
   LinuxEvents events({});
   // A listener on the button and a filter on the wheels, as the program's two taps are.
   ASSERT_TRUE(events.createEventTap(

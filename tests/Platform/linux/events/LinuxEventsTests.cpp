@@ -92,12 +92,13 @@ class LinuxEventsPlatform final : public platform::Platform {
 class LinuxEventsTest : public ::testing::Test {
  protected:
   LinuxEventsTest() {
-    auto events = std::make_unique<LinuxEvents>(LinuxEvents::Parts{
-        UniqueFd(::dup(keyboard_.write.get())), UniqueFd(::dup(pointer_.write.get())),
-        DesktopFamily::gnome, nullptr, [world = world_] { return std::optional(world->pointer); },
-        [world = world_] { return world->modifiers; },
-        [world = world_] { return world->listenDenial; },
-        [world = world_] { return world->filterDenial; }});
+    auto events = std::make_unique<LinuxEvents>(
+        LinuxEvents::Parts{platform::UniqueFd(::dup(keyboard_.write.get())),
+                           platform::UniqueFd(::dup(pointer_.write.get())), DesktopFamily::gnome,
+                           nullptr, [world = world_] { return std::optional(world->pointer); },
+                           [world = world_] { return world->modifiers; },
+                           [world = world_] { return world->listenDenial; },
+                           [world = world_] { return world->filterDenial; }});
     events_ = events.get();
     platform_ = std::make_shared<LinuxEventsPlatform>(sim_, std::move(events));
     platform::Platform::install(platform_);
@@ -187,8 +188,8 @@ TEST(LinuxEvents, WithoutDevicesThereIsNoSourceAndNothingIsPostedAndWithoutXNoth
 
   // One device alone is not enough: a keyboard without a pointer would post half an action.
   Pipe keyboard;
-  LinuxEvents half({UniqueFd(::dup(keyboard.write.get())), UniqueFd(), DesktopFamily::other,
-                    nullptr, nullptr, nullptr});
+  LinuxEvents half({platform::UniqueFd(::dup(keyboard.write.get())), platform::UniqueFd(),
+                    DesktopFamily::other, nullptr, nullptr, nullptr});
   EXPECT_FALSE(half.createEventSource(platform::EventSourceStateID::hidSystemState));
   half.post(platform::EventTapLocation::hid, *key);
   EXPECT_TRUE(keyboard.reports().empty());

@@ -77,6 +77,8 @@ class GnomeShellTest : public ::testing::Test {
     owner_ = BusConnection::connect();
     ASSERT_TRUE(owner_);
     ASSERT_GE(sd_bus_request_name(owner_->get(), GnomeExtensionClient::applicationBusName, 0), 0);
+    // The shell learns of the new owner from the bus a moment later.
+    ASSERT_TRUE(eventually([&] { return extension_.available(); }, 10s));
   }
   void releaseApplicationName() { owner_.reset(); }
 

@@ -9,8 +9,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "Platform/AtomicFile.h"
 #include "Platform/linux/kde/KWinFrontApplication.h"
-#include "tests/Platform/linux/x11/TemporaryDirectory.h"
+#include "Tactora/config/TemporaryDirectory.h"
 
 namespace tactora::lx {
 namespace {
@@ -32,9 +33,9 @@ TEST(KWinScript, ReportsTheActiveWindowAndEveryActivationOnPlasma6) {
   if (std::system("command -v node > /dev/null") != 0) {
     GTEST_SKIP() << "Node.js is not installed";
   }
-  test::TemporaryDirectory folder;
-  folder.write("script.js", KWinFrontApplication::script(":1.42"));
-  folder.write("harness.js", harness);
+  TemporaryDirectory folder;
+  platform::AtomicFile::write(folder.path() / "script.js", KWinFrontApplication::script(":1.42"));
+  platform::AtomicFile::write(folder.path() / "harness.js", harness);
   const std::string command = "node " + (folder.path() / "harness.js").string() + " " +
                               (folder.path() / "script.js").string() + " 2>&1";
   FILE* pipe = ::popen(command.c_str(), "r");

@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "Platform/AtomicFile.h"
 #include "Platform/linux/login/XdgAutostartLoginItems.h"
-#include "tests/Platform/linux/x11/TemporaryDirectory.h"
+#include "Tactora/config/TemporaryDirectory.h"
 
 namespace tactora::lx {
 namespace {
@@ -34,7 +35,7 @@ class XdgAutostartLoginItemsTest : public ::testing::Test {
   fs::path entry() const { return home_.path() / "autostart/com.vellumworks.Tactora.desktop"; }
   fs::path unit() const { return home_.path() / "systemd/user/tactora.service"; }
 
-  test::TemporaryDirectory home_;
+  TemporaryDirectory home_;
   std::vector<Launch> launches_;
 };
 
@@ -68,7 +69,7 @@ TEST_F(XdgAutostartLoginItemsTest, StatusFollowsWhatTheSessionWouldStart) {
   };
   auto login = items();
   for (const auto& [text, status] : cases) {
-    home_.write(entry().lexically_relative(home_.path()), text);
+    platform::AtomicFile::write(entry(), text);
     EXPECT_EQ(login.mainAppStatus(), status) << text;
   }
 }
@@ -93,7 +94,8 @@ TEST_F(XdgAutostartLoginItemsTest, ProgramIsQuotedForEachFile) {
 }
 
 TEST_F(XdgAutostartLoginItemsTest, FailuresNameTheFile) {
-  home_.write("autostart", "");  // a plain file where the folder should be
+  platform::AtomicFile::write(home_.path() / "autostart",
+                              "");  // a plain file where the folder should be
   EXPECT_EQ(
       items().registerMainApp(),
       "cannot create the folder " + (home_.path() / "autostart").string() + ": Not a directory");
@@ -118,7 +120,7 @@ TEST_F(XdgAutostartLoginItemsTest, AgentIsAUserUnitEnabledAndDisabledThroughSyst
   const fs::path link = unit().parent_path() / "graphical-session.target.wants/tactora.service";
   fs::create_directories(link.parent_path());
   fs::create_symlink(unit(), link);
-  home_.write("systemd/user/other.service", "[Service]\n");
+  platform::AtomicFile::write(home_.path() / "systemd/user/other.service", "[Service]\n");
   login.removeAgent();
   EXPECT_EQ(launches_,
             (std::vector<Launch>{{"systemctl", "--user", "enable", "tactora.service"},

@@ -8,13 +8,13 @@
 #include <optional>
 #include <string>
 
-#include "tests/Platform/linux/x11/TemporaryDirectory.h"
+#include "Tactora/config/TemporaryDirectory.h"
 
 namespace tactora::lx {
 namespace {
 
 TEST(LinuxPermissions, AccessibilityNamesTheUinputNodeThatCannotBeOpened) {
-  test::TemporaryDirectory folder;
+  TemporaryDirectory folder;
   const std::string missing = (folder.path() / "uinput").string();
   LinuxPermissions denied(missing);
   EXPECT_FALSE(denied.isProcessTrusted());

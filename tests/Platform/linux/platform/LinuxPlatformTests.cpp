@@ -18,12 +18,12 @@
 #include "Platform/Permissions.h"
 #include "Platform/linux/platform/LinuxPlatform.h"
 #include "Tactora/AppDelegate.h"
-#include "tests/Platform/linux/x11/TemporaryDirectory.h"
+#include "Tactora/config/TemporaryDirectory.h"
 
 namespace tactora::lx {
 namespace {
 
-LinuxPlatform::Options bareOptions(const test::TemporaryDirectory& folder) {
+LinuxPlatform::Options bareOptions(const TemporaryDirectory& folder) {
   LinuxPlatform::Options options;
   options.providerPath = TACTORA_MISSING_PROVIDER_PATH;
   options.useX11 = false;
@@ -39,7 +39,7 @@ LinuxPlatform::Options bareOptions(const test::TemporaryDirectory& folder) {
 // A machine with no X server, no uinput and no mouse: every service answers, the missing ones
 // as missing, and the application launches and terminates on it.
 TEST(LinuxPlatformBare, StartsWithMissingFunctionsAndNoEventSource) {
-  test::TemporaryDirectory folder;
+  TemporaryDirectory folder;
   auto platform = std::make_shared<LinuxPlatform>(bareOptions(folder));
   EXPECT_FALSE(platform->hasDisplay());
   EXPECT_FALSE(platform->tapsInstalled());
@@ -74,7 +74,7 @@ TEST(LinuxPlatformBare, StartsWithMissingFunctionsAndNoEventSource) {
 }
 
 TEST(LinuxPlatformBare, PreferencesOutliveThePlatformAndAnUnreadableFileIsLeftAlone) {
-  test::TemporaryDirectory folder;
+  TemporaryDirectory folder;
   {
     LinuxPlatform platform(bareOptions(folder));
     platform.preferences().setString("kept", "one");
@@ -99,7 +99,7 @@ TEST(LinuxPlatformBare, PreferencesOutliveThePlatformAndAnUnreadableFileIsLeftAl
 }
 
 TEST(LinuxPlatformBare, ApplicationLaunchesAndTerminates) {
-  test::TemporaryDirectory folder;
+  TemporaryDirectory folder;
   auto platform = std::make_shared<LinuxPlatform>(bareOptions(folder));
   platform::Platform::install(platform);
   AppDelegate::Options options;

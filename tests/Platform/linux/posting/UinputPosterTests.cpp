@@ -17,8 +17,8 @@
 #include "ActionKit/AppSwitcher.h"
 #include "ActionKit/SyntheticDrag.h"
 #include "ActionKit/SyntheticScroll.h"
+#include "Platform/UniqueFd.h"
 #include "Platform/linux/input/UinputWriter.h"
-#include "Platform/linux/input/UniqueFd.h"
 #include "Platform/sim/SimPlatform.h"
 #include "tests/Platform/linux/EventPipe.h"
 

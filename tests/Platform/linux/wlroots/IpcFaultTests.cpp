@@ -15,10 +15,11 @@
 #include <thread>
 #include <vector>
 
+#include "Platform/AtomicFile.h"
 #include "Platform/linux/wlroots/HyprlandIpc.h"
 #include "Platform/linux/wlroots/SwayIpc.h"
 #include "Platform/linux/wlroots/WlrootsDesktop.h"
-#include "tests/Platform/linux/x11/TemporaryDirectory.h"
+#include "Tactora/config/TemporaryDirectory.h"
 
 namespace tactora::lx {
 namespace {
@@ -91,7 +92,7 @@ std::string i3Frame(std::uint32_t type, const std::string& payload) {
 class IpcFaults : public ::testing::Test {
  protected:
   std::string socketPath(const char* name) const { return (folder_.path() / name).string(); }
-  test::TemporaryDirectory folder_;
+  TemporaryDirectory folder_;
 };
 
 TEST_F(IpcFaults, BrokenRepliesGiveNothingAndAHungSwayOnlyTheTimeout) {
@@ -128,8 +129,9 @@ TEST_F(IpcFaults, BrokenRepliesGiveNothingAndAHungSwayOnlyTheTimeout) {
 }
 
 TEST_F(IpcFaults, HyprlandNamesTheActiveWindowByItsClassOrTheClassItOpenedWith) {
-  folder_.write("applications/code.desktop",
-                "[Desktop Entry]\nType=Application\nName=Code\nStartupWMClass=Code\n");
+  platform::AtomicFile::write(
+      folder_.path() / "applications/code.desktop",
+      "[Desktop Entry]\nType=Application\nName=Code\nStartupWMClass=Code\n");
   const auto index =
       std::make_shared<const ApplicationIndex>(ApplicationIndex::scan({folder_.path().string()}));
 
@@ -151,7 +153,7 @@ TEST_F(IpcFaults, HyprlandNamesTheActiveWindowByItsClassOrTheClassItOpenedWith) 
 }
 
 TEST_F(IpcFaults, HyprlandsSocketIsInTheRuntimeFolderOrInTmp) {
-  folder_.write("hypr/abc_123/.socket.sock", "");
+  platform::AtomicFile::write(folder_.path() / "hypr/abc_123/.socket.sock", "");
   const std::string folder = folder_.path().string();
   EXPECT_EQ(HyprlandIpc::socketPath(folder.c_str(), "abc_123"),
             folder + "/hypr/abc_123/.socket.sock");

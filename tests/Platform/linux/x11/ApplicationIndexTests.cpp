@@ -4,12 +4,10 @@
 
 #include "Platform/linux/desktop/ApplicationIndex.h"
 #include "Platform/linux/desktop/XdgApplicationCatalog.h"
-#include "tests/Platform/linux/x11/TemporaryDirectory.h"
+#include "tests/support/desktop/DesktopSession.h"
 
 namespace tactora::lx {
 namespace {
-
-using test::TemporaryDirectory;
 
 std::string application(const std::string& keys) {
   return "[Desktop Entry]\nType=Application\nExec=true\n" + keys + "\n";
@@ -59,29 +57,36 @@ TEST(ApplicationIndex, DataDirectoriesFollowTheBaseDirectoryDefaults) {
 // winning, a user's Hidden copy deleting the system's, and entries that are not applications.
 class ApplicationIndexScan : public ::testing::Test {
  protected:
-  void SetUp() override {
-    user.write("applications/org.mozilla.firefox.desktop", application("Name=Firefox (mine)"));
-    user.write("applications/org.gnome.Maps.desktop", "[Desktop Entry]\nHidden=true\n");
-    user.write("applications/notes.txt", "not a desktop file");
-    system.write("applications/org.mozilla.firefox.desktop",
-                 application("Name=Firefox\nStartupWMClass=firefox"));
-    system.write("applications/org.gnome.Maps.desktop", application("Name=Maps"));
-    system.write("applications/kde/org.kde.dolphin.desktop", application("Name=Dolphin"));
-    system.write("applications/site.desktop", "[Desktop Entry]\nType=Link\nName=Site\n");
-    system.write("applications/org.gnome.TextEditor.desktop",
-                 application("Name=Text Editor\nStartupWMClass=gnome-text-editor"));
-    system.write("applications/editor-helper.desktop",
-                 application("Name=Helper\nStartupWMClass=Editor\nNoDisplay=true"));
-    system.write("applications/zz-editor.desktop",
-                 application("Name=Editor\nStartupWMClass=Editor"));
-    system.write("applications/Gimp.desktop", application("Name=GIMP"));
+  static void SetUpTestSuite() {
+    std::string error;
+    folders = testing::DesktopSession::create({}, &error).release();
+    ASSERT_NE(folders, nullptr) << error;
+    const auto mine = [](const std::string& file, const std::string& text) {
+      folders->write("user/applications/" + file, text);
+    };
+    const auto shipped = [](const std::string& file, const std::string& text) {
+      folders->write("system/applications/" + file, text);
+    };
+    mine("org.mozilla.firefox.desktop", application("Name=Firefox (mine)"));
+    mine("org.gnome.Maps.desktop", "[Desktop Entry]\nHidden=true\n");
+    mine("notes.txt", "not a desktop file");
+    shipped("org.mozilla.firefox.desktop", application("Name=Firefox\nStartupWMClass=firefox"));
+    shipped("org.gnome.Maps.desktop", application("Name=Maps"));
+    shipped("kde/org.kde.dolphin.desktop", application("Name=Dolphin"));
+    shipped("site.desktop", "[Desktop Entry]\nType=Link\nName=Site\n");
+    shipped("org.gnome.TextEditor.desktop",
+            application("Name=Text Editor\nStartupWMClass=gnome-text-editor"));
+    shipped("editor-helper.desktop",
+            application("Name=Helper\nStartupWMClass=Editor\nNoDisplay=true"));
+    shipped("zz-editor.desktop", application("Name=Editor\nStartupWMClass=Editor"));
+    shipped("Gimp.desktop", application("Name=GIMP"));
   }
-  ApplicationIndex scan() const {
-    return ApplicationIndex::scan({user.path().string(), system.path().string(), "/nonexistent"});
-  }
+  static void TearDownTestSuite() { delete folders; }
+  static std::string user() { return (folders->folder() / "user").string(); }
+  static std::string system() { return (folders->folder() / "system").string(); }
+  static ApplicationIndex scan() { return ApplicationIndex::scan({user(), system(), "/none"}); }
 
-  TemporaryDirectory user;
-  TemporaryDirectory system;
+  static inline testing::DesktopSession* folders = nullptr;
 };
 
 TEST_F(ApplicationIndexScan, EarlierDirectoriesWinAndHiddenDeletes) {
@@ -98,8 +103,7 @@ TEST_F(ApplicationIndexScan, EarlierDirectoriesWinAndHiddenDeletes) {
   // The settings window's catalogue: the same winners, less the entries menus do not show.
   std::vector<std::string> offered;
   for (const auto& application :
-       XdgApplicationCatalog({user.path().string(), system.path().string()})
-           .installedApplications()) {
+       XdgApplicationCatalog({user(), system()}).installedApplications()) {
     offered.push_back(application.id + "=" + application.name);
   }
   EXPECT_EQ(offered,
@@ -128,8 +132,8 @@ TEST_F(ApplicationIndexScan, EnvironmentNamesTheDirectories) {
   const char* savedDirs = std::getenv("XDG_DATA_DIRS");
   const std::string home = savedHome != nullptr ? savedHome : "";
   const std::string dirs = savedDirs != nullptr ? savedDirs : "";
-  ::setenv("XDG_DATA_HOME", user.path().c_str(), 1);
-  ::setenv("XDG_DATA_DIRS", system.path().c_str(), 1);
+  ::setenv("XDG_DATA_HOME", user().c_str(), 1);
+  ::setenv("XDG_DATA_DIRS", system().c_str(), 1);
   const auto index = ApplicationIndex::scan(ApplicationIndex::dataDirectoriesFromEnvironment());
   setOrUnset("XDG_DATA_HOME", savedHome != nullptr ? home.c_str() : nullptr);
   setOrUnset("XDG_DATA_DIRS", savedDirs != nullptr ? dirs.c_str() : nullptr);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "Platform/linux/input/LinuxEventTaps.h"
+#include "Platform/linux/events/LinuxEventTaps.h"
 #include "Platform/linux/provider/EvdevProvider.h"
 
 namespace tactora::lx {

@@ -1,4 +1,4 @@
-#include "Platform/linux/input/EvdevProviderLink.h"
+#include "Platform/linux/events/EvdevProviderLink.h"
 
 #include <dlfcn.h>
 

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <utility>
 
-namespace tactora::lx {
+namespace tactora::platform {
 
-// Owns one file descriptor and closes it when dropped, so every early return closes it.
+// Owns one file descriptor and closes it when dropped, so every early return closes it. The one
+// owner of descriptors in the program: files, sockets, pipes, eventfds, device nodes.
 class UniqueFd {
  public:
   UniqueFd() = default;
@@ -24,10 +28,21 @@ class UniqueFd {
   bool valid() const { return fd_ >= 0; }
   explicit operator bool() const { return valid(); }
   int release() { return std::exchange(fd_, -1); }
-  void reset(int fd = -1);
+  void reset(int fd = -1) {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+    fd_ = fd;
+  }
+  // Closes now, returning what close reported: 0, or the errno of a delayed write error that a
+  // file's writer must not take for success.
+  int close() {
+    const int result = fd_ >= 0 ? ::close(std::exchange(fd_, -1)) : 0;
+    return result != 0 ? errno : 0;
+  }
 
  private:
   int fd_ = -1;
 };
 
-}  // namespace tactora::lx
+}  // namespace tactora::platform

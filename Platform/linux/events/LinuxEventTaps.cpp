@@ -1,4 +1,4 @@
-#include "Platform/linux/input/LinuxEventTaps.h"
+#include "Platform/linux/events/LinuxEventTaps.h"
 
 #include <algorithm>
 
