@@ -2,42 +2,21 @@
 // with a touch surface, and the seam through which the application's taps see the mouse's own
 // events (EvdevProvider.h). Frames are delivered on one thread per started device.
 
-#include <cstdio>
-#include <mutex>
-
 #include "Platform/MultitouchProvider.h"
 #include "Platform/linux/input/EvdevMultitouch.h"
 #include "Platform/linux/provider/EvdevProvider.h"
+#include "Platform/linux/provider/ProviderLog.h"
 
 #define EVDEV_MT_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
-
-std::mutex gLogMutex;
-TactoraEvdevLogHandler gLogHandler = nullptr;
-void* gLogContext = nullptr;
-
-void writeLog(int level, const char* message) {
-  TactoraEvdevLogHandler handler = nullptr;
-  void* context = nullptr;
-  {
-    std::lock_guard lock(gLogMutex);
-    handler = gLogHandler;
-    context = gLogContext;
-  }
-  if (handler != nullptr) {
-    handler(context, level, message);
-  } else {
-    std::fprintf(stderr, "tactora: %s\n", message);
-  }
-}
 
 // The provider's one instance, created on first use and kept for the life of the process (the
 // bridge never unloads a provider).
 tactora::lx::EvdevMultitouch& provider() {
   static auto* instance = [] {
     auto* created = new tactora::lx::EvdevMultitouch();
-    created->setLog(writeLog);
+    created->setLog(tactora::lx::ProviderLog::write);
     return created;
   }();
   return *instance;
@@ -130,7 +109,5 @@ EVDEV_MT_EXPORT uint64_t TactoraEvdevWritePointerEvents(const struct input_event
 }
 
 EVDEV_MT_EXPORT void TactoraEvdevSetLogHandler(TactoraEvdevLogHandler handler, void* context) {
-  std::lock_guard lock(gLogMutex);
-  gLogHandler = handler;
-  gLogContext = context;
+  tactora::lx::ProviderLog::install(handler, context);
 }

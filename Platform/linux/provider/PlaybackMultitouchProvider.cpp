@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -13,36 +12,18 @@
 #include "Platform/linux/input/PlaybackMultitouch.h"
 #include "Platform/linux/provider/EvdevProvider.h"
 #include "Platform/linux/provider/PlaybackProvider.h"
+#include "Platform/linux/provider/ProviderLog.h"
 
 #define PLAYBACK_MT_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
-
-std::mutex gLogMutex;
-TactoraEvdevLogHandler gLogHandler = nullptr;
-void* gLogContext = nullptr;
-
-void writeLog(int level, const char* message) {
-  TactoraEvdevLogHandler handler = nullptr;
-  void* context = nullptr;
-  {
-    std::lock_guard lock(gLogMutex);
-    handler = gLogHandler;
-    context = gLogContext;
-  }
-  if (handler != nullptr) {
-    handler(context, level, message);
-  } else {
-    std::fprintf(stderr, "tactora: %s\n", message);
-  }
-}
 
 // The provider's one instance, created on first use and kept for the life of the process (the
 // bridge never unloads a provider).
 tactora::lx::PlaybackMultitouch& provider() {
   static auto* instance = [] {
     auto* created = new tactora::lx::PlaybackMultitouch();
-    created->setLog(writeLog);
+    created->setLog(tactora::lx::ProviderLog::write);
     return created;
   }();
   return *instance;
@@ -143,7 +124,5 @@ PLAYBACK_MT_EXPORT uint64_t TactoraEvdevWritePointerEvents(const struct input_ev
 }
 
 PLAYBACK_MT_EXPORT void TactoraEvdevSetLogHandler(TactoraEvdevLogHandler handler, void* context) {
-  std::lock_guard lock(gLogMutex);
-  gLogHandler = handler;
-  gLogContext = context;
+  tactora::lx::ProviderLog::install(handler, context);
 }
