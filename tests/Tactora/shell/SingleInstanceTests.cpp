@@ -18,7 +18,7 @@ TEST(SingleInstance, SecondClaimFindsTheFirstAndAsksItForSettings) {
   SingleInstance first(QDBusConnection::sessionBus());
   ASSERT_EQ(first.claim(), SingleInstance::Claim::owner);
   int shown = 0;
-  first.onShowSettings = [&] { ++shown; };
+  QObject::connect(&first, &SingleInstance::showSettingsRequested, [&] { ++shown; });
 
   const QDBusConnection other =
       QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("second"));
