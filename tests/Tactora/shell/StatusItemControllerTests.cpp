@@ -21,45 +21,36 @@
 namespace tactora::shell {
 namespace {
 
-TEST(StatusItemController, OpeningTheMenuReadsTheSummaryAndTheLoginItemAgain) {
+// The status line and the launch-at-login row are read again at every opening; the row switches
+// the login item itself; the shortcuts work in the menu Qt draws (the X11 tray's).
+TEST(StatusItemController, MenuReadsItsStateAtEachOpeningAndAnswersItsShortcuts) {
   auto desktop = sim::SimPlatform::install();
   sim::SimLoginItems& items = desktop->loginItems();
   LaunchAtLogin login(*desktop);
   std::string summary = "No Magic Mouse detected";
   StatusItemController controller({.statusSummary = [&] { return summary; }}, login);
+  int settingsOpened = 0;
+  int quitRequested = 0;
+  QObject::connect(&controller, &StatusItemController::settingsRequested,
+                   [&] { ++settingsOpened; });
+  QObject::connect(&controller, &StatusItemController::quitRequested, [&] { ++quitRequested; });
 
-  // Changed elsewhere while the menu was closed: seen at the next opening.
   items.setStatus(platform::LoginItemStatus::enabled);
   summary = "Magic Mouse connected";
   Q_EMIT controller.menu().aboutToShow();
   EXPECT_EQ(controller.statusHeaderItem().text(), "Magic Mouse connected");
   EXPECT_TRUE(controller.launchAtLoginItem().isChecked());
   EXPECT_FALSE(controller.statusHeaderItem().isEnabled());
-
-  // The menu switches the login item itself.
   controller.launchAtLoginItem().trigger();
   EXPECT_EQ(items.mainAppStatus(), platform::LoginItemStatus::notRegistered);
   EXPECT_FALSE(controller.launchAtLoginItem().isChecked());
-}
 
-TEST(StatusItemController, ShortcutsWorkWhileTheMenuIsOpen) {
-  auto desktop = sim::SimPlatform::install();
-  LaunchAtLogin login(*desktop);
-  StatusItemController controller({}, login);
-  int settingsOpened = 0;
-  QObject::connect(&controller, &StatusItemController::settingsRequested,
-                   [&] { ++settingsOpened; });
-  int quitRequested = 0;
-  QObject::connect(&controller, &StatusItemController::quitRequested, [&] { ++quitRequested; });
-
-  controller.menu().popup(QPoint(100, 100));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
-  QTest::keyClick(&controller.menu(), Qt::Key_Comma, Qt::ControlModifier);
+  for (const Qt::Key key : {Qt::Key_Comma, Qt::Key_Q}) {
+    controller.menu().popup(QPoint(100, 100));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
+    QTest::keyClick(&controller.menu(), key, Qt::ControlModifier);
+  }
   EXPECT_EQ(settingsOpened, 1);
-
-  controller.menu().popup(QPoint(100, 100));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
-  QTest::keyClick(&controller.menu(), Qt::Key_Q, Qt::ControlModifier);
   EXPECT_EQ(quitRequested, 1);
   controller.menu().hide();
 }
