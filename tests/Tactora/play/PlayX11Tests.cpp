@@ -1,5 +1,6 @@
 // `tactora --play` on X11 with openbox: the recorded gestures act on this desktop, through the
-// profile of the focused application, and the program refuses what it cannot play.
+// profile of the focused application; the overlay is an override-redirect window that takes no
+// focus; and the program refuses what it cannot play.
 
 #include <gtest/gtest.h>
 
@@ -7,8 +8,11 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <regex>
 #include <string>
 
+#include "tests/Tactora/play/OverlayCheck.h"
 #include "tests/support/desktop/DesktopSession.h"
 #include "tests/support/desktop/PlayScenario.h"
 #include "tests/support/desktop/TactoraProgram.h"
@@ -124,6 +128,29 @@ TEST_F(PlayX11, RefusesWhatItCannotPlay) {
       EXPECT_EQ(scenario_->quit(), 0);
     }
   }
+}
+
+// The overlay is the window titled "Tactora gesture", seen with xwininfo; the focus and the
+// managed windows are the root window's _NET_ACTIVE_WINDOW and _NET_CLIENT_LIST.
+TEST_F(PlayX11, OverlayIsAnOverrideRedirectPanelThatTakesNoFocusAndIsNotListed) {
+  DesktopView view;
+  view.focusProbe = focus("probe");
+  view.overlay = []() -> std::optional<QRect> {
+    const std::string info = session_->run({"xwininfo", "-name", "Tactora gesture"}).output;
+    std::smatch match;
+    const std::regex geometry(
+        R"(Absolute upper-left X:\s+(-?\d+)[\s\S]*Absolute upper-left Y:\s+(-?\d+)[\s\S]*)"
+        R"(Width:\s+(\d+)[\s\S]*Height:\s+(\d+)[\s\S]*Map State: IsViewable)");
+    if (!std::regex_search(info, match, geometry)) {
+      return std::nullopt;
+    }
+    return QRect(std::stoi(match[1]), std::stoi(match[2]), std::stoi(match[3]),
+                 std::stoi(match[4]));
+  };
+  view.state = [] {
+    return session_->run({"xprop", "-root", "_NET_ACTIVE_WINDOW", "_NET_CLIENT_LIST"}).output;
+  };
+  expectOverlayLeavesTheDesktopAlone(*scenario_, view);
 }
 
 }  // namespace

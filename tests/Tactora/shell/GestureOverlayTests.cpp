@@ -1,5 +1,5 @@
 // The gesture overlay as each kind of desktop takes it (the real desktops are in
-// tests/Tactora/panel): never a window where the desktop wants no window, the same countdown
+// tests/Tactora/play): never a window where the desktop wants no window, the same countdown
 // whichever way it shows, and a desktop that does not draw it is logged once, not at every gesture.
 
 #include "Tactora/shell/GestureOverlay.h"
