@@ -11,31 +11,24 @@
 #include <regex>
 #include <string>
 
-#include "tests/Tactora/play/OverlayCheck.h"
-#include "tests/support/desktop/DesktopSession.h"
+#include "tests/Tactora/play/PlayDesktop.h"
 #include "tests/support/desktop/KWinSession.h"
-#include "tests/support/desktop/PlayScenario.h"
-#include "tests/support/desktop/TactoraProgram.h"
 
 namespace tactora::testing {
 namespace {
 
 constexpr const char* probeId = "org.example.Probe";
 
-class PlayKWinWayland : public ::testing::Test {
+class PlayKWinWayland : public PlayDesktop {
  protected:
   // One kwin_wayland and installed program for every case.
   static void SetUpTestSuite() {
-    std::string error;
-    session_ = DesktopSession::create({}, &error).release();
-    ASSERT_NE(session_, nullptr) << error;
+    openSession(false);
     kwin_ = KWinSession::start(*session_, KWinSession::Kind::wayland).release();
     ASSERT_NE(kwin_, nullptr);
     // Tactora's own windows stay off the desktop; the overlay speaks to KWin on its own connection.
     session_->set("QT_QPA_PLATFORM", "offscreen");
-    program_ = TactoraProgram::install(*session_).release();
-    ASSERT_NE(program_, nullptr);
-    scenario_ = new PlayScenario(*session_, *program_);
+    installProgram();
     const auto script = session_->write("report-windows.js", R"(
 function report(event) {
   var listed = [];
@@ -76,10 +69,8 @@ report("loaded");
     }));
   }
   static void TearDownTestSuite() {
-    delete scenario_;
-    delete program_;
     delete kwin_;
-    delete session_;
+    closeSession();
   }
 
   // The script's last report.
@@ -95,16 +86,8 @@ report("loaded");
     return report.is_object() ? report : nlohmann::json::object();
   }
 
-  static DesktopSession* session_;
-  static KWinSession* kwin_;
-  static TactoraProgram* program_;
-  static PlayScenario* scenario_;
+  static inline KWinSession* kwin_ = nullptr;
 };
-
-DesktopSession* PlayKWinWayland::session_ = nullptr;
-KWinSession* PlayKWinWayland::kwin_ = nullptr;
-TactoraProgram* PlayKWinWayland::program_ = nullptr;
-PlayScenario* PlayKWinWayland::scenario_ = nullptr;
 
 TEST_F(PlayKWinWayland, OverlayIsALayerShellPanelThatTakesNoFocusAndStaysOutOfTheTaskBar) {
   DesktopView view;

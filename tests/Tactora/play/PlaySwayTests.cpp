@@ -11,52 +11,35 @@
 #include <optional>
 #include <string>
 
-#include "tests/Tactora/play/OverlayCheck.h"
-#include "tests/support/desktop/DesktopSession.h"
-#include "tests/support/desktop/PlayScenario.h"
+#include "tests/Tactora/play/PlayDesktop.h"
 #include "tests/support/desktop/SwaySession.h"
-#include "tests/support/desktop/TactoraProgram.h"
 
 namespace tactora::testing {
 namespace {
 
-class PlaySway : public ::testing::Test {
+class PlaySway : public PlayDesktop {
  protected:
   // One sway and installed program for every case.
   static void SetUpTestSuite() {
-    std::string error;
-    session_ = DesktopSession::create({.unprivileged = true}, &error).release();
-    ASSERT_NE(session_, nullptr) << error;
+    openSession(true);
     sway_ = SwaySession::start(*session_).release();
     ASSERT_NE(sway_, nullptr);
     // As sway's own children have them; Tactora's windows stay off the desktop, so the focus
     // stays on the windows the gestures are meant for.
     session_->set("DISPLAY", sway_->xDisplay());
     session_->set("QT_QPA_PLATFORM", "offscreen");
-    program_ = TactoraProgram::install(*session_).release();
-    ASSERT_NE(program_, nullptr);
-    scenario_ = new PlayScenario(*session_, *program_);
+    installProgram();
   }
   static void TearDownTestSuite() {
-    delete scenario_;
-    delete program_;
     delete sway_;
-    delete session_;
+    closeSession();
   }
   static std::function<void()> focus(const std::string& criteria) {
     return [criteria] { sway_->command(criteria + " focus"); };
   }
 
-  static DesktopSession* session_;
-  static SwaySession* sway_;
-  static TactoraProgram* program_;
-  static PlayScenario* scenario_;
+  static inline SwaySession* sway_ = nullptr;
 };
-
-DesktopSession* PlaySway::session_ = nullptr;
-SwaySession* PlaySway::sway_ = nullptr;
-TactoraProgram* PlaySway::program_ = nullptr;
-PlayScenario* PlaySway::scenario_ = nullptr;
 
 // Each recording acts through sway: the three-finger tap runs the focused application's own
 // binding (its profile chosen for a Wayland window and for an X one through Xwayland, and the

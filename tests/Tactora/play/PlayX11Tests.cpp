@@ -12,10 +12,7 @@
 #include <regex>
 #include <string>
 
-#include "tests/Tactora/play/OverlayCheck.h"
-#include "tests/support/desktop/DesktopSession.h"
-#include "tests/support/desktop/PlayScenario.h"
-#include "tests/support/desktop/TactoraProgram.h"
+#include "tests/Tactora/play/PlayDesktop.h"
 #include "tests/support/desktop/XServer.h"
 
 namespace tactora::testing {
@@ -23,27 +20,19 @@ namespace {
 
 constexpr const char* probeId = "org.example.Probe";
 
-class PlayX11 : public ::testing::Test {
+class PlayX11 : public PlayDesktop {
  protected:
   // One X server, window manager and installed program for every case.
   static void SetUpTestSuite() {
-    std::string error;
-    session_ = DesktopSession::create({}, &error).release();
-    ASSERT_NE(session_, nullptr) << error;
+    openSession(false);
     ASSERT_NE(XServer::start(*session_), nullptr);
-    program_ = TactoraProgram::install(*session_).release();
-    ASSERT_NE(program_, nullptr);
-    scenario_ = new PlayScenario(*session_, *program_);
+    installProgram();
     scenario_->installApplication(probeId, "ProbeTerm");
     scenario_->writeConfiguration(probeId, R"({"tap": {"fingers": 3}})");
     ASSERT_TRUE(openWindow("probe", "ProbeTerm"));
     ASSERT_TRUE(openWindow("victim", "VictimTerm"));
   }
-  static void TearDownTestSuite() {
-    delete scenario_;
-    delete program_;
-    delete session_;
-  }
+  static void TearDownTestSuite() { closeSession(); }
   // Whether `wmctrl -l` lists a window of this title (each line ends with the title).
   static bool hasWindow(const std::string& title) {
     return session_->run({"wmctrl", "-l"}).output.find(" " + title + "\n") != std::string::npos;
@@ -60,15 +49,7 @@ class PlayX11 : public ::testing::Test {
     const std::string listed = "\n" + session_->run({"wmctrl", "-d"}).output;
     return listed.find("\n" + std::to_string(number) + "  * ") != std::string::npos;
   }
-
-  static DesktopSession* session_;
-  static TactoraProgram* program_;
-  static PlayScenario* scenario_;
 };
-
-DesktopSession* PlayX11::session_ = nullptr;
-TactoraProgram* PlayX11::program_ = nullptr;
-PlayScenario* PlayX11::scenario_ = nullptr;
 
 // Each recording acts on this desktop: the focused application's own binding runs its command, a
 // swipe switches the workspace, and a three-finger tap (the default binding) closes exactly the
