@@ -61,8 +61,8 @@ TEST_F(PlaySway, RecordedGesturesActThroughSway) {
   struct Row {
     std::string recording;
     std::function<bool()> setUp;
-    std::string
-        focused;  // sway's criteria for the window kept focused; none when it does not matter
+    // sway's criteria for the window kept focused; none when it does not matter
+    std::string focused;
     std::function<bool()> done;
   };
   const Row rows[] = {
