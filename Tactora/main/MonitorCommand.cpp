@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 
 #include <CLI/CLI.hpp>
@@ -85,30 +86,138 @@ bool heldElsewhere(int fd) {
   return false;
 }
 
-int runMonitor(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-  const std::optional<std::string> node = chooseNode(arguments, err);
-  if (!node) {
-    return 1;
-  }
-  lx::EvdevDevice::OpenResult opened = lx::EvdevDevice::open(*node);
+// Opens the node for reading; empty, after saying why on `err`, when it cannot be watched.
+std::optional<lx::EvdevDevice> openNode(const std::string& node, std::ostream& err) {
+  lx::EvdevDevice::OpenResult opened = lx::EvdevDevice::open(node);
   if (auto* error = std::get_if<lx::SystemError>(&opened)) {
     err << "tactora: cannot " << error->what;
     if (error->error == EACCES || error->error == EPERM) {
       err << "; the udev rule 69-tactora.rules grants the Magic Mouse to the logged-in user";
     }
     err << '\n';
-    return 1;
+    return std::nullopt;
   }
   lx::EvdevDevice& device = std::get<lx::EvdevDevice>(opened);
   if (heldElsewhere(device.fd())) {
-    err << "tactora: " << *node
+    err << "tactora: " << node
         << " is held by another program (the running Tactora takes the mouse while it "
            "forwards its events); quit it to monitor the mouse here\n";
+    return std::nullopt;
+  }
+  return std::move(device);
+}
+
+// SIGINT and SIGTERM as a readable descriptor, so an interrupted monitor still prints what it
+// saw.
+platform::UniqueFd quitSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  return platform::UniqueFd(::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
+}
+
+// The live node fed to the session: every event as it is read (and recorded), and idle ticks
+// that move the session's time on while the mouse rests.
+class MonitorLoop {
+ public:
+  MonitorLoop(lx::EvdevDevice& device, std::string node, ReplaySession& session,
+              EvemuRecorder* recorder, std::ostream& err)
+      : device_(device),
+        node_(std::move(node)),
+        session_(session),
+        recorder_(recorder),
+        err_(err),
+        clock_(device.useMonotonicClock() ? CLOCK_MONOTONIC : CLOCK_REALTIME) {}
+
+  // Until a quit signal arrives on `signalFd` or the node goes away.
+  void run(int signalFd) {
+    pollfd fds[2] = {{device_.fd(), POLLIN, 0}, {signalFd, POLLIN, 0}};
+    for (bool running = true; running;) {
+      const int ready = ::poll(fds, 2, idleTickMilliseconds);
+      if (ready < 0 && errno != EINTR) {
+        break;
+      }
+      if (fds[1].revents != 0) {
+        // Ending: what the node still holds is read and shown first.
+        running = false;
+      } else if (ready == 0) {
+        tick();
+        continue;
+      }
+      running = readPending() && running;
+      if (recorder_ != nullptr) {
+        recorder_->flush();
+      }
+    }
+  }
+
+ private:
+  // Not a device event: it only moves time on (the session ignores its type).
+  void tick() {
+    if (!lastMicroseconds_) {
+      return;
+    }
+    const std::int64_t tick = nowMicroseconds(clock_) - clockAhead_ - tickLagMicroseconds;
+    if (tick > *lastMicroseconds_) {
+      session_.feed({tick, EV_MSC, MSC_TIMESTAMP, 0, 0});
+      lastMicroseconds_ = tick;
+    }
+  }
+
+  // Feeds every event the node holds; false once it went away.
+  bool readPending() {
+    input_event event{};
+    for (;;) {
+      switch (device_.next(event)) {
+        case lx::EvdevDevice::ReadStatus::event:
+        case lx::EvdevDevice::ReadStatus::resyncEvent:
+          feed({microsecondsOf(event), event.type, event.code, event.value, 0});
+          break;
+        case lx::EvdevDevice::ReadStatus::dropped:
+          // The state that follows replaces what was lost.
+          break;
+        case lx::EvdevDevice::ReadStatus::empty:
+          return true;
+        case lx::EvdevDevice::ReadStatus::gone:
+          err_ << "tactora: " << node_ << " went away\n";
+          return false;
+      }
+    }
+  }
+
+  void feed(const platform::EvemuRecording::Event& fed) {
+    if (!lastMicroseconds_) {
+      clockAhead_ = nowMicroseconds(clock_) - fed.timeMicroseconds;
+    }
+    session_.feed(fed);
+    if (recorder_ != nullptr) {
+      recorder_->write(fed);
+    }
+    lastMicroseconds_ =
+        std::max(lastMicroseconds_.value_or(fed.timeMicroseconds), fed.timeMicroseconds);
+  }
+
+  lx::EvdevDevice& device_;
+  const std::string node_;
+  ReplaySession& session_;
+  EvemuRecorder* recorder_;
+  std::ostream& err_;
+  const clockid_t clock_;
+  std::optional<std::int64_t> lastMicroseconds_;
+  // The device's times and the clock's, set apart by this much at the first event: ticks follow
+  // the clock in the device's time (which a recording or an emulated device sets freely).
+  std::int64_t clockAhead_ = 0;
+};
+
+int runMonitor(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+  const std::optional<std::string> node = chooseNode(arguments, err);
+  std::optional<lx::EvdevDevice> device = node ? openNode(*node, err) : std::nullopt;
+  if (!device) {
     return 1;
   }
-  const clockid_t clock = device.useMonotonicClock() ? CLOCK_MONOTONIC : CLOCK_REALTIME;
-  const platform::EvemuRecording description = EvemuRecorder::describe(device.handle());
-
+  const platform::EvemuRecording description = EvemuRecorder::describe(device->handle());
   std::unique_ptr<EvemuRecorder> recorder;
   if (!arguments.record.empty()) {
     recorder = std::make_unique<EvemuRecorder>(arguments.record, description);
@@ -117,14 +226,7 @@ int runMonitor(const Arguments& arguments, std::ostream& out, std::ostream& err)
       return 1;
     }
   }
-
-  // The signals become readable events, so an interrupted monitor still prints what it saw.
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-  const platform::UniqueFd signalFd(::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
+  const platform::UniqueFd signalFd = quitSignals();
 
   ReplaySession::Options options;
   options.actions = arguments.actions;
@@ -135,69 +237,9 @@ int runMonitor(const Arguments& arguments, std::ostream& out, std::ostream& err)
     err << "tactora: " << started.error().description() << '\n';
     return ReplaySession::exitStatus(started.error());
   }
-  ReplaySession& session = **started;
   err << "tactora: watching " << *node << " (\"" << description.name << "\"); Ctrl-C ends\n";
-
-  std::optional<std::int64_t> lastMicroseconds;
-  // The device's times and the clock's, set apart by this much at the first event: ticks follow
-  // the clock in the device's time (which a recording or an emulated device sets freely).
-  std::int64_t clockAhead = 0;
-  pollfd fds[2] = {{device.fd(), POLLIN, 0}, {signalFd.get(), POLLIN, 0}};
-  for (bool running = true; running;) {
-    const int ready = ::poll(fds, 2, idleTickMilliseconds);
-    if (ready < 0 && errno != EINTR) {
-      break;
-    }
-    if (fds[1].revents != 0) {
-      // Ending: what the node still holds is read and shown first.
-      running = false;
-      fds[0].revents = POLLIN;
-    }
-    if (ready == 0 && running && lastMicroseconds) {
-      const std::int64_t tick = nowMicroseconds(clock) - clockAhead - tickLagMicroseconds;
-      if (tick > *lastMicroseconds) {
-        // Not a device event: it only moves time on (the session ignores its type).
-        session.feed({tick, EV_MSC, MSC_TIMESTAMP, 0, 0});
-        lastMicroseconds = tick;
-      }
-      continue;
-    }
-    input_event event{};
-    for (bool more = true; more;) {
-      switch (device.next(event)) {
-        case lx::EvdevDevice::ReadStatus::event:
-        case lx::EvdevDevice::ReadStatus::resyncEvent: {
-          const platform::EvemuRecording::Event fed{microsecondsOf(event), event.type, event.code,
-                                                    event.value, 0};
-          if (!lastMicroseconds) {
-            clockAhead = nowMicroseconds(clock) - fed.timeMicroseconds;
-          }
-          session.feed(fed);
-          if (recorder) {
-            recorder->write(fed);
-          }
-          lastMicroseconds =
-              std::max(lastMicroseconds.value_or(fed.timeMicroseconds), fed.timeMicroseconds);
-          break;
-        }
-        case lx::EvdevDevice::ReadStatus::dropped:
-          // The state that follows replaces what was lost.
-          break;
-        case lx::EvdevDevice::ReadStatus::empty:
-          more = false;
-          break;
-        case lx::EvdevDevice::ReadStatus::gone:
-          err << "tactora: " << *node << " went away\n";
-          more = false;
-          running = false;
-          break;
-      }
-    }
-    if (recorder) {
-      recorder->flush();
-    }
-  }
-  session.finish();
+  MonitorLoop(*device, *node, **started, recorder.get(), err).run(signalFd.get());
+  (*started)->finish();
   return 0;
 }
 

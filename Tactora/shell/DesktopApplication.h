@@ -5,7 +5,6 @@
 
 #include "Platform/Platform.h"
 #include "Platform/RunLoop.h"
-#include "Tactora/shell/ShellHooks.h"
 
 namespace tactora::shell {
 
@@ -16,15 +15,14 @@ class DesktopApplication {
  public:
   struct Options {
     // Builds the backend once this process is known to be the only instance (creating virtual
-    // devices before that would be wasted).
-    // Builds the backend; its own work for the main thread goes to `mainQueue` (Qt's loop).
+    // devices before that would be wasted); its own work for the main thread goes to `mainQueue`
+    // (Qt's loop).
     std::function<std::shared_ptr<platform::Platform>(platform::RunLoop& mainQueue)> makeBackend;
     // `tactora settings`: open the settings window after launch.
     bool showSettingsAtStart = false;
     // When set, a start that finds another instance running returns what this returns instead of
     // asking that instance for its settings window (`tactora --play` refuses to run beside it).
     std::function<int()> whenAlreadyRunning;
-    ShellHooks hooks;
   };
 
   // Runs until quit and returns the exit status: 0 after a normal quit, and 0 when another

@@ -1,11 +1,13 @@
 #include "Tactora/shell/DesktopShell.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <QVariantMap>
+#include <stdexcept>
 
 #include "Platform/Logger.h"
 #include "Tactora/AppDelegate.h"
@@ -32,6 +34,13 @@ void notify(const QString& summary, const QString& body) {
 }  // namespace
 
 DesktopShell::DesktopShell(Options options) : options_(std::move(options)) {
+  const ShellHooks& hooks = options_.hooks;
+  if (!hooks.showSettings || !hooks.showPermissions || !hooks.showUpdateNoticeIfNeeded ||
+      options_.launchAtLogin == nullptr) {
+    throw std::invalid_argument(
+        "DesktopShell needs the settings, permissions and notice hooks "
+        "and the launch-at-login switch");
+  }
   if (!options_.x11TrayAvailable) {
     options_.x11TrayAvailable = [] {
       return QGuiApplication::platformName() == QStringLiteral("xcb") &&
@@ -47,39 +56,17 @@ DesktopShell::~DesktopShell() {
 }
 
 void DesktopShell::checkVersionNotice(AppDelegate& app) {
-  if (options_.hooks.showUpdateNoticeIfNeeded) {
-    options_.hooks.showUpdateNoticeIfNeeded(app);
-  }
+  options_.hooks.showUpdateNoticeIfNeeded(app);
 }
 
 void DesktopShell::setUp(AppDelegate& app) {
+  std::weak_ptr<AppDelegate> weakApp = app.weak_from_this();
   StatusItemController::Options itemOptions;
   itemOptions.isEnabled = app.configStore().current()->enabled;
   itemOptions.offersUpdateCheck = static_cast<bool>(options_.hooks.checkForUpdates);
+  itemOptions.statusSummary = [weakApp] { return statusSummary(weakApp.lock().get()); };
   statusItem_ = std::make_unique<StatusItemController>(itemOptions, *options_.launchAtLogin);
-
-  std::weak_ptr<AppDelegate> weakApp = app.weak_from_this();
-  statusItem_->onToggleEnabled = [weakApp](bool enabled) {
-    if (auto app = weakApp.lock()) {
-      app->setEnabled(enabled);
-    }
-  };
-  if (options_.hooks.checkForUpdates) {
-    statusItem_->onCheckForUpdates = options_.hooks.checkForUpdates;
-  }
-  statusItem_->onOpenPermissions = [this, weakApp] {
-    if (auto app = weakApp.lock(); app && options_.hooks.showPermissions) {
-      options_.hooks.showPermissions(*app);
-    }
-  };
-  statusItem_->statusSummary = [weakApp] { return statusSummary(weakApp.lock().get()); };
-  statusItem_->onOpenSettings = [this] { showSettings(); };
-  // The battery is read again as the menu opens; the line shows the new level once it is there.
-  QObject::connect(&statusItem_->menu(), &QMenu::aboutToShow, statusItem_.get(), [weakApp] {
-    if (auto app = weakApp.lock()) {
-      app->batteryMonitor().refresh();
-    }
-  });
+  connectMenu(app);
   app.batteryMonitor().setOnChange([this] { statusItem_->refresh(); });
   app.batteryMonitor().setNotify([](const std::string& title, const std::string& body) {
     notify(QString::fromStdString(title), QString::fromStdString(body));
@@ -89,13 +76,43 @@ void DesktopShell::setUp(AppDelegate& app) {
   presentTray();
 }
 
+void DesktopShell::connectMenu(AppDelegate& app) {
+  std::weak_ptr<AppDelegate> weakApp = app.weak_from_this();
+  StatusItemController* item = statusItem_.get();
+  QObject::connect(item, &StatusItemController::enabledToggled, item, [weakApp](bool enabled) {
+    if (auto app = weakApp.lock()) {
+      app->setEnabled(enabled);
+    }
+  });
+  QObject::connect(item, &StatusItemController::permissionsRequested, item, [this, weakApp] {
+    if (auto app = weakApp.lock()) {
+      options_.hooks.showPermissions(*app);
+    }
+  });
+  QObject::connect(item, &StatusItemController::settingsRequested, item,
+                   [this] { showSettings(); });
+  if (options_.hooks.checkForUpdates) {
+    QObject::connect(item, &StatusItemController::updateCheckRequested, item,
+                     options_.hooks.checkForUpdates);
+  }
+  QObject::connect(item, &StatusItemController::quitRequested, item,
+                   [] { QCoreApplication::quit(); });
+  // The battery is read again as the menu opens; the line shows the new level once it is there.
+  QObject::connect(&item->menu(), &QMenu::aboutToShow, item, [weakApp] {
+    if (auto app = weakApp.lock()) {
+      app->batteryMonitor().refresh();
+    }
+  });
+}
+
 void DesktopShell::presentTray() {
   notifierItem_ =
       std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus(), statusItem_->menu());
   showIcon(statusItem_->isEnabled());
   QObject::connect(statusItem_.get(), &StatusItemController::iconChanged, statusItem_.get(),
                    [this](bool enabled) { showIcon(enabled); });
-  notifierItem_->onHostChanged = [this](bool shown) { hostChanged(shown); };
+  QObject::connect(notifierItem_.get(), &StatusNotifierItem::hostChanged, notifierItem_.get(),
+                   [this](bool shown) { hostChanged(shown); });
   notifierItem_->start();
 }
 
@@ -150,21 +167,12 @@ void DesktopShell::showPermissionsIfNeeded(AppDelegate& app) {
   const PermissionMonitor& monitor = app.permissionMonitor();
   if (monitor.accessibility() != PermissionMonitor::Status::granted ||
       monitor.inputMonitoring() != PermissionMonitor::Status::granted) {
-    if (options_.hooks.showPermissions) {
-      options_.hooks.showPermissions(app);
-    }
+    options_.hooks.showPermissions(app);
   }
 }
 
 void DesktopShell::showSettings() {
-  if (options_.hooks.showSettings) {
-    options_.hooks.showSettings();
-    return;
-  }
-  if (!placeholder_) {
-    placeholder_ = std::make_unique<PlaceholderSettingsWindow>();
-  }
-  placeholder_->bringForward();
+  options_.hooks.showSettings();
 }
 
 std::string DesktopShell::statusSummary(AppDelegate* app) {

@@ -7,8 +7,7 @@
 #include <string>
 
 #include "Tactora/ApplicationShell.h"
-#include "Tactora/shell/LaunchAtLoginSwitch.h"
-#include "Tactora/shell/PlaceholderSettingsWindow.h"
+#include "Tactora/login/LaunchAtLogin.h"
 #include "Tactora/shell/ShellHooks.h"
 #include "Tactora/shell/StatusItemController.h"
 #include "Tactora/shell/StatusNotifierItem.h"
@@ -27,8 +26,10 @@ namespace tactora::shell {
 class DesktopShell final : public ApplicationShell {
  public:
   struct Options {
+    // Required (see ShellHooks); the constructor refuses a missing one.
     ShellHooks hooks;
-    std::shared_ptr<LaunchAtLoginSwitch> launchAtLogin;
+    // Switched from the menu; outlives the shell.
+    LaunchAtLogin* launchAtLogin = nullptr;
     // Whether an X11 tray (XEmbed) shows Qt's tray icon now; by default, on X11, what
     // QSystemTrayIcon::isSystemTrayAvailable says (asked only while no host of the session bus
     // shows our item, so that Qt's icon never becomes a second item there).
@@ -68,9 +69,10 @@ class DesktopShell final : public ApplicationShell {
   StatusNotifierItem* notifierItem() { return notifierItem_.get(); }
   // Qt's X11 tray icon; empty until an X11 tray was needed.
   QSystemTrayIcon* x11TrayIcon() { return x11TrayIcon_.get(); }
-  PlaceholderSettingsWindow* placeholderSettings() { return placeholder_.get(); }
 
  private:
+  // Connects the menu's requests to the delegate and the hooks.
+  void connectMenu(AppDelegate& app);
   void presentTray();
   void showIcon(bool enabled);
   // Where the icon shows after a host of the session bus came, went or answered.
@@ -81,7 +83,6 @@ class DesktopShell final : public ApplicationShell {
   std::unique_ptr<StatusItemController> statusItem_;
   std::unique_ptr<StatusNotifierItem> notifierItem_;
   std::unique_ptr<QSystemTrayIcon> x11TrayIcon_;
-  std::unique_ptr<PlaceholderSettingsWindow> placeholder_;
   // The state the icons show; empty before the first.
   std::optional<bool> shownEnabled_;
   bool launchDecided_ = false;

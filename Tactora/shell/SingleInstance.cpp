@@ -53,9 +53,7 @@ bool SingleInstance::askRunningToShowSettings(const QDBusConnection& connection,
 }
 
 void SingleInstance::ShowSettings() {
-  if (onShowSettings) {
-    onShowSettings();
-  }
+  Q_EMIT showSettingsRequested();
 }
 
 }  // namespace tactora::shell

@@ -3,7 +3,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
-#include <functional>
 
 namespace tactora::shell {
 
@@ -30,15 +29,16 @@ class SingleInstance final : public QObject {
   // Exports the object and takes the name unless another process holds it.
   Claim claim();
 
-  // Called when another start asks for the settings window.
-  std::function<void()> onShowSettings;
-
   // Asks the running instance to show its settings window; false (with the reason in `error`)
   // when it does not answer in time.
   static bool askRunningToShowSettings(const QDBusConnection& connection, QString* error);
 
  public Q_SLOTS:
   Q_SCRIPTABLE void ShowSettings();
+
+ Q_SIGNALS:
+  // Another start asked for the settings window.
+  void showSettingsRequested();
 
  private:
   QDBusConnection connection_;

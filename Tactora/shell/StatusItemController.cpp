@@ -1,9 +1,9 @@
 #include "Tactora/shell/StatusItemController.h"
 
-#include <QCoreApplication>
 #include <QFont>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <utility>
 
 // The icons are compiled into this static library; registering them by hand keeps the linker
 // from dropping them. Outside any namespace, as Qt's resource functions are global.
@@ -20,8 +20,9 @@ constexpr double headerFontScale = 0.85;
 
 }  // namespace
 
-StatusItemController::StatusItemController(Options options, LaunchAtLoginSwitch& launchAtLogin)
+StatusItemController::StatusItemController(Options options, LaunchAtLogin& launchAtLogin)
     : isEnabled_(options.isEnabled),
+      statusSummary_(std::move(options.statusSummary)),
       launchAtLogin_(launchAtLogin),
       menu_(std::make_unique<QMenu>()) {
   statusHeaderItem_ = menu_->addAction(QString());
@@ -83,8 +84,8 @@ bool StatusItemController::eventFilter(QObject* watched, QEvent* event) {
 
 void StatusItemController::refresh() {
   enabledItem_->setChecked(isEnabled_);
-  launchAtLoginItem_->setChecked(launchAtLogin_.isOn());
-  const std::string header = statusSummary ? statusSummary() : std::string(defaultHeader);
+  launchAtLoginItem_->setChecked(launchAtLogin_.launchAtLoginEnabled());
+  const std::string header = statusSummary_ ? statusSummary_() : std::string(defaultHeader);
   statusHeaderItem_->setText(QString::fromStdString(header));
   menu_->setAccessibleName(accessibleDescription(isEnabled_));
   Q_EMIT iconChanged(isEnabled_);
@@ -93,40 +94,28 @@ void StatusItemController::refresh() {
 void StatusItemController::toggleEnabled() {
   isEnabled_ = !isEnabled_;
   refresh();
-  if (onToggleEnabled) {
-    onToggleEnabled(isEnabled_);
-  }
+  Q_EMIT enabledToggled(isEnabled_);
 }
 
 void StatusItemController::toggleLaunchAtLogin() {
-  launchAtLogin_.set(!launchAtLogin_.isOn());
+  launchAtLogin_.setLaunchAtLogin(!launchAtLogin_.launchAtLoginEnabled());
   refresh();
 }
 
 void StatusItemController::openSettings() {
-  if (onOpenSettings) {
-    onOpenSettings();
-  }
+  Q_EMIT settingsRequested();
 }
 
 void StatusItemController::openPermissions() {
-  if (onOpenPermissions) {
-    onOpenPermissions();
-  }
+  Q_EMIT permissionsRequested();
 }
 
 void StatusItemController::checkForUpdates() {
-  if (onCheckForUpdates) {
-    onCheckForUpdates();
-  }
+  Q_EMIT updateCheckRequested();
 }
 
 void StatusItemController::quit() {
-  if (onQuit) {
-    onQuit();
-  } else {
-    QCoreApplication::quit();
-  }
+  Q_EMIT quitRequested();
 }
 
 QIcon StatusItemController::icon(bool enabled) {

@@ -8,15 +8,16 @@
 #include <memory>
 #include <string>
 
-#include "Tactora/shell/LaunchAtLoginSwitch.h"
+#include "Tactora/login/LaunchAtLogin.h"
 
 namespace tactora::shell {
 
 // The tray menu and the icon's state: the status line, the gestures and launch-at-login switches,
 // the entries that open the settings and permissions windows, the update check and quit. What
-// belongs to the rest of the application is reached through the callbacks the shell sets; the
-// menu is refreshed before every opening. Where the menu and icon show (a tray host on the session
-// bus, an X11 tray) is the shell's business: it follows `iconChanged`. GUI thread only.
+// belongs to the rest of the application is asked for through its signals; launch at login is
+// switched here directly. The menu is refreshed before every opening. Where the menu and icon show
+// (a tray host on the session bus, an X11 tray) is the shell's business: it follows `iconChanged`.
+// GUI thread only.
 class StatusItemController final : public QObject {
   Q_OBJECT
 
@@ -26,18 +27,12 @@ class StatusItemController final : public QObject {
     bool isEnabled = true;
     // Builds without the update check leave "Check for Updates…" out of the menu.
     bool offersUpdateCheck = true;
+    // The status line, read before every opening; `defaultHeader` when not set.
+    std::function<std::string()> statusSummary;
   };
 
-  StatusItemController(Options options, LaunchAtLoginSwitch& launchAtLogin);
+  StatusItemController(Options options, LaunchAtLogin& launchAtLogin);
   ~StatusItemController() override;
-
-  std::function<void(bool)> onToggleEnabled;
-  std::function<void()> onOpenSettings;
-  std::function<void()> onOpenPermissions;
-  std::function<void()> onCheckForUpdates;
-  std::function<std::string()> statusSummary;
-  // Asks the application to terminate; QCoreApplication::quit when not set.
-  std::function<void()> onQuit;
 
   bool isEnabled() const { return isEnabled_; }
   QMenu& menu() { return *menu_; }
@@ -69,6 +64,12 @@ class StatusItemController final : public QObject {
  Q_SIGNALS:
   // At every refresh, with the state the icon shows.
   void iconChanged(bool enabled);
+  // The user switched gestures on or off.
+  void enabledToggled(bool enabled);
+  void settingsRequested();
+  void permissionsRequested();
+  void updateCheckRequested();
+  void quitRequested();
 
  protected:
   // Key equivalents of the open menu's items.
@@ -78,7 +79,8 @@ class StatusItemController final : public QObject {
   QAction* addItem(const QString& title, void (StatusItemController::*action)());
 
   bool isEnabled_;
-  LaunchAtLoginSwitch& launchAtLogin_;
+  std::function<std::string()> statusSummary_;
+  LaunchAtLogin& launchAtLogin_;
   std::unique_ptr<QMenu> menu_;
   QAction* statusHeaderItem_ = nullptr;
   QAction* enabledItem_ = nullptr;

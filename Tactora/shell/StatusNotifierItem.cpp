@@ -77,10 +77,12 @@ void StatusNotifierItem::start() {
     tell(false);
     return;
   }
-  const auto exports = QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSlots |
-                       QDBusConnection::ExportAllSignals;
-  if (!bus_.registerObject(QString::fromLatin1(itemPath), this, exports) ||
-      !bus_.registerObject(QString::fromLatin1(menuObjectPath), &menuExporter_, exports) ||
+  const auto exports = QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSlots;
+  // The item's own `hostChanged` is for the shell, not for the bus.
+  if (!bus_.registerObject(QString::fromLatin1(itemPath), this,
+                           exports | QDBusConnection::ExportScriptableSignals) ||
+      !bus_.registerObject(QString::fromLatin1(menuObjectPath), &menuExporter_,
+                           exports | QDBusConnection::ExportAllSignals) ||
       !bus_.registerService(serviceName_)) {
     logger.error("cannot offer the tray icon on the session bus as %{public}s: %{public}s",
                  {serviceName_.toStdString(), bus_.lastError().message().toStdString()});
@@ -156,9 +158,7 @@ void StatusNotifierItem::askWhetherAHostShows() {
 }
 
 void StatusNotifierItem::tell(bool shown) {
-  if (onHostChanged) {
-    onHostChanged(shown);
-  }
+  Q_EMIT hostChanged(shown);
 }
 
 void StatusNotifierItem::ContextMenu(int x, int y) {

@@ -7,7 +7,6 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
 
 #include "Tactora/shell/DBusMenuExporter.h"
@@ -71,11 +70,8 @@ class StatusNotifierItem final : public QObject {
   void setIcon(const QString& themeName, const QIcon& icon);
 
   // Exports the item and its menu, takes the item's bus name and registers with the watcher now
-  // and whenever one appears. Each outcome is told to `onHostChanged`: true once a watcher took
-  // the item and a host shows it, false when there is none (no bus, no watcher, a watcher that
-  // refused or did not answer, or one without a host) or the watcher went away.
+  // and whenever one appears. Each outcome is told by `hostChanged`.
   void start();
-  std::function<void(bool shown)> onHostChanged;
 
   const QString& serviceName() const { return serviceName_; }
   // The watcher let the last registration go unanswered (a panel that hangs); it is asked again.
@@ -102,12 +98,17 @@ class StatusNotifierItem final : public QObject {
   void Scroll(int delta, const QString& orientation);
 
  Q_SIGNALS:
-  void NewTitle();
-  void NewIcon();
-  void NewAttentionIcon();
-  void NewOverlayIcon();
-  void NewToolTip();
-  void NewStatus(const QString& status);
+  // The item's signals on the bus (only the scriptable ones are exported).
+  Q_SCRIPTABLE void NewTitle();
+  Q_SCRIPTABLE void NewIcon();
+  Q_SCRIPTABLE void NewAttentionIcon();
+  Q_SCRIPTABLE void NewOverlayIcon();
+  Q_SCRIPTABLE void NewToolTip();
+  Q_SCRIPTABLE void NewStatus(const QString& status);
+  // For the shell: true once a watcher took the item and a host shows it, false when there is
+  // none (no bus, no watcher, a watcher that refused or did not answer, or one without a host) or
+  // the watcher went away.
+  void hostChanged(bool shown);
 
  private Q_SLOTS:
   // Reads whether a host shows the watcher's items, and tells.

@@ -1,48 +1,27 @@
 #pragma once
 
-// What the install tests share: the staging folder the build was installed into, the list of
-// files an installation holds, and running a program with its output captured.
+// What the install tests share: the staging folder the build was installed into, the files an
+// installation holds with their owner and modes, and running a program with its output captured.
 
-#include <sys/wait.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
+#include <vector>
+
+#include "support/desktop/ChildProcess.h"
 
 namespace tactora::installtest {
 
-struct CommandResult {
-  int status = -1;     // the exit status; -1 when the program did not exit normally
-  std::string output;  // standard output and standard error together
-};
+using testing::ProcessResult;
 
-// One argument for the shell, in single quotes.
-inline std::string quoted(const std::string& text) {
-  std::string result = "'";
-  for (const char c : text) {
-    result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  }
-  return result + "'";
-}
-
-// Runs a shell command line, both output streams captured.
-inline CommandResult run(const std::string& commandLine) {
-  CommandResult result;
-  FILE* pipe = ::popen((commandLine + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) {
-    return result;
-  }
-  char buffer[4096];
-  std::size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-    result.output.append(buffer, count);
-  }
-  const int status = ::pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+// Runs a program to its end, both output streams captured.
+inline ProcessResult run(const std::vector<std::string>& arguments) {
+  return testing::runProcess(arguments, {});
 }
 
 inline std::string readFile(const std::filesystem::path& path) {
@@ -92,15 +71,26 @@ inline std::set<std::string> expectedPackageFiles() {
   return files;
 }
 
-// The files and links (not folders) under `root`, relative to it.
-inline std::set<std::string> filesUnder(const std::filesystem::path& root) {
+// The files and links (not folders) under `root` are exactly `expected`, each owned by root, the
+// programs 0755 and the rest 0644 (the providers are loaded, not run).
+inline void expectTree(const std::filesystem::path& root, const std::set<std::string>& expected) {
+  namespace fs = std::filesystem;
   std::set<std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
     if (entry.is_symlink() || !entry.is_directory()) {
-      files.insert(entry.path().lexically_relative(root).string());
+      const std::string file = entry.path().lexically_relative(root).string();
+      files.insert(file);
+      struct stat status {};
+      ASSERT_EQ(::lstat(entry.path().c_str(), &status), 0) << file;
+      EXPECT_EQ(status.st_uid, 0u) << file;
+      const bool program =
+          file == "usr/bin/tactora" || file == "usr/libexec/tactora/tactora-permission-helper";
+      if (!entry.is_symlink()) {
+        EXPECT_EQ(status.st_mode & 07777, program ? 0755u : 0644u) << file;
+      }
     }
   }
-  return files;
+  EXPECT_EQ(files, expected);
 }
 
 }  // namespace tactora::installtest

@@ -23,6 +23,7 @@
 #include "Tactora/BatteryMonitor.h"
 #include "Tactora/HeadlessGestureOverlay.h"
 #include "Tactora/config/ConfigurationDocument.h"
+#include "Tactora/login/LaunchAtLogin.h"
 #include "Tactora/permissions/PermissionsWindow.h"
 #include "Tactora/settings/SettingsWindow.h"
 #include "Tactora/settings/SurfaceView.h"
@@ -31,7 +32,6 @@
 #include "Tactora/settings/gestures/ApplicationChooser.h"
 #include "Tactora/settings/gestures/GesturesTab.h"
 #include "Tactora/shell/GestureOverlay.h"
-#include "Tactora/shell/LaunchAtLoginSwitch.h"
 #include "Tactora/shell/StatusItemController.h"
 #include "Tactora/updates/NoticePanel.h"
 #ifdef TACTORA_SCREENSHOTS_HAVE_UPDATE_CHECK
@@ -123,21 +123,17 @@ QWidget* showPermissions(SceneStage& stage, bool accessibility, std::int32_t inp
   return window;
 }
 
-class FixedLaunchAtLogin final : public shell::LaunchAtLoginSwitch {
- public:
-  bool isOn() override { return true; }
-  void set(bool) override {}
-};
-
 QWidget* showTrayMenu(SceneStage& stage) {
-  auto* login = stage.keep(std::make_unique<FixedLaunchAtLogin>());
-  auto* controller = stage.keep(std::make_unique<shell::StatusItemController>(
-      shell::StatusItemController::Options{}, *login));
+  stage.platform().loginItems().setStatus(platform::LoginItemStatus::enabled);
+  auto* login = stage.keep(std::make_unique<LaunchAtLogin>(stage.platform()));
+  shell::StatusItemController::Options options;
   // The longest status line: a connected mouse charging.
-  controller->statusSummary = [] {
+  options.statusSummary = [] {
     return "Magic Mouse connected" + BatteryMonitor::statusSuffix(platform::BatteryLevel{
                                          78, platform::BatteryLevel::State::charging, ""});
   };
+  auto* controller =
+      stage.keep(std::make_unique<shell::StatusItemController>(std::move(options), *login));
   controller->menu().popup(QPoint(0, 0));
   return &controller->menu();
 }

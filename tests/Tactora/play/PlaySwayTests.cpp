@@ -1,109 +1,151 @@
 // `tactora --play` on sway: the recorded gestures act through the profile of the focused window,
-// a Wayland one (foot) or an X one through Xwayland (xterm), and on sway itself.
+// a Wayland one (foot) or an X one through Xwayland (xterm), and on sway itself; the overlay is a
+// layer-shell surface that takes no focus.
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "tests/support/desktop/DesktopSession.h"
-#include "tests/support/desktop/PlayScenario.h"
+#include "tests/Tactora/play/PlayDesktop.h"
 #include "tests/support/desktop/SwaySession.h"
-#include "tests/support/desktop/TactoraProgram.h"
 
 namespace tactora::testing {
 namespace {
 
-class PlaySway : public ::testing::Test {
+class PlaySway : public PlayDesktop {
  protected:
   // One sway and installed program for every case.
   static void SetUpTestSuite() {
-    std::string error;
-    session_ = DesktopSession::create({.unprivileged = true}, &error).release();
-    ASSERT_NE(session_, nullptr) << error;
+    openSession(true);
     sway_ = SwaySession::start(*session_).release();
     ASSERT_NE(sway_, nullptr);
     // As sway's own children have them; Tactora's windows stay off the desktop, so the focus
     // stays on the windows the gestures are meant for.
     session_->set("DISPLAY", sway_->xDisplay());
     session_->set("QT_QPA_PLATFORM", "offscreen");
-    program_ = TactoraProgram::install(*session_).release();
-    ASSERT_NE(program_, nullptr);
-    scenario_ = new PlayScenario(*session_, *program_);
+    installProgram();
   }
   static void TearDownTestSuite() {
-    delete scenario_;
-    delete program_;
     delete sway_;
-    delete session_;
+    closeSession();
   }
-  void TearDown() override {
-    if (scenario_->running() != nullptr) {
-      EXPECT_EQ(scenario_->quit(), 0) << "SIGTERM ends --play with status 0\n" << scenario_->log();
-    }
-  }
-
   static std::function<void()> focus(const std::string& criteria) {
     return [criteria] { sway_->command(criteria + " focus"); };
   }
 
-  static DesktopSession* session_;
-  static SwaySession* sway_;
-  static TactoraProgram* program_;
-  static PlayScenario* scenario_;
+  static inline SwaySession* sway_ = nullptr;
 };
 
-DesktopSession* PlaySway::session_ = nullptr;
-SwaySession* PlaySway::sway_ = nullptr;
-TactoraProgram* PlaySway::program_ = nullptr;
-PlayScenario* PlaySway::scenario_ = nullptr;
-
-// The three-finger tap closes a window by default; the profile of the focused application binds
-// it to a command instead, so the marker (and the window still open) show the profile was chosen.
-TEST_F(PlaySway, GestureRunsTheFocusedApplicationsOwnBinding) {
-  struct Window {
-    std::string desktopId, windowClass, criteria;
-    bool wayland;
+// Each recording acts through sway: the three-finger tap runs the focused application's own
+// binding (its profile chosen for a Wayland window and for an X one through Xwayland, and the
+// window left open), a swipe switches sway's workspace, and the tap's default binding closes
+// exactly the focused window. Every run ends with status 0 on SIGTERM.
+TEST_F(PlaySway, RecordedGesturesActThroughSway) {
+  const auto profiled = [](const std::string& id, const std::string& windowClass, bool wayland) {
+    scenario_->installApplication(id, windowClass);
+    scenario_->writeConfiguration(id, R"({"tap": {"fingers": 3}})");
+    return wayland ? sway_->openWaylandWindow(id, windowClass)
+                   : sway_->openX11Window(id, windowClass);
   };
-  for (const Window& window :
-       {Window{"org.example.Probe", "org.example.Probe", "[app_id=org.example.Probe]", true},
-        Window{"org.example.ProbeX", "ProbeTerm", "[class=ProbeTerm]", false}}) {
-    SCOPED_TRACE(window.desktopId);
-    scenario_->installApplication(window.desktopId, window.windowClass);
-    scenario_->writeConfiguration(window.desktopId, R"({"tap": {"fingers": 3}})");
-    ASSERT_TRUE(window.wayland ? sway_->openWaylandWindow(window.desktopId, window.windowClass)
-                               : sway_->openX11Window(window.desktopId, window.windowClass));
+  const auto ranItsCommand = [](const std::string& windowClass) {
+    return [windowClass] {
+      return std::filesystem::exists(scenario_->marker()) && sway_->hasWindow(windowClass);
+    };
+  };
+  int windows = 0;
+  struct Row {
+    std::string recording;
+    std::function<bool()> setUp;
+    // sway's criteria for the window kept focused; none when it does not matter
+    std::string focused;
+    std::function<bool()> done;
+  };
+  const Row rows[] = {
+      {"three-finger-tap", [&] { return profiled("org.example.Probe", "org.example.Probe", true); },
+       "[app_id=org.example.Probe]", ranItsCommand("org.example.Probe")},
+      {"three-finger-tap", [&] { return profiled("org.example.ProbeX", "ProbeTerm", false); },
+       "[class=ProbeTerm]", ranItsCommand("ProbeTerm")},
+      {"two-finger-swipe-right",
+       [] {
+         return sway_->command("workspace 2") &&
+                sway_->openWaylandWindow("foot-on-2", "org.example.OnTwo") &&
+                sway_->command("workspace 1");
+       },
+       "", [] { return sway_->currentWorkspace() == "2"; }},
+      {"three-finger-tap",
+       [&] {
+         const bool opened = sway_->openWaylandWindow("foot-kept", "org.example.Kept") &&
+                             sway_->openWaylandWindow("foot-victim", "org.example.Victim");
+         windows = sway_->windowCount();
+         return opened;
+       },
+       "[app_id=org.example.Victim]",
+       [&] {
+         return !sway_->hasWindow("org.example.Victim") && sway_->hasWindow("org.example.Kept") &&
+                sway_->windowCount() == windows - 1;
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.recording + " on " + row.focused);
+    ASSERT_TRUE(row.setUp());
     std::filesystem::remove(scenario_->marker());
-    EXPECT_TRUE(scenario_->play(
-        "three-finger-tap", [] { return std::filesystem::exists(scenario_->marker()); },
-        focus(window.criteria)))
+    EXPECT_TRUE(scenario_->play(row.recording, row.done,
+                                row.focused.empty() ? nullptr : focus(row.focused)))
         << scenario_->log();
-    EXPECT_TRUE(sway_->hasWindow(window.windowClass)) << "closed instead of the profile's command";
     EXPECT_EQ(scenario_->quit(), 0) << scenario_->log();
   }
 }
 
-TEST_F(PlaySway, SwipeSwitchesSwaysWorkspace) {
-  ASSERT_TRUE(sway_->command("workspace 2"));
-  ASSERT_TRUE(sway_->openWaylandWindow("foot-on-2", "org.example.OnTwo"));
-  ASSERT_TRUE(sway_->command("workspace 1"));
-  EXPECT_TRUE(scenario_->play("two-finger-swipe-right", [] {
-    return sway_->currentWorkspace() == "2";
-  })) << scenario_->log();
-}
-
-TEST_F(PlaySway, ThreeFingerTapClosesExactlyTheFocusedWindow) {
-  ASSERT_TRUE(sway_->openWaylandWindow("foot-kept", "org.example.Kept"));
-  ASSERT_TRUE(sway_->openWaylandWindow("foot-victim", "org.example.Victim"));
-  const int windows = sway_->windowCount();
-  EXPECT_TRUE(scenario_->play(
-      "three-finger-tap", [] { return !sway_->hasWindow("org.example.Victim"); },
-      focus("[app_id=org.example.Victim]")))
-      << scenario_->log();
-  EXPECT_EQ(sway_->windowCount(), windows - 1);
-  EXPECT_TRUE(sway_->hasWindow("org.example.Kept"));
+// The overlay is a layer-shell surface: what a screenshot shows beyond the one taken before; the
+// focus and the windows are sway's tree.
+TEST_F(PlaySway, OverlayIsALayerShellPanelThatTakesNoFocusAndNoPlaceInTheTree) {
+  const auto screenshot = [] {
+    const auto file = session_->home() / "screenshot.png";
+    const ProcessResult grim = session_->run({"grim", file.string()});
+    return grim.status == 0 ? QImage(QString::fromStdString(file.string())) : QImage();
+  };
+  // The probe focused and drawn: two screenshots in a row alike.
+  ASSERT_TRUE(sway_->command("[app_id=org.example.Probe] focus"));
+  QImage desktop;
+  ASSERT_TRUE(eventually([&] {
+    const QImage now = screenshot();
+    const bool settled = !now.isNull() && now == desktop;
+    desktop = now;
+    return settled;
+  }));
+  QImage shown;
+  DesktopView view;
+  view.focusProbe = focus("[app_id=org.example.Probe]");
+  // Where the screen differs from the desktop: the bounding box of the changed pixels.
+  view.overlay = [&]() -> std::optional<QRect> {
+    const QImage now = screenshot();
+    if (now.size() != desktop.size()) {
+      return std::nullopt;
+    }
+    QRect changed;
+    for (int y = 0; y < now.height(); ++y) {
+      for (int x = 0; x < now.width(); ++x) {
+        changed |= desktop.pixel(x, y) != now.pixel(x, y) ? QRect(x, y, 1, 1) : QRect();
+      }
+    }
+    shown = shown.isNull() && !changed.isEmpty() ? now : shown;
+    return changed.isEmpty() ? std::nullopt : std::optional(changed);
+  };
+  view.state = [] {
+    const auto focused = sway_->focused();
+    return (focused ? focused->value("app_id", std::string("?")) : std::string("none")) + " of " +
+           std::to_string(sway_->windowCount());
+  };
+  expectOverlayLeavesTheDesktopAlone(*scenario_, view);
+  // The picture for the README, when pictures are being refreshed.
+  if (!qEnvironmentVariableIsEmpty("TACTORA_SCREENSHOT_DIR") && !shown.isNull()) {
+    EXPECT_TRUE(shown.save(qEnvironmentVariable("TACTORA_SCREENSHOT_DIR") + "/overlay-sway.png"));
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // `tactora --play` on X11 with openbox: the recorded gestures act on this desktop, through the
-// profile of the focused application, and the program refuses what it cannot play.
+// profile of the focused application; the overlay is an override-redirect window that takes no
+// focus; and the program refuses what it cannot play.
 
 #include <gtest/gtest.h>
 
@@ -7,11 +8,11 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <regex>
 #include <string>
 
-#include "tests/support/desktop/DesktopSession.h"
-#include "tests/support/desktop/PlayScenario.h"
-#include "tests/support/desktop/TactoraProgram.h"
+#include "tests/Tactora/play/PlayDesktop.h"
 #include "tests/support/desktop/XServer.h"
 
 namespace tactora::testing {
@@ -19,27 +20,19 @@ namespace {
 
 constexpr const char* probeId = "org.example.Probe";
 
-class PlayX11 : public ::testing::Test {
+class PlayX11 : public PlayDesktop {
  protected:
   // One X server, window manager and installed program for every case.
   static void SetUpTestSuite() {
-    std::string error;
-    session_ = DesktopSession::create({}, &error).release();
-    ASSERT_NE(session_, nullptr) << error;
+    openSession(false);
     ASSERT_NE(XServer::start(*session_), nullptr);
-    program_ = TactoraProgram::install(*session_).release();
-    ASSERT_NE(program_, nullptr);
-    scenario_ = new PlayScenario(*session_, *program_);
+    installProgram();
     scenario_->installApplication(probeId, "ProbeTerm");
     scenario_->writeConfiguration(probeId, R"({"tap": {"fingers": 3}})");
     ASSERT_TRUE(openWindow("probe", "ProbeTerm"));
     ASSERT_TRUE(openWindow("victim", "VictimTerm"));
   }
-  static void TearDownTestSuite() {
-    delete scenario_;
-    delete program_;
-    delete session_;
-  }
+  static void TearDownTestSuite() { closeSession(); }
   // Whether `wmctrl -l` lists a window of this title (each line ends with the title).
   static bool hasWindow(const std::string& title) {
     return session_->run({"wmctrl", "-l"}).output.find(" " + title + "\n") != std::string::npos;
@@ -56,15 +49,7 @@ class PlayX11 : public ::testing::Test {
     const std::string listed = "\n" + session_->run({"wmctrl", "-d"}).output;
     return listed.find("\n" + std::to_string(number) + "  * ") != std::string::npos;
   }
-
-  static DesktopSession* session_;
-  static TactoraProgram* program_;
-  static PlayScenario* scenario_;
 };
-
-DesktopSession* PlayX11::session_ = nullptr;
-TactoraProgram* PlayX11::program_ = nullptr;
-PlayScenario* PlayX11::scenario_ = nullptr;
 
 // Each recording acts on this desktop: the focused application's own binding runs its command, a
 // swipe switches the workspace, and a three-finger tap (the default binding) closes exactly the
@@ -124,6 +109,29 @@ TEST_F(PlayX11, RefusesWhatItCannotPlay) {
       EXPECT_EQ(scenario_->quit(), 0);
     }
   }
+}
+
+// The overlay is the window titled "Tactora gesture", seen with xwininfo; the focus and the
+// managed windows are the root window's _NET_ACTIVE_WINDOW and _NET_CLIENT_LIST.
+TEST_F(PlayX11, OverlayIsAnOverrideRedirectPanelThatTakesNoFocusAndIsNotListed) {
+  DesktopView view;
+  view.focusProbe = focus("probe");
+  view.overlay = []() -> std::optional<QRect> {
+    const std::string info = session_->run({"xwininfo", "-name", "Tactora gesture"}).output;
+    std::smatch match;
+    const std::regex geometry(
+        R"(Absolute upper-left X:\s+(-?\d+)[\s\S]*Absolute upper-left Y:\s+(-?\d+)[\s\S]*)"
+        R"(Width:\s+(\d+)[\s\S]*Height:\s+(\d+)[\s\S]*Map State: IsViewable)");
+    if (!std::regex_search(info, match, geometry)) {
+      return std::nullopt;
+    }
+    return QRect(std::stoi(match[1]), std::stoi(match[2]), std::stoi(match[3]),
+                 std::stoi(match[4]));
+  };
+  view.state = [] {
+    return session_->run({"xprop", "-root", "_NET_ACTIVE_WINDOW", "_NET_CLIENT_LIST"}).output;
+  };
+  expectOverlayLeavesTheDesktopAlone(*scenario_, view);
 }
 
 }  // namespace

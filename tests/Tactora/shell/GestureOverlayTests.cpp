@@ -1,10 +1,12 @@
 // The gesture overlay as each kind of desktop takes it (the real desktops are in
-// tests/Tactora/panel): never a window where the desktop wants no window, the same countdown
+// tests/Tactora/play): never a window where the desktop wants no window, the same countdown
 // whichever way it shows, and a desktop that does not draw it is logged once, not at every gesture.
 
 #include "Tactora/shell/GestureOverlay.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
@@ -76,34 +78,27 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, GestureOverlayOnDesktops,
                          ::testing::Values(PanelKind::unmanagedWindow, PanelKind::overlaySurface,
                                            PanelKind::drawnByShell, PanelKind::none));
 
-TEST(GestureOverlay, AShellThatDoesNotDrawItIsLoggedOnceUntilItDrawsAgain) {
+// A shell that does not draw the overlay is logged once, and again only after it drew one.
+class GestureOverlayOnShells : public GestureOverlayOnDesktops {};
+
+TEST_P(GestureOverlayOnShells, AShellThatDoesNotDrawItIsLoggedOnceUntilItDrawsAgain) {
   auto log = std::make_shared<platform::CapturingLogSink>();
   auto previous = platform::Log::setSink(log);
-  sim::SimPlatform desktop;
-  desktop.panels().setKind(PanelKind::drawnByShell);
-  desktop.panels().setShellAnswers(false);
-  GestureOverlay::Environment environment;
-  environment.mainQueue = &desktop.dispatch().main();
-  environment.nowSeconds = [&desktop] { return desktop.timeline().now(); };
-  environment.panels = &desktop.panels();
-  auto overlay = std::make_shared<GestureOverlay>(std::move(environment));
   const auto failures = [&log] {
-    int count = 0;
-    for (const std::string& line : log->messages()) {
-      count += line.find("was not shown") != std::string::npos ? 1 : 0;
-    }
-    return count;
+    return std::ranges::count_if(log->messages(), [](const std::string& line) {
+      return line.find("was not shown") != std::string::npos;
+    });
   };
-  overlay->showText(QStringLiteral("first"));
-  overlay->showText(QStringLiteral("second"));
-  EXPECT_EQ(failures(), 1);
-  desktop.panels().setShellAnswers(true);
-  overlay->showText(QStringLiteral("third"));
-  desktop.panels().setShellAnswers(false);
-  overlay->showText(QStringLiteral("fourth"));
+  for (const bool answers : {false, false, true, false}) {
+    desktop_.panels().setShellAnswers(answers);
+    overlay_->showText(QStringLiteral("shown"));
+  }
   EXPECT_EQ(failures(), 2);
   platform::Log::setSink(previous);
 }
+
+INSTANTIATE_TEST_SUITE_P(DrawnByShell, GestureOverlayOnShells,
+                         ::testing::Values(PanelKind::drawnByShell));
 
 }  // namespace
 }  // namespace tactora::shell

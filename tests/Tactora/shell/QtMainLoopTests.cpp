@@ -7,46 +7,41 @@
 
 #include <QTest>
 #include <QThread>
+#include <string>
 #include <thread>
 #include <vector>
-
-#include "Platform/sim/SimPlatform.h"
-#include "Tactora/shell/MainQueuePlatform.h"
 
 namespace tactora::shell {
 namespace {
 
-TEST(QtMainLoop, WorkFromAnyThreadRunsOnTheGuiThreadInOrder) {
+// Work from any thread runs on the GUI thread in the order it was queued; delayed items run in due
+// order, from whichever thread they came, and cancelled ones never.
+TEST(QtMainLoop, WorkRunsOnTheGuiThreadInOrderAndCancelledItemsNever) {
   QtMainLoop loop;
-  std::vector<int> order;
-  std::vector<bool> onGuiThread;
-  std::thread worker([&] {
-    for (int i = 0; i < 3; ++i) {
-      loop.async([&, i] {
-        order.push_back(i);
-        onGuiThread.push_back(QThread::currentThread() == qApp->thread());
-      });
-    }
-  });
-  worker.join();
-  loop.async([&] { order.push_back(3); });
-  ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 4; }, 2000));
-  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3}));
-  EXPECT_EQ(onGuiThread, (std::vector<bool>{true, true, true}));
-}
+  std::vector<std::string> immediate;
+  std::vector<std::string> delayed;
+  bool offTheGuiThread = false;
+  const auto add = [&](std::vector<std::string>& to, std::string name) {
+    return [&, name] {
+      to.push_back(name);
+      offTheGuiThread |= QThread::currentThread() != qApp->thread();
+    };
+  };
+  loop.asyncAfter(0.15, add(delayed, "later"));
+  loop.asyncAfter(0.01, add(delayed, "first"));
+  loop.asyncAfter(0.01, add(delayed, "second"));
+  loop.asyncAfter(0.02, add(delayed, "cancelled"))->cancel();
+  std::thread([&] {
+    loop.async(add(immediate, "0"));
+    loop.async(add(immediate, "1"));
+    loop.asyncAfter(0.02, add(delayed, "from a thread"));
+  }).join();
+  loop.async(add(immediate, "2"));
 
-TEST(QtMainLoop, DelayedItemsRunInDueOrderAndCancelledOnesNever) {
-  QtMainLoop loop;
-  std::vector<std::string> ran;
-  loop.asyncAfter(0.15, [&] { ran.push_back("later"); });
-  loop.asyncAfter(0.01, [&] { ran.push_back("first"); });
-  loop.asyncAfter(0.01, [&] { ran.push_back("second"); });
-  auto cancelled = loop.asyncAfter(0.02, [&] { ran.push_back("cancelled"); });
-  cancelled->cancel();
-  std::thread([&] { loop.asyncAfter(0.02, [&] { ran.push_back("from a thread"); }); }).join();
-
-  ASSERT_TRUE(QTest::qWaitFor([&] { return ran.size() == 4; }, 2000));
-  EXPECT_EQ(ran, (std::vector<std::string>{"first", "second", "from a thread", "later"}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return delayed.size() == 4; }, 2000));
+  EXPECT_EQ(immediate, (std::vector<std::string>{"0", "1", "2"}));
+  EXPECT_EQ(delayed, (std::vector<std::string>{"first", "second", "from a thread", "later"}));
+  EXPECT_FALSE(offTheGuiThread);
   ASSERT_TRUE(QTest::qWaitFor([&] { return loop.activeTimerCount() == 0; }, 2000));
 }
 
@@ -70,24 +65,6 @@ TEST(QtMainLoop, RepeatingTimerStopsWhenInvalidatedInsideOrOutsideItsHandler) {
   QTest::qWait(20);
   EXPECT_EQ(inside, 3);
   EXPECT_EQ(outside, outsideAtInvalidation);
-}
-
-TEST(QtMainLoop, StopEndsRunAndThePlatformHandsOutQtsMainQueue) {
-  auto loop = std::make_shared<QtMainLoop>();
-  auto backend = std::make_shared<sim::SimPlatform>();
-  MainQueuePlatform platform(backend, loop);
-  EXPECT_EQ(&platform.dispatch().main(), loop.get());
-  EXPECT_EQ(&platform.dispatch().globalUserInteractive(),
-            &backend->dispatch().globalUserInteractive());
-  EXPECT_EQ(&platform.clock(), &backend->clock());
-
-  bool ran = false;
-  platform.dispatch().main().async([&] {
-    ran = true;
-    platform.dispatch().main().stop();
-  });
-  platform.dispatch().main().run();  // returns once stopped
-  EXPECT_TRUE(ran);
 }
 
 }  // namespace

@@ -21,64 +21,57 @@
 namespace tactora::shell {
 namespace {
 
-class FakeLaunchAtLogin : public LaunchAtLoginSwitch {
- public:
-  bool isOn() override { return on; }
-  void set(bool value) override { on = value; }
-  bool on = false;
-};
-
-TEST(StatusItemController, OpeningTheMenuReadsTheSummaryAndTheLoginItemAgain) {
-  FakeLaunchAtLogin login;
-  StatusItemController controller({.isEnabled = true}, login);
+// The status line and the launch-at-login row are read again at every opening; the row switches
+// the login item itself; the shortcuts work in the menu Qt draws (the X11 tray's).
+TEST(StatusItemController, MenuReadsItsStateAtEachOpeningAndAnswersItsShortcuts) {
+  auto desktop = sim::SimPlatform::install();
+  sim::SimLoginItems& items = desktop->loginItems();
+  LaunchAtLogin login(*desktop);
   std::string summary = "No Magic Mouse detected";
-  controller.statusSummary = [&] { return summary; };
+  StatusItemController controller({.statusSummary = [&] { return summary; }}, login);
+  int settingsOpened = 0;
+  int quitRequested = 0;
+  QObject::connect(&controller, &StatusItemController::settingsRequested,
+                   [&] { ++settingsOpened; });
+  QObject::connect(&controller, &StatusItemController::quitRequested, [&] { ++quitRequested; });
 
-  // Changed elsewhere while the menu was closed: seen at the next opening.
-  login.on = true;
+  items.setStatus(platform::LoginItemStatus::enabled);
   summary = "Magic Mouse connected";
   Q_EMIT controller.menu().aboutToShow();
   EXPECT_EQ(controller.statusHeaderItem().text(), "Magic Mouse connected");
   EXPECT_TRUE(controller.launchAtLoginItem().isChecked());
   EXPECT_FALSE(controller.statusHeaderItem().isEnabled());
-
   controller.launchAtLoginItem().trigger();
-  EXPECT_FALSE(login.on);
+  EXPECT_EQ(items.mainAppStatus(), platform::LoginItemStatus::notRegistered);
   EXPECT_FALSE(controller.launchAtLoginItem().isChecked());
-}
 
-TEST(StatusItemController, ShortcutsWorkWhileTheMenuIsOpen) {
-  FakeLaunchAtLogin login;
-  StatusItemController controller({.isEnabled = true}, login);
-  int settingsOpened = 0;
-  controller.onOpenSettings = [&] { ++settingsOpened; };
-  int quitRequested = 0;
-  controller.onQuit = [&] { ++quitRequested; };
-
-  controller.menu().popup(QPoint(100, 100));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
-  QTest::keyClick(&controller.menu(), Qt::Key_Comma, Qt::ControlModifier);
+  for (const Qt::Key key : {Qt::Key_Comma, Qt::Key_Q}) {
+    controller.menu().popup(QPoint(100, 100));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
+    QTest::keyClick(&controller.menu(), key, Qt::ControlModifier);
+  }
   EXPECT_EQ(settingsOpened, 1);
-
-  controller.menu().popup(QPoint(100, 100));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
-  QTest::keyClick(&controller.menu(), Qt::Key_Q, Qt::ControlModifier);
   EXPECT_EQ(quitRequested, 1);
   controller.menu().hide();
 }
 
 class DesktopShellTest : public ::testing::Test {
  protected:
-  void SetUp() override { desktop_ = sim::SimPlatform::install(); }
+  void SetUp() override {
+    desktop_ = sim::SimPlatform::install();
+    launchAtLogin_.emplace(*desktop_);
+  }
   void TearDown() override { app_.reset(); }
 
   // The case's private bus has no tray host; `x11Tray` says whether an X11 tray stands in.
   std::shared_ptr<DesktopShell> launch(bool x11Tray) {
     DesktopShell::Options options;
-    options.launchAtLogin = std::make_shared<FakeLaunchAtLogin>();
+    options.launchAtLogin = &*launchAtLogin_;
     options.x11TrayAvailable = [x11Tray] { return x11Tray; };
     options.notifyWithoutTray = false;
+    options.hooks.showSettings = [this] { ++settingsShown_; };
     options.hooks.showPermissions = [this](AppDelegate&) { ++permissionsShown_; };
+    options.hooks.showUpdateNoticeIfNeeded = [](AppDelegate&) {};
     auto shell = std::make_shared<DesktopShell>(std::move(options));
     AppDelegate::Options appOptions;
     appOptions.configDirectory = directory_.path().toStdString();
@@ -91,6 +84,8 @@ class DesktopShellTest : public ::testing::Test {
   QTemporaryDir directory_;
   std::shared_ptr<sim::SimPlatform> desktop_;
   std::shared_ptr<AppDelegate> app_;
+  std::optional<LaunchAtLogin> launchAtLogin_;
+  int settingsShown_ = 0;
   int permissionsShown_ = 0;
 };
 
@@ -150,9 +145,7 @@ TEST_F(DesktopShellTest, StatusLineShowsTheMouseBatteryWhenKnown) {
 
 TEST_F(DesktopShellTest, WithoutAnyTrayTheSettingsWindowOpensAtLaunch) {
   auto shell = launch(false);
-  ASSERT_NE(shell->placeholderSettings(), nullptr);
-  EXPECT_TRUE(shell->placeholderSettings()->isVisible());
-  EXPECT_EQ(shell->placeholderSettings()->windowTitle(), "Tactora Settings");
+  EXPECT_EQ(settingsShown_, 1);
   EXPECT_EQ(shell->x11TrayIcon(), nullptr);
 }
 
