@@ -145,9 +145,10 @@ TEST(KdeDesktop, EveryActionRunsItsKWinShortcutOnTheDesktop) {
     EXPECT_TRUE(desktop.dockNotification(dockNotification::showDesktop));
     EXPECT_TRUE(eventually([&] { return kwin.showingDesktop() == shown; }));
   }
-  for (const auto& [notification, effect] :
-       {std::pair(dockNotification::missionControl, "overview"),
-        std::pair(dockNotification::appExpose, "windowview")}) {
+  for (const auto& view : {std::pair(dockNotification::missionControl, "overview"),
+                           std::pair(dockNotification::appExpose, "windowview")}) {
+    const auto notification = view.first;
+    const std::string effect = view.second;
     for (const bool shown : {true, false}) {
       EXPECT_TRUE(desktop.dockNotification(notification)) << effect;
       EXPECT_TRUE(eventually([&] { return contains(kwin.activeEffects(), effect) == shown; }))
