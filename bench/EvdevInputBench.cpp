@@ -146,9 +146,9 @@ void BM_FloorTwoEventReport(benchmark::State& state) {
 BENCHMARK(BM_FloorTwoEventReport);
 
 void BM_FloorThreeEventReport(benchmark::State& state) {
-  floorOf(state, std::array<input_event, 3>{ev(EV_REL, REL_WHEEL, 1),
-                                            ev(EV_REL, REL_WHEEL_HI_RES, 120),
-                                            ev(EV_SYN, SYN_REPORT, 0)});
+  floorOf(state,
+          std::array<input_event, 3>{ev(EV_REL, REL_WHEEL, 1), ev(EV_REL, REL_WHEEL_HI_RES, 120),
+                                     ev(EV_SYN, SYN_REPORT, 0)});
 }
 BENCHMARK(BM_FloorThreeEventReport);
 
