@@ -274,7 +274,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        nanoseconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+        nanoseconds_[run.benchmark_name()] = run.GetAdjustedCPUTime();
       }
     }
   }
@@ -285,7 +285,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         {"BM_ForwardButtonEvent", "BM_FloorTwoEventReport"},
         {"BM_ForwardWheelEventSwallowed", "BM_FloorThreeEventReport"},
     };
-    std::printf("\nForwarded report against its floor (same run; budget 1.25):\n");
+    std::printf("\nForwarded report against its floor (CPU time, same run; budget 1.25):\n");
     for (const auto& [forwarded, floor] : cases) {
       const auto measured = nanoseconds_.find(forwarded);
       const auto base = nanoseconds_.find(floor);
