@@ -24,7 +24,7 @@ TEST(HeadlessGestureOverlay, ShowsTitlesAndFadesOnceAfterTheLastShowUnlessShownA
   EXPECT_TRUE(overlay->isVisible());
   // A show during the fade keeps the panel: the old fade's completion passes without effect.
   overlay->show(GestureEvent::pinch(Direction::up), Action(Action::Case::zoomIn));
-  sim->timeline().advanceBy(0.2);
+  sim->timeline().advanceBy(0.3);  // past the old fade's end, 0.25 s after it began
   EXPECT_TRUE(overlay->isVisible());
   EXPECT_EQ(overlay->alpha(), 1.0);
   EXPECT_EQ(sim->timeline().pendingOneShotCount(), 1u);
