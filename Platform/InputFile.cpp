@@ -21,9 +21,21 @@ std::string tooLarge() {
 }  // namespace
 
 std::optional<std::string> InputFile::read(const std::filesystem::path& path, std::string* reason) {
-  const auto failed = [reason](std::string why) -> std::optional<std::string> {
-    *reason = std::move(why);
+  std::string bytes;
+  if (!readInPieces(path, reason, [&bytes](std::string_view piece) {
+        bytes.append(piece);
+        return true;
+      })) {
     return std::nullopt;
+  }
+  return bytes;
+}
+
+bool InputFile::readInPieces(const std::filesystem::path& path, std::string* reason,
+                             const std::function<bool(std::string_view)>& piece) {
+  const auto failed = [reason](std::string why) {
+    *reason = std::move(why);
+    return false;
   };
   // Non-blocking, so that opening a FIFO nobody writes to returns at once; the type check below
   // then refuses it.
@@ -41,9 +53,8 @@ std::optional<std::string> InputFile::read(const std::filesystem::path& path, st
   if (static_cast<std::uintmax_t>(status.st_size) > maximumBytes) {
     return failed(tooLarge());
   }
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(status.st_size));
   char buffer[64 * 1024];
+  std::size_t total = 0;
   for (;;) {
     const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
     if (count < 0) {
@@ -53,15 +64,17 @@ std::optional<std::string> InputFile::read(const std::filesystem::path& path, st
       return failed(std::generic_category().message(errno));
     }
     if (count == 0) {
-      break;
+      return true;
     }
     // A file that grows while it is read is held to the same limit.
-    if (bytes.size() + static_cast<std::size_t>(count) > maximumBytes) {
+    total += static_cast<std::size_t>(count);
+    if (total > maximumBytes) {
       return failed(tooLarge());
     }
-    bytes.append(buffer, static_cast<std::size_t>(count));
+    if (!piece(std::string_view(buffer, static_cast<std::size_t>(count)))) {
+      return true;
+    }
   }
-  return bytes;
 }
 
 }  // namespace tactora::platform

@@ -90,7 +90,7 @@ void AppDelegate::applicationDidFinishLaunching() {
   applyTuning(*engine, tuning);
 
   std::weak_ptr<GestureEngine> weakEngine = engine;
-  configStore_.addObserver([weakEngine](const Configuration& configuration) {
+  tuningSubscription_ = configStore_.addObserver([weakEngine](const Configuration& configuration) {
     if (auto engine = weakEngine.lock()) {
       applyTuning(*engine, configuration.tuning);
     }

@@ -116,6 +116,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   std::shared_ptr<InputPipeline> inputPipeline_;
   std::shared_ptr<GestureOverlayPresenting> hud_;
   std::optional<platform::Subscription> appNapActivity_;
+  // The engine's tuning follows every save.
+  ConfigStore::Subscription tuningSubscription_;
 };
 
 }  // namespace tactora

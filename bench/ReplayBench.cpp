@@ -1,7 +1,11 @@
 // Replay throughput: a ten-minute session of continuous gestures (every gesture family of the
 // examples, one after another, over and over) replayed through the whole application on the
-// simulated platform, reported in frames (device reports) per second of wall-clock time.
+// simulated platform, reported in frames (device reports) per second of wall-clock time: in
+// process, and as the whole `tactora replay --actions` command from its start to its exit (the
+// program's start-up and the reading of the recording included).
 //   build/<preset>/bench/ReplayBench
+//   build/<preset>/bench/ReplayBench --write-session FILE   (the ten minutes as an evemu file, to
+//                                                          time or profile the command by hand)
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +15,14 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include <benchmark/benchmark.h>
 
@@ -41,6 +53,7 @@ class NullBuffer : public std::streambuf {
 struct LongSession {
   tactora::platform::EvemuRecording recording;
   std::size_t frames = 0;
+  std::string text;  // the recording as an evemu file holds it
 };
 
 const LongSession& longSession() {
@@ -97,7 +110,7 @@ const LongSession& longSession() {
         sessionsDir() + std::string(tactora::SessionSynthesizer::realDeviceRecording));
     auto rendered = synthesizer->render(*parsed, "ten minutes of gestures");
     auto read = tactora::platform::EvemuReader::read(*rendered);
-    LongSession result{std::move(read).value()};
+    LongSession result{std::move(read).value(), 0, *rendered};
     for (const auto& event : result.recording.events) {
       result.frames += event.type == 0 && event.code == 0 ? 1 : 0;
     }
@@ -155,6 +168,40 @@ void BM_ReplayAcrossAPause(benchmark::State& state) {
   }
 }
 
+// The whole command, as a user runs it: `tactora replay --actions` of the ten minutes written to a
+// file, output to /dev/null, from the program's start to its exit.
+void BM_ReplayCommandTenMinutesWithActions(benchmark::State& state) {
+  const LongSession& session = longSession();
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() /
+      ("tactora-replay-bench-" + std::to_string(getpid()) + ".evemu");
+  std::ofstream(file, std::ios::binary) << session.text;
+  const std::string program = TACTORA_PROGRAM_PATH;
+  std::vector<std::string> arguments{program, "replay", "--actions", file.string()};
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) {
+    argv.push_back(argument.data());
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  for (auto _ : state) {
+    pid_t child = 0;
+    int status = 0;
+    if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) != 0 ||
+        waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      state.SkipWithError(("cannot run " + program).c_str());
+      break;
+    }
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  std::filesystem::remove(file);
+  state.counters["frames/s"] = benchmark::Counter(static_cast<double>(session.frames),
+                                                  benchmark::Counter::kIsIterationInvariantRate);
+}
+
+BENCHMARK(BM_ReplayCommandTenMinutesWithActions)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReplayAcrossAPause)
     ->Arg(0)
     ->Arg(10'000'000)
@@ -165,4 +212,17 @@ BENCHMARK(BM_ReplayTenMinutesGesturesOnly)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--write-session") {
+    std::ofstream file(argv[2], std::ios::binary);
+    file << longSession().text;
+    return file ? 0 : 1;
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

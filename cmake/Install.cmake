@@ -2,7 +2,8 @@
 #
 # Layout under the prefix (/usr or /usr/local):
 #   bin/tactora
-#   lib/<multiarch>/tactora/            the multitouch providers the program loads
+#   lib/<multiarch>/tactora/            the libraries the program loads: its desktop part and the
+#                                       multitouch providers
 #   libexec/tactora/                    the permission helper (installed by Tactora/permissions)
 #   lib/udev/rules.d/69-tactora.rules   access to the Magic Mouse and /dev/uinput
 #   lib/systemd/user/tactora.service
@@ -27,11 +28,11 @@ set_source_files_properties(${PROJECT_SOURCE_DIR}/Platform/PrivateLibrary.cpp PR
 set(tactora_data ${PROJECT_SOURCE_DIR}/data)
 set(tactora_helper_install_relative ${CMAKE_INSTALL_LIBEXECDIR}/tactora/tactora-permission-helper)
 
-# The program and its providers.
+# The program and the libraries it loads.
 if(TARGET tactora)
   install(TARGETS tactora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-foreach(provider TactoraEvdevProvider TactoraSimProvider TactoraPlaybackProvider)
+foreach(provider TactoraDesktop TactoraEvdevProvider TactoraSimProvider TactoraPlaybackProvider)
   if(TARGET ${provider})
     # Loaded, never run: 0644, as Debian wants its shared libraries on every distribution.
     install(TARGETS ${provider} LIBRARY DESTINATION ${TACTORA_PRIVATE_LIBDIR}

@@ -1,8 +1,12 @@
 #include "Platform/evdev/EvemuReader.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "Platform/InputFile.h"
@@ -16,12 +20,16 @@ constexpr unsigned maxEventType = 0x1f;
 constexpr std::size_t maxTokensPerLine = 64;
 
 // The line split into fields at spaces and tabs, without its kind prefix. A `#` after an event's
-// fields starts the human-readable comment that evemu-record appends; it is not a field.
+// fields starts the human-readable comment that evemu-record appends; it is not a field. At most
+// `Capacity` fields are kept: one more than a line may hold, so that too many show. Event lines,
+// nearly every line of a recording, take a capacity of five, so splitting one costs next to
+// nothing.
+template <std::size_t Capacity = maxTokensPerLine + 1>
 class Fields {
  public:
   explicit Fields(std::string_view rest) {
     std::size_t i = 0;
-    while (i < rest.size() && count_ < maxTokensPerLine + 1) {
+    while (i < rest.size() && count_ < Capacity) {
       while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) {
         ++i;
       }
@@ -39,7 +47,7 @@ class Fields {
   std::string_view operator[](std::size_t i) const { return tokens_[i]; }
 
  private:
-  std::string_view tokens_[maxTokensPerLine + 1];
+  std::string_view tokens_[Capacity];
   std::size_t count_ = 0;
 };
 
@@ -125,33 +133,169 @@ std::string quoted(std::string_view text) {
   return out + "'";
 }
 
+// An event line as evemu-record writes it, "S.UUUUUU TTTT CCCC VALUE" after the "E:" and
+// optionally a comment, read in one pass: nearly every line of a recording is one, and splitting
+// each into fields first costs more than the rest of reading it. Anything else (a sign, a long
+// number, a stray character) returns false and is read by the general rules, which also say what
+// is wrong.
+class EventLine {
+ public:
+  explicit EventLine(std::string_view rest) : at_(rest.data()), end_(rest.data() + rest.size()) {}
+
+  bool read(std::int64_t& microseconds, std::uint16_t& type, std::uint16_t& code,
+            std::int32_t& value) {
+    std::int64_t seconds = 0;
+    std::int64_t fraction = 0;
+    std::int64_t number = 0;
+    if (!skipBlanks() || !digits(seconds, 1, 12) || !expect('.') || !digits(fraction, 6, 6) ||
+        !skipBlanks() || !hex(type) || !skipBlanks() || !hex(code) || !skipBlanks()) {
+      return false;
+    }
+    const bool negative = at_ != end_ && *at_ == '-';
+    at_ += negative ? 1 : 0;
+    if (!digits(number, 1, 10) || number > std::int64_t{1} << 31 ||
+        (!negative && number == std::int64_t{1} << 31)) {
+      return false;
+    }
+    while (at_ != end_ && (*at_ == ' ' || *at_ == '\t')) {
+      ++at_;
+    }
+    if (at_ != end_ && *at_ != '#') {
+      return false;
+    }
+    microseconds = seconds * 1'000'000 + fraction;
+    value = static_cast<std::int32_t>(negative ? -number : number);
+    return true;
+  }
+
+ private:
+  static int hexDigit(char c) { return hexDigits[static_cast<unsigned char>(c)]; }
+  static constexpr std::array<std::int8_t, 256> hexDigits = [] {
+    std::array<std::int8_t, 256> table{};
+    table.fill(-1);
+    for (int i = 0; i < 10; ++i) {
+      table['0' + i] = static_cast<std::int8_t>(i);
+    }
+    for (int i = 0; i < 6; ++i) {
+      table['a' + i] = table['A' + i] = static_cast<std::int8_t>(10 + i);
+    }
+    return table;
+  }();
+
+  // At least one blank, then something that is not one.
+  bool skipBlanks() {
+    const char* start = at_;
+    while (at_ != end_ && (*at_ == ' ' || *at_ == '\t')) {
+      ++at_;
+    }
+    return at_ != start && at_ != end_;
+  }
+  bool expect(char c) {
+    if (at_ == end_ || *at_ != c) {
+      return false;
+    }
+    ++at_;
+    return true;
+  }
+  bool digits(std::int64_t& out, int fewest, int most) {
+    int count = 0;
+    for (; at_ != end_ && *at_ >= '0' && *at_ <= '9'; ++at_, ++count) {
+      if (count == most) {
+        return false;
+      }
+      out = out * 10 + (*at_ - '0');
+    }
+    return count >= fewest;
+  }
+  bool hex(std::uint16_t& out) {
+    // evemu-record writes four digits: decoded without a loop.
+    if (end_ - at_ > 4 && (at_[4] == ' ' || at_[4] == '\t')) {
+      const int a = hexDigit(at_[0]);
+      const int b = hexDigit(at_[1]);
+      const int c = hexDigit(at_[2]);
+      const int d = hexDigit(at_[3]);
+      if ((a | b | c | d) >= 0) {
+        out = static_cast<std::uint16_t>(a << 12 | b << 8 | c << 4 | d);
+        at_ += 4;
+        return true;
+      }
+    }
+    unsigned value = 0;
+    int count = 0;
+    for (; at_ != end_; ++at_, ++count) {
+      const int digit = hexDigit(*at_);
+      if (digit < 0) {
+        break;
+      }
+      if (count == 4) {
+        return false;
+      }
+      value = value * 16 + static_cast<unsigned>(digit);
+    }
+    out = static_cast<std::uint16_t>(value);
+    return count > 0;
+  }
+
+  const char* at_;
+  const char* end_;
+};
+
 class Parser {
  public:
-  EvemuReader::Result run(std::string_view text, const std::string& name) {
-    std::size_t lineNumber = 0;
-    while (!text.empty()) {
-      ++lineNumber;
-      std::size_t newline = text.find('\n');
-      std::string_view line = text.substr(0, newline);
-      text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-      if (!line.empty() && line.back() == '\r') {
-        line.remove_suffix(1);
+  explicit Parser(const std::string& name) : name_(name) {}
+
+  // Room for the events of a recording of this many bytes: nearly every line is an event of
+  // about 27 bytes.
+  void expect(std::size_t bytes) { recording_.events.reserve(bytes / 26); }
+
+  // Reads every complete line at the start of `text` and leaves in it what follows the last
+  // newline (a line whose end is still to come). False once a line is wrong.
+  bool readLines(std::string_view& text) {
+    // One look for a NUL byte in the whole text spares one per line.
+    noNul_ = std::memchr(text.data(), '\0', text.size()) == nullptr;
+    for (std::size_t newline = text.find('\n'); newline != std::string_view::npos;
+         newline = text.find('\n')) {
+      if (!readLine(text.substr(0, newline))) {
+        return false;
       }
-      lineNumber_ = lineNumber;
-      if (std::string_view problem = parseLine(line); !problem.empty()) {
-        return InputError::atLine(name, lineNumber, std::string(problem) + detail_);
-      }
+      text.remove_prefix(newline + 1);
+    }
+    return true;
+  }
+
+  // Reads the last line (without a newline at its end); the recording, or the first error.
+  EvemuReader::Result finish(std::string_view lastLine) {
+    if (!error_ && !lastLine.empty()) {
+      readLine(lastLine);
+    }
+    if (error_) {
+      return std::move(*error_);
     }
     if (recording_.events.empty() && recording_.name.empty() && !recording_.id &&
         recording_.axes.empty() && recording_.eventBits.empty()) {
       return InputError::dataCorrupted(
                  "not an evemu recording: no device description and no events")
-          .in(name);
+          .in(name_);
     }
     return std::move(recording_);
   }
 
  private:
+  bool readLine(std::string_view line) {
+    ++lineNumber_;
+    if (!line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);
+    }
+    if (noNul_ && readCanonicalEvent(line)) {
+      return true;
+    }
+    if (std::string_view problem = parseLine(line); !problem.empty()) {
+      error_ = InputError::atLine(name_, lineNumber_, std::string(problem) + detail_);
+      return false;
+    }
+    return true;
+  }
+
   // Returns an empty view when the line is fine; otherwise the start of the message, and
   // `detail_` holds the rest.
   std::string_view parseLine(std::string_view line) {
@@ -207,7 +351,7 @@ class Parser {
   }
 
   std::string_view parseId(std::string_view rest) {
-    Fields fields(rest);
+    Fields<> fields(rest);
     EvemuRecording::DeviceId id;
     if (fields.size() != 4 || !parseHex(fields[0], id.bustype) || !parseHex(fields[1], id.vendor) ||
         !parseHex(fields[2], id.product) || !parseHex(fields[3], id.version)) {
@@ -217,7 +361,7 @@ class Parser {
     return {};
   }
 
-  std::string_view parseBytes(const Fields& fields, std::size_t from,
+  std::string_view parseBytes(const Fields<>& fields, std::size_t from,
                               std::vector<std::uint8_t>& out) {
     for (std::size_t i = from; i < fields.size(); ++i) {
       std::uint8_t byte = 0;
@@ -231,7 +375,7 @@ class Parser {
   }
 
   std::string_view parseProperties(std::string_view rest) {
-    Fields fields(rest);
+    Fields<> fields(rest);
     if (fields.size() == 0 || fields.size() > maxTokensPerLine) {
       return "P: line must hold 1 to 64 hexadecimal bytes";
     }
@@ -239,7 +383,7 @@ class Parser {
   }
 
   std::string_view parseBits(std::string_view rest) {
-    Fields fields(rest);
+    Fields<> fields(rest);
     std::uint8_t type = 0;
     if (fields.size() < 1 || fields.size() > maxTokensPerLine || fields[0].size() > 2 ||
         !parseHex(fields[0], type)) {
@@ -256,7 +400,7 @@ class Parser {
   }
 
   std::string_view parseAxis(std::string_view rest) {
-    Fields fields(rest);
+    Fields<> fields(rest);
     EvemuRecording::Axis axis;
     // Older evemu versions wrote no resolution; it is then 0.
     if ((fields.size() != 5 && fields.size() != 6) || !parseHex(fields[0], axis.code) ||
@@ -282,7 +426,7 @@ class Parser {
   // LED and switch states (`L: CODE VALUE`, `S: CODE VALUE`) describe the device; the replay has
   // no use for them but they are checked like every other line.
   std::string_view parseState(char kind, std::string_view rest) {
-    Fields fields(rest);
+    Fields<> fields(rest);
     std::uint16_t code = 0;
     std::int32_t value = 0;
     if (fields.size() != 2 || !parseHex(fields[0], code) || !parseDecimal(fields[1], value)) {
@@ -291,8 +435,27 @@ class Parser {
     return {};
   }
 
+  // An event line as evemu-record writes it, in a text known to hold no NUL byte; false for
+  // anything else, left to the general rules.
+  bool readCanonicalEvent(std::string_view line) {
+    if (line.size() < 4 || line[0] != 'E' || line[1] != ':') {
+      return false;
+    }
+    EvemuRecording::Event event;
+    if (!EventLine(line.substr(2))
+             .read(event.timeMicroseconds, event.type, event.code, event.value) ||
+        (sawEvent_ && event.timeMicroseconds < lastTime_)) {
+      return false;
+    }
+    sawEvent_ = true;
+    lastTime_ = event.timeMicroseconds;
+    event.line = lineNumber_;
+    recording_.events.push_back(event);
+    return true;
+  }
+
   std::string_view parseEvent(std::string_view rest) {
-    Fields fields(rest);
+    Fields<5> fields(rest);
     if (fields.size() != 4) {
       return "E: line must be 'E: SECONDS.MICROSECONDS TYPE CODE VALUE'";
     }
@@ -325,6 +488,9 @@ class Parser {
     return {};
   }
 
+  const std::string& name_;
+  std::optional<InputError> error_;
+  bool noNul_ = false;
   EvemuRecording recording_;
   std::string detail_;
   bool sawEvent_ = false;
@@ -335,17 +501,48 @@ class Parser {
 }  // namespace
 
 EvemuReader::Result EvemuReader::read(std::string_view text, const std::string& name) {
-  return Parser().run(text, name);
+  Parser parser(name);
+  parser.expect(text.size());
+  parser.readLines(text);
+  return parser.finish(text);
 }
 
+// The file is read a piece at a time and each piece's lines as it comes: a long recording is
+// never held whole, nor copied.
 EvemuReader::Result EvemuReader::readFile(const std::string& path) {
+  Parser parser(path);
+  std::error_code unknownSize;
+  const std::uintmax_t bytes = std::filesystem::file_size(path, unknownSize);
+  if (!unknownSize && bytes <= InputFile::maximumBytes) {
+    parser.expect(static_cast<std::size_t>(bytes));
+  }
+  std::string carried;  // a line split between two pieces
   // Only a regular file of sane size: a FIFO or a device would block or never end.
   std::string reason;
-  const std::optional<std::string> contents = InputFile::read(path, &reason);
-  if (!contents) {
+  const bool read = InputFile::readInPieces(path, &reason, [&](std::string_view piece) {
+    if (!carried.empty()) {
+      const std::size_t newline = piece.find('\n');
+      carried.append(
+          piece.substr(0, newline == std::string_view::npos ? piece.size() : newline + 1));
+      if (newline == std::string_view::npos) {
+        return true;
+      }
+      piece.remove_prefix(newline + 1);
+      std::string_view line = carried;
+      if (!parser.readLines(line)) {
+        return false;
+      }
+    }
+    if (!parser.readLines(piece)) {
+      return false;
+    }
+    carried.assign(piece);
+    return true;
+  });
+  if (!read) {
     return InputError::fileAccess(path, "cannot open: " + reason);
   }
-  return read(*contents, path);
+  return parser.finish(carried);
 }
 
 }  // namespace tactora::platform

@@ -1,5 +1,6 @@
 #include "Tactora/config/ConfigStore.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <random>
@@ -54,6 +55,31 @@ std::string backupTimestamp(std::chrono::system_clock::time_point now) {
 
 }  // namespace
 
+struct ConfigStore::Subscription::Observers {
+  std::vector<std::pair<std::uint64_t, Observer>> entries;
+  std::uint64_t nextID = 1;
+};
+
+ConfigStore::Subscription::Subscription(Subscription&& other) noexcept
+    : observers_(std::move(other.observers_)), id_(std::exchange(other.id_, 0)) {}
+
+ConfigStore::Subscription& ConfigStore::Subscription::operator=(Subscription&& other) noexcept {
+  if (this != &other) {
+    reset();
+    observers_ = std::move(other.observers_);
+    id_ = std::exchange(other.id_, 0);
+  }
+  return *this;
+}
+
+void ConfigStore::Subscription::reset() {
+  if (auto observers = observers_.lock()) {
+    std::erase_if(observers->entries, [this](const auto& entry) { return entry.first == id_; });
+  }
+  observers_.reset();
+  id_ = 0;
+}
+
 std::filesystem::path ConfigStore::defaultDirectory() {
   return defaultDirectory([](const char* name) -> std::optional<std::string> {
     if (const char* value = std::getenv(name)) {
@@ -83,12 +109,17 @@ ConfigStore::ConfigStore(std::optional<std::filesystem::path> directory, WallClo
       wallClock_(wallClock ? std::move(wallClock)
                            : [] { return std::chrono::system_clock::now(); }),
       uuidSource_(uuidSource ? std::move(uuidSource) : randomUUID),
+      observers_(std::make_shared<Subscription::Observers>()),
       current_(std::make_shared<const Configuration>(defaultConfiguration())) {
   Loaded loaded = load();
   publish(loaded.configuration);
   if (loaded.needsWrite) {
     save(loaded.configuration);
   }
+}
+
+ConfigStore::~ConfigStore() {
+  writer_.flush();
 }
 
 std::shared_ptr<const Configuration> ConfigStore::current() const {
@@ -106,20 +137,34 @@ void ConfigStore::publish(Configuration configuration) {
   // `previous` may be the last reference; it is released here, outside the lock.
 }
 
-void ConfigStore::addObserver(Observer observer) {
-  observers_.push_back(std::move(observer));
+ConfigStore::Subscription ConfigStore::addObserver(Observer observer) {
+  const std::uint64_t id = observers_->nextID++;
+  observers_->entries.emplace_back(id, std::move(observer));
+  return Subscription(observers_, id);
 }
 
 void ConfigStore::save(const Configuration& configuration) {
   publish(configuration);
-  if (auto error = write(configuration)) {
-    logger.error("failed to save config: %{public}s", {*error});
+  writer_.submit([this, snapshot = current()] {
+    if (auto error = write(*snapshot)) {
+      logger.error("failed to save config: %{public}s", {*error});
+    }
+  });
+  // Observers may add observers, remove others (a window closing) or save again: those registered
+  // now are called unless removed before their turn.
+  std::vector<std::uint64_t> ids;
+  ids.reserve(observers_->entries.size());
+  for (const auto& entry : observers_->entries) {
+    ids.push_back(entry.first);
   }
-  // Observers may register more observers or save again; iterate by index over a stable count.
-  const std::size_t count = observers_.size();
-  for (std::size_t index = 0; index < count; ++index) {
-    Observer observer = observers_[index];
-    observer(configuration);
+  for (const std::uint64_t id : ids) {
+    const auto& entries = observers_->entries;
+    const auto found = std::find_if(entries.begin(), entries.end(),
+                                    [id](const auto& entry) { return entry.first == id; });
+    if (found != entries.end()) {
+      Observer observer = found->second;
+      observer(configuration);
+    }
   }
 }
 

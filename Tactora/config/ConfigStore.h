@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Tactora/config/CoalescingWriter.h"
 #include "Tactora/config/Configuration.h"
 
 namespace tactora {
@@ -17,6 +19,10 @@ namespace tactora {
 // created, publishes every saved value as an immutable snapshot and writes it atomically. Create
 // and save on the main thread; `current` may be read from any thread.
 //
+// Files are written on a writer thread of the store's own, so saving never waits for the disk:
+// the newest saved value is always the one written last, and the store's destruction waits until
+// it is on the disk.
+//
 // The user's file is never lost: a file that is replaced because it was rejected or migrated is
 // first copied to a backup that is on the disk, and until that copy succeeds the file stays as it
 // is while the application runs on the value in memory. A file that exists but cannot be read is
@@ -24,6 +30,26 @@ namespace tactora {
 class ConfigStore {
  public:
   using Observer = std::function<void(const Configuration&)>;
+
+  // Keeps an observer registered while it lives: destroying or resetting it removes the observer,
+  // so an owner that goes away (a closed window) is never called. It may outlive the store.
+  class Subscription {
+   public:
+    Subscription() = default;
+    Subscription(Subscription&& other) noexcept;
+    Subscription& operator=(Subscription&& other) noexcept;
+    ~Subscription() { reset(); }
+    void reset();
+
+   private:
+    friend class ConfigStore;
+    struct Observers;
+    Subscription(std::weak_ptr<Observers> observers, std::uint64_t id)
+        : observers_(std::move(observers)), id_(id) {}
+    std::weak_ptr<Observers> observers_;
+    std::uint64_t id_ = 0;
+  };
+
   using WallClock = std::function<std::chrono::system_clock::time_point()>;
   // A fresh UUID in its canonical upper-case 36-character form.
   using UUIDSource = std::function<std::string()>;
@@ -31,6 +57,8 @@ class ConfigStore {
   // Empty functions take the system clock and random UUIDs.
   explicit ConfigStore(std::optional<std::filesystem::path> directory = std::nullopt,
                        WallClock wallClock = {}, UUIDSource uuidSource = {});
+  // Waits until the last saved value is on the disk.
+  ~ConfigStore();
   ConfigStore(const ConfigStore&) = delete;
   ConfigStore& operator=(const ConfigStore&) = delete;
 
@@ -46,10 +74,13 @@ class ConfigStore {
   // The value in force. The snapshot never changes; a save publishes a new one.
   std::shared_ptr<const Configuration> current() const;
 
-  // Makes `configuration` current, writes it, then calls every observer in registration order,
-  // also when writing failed (the failure is logged).
+  // Makes `configuration` current, hands it to the writer thread, then calls every observer in
+  // registration order. A failed write is logged; the value stays current.
   void save(const Configuration& configuration);
-  void addObserver(Observer observer);
+  // Registers `observer` for as long as the returned subscription lives.
+  [[nodiscard]] Subscription addObserver(Observer observer);
+  // Returns once every value saved before is on the disk (or its write failed and was logged).
+  void flush() { writer_.flush(); }
 
  private:
   struct Loaded {
@@ -76,15 +107,19 @@ class ConfigStore {
   std::filesystem::path fileURL_;
   WallClock wallClock_;
   UUIDSource uuidSource_;
-  std::vector<Observer> observers_;
+  std::shared_ptr<Subscription::Observers> observers_;
   std::optional<PendingBackup> pendingBackup_;
-  // Why the file on the disk must be left alone (it exists but could not be read).
+  // Why the file on the disk must be left alone (it exists but could not be read). This and the
+  // pending backup belong to the writer thread once the store is created.
   std::optional<std::string> keptUnread_;
 
   // Guards only the swap of the snapshot pointer, so a reader on the gesture thread never waits
   // for a file write.
   mutable std::mutex currentMutex_;
   std::shared_ptr<const Configuration> current_;
+
+  // Last, so that it is destroyed first: the writes still waiting use the members above.
+  CoalescingWriter writer_;
 };
 
 }  // namespace tactora

@@ -1,4 +1,6 @@
-// The `tactora` executable: the desktop application, and the command-line tools next to it.
+// The desktop part of the `tactora` program: the desktop application and every command that
+// reaches the desktop, in a library the program loads when one of them runs (replay and config
+// run in the program itself; see Tactora/launch/main.cpp). Its command line is the whole one.
 
 #include <pthread.h>
 #include <signal.h>
@@ -24,6 +26,7 @@
 #include "Tactora/main/DoctorCommand.h"
 #include "Tactora/main/MonitorCommand.h"
 #include "Tactora/main/PlayCommand.h"
+#include "Tactora/main/ProgramText.h"
 #include "Tactora/main/ReplayCommand.h"
 #ifdef TACTORA_HAVE_SHELL
 #include "Tactora/shell/DesktopApplication.h"
@@ -163,15 +166,14 @@ void registerCommands(CLI::App& app) {
 }  // namespace
 }  // namespace tactora
 
-int main(int argc, char** argv) {
+// Called by the program with its own arguments; returns its exit status.
+extern "C" __attribute__((visibility("default"))) int tactoraDesktopMain(int argc, char** argv) {
   // Started by systemd or a desktop that logs to the journal: lines go there with their category
   // as a field; otherwise they stay on stderr.
   if (auto journal = tactora::lx::JournalLogSink::createIfStderrIsJournal()) {
     tactora::platform::Log::setSink(std::move(journal));
   }
-  CLI::App app{
-      "Tactora turns touches on the Magic Mouse into gestures and runs an action for each.",
-      "tactora"};
+  CLI::App app{tactora::programDescription, tactora::programName};
   app.set_version_flag("--version", tactora::versionText);
   app.require_subcommand(0, 1);
   std::string providerPath;

@@ -57,6 +57,9 @@ GeneralTab::GeneralTab(const SettingsContext& context, QWidget* parent)
   }
   column->addStretch(1);
 
+  // The tray's switch saves too; the tab follows every save for as long as it lives.
+  subscription_ = context_.configStore->addObserver(
+      [this](const Configuration& configuration) { showConfiguration(configuration); });
   showConfiguration(*context_.configStore->current());
 }
 

@@ -59,6 +59,7 @@ class GeneralTab final : public QWidget {
   QCheckBox* launchAtLogin_ = nullptr;
   QPushButton* licenses_ = nullptr;
   QLabel* version_ = nullptr;
+  ConfigStore::Subscription subscription_;
 };
 
 }  // namespace tactora::settings

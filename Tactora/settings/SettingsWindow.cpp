@@ -124,11 +124,6 @@ void SettingsWindow::connectGeneralTab(const SettingsContext& context) {
           });
 }
 
-void SettingsWindow::showConfiguration(const Configuration& configuration) {
-  general_->showConfiguration(configuration);
-  tuning_->showConfiguration(configuration);
-}
-
 void SettingsWindow::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
   if (event->isAccepted() && onClose) {

@@ -23,9 +23,6 @@ class SettingsWindow final : public QWidget {
 
   explicit SettingsWindow(const SettingsContext& context, QWidget* parent = nullptr);
 
-  // Redraws every tab from a configuration just saved (here or elsewhere).
-  void showConfiguration(const Configuration& configuration);
-
   // Runs when the user closes the window.
   std::function<void()> onClose;
 

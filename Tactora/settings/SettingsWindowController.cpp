@@ -6,23 +6,14 @@
 namespace tactora::settings {
 
 SettingsWindowController::SettingsWindowController(SettingsContext context)
-    : context_(std::move(context)), window_(std::make_shared<QPointer<SettingsWindow>>()) {
-  // The store has no way to remove an observer, so one observer serves every window this
-  // controller opens, and it holds the window only weakly.
-  context_.configStore->addObserver([weakWindow = std::weak_ptr<QPointer<SettingsWindow>>(window_)](
-                                        const Configuration& configuration) {
-    if (const auto window = weakWindow.lock(); window && !window->isNull()) {
-      (*window)->showConfiguration(configuration);
-    }
-  });
-}
+    : context_(std::move(context)) {}
 
 SettingsWindowController::~SettingsWindowController() {
-  delete window_->data();
+  delete window_.data();
 }
 
 void SettingsWindowController::showSettings(std::optional<int> tab) {
-  if (window_->isNull()) {
+  if (window_.isNull()) {
     auto* window = new SettingsWindow(context_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->onClose = [this] {
@@ -30,9 +21,9 @@ void SettingsWindowController::showSettings(std::optional<int> tab) {
         onClose();
       }
     };
-    *window_ = window;
+    window_ = window;
   }
-  SettingsWindow* window = window_->data();
+  SettingsWindow* window = window_.data();
   if (tab && *tab >= 0 && *tab < window->tabs()->count()) {
     window->tabs()->setCurrentIndex(*tab);
   }

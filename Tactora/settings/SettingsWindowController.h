@@ -2,7 +2,6 @@
 
 #include <QPointer>
 #include <functional>
-#include <memory>
 #include <optional>
 
 #include "Tactora/settings/SettingsContext.h"
@@ -11,8 +10,7 @@
 namespace tactora::settings {
 
 // Opens the settings window on demand, keeps at most one, and forgets it when it closes, so the
-// next opening builds it afresh on its first tab. Lives as long as the application; it watches
-// the store once for all the windows it opens.
+// next opening builds it afresh on its first tab. Lives as long as the application.
 class SettingsWindowController {
  public:
   explicit SettingsWindowController(SettingsContext context);
@@ -25,15 +23,14 @@ class SettingsWindowController {
   void showSettings(std::optional<int> tab = std::nullopt);
 
   // The open window; null when none is open.
-  SettingsWindow* window() const { return window_ ? window_->data() : nullptr; }
+  SettingsWindow* window() const { return window_.data(); }
 
   // Runs after the window has closed.
   std::function<void()> onClose;
 
  private:
   SettingsContext context_;
-  // Shared with the store's observer, which outlives this controller and must then do nothing.
-  std::shared_ptr<QPointer<SettingsWindow>> window_;
+  QPointer<SettingsWindow> window_;
 };
 
 }  // namespace tactora::settings

@@ -54,7 +54,15 @@ TuningTab::TuningTab(ConfigStore& store, SurfaceFrameSource* frames, QWidget* pa
   dragSaveTimer_.setInterval(dragSaveIntervalMs);
   connect(&dragSaveTimer_, &QTimer::timeout, this, [this] { savePendingSlider(); });
 
+  subscription_ = store_.addObserver(
+      [this](const Configuration& configuration) { showConfiguration(configuration); });
   showConfiguration(*store_.current());
+}
+
+TuningTab::~TuningTab() {
+  // A knob still held when the window closes or the application quits: its value is saved too.
+  subscription_.reset();
+  savePendingSlider();
 }
 
 void TuningTab::buildSection(QVBoxLayout* column, TuningSection section) {
@@ -167,6 +175,7 @@ void TuningTab::showConfiguration(const Configuration& configuration) {
     }
   }
   surface_->setZone(tuning.rightZoneMinX, tuning.rightZoneMinY);
+  Q_EMIT configurationShown();
 }
 
 void TuningTab::sliderMoved(const TuningSlider& slider, double value, bool dragging) {
@@ -251,10 +260,7 @@ template <typename Change>
 void TuningTab::saveTuning(Change change) {
   Configuration configuration = *store_.current();
   change(configuration.tuning);
-  store_.save(configuration);
-  // The window redraws every tab from the store's observer as well; this keeps a tab shown on its
-  // own truthful too (a declined choice of the drag mode, a reset).
-  showConfiguration(*store_.current());
+  store_.save(configuration);  // the tab shows it from its observer
 }
 
 SliderRow* TuningTab::sliderRow(TuningSection section, std::string_view label) const {

@@ -23,13 +23,18 @@ class SurfaceView;
 
 // The Tuning tab: the live surface view, then the recognition settings in eight sections, each
 // with its "Restore Defaults". Every change is saved through the store; while a slider is being
-// dragged the saves are spaced out, and the value at release is always saved.
+// dragged the saves are spaced out, and the value at release is always saved, as is a value still
+// held when the tab goes away (the application quitting mid-drag). The tab shows every saved
+// configuration once, whoever saved it.
 class TuningTab final : public QWidget {
+  Q_OBJECT
+
  public:
   // At most one save per this interval while a slider is held.
   static constexpr int dragSaveIntervalMs = 100;
 
   TuningTab(ConfigStore& store, SurfaceFrameSource* frames, QWidget* parent);
+  ~TuningTab() override;
 
   // Shows a configuration saved elsewhere (or by this tab).
   void showConfiguration(const Configuration& configuration);
@@ -42,6 +47,10 @@ class TuningTab final : public QWidget {
   // The finger-rest warning while it is open.
   QMessageBox* fingerRestWarning() const { return warning_; }
   SurfaceView* surfaceView() const { return surface_; }
+
+ Q_SIGNALS:
+  // After the controls show a configuration.
+  void configurationShown();
 
  private:
   void buildSection(QVBoxLayout* column, TuningSection section);
@@ -72,6 +81,7 @@ class TuningTab final : public QWidget {
   };
   std::optional<PendingSlider> pending_;
   QTimer dragSaveTimer_;
+  ConfigStore::Subscription subscription_;
 };
 
 }  // namespace tactora::settings

@@ -67,13 +67,12 @@ TEST_F(SyntheticScrollTest, AScrollOrANewMomentumStopsTheRunningOne) {
   EXPECT_EQ(posted(), (Lines{"scrollWheel vertical 0 horizontal 9 marked",
                              "scrollWheel vertical -9 horizontal 0 marked",
                              "scrollWheel vertical 4 horizontal 0 marked"}));
-}
 
-TEST_F(SyntheticScrollTest, AScrollerThatIsGoneStopsItsMomentum) {
+  // A scroller that is gone stops its momentum.
   scroller->startMomentum(600, 0);
   scroller.reset();
   sim->timeline().advanceBy(1);
-  EXPECT_EQ(posted(), Lines{});
+  EXPECT_EQ(posted().size(), 3u);
   EXPECT_EQ(sim->timeline().nextDueTime(), std::nullopt);
 }
 

@@ -126,36 +126,5 @@ const ScriptCase dragCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Drags, ScriptedBehaviour, ::testing::ValuesIn(dragCases), caseName);
 
-using DragStates = EngineScriptTest;
-
-// Every state of the drag and every way between them, one step at a time (the events of each
-// step are the cases' above).
-TEST_F(DragStates, FollowEveryTransitionOfTheLifecycle) {
-  tune(fingerRest);
-  TouchScript& s = script;
-  const std::pair<std::function<void()>, DragState> steps[] = {
-      {[&] { s.down(1, 0.3, 0.5).at(0.00); }, DragState::armed},
-      {[&] { s.down(2, 0.6, 0.5).at(0.01); }, DragState::armedWithPending},
-      {[&] { s.up(2).at(0.02); }, DragState::armed},
-      {[&] { s.down(3, 0.6, 0.5).at(0.03); }, DragState::armedWithPending},
-      {[&] { s.pointerBy(10, 0).at(0.04); }, DragState::draggingWithScroll},
-      {[&] { s.up(3).at(0.05); }, DragState::dragging},
-      {[&] { s.down(4, 0.6, 0.5).at(0.06); }, DragState::draggingWithScroll},
-      {[&] { s.down(5, 0.7, 0.5).at(0.07); }, DragState::idle},
-      {[&] { s.up(1).up(4).up(5).at(0.50); }, DragState::idle},
-      {[&] { s.down(6, 0.3, 0.5).at(1.00); }, DragState::armed},
-      {[&] { s.pointerBy(10, 0).at(1.01); }, DragState::dragging},
-      {[&] { s.button(true).at(1.02); }, DragState::idle},
-      {[&] { s.button(false).up(6).at(1.03); }, DragState::idle},
-      {[&] { s.down(7, 0.3, 0.5).at(2.00); }, DragState::armed},
-      {[&] { s.up(7).at(2.10); }, DragState::idle},
-  };
-  for (const auto& [step, after] : steps) {
-    step();
-    EXPECT_EQ(toString(engine.dragState()), toString(after)) << "at " << nowSeconds;
-  }
-  events.take();
-}
-
 }  // namespace
 }  // namespace tactora::testing

@@ -39,6 +39,7 @@ inline std::set<std::string> expectedFiles() {
   const std::string privateLibs = std::string("usr/") + TACTORA_PRIVATE_LIBDIR + "/";
   return {
       "usr/bin/tactora",
+      privateLibs + "libTactoraDesktop.so",
       privateLibs + "libTactoraEvdevProvider.so",
       privateLibs + "libTactoraSimProvider.so",
       privateLibs + "libTactoraPlaybackProvider.so",

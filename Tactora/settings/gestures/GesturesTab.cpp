@@ -115,12 +115,8 @@ GesturesTab::GesturesTab(ConfigStore& store, platform::Platform& platform, Optio
   layout->addWidget(content_, 1);
   layout->addWidget(createFooter());
 
-  // The store outlives windows: a closed tab must not be called.
-  store_.addObserver([tab = QPointer<GesturesTab>(this)](const Configuration&) {
-    if (tab) {
-      tab->refresh();
-    }
-  });
+  // The store outlives windows: the subscription ends with the tab.
+  subscription_ = store_.addObserver([this](const Configuration&) { refresh(); });
   refresh();
 }
 

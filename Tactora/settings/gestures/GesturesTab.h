@@ -145,6 +145,7 @@ class GesturesTab : public QWidget {
   QPointer<QMessageBox> alert_;
   QPointer<AddBindingSheet> addSheet_;
   QPointer<ApplicationChooser> chooser_;
+  ConfigStore::Subscription subscription_;
 };
 
 }  // namespace tactora

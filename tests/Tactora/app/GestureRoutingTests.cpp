@@ -19,8 +19,12 @@ GestureBinding bind(GestureEvent gesture, Action action, ModifierSet modifiers =
   return GestureBinding{Trigger{gesture, modifiers}, std::move(action)};
 }
 
-TEST_F(GestureRouting, PerApplicationNoneSwitchesTheGestureOffForThatApplication) {
-  Configuration configuration = withAllAppsBindings({});
+// The binding is chosen at the moment of the gesture, by the front application and the held
+// modifiers: `none` in an application's profile switches the gesture off there only.
+TEST_F(GestureRouting, TheFrontApplicationAndHeldModifiersChooseTheBinding) {
+  Configuration configuration = withAllAppsBindings(
+      {bind(GestureEvent::tap(3), Action(Action::Case::showDesktop), ModifierSet::shift()),
+       bind(GestureEvent::tap(3), Action(Action::Case::missionControl))});
   configuration.profiles.push_back(
       Profile{"com.example.editor", {bind(GestureEvent::tap(1), Action(Action::Case::none))}});
   launch(configuration);
@@ -30,28 +34,22 @@ TEST_F(GestureRouting, PerApplicationNoneSwitchesTheGestureOffForThatApplication
   sim->timeline().runDue();
   EXPECT_TRUE(posted().empty());
   EXPECT_EQ(overlay, nullptr);
-  EXPECT_EQ(log->messages("AppDelegate"),
-            std::vector<std::string>{"gesture tap(fingers: 1) -> none"});
-
-  // Any other application gets the All Apps click.
   sim->workspace().setFrontmostApplication("com.example.browser");
   app->handleGesture(GestureEvent::tap(1));
   ASSERT_EQ(posted().size(), 2u);
   EXPECT_EQ(posted()[0].event.type(), EventType::leftMouseDown);
-}
 
-TEST_F(GestureRouting, HeldModifiersSelectTheirBindingAtTheMomentOfTheGesture) {
-  launch(withAllAppsBindings(
-      {bind(GestureEvent::tap(3), Action(Action::Case::showDesktop), ModifierSet::shift()),
-       bind(GestureEvent::tap(3), Action(Action::Case::missionControl))}));
   sim->events().setHeldModifiers(platform::eventFlags::maskShift);
   app->handleGesture(GestureEvent::tap(3));
   sim->events().setHeldModifiers(0);
   app->handleGesture(GestureEvent::tap(3));
   EXPECT_EQ(sim->systemBridges().dockNotifications(),
             (std::vector<std::string>{"com.apple.showdesktop.awake", "com.apple.expose.awake"}));
-  EXPECT_TRUE(log->contains("gesture tap(fingers: 3) -> showDesktop"));
-  EXPECT_TRUE(log->contains("gesture tap(fingers: 3) -> missionControl"));
+  EXPECT_EQ(
+      log->messages("AppDelegate"),
+      (std::vector<std::string>{
+          "gesture tap(fingers: 1) -> none", "gesture tap(fingers: 1) -> leftClick",
+          "gesture tap(fingers: 3) -> showDesktop", "gesture tap(fingers: 3) -> missionControl"}));
 }
 
 TEST_F(GestureRouting, ClicksNeverReachTheOverlayOtherActionsDoAfterTheyRan) {
@@ -75,13 +73,16 @@ TEST_F(GestureRouting, ClicksNeverReachTheOverlayOtherActionsDoAfterTheyRan) {
   EXPECT_EQ(overlay->shown[0].event, GestureEvent::tap(3));
   EXPECT_EQ(overlay->shown[0].action, Action(Action::Case::missionControl));
 
-  // With the overlay switched off in the tuning nothing more is shown.
+  // A saved tuning reaches the application at once: no more overlays, the switcher's new hold.
+  EXPECT_DOUBLE_EQ(AppSwitcher::shared().holdSeconds(), 0.6);
   Configuration quiet = *app->configStore().current();
   quiet.tuning.showGestureHUD = false;
+  quiet.tuning.appSwitcherHoldSeconds = 1.5;
   app->configStore().save(quiet);
   app->handleGesture(GestureEvent::tap(3));
   sim->timeline().runDue();
   EXPECT_EQ(overlay->shown.size(), 1u);
+  EXPECT_DOUBLE_EQ(AppSwitcher::shared().holdSeconds(), 1.5);
 }
 
 TEST_F(GestureRouting, DragScrollScalesInvertsAndNudgesTheHeldDrag) {
@@ -141,15 +142,6 @@ TEST_F(GestureRouting, SwitchingOffReleasesTheDragMomentumAndCommandAtOnce) {
   app->handleGesture(GestureEvent::dragEnded());
   sim->timeline().advanceBy(1.0);
   EXPECT_EQ(posted().size(), 2u);
-}
-
-TEST_F(GestureRouting, ConfigurationObserverUpdatesTheAppSwitcherHold) {
-  launch();
-  EXPECT_DOUBLE_EQ(AppSwitcher::shared().holdSeconds(), 0.6);
-  Configuration configuration = *app->configStore().current();
-  configuration.tuning.appSwitcherHoldSeconds = 1.5;
-  app->configStore().save(configuration);
-  EXPECT_DOUBLE_EQ(AppSwitcher::shared().holdSeconds(), 1.5);
 }
 
 // Observers see each event and then exactly the routing line the application logs for it, so the

@@ -52,6 +52,7 @@ TEST_F(SettingsImportTest, OnlyCommandsNotRunAnywhereYetNeedConfirmation) {
                                    {bind(GestureEvent::tap(6), Action::shellCommand("rm -rf ~")),
                                     bind(GestureEvent::tap(7), Action::shellCommand("open ."))}});
   store_.save(current);
+  store_.flush();
   const std::string before = readFile(store_.fileURL());
   import_.importFile(exported(risky));
   ASSERT_TRUE(import_.pendingImport());
@@ -70,6 +71,7 @@ TEST_F(SettingsImportTest, OnlyCommandsNotRunAnywhereYetNeedConfirmation) {
   import_.cancel();
   EXPECT_FALSE(import_.pendingImport());
   EXPECT_EQ(*store_.current(), current);
+  store_.flush();
   EXPECT_EQ(readFile(store_.fileURL()), before);
 
   import_.importFile(exported(risky));
@@ -101,7 +103,7 @@ TEST_F(SettingsImportTest, AnOldFileIsStoredAsReadAndMigratedOnTheNextLaunch) {
   import_.importFile(path);
   EXPECT_EQ(store_.current()->schemaVersion, 1);
   EXPECT_EQ(store_.current()->profiles, std::vector<Profile>{Profile{}});
-
+  store_.flush();
   ConfigStore relaunched(store_.directoryURL());
   EXPECT_EQ(relaunched.current()->schemaVersion, 9);
   EXPECT_EQ(relaunched.current()->allAppsProfile()->bindings, defaultBindings());

@@ -60,26 +60,6 @@ TEST_F(InputPipelineFrames, TheFrameObserverSeesEveryFrameTheEngineGets) {
   events.take();
 }
 
-TEST_F(InputPipelineFrames, SwipeHoldsSuppressionPastTheYoungWindowForItsHold) {
-  std::vector<Contact> fingers{Contact{1, 4, 0.40f, 0.5f}, Contact{2, 4, 0.60f, 0.5f}};
-  frameAt(t0_, fingers);
-  double swipeAt = -1;
-  for (double t = t0_ + 0.01; swipeAt < 0 && t < t0_ + 0.2; t += 0.01) {
-    for (Contact& c : fingers) {
-      c.x -= 0.03f;  // 1.5 mm per frame to the left
-    }
-    frameAt(t, fingers);
-    for (const GestureEvent& e : events.take()) {
-      swipeAt = e == GestureEvent::swipe(2, Direction::left) ? t : swipeAt;
-    }
-  }
-  ASSERT_GT(swipeAt, 0) << "the engine recognised no two-finger swipe";
-  frameAt(swipeAt + 0.59, fingers);
-  EXPECT_EQ(tapMode(), Mode::all);
-  frameAt(swipeAt + 0.61, fingers);
-  EXPECT_EQ(tapMode(), Mode::none);
-}
-
 class InputPipelineDrag : public InputPipelineFrames {
  protected:
   InputPipelineDrag() : InputPipelineFrames(fingerRestDrag()) {}

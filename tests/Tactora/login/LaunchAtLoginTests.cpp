@@ -1,5 +1,9 @@
+// Launch at login on the simulated login items: a request the service already fulfils does
+// nothing; a refused one falls back to (or removes) the per-user agent, for this program, and says
+// why. The agent's own file format is the platform's.
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -14,84 +18,73 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::LoginItemStatus;
-using Launch = sim::SimWorkspace::LaunchedProcess;
 
-class LaunchAtLoginTest : public ::testing::Test {
- protected:
-  void SetUp() override { previousSink_ = platform::Log::setSink(log_); }
-  void TearDown() override { platform::Log::setSink(previousSink_); }
+TEST(LaunchAtLogin, FallsBackToTheAgentOnlyWhenTheServiceRefuses) {
+  auto log = std::make_shared<platform::CapturingLogSink>();
+  const auto previous = platform::Log::setSink(log);
+  struct Case {
+    LoginItemStatus status;
+    bool request;
+    std::optional<std::string> registerError, unregisterError;
+    std::vector<std::string> launchctl;  // its arguments before the agent's path
+    bool agentAfter;
+    std::string logged;
+  };
+  const Case cases[] = {
+      {LoginItemStatus::enabled, true, {}, {}, {}, true, ""},
+      {LoginItemStatus::notRegistered, false, {}, {}, {}, true, ""},
+      {LoginItemStatus::notRegistered,
+       true,
+       "Operation not permitted",
+       {},
+       {"load", "-w"},
+       true,
+       "autostart entry failed (Operation not permitted), falling back to the systemd user unit"},
+      {LoginItemStatus::enabled,
+       false,
+       {},
+       "busy",
+       {"unload", "-w"},
+       false,
+       "autostart entry failed (busy), falling back to the systemd user unit"},
+  };
+  for (const Case& c : cases) {
+    sim::SimPlatform platform;
+    auto bundle = platform.workspace().mainBundle();
+    bundle.executablePath = "/opt/R&D <tools>/tactora";
+    platform.workspace().setMainBundle(bundle);
+    sim::SimLoginItems& items = platform.loginItems();
+    const fs::path agent = items.agentFilePath();
+    fs::create_directories(agent.parent_path());
+    std::ofstream(agent) << "left by an earlier fallback";
+    items.setStatus(c.status);
+    items.setRegisterError(c.registerError);
+    items.setUnregisterError(c.unregisterError);
+    log->clear();
+    LaunchAtLogin login(platform);
+    login.setLaunchAtLogin(c.request);
 
-  sim::SimLoginItems& items() { return platform_.loginItems(); }
-  fs::path agentFile() { return items().agentFilePath(); }
-  std::vector<Launch> launches() { return platform_.workspace().launchedProcesses(); }
-  std::string agentText() {
-    std::stringstream text;
-    text << std::ifstream(agentFile()).rdbuf();
-    return text.str();
+    SCOPED_TRACE(c.logged);
+    EXPECT_EQ(fs::exists(agent), c.agentAfter);
+    const auto launches = platform.workspace().launchedProcesses();
+    if (c.launchctl.empty()) {
+      EXPECT_TRUE(items.calls().empty() && launches.empty());
+      // The agent left by an earlier fallback does not count as on.
+      EXPECT_EQ(login.launchAtLoginEnabled(), c.status == LoginItemStatus::enabled);
+    } else {
+      ASSERT_EQ(launches.size(), 1u);
+      EXPECT_EQ(launches[0].arguments,
+                (std::vector<std::string>{c.launchctl[0], c.launchctl[1], agent.string()}));
+    }
+    if (c.request && c.registerError) {
+      std::stringstream text;
+      text << std::ifstream(agent).rdbuf();
+      EXPECT_NE(text.str().find("/opt/R&amp;D &lt;tools&gt;/tactora"), std::string::npos);
+    }
+    EXPECT_EQ(log->messages(),
+              c.logged.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.logged});
   }
-  void placeAgentFile() {
-    fs::create_directories(agentFile().parent_path());
-    std::ofstream(agentFile()) << "left by an earlier fallback";
-  }
-
-  sim::SimPlatform platform_;
-  std::shared_ptr<platform::CapturingLogSink> log_ = std::make_shared<platform::CapturingLogSink>();
-  std::shared_ptr<platform::LogSink> previousSink_;
-};
-
-TEST_F(LaunchAtLoginTest, RequestMatchingTheServiceStatusDoesNothingEvenWithAnAgentFile) {
-  LaunchAtLogin login(platform_);
-  items().setStatus(LoginItemStatus::enabled);
-  login.setLaunchAtLogin(true);
-  items().setStatus(LoginItemStatus::notRegistered);
-  placeAgentFile();
-  login.setLaunchAtLogin(false);
-  EXPECT_FALSE(login.launchAtLoginEnabled());  // the agent file does not count as on
-
-  EXPECT_TRUE(items().calls().empty());
-  EXPECT_TRUE(launches().empty());
-  EXPECT_TRUE(log_->lines().empty());
-  EXPECT_EQ(agentText(), "left by an earlier fallback");
-}
-
-TEST_F(LaunchAtLoginTest, RegistrationFailureWritesTheAgentWithItsFourEntriesAndLoadsIt) {
-  auto bundle = platform_.workspace().mainBundle();
-  bundle.executablePath = "/opt/R&D <tools>/tactora";
-  platform_.workspace().setMainBundle(bundle);
-  items().setRegisterError("Operation not permitted");
-  LaunchAtLogin(platform_).setLaunchAtLogin(true);
-
-  EXPECT_EQ(agentText(),
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-            "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-            "<plist version=\"1.0\">\n<dict>\n"
-            "\t<key>Label</key>\n\t<string>com.vellumworks.Tactora</string>\n"
-            "\t<key>ProcessType</key>\n\t<string>Interactive</string>\n"
-            "\t<key>ProgramArguments</key>\n"
-            "\t<array>\n\t\t<string>/opt/R&amp;D &lt;tools&gt;/tactora</string>\n\t</array>\n"
-            "\t<key>RunAtLoad</key>\n\t<true/>\n"
-            "</dict>\n</plist>\n");
-  EXPECT_EQ(launches(),
-            (std::vector<Launch>{{"/bin/launchctl", {"load", "-w", agentFile().string()}}}));
-  EXPECT_EQ(log_->lines(),
-            (std::vector<platform::CapturingLogSink::Line>{
-                {"LaunchAtLogin", platform::LogLevel::error,
-                 "autostart entry failed (Operation not permitted), falling back to the systemd "
-                 "user unit"}}));
-}
-
-TEST_F(LaunchAtLoginTest, UnregistrationFailureUnloadsAndDeletesTheAgent) {
-  items().setStatus(LoginItemStatus::enabled);
-  items().setUnregisterError("busy");
-  placeAgentFile();
-  LaunchAtLogin(platform_).setLaunchAtLogin(false);
-
-  EXPECT_FALSE(fs::exists(agentFile()));
-  EXPECT_EQ(launches(),
-            (std::vector<Launch>{{"/bin/launchctl", {"unload", "-w", agentFile().string()}}}));
-  EXPECT_EQ(log_->messages(), std::vector<std::string>{"autostart entry failed (busy), falling "
-                                                       "back to the systemd user unit"});
+  platform::Log::setSink(previous);
 }
 
 }  // namespace

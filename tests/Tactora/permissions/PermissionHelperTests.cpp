@@ -107,26 +107,27 @@ TEST_F(PermissionHelperTest, RefusesAnyOtherArgumentsAndDoesNothing) {
   EXPECT_FALSE(QFileInfo::exists(calls));
 }
 
+// The relaunched program checks for itself whether the old process still lives when it starts.
 TEST(Relauncher, StartsTheProgramOnlyAfterTheOldProcessHasEnded) {
   QTemporaryDir scratch;
   ASSERT_TRUE(scratch.isValid());
   const QString marker = scratch.filePath(QStringLiteral("started"));
   QProcess old;
-  old.start(QStringLiteral("sleep"), {QStringLiteral("5")});
+  old.start(QStringLiteral("sleep"), {QStringLiteral("30")});
   ASSERT_TRUE(old.waitForStarted());
-
-  ASSERT_TRUE(Relauncher::relaunchAfterExit(
-      old.processId(), QStringLiteral("/bin/sh"),
-      {QStringLiteral("-c"), QStringLiteral("printf '%s' \"$1\" > '%1'").arg(marker),
-       QStringLiteral("sh"), QStringLiteral("argument with spaces")}));
-  QTest::qWait(300);
+  const QString script = QStringLiteral(
+                             "if kill -0 %1 2>/dev/null; then w=early; else w=after; fi; "
+                             "printf '%s %s' \"$w\" \"$1\" > '%2.tmp' && mv '%2.tmp' '%2'")
+                             .arg(old.processId())
+                             .arg(marker);
+  ASSERT_TRUE(Relauncher::relaunchAfterExit(old.processId(), QStringLiteral("/bin/sh"),
+                                            {QStringLiteral("-c"), script, QStringLiteral("sh"),
+                                             QStringLiteral("argument with spaces")}));
   EXPECT_FALSE(QFileInfo::exists(marker));
-
   old.kill();
   old.waitForFinished();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(marker); }, 3000));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !readFile(marker).isEmpty(); }, 1000));
-  EXPECT_EQ(readFile(marker), "argument with spaces");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(marker); }, 5000));
+  EXPECT_EQ(readFile(marker), "after argument with spaces");
 }
 
 }  // namespace

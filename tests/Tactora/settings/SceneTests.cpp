@@ -102,6 +102,7 @@ TEST(Scenes, TheWheelChangesOnlyAControlTheUserClickedInto) {
         controls.emplace_back(widget);
       }
     }
+    stage.store().flush();
     const std::string savedBefore = fileContents(stage.store().fileURL());
 
     for (const QPointer<QWidget>& control : controls) {
@@ -120,6 +121,7 @@ TEST(Scenes, TheWheelChangesOnlyAControlTheUserClickedInto) {
         EXPECT_NE(page->value(), pageBefore) << "the page did not scroll";
       }
     }
+    stage.store().flush();
     EXPECT_EQ(fileContents(stage.store().fileURL()), savedBefore);
 
     // Clicked into (keyboard focus), the first control of each kind takes the wheel again.

@@ -28,14 +28,21 @@ class RecordingUpdater : public platform::Updater {
 // A store in a fresh temporary folder, the file it writes, and how often it saved.
 class SettingsFixture : public ::testing::Test {
  protected:
-  SettingsFixture() : store_(std::filesystem::path(directory_.path().toStdString())) {
-    store_.addObserver([this](const Configuration&) { ++saves_; });
-    context_.configStore = &store_;
+  SettingsFixture()
+      : store_(
+            std::make_unique<ConfigStore>(std::filesystem::path(directory_.path().toStdString()))),
+        subscription_(store_->addObserver([this](const Configuration&) { ++saves_; })) {
+    context_.configStore = store_.get();
   }
 
-  bool fileExists() const { return std::filesystem::exists(store_.fileURL()); }
+  bool fileExists() const {
+    store_->flush();
+    return std::filesystem::exists(store_->fileURL());
+  }
+  // The file as written once every save has reached the disk.
   nlohmann::json savedFile() const {
-    std::ifstream file(store_.fileURL());
+    store_->flush();
+    std::ifstream file(store_->fileURL());
     std::stringstream bytes;
     bytes << file.rdbuf();
     return nlohmann::json::parse(bytes.str());
@@ -43,7 +50,8 @@ class SettingsFixture : public ::testing::Test {
   nlohmann::json savedTuning() const { return savedFile().at("tuning"); }
 
   QTemporaryDir directory_;
-  ConfigStore store_;
+  std::unique_ptr<ConfigStore> store_;
+  ConfigStore::Subscription subscription_;
   SettingsContext context_;
   int saves_ = 0;
 };

@@ -31,15 +31,20 @@ std::vector<Touch> touches(std::size_t count, float x) {
   return list;
 }
 
-TEST(SurfaceFrameHandoff, KeepsOnlyTheNewestFrameAndCountsEveryOne) {
+// Only the newest frame is kept, every one counted; the last gesture is named, not a drag's steps.
+TEST(SurfaceFrameHandoff, KeepsOnlyTheNewestFrameAndTheLastGesture) {
   SurfaceFrameHandoff handoff;
   SurfaceSnapshot snapshot;
   EXPECT_FALSE(handoff.takeLatest(snapshot));
   const auto one = touches(1, 0.2f);
   const auto two = touches(2, 0.7f);
   handoff.publish(frameOf(one));
+  handoff.gestureReceived(GestureEvent::tap(2));
+  handoff.gestureReceived(GestureEvent::dragMoved());
+  handoff.gestureReceived(GestureEvent::dragScrollMoved(0, 3));
   handoff.publish(frameOf(two));
   ASSERT_TRUE(handoff.takeLatest(snapshot));
+  EXPECT_EQ(snapshot.lastGesture, GestureEvent::tap(2));
   EXPECT_EQ(snapshot.contactCount, 2u);
   EXPECT_FLOAT_EQ(snapshot.contacts[1].x, 0.7f);
   EXPECT_EQ(snapshot.frameCount, 2u);
@@ -49,16 +54,6 @@ TEST(SurfaceFrameHandoff, KeepsOnlyTheNewestFrameAndCountsEveryOne) {
   handoff.publish(frameOf(many));
   ASSERT_TRUE(handoff.takeLatest(snapshot));
   EXPECT_EQ(snapshot.contactCount, SurfaceSnapshot::maxContacts);
-}
-
-TEST(SurfaceFrameHandoff, NamesTheLastGestureButNotTheStepsOfADrag) {
-  SurfaceFrameHandoff handoff;
-  SurfaceSnapshot snapshot;
-  handoff.gestureReceived(GestureEvent::tap(2));
-  handoff.gestureReceived(GestureEvent::dragMoved());
-  handoff.gestureReceived(GestureEvent::dragScrollMoved(0, 3));
-  ASSERT_TRUE(handoff.takeLatest(snapshot));
-  EXPECT_EQ(snapshot.lastGesture, GestureEvent::tap(2));
 }
 
 TEST(SurfaceFrameHandoff, PublishingAFrameAllocatesNothing) {

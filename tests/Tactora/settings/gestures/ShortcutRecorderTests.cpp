@@ -29,10 +29,8 @@ const ShortcutKeys linuxKeys{linuxKeyboard};
 
 TEST(ShortcutKeys, DisplaysShortcutsInTheWordsOfTheKeysPressedOnLinux) {
   const std::tuple<std::uint16_t, std::uint64_t, QString> cases[] = {
-      {0, 0, QStringLiteral("Click to record\u2026")},
       // Key code 0 is A: with Command (Ctrl here) it is a shortcut, not the empty one.
       {0, command, QStringLiteral("Ctrl+A")},
-      {17, command | option | shift, QStringLiteral("Ctrl+Alt+Shift+T")},
       {96, control | option | shift | command, QStringLiteral("Super+Ctrl+Alt+Shift+F5")},
       // Keys named as the recorder names them, not as Qt abbreviates them.
       {53, 0, QStringLiteral("Escape")},
@@ -145,35 +143,28 @@ TEST(ShortcutRecorder, ClickRecordsTheNextKeyWithItsModifiersAndReleasesTheGrab)
   EXPECT_EQ(recorder.keyCode(), 17);  // T
   EXPECT_EQ(recorder.modifiers(), command | shift);
   EXPECT_EQ(recorder.text(), QStringLiteral("Ctrl+Shift+T"));
-}
 
-TEST(ShortcutRecorder, EscapeReturnTabAndBackspaceAreRecordedLikeAnyKey) {
-  ShortcutRecorder recorder(linuxKeyboard);
-  recorder.show();
-  const std::pair<Qt::Key, std::uint16_t> keys[] = {
-      {Qt::Key_Escape, 53}, {Qt::Key_Return, 36}, {Qt::Key_Tab, 48}, {Qt::Key_Backspace, 51}};
-  for (const auto& [key, code] : keys) {
+  // Escape, Return, Tab and Backspace are keys like any other, not ways out of recording.
+  for (const auto& [key, code] : {std::pair{Qt::Key_Escape, 53}, std::pair{Qt::Key_Return, 36},
+                                  std::pair{Qt::Key_Tab, 48}, std::pair{Qt::Key_Backspace, 51}}) {
     QTest::mouseClick(&recorder, Qt::LeftButton);
     QTest::keyClick(&recorder, key);
     EXPECT_FALSE(recorder.isRecording()) << code;
     EXPECT_EQ(recorder.keyCode(), code);
     EXPECT_EQ(recorder.modifiers(), 0u);
   }
-}
 
-TEST(ShortcutRecorder, HidingWhileRecordingLetsGoOfTheKeyboard) {
-  auto recorder = std::make_unique<ShortcutRecorder>(linuxKeyboard);
-  recorder->show();
-  QTest::mouseClick(recorder.get(), Qt::LeftButton);
-  QTest::mouseClick(recorder.get(), Qt::LeftButton);  // a second click starts afresh
-  EXPECT_TRUE(recorder->isRecording());
-  recorder->hide();
-  EXPECT_FALSE(recorder->isRecording());
+  // A second click starts afresh; hiding or destroying a recording field lets go of the keyboard.
+  QTest::mouseClick(&recorder, Qt::LeftButton);
+  QTest::mouseClick(&recorder, Qt::LeftButton);
+  EXPECT_TRUE(recorder.isRecording());
+  recorder.hide();
+  EXPECT_FALSE(recorder.isRecording());
   EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
-
-  recorder->show();
-  QTest::mouseClick(recorder.get(), Qt::LeftButton);
-  recorder.reset();
+  auto another = std::make_unique<ShortcutRecorder>(linuxKeyboard);
+  another->show();
+  QTest::mouseClick(another.get(), Qt::LeftButton);
+  another.reset();
   EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
 }
 

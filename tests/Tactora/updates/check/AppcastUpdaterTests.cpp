@@ -223,12 +223,7 @@ TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
     std::function<void()> arrange;
     std::string cause;
     bool trust = true;
-    std::string feed = {};
   };
-  auto down = std::make_unique<FeedServer>();
-  ASSERT_TRUE(down->start(tls));
-  const std::string downFeed = down->url(QStringLiteral("/appcast.xml")).toStdString();
-  down.reset();  // nothing listens on its port any more
   const QByteArray httpTarget =
       QStringLiteral("http://127.0.0.1:%1/appcast-plain.xml").arg(server.port()).toUtf8();
   const std::vector<Case> cases = {
@@ -240,23 +235,17 @@ TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
        },
        ": refused the redirect to " + httpTarget.toStdString() +
            " (update feeds are only read over https)"},
-      {"not found",
-       [&] {
-         server.route("/appcast.xml", {"404 Not Found", {}, "gone"});
-       },
-       ": "},
       {"feed too large",
        [&] { server.route("/appcast.xml", ok(QByteArray(2 * 1024 * 1024, ' '))); },
        ": the feed is larger than 1048576 bytes"},
       {"certificate not trusted", [&] { server.route("/appcast.xml", ok(feedWith({"9.0"}))); },
        ": ", false},
-      {"nothing listens", [] {}, ": ", true, downFeed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     driver.shown.clear();
     c.arrange();
-    const std::string feed = c.feed.empty() ? feedURL() : c.feed;
+    const std::string feed = feedURL();
     auto updater = makeUpdater("1.0", c.trust, feed);
     checkThroughController(*updater);
     const std::vector<Line> lines = log->lines();
