@@ -11,8 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "tests/support/SourceTree.h"
 
 namespace tactora::testing {
 
@@ -229,10 +230,7 @@ std::filesystem::path DesktopSession::logPath(const std::string& name) const {
 }
 
 std::string DesktopSession::log(const std::string& name) const {
-  std::ifstream file(logPath(name));
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return readFile(logPath(name));
 }
 
 std::filesystem::path DesktopSession::write(const std::filesystem::path& relative,

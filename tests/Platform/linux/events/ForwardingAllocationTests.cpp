@@ -1,48 +1,23 @@
 // Every motion of the mouse passes through the forwarding path (a report's events, the taps, the
 // write to the clone), so in the steady state it allocates nothing.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <new>
 
 #include "Platform/linux/events/LinuxEvents.h"
-#include "Platform/linux/input/ReportForwarder.h"
-#include "Platform/linux/input/ReportProcessor.h"
 #include "support/AllocationCounting.h"
 #include "tests/Platform/linux/EventPipe.h"
 
 namespace tactora::lx {
 namespace {
 
-// The delivery thread's sink: reports through the forwarder to the clone, frames counted.
-class CountingSink final : public ReportSink {
- public:
-  CountingSink(LinuxEventTaps& taps, int fd)
-      : forwarder_({&LinuxEventTaps::filterReportEntry, &taps, true}) {
-    forwarder_.setOutput(fd);
-  }
-  void forwardEvents(std::span<const input_event> events) override {
-    written += forwarder_.forward(events) ? 1 : 0;
-  }
-  void deliverFrame(const platform::FrameAssembler&) override { ++frames; }
-  int written = 0;
-  int frames = 0;
-
- private:
-  ReportForwarder forwarder_;
-};
-
 TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
   if (!TACTORA_COUNTS_ALLOCATIONS) {
     GTEST_SKIP() << "allocations are not counted under a sanitizer";
   }
-  int fds[2];
-  ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
-  const platform::UniqueFd cloneRead(fds[0]);
-  const platform::UniqueFd cloneWrite(fds[1]);
+  const EventPipe clone;
   LinuxEvents events({});
   // A listener on the button and a filter on the wheels, as the program's two taps are.
   ASSERT_TRUE(events.createEventTap(
@@ -60,7 +35,9 @@ TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
   platform::EvdevTouchDevice device;
   device.positionX = {0, 1000, 20};
   device.positionY = {0, 1000, 20};
-  CountingSink sink(events.taps(), cloneWrite.get());
+  ForwardingSink sink({&LinuxEventTaps::filterReportEntry, &events.taps(), true},
+                      clone.write.get());
+  sink.recording = false;
   ReportProcessor processor(device, sink);
   const input_event reports[][4] = {
       {inputEvent(EV_REL, REL_X, 2), inputEvent(EV_REL, REL_Y, -1), inputEvent(EV_KEY, BTN_LEFT, 1),
@@ -80,9 +57,7 @@ TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
       }
     }
     tactora::testing::countingAllocations = false;
-    input_event drained[64];
-    while (::read(cloneRead.get(), drained, sizeof drained) > 0) {
-    }
+    clone.drain();
   };
   feed(5, false);  // warm up
   suppress->enable(false);

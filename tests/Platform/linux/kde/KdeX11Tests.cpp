@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "Platform/Log.h"
 #include "Platform/linux/kde/KGlobalAccel.h"
@@ -15,6 +13,7 @@
 #include "Platform/linux/platform/DesktopServices.h"
 #include "support/CapturingLogSink.h"
 #include "tests/Platform/linux/kde/KdeTestSession.h"
+#include "tests/support/SourceTree.h"
 
 namespace tactora::lx::test {
 namespace {
@@ -59,9 +58,7 @@ TEST(KWinFrontApplication, FollowsActivationsMatchingTheInstanceOrClassAndOnlyKW
   std::string script;
   for (const auto& entry : std::filesystem::directory_iterator(kde().session().folder())) {
     if (entry.path().filename().string().starts_with("tactora-kwin-")) {
-      std::stringstream text;
-      text << std::ifstream(entry.path()).rdbuf();
-      script = text.str();
+      script = testing::readFile(entry.path());
     }
   }
   std::smatch ours;
