@@ -8,7 +8,6 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
-#include <thread>
 
 #include "GestureEngine/GestureEngine.h"
 #include "Platform/evdev/FrameAssembler.h"
@@ -21,6 +20,7 @@
 #include "tests/Platform/linux/EmulatedEvdevNode.h"
 #include "tests/Platform/linux/EventPipe.h"
 #include "tests/Platform/linux/ProviderClient.h"
+#include "tests/support/desktop/DesktopSession.h"
 
 namespace tactora::lx::test {
 namespace {
@@ -293,11 +293,9 @@ TEST_F(EvdevProvider, AQuietMouseReopenedByTheWatchdogKeepsItsGrabItsCloneAndAHe
   // A drag of ours holds the button on the clone (which follows the grab on the reader's thread).
   const input_event press = inputEvent(EV_KEY, BTN_LEFT, 1);
   std::uint64_t clone = 0;
-  for (const auto end = std::chrono::steady_clock::now() + ProviderClient::deadline;
-       clone == 0 && std::chrono::steady_clock::now() < end;) {
-    clone = client_.pointerWriter()(&press, 1, 0);
-  }
-  ASSERT_NE(clone, 0u) << "no clone";
+  ASSERT_TRUE(testing::eventually([&] { return (clone = client_.pointerWriter()(&press, 1, 0)); },
+                                  ProviderClient::deadline))
+      << "no clone";
 
   sim->timeline().advanceBy(125.0);  // two quiet minutes: re-opened twice
 
@@ -352,39 +350,31 @@ class EvdevProviderClone : public EvdevProvider {
     ASSERT_TRUE(nodes_.waitForGrabCalls(node, 1));
     // The clone follows the grab on the delivery thread: probe until it takes a report.
     const input_event probe = inputEvent(EV_REL, REL_X, 0);
-    const auto end = std::chrono::steady_clock::now() + ProviderClient::deadline;
-    while (client_.pointerWriter()(&probe, 1, 0) == 0) {
-      ASSERT_LT(std::chrono::steady_clock::now(), end) << "no clone";
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    ASSERT_TRUE(testing::eventually([&] { return client_.pointerWriter()(&probe, 1, 0) != 0; },
+                                    ProviderClient::deadline))
+        << "no clone";
     readClone(2);
   }
 
   // Waits for `count` events from the clone (or the deadline); all there are by then.
   std::vector<input_event> readClone(std::size_t count) {
     std::vector<input_event> events;
-    const auto end = std::chrono::steady_clock::now() + ProviderClient::deadline;
-    while (events.size() < count && std::chrono::steady_clock::now() < end) {
-      input_event event{};
-      if (::read(clone_, &event, sizeof event) == static_cast<ssize_t>(sizeof event)) {
-        events.push_back(event);
-      } else {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-    }
+    input_event event{};
+    testing::eventually(
+        [&] {
+          while (events.size() < count && ::read(clone_, &event, sizeof event) == sizeof event) {
+            events.push_back(event);
+          }
+          return events.size() >= count;
+        },
+        ProviderClient::deadline);
     return events;
   }
   // Whether the clone was destroyed (its pipe's only writer closed) before the deadline.
   bool waitForCloneEnd() {
-    const auto end = std::chrono::steady_clock::now() + ProviderClient::deadline;
-    while (std::chrono::steady_clock::now() < end) {
-      input_event event{};
-      if (::read(clone_, &event, sizeof event) == 0) {
-        return true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return false;
+    input_event event{};
+    return testing::eventually([&] { return ::read(clone_, &event, sizeof event) == 0; },
+                               ProviderClient::deadline);
   }
 
   static constexpr int node = 15;
