@@ -71,20 +71,6 @@ TEST(KWinFrontApplication, FollowsActivationsMatchingTheInstanceOrClassAndOnlyKW
   EXPECT_EQ(front->frontApplication(), "org.example.Other");
 }
 
-// `tactora doctor` is such a second process: it must leave the running application's script be.
-TEST(KWinFrontApplication, ASecondProcessLeavesTheFirstOnesScriptAlone) {
-  ASSERT_KDE_SESSION();
-  openProbeWindows();
-  auto running = kde().followFocus();
-  ASSERT_TRUE(eventually([&] { return running->activationsReceived() > 0; }));
-  {
-    auto second = kde().followFocus();
-    ASSERT_TRUE(eventually([&] { return second->activationsReceived() > 0; }));
-  }
-  EXPECT_TRUE(follows(*running, "probe", "org.example.Probe"));
-  EXPECT_TRUE(follows(*running, "other", "org.example.Other"));
-}
-
 // The new KWin owns its bus name before it serves its scripting service.
 TEST(KWinFrontApplication, FollowsAReplacedKWin) {
   ASSERT_KDE_SESSION();
