@@ -42,17 +42,6 @@ void chownTree(const std::filesystem::path& path, uid_t uid, gid_t gid) {
 
 }  // namespace
 
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
 std::unique_ptr<DesktopSession> DesktopSession::create(Options options, std::string* error) {
   std::unique_ptr<DesktopSession> session(new DesktopSession);
   std::string pattern =

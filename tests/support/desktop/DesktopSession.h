@@ -11,14 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Eventually.h"
 #include "tests/support/desktop/ChildProcess.h"
 
 namespace tactora::testing {
-
-// Polls `condition` every few milliseconds until it holds or `timeout` passes; generous by
-// default, for a loaded two-core machine.
-bool eventually(const std::function<bool()>& condition,
-                std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 // A private login session for the real desktop components a test starts: a folder of its own with
 // HOME, XDG_RUNTIME_DIR (mode 0700), XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_CACHE_HOME, and a
