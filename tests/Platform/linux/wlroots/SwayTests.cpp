@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "Platform/linux/wlroots/WlrootsDesktop.h"
 #include "tests/support/desktop/SwaySession.h"
 #include "tests/support/desktop/TactoraProgram.h"
+#include "tests/support/desktop/XClient.h"
 #include "tests/support/desktop/XServer.h"
 
 namespace tactora::lx {
@@ -207,19 +207,16 @@ TEST_P(WorkspaceEnds, SwitchingStopsAtTheFirstAndTheLastWorkspace) {
   DesktopServices::Session openbox;
   openbox.type = "x11";
   openbox.useSessionBus = false;
-  walkWorkspaces(DesktopServices::assemble(openbox, X11Connection::open(server->display()),
-                                           std::make_shared<const ApplicationIndex>()),
-                 [&] {
-                   // wmctrl -d: one line per workspace, "*" after the number of the current one.
-                   Position position;
-                   std::istringstream lines(x->run({"wmctrl", "-d"}).output);
-                   for (std::string line; std::getline(lines, line); ++position.count) {
-                     if (line.find(" * ") != std::string::npos) {
-                       position.index = position.count;
-                     }
-                   }
-                   return position;
-                 });
+  const auto client = testing::XClient::connect(server->display());
+  ASSERT_NE(client, nullptr);
+  walkWorkspaces(
+      DesktopServices::assemble(openbox, X11Connection::open(server->display()),
+                                std::make_shared<const ApplicationIndex>()),
+      [&] {
+        return Position{
+            static_cast<int>(client->rootCardinal("_NET_CURRENT_DESKTOP").value_or(-1)),
+            static_cast<int>(client->rootCardinal("_NET_NUMBER_OF_DESKTOPS").value_or(0))};
+      });
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, WorkspaceEnds, ::testing::Values("sway", "openbox"));
