@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "Platform/evdev/EvemuReader.h"
 #include "tests/support/SourceTree.h"
@@ -38,22 +39,30 @@ struct EmulatedEvdevNode::Node {
 namespace {
 
 // Answers a read ioctl with `bytes`, cut or zero-padded to the size libevdev passed.
-void answer(UMockdevIoctlClient* client, const void* bytes, std::size_t length, long result) {
-  UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+// Answers an ioctl: its buffer (of the size the request names) `fill`ed, and `result` returned;
+// EFAULT when the buffer cannot be reached.
+void answerWith(UMockdevIoctlClient* client, long result,
+                const std::function<void(std::uint8_t* buffer, std::size_t size)>& fill) {
   const auto size = static_cast<std::size_t>(_IOC_SIZE(umockdev_ioctl_client_get_request(client)));
   GError* error = nullptr;
-  UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
+  UMockdevIoctlData* data =
+      umockdev_ioctl_data_resolve(umockdev_ioctl_client_get_arg(client), 0, size, &error);
   if (data == nullptr) {
     g_clear_error(&error);
     umockdev_ioctl_client_complete(client, -1, EFAULT);
     return;
   }
-  std::memset(data->data, 0, size);
-  // An empty answer (no bits of a type, no LEDs) may come without a buffer at all.
-  if (bytes != nullptr && length > 0) {
-    std::memcpy(data->data, bytes, std::min(size, length));
-  }
+  fill(data->data, size);
   umockdev_ioctl_client_complete(client, result, 0);
+}
+
+void answer(UMockdevIoctlClient* client, const void* bytes, std::size_t length, long result) {
+  answerWith(client, result, [&](std::uint8_t* buffer, std::size_t size) {
+    std::memset(buffer, 0, size);
+    if (bytes != nullptr && length > 0) {
+      std::memcpy(buffer, bytes, std::min(size, length));
+    }
+  });
 }
 
 void answerText(UMockdevIoctlClient* client, const std::string& text) {
@@ -130,22 +139,14 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
            static_cast<long>(_IOC_SIZE(request)));
   } else if (nr == _IOC_NR(EVIOCGMTSLOTS(0))) {
     // The code asked for comes in, every slot's value goes out: no contacts (tracking id -1).
-    UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-    const auto size = static_cast<std::size_t>(_IOC_SIZE(request));
-    GError* error = nullptr;
-    UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
-    if (data == nullptr) {
-      g_clear_error(&error);
-      umockdev_ioctl_client_complete(client, -1, EFAULT);
-      return TRUE;
-    }
-    std::uint32_t code = 0;
-    std::memcpy(&code, data->data, sizeof code);
-    const std::int32_t value = code == ABS_MT_TRACKING_ID ? -1 : 0;
-    for (std::size_t offset = 4; offset + 4 <= size; offset += 4) {
-      std::memcpy(data->data + offset, &value, sizeof value);
-    }
-    umockdev_ioctl_client_complete(client, 0, 0);
+    answerWith(client, 0, [](std::uint8_t* buffer, std::size_t size) {
+      std::uint32_t code = 0;
+      std::memcpy(&code, buffer, sizeof code);
+      const std::int32_t value = code == ABS_MT_TRACKING_ID ? -1 : 0;
+      for (std::size_t offset = 4; offset + 4 <= size; offset += 4) {
+        std::memcpy(buffer + offset, &value, sizeof value);
+      }
+    });
   } else if (_IOC_DIR(request) == _IOC_READ) {
     // LEDs, sounds, switches, repeat: nothing.
     answer(client, nullptr, 0, static_cast<long>(_IOC_SIZE(request)));
