@@ -3,7 +3,6 @@
 #include <pthread.h>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -11,6 +10,7 @@
 
 #include "Platform/EventLoop.h"
 #include "Platform/ThreadDispatch.h"
+#include "tests/support/Eventually.h"
 
 namespace tactora::platform {
 namespace {
@@ -21,15 +21,12 @@ constexpr auto patience = std::chrono::seconds(10);
 // Collects labels from any thread and lets the test wait for a number of them.
 class Recorder {
  public:
-  // Notifies under the lock: the waiting test may destroy the recorder as soon as it wakes.
   void add(std::string label) {
     std::lock_guard lock(mutex_);
     labels_.push_back(std::move(label));
-    changed_.notify_all();
   }
   bool waitFor(std::size_t count) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, patience, [&] { return labels_.size() >= count; });
+    return testing::eventually([&] { return labels().size() >= count; }, patience);
   }
   std::vector<std::string> labels() {
     std::lock_guard lock(mutex_);
@@ -38,7 +35,6 @@ class Recorder {
 
  private:
   std::mutex mutex_;
-  std::condition_variable changed_;
   std::vector<std::string> labels_;
 };
 
