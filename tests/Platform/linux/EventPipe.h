@@ -14,8 +14,6 @@
 #include <vector>
 
 #include "Platform/UniqueFd.h"
-#include "Platform/linux/input/ReportForwarder.h"
-#include "Platform/linux/input/ReportProcessor.h"
 
 namespace tactora::lx {
 
@@ -78,30 +76,6 @@ struct EventPipe {
 
   platform::UniqueFd read;
   platform::UniqueFd write;
-};
-
-// The delivery thread's sink: the processor's reports through a forwarder (the taps' filter) to
-// `fd`, in order with its frames ("report", "frame <contacts>").
-class ForwardingSink final : public ReportSink {
- public:
-  ForwardingSink(ReportFilter filter, int fd) : forwarder_(filter) { forwarder_.setOutput(fd); }
-  void forwardEvents(std::span<const input_event> events) override {
-    if (recording) {
-      order.push_back("report");
-    }
-    written += forwarder_.forward(events) ? 1 : 0;
-  }
-  void deliverFrame(const platform::FrameAssembler& frame) override {
-    if (recording) {
-      order.push_back("frame " + std::to_string(frame.recordCount()));
-    }
-  }
-  bool recording = true;  // off where the test counts allocations
-  int written = 0;
-  std::vector<std::string> order;
-
- private:
-  ReportForwarder forwarder_;
 };
 
 }  // namespace tactora::lx

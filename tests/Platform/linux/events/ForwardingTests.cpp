@@ -1,5 +1,6 @@
 // Grab-and-forward without a device: reports go through the processor, the Linux event taps
-// decide, and the writer's framed output is read back from a pipe.
+// decide, and the writer's framed output is read back from a pipe; the steady path allocates
+// nothing.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,8 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "Platform/linux/events/LinuxEventTaps.h"
+#include "Platform/linux/events/LinuxEvents.h"
+#include "Platform/linux/input/ReportForwarder.h"
+#include "Platform/linux/input/ReportProcessor.h"
 #include "Platform/linux/input/UinputWriter.h"
+#include "support/AllocationCounting.h"
 #include "tests/Platform/linux/EventPipe.h"
 
 namespace tactora::lx {
@@ -20,6 +24,30 @@ using platform::Event;
 using platform::EventTapOptions;
 using platform::EventTapParameters;
 using platform::EventType;
+
+// The delivery thread's sink: the processor's reports through a forwarder (the taps' filter) to
+// `fd`, in order with its frames ("report", "frame <contacts>").
+class ForwardingSink final : public ReportSink {
+ public:
+  ForwardingSink(ReportFilter filter, int fd) : forwarder_(filter) { forwarder_.setOutput(fd); }
+  void forwardEvents(std::span<const input_event> events) override {
+    if (recording) {
+      order.push_back("report");
+    }
+    written += forwarder_.forward(events) ? 1 : 0;
+  }
+  void deliverFrame(const platform::FrameAssembler& frame) override {
+    if (recording) {
+      order.push_back("frame " + std::to_string(frame.recordCount()));
+    }
+  }
+  bool recording = true;  // off where the test counts allocations
+  int written = 0;
+  std::vector<std::string> order;
+
+ private:
+  ReportForwarder forwarder_;
+};
 
 TEST(UinputWriter, EachBatchIsOneReportEndedBySynReportAndLongBatchesAreSplitWithTheirOwn) {
   EventPipe pipe;
@@ -128,6 +156,67 @@ TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLas
   EXPECT_EQ(buttons_, (std::vector<std::string>{"down", "up"}));
   EXPECT_EQ(sink_.order, (std::vector<std::string>{"report", "frame 1", "report", "frame 0"}));
   EXPECT_FALSE(processor_.isAnyButtonHeld());
+}
+
+// Every motion of the mouse passes through the forwarding path (a report's events, the taps, the
+// write to the clone), so in the steady state it allocates nothing.
+TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
+  if (!TACTORA_COUNTS_ALLOCATIONS) {
+    GTEST_SKIP() << "allocations are not counted under a sanitizer";
+  }
+  const EventPipe clone;
+  LinuxEvents events({});
+  // A listener on the button and a filter on the wheels, as the program's two taps are.
+  ASSERT_TRUE(events.createEventTap(
+      {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+       platform::EventTapOptions::listenOnly,
+       platform::eventMaskBit(platform::EventType::leftMouseDown) |
+           platform::eventMaskBit(platform::EventType::leftMouseUp)},
+      [](platform::EventType, platform::Event& event) { return &event; }));
+  const std::shared_ptr<platform::EventTap> suppress = events.createEventTap(
+      {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+       platform::EventTapOptions::defaultTap,
+       platform::eventMaskBit(platform::EventType::scrollWheel)},
+      [](platform::EventType, platform::Event&) { return static_cast<platform::Event*>(nullptr); });
+
+  platform::EvdevTouchDevice device;
+  device.positionX = {0, 1000, 20};
+  device.positionY = {0, 1000, 20};
+  ForwardingSink sink({&LinuxEventTaps::filterReportEntry, &events.taps(), true},
+                      clone.write.get());
+  sink.recording = false;
+  ReportProcessor processor(device, sink);
+  const input_event reports[][4] = {
+      {inputEvent(EV_REL, REL_X, 2), inputEvent(EV_REL, REL_Y, -1), inputEvent(EV_KEY, BTN_LEFT, 1),
+       inputEvent(EV_SYN, SYN_REPORT, 0)},
+      {inputEvent(EV_REL, REL_X, -1), inputEvent(EV_REL, REL_WHEEL, 1),
+       inputEvent(EV_REL, REL_WHEEL_HI_RES, 120), inputEvent(EV_SYN, SYN_REPORT, 0)},
+      {inputEvent(EV_REL, REL_Y, 3), inputEvent(EV_REL, REL_HWHEEL_HI_RES, -30),
+       inputEvent(EV_KEY, BTN_LEFT, 0), inputEvent(EV_SYN, SYN_REPORT, 0)},
+  };
+  const auto feed = [&](int rounds, bool counting) {
+    tactora::testing::countingAllocations = counting;
+    for (int round = 0; round < rounds; ++round) {
+      for (const auto& report : reports) {
+        for (const input_event& event : report) {
+          processor.handleEvent(event, 1.0);
+        }
+      }
+    }
+    tactora::testing::countingAllocations = false;
+    clone.drain();
+  };
+  feed(5, false);  // warm up
+  suppress->enable(false);
+  feed(5, false);
+  for (const bool suppressing : {false, true}) {
+    suppress->enable(suppressing);
+    tactora::testing::allocationCount = 0;
+    const int writtenBefore = sink.written;
+    feed(50, true);
+    EXPECT_EQ(tactora::testing::allocationCount, 0u) << (suppressing ? "suppressing" : "passing");
+    EXPECT_EQ(sink.written - writtenBefore, 150);
+  }
 }
 
 }  // namespace
