@@ -248,4 +248,10 @@ void DesktopSession::enter() {
   }
 }
 
+void DesktopSession::installApplication(const std::string& id, const std::string& name,
+                                        const std::string& keys) const {
+  write(std::filesystem::relative(dataHome(), folder_) / "applications" / (id + ".desktop"),
+        "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=true\n" + keys);
+}
+
 }  // namespace tactora::testing

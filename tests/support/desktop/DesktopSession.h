@@ -68,6 +68,10 @@ class DesktopSession {
   // Writes a file below the session's folder (making the folders on the way), owned by the
   // session's user; returns its path.
   std::filesystem::path write(const std::filesystem::path& relative, const std::string& text) const;
+  // Installs the application `id` as the desktop knows applications: $XDG_DATA_HOME/applications/
+  // <id>.desktop, named `name`, with `keys` ("StartupWMClass=...\n") added.
+  void installApplication(const std::string& id, const std::string& name,
+                          const std::string& keys = {}) const;
 
   // Points this test process at the session: its bus and display variables (the library code
   // under test reads them), restored when the session is dropped.

@@ -29,14 +29,12 @@ class SwayDesktop : public ::testing::Environment {
     std::string error;
     session = DesktopSession::create({.unprivileged = true}, &error);
     ASSERT_NE(session, nullptr) << error;
-    const auto application = [&](const std::string& id, const std::string& keys) {
-      session->write("home/.local/share/applications/" + id + ".desktop",
-                     "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=true\n" + keys);
-    };
-    application("org.example.Foot", "");
+    session->installApplication("org.example.Foot", "org.example.Foot");
     // Claims foot's windows by their class, but the application whose id they carry wins.
-    application("org.example.Claimer", "StartupWMClass=org.example.Foot\n");
-    application("org.example.XTerm", "StartupWMClass=ProbeTerm\n");
+    session->installApplication("org.example.Claimer", "org.example.Claimer",
+                                "StartupWMClass=org.example.Foot\n");
+    session->installApplication("org.example.XTerm", "org.example.XTerm",
+                                "StartupWMClass=ProbeTerm\n");
     sway = SwaySession::start(*session);
     ASSERT_NE(sway, nullptr);
     ASSERT_FALSE(sway->xDisplay().empty()) << session->log("sway");
