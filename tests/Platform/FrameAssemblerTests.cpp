@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "Platform/evdev/EvemuReader.h"
 #include "Tactora/input/ContactRecordReader.h"
+#include "tests/support/SourceTree.h"
 
 namespace tactora::platform {
 namespace {
@@ -28,37 +27,22 @@ Contacts contactsOf(const FrameAssembler& assembler) {
 }
 
 TEST(FrameAssembler, RealMagicMouseTouchBecomesTouchingFramesALiftAndAnEmptyFrame) {
-  const char* root = std::getenv("TACTORA_SOURCE_DIR");
-  std::ifstream file(std::string(root ? root : ".") +
-                     "/examples/sessions/real/apple-magic-mouse-1-one-touch.evemu");
-  ASSERT_TRUE(file);
-  // Just enough of the evemu text format: identity, the position axes, then the events.
-  EvdevTouchDevice device;
-  std::unique_ptr<FrameAssembler> assembler;
+  const auto read = EvemuReader::readFile(
+      testing::sourceDir() + "/examples/sessions/real/apple-magic-mouse-1-one-touch.evemu");
+  ASSERT_TRUE(read);
+  const EvemuRecording::Axis* x = read->axis(ABS_MT_POSITION_X);
+  const EvemuRecording::Axis* y = read->axis(ABS_MT_POSITION_Y);
+  const auto assembler =
+      std::make_unique<FrameAssembler>(EvdevTouchDevice{read->id->vendor,
+                                                        read->id->product,
+                                                        {x->minimum, x->maximum, x->resolution},
+                                                        {y->minimum, y->maximum, y->resolution},
+                                                        0});
   std::vector<std::pair<double, Contacts>> frames;
-  for (std::string line; std::getline(file, line);) {
-    std::istringstream in(line);
-    std::string kind, a, b, c;
-    in >> kind >> a >> b >> c;
-    const auto hex = [](const std::string& text) { return std::stoul(text, nullptr, 16); };
-    if (kind == "I:") {
-      device.vendor = std::uint16_t(hex(b));
-      device.product = std::uint16_t(hex(c));
-    } else if (kind == "A:" && (hex(a) == ABS_MT_POSITION_X || hex(a) == ABS_MT_POSITION_Y)) {
-      std::int32_t fuzz, flat, resolution;
-      in >> fuzz >> flat >> resolution;
-      (hex(a) == ABS_MT_POSITION_X ? device.positionX : device.positionY) = {
-          std::stoi(b), std::stoi(c), resolution};
-    } else if (kind == "E:") {
-      if (!assembler) {
-        assembler = std::make_unique<FrameAssembler>(device);
-      }
-      std::int32_t value;
-      in >> value;
-      if (assembler->handleEvent(std::stod(a), std::uint16_t(hex(b)), std::uint16_t(hex(c)),
-                                 value)) {
-        frames.emplace_back(assembler->frameTimeSeconds(), contactsOf(*assembler));
-      }
+  for (const EvemuRecording::Event& event : read->events) {
+    if (assembler->handleEvent(static_cast<double>(event.timeMicroseconds) / 1e6, event.type,
+                               event.code, event.value)) {
+      frames.emplace_back(assembler->frameTimeSeconds(), contactsOf(*assembler));
     }
   }
   ASSERT_TRUE(assembler);

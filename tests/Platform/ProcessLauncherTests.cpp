@@ -6,9 +6,10 @@
 #include <chrono>
 #include <fstream>
 #include <string>
-#include <thread>
 
 #include "Platform/linux/ProcessLauncher.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/SourceTree.h"
 
 namespace tactora::lx {
 namespace {
@@ -25,18 +26,6 @@ std::string processState(int pid) {
                                                                 : line.substr(paren + 2, 1);
 }
 
-// Polls until the child has been reaped: no entry in /proc at all (a zombie still has one).
-bool reapedWithin(int pid, std::chrono::seconds bound) {
-  const auto deadline = std::chrono::steady_clock::now() + bound;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (processState(pid).empty()) {
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return false;
-}
-
 // Arguments arrive as given (the text is one argument, the shell interprets it), output goes
 // nowhere, and a child that ends with any status is reaped; a missing program is a failure.
 TEST(ProcessLauncher, ArgumentsArriveUnchangedAndNoChildIsLeftAZombie) {
@@ -47,11 +36,10 @@ TEST(ProcessLauncher, ArgumentsArriveUnchangedAndNoChildIsLeftAZombie) {
         "/bin/sh",
         {"-c", "echo visible; printf '%s' \"$0\" > '" + marker + "'; exit " + status, "arg zero"});
     ASSERT_GT(pid, 0);
-    EXPECT_TRUE(reapedWithin(pid, std::chrono::seconds(10))) << "state " << processState(pid);
-    std::ifstream written(marker);
-    std::string content;
-    std::getline(written, content);
-    EXPECT_EQ(content, "arg zero");
+    // Reaped: no entry in /proc at all (a zombie still has one).
+    EXPECT_TRUE(testing::eventually([&] { return processState(pid).empty(); }))
+        << "state " << processState(pid);
+    EXPECT_EQ(testing::readFile(marker), "arg zero");
   }
   std::remove(marker.c_str());
   EXPECT_EQ(ProcessLauncher::launchDetached("/nonexistent/tactora-no-such-program", {}), -1);

@@ -3,7 +3,6 @@
 #include <pthread.h>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -11,6 +10,7 @@
 
 #include "Platform/EventLoop.h"
 #include "Platform/ThreadDispatch.h"
+#include "tests/support/Eventually.h"
 
 namespace tactora::platform {
 namespace {
@@ -21,15 +21,12 @@ constexpr auto patience = std::chrono::seconds(10);
 // Collects labels from any thread and lets the test wait for a number of them.
 class Recorder {
  public:
-  // Notifies under the lock: the waiting test may destroy the recorder as soon as it wakes.
   void add(std::string label) {
     std::lock_guard lock(mutex_);
     labels_.push_back(std::move(label));
-    changed_.notify_all();
   }
   bool waitFor(std::size_t count) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, patience, [&] { return labels_.size() >= count; });
+    return testing::eventually([&] { return labels().size() >= count; }, patience);
   }
   std::vector<std::string> labels() {
     std::lock_guard lock(mutex_);
@@ -38,7 +35,6 @@ class Recorder {
 
  private:
   std::mutex mutex_;
-  std::condition_variable changed_;
   std::vector<std::string> labels_;
 };
 
@@ -110,29 +106,31 @@ TEST(EventLoop, StopBeforeRunMakesRunReturnAtOnce) {
   SUCCEED();
 }
 
+// The system's thread name is the last part of the given one, cut to the 15 characters it holds.
 TEST(ThreadDispatch, NamedThreadRunsItsBodyWithItsLoopAndStopsWithItsHandle) {
   Recorder recorder;
   std::string osName;
   ThreadDispatch dispatch;
-  auto thread = dispatch.startThread("com.vellumworks.Tactora.ButtonStateTap", [&](RunLoop& loop) {
-    char name[16] = {};
-    ::pthread_getname_np(::pthread_self(), name, sizeof name);
-    osName = name;
-    loop.scheduleRepeating(0.001, [&recorder, fired = false]() mutable {
-      if (!fired) {
-        fired = true;
-        recorder.add("timer");
-      }
-    });
-    loop.run();
-    recorder.add("loop ended");
-  });
+  auto thread =
+      dispatch.startThread("com.vellumworks.Tactora.ScrollSuppressionTap", [&](RunLoop& loop) {
+        char name[16] = {};
+        ::pthread_getname_np(::pthread_self(), name, sizeof name);
+        osName = name;
+        loop.scheduleRepeating(0.001, [&recorder, fired = false]() mutable {
+          if (!fired) {
+            fired = true;
+            recorder.add("timer");
+          }
+        });
+        loop.run();
+        recorder.add("loop ended");
+      });
 
   ASSERT_TRUE(recorder.waitFor(1));
   thread.reset();  // stops the loop and joins
 
   EXPECT_EQ(recorder.labels(), (std::vector<std::string>{"timer", "loop ended"}));
-  EXPECT_EQ(osName, "ButtonStateTap");
+  EXPECT_EQ(osName, "ScrollSuppressi");
 }
 
 TEST(ThreadDispatch, GlobalQueueRunsWorkOffTheCallingThread) {
@@ -145,13 +143,6 @@ TEST(ThreadDispatch, GlobalQueueRunsWorkOffTheCallingThread) {
   });
   ASSERT_TRUE(recorder.waitFor(1));
   EXPECT_NE(ranOn, std::this_thread::get_id());
-}
-
-TEST(ThreadDispatch, ShortThreadNamesFitTheSystemLimit) {
-  EXPECT_EQ(ThreadDispatch::shortThreadName("com.vellumworks.Tactora.ScrollSuppressionTap"),
-            "ScrollSuppressi");
-  EXPECT_EQ(ThreadDispatch::shortThreadName("plain"), "plain");
-  EXPECT_EQ(ThreadDispatch::shortThreadName("trailing."), "trailing.");
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace tactora::testing {
@@ -15,6 +18,12 @@ inline std::string sourceDir() {
   }
   std::string here = __FILE__;
   return here.substr(0, here.rfind("/tests/support/"));
+}
+
+// A whole file's text; empty when it cannot be read.
+inline std::string readFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 // Points the replay at the sim provider in the build's root when nobody said where the build is:

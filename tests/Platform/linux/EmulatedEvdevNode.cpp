@@ -14,9 +14,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <thread>
+#include <functional>
 
 #include "Platform/evdev/EvemuReader.h"
+#include "tests/support/SourceTree.h"
+#include "tests/support/desktop/DesktopSession.h"
 
 namespace tactora::lx::test {
 
@@ -37,22 +39,30 @@ struct EmulatedEvdevNode::Node {
 namespace {
 
 // Answers a read ioctl with `bytes`, cut or zero-padded to the size libevdev passed.
-void answer(UMockdevIoctlClient* client, const void* bytes, std::size_t length, long result) {
-  UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+// Answers an ioctl: its buffer (of the size the request names) `fill`ed, and `result` returned;
+// EFAULT when the buffer cannot be reached.
+void answerWith(UMockdevIoctlClient* client, long result,
+                const std::function<void(std::uint8_t* buffer, std::size_t size)>& fill) {
   const auto size = static_cast<std::size_t>(_IOC_SIZE(umockdev_ioctl_client_get_request(client)));
   GError* error = nullptr;
-  UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
+  UMockdevIoctlData* data =
+      umockdev_ioctl_data_resolve(umockdev_ioctl_client_get_arg(client), 0, size, &error);
   if (data == nullptr) {
     g_clear_error(&error);
     umockdev_ioctl_client_complete(client, -1, EFAULT);
     return;
   }
-  std::memset(data->data, 0, size);
-  // An empty answer (no bits of a type, no LEDs) may come without a buffer at all.
-  if (bytes != nullptr && length > 0) {
-    std::memcpy(data->data, bytes, std::min(size, length));
-  }
+  fill(data->data, size);
   umockdev_ioctl_client_complete(client, result, 0);
+}
+
+void answer(UMockdevIoctlClient* client, const void* bytes, std::size_t length, long result) {
+  answerWith(client, result, [&](std::uint8_t* buffer, std::size_t size) {
+    std::memset(buffer, 0, size);
+    if (bytes != nullptr && length > 0) {
+      std::memcpy(buffer, bytes, std::min(size, length));
+    }
+  });
 }
 
 void answerText(UMockdevIoctlClient* client, const std::string& text) {
@@ -129,22 +139,14 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
            static_cast<long>(_IOC_SIZE(request)));
   } else if (nr == _IOC_NR(EVIOCGMTSLOTS(0))) {
     // The code asked for comes in, every slot's value goes out: no contacts (tracking id -1).
-    UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-    const auto size = static_cast<std::size_t>(_IOC_SIZE(request));
-    GError* error = nullptr;
-    UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
-    if (data == nullptr) {
-      g_clear_error(&error);
-      umockdev_ioctl_client_complete(client, -1, EFAULT);
-      return TRUE;
-    }
-    std::uint32_t code = 0;
-    std::memcpy(&code, data->data, sizeof code);
-    const std::int32_t value = code == ABS_MT_TRACKING_ID ? -1 : 0;
-    for (std::size_t offset = 4; offset + 4 <= size; offset += 4) {
-      std::memcpy(data->data + offset, &value, sizeof value);
-    }
-    umockdev_ioctl_client_complete(client, 0, 0);
+    answerWith(client, 0, [](std::uint8_t* buffer, std::size_t size) {
+      std::uint32_t code = 0;
+      std::memcpy(&code, buffer, sizeof code);
+      const std::int32_t value = code == ABS_MT_TRACKING_ID ? -1 : 0;
+      for (std::size_t offset = 4; offset + 4 <= size; offset += 4) {
+        std::memcpy(buffer + offset, &value, sizeof value);
+      }
+    });
   } else if (_IOC_DIR(request) == _IOC_READ) {
     // LEDs, sounds, switches, repeat: nothing.
     answer(client, nullptr, 0, static_cast<long>(_IOC_SIZE(request)));
@@ -198,27 +200,37 @@ EmulatedEvdevNode::~EmulatedEvdevNode() {
 }
 
 int EmulatedEvdevNode::addUinput() {
-  gchar* root = umockdev_testbed_get_root_dir(testbed_);
-  const std::string file = std::string(root) + "/dev/uinput";
-  g_free(root);
-  gchar* directory = g_path_get_dirname(file.c_str());
-  g_mkdir_with_parents(directory, 0755);
-  g_free(directory);
-  if (::mkfifo(file.c_str(), 0660) != 0) {
-    ADD_FAILURE() << "mkfifo " << file << ": " << std::strerror(errno);
-    return -1;
+  uinputHandler_ = attach("/dev/uinput", G_CALLBACK(acceptUinputIoctl), nullptr);
+  if (uinputHandler_ != nullptr) {
+    uinputReadFd_ = ::open(file("/dev/uinput").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   }
-  // Read-only: a writer can open the pipe (someone reads it), and once the only writer closes
-  // it, reading says so.
-  uinputReadFd_ = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  uinputHandler_ = umockdev_ioctl_base_new();
-  g_signal_connect(uinputHandler_, "handle-ioctl", G_CALLBACK(acceptUinputIoctl), nullptr);
+  return uinputReadFd_;
+}
+
+std::string EmulatedEvdevNode::file(const std::string& path) const {
+  gchar* root = umockdev_testbed_get_root_dir(testbed_);
+  const std::string file = std::string(root) + path;
+  g_free(root);
+  return file;
+}
+
+UMockdevIoctlBase* EmulatedEvdevNode::attach(const std::string& path, GCallback handler,
+                                             void* data) {
+  const std::string fifo = file(path);
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(fifo).parent_path(), ignored);
+  if (::mkfifo(fifo.c_str(), 0660) != 0) {
+    ADD_FAILURE() << "mkfifo " << fifo << ": " << std::strerror(errno);
+    return nullptr;
+  }
+  UMockdevIoctlBase* ioctls = umockdev_ioctl_base_new();
+  g_signal_connect(ioctls, "handle-ioctl", handler, data);
   GError* error = nullptr;
-  if (!umockdev_testbed_attach_ioctl(testbed_, "/dev/uinput", uinputHandler_, &error)) {
+  if (!umockdev_testbed_attach_ioctl(testbed_, path.c_str(), ioctls, &error)) {
     ADD_FAILURE() << "umockdev ioctl: " << error->message;
     g_clear_error(&error);
   }
-  return uinputReadFd_;
+  return ioctls;
 }
 
 EmulatedEvdevNode::Node* EmulatedEvdevNode::find(int number) const {
@@ -265,25 +277,12 @@ std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& r
       "\nA: dev=13:" + minor + "\n";
   // Adding the device announces it to udev at once, and a started provider opens it then: the
   // node and its ioctl answers must be in place before.
-  gchar* root = umockdev_testbed_get_root_dir(testbed_);
-  const std::string nodeFile = std::string(root) + node->path;
-  g_free(root);
-  gchar* directory = g_path_get_dirname(nodeFile.c_str());
-  g_mkdir_with_parents(directory, 0755);
-  g_free(directory);
-  if (::mkfifo(nodeFile.c_str(), 0660) != 0) {
-    ADD_FAILURE() << "mkfifo " << nodeFile << ": " << std::strerror(errno);
+  node->handler = attach(node->path, G_CALLBACK(handleIoctl), node);
+  if (node->handler == nullptr) {
     return node->path;
   }
-  // Read-write: the pipe never lacks a writer, so the reader sees no hang-up, only quiet.
-  node->writeFd = ::open(nodeFile.c_str(), O_RDWR | O_CLOEXEC);
+  node->writeFd = ::open(file(node->path).c_str(), O_RDWR | O_CLOEXEC);
   GError* error = nullptr;
-  node->handler = umockdev_ioctl_base_new();
-  g_signal_connect(node->handler, "handle-ioctl", G_CALLBACK(handleIoctl), node);
-  if (!umockdev_testbed_attach_ioctl(testbed_, node->path.c_str(), node->handler, &error)) {
-    ADD_FAILURE() << "umockdev ioctl: " << error->message;
-    g_clear_error(&error);
-  }
   if (!umockdev_testbed_add_from_string(testbed_, description.c_str(), &error)) {
     ADD_FAILURE() << "umockdev: " << error->message;
     g_clear_error(&error);
@@ -296,9 +295,7 @@ void EmulatedEvdevNode::remove(int number) {
   ASSERT_NE(node, nullptr);
   // Like a node whose device is gone: it cannot be opened again, and what holds it open reads
   // nothing more (the write end stays open until the end of the test), so only udev tells.
-  gchar* root = umockdev_testbed_get_root_dir(testbed_);
-  ::unlink((std::string(root) + node->path).c_str());
-  g_free(root);
+  ::unlink(file(node->path).c_str());
   gchar* sys = g_strconcat("/sys", node->sysPath.c_str(), nullptr);
   umockdev_testbed_uevent(testbed_, sys, "remove");
   umockdev_testbed_remove_device(testbed_, sys);
@@ -367,23 +364,17 @@ bool EmulatedEvdevNode::waitUntilRead(int number, std::chrono::seconds deadline)
     return false;
   }
   // A pipe has no event for "emptied"; its fill level is looked at every millisecond.
-  const auto end = std::chrono::steady_clock::now() + deadline;
-  for (;;) {
-    int unread = 0;
-    if (::ioctl(node->writeFd, FIONREAD, &unread) < 0 || unread == 0) {
-      return true;
-    }
-    if (std::chrono::steady_clock::now() >= end) {
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  return testing::eventually(
+      [&] {
+        int unread = 0;
+        return ::ioctl(node->writeFd, FIONREAD, &unread) < 0 || unread == 0;
+      },
+      deadline);
 }
 
 platform::EvemuRecording readSession(const std::string& relativePath) {
-  const char* root = std::getenv("TACTORA_SOURCE_DIR");
-  const std::string path = std::string(root != nullptr ? root : ".") + "/" + relativePath;
-  platform::EvemuReader::Result read = platform::EvemuReader::readFile(path);
+  platform::EvemuReader::Result read =
+      platform::EvemuReader::readFile(testing::sourceDir() + "/" + relativePath);
   if (!read) {
     ADD_FAILURE() << read.error().description();
     return {};

@@ -70,6 +70,11 @@ class EmulatedEvdevNode {
 
  private:
   Node* find(int number) const;
+  // The testbed's file standing for `path` (/dev/...).
+  std::string file(const std::string& path) const;
+  // Makes `path` a pipe in the testbed whose ioctls go to `handler`; null (with a failure) when it
+  // cannot.
+  UMockdevIoctlBase* attach(const std::string& path, void (*handler)(), void* data);
 
   UMockdevTestbed* testbed_ = nullptr;
   bool available_ = false;

@@ -26,6 +26,11 @@ void recordLog(void*, std::int32_t, const char* message) {
   gLog.emplace_back(message);
 }
 
+Frame frameOf(const void* contacts, std::int32_t count, double time) {
+  const auto* bytes = static_cast<const unsigned char*>(contacts);
+  return {{bytes, bytes + static_cast<std::size_t>(count) * MT_CONTACT_RECORD_SIZE}, count, time};
+}
+
 template <class Fn>
 void resolve(void* handle, const char* name, Fn& slot) {
   slot = reinterpret_cast<Fn>(dlsym(handle, name));
@@ -35,13 +40,8 @@ void resolve(void* handle, const char* name, Fn& slot) {
 
 std::int32_t ProviderClient::recordFrame(MTDeviceRef, const void* contacts, std::int32_t count,
                                          double time, std::int32_t) {
-  Frame frame;
-  frame.count = count;
-  frame.timeSeconds = time;
-  const auto* bytes = static_cast<const unsigned char*>(contacts);
-  frame.records.assign(bytes, bytes + static_cast<std::size_t>(count) * MT_CONTACT_RECORD_SIZE);
   std::lock_guard lock(gMutex);
-  gFrames.push_back(std::move(frame));
+  gFrames.push_back(frameOf(contacts, count, time));
   gChanged.notify_all();
   return 0;
 }
@@ -62,22 +62,17 @@ std::int32_t ProviderClient::recordReport(void*, input_event* events, std::int32
 std::vector<Frame> framesOf(const platform::EvemuRecording& recording) {
   const platform::EvemuRecording::Axis* x = recording.axis(ABS_MT_POSITION_X);
   const platform::EvemuRecording::Axis* y = recording.axis(ABS_MT_POSITION_Y);
-  platform::EvdevTouchDevice device;
-  device.vendor = recording.id->vendor;
-  device.product = recording.id->product;
-  device.positionX = {x->minimum, x->maximum, x->resolution};
-  device.positionY = {y->minimum, y->maximum, y->resolution};
-  platform::FrameAssembler assembler(device);
+  platform::FrameAssembler assembler({recording.id->vendor,
+                                      recording.id->product,
+                                      {x->minimum, x->maximum, x->resolution},
+                                      {y->minimum, y->maximum, y->resolution},
+                                      0});
   std::vector<Frame> frames;
   for (const platform::EvemuRecording::Event& event : recording.events) {
-    const double time = static_cast<double>(event.timeMicroseconds) / 1e6;
-    if (assembler.handleEvent(time, event.type, event.code, event.value)) {
-      Frame frame;
-      frame.count = assembler.recordCount();
-      frame.timeSeconds = assembler.frameTimeSeconds();
-      const auto* bytes = static_cast<const unsigned char*>(assembler.records());
-      frame.records.assign(bytes, bytes + frame.count * MT_CONTACT_RECORD_SIZE);
-      frames.push_back(std::move(frame));
+    if (assembler.handleEvent(static_cast<double>(event.timeMicroseconds) / 1e6, event.type,
+                              event.code, event.value)) {
+      frames.push_back(
+          frameOf(assembler.records(), assembler.recordCount(), assembler.frameTimeSeconds()));
     }
   }
   return frames;

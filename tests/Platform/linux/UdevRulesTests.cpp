@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/SourceTree.h"
+
 namespace {
 
 struct Clause {
@@ -19,8 +21,7 @@ struct Clause {
 };
 
 std::filesystem::path rulesDirectory() {
-  const char* root = std::getenv("TACTORA_SOURCE_DIR");
-  return std::filesystem::path(root != nullptr ? root : ".") / "data" / "udev";
+  return std::filesystem::path(tactora::testing::sourceDir()) / "data" / "udev";
 }
 
 // The clauses of one rule line, or an error text.
@@ -76,8 +77,7 @@ TEST(UdevRules, EveryLineIsValidAndTheFileSortsBeforeTheSeatAndMouseRules) {
 }
 
 TEST(UdevRules, GrantTheMagicMouseAndUinputAndGiveTheCloneItsBus) {
-  std::ifstream in(rulesDirectory() / "69-tactora.rules");
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string text = tactora::testing::readFile(rulesDirectory() / "69-tactora.rules");
   for (
       const char* expected :
       {R"(ATTRS{id/vendor}=="05ac", ATTRS{id/product}=="030d|0269|0323", TAG+="uaccess")",

@@ -11,9 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
+
+#include "tests/support/SourceTree.h"
 
 extern char** environ;
 
@@ -211,10 +212,7 @@ ProcessResult runProcess(const std::vector<std::string>& arguments, ProcessOptio
     if (!status) {
       process->stop(std::chrono::milliseconds(500));
     }
-    std::ifstream file(pattern);
-    std::stringstream text;
-    text << file.rdbuf();
-    result.output = text.str();
+    result.output = readFile(pattern);
   } else {
     result.output = error;
   }

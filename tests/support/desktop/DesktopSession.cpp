@@ -11,8 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "tests/support/SourceTree.h"
 
 namespace tactora::testing {
 
@@ -40,17 +41,6 @@ void chownTree(const std::filesystem::path& path, uid_t uid, gid_t gid) {
 }
 
 }  // namespace
-
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
 
 std::unique_ptr<DesktopSession> DesktopSession::create(Options options, std::string* error) {
   std::unique_ptr<DesktopSession> session(new DesktopSession);
@@ -229,10 +219,7 @@ std::filesystem::path DesktopSession::logPath(const std::string& name) const {
 }
 
 std::string DesktopSession::log(const std::string& name) const {
-  std::ifstream file(logPath(name));
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return readFile(logPath(name));
 }
 
 std::filesystem::path DesktopSession::write(const std::filesystem::path& relative,
@@ -259,6 +246,12 @@ void DesktopSession::enter() {
     }
     ::setenv(name.c_str(), value.c_str(), 1);
   }
+}
+
+void DesktopSession::installApplication(const std::string& id, const std::string& name,
+                                        const std::string& keys) const {
+  write(std::filesystem::relative(dataHome(), folder_) / "applications" / (id + ".desktop"),
+        "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=true\n" + keys);
 }
 
 }  // namespace tactora::testing

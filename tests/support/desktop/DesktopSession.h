@@ -11,14 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Eventually.h"
 #include "tests/support/desktop/ChildProcess.h"
 
 namespace tactora::testing {
-
-// Polls `condition` every few milliseconds until it holds or `timeout` passes; generous by
-// default, for a loaded two-core machine.
-bool eventually(const std::function<bool()>& condition,
-                std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 // A private login session for the real desktop components a test starts: a folder of its own with
 // HOME, XDG_RUNTIME_DIR (mode 0700), XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_CACHE_HOME, and a
@@ -72,6 +68,10 @@ class DesktopSession {
   // Writes a file below the session's folder (making the folders on the way), owned by the
   // session's user; returns its path.
   std::filesystem::path write(const std::filesystem::path& relative, const std::string& text) const;
+  // Installs the application `id` as the desktop knows applications: $XDG_DATA_HOME/applications/
+  // <id>.desktop, named `name`, with `keys` ("StartupWMClass=...\n") added.
+  void installApplication(const std::string& id, const std::string& name,
+                          const std::string& keys = {}) const;
 
   // Points this test process at the session: its bus and display variables (the library code
   // under test reads them), restored when the session is dropped.

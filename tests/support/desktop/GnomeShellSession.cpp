@@ -39,13 +39,6 @@ function init() {
 }
 )";
 
-void writeApplication(const DesktopSession& session, const std::string& appId) {
-  session.write(std::filesystem::relative(session.dataHome(), session.folder()) / "applications" /
-                    (appId + ".desktop"),
-                "[Desktop Entry]\nType=Application\nName=" + appId.substr(appId.rfind('.') + 1) +
-                    "\nExec=zenity --info\n");
-}
-
 std::string quotedList(const std::vector<std::string>& items) {
   std::string list = "[";
   for (const auto& item : items) {
@@ -114,7 +107,7 @@ bool GnomeShellSession::tryStart(const Options& options, std::string* error) {
   }
 
   for (const std::string& appId : options.applications) {
-    writeApplication(session, appId);
+    session.installApplication(appId, appId.substr(appId.rfind('.') + 1));
   }
 
   // The stand-in system bus, as the session's user.
@@ -244,7 +237,7 @@ bool GnomeShellSession::focus(const std::string& appId) const {
 
 ChildProcess* GnomeShellSession::openWindow(const std::string& name, const std::string& appId) {
   if (!std::filesystem::exists(session_->dataHome() / "applications" / (appId + ".desktop"))) {
-    writeApplication(*session_, appId);
+    session_->installApplication(appId, appId.substr(appId.rfind('.') + 1));
   }
   // A window whose application the shell does not know yet stays an application of its own.
   const std::string known = "imports.gi.Shell.AppSystem.get_default().lookup_app(" +

@@ -12,10 +12,7 @@ namespace tactora::testing {
 
 void PlayScenario::installApplication(const std::string& desktopId,
                                       const std::string& windowClass) const {
-  session_.write(std::filesystem::relative(session_.dataHome(), session_.folder()) /
-                     "applications" / (desktopId + ".desktop"),
-                 "[Desktop Entry]\nType=Application\nName=" + desktopId + "\nExec=true\n" +
-                     "StartupWMClass=" + windowClass + "\n");
+  session_.installApplication(desktopId, desktopId, "StartupWMClass=" + windowClass + "\n");
 }
 
 void PlayScenario::writeConfiguration(const std::string& desktopId,

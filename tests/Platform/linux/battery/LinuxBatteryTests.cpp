@@ -32,13 +32,6 @@ using ::testing::HasSubstr;
 
 constexpr const char* upowerName = "org.freedesktop.UPower";
 
-// Programs the cases start see what this process sees: the emulated devices, the private bus.
-testing::ProcessOptions inherited() {
-  testing::ProcessOptions options;
-  options.environment = testing::currentEnvironment();
-  return options;
-}
-
 bool reads(LinuxBattery& battery, int percentage, State state, const std::string& source) {
   return eventually([&] {
     const auto level = battery.level();
@@ -83,11 +76,12 @@ class LinuxBatteryTest : public ::testing::Test {
   static void setUPower(bool running) {
     if (running && upowerd_ == nullptr) {
       std::string error;
+      // Started with this process's environment: the emulated devices, the private bus.
       upowerd_ = testing::ChildProcess::start(
           {"unshare", "-m", "sh", "-c",
            "mkdir -p /var/lib/upower && mount -t tmpfs tmpfs /var/lib/upower && "
            "exec /usr/libexec/upowerd"},
-          inherited(), &error);
+          {}, &error);
       ASSERT_NE(upowerd_, nullptr) << error;
     } else if (!running) {
       upowerd_.reset();
@@ -163,9 +157,9 @@ TEST_F(LinuxBatteryTest, FollowsUPowersDeviceOfTheMouseUntilItGoes) {
     const std::string upower = "UPower /org/freedesktop/UPower/devices/";
     EXPECT_TRUE(reads(battery, 78, State::discharging, upower));
     const std::string program = std::string(std::getenv("TACTORA_BINARY_DIR")) + "/tactora";
-    EXPECT_THAT(testing::runProcess({program, "devices"}, inherited()).output,
+    EXPECT_THAT(testing::runProcess({program, "devices"}, {}).output,
                 HasSubstr("Magic Mouse  battery 78 % (discharging)"));
-    EXPECT_THAT(testing::runProcess({program, "doctor"}, inherited()).output,
+    EXPECT_THAT(testing::runProcess({program, "doctor"}, {}).output,
                 HasSubstr("Mouse battery: 78 %, discharging (from " + upower));
     setSupply(number, 9, "Discharging");
     EXPECT_TRUE(reads(battery, 9, State::discharging, upower));

@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <libevdev/libevdev.h>
 #include <unistd.h>
 
 #include <memory>
@@ -34,33 +33,7 @@ using platform::EventField;
 using platform::EventType;
 using Lines = std::vector<std::string>;
 
-struct Pipe : EventPipe {
-  // Every report written since the last call, one line each: "+BTN_LEFT", "-KEY_A",
-  // "REL_WHEEL_HI_RES 120"; events after the last SYN_REPORT as an unfinished line.
-  Lines reports() const {
-    Lines lines;
-    std::string line;
-    input_event event{};
-    while (::read(read.get(), &event, sizeof event) == static_cast<ssize_t>(sizeof event)) {
-      if (event.type == EV_SYN && event.code == SYN_REPORT) {
-        lines.push_back(line);
-        line.clear();
-        continue;
-      }
-      line += line.empty() ? "" : " ";
-      const std::string name = libevdev_event_code_get_name(event.type, event.code);
-      if (event.type == EV_KEY) {
-        line += (event.value ? "+" : "-") + name;
-      } else {
-        line += name + " " + std::to_string(event.value);
-      }
-    }
-    if (!line.empty()) {
-      lines.push_back("unfinished: " + line);
-    }
-    return lines;
-  }
-};
+using Pipe = EventPipe;
 
 // The simulated platform for everything but events, which are the Linux ones: the program's own
 // services (its tap threads, its dispatcher) run on the virtual timeline as in the sim tests.
@@ -142,9 +115,8 @@ TEST_F(LinuxEventsTest, ActionsPostClicksToThePointerAndShortcutsToTheKeyboard) 
   // Recorded as Command-Shift-H: Ctrl+Shift+H, modifiers around the key in one report each.
   dispatcher.perform(Action::keyShortcut(4, 0x120000));
   dispatcher.perform(Action(Action::Case::navigateBack));
-  EXPECT_EQ(keyboard_.reports(),
-            (Lines{"+KEY_LEFTCTRL +KEY_LEFTSHIFT +KEY_H", "-KEY_H -KEY_LEFTSHIFT -KEY_LEFTCTRL",
-                   "+KEY_LEFTALT +KEY_LEFT", "-KEY_LEFT -KEY_LEFTALT"}));
+  EXPECT_EQ(keyboard_.reports(), (Lines{"+LEFTCTRL +LEFTSHIFT +H", "-H -LEFTSHIFT -LEFTCTRL",
+                                        "+LEFTALT +LEFT", "-LEFT -LEFTALT"}));
   EXPECT_TRUE(pointer_.reports().empty());
   EXPECT_TRUE(clone_.reports().empty()) << "nothing posted comes back through the taps";
 }
@@ -201,7 +173,7 @@ TEST_F(LinuxEventsTest, TheButtonTapFollowsTheMouseButtonThroughTheFilter) {
   sim_->timeline().runDue();  // the tap thread creates its tap
 
   EXPECT_EQ(forward({inputEvent(EV_REL, REL_X, 3), inputEvent(EV_KEY, BTN_LEFT, 1)}),
-            (Lines{"REL_X 3 +BTN_LEFT"}));
+            (Lines{"X 3 +BTN_LEFT"}));
   EXPECT_TRUE(button->isButtonDown());
   EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_LEFT, 2)}), (Lines{"+BTN_LEFT"}))
       << "the kernel's repeat is forwarded but is no new press";
@@ -218,8 +190,7 @@ TEST_F(LinuxEventsTest, ASwipeCandidateSwallowsTheMousesHorizontalScrollButNotIt
   const input_event left = inputEvent(EV_REL, REL_HWHEEL, -1);
   const input_event leftHiRes = inputEvent(EV_REL, REL_HWHEEL_HI_RES, -120);
   const input_event motion = inputEvent(EV_REL, REL_X, -4);
-  EXPECT_EQ(forward({motion, left, leftHiRes}),
-            (Lines{"REL_X -4 REL_HWHEEL -1 REL_HWHEEL_HI_RES -120"}))
+  EXPECT_EQ(forward({motion, left, leftHiRes}), (Lines{"X -4 HWHEEL -1 HWHEEL_HI_RES -120"}))
       << "no suppression while idle";
 
   // One finger starts what may become a swipe: horizontal scrolling stops reaching the desktop.
@@ -228,16 +199,16 @@ TEST_F(LinuxEventsTest, ASwipeCandidateSwallowsTheMousesHorizontalScrollButNotIt
   policy.updateForFrame(1, 0.05, now);
   scroll->setMode(policy.updateForEvent(GestureEvent::swipeCandidateBegan(), 1, now));
   ASSERT_EQ(scroll->mode(), ScrollSuppressionMode::horizontalOnly);
-  EXPECT_EQ(forward({motion, left, leftHiRes}), (Lines{"REL_X -4"}))
+  EXPECT_EQ(forward({motion, left, leftHiRes}), (Lines{"X -4"}))
       << "the wheels go, the motion of the same report stays";
   EXPECT_EQ(forward({inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_REL, REL_WHEEL_HI_RES, 120)}),
-            (Lines{"REL_WHEEL 1 REL_WHEEL_HI_RES 120"}));
+            (Lines{"WHEEL 1 WHEEL_HI_RES 120"}));
 
   // The hold over, scrolling is native again.
   scroll->setMode(policy.updateForFrame(
       1, 0.5, now + ScrollSuppressionPolicy::swipeCandidateHoldSeconds + 0.01));
   ASSERT_EQ(scroll->mode(), ScrollSuppressionMode::none);
-  EXPECT_EQ(forward({left}), (Lines{"REL_HWHEEL -1"}));
+  EXPECT_EQ(forward({left}), (Lines{"HWHEEL -1"}));
 }
 
 TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
@@ -270,7 +241,7 @@ TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
   // Untapped, the mouse's events all pass: the button is not seen, no scroll is swallowed.
   scroll->setMode(ScrollSuppressionMode::all);
   EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_LEFT, 1), inputEvent(EV_REL, REL_WHEEL, 1)}),
-            (Lines{"+BTN_LEFT REL_WHEEL 1"}));
+            (Lines{"+BTN_LEFT WHEEL 1"}));
   EXPECT_FALSE(button->isButtonDown());
 
   // The grant is asked for at each creation: once it is there, a new tap works.

@@ -5,25 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 
 #include "Platform/linux/gnome/GnomeExtensionClient.h"
 #include "Platform/linux/gnome/GnomeExtensionStatus.h"
+#include "tests/support/SourceTree.h"
 
 namespace tactora::lx {
 namespace {
 
 const std::filesystem::path extensions = TACTORA_GNOME_EXTENSIONS_DIR;
-
-std::string read(const std::filesystem::path& path) {
-  std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // The part of extension.js both generations share, from its first to its last marker line.
 std::string sharedPart(const std::string& script) {
@@ -44,7 +36,7 @@ TEST(GnomeShellExtension, EachGenerationLoadsOnItsOwnShellsInItsOwnFormat) {
        {Generation{"gnome-42", 42, 44, false}, Generation{"gnome-45", 45, 99, true}}) {
     SCOPED_TRACE(generation.folder);
     const auto folder = extensions / generation.folder / GnomeExtensionClient::uuid;
-    const auto metadata = nlohmann::json::parse(read(folder / "metadata.json"));
+    const auto metadata = nlohmann::json::parse(testing::readFile(folder / "metadata.json"));
     EXPECT_EQ(metadata.at("uuid"), GnomeExtensionClient::uuid);
     EXPECT_EQ(metadata.at("name"), "Tactora");
     ASSERT_FALSE(metadata.at("shell-version").empty());
@@ -56,7 +48,7 @@ TEST(GnomeShellExtension, EachGenerationLoadsOnItsOwnShellsInItsOwnFormat) {
     }
     // GNOME 42 to 44 fail to parse a script with import statements; 45 and later load only an ES
     // module with a default export.
-    const std::string script = read(folder / "extension.js");
+    const std::string script = testing::readFile(folder / "extension.js");
     EXPECT_EQ(script.find("\nimport ") != std::string::npos, generation.module);
     EXPECT_EQ(script.find("\nexport default class") != std::string::npos, generation.module);
     EXPECT_EQ(script.find("\nfunction init(") != std::string::npos, !generation.module);
@@ -64,10 +56,10 @@ TEST(GnomeShellExtension, EachGenerationLoadsOnItsOwnShellsInItsOwnFormat) {
 }
 
 TEST(GnomeShellExtension, BothGenerationsShareTheInterfaceTheClientCalls) {
-  const std::string older =
-      sharedPart(read(extensions / "gnome-42" / GnomeExtensionClient::uuid / "extension.js"));
-  const std::string newer =
-      sharedPart(read(extensions / "gnome-45" / GnomeExtensionClient::uuid / "extension.js"));
+  const std::string older = sharedPart(
+      testing::readFile(extensions / "gnome-42" / GnomeExtensionClient::uuid / "extension.js"));
+  const std::string newer = sharedPart(
+      testing::readFile(extensions / "gnome-45" / GnomeExtensionClient::uuid / "extension.js"));
   ASSERT_FALSE(older.empty());
   EXPECT_EQ(older, newer) << "the caller rule, the methods and the overlay are the same code";
   for (const std::string& expected :

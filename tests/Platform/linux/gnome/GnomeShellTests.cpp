@@ -169,29 +169,6 @@ TEST_F(GnomeShellTest, TheWorkspaceBindingsAreTheOnesTheUserSet) {
   EXPECT_FALSE(GnomeDesktop::functions(bus_, noSchemas).workspaceBinding);
 }
 
-TEST_F(GnomeShellTest, TheExtensionLoadsAndServesTheRunningApplication) {
-  const auto status = GnomeExtensionStatus::read(*bus_, 2s);
-  EXPECT_EQ(status.state, GnomeExtensionStatus::State::running) << status.error;
-  EXPECT_TRUE(status.shellVersion.starts_with("43.")) << status.shellVersion;
-
-  ownApplicationName();
-  auto* window = shell().openWindow("Probe", "com.example.Probe");
-  ASSERT_NE(window, nullptr);
-  const DesktopFunctions functions = GnomeDesktop::functions();
-  ASSERT_TRUE(functions.frontApplication);
-  EXPECT_EQ(functions.frontApplicationSource, GnomeDesktop::extensionSource);
-  EXPECT_EQ(functions.frontApplication(), "com.example.Probe");
-
-  const int windows = windowCount();
-  ASSERT_TRUE(functions.closeActiveWindow);
-  EXPECT_TRUE(functions.closeActiveWindow());
-  EXPECT_TRUE(window->wait(10s).has_value()) << "the window's program ends with its window";
-  EXPECT_TRUE(eventually([&] { return windowCount() == windows - 1; }));
-  EXPECT_TRUE(eventually([&] { return shell().focusedWindow().empty(); }));
-  EXPECT_EQ(extension_.focusedApplication(), std::nullopt) << "no window has the focus";
-  EXPECT_FALSE(extension_.closeFocusedWindow()) << "nothing closed, so the caller falls back";
-}
-
 // The overlay is an actor of the shell's own stage: no window, no focus, no clicks; placed 90 px
 // above the bottom of the work area, centred, and gone by itself after 0.9 s and its fade.
 TEST_F(GnomeShellTest, TheExtensionDrawsTheOverlayAndLetsItFade) {
@@ -234,8 +211,12 @@ TEST_F(GnomeShellTest, TheExtensionDrawsTheOverlayAndLetsItFade) {
   window->stop();
 }
 
-// Only the running Tactora and other processes of its program are answered.
-TEST_F(GnomeShellTest, TheExtensionRefusesEveryOtherCaller) {
+// The extension loads, and only the running Tactora (and other processes of its program) is
+// answered: told the focused application, and its window closed.
+TEST_F(GnomeShellTest, TheExtensionServesTheRunningApplicationAndRefusesEveryOtherCaller) {
+  const auto status = GnomeExtensionStatus::read(*bus_, 2s);
+  EXPECT_EQ(status.state, GnomeExtensionStatus::State::running) << status.error;
+  EXPECT_TRUE(status.shellVersion.starts_with("43.")) << status.shellVersion;
   auto* window = shell().openWindow("Notes", "com.example.Notes");
   ASSERT_NE(window, nullptr);
   const int windows = windowCount();
@@ -267,7 +248,17 @@ TEST_F(GnomeShellTest, TheExtensionRefusesEveryOtherCaller) {
             std::string::npos)
       << "a tactora of another file is refused too";
   EXPECT_EQ(windowCount(), windows) << "no window was closed";
-  window->stop();
+
+  const DesktopFunctions functions = GnomeDesktop::functions();
+  ASSERT_TRUE(functions.frontApplication && functions.closeActiveWindow);
+  EXPECT_EQ(functions.frontApplicationSource, GnomeDesktop::extensionSource);
+  EXPECT_EQ(functions.frontApplication(), "com.example.Notes");
+  EXPECT_TRUE(functions.closeActiveWindow());
+  EXPECT_TRUE(window->wait(10s).has_value()) << "the window's program ends with its window";
+  EXPECT_TRUE(eventually([&] { return windowCount() == windows - 1; }));
+  EXPECT_TRUE(eventually([&] { return shell().focusedWindow().empty(); }));
+  EXPECT_EQ(extension_.focusedApplication(), std::nullopt) << "no window has the focus";
+  EXPECT_FALSE(extension_.closeFocusedWindow()) << "nothing closed, so the caller falls back";
 }
 
 TEST_F(GnomeShellTest, DoctorReadsTheExtensionsStateFromTheShell) {

@@ -3,15 +3,14 @@
 // records what the script sends. Plasma 5's API is covered by the real KWin.
 
 #include <gtest/gtest.h>
-#include <stdio.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "Platform/AtomicFile.h"
 #include "Platform/linux/kde/KWinFrontApplication.h"
 #include "Tactora/config/TemporaryDirectory.h"
+#include "tests/support/desktop/ChildProcess.h"
 
 namespace tactora::lx {
 namespace {
@@ -36,16 +35,10 @@ TEST(KWinScript, ReportsTheActiveWindowAndEveryActivationOnPlasma6) {
   TemporaryDirectory folder;
   platform::AtomicFile::write(folder.path() / "script.js", KWinFrontApplication::script(":1.42"));
   platform::AtomicFile::write(folder.path() / "harness.js", harness);
-  const std::string command = "node " + (folder.path() / "harness.js").string() + " " +
-                              (folder.path() / "script.js").string() + " 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  char buffer[4096];
-  while (const auto count = std::fread(buffer, 1, sizeof buffer, pipe)) {
-    output.append(buffer, count);
-  }
-  ::pclose(pipe);
+  const std::string output = testing::runProcess({"node", (folder.path() / "harness.js").string(),
+                                                  (folder.path() / "script.js").string()},
+                                                 {})
+                                 .output;
   EXPECT_EQ(nlohmann::json::parse(output, nullptr, false),
             nlohmann::json::parse(R"([["org.kde.dolphin", "dolphin", "dolphin"],
                                       ["", "navigator", "firefox"], ["", "", ""]])"))

@@ -23,12 +23,8 @@ void KdeTestSession::SetUp() {
   std::string error;
   session_ = testing::DesktopSession::create({}, &error);
   ASSERT_TRUE(session_) << error;
-  session_->write("home/.local/share/applications/org.example.Probe.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Probe\nExec=xterm\n"
-                  "StartupWMClass=probe-instance\n");
-  session_->write("home/.local/share/applications/org.example.Other.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Other\nExec=xterm\n"
-                  "StartupWMClass=OtherClass\n");
+  session_->installApplication("org.example.Probe", "Probe", "StartupWMClass=probe-instance\n");
+  session_->installApplication("org.example.Other", "Other", "StartupWMClass=OtherClass\n");
   kwin_ = testing::KWinSession::start(*session_, kind_);
   program_ = testing::TactoraProgram::install(*session_);
   ASSERT_TRUE(kwin_ && program_);

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "Platform/Log.h"
 #include "Platform/linux/kde/KGlobalAccel.h"
@@ -15,6 +13,7 @@
 #include "Platform/linux/platform/DesktopServices.h"
 #include "support/CapturingLogSink.h"
 #include "tests/Platform/linux/kde/KdeTestSession.h"
+#include "tests/support/SourceTree.h"
 
 namespace tactora::lx::test {
 namespace {
@@ -47,7 +46,7 @@ bool contains(const std::vector<std::string>& list, const std::string& item) {
   return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-TEST(KWinFrontApplication, FollowsActivationsMatchingTheInstanceOrClassAndOnlyKWinsReports) {
+TEST(KWinFrontApplication, FollowsActivationsMatchingTheInstanceOrClassOnlyKWinsAndANewKWins) {
   ASSERT_KDE_SESSION();
   openProbeWindows();
   auto front = kde().followFocus();
@@ -59,9 +58,7 @@ TEST(KWinFrontApplication, FollowsActivationsMatchingTheInstanceOrClassAndOnlyKW
   std::string script;
   for (const auto& entry : std::filesystem::directory_iterator(kde().session().folder())) {
     if (entry.path().filename().string().starts_with("tactora-kwin-")) {
-      std::stringstream text;
-      text << std::ifstream(entry.path()).rdbuf();
-      script = text.str();
+      script = testing::readFile(entry.path());
     }
   }
   std::smatch ours;
@@ -72,31 +69,11 @@ TEST(KWinFrontApplication, FollowsActivationsMatchingTheInstanceOrClassAndOnlyKW
   EXPECT_NE(forged.status, 0);
   EXPECT_NE(forged.output.find("Access denied"), std::string::npos) << forged.output;
   EXPECT_EQ(front->frontApplication(), "org.example.Other");
-}
 
-// `tactora doctor` is such a second process: it must leave the running application's script be.
-TEST(KWinFrontApplication, ASecondProcessLeavesTheFirstOnesScriptAlone) {
-  ASSERT_KDE_SESSION();
-  openProbeWindows();
-  auto running = kde().followFocus();
-  ASSERT_TRUE(eventually([&] { return running->activationsReceived() > 0; }));
-  {
-    auto second = kde().followFocus();
-    ASSERT_TRUE(eventually([&] { return second->activationsReceived() > 0; }));
-  }
-  EXPECT_TRUE(follows(*running, "probe", "org.example.Probe"));
-  EXPECT_TRUE(follows(*running, "other", "org.example.Other"));
-}
-
-// The new KWin owns its bus name before it serves its scripting service.
-TEST(KWinFrontApplication, FollowsAReplacedKWin) {
-  ASSERT_KDE_SESSION();
-  openProbeWindows();
-  auto front = kde().followFocus();
-  ASSERT_TRUE(follows(*front, "probe", "org.example.Probe"));
+  // A new KWin owns its bus name before it serves its scripting service.
   ASSERT_TRUE(kde().kwin().replace(!kde().kwin().composited()));
-  EXPECT_TRUE(follows(*front, "other", "org.example.Other"));
   EXPECT_TRUE(follows(*front, "probe", "org.example.Probe"));
+  EXPECT_TRUE(follows(*front, "other", "org.example.Other"));
 }
 
 // On X11 the X server tells the active window; KWin's script would only cost a thread and a

@@ -1,12 +1,11 @@
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "Platform/AtomicFile.h"
 #include "Platform/linux/login/XdgAutostartLoginItems.h"
 #include "Tactora/config/TemporaryDirectory.h"
+#include "tests/support/SourceTree.h"
 
 namespace tactora::lx {
 namespace {
@@ -14,12 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 using platform::LoginItemStatus;
 using Launch = std::vector<std::string>;  // the program, then its arguments
-
-std::string readFile(const fs::path& path) {
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
 
 class XdgAutostartLoginItemsTest : public ::testing::Test {
  protected:
@@ -43,7 +36,7 @@ TEST_F(XdgAutostartLoginItemsTest, RegisterWritesTheEntryThatReadsBackAsEnabled)
   auto login = items();
   EXPECT_EQ(login.mainAppStatus(), LoginItemStatus::notRegistered);
   EXPECT_EQ(login.registerMainApp(), std::nullopt);
-  EXPECT_EQ(readFile(entry()),
+  EXPECT_EQ(testing::readFile(entry()),
             "[Desktop Entry]\nType=Application\nName=Tactora\n"
             "Comment=Gestures for the Magic Mouse\nExec=/usr/bin/tactora\n"
             "Icon=com.vellumworks.Tactora\nNoDisplay=false\nX-GNOME-Autostart-enabled=true\n");
@@ -109,7 +102,7 @@ TEST_F(XdgAutostartLoginItemsTest, FailuresNameTheFile) {
 TEST_F(XdgAutostartLoginItemsTest, AgentIsAUserUnitEnabledAndDisabledThroughSystemctl) {
   auto login = items();
   EXPECT_EQ(login.installAgent("/usr/bin/tactora"), std::nullopt);
-  EXPECT_EQ(readFile(unit()),
+  EXPECT_EQ(testing::readFile(unit()),
             "[Unit]\nDescription=Tactora, gestures for the Magic Mouse\n"
             "PartOf=graphical-session.target\nAfter=graphical-session.target\n\n"
             "[Service]\nExecStart=/usr/bin/tactora\nRestart=on-failure\n\n"

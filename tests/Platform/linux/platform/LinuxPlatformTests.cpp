@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,7 +18,9 @@
 #include "ActionKit/SystemBridgeActions.h"
 #include "Platform/EventSource.h"
 #include "Platform/Permissions.h"
+#include "Platform/linux/platform/LinuxPermissions.h"
 #include "Platform/linux/platform/LinuxPlatform.h"
+#include "Platform/linux/platform/LinuxWorkspace.h"
 #include "Tactora/AppDelegate.h"
 #include "Tactora/config/TemporaryDirectory.h"
 
@@ -112,6 +116,49 @@ TEST(LinuxPlatformBare, ApplicationLaunchesAndTerminates) {
     loop.stop();
   });
   loop.run();
+}
+
+// The grants as the log names them: the file that could not be opened, why, and what grants it.
+TEST(LinuxPermissions, AccessibilityNamesTheUinputNodeThatCannotBeOpened) {
+  TemporaryDirectory folder;
+  const std::string missing = (folder.path() / "uinput").string();
+  LinuxPermissions denied(missing);
+  EXPECT_FALSE(denied.isProcessTrusted());
+  EXPECT_EQ(denied.accessibilityDenial(),
+            missing + ": No such file or directory — the udev rule 69-tactora.rules grants it");
+
+  std::ofstream(missing).put('\n');
+  LinuxPermissions granted(missing);
+  EXPECT_TRUE(granted.isProcessTrusted());
+  EXPECT_EQ(granted.accessibilityDenial(), std::nullopt);
+}
+
+// Waking from sleep: reported from the watcher's thread, the handlers run later, on the main
+// thread's queue.
+TEST(LinuxWorkspace, WakeHandlersRunOnTheMainQueueWhileSubscribed) {
+  auto queue = std::make_shared<std::vector<std::function<void()>>>();
+  LinuxWorkspace::Parts parts;
+  parts.onMainThread = [queue](std::function<void()> work) { queue->push_back(std::move(work)); };
+  auto workspace = std::make_unique<LinuxWorkspace>(std::move(parts));
+
+  int kept = 0;
+  int cancelled = 0;
+  platform::Subscription keep = workspace->subscribeDidWake([&] { ++kept; });
+  platform::Subscription cancel = workspace->subscribeDidWake([&] { ++cancelled; });
+  workspace->systemDidWake();
+  EXPECT_EQ(kept, 0) << "nothing runs on the reporting thread";
+  ASSERT_EQ(queue->size(), 1u);
+  cancel.cancel();
+  (*queue)[0]();
+  EXPECT_EQ(kept, 1);
+  EXPECT_EQ(cancelled, 0) << "a handler cancelled before the queue ran is not called";
+
+  // Work still queued when the workspace goes does nothing, and late cancellation is harmless.
+  workspace->systemDidWake();
+  workspace.reset();
+  (*queue)[1]();
+  keep.cancel();
+  EXPECT_EQ(kept, 1);
 }
 
 }  // namespace

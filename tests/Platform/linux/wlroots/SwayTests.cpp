@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "Platform/linux/wlroots/WlrootsDesktop.h"
 #include "tests/support/desktop/SwaySession.h"
 #include "tests/support/desktop/TactoraProgram.h"
+#include "tests/support/desktop/XClient.h"
 #include "tests/support/desktop/XServer.h"
 
 namespace tactora::lx {
@@ -29,14 +29,12 @@ class SwayDesktop : public ::testing::Environment {
     std::string error;
     session = DesktopSession::create({.unprivileged = true}, &error);
     ASSERT_NE(session, nullptr) << error;
-    const auto application = [&](const std::string& id, const std::string& keys) {
-      session->write("home/.local/share/applications/" + id + ".desktop",
-                     "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=true\n" + keys);
-    };
-    application("org.example.Foot", "");
+    session->installApplication("org.example.Foot", "org.example.Foot");
     // Claims foot's windows by their class, but the application whose id they carry wins.
-    application("org.example.Claimer", "StartupWMClass=org.example.Foot\n");
-    application("org.example.XTerm", "StartupWMClass=ProbeTerm\n");
+    session->installApplication("org.example.Claimer", "org.example.Claimer",
+                                "StartupWMClass=org.example.Foot\n");
+    session->installApplication("org.example.XTerm", "org.example.XTerm",
+                                "StartupWMClass=ProbeTerm\n");
     sway = SwaySession::start(*session);
     ASSERT_NE(sway, nullptr);
     ASSERT_FALSE(sway->xDisplay().empty()) << session->log("sway");
@@ -207,19 +205,16 @@ TEST_P(WorkspaceEnds, SwitchingStopsAtTheFirstAndTheLastWorkspace) {
   DesktopServices::Session openbox;
   openbox.type = "x11";
   openbox.useSessionBus = false;
-  walkWorkspaces(DesktopServices::assemble(openbox, X11Connection::open(server->display()),
-                                           std::make_shared<const ApplicationIndex>()),
-                 [&] {
-                   // wmctrl -d: one line per workspace, "*" after the number of the current one.
-                   Position position;
-                   std::istringstream lines(x->run({"wmctrl", "-d"}).output);
-                   for (std::string line; std::getline(lines, line); ++position.count) {
-                     if (line.find(" * ") != std::string::npos) {
-                       position.index = position.count;
-                     }
-                   }
-                   return position;
-                 });
+  const auto client = testing::XClient::connect(server->display());
+  ASSERT_NE(client, nullptr);
+  walkWorkspaces(
+      DesktopServices::assemble(openbox, X11Connection::open(server->display()),
+                                std::make_shared<const ApplicationIndex>()),
+      [&] {
+        return Position{
+            static_cast<int>(client->rootCardinal("_NET_CURRENT_DESKTOP").value_or(-1)),
+            static_cast<int>(client->rootCardinal("_NET_NUMBER_OF_DESKTOPS").value_or(0))};
+      });
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, WorkspaceEnds, ::testing::Values("sway", "openbox"));

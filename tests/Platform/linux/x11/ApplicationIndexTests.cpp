@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <utility>
 
 #include "Platform/linux/desktop/ApplicationIndex.h"
 #include "Platform/linux/desktop/XdgApplicationCatalog.h"
@@ -55,42 +55,33 @@ TEST(ApplicationIndex, DataDirectoriesFollowTheBaseDirectoryDefaults) {
 
 // Two data directories as a user's and the system's: ids from sub-folders, the user's copy
 // winning, a user's Hidden copy deleting the system's, and entries that are not applications.
-class ApplicationIndexScan : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    std::string error;
-    folders = testing::DesktopSession::create({}, &error).release();
-    ASSERT_NE(folders, nullptr) << error;
-    const auto mine = [](const std::string& file, const std::string& text) {
-      folders->write("user/applications/" + file, text);
-    };
-    const auto shipped = [](const std::string& file, const std::string& text) {
-      folders->write("system/applications/" + file, text);
-    };
-    mine("org.mozilla.firefox.desktop", application("Name=Firefox (mine)"));
-    mine("org.gnome.Maps.desktop", "[Desktop Entry]\nHidden=true\n");
-    mine("notes.txt", "not a desktop file");
-    shipped("org.mozilla.firefox.desktop", application("Name=Firefox\nStartupWMClass=firefox"));
-    shipped("org.gnome.Maps.desktop", application("Name=Maps"));
-    shipped("kde/org.kde.dolphin.desktop", application("Name=Dolphin"));
-    shipped("site.desktop", "[Desktop Entry]\nType=Link\nName=Site\n");
-    shipped("org.gnome.TextEditor.desktop",
-            application("Name=Text Editor\nStartupWMClass=gnome-text-editor"));
-    shipped("editor-helper.desktop",
-            application("Name=Helper\nStartupWMClass=Editor\nNoDisplay=true"));
-    shipped("zz-editor.desktop", application("Name=Editor\nStartupWMClass=Editor"));
-    shipped("Gimp.desktop", application("Name=GIMP"));
+TEST(ApplicationIndex, EarlierDirectoriesWinHiddenDeletesAndWindowClassesFindTheirEntries) {
+  std::string error;
+  const auto folders = testing::DesktopSession::create({}, &error);
+  ASSERT_NE(folders, nullptr) << error;
+  const std::string user = (folders->folder() / "user").string();
+  const std::string system = (folders->folder() / "system").string();
+  const std::pair<std::string, std::string> files[] = {
+      {"user/org.mozilla.firefox.desktop", application("Name=Firefox (mine)")},
+      {"user/org.gnome.Maps.desktop", "[Desktop Entry]\nHidden=true\n"},
+      {"user/notes.txt", "not a desktop file"},
+      {"system/org.mozilla.firefox.desktop", application("Name=Firefox\nStartupWMClass=firefox")},
+      {"system/org.gnome.Maps.desktop", application("Name=Maps")},
+      {"system/kde/org.kde.dolphin.desktop", application("Name=Dolphin")},
+      {"system/site.desktop", "[Desktop Entry]\nType=Link\nName=Site\n"},
+      {"system/org.gnome.TextEditor.desktop",
+       application("Name=Text Editor\nStartupWMClass=gnome-text-editor")},
+      {"system/editor-helper.desktop",
+       application("Name=Helper\nStartupWMClass=Editor\nNoDisplay=true")},
+      {"system/zz-editor.desktop", application("Name=Editor\nStartupWMClass=Editor")},
+      {"system/Gimp.desktop", application("Name=GIMP")},
+  };
+  for (const auto& [file, text] : files) {
+    const auto slash = file.find('/');
+    folders->write(file.substr(0, slash) + "/applications" + file.substr(slash), text);
   }
-  static void TearDownTestSuite() { delete folders; }
-  static std::string user() { return (folders->folder() / "user").string(); }
-  static std::string system() { return (folders->folder() / "system").string(); }
-  static ApplicationIndex scan() { return ApplicationIndex::scan({user(), system(), "/none"}); }
 
-  static inline testing::DesktopSession* folders = nullptr;
-};
-
-TEST_F(ApplicationIndexScan, EarlierDirectoriesWinAndHiddenDeletes) {
-  const auto index = scan();
+  const auto index = ApplicationIndex::scan({user, system, "/none"});
   EXPECT_EQ(index.size(), 6U);
   EXPECT_EQ(index.displayName("org.mozilla.firefox"), "Firefox (mine)");
   // The user's copy wins whole: the system copy's StartupWMClass is not merged in.
@@ -102,18 +93,14 @@ TEST_F(ApplicationIndexScan, EarlierDirectoriesWinAndHiddenDeletes) {
 
   // The settings window's catalogue: the same winners, less the entries menus do not show.
   std::vector<std::string> offered;
-  for (const auto& application :
-       XdgApplicationCatalog({user(), system()}).installedApplications()) {
+  for (const auto& application : XdgApplicationCatalog({user, system}).installedApplications()) {
     offered.push_back(application.id + "=" + application.name);
   }
   EXPECT_EQ(offered,
             (std::vector<std::string>{"Gimp=GIMP", "kde-org.kde.dolphin=Dolphin",
                                       "org.gnome.TextEditor=Text Editor",
                                       "org.mozilla.firefox=Firefox (mine)", "zz-editor=Editor"}));
-}
 
-TEST_F(ApplicationIndexScan, WindowClassesMatchStartupWMClassBeforeFileName) {
-  const auto index = scan();
   // StartupWMClass before the file name, the class before the instance.
   EXPECT_EQ(index.idForWindowClass("Gimp", "gnome-text-editor"), "org.gnome.TextEditor");
   EXPECT_EQ(index.idForWindowClass("gimp-2.10", "gimp"), "Gimp");
@@ -122,23 +109,6 @@ TEST_F(ApplicationIndexScan, WindowClassesMatchStartupWMClassBeforeFileName) {
   EXPECT_EQ(index.idForWindowClass("gnome-text-editor", "EDITOR"), "zz-editor");
   EXPECT_EQ(index.idForWindowClass("", ""), std::nullopt);
   EXPECT_EQ(index.idForWindowClass("xterm", "XTerm"), std::nullopt);
-}
-
-TEST_F(ApplicationIndexScan, EnvironmentNamesTheDirectories) {
-  const auto setOrUnset = [](const char* name, const char* value) {
-    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
-  };
-  const char* savedHome = std::getenv("XDG_DATA_HOME");
-  const char* savedDirs = std::getenv("XDG_DATA_DIRS");
-  const std::string home = savedHome != nullptr ? savedHome : "";
-  const std::string dirs = savedDirs != nullptr ? savedDirs : "";
-  ::setenv("XDG_DATA_HOME", user().c_str(), 1);
-  ::setenv("XDG_DATA_DIRS", system().c_str(), 1);
-  const auto index = ApplicationIndex::scan(ApplicationIndex::dataDirectoriesFromEnvironment());
-  setOrUnset("XDG_DATA_HOME", savedHome != nullptr ? home.c_str() : nullptr);
-  setOrUnset("XDG_DATA_DIRS", savedDirs != nullptr ? dirs.c_str() : nullptr);
-  EXPECT_EQ(index.size(), 6U);
-  EXPECT_EQ(index.displayName("org.mozilla.firefox"), "Firefox (mine)");
 }
 
 }  // namespace

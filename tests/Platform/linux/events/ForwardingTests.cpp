@@ -1,5 +1,6 @@
 // Grab-and-forward without a device: reports go through the processor, the Linux event taps
-// decide, and the writer's framed output is read back from a pipe.
+// decide, and the writer's framed output is read back from a pipe; the steady path allocates
+// nothing.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "Platform/linux/events/LinuxEventTaps.h"
+#include "Platform/linux/events/LinuxEvents.h"
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
 #include "Platform/linux/input/UinputWriter.h"
+#include "support/AllocationCounting.h"
 #include "tests/Platform/linux/EventPipe.h"
 
 namespace tactora::lx {
@@ -23,17 +25,29 @@ using platform::EventTapOptions;
 using platform::EventTapParameters;
 using platform::EventType;
 
-std::string describe(const input_event& e) {
-  return std::to_string(e.type) + ":" + std::to_string(e.code) + ":" + std::to_string(e.value);
-}
-
-std::vector<std::string> describe(const std::vector<input_event>& events) {
-  std::vector<std::string> text;
-  for (const input_event& e : events) {
-    text.push_back(describe(e));
+// The delivery thread's sink: the processor's reports through a forwarder (the taps' filter) to
+// `fd`, in order with its frames ("report", "frame <contacts>").
+class ForwardingSink final : public ReportSink {
+ public:
+  ForwardingSink(ReportFilter filter, int fd) : forwarder_(filter) { forwarder_.setOutput(fd); }
+  void forwardEvents(std::span<const input_event> events) override {
+    if (recording) {
+      order.push_back("report");
+    }
+    written += forwarder_.forward(events) ? 1 : 0;
   }
-  return text;
-}
+  void deliverFrame(const platform::FrameAssembler& frame) override {
+    if (recording) {
+      order.push_back("frame " + std::to_string(frame.recordCount()));
+    }
+  }
+  bool recording = true;  // off where the test counts allocations
+  int written = 0;
+  std::vector<std::string> order;
+
+ private:
+  ReportForwarder forwarder_;
+};
 
 TEST(UinputWriter, EachBatchIsOneReportEndedBySynReportAndLongBatchesAreSplitWithTheirOwn) {
   EventPipe pipe;
@@ -44,7 +58,7 @@ TEST(UinputWriter, EachBatchIsOneReportEndedBySynReportAndLongBatchesAreSplitWit
                                            inputEvent(EV_KEY, BTN_LEFT, 1)};
   ASSERT_TRUE(writer.writeReport(report));
   const std::vector<input_event> written = pipe.drain();
-  EXPECT_EQ(describe(written), (std::vector<std::string>{"2:0:3", "2:1:-2", "1:272:1", "0:0:0"}));
+  EXPECT_EQ(reportLines(written), (std::vector<std::string>{"X 3 Y -2 +BTN_LEFT"}));
   EXPECT_EQ(written[0].input_event_sec, 0);
 
   std::vector<input_event> longReport(UinputWriter::maxEventsPerReport + 6,
@@ -52,34 +66,13 @@ TEST(UinputWriter, EachBatchIsOneReportEndedBySynReportAndLongBatchesAreSplitWit
   ASSERT_TRUE(writer.writeReport(longReport));
   const std::vector<input_event> split = pipe.drain();
   ASSERT_EQ(split.size(), longReport.size() + 2);
-  EXPECT_EQ(describe(split[UinputWriter::maxEventsPerReport]), "0:0:0");
-  EXPECT_EQ(describe(split.back()), "0:0:0");
+  EXPECT_EQ(reportLines(std::span(split).first(UinputWriter::maxEventsPerReport + 1)).size(), 1u);
+  EXPECT_EQ(reportLines(split).size(), 2u);
 
   pipe.read.reset();
   ::signal(SIGPIPE, SIG_IGN);  // a pipe says EPIPE only to a process that survives saying it
   EXPECT_FALSE(writer.writeReport(report)) << "a closed reader is a failed write";
 }
-
-// The processor's output, in order, as the delivery thread would hand it on: forwarded reports
-// through the taps to the pipe, frames counted in between.
-class ForwardingSink final : public ReportSink {
- public:
-  ForwardingSink(LinuxEventTaps& taps, int fd)
-      : forwarder_({&LinuxEventTaps::filterReportEntry, &taps, true}) {
-    forwarder_.setOutput(fd);
-  }
-  void forwardEvents(std::span<const input_event> events) override {
-    order.push_back("report");
-    EXPECT_TRUE(forwarder_.forward(events));
-  }
-  void deliverFrame(const platform::FrameAssembler& frame) override {
-    order.push_back("frame " + std::to_string(frame.recordCount()));
-  }
-  std::vector<std::string> order;
-
- private:
-  ReportForwarder forwarder_;
-};
 
 class Forwarding : public ::testing::Test {
  protected:
@@ -117,7 +110,7 @@ class Forwarding : public ::testing::Test {
   platform::EvdevTouchDevice device_;
   LinuxEventTaps taps_;
   EventPipe pipe_;
-  ForwardingSink sink_{taps_, pipe_.write.get()};
+  ForwardingSink sink_{{&LinuxEventTaps::filterReportEntry, &taps_, true}, pipe_.write.get()};
   ReportProcessor processor_{device_, sink_};
   std::shared_ptr<platform::EventTap> buttonTap_;
   std::shared_ptr<platform::EventTap> scrollTap_;
@@ -140,15 +133,15 @@ TEST_F(Forwarding, EverythingButTouchGoesOutInOrderBeforeTheFrameAndSwallowedWhe
   feed({inputEvent(EV_REL, REL_WHEEL, -1), inputEvent(EV_REL, REL_WHEEL_HI_RES, -120), report});
   feed({inputEvent(EV_ABS, ABS_MT_TRACKING_ID, -1), report});
 
-  EXPECT_EQ(describe(pipe_.drain()),
-            (std::vector<std::string>{"2:0:4", "1:272:1", "4:4:589825", "0:0:0",  //
-                                      "2:8:1", "2:11:120", "2:1:-1", "0:0:0",     //
-                                      "2:0:2", "1:272:0", "0:0:0"}));
+  EXPECT_EQ(pipe_.reports(),
+            (std::vector<std::string>{"X 4 +BTN_LEFT MSC_SCAN 589825",
+                                      "WHEEL 1 WHEEL_HI_RES 120 Y -1", "X 2 -BTN_LEFT"}));
   EXPECT_EQ(buttons_, (std::vector<std::string>{"down", "up"}));
   EXPECT_EQ(scrolls_, (std::vector<std::string>{"120,0", "-30,120", "-120,0"}));
   EXPECT_EQ(sink_.order,
             (std::vector<std::string>{"report", "frame 1", "report", "frame 1", "report", "frame 1",
                                       "report", "frame 1", "frame 0"}));
+  EXPECT_EQ(sink_.written, 4) << "a swallowed report is no failed write";
 }
 
 TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLastFrame) {
@@ -158,12 +151,72 @@ TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLas
         inputEvent(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), inputEvent(EV_KEY, BTN_LEFT, 1),
         inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_SYN, SYN_REPORT, 0)});
   processor_.endEverything(2.0);
-  EXPECT_EQ(describe(pipe_.drain()),
-            (std::vector<std::string>{"1:272:1", "2:8:1", "0:0:0", "1:272:0", "0:0:0"}));
+  EXPECT_EQ(pipe_.reports(), (std::vector<std::string>{"+BTN_LEFT WHEEL 1", "-BTN_LEFT"}));
   EXPECT_TRUE(scrolls_.empty());
   EXPECT_EQ(buttons_, (std::vector<std::string>{"down", "up"}));
   EXPECT_EQ(sink_.order, (std::vector<std::string>{"report", "frame 1", "report", "frame 0"}));
   EXPECT_FALSE(processor_.isAnyButtonHeld());
+}
+
+// Every motion of the mouse passes through the forwarding path (a report's events, the taps, the
+// write to the clone), so in the steady state it allocates nothing.
+TEST(ForwardingAllocation, SteadyReportsThroughTheProgramsTapsAllocateNothing) {
+  if (!TACTORA_COUNTS_ALLOCATIONS) {
+    GTEST_SKIP() << "allocations are not counted under a sanitizer";
+  }
+  const EventPipe clone;
+  LinuxEvents events({});
+  // A listener on the button and a filter on the wheels, as the program's two taps are.
+  ASSERT_TRUE(events.createEventTap(
+      {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+       platform::EventTapOptions::listenOnly,
+       platform::eventMaskBit(platform::EventType::leftMouseDown) |
+           platform::eventMaskBit(platform::EventType::leftMouseUp)},
+      [](platform::EventType, platform::Event& event) { return &event; }));
+  const std::shared_ptr<platform::EventTap> suppress = events.createEventTap(
+      {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+       platform::EventTapOptions::defaultTap,
+       platform::eventMaskBit(platform::EventType::scrollWheel)},
+      [](platform::EventType, platform::Event&) { return static_cast<platform::Event*>(nullptr); });
+
+  platform::EvdevTouchDevice device;
+  device.positionX = {0, 1000, 20};
+  device.positionY = {0, 1000, 20};
+  ForwardingSink sink({&LinuxEventTaps::filterReportEntry, &events.taps(), true},
+                      clone.write.get());
+  sink.recording = false;
+  ReportProcessor processor(device, sink);
+  const input_event reports[][4] = {
+      {inputEvent(EV_REL, REL_X, 2), inputEvent(EV_REL, REL_Y, -1), inputEvent(EV_KEY, BTN_LEFT, 1),
+       inputEvent(EV_SYN, SYN_REPORT, 0)},
+      {inputEvent(EV_REL, REL_X, -1), inputEvent(EV_REL, REL_WHEEL, 1),
+       inputEvent(EV_REL, REL_WHEEL_HI_RES, 120), inputEvent(EV_SYN, SYN_REPORT, 0)},
+      {inputEvent(EV_REL, REL_Y, 3), inputEvent(EV_REL, REL_HWHEEL_HI_RES, -30),
+       inputEvent(EV_KEY, BTN_LEFT, 0), inputEvent(EV_SYN, SYN_REPORT, 0)},
+  };
+  const auto feed = [&](int rounds, bool counting) {
+    tactora::testing::countingAllocations = counting;
+    for (int round = 0; round < rounds; ++round) {
+      for (const auto& report : reports) {
+        for (const input_event& event : report) {
+          processor.handleEvent(event, 1.0);
+        }
+      }
+    }
+    tactora::testing::countingAllocations = false;
+    clone.drain();
+  };
+  feed(5, false);  // warm up
+  suppress->enable(false);
+  feed(5, false);
+  for (const bool suppressing : {false, true}) {
+    suppress->enable(suppressing);
+    tactora::testing::allocationCount = 0;
+    const int writtenBefore = sink.written;
+    feed(50, true);
+    EXPECT_EQ(tactora::testing::allocationCount, 0u) << (suppressing ? "suppressing" : "passing");
+    EXPECT_EQ(sink.written - writtenBefore, 150);
+  }
 }
 
 }  // namespace
