@@ -311,10 +311,11 @@ void KWinFrontApplication::tryLoading() {
     case LoadResult::running:
       return;
     case LoadResult::refused:
-      logger.notice("KWin did not load the front-application script %{public}s: %{public}s",
-                    {connection.scriptPath_, failure});
-      giveUpReport();
-      return;
+      // KWin refuses a plugin name it already has loaded, and the name is this process's own: an
+      // earlier attempt that timed out here (a busy KWin) got through after all. Unload it and
+      // try again like any other failure.
+      unloadScript();
+      break;
     case LoadResult::failed:
       break;
   }
