@@ -16,14 +16,16 @@ using namespace std::chrono_literals;
 std::unique_ptr<XServer> XServer::start(DesktopSession& session, WindowManager windowManager) {
   // Xvfb writes its display number on the descriptor -displayfd names once it accepts clients;
   // a file stands in for the pipe, so the server can be started like every other program.
-  // Each server of the session has a name and a file of its own.
+  // Each server of the session has a name and a file of its own. -noreset: an X server resets
+  // when its last client leaves, and refuses connections while it does (a test that stops the
+  // only panel and then starts Tactora met that under load).
   static int servers = 0;
   const std::string name = "Xvfb-" + std::to_string(++servers);
   const auto numberFile = session.folder() / (name + "-display");
-  ChildProcess* server =
-      session.start(name, {"sh", "-c",
-                           "exec Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>'" +
-                               numberFile.string() + "'"});
+  ChildProcess* server = session.start(
+      name, {"sh", "-c",
+             "exec Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x800x24 3>'" +
+                 numberFile.string() + "'"});
   if (server == nullptr) {
     return nullptr;
   }
