@@ -1,3 +1,5 @@
+// The app switcher and the momentum scroller called from several threads while their timers fire
+// (the synthetic drag races the frame thread in the application's concurrency test).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "ActionKit/AppSwitcher.h"
-#include "ActionKit/SyntheticDrag.h"
 #include "ActionKit/SyntheticScroll.h"
 #include "Platform/Log.h"
 #include "SimActionFixture.h"
@@ -60,31 +61,6 @@ class ActionKitConcurrency : public testing::SimActionTest {
     clock.join();
   }
 };
-
-TEST_F(ActionKitConcurrency, DragEventsStayBracketedByPressAndRelease) {
-  SyntheticDrag drag(*sim);
-  race([&](int t, int i) {
-    switch ((i + t) % 4) {
-      case 0:
-        return drag.begin(platform::Point{double(i), double(t)});
-      case 1:
-        sim->events().setPointer({double(i), double(t)});
-        return drag.followCursor();
-      case 2:
-        return drag.moveBy(1.5, -0.5);
-      default:
-        return drag.end();
-    }
-  });
-  drag.end();
-  bool down = false;
-  for (const auto& record : sim->events().posted()) {
-    const auto type = record.event.type();
-    ASSERT_EQ(type == EventType::leftMouseDown, !down) << platform::toString(type);
-    down = type != EventType::leftMouseUp;
-  }
-  EXPECT_FALSE(down);
-}
 
 TEST_F(ActionKitConcurrency, MomentumEndsWhenStoppedWhateverTheInterleaving) {
   auto scroller = SyntheticScroll::create(*sim);
