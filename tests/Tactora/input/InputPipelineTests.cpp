@@ -15,11 +15,14 @@
 #include "ActionKit/SharedEventSource.h"
 #include "GestureEngine/GestureEngine.h"
 #include "Platform/Log.h"
+#include "Platform/MultitouchProvider.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Platform/sim/provider/SimMultitouch.h"
 #include "Tactora/input/ButtonStateTap.h"
+#include "Tactora/input/ContactRecordReader.h"
 #include "Tactora/input/InputPipeline.h"
 #include "Tactora/input/MTBridge.h"
+#include "Tactora/input/ScrollSuppressionPolicy.h"
 #include "Tactora/input/ScrollSuppressionTap.h"
 #include "support/AllocationCounting.h"
 #include "support/CapturingLogSink.h"
@@ -581,6 +584,134 @@ TEST_F(InputPipelineConcurrency, TapThreadsAndFramesShareTheButtonAndTheMode) {
   frames.join();
   EXPECT_FALSE(pipeline_->buttonStateTap().isButtonDown());
   events.take();
+}
+
+// Contact records as a device sends them, read into touches.
+struct Record {
+  std::int32_t id;
+  std::int32_t state;
+  float x = 0.5f;
+  float y = 0.5f;
+};
+
+// Reads one frame of records, encoded as a device sends them.
+std::vector<Touch> frame(ContactRecordReader& reader, double now, std::vector<Record> records) {
+  std::vector<unsigned char> bytes(std::max<std::size_t>(records.size(), 1) *
+                                   MT_CONTACT_RECORD_SIZE);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    MTWriteContactRecord(&bytes[i * MT_CONTACT_RECORD_SIZE], records[i].id, records[i].state,
+                         records[i].x, records[i].y, 0.1f, -0.2f, 1.25f);
+  }
+  reader.read(static_cast<std::int32_t>(records.size()), bytes.data(), now);
+  return {reader.touches().begin(), reader.touches().end()};
+}
+
+Touch touch(std::int32_t id, TouchPhase phase, PointF position, PointF velocity, float size) {
+  return Touch{id, phase, position, velocity, size, 0};
+}
+
+TEST(ContactRecordReader, ContactsBeginMoveAndEndOnceAcrossFrames) {
+  using enum TouchPhase;
+  const PointF v{0.1f, -0.2f};
+  ContactRecordReader reader;
+  // Only states 3 and 4 touch; a contact listed twice in one frame keeps its first record.
+  EXPECT_EQ(frame(reader, 1.0, {{1, 1}, {2, 2}, {3, 3, 0.2f, 0.3f}, {3, 4, 0.9f}, {5, 5}, {7, 7}}),
+            (std::vector{touch(3, began, {0.2f, 0.3f}, v, 1.25f)}));
+  EXPECT_EQ(reader.touchingCount(), 1);
+
+  EXPECT_EQ(frame(reader, 1.1, {{3, 4, 0.4f, 0.5f}, {4, 3}}),
+            (std::vector{touch(3, moved, {0.4f, 0.5f}, v, 1.25f),
+                         touch(4, began, {0.5f, 0.5f}, v, 1.25f)}));
+  EXPECT_DOUBLE_EQ(reader.previousContact(3)->touchedDownAt, 1.0);
+  EXPECT_DOUBLE_EQ(reader.previousContact(4)->touchedDownAt, 1.1);
+  EXPECT_DOUBLE_EQ(reader.earliestTouchDown(), 1.0) << "the age counts from the first finger";
+
+  // Contact 3 turns to state 5: it ends at its last touching position, and its lingering states
+  // afterwards add nothing.
+  EXPECT_EQ(
+      frame(reader, 1.2, {{3, 5, 0.9f, 0.9f}, {4, 4}}),
+      (std::vector{touch(4, moved, {0.5f, 0.5f}, v, 1.25f), touch(3, ended, {0.4f, 0.5f}, {}, 0)}));
+  EXPECT_DOUBLE_EQ(reader.earliestTouchDown(), 1.1);
+  EXPECT_EQ(frame(reader, 1.3, {{3, 6}, {4, 4}}).size(), 1u);
+  EXPECT_DOUBLE_EQ(reader.previousContact(4)->touchedDownAt, 1.1);
+
+  // A frame without records ends every remembered contact, once.
+  EXPECT_EQ(frame(reader, 1.4, {}), (std::vector{touch(4, ended, {0.5f, 0.5f}, {}, 0)}));
+  EXPECT_TRUE(reader.isEmpty());
+  EXPECT_DOUBLE_EQ(reader.earliestTouchDown(), 1.4);
+  reader.read(-3, nullptr, 1.5);
+  EXPECT_TRUE(reader.touches().empty());
+}
+
+// Which scrolling is held back, from frames and engine events.
+
+// One call on the policy: a frame (no event) with `count` contacts of age `age`, or an event
+// emitted in a frame with `count` contacts; `now` is uptime seconds.
+struct Step {
+  std::optional<GestureEvent> event;
+  int count;
+  double age;
+  double now;
+  Mode expected;
+};
+
+struct Script {
+  const char* name;
+  std::vector<Step> steps;
+};
+
+const GestureEvent candidate = GestureEvent::swipeCandidateBegan();
+const GestureEvent swipe3 = GestureEvent::swipe(3, Direction::left);
+const GestureEvent swipe1 = GestureEvent::swipe(1, Direction::right);
+
+const Script scripts[] = {
+    {"several fingers hold all scrolling for their first 0.2 s",
+     {{{}, 2, 0.0, 10.0, Mode::all},
+      {{}, 3, 0.19, 10.19, Mode::all},
+      {{}, 2, 0.2, 10.2, Mode::none}}},
+    {"a candidate holds 0.35 s, the swipe extends to 0.6 s, a later candidate never shortens",
+     {{{}, 3, 0.5, 10.0, Mode::none},
+      {candidate, 3, 0, 10.0, Mode::all},
+      {swipe3, 3, 0, 10.1, Mode::all},
+      {candidate, 3, 0, 10.2, Mode::all},
+      {{}, 3, 1.0, 10.69, Mode::all},
+      {{}, 3, 1.0, 10.7, Mode::none}}},
+    {"a one-finger swipe holds horizontal scrolling only",
+     {{{}, 1, 0.3, 10.0, Mode::none},
+      {swipe1, 1, 0, 10.0, Mode::horizontalOnly},
+      {{}, 1, 0.5, 10.59, Mode::horizontalOnly},
+      {{}, 1, 0.6, 10.6, Mode::none}}},
+    {"a drag holds everything; its end lowers nothing until the next frame",
+     {{{}, 1, 0.5, 10.0, Mode::none},
+      {GestureEvent::dragBegan(1, 2), 1, 0, 10.0, Mode::all},
+      {{}, 1, 5.0, 15.0, Mode::all},
+      {GestureEvent::dragEnded(), 1, 0, 15.0, Mode::all},
+      {{}, 1, 5.01, 15.01, Mode::none}}},
+    {"events never lower the mode",
+     {{{}, 2, 0.0, 10.0, Mode::all},
+      {GestureEvent::tap(2), 2, 0, 10.0, Mode::all},
+      {swipe1, 1, 0, 10.0, Mode::all},
+      {{}, 2, 0.3, 10.3, Mode::horizontalOnly}}},
+    {"an empty surface drops every hold",
+     {{{}, 2, 0.5, 10.0, Mode::none},
+      {swipe3, 2, 0, 10.0, Mode::all},
+      {swipe1, 1, 0, 10.0, Mode::all},
+      {GestureEvent::dragBegan(0, 0), 1, 0, 10.0, Mode::all},
+      {{}, 0, 0.0, 10.05, Mode::none},
+      {{}, 1, 0.0, 10.1, Mode::none}}},
+};
+
+TEST(ScrollSuppressionPolicy, ModesFollowFramesHoldsAndDrags) {
+  for (const Script& script : scripts) {
+    SCOPED_TRACE(script.name);
+    ScrollSuppressionPolicy policy;
+    for (std::size_t i = 0; i < script.steps.size(); ++i) {
+      const Step& step = script.steps[i];
+      const Mode mode = step.event ? policy.updateForEvent(*step.event, step.count, step.now)
+                                   : policy.updateForFrame(step.count, step.age, step.now);
+      EXPECT_EQ(mode, step.expected) << "step " << i;
+    }
+  }
 }
 
 }  // namespace
