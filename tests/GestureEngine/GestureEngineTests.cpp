@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "GestureEngine/GestureEngine.h"
+#include "GestureEngine/JsonCoding.h"
+#include "GestureEngine/RecognitionConfig.h"
 #include "support/GestureLog.h"
 #include "support/TouchScript.h"
 
@@ -62,9 +64,9 @@ void fingerRest(RecognitionConfig& c) {
 
 // A script written as text: steps separated by ';', each "TIME commands" (one frame at TIME) or
 // "~TIME commands" (the changes spread over the frames up to TIME), commands separated by ','.
-// Commands: "down ID X Y [SIZE]", "up ID", "move ID[+ID...] DX DY", "pointer DX DY",
+// Commands: "down ID X Y", "up ID", "move ID[+ID...] DX DY", "pointer DX DY",
 // "button 0|1", "resize ID SIZE", "hold", "surface W H"; a step "tune KEY VALUE" changes the
-// tuning between frames.
+// tuning between frames, as the configuration file names it.
 std::function<void(TouchScript&, EngineScriptTest&)> steps(std::string text) {
   return [text](TouchScript& s, EngineScriptTest& t) {
     std::istringstream all(text);
@@ -75,24 +77,12 @@ std::function<void(TouchScript&, EngineScriptTest&)> steps(std::string text) {
       in >> word;
       if (word == "tune") {
         std::string key;
-        double value = 0;
         in >> key >> word;
-        std::istringstream(word) >> value;
         t.tune([&](RecognitionConfig& c) {
-          if (key == "drag") {
-            c.dragActivation =
-                word == "fingerRest" ? DragActivation::fingerRest : DragActivation::disabled;
-          } else if (key == "tapMaxDuration") {
-            c.tapMaxDuration = value;
-          } else if (key == "minTouchSize") {
-            c.minTouchSize = static_cast<float>(value);
-          } else if (key == "tapMaxSlideSpeedMMPerS") {
-            c.tapMaxSlideSpeedMMPerS = static_cast<float>(value);
-          } else {
-            (key == "rightZoneTapEnabled"     ? c.rightZoneTapEnabled
-             : key == "oneFingerSwipeEnabled" ? c.oneFingerSwipeEnabled
-                                              : c.dragScrollEnabled) = value != 0;
-          }
+          nlohmann::json changed = toJson(c);
+          auto value = json::parse(word);
+          changed[key] = value ? *value : nlohmann::json(word);
+          c = *decodeRecognitionConfig(changed);
         });
         continue;
       }
@@ -105,13 +95,7 @@ std::function<void(TouchScript&, EngineScriptTest&)> steps(std::string text) {
         if (word == "down") {
           int id = 0;
           in >> id >> x >> y;
-          float size = 1.0f;
-          if (const auto mark = in.tellg(); !(in >> size)) {
-            size = 1.0f;
-            in.clear();
-            in.seekg(mark);
-          }
-          s.down(id, x, y, size);
+          s.down(id, x, y);
         } else if (word == "up") {
           in >> ids;
           s.up(std::stoi(ids));
@@ -152,7 +136,8 @@ const ScriptCase tapCases[] = {
      {}},
     // The size test takes the peak over the whole contact, not the size at lift.
     {"PeakSizeMustReachTheFloor",
-     steps("tune minTouchSize 0.5; 0 down 1 0.3 0.3 0.3; 0.1 up 1; 1 down 2 0.3 0.3 0.3; "
+     steps("tune minTouchSize 0.5; 0 down 1 0.3 0.3, resize 1 0.3; 0.1 up 1; 1 down 2 0.3 0.3, "
+           "resize 2 0.3; "
            "1.05 resize 2 0.6; 1.08 resize 2 0.2; 1.1 up 2"),
      {tap(1)}},
     // Rolls towards the front just before lifting (never a one-finger swipe, ignored by the slide
@@ -190,11 +175,12 @@ const ScriptCase tapCases[] = {
     // outside the zone taps continue theirs; two fingers there tap ordinarily; the switch turns
     // the zone off.
     {"RightFrontZone",
-     steps("0 down 0 0.62 0.4; 0.08 up 0; 0.14 down 1 0.7 0.5; 0.22 up 1; 0.28 down 2 0.3 0.5; "
-           "0.36 up 2; 0.42 down 3 0.7 0.5; 0.5 up 3; 0.56 down 4 0.3 0.5; 0.64 up 4; "
-           "0.7 down 5 0.7 0.3; 0.78 up 5; 0.84 down 6 0.55 0.9; 0.92 up 6; "
-           "0.98 down 10 0.8 0.5, down 7 0.7 0.5; 1.06 up 7, up 10; tune rightZoneTapEnabled 0; "
-           "1.12 down 8 0.7 0.5; 1.2 up 8"),
+     steps(
+         "0 down 0 0.62 0.4; 0.08 up 0; 0.14 down 1 0.7 0.5; 0.22 up 1; 0.28 down 2 0.3 0.5; "
+         "0.36 up 2; 0.42 down 3 0.7 0.5; 0.5 up 3; 0.56 down 4 0.3 0.5; 0.64 up 4; "
+         "0.7 down 5 0.7 0.3; 0.78 up 5; 0.84 down 6 0.55 0.9; 0.92 up 6; "
+         "0.98 down 10 0.8 0.5, down 7 0.7 0.5; 1.06 up 7, up 10; tune rightZoneTapEnabled false; "
+         "1.12 down 8 0.7 0.5; 1.2 up 8"),
      {rightZoneTap(), rightZoneTap(), tap(1), rightZoneTap(), tap(1), doubleTap(1), tripleTap(1),
       tap(2), tap(1)}},
 };
@@ -217,7 +203,7 @@ const ScriptCase swipeCases[] = {
     // 20 mm to the left fires; 17 mm gets only as far as the candidate; switched off, nothing.
     {"OneFingerSwipesHorizontallyOver18mm",
      steps("0 down 1 0.5 0.5; ~0.2 move 1 -0.2 0; 0.21 up 1; 1 down 2 0.3 0.5; "
-           "~1.17 move 2 0.17 0; 1.18 up 2; tune oneFingerSwipeEnabled 0; 2 down 3 0.5 0.5; "
+           "~1.17 move 2 0.17 0; 1.18 up 2; tune oneFingerSwipeEnabled false; 2 down 3 0.5 0.5; "
            "~2.2 move 3 -0.2 0; 2.21 up 3"),
      {swipeCandidateBegan(), swipe(1, Direction::left), swipeCandidateBegan()}},
     // One finger towards the back is scrolling; sideways it must beat forwards 2.5 times.
@@ -297,29 +283,32 @@ const ScriptCase dragCases[] = {
     // Touching again 0.4 s after the tap is too late; with activation disabled nothing drags.
     {"NoCandidateTooLateOrWhenDisabled",
      steps("0 down 1 0.3 0.3; 0.1 up 1; 0.5 down 2 0.3 0.3; ~0.7 pointer 40 0; 0.9 up 2; "
-           "tune drag disabled; 1 down 1 0.3 0.3; 1.1 up 1; 1.2 down 2 0.3 0.3; "
+           "tune dragActivation disabled; 1 down 1 0.3 0.3; 1.1 up 1; 1.2 down 2 0.3 0.3; "
            "~1.7 pointer 40 0; 1.9 up 2"),
      {tap(1), tap(1)}},
     // 8 points of travel are not enough: the drag starts on the frame with 9. The button ends it
     // on its own frame.
     {"PointerTravelMustExceedTheThresholdAndTheButtonEndsTheDrag",
-     steps("tune drag fingerRest; 0 down 1 0.3 0.5; 0.05 pointer 8 0; 0.06 pointer 1 0; "
+     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.5; 0.05 pointer 8 0; 0.06 pointer 1 0; "
            "0.07 button 1; 0.08 button 0; 0.1 up 1"),
      {dragBegan(500, 400), dragEnded()}},
     // Velocity is 0.7 * previous + 0.3 * (delta / dt): (0, 120) after 4 mm in 0.01 s, then
     // (-300, 384) after (-1, 1) mm in 0.0005 s, which counts as 0.001 s. The drag goes on.
     {"SecondFingerScrollsWithSmoothedVelocity",
-     steps("tune drag fingerRest; 0 down 1 0.3 0.5; 0.05 pointer 10 0; 0.06 down 2 0.6 0.5; "
+     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.5; 0.05 pointer 10 0; 0.06 down 2 0.6 "
+           "0.5; "
            "0.07 move 2 0 0.04; 0.0705 move 2 -0.01 0.01; 0.08 up 2; 0.09 up 1"),
      {dragBegan(500, 400), dragMoved(), dragMoved(), dragScrollMoved(0, 4), dragMoved(),
       dragScrollMoved(-1, 1), dragMoved(), dragScrollEnded(-300, 384), dragEnded()}},
     // A finger that cannot scroll ends the drag: with drag-scroll off, or when a scroll finger is
     // down already (which is then silent).
     {"UnplaceableFingerEndsTheDrag",
-     steps("tune drag fingerRest; 0 down 1 0.3 0.5; 0.05 pointer 10 0; 0.06 down 2 0.6 0.5; "
-           "0.07 down 3 0.7 0.3; 0.08 move 2 0 0.04; 0.09 up 2; 0.6 up 1, up 3; "
-           "tune dragScrollEnabled 0; 1 down 4 0.3 0.5; 1.05 pointer 10 0; 1.06 down 5 0.6 0.5; "
-           "~1.5 move 5 0 0.04; 1.6 up 4, up 5"),
+     steps(
+         "tune dragActivation fingerRest; 0 down 1 0.3 0.5; 0.05 pointer 10 0; 0.06 down 2 0.6 "
+         "0.5; "
+         "0.07 down 3 0.7 0.3; 0.08 move 2 0 0.04; 0.09 up 2; 0.6 up 1, up 3; "
+         "tune dragScrollEnabled false; 1 down 4 0.3 0.5; 1.05 pointer 10 0; 1.06 down 5 0.6 0.5; "
+         "~1.5 move 5 0 0.04; 1.6 up 4, up 5"),
      {dragBegan(500, 400), dragMoved(), dragMoved(), dragEnded(), dragBegan(510, 400), dragMoved(),
       dragEnded()}},
     // Finger 2 rests before the drag: as scroll finger it stays silent within 1.5 mm of where it
@@ -332,7 +321,8 @@ const ScriptCase dragCases[] = {
     // A finger landing before the drag starts waits; it scrolls from where it is at drag start,
     // with no dead zone.
     {"PendingFingerScrollsOnceTheDragStarts",
-     steps("tune drag fingerRest; 0 down 1 0.3 0.5; 0.02 down 2 0.6 0.5; 0.04 move 2 0 0.03; "
+     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.5; 0.02 down 2 0.6 0.5; 0.04 move 2 0 "
+           "0.03; "
            "0.06 pointer 10 0; 0.07 move 2 0 0.01; 0.08 up 2; 0.09 up 1"),
      {dragBegan(500, 400), dragMoved(), dragScrollMoved(0, 1), dragMoved(), dragScrollEnded(0, 30),
       dragEnded()}},
@@ -362,20 +352,23 @@ const ScriptCase engineCases[] = {
     // Both fingers slide 9 mm up during the drag: no swipe, and after a third finger has ended
     // the drag that session stays silent although its fingers go on (21 mm on average).
     {"NoSwipeDuringADragNorLaterInThatSession",
-     steps("tune drag fingerRest; 0 down 1 0.3 0.3; 0.02 pointer 10 0; 0.03 down 2 0.4 0.3; "
+     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.3; 0.02 pointer 10 0; 0.03 down 2 0.4 "
+           "0.3; "
            "~0.1 move 1+2 0 0.09; 0.11 down 3 0.5 0.3; ~0.2 move 1+2+3 0 0.15; "
            "0.21 up 1, up 2, up 3"),
      std::vector{dragBegan(500, 400), dragMoved()} + dragFrames(7, 0, 9.0f / 7) +
          std::vector{dragMoved(), dragEnded()}},
     {"SwipeFirstReachedAfterTheDragEndedFires",
-     steps("tune dragScrollEnabled 0; tune drag fingerRest; 0 down 1 0.3 0.3; 0.02 pointer 10 0; "
+     steps("tune dragScrollEnabled false; tune dragActivation fingerRest; 0 down 1 0.3 0.3; 0.02 "
+           "pointer 10 0; "
            "0.03 down 2 0.4 0.3; ~0.1 move 1+2 0 0.09; 0.11 up 1, up 2"),
      {dragBegan(500, 400), dragMoved(), dragEnded(), swipeCandidateBegan(),
       swipe(2, Direction::up)}},
     // The button ends the drag but means nothing to the pinch recognizer: only the mark left
     // during the drag keeps the spread that goes on from firing.
     {"PinchReachedDuringADragStaysSilentForItsSession",
-     steps("tune drag fingerRest; 0 down 1 0.4 0.3; 0.02 pointer 10 0; 0.03 down 2 0.6 0.3; "
+     steps("tune dragActivation fingerRest; 0 down 1 0.4 0.3; 0.02 pointer 10 0; 0.03 down 2 0.6 "
+           "0.3; "
            "~0.1 move 1 -0.04 0, move 2 0.04 0; 0.11 button 1; 0.12 button 0; "
            "~0.2 move 1 -0.02 0, move 2 0.02 0; 0.5 up 1, up 2"),
      std::vector{dragBegan(500, 400), dragMoved()} + dragFrames(7, 4.0f / 7, 0) +
