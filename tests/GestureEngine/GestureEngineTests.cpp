@@ -1,10 +1,13 @@
 // The gesture engine fed by touch scripts: taps, swipes, pinches and drags, how the recognizers
 // share a frame, tuning changes and resets while contacts are down, and input it must not trust.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
+#include <latch>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -12,6 +15,7 @@
 #include "GestureEngine/GestureEngine.h"
 #include "GestureEngine/JsonCoding.h"
 #include "GestureEngine/RecognitionConfig.h"
+#include "support/AllocationCounting.h"
 #include "support/GestureLog.h"
 #include "support/TouchScript.h"
 
@@ -67,59 +71,61 @@ void fingerRest(RecognitionConfig& c) {
 // Commands: "down ID X Y", "up ID", "move ID[+ID...] DX DY", "pointer DX DY",
 // "button 0|1", "resize ID SIZE", "hold", "surface W H"; a step "tune KEY VALUE" changes the
 // tuning between frames, as the configuration file names it.
-std::function<void(TouchScript&, EngineScriptTest&)> steps(std::string text) {
-  return [text](TouchScript& s, EngineScriptTest& t) {
-    std::istringstream all(text);
-    for (std::string step; std::getline(all, step, ';');) {
-      std::replace(step.begin(), step.end(), ',', ' ');
-      std::istringstream in(step);
-      std::string word;
-      in >> word;
-      if (word == "tune") {
-        std::string key;
-        in >> key >> word;
-        t.tune([&](RecognitionConfig& c) {
-          nlohmann::json changed = toJson(c);
-          auto value = json::parse(word);
-          changed[key] = value ? *value : nlohmann::json(word);
-          c = *decodeRecognitionConfig(changed);
-        });
-        continue;
-      }
-      const bool spread = word.front() == '~';
-      const double seconds = std::stod(word.substr(spread ? 1 : 0));
-      while (in >> word) {
-        float x = 0;
-        float y = 0;
-        std::string ids;
-        if (word == "down") {
-          int id = 0;
-          in >> id >> x >> y;
-          s.down(id, x, y);
-        } else if (word == "up") {
-          in >> ids;
-          s.up(std::stoi(ids));
-        } else if (word == "move") {
-          in >> ids >> x >> y;
-          std::istringstream each(ids);
-          for (std::string id; std::getline(each, id, '+');) {
-            s.moveBy(std::stoi(id), x, y);
-          }
-        } else if (word == "pointer" || word == "surface" || word == "resize") {
-          in >> x >> y;
-          word == "pointer"   ? void(s.pointerBy(x, y))
-          : word == "surface" ? void(s.surface(x, y))
-                              : void(s.resize(static_cast<std::int32_t>(x), y));
-        } else if (word == "button") {
-          in >> ids;
-          s.button(ids == "1");
-        } else if (word != "hold") {
-          ADD_FAILURE() << "unknown command " << word;
-        }
-      }
-      spread ? s.until(seconds) : s.at(seconds);
+void play(TouchScript& s, const std::string& text, EngineScriptTest* t = nullptr) {
+  std::istringstream all(text);
+  for (std::string step; std::getline(all, step, ';');) {
+    std::replace(step.begin(), step.end(), ',', ' ');
+    std::istringstream in(step);
+    std::string word;
+    in >> word;
+    if (word == "tune") {
+      std::string key;
+      in >> key >> word;
+      t->tune([&](RecognitionConfig& c) {
+        nlohmann::json changed = toJson(c);
+        auto value = json::parse(word);
+        changed[key] = value ? *value : nlohmann::json(word);
+        c = *decodeRecognitionConfig(changed);
+      });
+      continue;
     }
-  };
+    const bool spread = word.front() == '~';
+    const double seconds = std::stod(word.substr(spread ? 1 : 0));
+    while (in >> word) {
+      float x = 0;
+      float y = 0;
+      std::string ids;
+      if (word == "down") {
+        int id = 0;
+        in >> id >> x >> y;
+        s.down(id, x, y);
+      } else if (word == "up") {
+        in >> ids;
+        s.up(std::stoi(ids));
+      } else if (word == "move") {
+        in >> ids >> x >> y;
+        std::istringstream each(ids);
+        for (std::string id; std::getline(each, id, '+');) {
+          s.moveBy(std::stoi(id), x, y);
+        }
+      } else if (word == "pointer" || word == "surface" || word == "resize") {
+        in >> x >> y;
+        word == "pointer"   ? void(s.pointerBy(x, y))
+        : word == "surface" ? void(s.surface(x, y))
+                            : void(s.resize(static_cast<std::int32_t>(x), y));
+      } else if (word == "button") {
+        in >> ids;
+        s.button(ids == "1");
+      } else if (word != "hold") {
+        ADD_FAILURE() << "unknown command " << word;
+      }
+    }
+    spread ? s.until(seconds) : s.at(seconds);
+  }
+}
+
+std::function<void(TouchScript&, EngineScriptTest&)> steps(std::string text) {
+  return [text](TouchScript& s, EngineScriptTest& t) { play(s, text, &t); };
 }
 
 TEST_P(ScriptedBehaviour, ProducesExactlyTheExpectedEvents) {
@@ -440,6 +446,165 @@ TEST_F(GestureEngineReset, UnknownContactsAndRepeatedTouchDownsAreIgnored) {
 TEST(UptimeClock, SecondsAreTheCorrectlyRoundedNanosecondCount) {
   EXPECT_EQ(uptimeSecondsFromNanoseconds(43'570'652'165'771u), 43570.652165771);
   EXPECT_EQ(uptimeSecondsFromNanoseconds(1'500'000'000u), 1.5);
+}
+
+// The engine over a session that exercises every recognizer: frame processing must not allocate
+// (it runs for every device frame on the delivery thread), and one thread may feed frames while
+// another changes the tuning, resets the engine and asks whether a drag runs, as the application's
+// main thread does (run under ThreadSanitizer by CI).
+using Case = GestureEvent::Case;
+
+// Frames captured from a touch script, to be replayed where the script itself must not run
+// (it allocates): while allocations are counted, or from a second thread.
+struct RecordedFrame {
+  double timeSeconds = 0;
+  SizeF surfaceSizeMM;
+  std::vector<Touch> touches;
+  bool physicalButtonDown = false;
+  PointF cursorPosition;
+
+  BorrowedFrame borrow() const {
+    return BorrowedFrame{timeSeconds, surfaceSizeMM, touches, physicalButtonDown, cursorPosition};
+  }
+};
+
+// A session that exercises every recognizer with the finger-rest drag mode: a three-finger tap,
+// a resting finger, a two-finger swipe, a spread, a drag with a scroll finger ended by lifting, a
+// drag ended by the button, and seventeen fingers at once. About 1.6 s of frames.
+std::vector<RecordedFrame> recordMixedSession() {
+  std::vector<RecordedFrame> frames;
+  TouchScript script{[](double) {},
+                     [&frames](const BorrowedFrame& frame) {
+                       frames.push_back(RecordedFrame{
+                           frame.timestamp, frame.surfaceSizeMM,
+                           std::vector<Touch>(frame.touches.begin(), frame.touches.end()),
+                           frame.physicalButtonDown, frame.cursorPosition});
+                     }};
+  play(script,
+       "0 down 1 0.2 0.3, down 2 0.3 0.3, down 3 0.4 0.3; 0.08 up 1, up 2, up 3; "
+       "0.2 down 4 0.3 0.3, down 5 0.4 0.3; ~0.35 move 4+5 0.15 0; 0.36 up 4, up 5; "
+       "0.5 down 6 0.4 0.5, down 7 0.6 0.5; ~0.6 move 6 -0.05 0, move 7 0.05 0; "
+       "0.61 up 6, up 7; 0.7 down 8 0.3 0.5; ~0.75 pointer 12 0; 0.76 down 9 0.6 0.5; "
+       "~0.9 move 9 0 0.08, pointer 20 5; 0.91 up 9; 0.95 up 8; 1 down 10 0.3 0.5; "
+       "~1.05 pointer -15 0; 1.06 button 1; 1.07 button 0; 1.1 up 10");
+  for (int id = 20; id < 37; ++id) {
+    script.down(id, 0.05f * static_cast<float>(id - 19), 0.4f);
+  }
+  script.at(1.30);
+  script.moveBy({20, 21, 22}, 0.01f, 0).until(1.40);
+  for (int id = 20; id < 37; ++id) {
+    script.up(id);
+  }
+  script.at(1.50);
+  script.at(1.60);  // an empty frame
+  return frames;
+}
+
+TEST(GestureEngineAllocation, FramesAndResetsAllocateNothing) {
+  if (!TACTORA_COUNTS_ALLOCATIONS) {
+    GTEST_SKIP() << "allocation functions belong to the sanitizer runtime in this build";
+  }
+  const std::vector<RecordedFrame> session = recordMixedSession();
+  RecognitionConfig config = RecognitionConfig::defaults();
+  config.dragActivation = DragActivation::fingerRest;
+  double nowSeconds = 0;
+  GestureEngine engine{config, [&nowSeconds] { return nowSeconds; }};
+  std::size_t eventCount = 0;
+  std::size_t dragBegins = 0;
+  const GestureEmit emit = [&](const GestureEvent& event) {
+    ++eventCount;
+    dragBegins += event.kind() == GestureEvent::Case::dragBegan ? 1 : 0;
+  };
+
+  allocationCount = 0;
+  countingAllocations = true;
+  for (int round = 0; round < 3; ++round) {
+    for (const RecordedFrame& frame : session) {
+      nowSeconds = 10.0 * round + frame.timeSeconds;
+      engine.process(frame.borrow(), emit);
+      if (std::abs(frame.timeSeconds - 0.85) < 0.001) {
+        engine.reset(emit);  // ends the first drag of each round while it scrolls
+        engine.updateConfig(config);
+      }
+    }
+  }
+  countingAllocations = false;
+  EXPECT_EQ(allocationCount, 0u);
+  EXPECT_GT(eventCount, 60u);  // the session did exercise the recognizers
+  EXPECT_EQ(dragBegins, 6u);
+}
+
+TEST(GestureEngineConcurrency, FramesTuningAndResetsFromTwoThreadsKeepDragsBalanced) {
+  const std::vector<RecordedFrame> session = recordMixedSession();
+  RecognitionConfig fingerRest = RecognitionConfig::defaults();
+  fingerRest.dragActivation = DragActivation::fingerRest;
+  RecognitionConfig noDragScroll = fingerRest;
+  noDragScroll.dragScrollEnabled = false;
+  noDragScroll.tapMaxDuration = 0.5;
+
+  double nowSeconds = 0;  // read by the engine only on the feeding thread
+  GestureEngine engine{fingerRest, [&nowSeconds] { return nowSeconds; }};
+
+  // Both threads' callbacks append here. They run under the engine's lock, so this vector is
+  // guarded by that lock alone; a lapse in the engine's locking shows up as a data race.
+  std::vector<Case> delivered;
+  const GestureEmit emit = [&delivered](const GestureEvent& event) {
+    delivered.push_back(event.kind());
+  };
+
+  // The threads start together, and neither stops before the other has done a minimum of
+  // rounds, so their work overlaps whatever the scheduler does: a feeder that finishes before
+  // the main thread ran once would leave nothing to race.
+  constexpr int minFeedRounds = 200;
+  constexpr int minMainRounds = 50;
+  std::latch start{2};
+  std::atomic<int> mainRounds{0};
+  std::atomic<bool> feeding{true};
+  std::thread feeder([&] {
+    start.arrive_and_wait();
+    for (int round = 0; round < minFeedRounds || mainRounds.load() < minMainRounds; ++round) {
+      for (const RecordedFrame& frame : session) {
+        nowSeconds = 2.0 * round + frame.timeSeconds;
+        engine.process(frame.borrow(), emit);
+      }
+    }
+    feeding = false;
+  });
+
+  start.arrive_and_wait();
+  int resets = 0;
+  for (int i = 0; i < minMainRounds || feeding; ++i) {
+    engine.updateConfig(i % 2 == 0 ? noDragScroll : fingerRest);
+    if (i % 7 == 0) {
+      engine.reset(emit);
+      ++resets;
+    }
+    static_cast<void>(engine.isDragging());
+    ++mainRounds;
+    std::this_thread::yield();
+  }
+  feeder.join();
+  engine.reset(emit);
+
+  // Whatever interleaving happened, drags nest properly: each begins while none runs and ends
+  // exactly once, and drag-only events arrive only inside a drag.
+  bool dragging = false;
+  int drags = 0;
+  for (const Case kind : delivered) {
+    if (kind == Case::dragBegan) {
+      ASSERT_FALSE(dragging);
+      dragging = true;
+      ++drags;
+    } else if (kind == Case::dragMoved || kind == Case::dragScrollMoved ||
+               kind == Case::dragScrollEnded || kind == Case::dragEnded) {
+      ASSERT_TRUE(dragging);
+      dragging = kind != Case::dragEnded;
+    }
+  }
+  EXPECT_FALSE(dragging);
+  EXPECT_GT(drags, 0);
+  EXPECT_GT(resets, 0);
+  EXPECT_FALSE(engine.isDragging());
 }
 
 }  // namespace
