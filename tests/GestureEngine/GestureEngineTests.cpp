@@ -62,10 +62,6 @@ std::string caseName(const ::testing::TestParamInfo<ScriptCase>& info) {
   return info.param.name;
 }
 
-void fingerRest(RecognitionConfig& c) {
-  c.dragActivation = DragActivation::fingerRest;
-}
-
 // A script written as text: steps separated by ';', each "TIME commands" (one frame at TIME) or
 // "~TIME commands" (the changes spread over the frames up to TIME), commands separated by ','.
 // Commands: "down ID X Y", "up ID", "move ID[+ID...] DX DY", "pointer DX DY",
@@ -142,9 +138,8 @@ const ScriptCase tapCases[] = {
      {}},
     // The size test takes the peak over the whole contact, not the size at lift.
     {"PeakSizeMustReachTheFloor",
-     steps("tune minTouchSize 0.5; 0 down 1 0.3 0.3, resize 1 0.3; 0.1 up 1; 1 down 2 0.3 0.3, "
-           "resize 2 0.3; "
-           "1.05 resize 2 0.6; 1.08 resize 2 0.2; 1.1 up 2"),
+     steps("tune minTouchSize 0.5; 0 down 1 0.3 0.3, resize 1 0.3; 0.1 up 1; "
+           "1 down 2 0.3 0.3, resize 2 0.3; 1.05 resize 2 0.6; 1.08 resize 2 0.2; 1.1 up 2"),
      {tap(1)}},
     // Rolls towards the front just before lifting (never a one-finger swipe, ignored by the slide
     // test): 8 mm allowed under 0.15 s, 3 mm after.
@@ -223,8 +218,9 @@ const ScriptCase swipeCases[] = {
     // One finger above the other: the slower must cover half the way of the faster (9 of 20 mm
     // does not, 11 of 20 does).
     {"FingersMustAgreeOnTheirTravel",
-     steps("0 down 1 0.3 0.4, down 2 0.3 0.5; ~0.15 move 1 0.2 0, move 2 0.09 0; 0.16 up 1, up 2; "
-           "1 down 1 0.3 0.4, down 2 0.3 0.5; ~1.15 move 1 0.2 0, move 2 0.11 0; 1.16 up 1, up 2"),
+     steps("0 down 1 0.3 0.4, down 2 0.3 0.5; ~0.15 move 1 0.2 0, move 2 0.09 0; "
+           "0.16 up 1, up 2; 1 down 1 0.3 0.4, down 2 0.3 0.5; "
+           "~1.15 move 1 0.2 0, move 2 0.11 0; 1.16 up 1, up 2"),
      {swipeCandidateBegan(), swipe(2, Direction::right)}},
     {"ReportsTheLargestFingerCountOfTheSession",
      steps("0 down 1 0.3 0.4, down 2 0.4 0.4, down 3 0.5 0.4; 0.02 up 3; ~0.14 move 1+2 0.13 0; "
@@ -295,15 +291,15 @@ const ScriptCase dragCases[] = {
     // 8 points of travel are not enough: the drag starts on the frame with 9. The button ends it
     // on its own frame.
     {"PointerTravelMustExceedTheThresholdAndTheButtonEndsTheDrag",
-     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.5; 0.05 pointer 8 0; 0.06 pointer 1 0; "
-           "0.07 button 1; 0.08 button 0; 0.1 up 1"),
+     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.5; 0.05 pointer 8 0; "
+           "0.06 pointer 1 0; 0.07 button 1; 0.08 button 0; 0.1 up 1"),
      {dragBegan(500, 400), dragEnded()}},
     // Velocity is 0.7 * previous + 0.3 * (delta / dt): (0, 120) after 4 mm in 0.01 s, then
     // (-300, 384) after (-1, 1) mm in 0.0005 s, which counts as 0.001 s. The drag goes on.
     {"SecondFingerScrollsWithSmoothedVelocity",
-     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.5; 0.05 pointer 10 0; 0.06 down 2 0.6 "
-           "0.5; "
-           "0.07 move 2 0 0.04; 0.0705 move 2 -0.01 0.01; 0.08 up 2; 0.09 up 1"),
+     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.5; 0.05 pointer 10 0; "
+           "0.06 down 2 0.6 0.5; 0.07 move 2 0 0.04; 0.0705 move 2 -0.01 0.01; 0.08 up 2; "
+           "0.09 up 1"),
      {dragBegan(500, 400), dragMoved(), dragMoved(), dragScrollMoved(0, 4), dragMoved(),
       dragScrollMoved(-1, 1), dragMoved(), dragScrollEnded(-300, 384), dragEnded()}},
     // A finger that cannot scroll ends the drag: with drag-scroll off, or when a scroll finger is
@@ -327,9 +323,8 @@ const ScriptCase dragCases[] = {
     // A finger landing before the drag starts waits; it scrolls from where it is at drag start,
     // with no dead zone.
     {"PendingFingerScrollsOnceTheDragStarts",
-     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.5; 0.02 down 2 0.6 0.5; 0.04 move 2 0 "
-           "0.03; "
-           "0.06 pointer 10 0; 0.07 move 2 0 0.01; 0.08 up 2; 0.09 up 1"),
+     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.5; 0.02 down 2 0.6 0.5; "
+           "0.04 move 2 0 0.03; 0.06 pointer 10 0; 0.07 move 2 0 0.01; 0.08 up 2; 0.09 up 1"),
      {dragBegan(500, 400), dragMoved(), dragScrollMoved(0, 1), dragMoved(), dragScrollEnded(0, 30),
       dragEnded()}},
 };
@@ -358,25 +353,22 @@ const ScriptCase engineCases[] = {
     // Both fingers slide 9 mm up during the drag: no swipe, and after a third finger has ended
     // the drag that session stays silent although its fingers go on (21 mm on average).
     {"NoSwipeDuringADragNorLaterInThatSession",
-     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.3; 0.02 pointer 10 0; 0.03 down 2 0.4 "
-           "0.3; "
-           "~0.1 move 1+2 0 0.09; 0.11 down 3 0.5 0.3; ~0.2 move 1+2+3 0 0.15; "
-           "0.21 up 1, up 2, up 3"),
+     steps("tune dragActivation fingerRest; 0 down 1 0.3 0.3; 0.02 pointer 10 0; "
+           "0.03 down 2 0.4 0.3; ~0.1 move 1+2 0 0.09; 0.11 down 3 0.5 0.3; "
+           "~0.2 move 1+2+3 0 0.15; 0.21 up 1, up 2, up 3"),
      std::vector{dragBegan(500, 400), dragMoved()} + dragFrames(7, 0, 9.0f / 7) +
          std::vector{dragMoved(), dragEnded()}},
     {"SwipeFirstReachedAfterTheDragEndedFires",
-     steps("tune dragScrollEnabled false; tune dragActivation fingerRest; 0 down 1 0.3 0.3; 0.02 "
-           "pointer 10 0; "
-           "0.03 down 2 0.4 0.3; ~0.1 move 1+2 0 0.09; 0.11 up 1, up 2"),
+     steps("tune dragScrollEnabled false; tune dragActivation fingerRest; 0 down 1 0.3 0.3; "
+           "0.02 pointer 10 0; 0.03 down 2 0.4 0.3; ~0.1 move 1+2 0 0.09; 0.11 up 1, up 2"),
      {dragBegan(500, 400), dragMoved(), dragEnded(), swipeCandidateBegan(),
       swipe(2, Direction::up)}},
     // The button ends the drag but means nothing to the pinch recognizer: only the mark left
     // during the drag keeps the spread that goes on from firing.
     {"PinchReachedDuringADragStaysSilentForItsSession",
-     steps("tune dragActivation fingerRest; 0 down 1 0.4 0.3; 0.02 pointer 10 0; 0.03 down 2 0.6 "
-           "0.3; "
-           "~0.1 move 1 -0.04 0, move 2 0.04 0; 0.11 button 1; 0.12 button 0; "
-           "~0.2 move 1 -0.02 0, move 2 0.02 0; 0.5 up 1, up 2"),
+     steps("tune dragActivation fingerRest; 0 down 1 0.4 0.3; 0.02 pointer 10 0; "
+           "0.03 down 2 0.6 0.3; ~0.1 move 1 -0.04 0, move 2 0.04 0; 0.11 button 1; "
+           "0.12 button 0; ~0.2 move 1 -0.02 0, move 2 0.02 0; 0.5 up 1, up 2"),
      std::vector{dragBegan(500, 400), dragMoved()} + dragFrames(7, 4.0f / 7, 0) +
          std::vector{dragEnded()}},
     {"TuningChangedMidContactJudgesByTheNewValues",
@@ -406,9 +398,8 @@ using GestureEngineReset = EngineScriptTest;
 
 // After the reset no recognizer knows the two fingers: their slide is no swipe, no drag-scroll.
 TEST_F(GestureEngineReset, DuringADragEndsItExactlyOnceAndForgetsItsContacts) {
-  tune(fingerRest);
-  script.down(1, 0.30, 0.50).down(2, 0.60, 0.50).at(0.00);
-  script.pointerBy(10, 0).at(0.05);
+  play(script,
+       "tune dragActivation fingerRest; 0 down 1 0.3 0.5, down 2 0.6 0.5; 0.05 pointer 10 0", this);
   EXPECT_EVENTS(dragBegan(500, 400));
   EXPECT_TRUE(engine.isDragging());
   engine.reset(events.emitter());
@@ -417,10 +408,7 @@ TEST_F(GestureEngineReset, DuringADragEndsItExactlyOnceAndForgetsItsContacts) {
   EXPECT_NO_EVENTS();
   EXPECT_FALSE(engine.isDragging());
 
-  script.moveBy({1, 2}, 0.13f, 0).until(0.10);
-  script.up(1).up(2).at(0.11);
-  script.down(3, 0.30, 0.30).at(1.00);
-  script.up(3).at(1.10);
+  play(script, "~0.1 move 1+2 0.13 0; 0.11 up 1, up 2; 1 down 3 0.3 0.3; 1.1 up 3");
   EXPECT_EVENTS(tap(1));
 }
 
