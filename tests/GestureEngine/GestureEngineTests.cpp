@@ -244,24 +244,17 @@ const ScriptCase swipeCases[] = {
 INSTANTIATE_TEST_SUITE_P(Swipes, ScriptedBehaviour, ::testing::ValuesIn(swipeCases), caseName);
 
 // Pinches: two fingers moving apart (spread, `up`) or together (pinch, `down`).
-// Fingers 20 mm apart along (ax, ay) each move `mm` outwards in 0.1 s, then as far again.
-std::function<void(TouchScript&, EngineScriptTest&)> moveApart(float ax, float ay, float mm) {
-  return [=](TouchScript& s, EngineScriptTest&) {
-    s.down(1, 0.5f - 0.1f * ax, 0.5f - 0.1f * ay).down(2, 0.5f + 0.1f * ax, 0.5f + 0.1f * ay);
-    s.at(0.00);
-    for (double end : {0.10, 0.20}) {
-      s.moveBy(1, -ax * mm / 100, -ay * mm / 100).moveBy(2, ax * mm / 100, ay * mm / 100);
-      s.until(end);
-    }
-    s.up(1).up(2).at(0.50);
-  };
-}
-
-const float diagonal = std::sqrt(0.5f);
-
 const ScriptCase pinchCases[] = {
-    {"SpreadSideBySide", moveApart(1, 0, 4), {pinch(Direction::up)}},
-    {"PinchDiagonally", moveApart(diagonal, diagonal, -3), {pinch(Direction::down)}},
+    // Fingers 20 mm apart each move outwards (or inwards) in 0.1 s, then as far again.
+    {"SpreadSideBySide",
+     steps("0 down 1 0.4 0.5, down 2 0.6 0.5; ~0.1 move 1 -0.04 0, move 2 0.04 0; "
+           "~0.2 move 1 -0.04 0, move 2 0.04 0; 0.5 up 1, up 2"),
+     {pinch(Direction::up)}},
+    {"PinchDiagonally",
+     steps("0 down 1 0.4293 0.4293, down 2 0.5707 0.5707; "
+           "~0.1 move 1 0.0212 0.0212, move 2 -0.0212 -0.0212; "
+           "~0.2 move 1 0.0212 0.0212, move 2 -0.0212 -0.0212; 0.5 up 1, up 2"),
+     {pinch(Direction::down)}},
     {"OneFingerMovingAwayFromARestingOne",
      steps("0 down 1 0.4 0.5, down 2 0.6 0.5; ~0.1 move 2 0.1 0; 0.5 up 1, up 2"),
      {}},
