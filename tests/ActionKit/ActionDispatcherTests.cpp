@@ -1,26 +1,49 @@
-#include "ActionKit/ActionDispatcher.h"
-
+// What the actions do on the simulated platform: each action's events, the held app switcher, the
+// synthetic drag and scroll, and the desktop bridges' fallbacks. The same actions writing to a real
+// uinput device are in the Linux posting tests.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <latch>
+#include <limits>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "ActionKit/ActionDispatcher.h"
+#include "ActionKit/AppSwitcher.h"
+#include "ActionKit/SyntheticDrag.h"
+#include "ActionKit/SyntheticScroll.h"
+#include "ActionKit/SystemBridgeActions.h"
+#include "Platform/Log.h"
 #include "SimActionFixture.h"
+#include "support/CapturingLogSink.h"
 
 namespace tactora {
 namespace {
 
 using Case = Action::Case;
 using Lines = std::vector<std::string>;
+using platform::EventType;
+using platform::HotKeyValue;
+using sim::SimAccessibility;
 
-class ActionDispatcherTest : public testing::SimActionTest {
+class Actions : public testing::SimActionTest {
  protected:
+  ~Actions() override { platform::Log::setSink(previousSink); }
+
+  void at(double seconds) { sim->timeline().advanceTo(seconds); }
+
   ActionDispatcher dispatcher;
+  std::shared_ptr<AppSwitcher> switcher = AppSwitcher::create(*sim);
+  std::shared_ptr<platform::CapturingLogSink> log = std::make_shared<platform::CapturingLogSink>();
+  std::shared_ptr<platform::LogSink> previousSink = platform::Log::setSink(log);
 
   // What the actions did since the last call: posted events, then Dock notifications, close
   // buttons pressed and processes launched.
-  Lines effects() {
-    Lines lines = posted();
+  Lines effects(bool withTimes = false) {
+    Lines lines = posted(withTimes);
     for (const auto& name : sim->systemBridges().dockNotifications()) {
       lines.push_back("dock " + name);
     }
@@ -42,67 +65,24 @@ class ActionDispatcherTest : public testing::SimActionTest {
   }
 };
 
-Lines operator+(Lines first, const Lines& second) {
-  first.insert(first.end(), second.begin(), second.end());
-  return first;
-}
-Lines keys(int keyCode, const std::string& flags) {
-  const std::string key = std::to_string(keyCode);
-  return {"keyDown " + key + " flags " + flags, "keyUp " + key + " flags " + flags};
-}
-Lines clicks(const std::string& down, const std::string& up, int button, int count) {
-  const std::string rest = " (12.5, 40) button " + std::to_string(button) + " click " +
-                           std::to_string(count) + " delta (0, 0) marked";
-  return {down + rest, up + rest};
-}
-
-TEST_F(ActionDispatcherTest, EveryActionHasExactlyItsEffect) {
-  sim->events().setPointer({12.5, 40});
+// What every action posts is checked on the real uinput device by the Linux posting tests; here
+// the effects that are not events: the desktop's notifications, the close button and the command
+// run by the login shell.
+TEST_F(Actions, ActionsThatPostNoEventsReachTheirService) {
   sim->workspace().setLoginShell("/usr/bin/fish");
-  const Lines commandHeld{"flagsChanged 55 flags 0x100000"};
-  const Lines commandLetGo{"flagsChanged 55 flags 0x0"};
-  const std::pair<Action, Lines> table[] = {
-      {Action(Case::none), {}},
-      {Action(Case::leftClick), clicks("leftMouseDown", "leftMouseUp", 0, 1)},
-      {Action(Case::rightClick), clicks("rightMouseDown", "rightMouseUp", 1, 1)},
-      {Action(Case::middleClick), clicks("otherMouseDown", "otherMouseUp", 2, 1)},
-      {Action(Case::doubleClick), clicks("leftMouseDown", "leftMouseUp", 0, 2)},
-      {Action(Case::tripleClick), clicks("leftMouseDown", "leftMouseUp", 0, 3)},
-      {Action(Case::missionControl), {"dock com.apple.expose.awake"}},
-      {Action(Case::appExpose), {"dock com.apple.expose.front.awake"}},
-      {Action(Case::showDesktop), {"dock com.apple.showdesktop.awake"}},
-      // The sim's bindings: Control-Left and Control-Right.
-      {Action(Case::spaceLeft), keys(123, "0x40000")},
-      {Action(Case::spaceRight), keys(124, "0x40000")},
-      {Action(Case::closeFocusedWindow), {"close button pressed"}},
-      {Action(Case::hideApp), keys(4, "0x100000")},
-      {Action(Case::minimizeWindow), keys(46, "0x100000")},
-      {Action(Case::cycleWindows), keys(50, "0x100000")},
-      {Action(Case::zoomIn), keys(24, "0x100000")},
-      {Action(Case::zoomOut), keys(27, "0x100000")},
-      {Action(Case::navigateBack), keys(33, "0x100000")},
-      {Action(Case::navigateForward), keys(30, "0x100000")},
-      // Tab with the Command flag only: no Command key event.
-      {Action(Case::appSwitcher), keys(48, "0x100000")},
-      // Released by the test right after the step.
-      {Action(Case::appSwitcherNext), commandHeld + keys(48, "0x100000") + commandLetGo},
-      {Action(Case::appSwitcherPrevious), commandHeld + keys(48, "0x120000") + commandLetGo},
-      {Action::keyShortcut(4, 0x120000), keys(4, "0x120000")},
-      {Action::keyShortcut(0, 0), keys(0, "0x0")},  // key code 0 is a key like any other
-      {Action::shellCommand("exit 3; echo \"x\""),
-       {"launch /usr/bin/fish [-lc] [exit 3; echo \"x\"]"}},
-      {Action::shellCommand(""), {"launch /usr/bin/fish [-lc] []"}},
-  };
-  for (const auto& [action, expected] : table) {
-    SCOPED_TRACE(action.description());
-    dispatcher.perform(action);
-    AppSwitcher::shared().release();
-    EXPECT_EQ(effects(), expected);
+  for (const Case kind : {Case::none, Case::missionControl, Case::appExpose, Case::showDesktop,
+                          Case::closeFocusedWindow}) {
+    dispatcher.perform(Action(kind));
   }
-  EXPECT_DOUBLE_EQ(sim->timeline().now(), 0.040) << "only the two space switches paused";
+  dispatcher.perform(Action::shellCommand("exit 3; echo \"x\""));
+  dispatcher.perform(Action::shellCommand(""));
+  EXPECT_EQ(effects(), (Lines{"dock com.apple.expose.awake", "dock com.apple.expose.front.awake",
+                              "dock com.apple.showdesktop.awake", "close button pressed",
+                              "launch /usr/bin/fish [-lc] [exit 3; echo \"x\"]",
+                              "launch /usr/bin/fish [-lc] []"}));
 }
 
-TEST_F(ActionDispatcherTest, FailuresOnlyLoseWhatFailed) {
+TEST_F(Actions, FailuresOnlyLoseWhatFailed) {
   // Events that cannot be created are skipped one by one; an unreadable pointer reads (0, 0).
   sim->events().setEventCreationFailure([](platform::EventType type) {
     using T = platform::EventType;
@@ -131,6 +111,303 @@ TEST_F(ActionDispatcherTest, FailuresOnlyLoseWhatFailed) {
   EXPECT_EQ(noSource->systemBridges().dockNotifications().size(), 3u);
   EXPECT_EQ(noSource->accessibility().pressCount(), 1);
   EXPECT_EQ(noSource->workspace().launchedProcesses().size(), 1u);
+}
+
+TEST_F(Actions, AppSwitcherStepsPushTheReleaseBackUntilTheSixSecondBound) {
+  // A step every 0.5 s with a 0.6 s hold would hold forever; the bound from the first step ends
+  // the hold at 6.0 s although the 12th step came at 5.5 s.
+  for (int step = 0; step < 12; ++step) {
+    at(step * 0.5);
+    switcher->cycle(true);
+  }
+  at(5.999);
+  EXPECT_TRUE(switcher->isHolding());
+  at(10);
+  EXPECT_EQ(log->messages("AppSwitcher"),
+            Lines{"app switcher hit its maximum hold — releasing its held modifier"});
+  auto lines = posted(true);
+  ASSERT_EQ(lines.size(), 26u);  // one press, 12 Tab steps, one release
+  EXPECT_EQ(lines[23], "5.500 keyDown 48 flags 0x100000");
+  EXPECT_EQ(lines[25], "6.000 flagsChanged 55 flags 0x0");
+  // The next step starts a new hold with a new press and its own bound.
+  switcher->setHoldSeconds(100);
+  switcher->cycle(true);
+  at(16);
+  lines = posted(true);
+  EXPECT_EQ(lines[26], "10.000 flagsChanged 55 flags 0x100000");
+  EXPECT_EQ(lines.back(), "16.000 flagsChanged 55 flags 0x0");
+}
+
+// A release lets go once and cancels both timers; a zero hold releases on the main queue right
+// after the step, not during it; lost events and a switcher that is gone do not keep the hold.
+TEST_F(Actions, AppSwitcherReleasesOnceWhateverIsLost) {
+  switcher->release();  // idle: nothing
+  switcher->cycle(false);
+  at(0.2);
+  switcher->release();
+  switcher->release();
+  at(10);
+  EXPECT_EQ(effects(), (Lines{"flagsChanged 55 flags 0x100000", "keyDown 48 flags 0x120000",
+                              "keyUp 48 flags 0x120000", "flagsChanged 55 flags 0x0"}));
+  switcher->setHoldSeconds(0);
+  switcher->cycle(true);
+  EXPECT_TRUE(switcher->isHolding());
+  sim->timeline().runDue();
+  EXPECT_FALSE(switcher->isHolding());
+  effects();
+  sim->events().setEventCreationFailure(
+      [](platform::EventType type) { return type == platform::EventType::keyUp; });
+  switcher->setHoldSeconds(0.6);
+  switcher->cycle(true);
+  at(10.6);
+  EXPECT_FALSE(switcher->isHolding());
+  EXPECT_EQ(effects(), (Lines{"flagsChanged 55 flags 0x100000", "keyDown 48 flags 0x100000"}));
+  switcher->cycle(true);
+  switcher.reset();
+  at(20);
+  EXPECT_EQ(effects().size(), 2u);
+  EXPECT_TRUE(log->lines().empty());
+  auto noSource = sim::SimPlatform::install();
+  noSource->events().setEventSourceAvailable(false);
+  AppSwitcher::shared().cycle(true);
+  EXPECT_TRUE(AppSwitcher::shared().isHolding());
+  noSource->timeline().advanceTo(0.6);
+  EXPECT_FALSE(AppSwitcher::shared().isHolding());
+}
+
+// Following and nudging chain their deltas from the last posted position (halves round away from
+// zero); operations outside their state are ignored, and without a source the state still
+// changes but nothing is posted.
+TEST_F(Actions, SyntheticDragChainsItsDeltasAndIgnoresWhatIsOutOfState) {
+  SyntheticDrag& drag = SyntheticDrag::shared();
+  drag.followCursor();
+  drag.moveBy(5, 5);
+  drag.end();
+  sim->events().setPointer({50, 50});
+  drag.begin(std::nullopt);             // at the pointer
+  drag.begin(platform::Point{90, 90});  // a second begin keeps the first drag
+  drag.moveBy(1.6, -0.4);
+  sim->events().setPointer({60.5, 49.5});
+  drag.followCursor();  // measured from the nudged position, not the pointer's last one
+  drag.moveBy(-2.5, 2.5);
+  sim->events().setPointer({63, 47});
+  drag.end();
+  drag.end();
+  EXPECT_EQ(effects(), (Lines{"leftMouseDown (50, 50) button 0 click 1 delta (0, 0) marked",
+                              "leftMouseDragged (51.6, 49.6) button 0 click 1 delta (2, 0) marked",
+                              "leftMouseDragged (60.5, 49.5) button 0 click 1 delta (9, 0) marked",
+                              "leftMouseDragged (58, 52) button 0 click 1 delta (-3, 3) marked",
+                              "leftMouseUp (63, 47) button 0 click 1 delta (5, -5) marked"}));
+  EXPECT_EQ(drag.lastPosition(), (platform::Point{58, 52}));
+  auto noSource = sim::SimPlatform::install();
+  noSource->events().setEventSourceAvailable(false);
+  SyntheticDrag own(*noSource);
+  own.begin(platform::Point{1, 1});
+  own.moveBy(3, 3);
+  EXPECT_EQ(own.lastPosition(), (platform::Point{4, 4}));
+  own.end();
+  EXPECT_FALSE(own.isDragging());
+  EXPECT_TRUE(noSource->events().posted().empty());
+}
+
+// Amounts are whole pixels, halves rounded away from zero and clamped to the wheel's range.
+// Momentum decays each 60 Hz tick and stops on the tick where the speed reaches 6 px/s; a scroll,
+// a new momentum or the scroller going stops the running one.
+TEST_F(Actions, SyntheticScrollRoundsAndItsMomentumDecaysAndStops) {
+  auto scroller = SyntheticScroll::create(*sim);
+  const auto toTick = [this](int tick) { at((tick + 0.5) / 60.0); };
+  scroller->scroll(0.4f, -0.4f);  // both round to 0: nothing
+  scroller->scroll(-1.5f, 2.49f);
+  scroller->scroll(3e10f, -3e10f);
+  scroller->scroll(std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity());
+  EXPECT_EQ(sim->events().posted()[0].event.integerValueField(
+                platform::EventField::scrollWheelEventIsContinuous),
+            1);
+  EXPECT_EQ(effects(), (Lines{"scrollWheel vertical 2 horizontal -2 marked",
+                              "scrollWheel vertical -2147483648 horizontal 2147483647 marked"}));
+  scroller->startMomentum(100, 0);
+  toTick(1);
+  // 100 × 0.93 / 60 = 1.55 px on the first tick.
+  EXPECT_EQ(posted(), (Lines{"scrollWheel vertical 0 horizontal 2 marked"}));
+  toTick(16);
+  EXPECT_EQ(posted().size(), 16u);
+  // Below 30 px/s a step rounds to nothing, but the momentum runs on until 6 px/s.
+  toTick(38);
+  EXPECT_EQ(effects().size(), 16u);
+  EXPECT_TRUE(scroller->isMomentumRunning());
+  toTick(39);
+  EXPECT_FALSE(scroller->isMomentumRunning());
+  EXPECT_EQ(sim->timeline().nextDueTime(), std::nullopt);
+  scroller->startMomentum(6, 0);
+  EXPECT_FALSE(scroller->isMomentumRunning());
+  scroller->startMomentum(-4.5f, 4.5f);  // 6.36 px/s combined
+  EXPECT_TRUE(scroller->isMomentumRunning());
+  scroller->startMomentum(600, 0);
+  toTick(41);
+  scroller->startMomentum(0, -600);
+  toTick(42);
+  scroller->scroll(0, 4);
+  EXPECT_FALSE(scroller->isMomentumRunning());
+  at(3);
+  scroller->startMomentum(600, 0);
+  scroller.reset();
+  at(4);
+  EXPECT_EQ(effects(), (Lines{"scrollWheel vertical 0 horizontal 9 marked",
+                              "scrollWheel vertical -9 horizontal 0 marked",
+                              "scrollWheel vertical 4 horizontal 0 marked"}));
+  EXPECT_EQ(sim->timeline().nextDueTime(), std::nullopt);
+}
+
+constexpr std::uint32_t moveLeft = 79;
+constexpr std::uint32_t moveRight = 81;
+
+// The binding is replayed with its modifiers (bits that name none are ignored) and 20 ms between
+// the key's press and release. A disabled hot key is enabled, and replayed only when it has a key
+// (one beyond 16 bits is not truncated into some other key); both hot-key functions and an event
+// source are needed.
+TEST_F(Actions, SpaceSwitchReplaysAnEnabledBindingWithItsModifiers) {
+  at(1);
+  switchSpace(true);  // Control-Right Arrow
+  EXPECT_EQ(effects(true),
+            (Lines{"1.000 keyDown 124 flags 0x40000", "1.020 keyUp 124 flags 0x40000"}));
+  for (const auto& [modifiers, flags] :
+       {std::pair<std::uint32_t, std::string>{0x80ff, "0x0"}, {0x1f00, "0x1e0000"}}) {
+    sim->systemBridges().setHotKey(moveLeft, HotKeyValue{0, 123, modifiers, false});
+    switchSpace(false);
+    EXPECT_TRUE(sim->systemBridges().hotKey(moveLeft).enabled);
+    EXPECT_EQ(effects(), (Lines{"keyDown 123 flags " + flags, "keyUp 123 flags " + flags}));
+  }
+  sim->systemBridges().setHotKey(moveRight, HotKeyValue{0, 0, 0x1000, false});  // no key
+  switchSpace(true);
+  EXPECT_TRUE(sim->systemBridges().hotKey(moveRight).enabled);
+  sim->systemBridges().setHotKey(moveRight, HotKeyValue{0, 0x10000 + 124, 0x1000, true});
+  switchSpace(true);
+  EXPECT_EQ(effects(), Lines{});
+  EXPECT_EQ(sim->dispatch().pauses().size(), 3u);
+  platform::HotKeyFunctions functions = sim->systemBridges().loadHotKeyFunctions();
+  functions.setEnabled = nullptr;
+  sim->systemBridges().clearRecords();
+  switchSpace(*sim, CGSBridge(functions), true);
+  EXPECT_TRUE(sim->systemBridges().hotKeyCalls().empty());
+  auto noHotKeys = sim::SimPlatform::install();
+  noHotKeys->systemBridges().setHotKeyFunctionsAvailable(false);
+  switchSpace(true);
+  EXPECT_TRUE(noHotKeys->events().posted().empty());
+  auto noSource = sim::SimPlatform::install();
+  noSource->events().setEventSourceAvailable(false);
+  switchSpace(true);
+  EXPECT_TRUE(noSource->events().posted().empty());
+  EXPECT_TRUE(noSource->dispatch().pauses().empty());
+}
+
+TEST_F(Actions, ClosingFallsBackToCommandWOnceWhenAnyAccessibilityStepFails) {
+  for (const auto step :
+       {SimAccessibility::Step::focusedApplication, SimAccessibility::Step::focusedWindow,
+        SimAccessibility::Step::closeButton, SimAccessibility::Step::press}) {
+    SCOPED_TRACE(static_cast<int>(step));
+    sim->accessibility().clearFailures();
+    sim->accessibility().failStep(step, platform::AXError::cannotComplete);
+    closeFocusedWindow();
+    EXPECT_EQ(effects(), (Lines{"keyDown 13 flags 0x100000", "keyUp 13 flags 0x100000"}));
+  }
+  sim->accessibility().clearFailures();
+  sim->permissions().setAccessibilityTrusted(false);
+  closeFocusedWindow();
+  EXPECT_EQ(effects().size(), 2u);
+}
+
+// The app switcher and the momentum scroller called from several threads while their timers fire
+// (the synthetic drag races the frame thread in the application's concurrency test).
+
+// Runs body(thread, i) for at least 300 values of i on each of three threads at once, while a
+// fourth thread keeps moving virtual time so that the main queue's and the global queue's timers
+// fire concurrently with the callers. All four start together, and the callers go on until the
+// clock has made a minimum of steps, so timers and calls overlap whatever the scheduler does.
+class ActionKitConcurrency : public testing::SimActionTest {
+ protected:
+  // Keeps the switcher's maximum-hold notices out of the test output.
+  std::shared_ptr<platform::LogSink> previousSink =
+      platform::Log::setSink(std::make_shared<platform::CapturingLogSink>());
+  ~ActionKitConcurrency() override { platform::Log::setSink(previousSink); }
+
+  template <class Body>
+  void race(Body body) {
+    constexpr int callers = 3;
+    constexpr int minCalls = 300;
+    constexpr int minClockSteps = 50;
+    std::latch start{callers + 1};
+    std::atomic<int> clockSteps{0};
+    std::atomic<bool> done{false};
+    std::thread clock([&] {
+      start.arrive_and_wait();
+      while (!done.load()) {
+        sim->timeline().advanceBy(0.01);
+        ++clockSteps;
+      }
+    });
+    std::vector<std::thread> threads;
+    for (int t = 0; t < callers; ++t) {
+      threads.emplace_back([&, t] {
+        start.arrive_and_wait();
+        for (int i = 0; i < minCalls || clockSteps.load() < minClockSteps; ++i) {
+          body(t, i);
+        }
+      });
+    }
+    for (auto& thread : threads) {
+      thread.join();
+    }
+    done.store(true);
+    clock.join();
+  }
+};
+
+TEST_F(ActionKitConcurrency, MomentumEndsWhenStoppedWhateverTheInterleaving) {
+  auto scroller = SyntheticScroll::create(*sim);
+  race([&](int t, int i) {
+    switch ((i + t) % 3) {
+      case 0:
+        return scroller->scroll(1, -1);
+      case 1:
+        return scroller->startMomentum(400, t % 2 == 0 ? 300 : -300);
+      default:
+        return scroller->stopMomentum();
+    }
+  });
+  scroller->stopMomentum();
+  const auto postedBefore = sim->events().posted().size();
+  sim->timeline().advanceBy(10);
+  EXPECT_EQ(sim->events().posted().size(), postedBefore);
+}
+
+TEST_F(ActionKitConcurrency, AppSwitcherStepsReleasesAndTimersNeverInterleave) {
+  auto switcher = AppSwitcher::create(*sim);
+  switcher->setHoldSeconds(0.05);
+  race([&](int t, int i) {
+    if (t < 2) {
+      return switcher->cycle(t == 0);
+    }
+    if (i % 5 == 0) {
+      switcher->setHoldSeconds(i % 2 == 0 ? 0.02 : 0.08);
+    }
+    switcher->release();
+  });
+  switcher->release();
+  // Command presses and releases alternate, and each Tab step lies whole inside a press.
+  bool holding = false;
+  const auto records = sim->events().posted();
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const auto type = records[i].event.type();
+    if (type == EventType::flagsChanged) {
+      ASSERT_EQ(records[i].event.flags() != 0, !holding) << "event " << i;
+      holding = !holding;
+    } else {
+      ASSERT_TRUE(holding) << "event " << i;
+      ASSERT_TRUE(type == EventType::keyUp || records.at(i + 1).event.type() == EventType::keyUp)
+          << "event " << i;
+    }
+  }
+  EXPECT_FALSE(holding);
 }
 
 }  // namespace

@@ -22,31 +22,20 @@ using platform::LoginItemStatus;
 TEST(LaunchAtLogin, FallsBackToTheAgentOnlyWhenTheServiceRefuses) {
   auto log = std::make_shared<platform::CapturingLogSink>();
   const auto previous = platform::Log::setSink(log);
+  // Which launchctl command ran (its arguments before the agent's path) and whether the agent is
+  // there afterwards; a refusal is logged with its cause.
   struct Case {
     LoginItemStatus status;
     bool request;
     std::optional<std::string> registerError, unregisterError;
-    std::vector<std::string> launchctl;  // its arguments before the agent's path
+    std::vector<std::string> launchctl;
     bool agentAfter;
-    std::string logged;
   };
   const Case cases[] = {
-      {LoginItemStatus::enabled, true, {}, {}, {}, true, ""},
-      {LoginItemStatus::notRegistered, false, {}, {}, {}, true, ""},
-      {LoginItemStatus::notRegistered,
-       true,
-       "Operation not permitted",
-       {},
-       {"load", "-w"},
-       true,
-       "autostart entry failed (Operation not permitted), falling back to the systemd user unit"},
-      {LoginItemStatus::enabled,
-       false,
-       {},
-       "busy",
-       {"unload", "-w"},
-       false,
-       "autostart entry failed (busy), falling back to the systemd user unit"},
+      {LoginItemStatus::enabled, true, {}, {}, {}, true},
+      {LoginItemStatus::notRegistered, false, {}, {}, {}, true},
+      {LoginItemStatus::notRegistered, true, "Operation not permitted", {}, {"load", "-w"}, true},
+      {LoginItemStatus::enabled, false, {}, "busy", {"unload", "-w"}, false},
   };
   for (const Case& c : cases) {
     sim::SimPlatform platform;
@@ -64,7 +53,8 @@ TEST(LaunchAtLogin, FallsBackToTheAgentOnlyWhenTheServiceRefuses) {
     LaunchAtLogin login(platform);
     login.setLaunchAtLogin(c.request);
 
-    SCOPED_TRACE(c.logged);
+    const auto refusal = c.request ? c.registerError : c.unregisterError;
+    SCOPED_TRACE(refusal.value_or("accepted"));
     EXPECT_EQ(fs::exists(agent), c.agentAfter);
     const auto launches = platform.workspace().launchedProcesses();
     if (c.launchctl.empty()) {
@@ -82,7 +72,10 @@ TEST(LaunchAtLogin, FallsBackToTheAgentOnlyWhenTheServiceRefuses) {
       EXPECT_NE(text.str().find("/opt/R&amp;D &lt;tools&gt;/tactora"), std::string::npos);
     }
     EXPECT_EQ(log->messages(),
-              c.logged.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.logged});
+              refusal ? std::vector<std::string>{"autostart entry failed (" + *refusal +
+                                                 "), falling back to the systemd "
+                                                 "user unit"}
+                      : std::vector<std::string>{});
   }
   platform::Log::setSink(previous);
 }

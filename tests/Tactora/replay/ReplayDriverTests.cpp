@@ -2,18 +2,23 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "Tactora/config/ConfigCheck.h"
 #include "Tactora/config/Configuration.h"
+#include "Tactora/config/FileIO.h"
 #include "Tactora/config/TemporaryDirectory.h"
 #include "support/SourceTree.h"
+#include "tools/sessions/SessionSynthesizer.h"
 
 namespace tactora {
 namespace {
@@ -54,6 +59,68 @@ class ReplayDriverTest : public ::testing::Test {
   std::string err_;
 };
 
+// Every recorded session in examples/sessions replays to the output kept next to it
+// (NAME.expected, the output of `tactora replay --actions --time`), so the road from evemu lines
+// to gestures, routing, posted events and scroll decisions is covered end to end. Each expected
+// file was read and checked by a person once; regenerate them with TACTORA_UPDATE_EXPECTED=1
+// after an intended change and review the diff.
+std::vector<fs::path> filesWithExtension(const fs::path& directory, const std::string& extension) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+    if (entry.is_regular_file() && entry.path().extension() == extension) {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+fs::path sessionsDir() {
+  return fs::path(testing::sourceDir()) / "examples" / "sessions";
+}
+
+TEST_F(ReplayDriverTest, EveryRecordingReplaysToItsExpectedOutput) {
+  const bool update = std::getenv("TACTORA_UPDATE_EXPECTED") != nullptr;
+  const std::vector<fs::path> recordings = filesWithExtension(sessionsDir(), ".evemu");
+  ASSERT_GE(recordings.size(), 20u);
+  for (const fs::path& recording : recordings) {
+    SCOPED_TRACE(recording.string());
+    ASSERT_EQ(run(recording, {std::nullopt, /*actions=*/true, /*time=*/true}), 0) << err_;
+    EXPECT_EQ(err_, "");
+    fs::path expectedPath = recording;
+    expectedPath.replace_extension(".expected");
+    if (update) {
+      std::ofstream(expectedPath, std::ios::binary) << out_;
+      continue;
+    }
+    const Expected<std::string> expected = fileio::readWholeFile(expectedPath);
+    ASSERT_TRUE(expected.ok()) << expected.error().description();
+    EXPECT_EQ(out_, *expected);
+  }
+  // Without --actions and --time: the gestures alone.
+  ASSERT_EQ(run(sessionsDir() / "two-finger-swipe-left.evemu"), 0);
+  EXPECT_EQ(out_, "swipeCandidateBegan\nswipe(fingers: 2, direction: left)\n");
+}
+
+TEST_F(ReplayDriverTest, EveryTouchScriptRegeneratesItsRecordingByteForByte) {
+  const std::vector<fs::path> scripts = filesWithExtension(sessionsDir(), ".touch");
+  ASSERT_GE(scripts.size(), 20u);
+  auto loaded = SessionSynthesizer::forRecordingFile(
+      (sessionsDir() / SessionSynthesizer::realDeviceRecording).string());
+  ASSERT_TRUE(loaded.ok()) << loaded.error().description();
+  const SessionSynthesizer& synthesizer = *loaded;
+  for (const fs::path& script : scripts) {
+    SCOPED_TRACE(script.string());
+    auto rendered = synthesizer.renderScriptFile(script.string());
+    ASSERT_TRUE(rendered.ok()) << rendered.error().description();
+    fs::path recording = script;
+    recording.replace_extension(".evemu");
+    const Expected<std::string> committed = fileio::readWholeFile(recording);
+    ASSERT_TRUE(committed.ok()) << committed.error().description();
+    EXPECT_EQ(*rendered, *committed);
+  }
+}
+
 // What cannot be replayed fails at once with one line naming the file (and line) and status 2,
 // and nothing else is printed. `replay` and `config check` read through the same code: what is not
 // a regular file of a sane size is refused (a FIFO or a device would block or never end).
@@ -62,8 +129,7 @@ TEST_F(ReplayDriverTest, WhatCannotBeReadFailsWithOneLineNamingItAndStatusTwo) {
                                               "E: 0.000000 0003 0035 0010\n"
                                               "E: 0.00001 0000 0000 0000\n");
   const fs::path keyboard = write("keyboard.evemu", "N: keyboard\nE: 0.000000 0001 001e 0001\n");
-  const fs::path session =
-      fs::path(testing::sourceDir()) / "examples/sessions/one-finger-tap.evemu";
+  const fs::path session = sessionsDir() / "one-finger-tap.evemu";
   const fs::path fifo = dir_ / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const fs::path huge = write("huge", "");
@@ -113,7 +179,7 @@ TEST_F(ReplayDriverTest, ConfigFileIsUsedButNeverWrittenOrAddedTo) {
   disabled.enabled = false;
   const std::string bytes = encodeConfiguration(disabled);
   fs::path config = write("config.json", bytes);
-  fs::path tour = fs::path(testing::sourceDir()) / "examples/sessions/tour.evemu";
+  fs::path tour = sessionsDir() / "tour.evemu";
 
   // Gestures off at launch: the pipeline never starts, so nothing is recognised or posted and
   // native scrolling always passes.
@@ -135,7 +201,7 @@ TEST_F(ReplayDriverTest, ConfigFileIsUsedButNeverWrittenOrAddedTo) {
 
   // A corrupt file is handled by the store's rules (defaults) and said on standard error.
   fs::path corrupt = write("corrupt.json", "{ not json");
-  fs::path tap = fs::path(testing::sourceDir()) / "examples/sessions/one-finger-tap.evemu";
+  fs::path tap = sessionsDir() / "one-finger-tap.evemu";
   EXPECT_EQ(run(tap, {corrupt.string(), false, false}), 0);
   EXPECT_EQ(out_, "tap(fingers: 1)\n");
   EXPECT_NE(err_.find("tactora: config corrupt, resetting to defaults"), std::string::npos);
@@ -153,7 +219,7 @@ TEST_F(ReplayDriverTest, LaunchedCommandsAreShownOnOneLineAsAShellWouldReadThem)
     }
   }
   fs::path config = write("config.json", encodeConfiguration(configuration));
-  fs::path tap = fs::path(testing::sourceDir()) / "examples/sessions/one-finger-tap.evemu";
+  fs::path tap = sessionsDir() / "one-finger-tap.evemu";
   EXPECT_EQ(run(tap, {config.string(), true, false}), 0);
   const std::string launch = "launch /bin/zsh -lc \"echo \\\"hi\\\" >~/said\\nsay \\$USER\"\n";
   ASSERT_GE(out_.size(), launch.size());
@@ -161,52 +227,34 @@ TEST_F(ReplayDriverTest, LaunchedCommandsAreShownOnOneLineAsAShellWouldReadThem)
   EXPECT_EQ(out_.substr(0, 16), "tap(fingers: 1)\n");
 }
 
-TEST_F(ReplayDriverTest, ButtonOfAReportReachesTheTapsBeforeThatReportsFrame) {
-  // The finger lands in the same report as the press and lifts with the release 90 ms later. The
-  // first frame must see the button down, so the touch is a click, never a tap.
-  const std::string pressWithTouch = std::string(header) +
-                                     "E: 0.000000 0003 002f 0000\n"
-                                     "E: 0.000000 0003 0039 0007\n"
-                                     "E: 0.000000 0003 0030 0480\n"
-                                     "E: 0.000000 0003 0035 0000\n"
-                                     "E: 0.000000 0003 0036 0000\n"
-                                     "E: 0.000000 0001 0110 0001\n"
-                                     "E: 0.000000 0000 0000 0000\n"
-                                     "E: 0.090000 0003 0030 0000\n"
-                                     "E: 0.090000 0001 0110 0000\n"
-                                     "E: 0.090000 0000 0000 0000\n"
-                                     "E: 0.101000 0003 0039 -001\n"
-                                     "E: 0.101000 0000 0000 0000\n";
-  EXPECT_EQ(run(write("click.evemu", pressWithTouch), {std::nullopt, true, false}), 0);
-  EXPECT_EQ(out_, "");
-
-  // Without the button the same touch is a tap.
-  std::string plain = pressWithTouch;
-  for (const char* line : {"E: 0.000000 0001 0110 0001\n", "E: 0.090000 0001 0110 0000\n"}) {
-    plain.erase(plain.find(line), std::string(line).size());
+// A one-finger touch of 0.1 s at `seconds`; `pressed`, the button goes down in the report the
+// finger lands in and up 90 ms later.
+std::string touchAt(const std::string& seconds, bool pressed = false) {
+  std::string text;
+  for (const char* event :
+       {".000000 0003 002f 0000", ".000000 0003 0039 0007", ".000000 0003 0030 0480",
+        ".000000 0003 0035 0000", ".000000 0003 0036 0000", "B.000000 0001 0110 0001",
+        ".000000 0000 0000 0000", ".090000 0003 0030 0000", "B.090000 0001 0110 0000",
+        ".090000 0000 0000 0000", ".101000 0003 0039 -001", ".101000 0000 0000 0000"}) {
+    if (*event == 'B' && !pressed) {
+      continue;
+    }
+    text += "E: " + seconds + (event + (*event == 'B')) + "\n";
   }
-  EXPECT_EQ(run(write("tap.evemu", plain)), 0);
-  EXPECT_EQ(out_, "tap(fingers: 1)\n");
+  return text;
 }
 
-TEST_F(ReplayDriverTest, APauseOfAnyLengthReplaysAtOnceAndChangesNothingButTheClock) {
-  // A one-finger tap at `seconds`.
-  auto tapAt = [](const std::string& seconds) {
-    std::string text;
-    for (const char* event :
-         {".000000 0003 002f 0000", ".000000 0003 0039 0007", ".000000 0003 0030 0480",
-          ".000000 0000 0000 0000", ".090000 0003 0030 0000", ".090000 0000 0000 0000",
-          ".101000 0003 0039 -001", ".101000 0000 0000 0000"}) {
-      text += "E: " + seconds + event + "\n";
-    }
-    return text;
-  };
-  const std::string first = std::string(header) + tapAt("0");
-  ASSERT_EQ(run(write("minute.evemu", first + tapAt("100")), {std::nullopt, true, false}), 0);
+// The button of a report reaches the taps before that report's frame: the first frame sees it
+// down, so the touch is a click, never a tap. A pause of any length replays at once and changes
+// nothing but the clock (9.2e12 s is close to the most microseconds a recording can count).
+TEST_F(ReplayDriverTest, ButtonsAndPausesOfAnyLengthAreReplayedInOrder) {
+  EXPECT_EQ(run(write("click.evemu", header + touchAt("0", true)), {std::nullopt, true, false}), 0);
+  EXPECT_EQ(out_, "");
+  const std::string first = std::string(header) + touchAt("0");
+  ASSERT_EQ(run(write("minute.evemu", first + touchAt("100")), {std::nullopt, true, false}), 0);
   const std::string expected = out_;
   EXPECT_EQ(expected.find("tap(fingers: 1)"), 0u) << expected;
-  // 9.2e12 s, close to the most microseconds a recording's clock can count.
-  ASSERT_EQ(run(write("ages.evemu", first + tapAt("9200000000000")), {std::nullopt, true, false}),
+  ASSERT_EQ(run(write("ages.evemu", first + touchAt("9200000000000")), {std::nullopt, true, false}),
             0);
   EXPECT_EQ(out_, expected);
 }

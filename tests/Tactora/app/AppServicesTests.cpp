@@ -1,0 +1,140 @@
+// The application's small services on the simulated platform: the low-battery warning, the
+// permission monitor and the headless overlay the replay command uses.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "Platform/sim/SimPlatform.h"
+#include "Tactora/BatteryMonitor.h"
+#include "Tactora/HeadlessGestureOverlay.h"
+#include "Tactora/PermissionMonitor.h"
+
+namespace tactora {
+namespace {
+
+// The low-battery warning on the simulated platform: readings come from the platform's battery
+// and are taken on the main queue, in virtual time; the warning given is remembered in the
+// preferences across restarts of the application.
+using State = platform::BatteryLevel::State;
+
+// A script of readings, one word each: "9" is 9 % discharging, "9c" charging, "9n" plugged in and
+// not charging, "9u" state unknown; "-" the mouse gone, "R" the application restarted. Returns
+// the levels the warnings named.
+std::string warningsFor(const std::string& script) {
+  auto sim = sim::SimPlatform::install();
+  std::string warned;
+  std::shared_ptr<BatteryMonitor> monitor;
+  auto launch = [&] {
+    monitor = BatteryMonitor::create(*sim);
+    monitor->setNotify([&](const std::string& title, const std::string& body) {
+      warned += (warned.empty() ? "" : "; ") + title;
+      EXPECT_EQ(body, BatteryMonitor::lowBatteryBody);
+    });
+    monitor->start();
+  };
+  launch();
+  std::istringstream words(script);
+  for (std::string word; words >> word;) {
+    if (word == "R") {
+      monitor.reset();
+      launch();
+    } else if (word == "-") {
+      sim->battery().setLevel(std::nullopt);
+    } else {
+      const char state = word.back();
+      sim->battery().setLevel(platform::BatteryLevel{std::stoi(word),
+                                                     state == 'c'   ? State::charging
+                                                     : state == 'n' ? State::notCharging
+                                                     : state == 'u' ? State::unknown
+                                                                    : State::discharging,
+                                                     "sim"});
+    }
+    sim->timeline().runDue();
+  }
+  return warned;
+}
+
+TEST(BatteryMonitor, WarnsOncePerDischargeEvenAcrossRestarts) {
+  const struct {
+    const char* name;
+    const char* script;
+    const char* warnedAt;
+  } cases[] = {
+      {"crossing 10 % warns once", "12 10 9 3", "10"},
+      {"hovering around 10 % warns once", "11 10 11 10 9", "10"},
+      {"charging to 20 % does not re-arm", "9 15c 20c 8", "9"},
+      {"charging above 20 % re-arms", "9 21c 9", "9 9"},
+      {"low while not discharging is no warning", "5c 5n 5u", ""},
+      {"the mouse leaving and coming back is the same discharge", "9 - 8", "9"},
+      {"a restart in the same discharge says nothing", "9 R 7", "9"},
+      {"a restart after charging warns again", "9 R 50 10", "9 10"},
+      {"not warned before a restart: warned after it", "8c R 8", "8"},
+  };
+  for (const auto& c : cases) {
+    std::string expected;
+    std::istringstream levels(c.warnedAt);
+    for (std::string level; levels >> level;) {
+      expected += (expected.empty() ? "" : "; ") + ("Magic Mouse battery low: " + level + " %");
+    }
+    EXPECT_EQ(warningsFor(c.script), expected) << c.name;
+  }
+}
+
+using Status = PermissionMonitor::Status;
+
+// Both grants are mapped and only changes are reported; polling (one timer however often it is
+// started) and becoming active notice a change, and a monitor that is gone ignores both.
+TEST(PermissionMonitor, ReportsOnlyChangesFoundByPollingOrActivation) {
+  auto sim = sim::SimPlatform::install();
+  sim->permissions().setAccessibilityTrusted(false);
+  sim->permissions().setInputMonitoringAccess(platform::Permissions::accessDenied);
+  auto monitor = PermissionMonitor::create(*sim);
+  EXPECT_EQ(monitor->inputMonitoring(), Status::denied);
+  int changes = 0;
+  monitor->setOnChange([&] { ++changes; });
+  monitor->refresh();
+  sim->permissions().setInputMonitoringAccess(platform::Permissions::accessUnknown);
+  monitor->refresh();
+  EXPECT_EQ(monitor->inputMonitoring(), Status::notDetermined);
+  sim->permissions().setInputMonitoringAccess(-5);  // still "anything else"
+  monitor->startPolling(1.0);
+  monitor->startPolling(1.0);
+  sim->permissions().setAccessibilityTrusted(true);
+  sim->timeline().advanceBy(1.0);
+  EXPECT_EQ(monitor->accessibility(), Status::granted);
+  EXPECT_EQ(changes, 2);
+  monitor->stopPolling();
+  sim->permissions().setAccessibilityTrusted(false);
+  sim->timeline().advanceBy(5.0);
+  EXPECT_EQ(monitor->accessibility(), Status::granted);
+  sim->workspace().postDidBecomeActive();
+  sim->timeline().runDue();
+  EXPECT_EQ(monitor->accessibility(), Status::denied);
+  EXPECT_EQ(changes, 3);
+  monitor->startPolling(1.0);
+  monitor.reset();
+  sim->workspace().postDidBecomeActive();
+  sim->timeline().advanceBy(3.0);
+}
+
+// The headless overlay the replay command uses: its text, and that it goes by itself. The fade's
+// timing is the heads-up countdown the shell's overlay shares, checked in the shell's tests.
+TEST(HeadlessGestureOverlay, ShowsTheTitlesOfTheLastGestureAndGoes) {
+  auto sim = sim::SimPlatform::install();
+  HeadlessGestureOverlay overlay{*sim};
+  overlay.show(GestureEvent::tap(3), Action(Action::Case::missionControl));
+  EXPECT_EQ(overlay.text(), "3-Finger Tap  \u00b7  Mission Control");
+  sim->timeline().advanceTo(0.5);
+  overlay.show(GestureEvent::swipe(1, Direction::left), Action(Action::Case::navigateBack));
+  EXPECT_EQ(overlay.text(), "1-Finger Swipe Left  \u00b7  Back (Alt+Left)");  // as its picker says
+  sim->timeline().advanceTo(1.39);
+  EXPECT_EQ(overlay.alpha(), 1.0);
+  sim->timeline().advanceTo(3);
+  EXPECT_FALSE(overlay.isVisible());
+  EXPECT_EQ(sim->timeline().nextDueTime(), std::nullopt) << "nothing keeps ticking";
+}
+
+}  // namespace
+}  // namespace tactora
