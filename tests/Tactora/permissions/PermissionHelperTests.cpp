@@ -23,10 +23,8 @@ void writeFile(const QString& path, const QByteArray& data, bool executable = fa
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   file.write(data);
-  file.close();
-  if (executable) {
-    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-  }
+  file.setPermissions(file.permissions() |
+                      (executable ? QFileDevice::ExeOwner : QFileDevice::Permissions()));
 }
 
 struct ScriptRun {
@@ -49,9 +47,9 @@ class PermissionHelperTest : public ::testing::Test {
     // and runs as the test's user; every other line is the real script's.
     QByteArray script = readFile(QStringLiteral(TACTORA_PERMISSION_HELPER_SCRIPT));
     ASSERT_FALSE(script.isEmpty());
-    rulesDir = scratch.filePath(QStringLiteral("rules.d"));
-    const QString udevadm = scratch.filePath(QStringLiteral("udevadm"));
-    calls = scratch.filePath(QStringLiteral("udevadm-calls"));
+    rulesDir = scratch.filePath("rules.d");
+    const QString udevadm = scratch.filePath("udevadm");
+    calls = scratch.filePath("udevadm-calls");
     writeFile(udevadm, QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1'\n").arg(calls).toUtf8(),
               true);
     const std::vector<std::pair<QByteArray, QByteArray>> replacements = {
@@ -63,7 +61,7 @@ class PermissionHelperTest : public ::testing::Test {
       ASSERT_EQ(script.count(from), 1) << from.toStdString();
       script.replace(from, to);
     }
-    helper = scratch.filePath(QStringLiteral("helper"));
+    helper = scratch.filePath("helper");
     writeFile(helper, script);
   }
 
@@ -73,38 +71,31 @@ class PermissionHelperTest : public ::testing::Test {
   QString helper;
 };
 
-TEST_F(PermissionHelperTest, InstallsTheRuleAndReplaysInputAndMiscDevices) {
-  const ScriptRun run = runScript(helper, {QStringLiteral("install-rule")});
-  ASSERT_EQ(run.status, 0) << run.errors.toStdString();
-  const QString rule = rulesDir + QStringLiteral("/69-tactora.rules");
-  EXPECT_EQ(readFile(rule),
-            readFile(QString::fromStdString(testing::sourceDir() + "/data/udev/69-tactora.rules")));
-  EXPECT_EQ(QFileInfo(rule).permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther),
-            QFileDevice::Permissions());
-  EXPECT_EQ(readFile(calls),
-            "control --reload\n"
-            "trigger --action=change --subsystem-match=input --subsystem-match=misc\n"
-            "settle --timeout=10\n");
-  // Run again: replaces the file, leaves no temporary behind.
-  ASSERT_EQ(runScript(helper, {QStringLiteral("install-rule")}).status, 0);
-  EXPECT_EQ(QDir(rulesDir).entryList(QDir::Files | QDir::Hidden).size(), 1);
-}
-
-TEST_F(PermissionHelperTest, RefusesAnyOtherArgumentsAndDoesNothing) {
-  const std::vector<QStringList> refused = {
-      {},
-      {QStringLiteral("install")},
-      {QStringLiteral("install-rule"), QStringLiteral("/tmp/evil.rules")},
-      {QStringLiteral("--help")},
-  };
-  for (const QStringList& arguments : refused) {
-    SCOPED_TRACE(arguments.join(' ').toStdString());
+// Any other arguments are refused and nothing is done; "install-rule" installs the rule (again
+// replacing it, no temporary left behind) and replays the input and misc devices.
+TEST_F(PermissionHelperTest, InstallsTheRuleOnlyWhenAskedExactlyAndReplaysTheDevices) {
+  for (const QStringList& arguments : std::initializer_list<QStringList>{
+           {}, {"install"}, {"install-rule", "/tmp/evil.rules"}, {"--help"}}) {
     const ScriptRun run = runScript(helper, arguments);
-    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
     EXPECT_TRUE(run.errors.startsWith("usage: tactora-permission-helper install-rule"));
   }
-  EXPECT_FALSE(QFileInfo::exists(rulesDir));
-  EXPECT_FALSE(QFileInfo::exists(calls));
+  EXPECT_FALSE(QFileInfo::exists(rulesDir) || QFileInfo::exists(calls));
+
+  for (int run = 0; run < 2; ++run) {
+    const ScriptRun installed = runScript(helper, {"install-rule"});
+    ASSERT_EQ(installed.status, 0) << installed.errors.toStdString();
+  }
+  const QString rule = rulesDir + "/69-tactora.rules";
+  EXPECT_EQ(readFile(rule),
+            readFile(QString::fromStdString(testing::sourceDir() + "/data/udev/69-tactora.rules")));
+  EXPECT_FALSE(QFileInfo(rule).permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther));
+  EXPECT_EQ(QDir(rulesDir).entryList(QDir::Files | QDir::Hidden).size(), 1);
+  const QByteArray replay =
+      "control --reload\n"
+      "trigger --action=change --subsystem-match=input --subsystem-match=misc\n"
+      "settle --timeout=10\n";
+  EXPECT_EQ(readFile(calls), replay + replay);
 }
 
 // The relaunched program checks for itself whether the old process still lives when it starts.

@@ -25,12 +25,7 @@ using Status = PermissionMonitor::Status;
 
 class PermissionsWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    sim = sim::SimPlatform::install();
-    log = std::make_shared<platform::CapturingLogSink>();
-    previousSink = platform::Log::setSink(log);
-    ASSERT_TRUE(scratch.isValid());
-  }
+  void SetUp() override { ASSERT_TRUE(scratch.isValid()); }
   void TearDown() override { platform::Log::setSink(previousSink); }
 
   void setGrants(bool accessibility, std::int32_t inputMonitoring) {
@@ -45,21 +40,14 @@ class PermissionsWindowTest : public ::testing::Test {
     options.requestProgram = std::move(program);
     options.requestArguments = std::move(arguments);
     options.helpURL = QUrl::fromLocalFile(QStringLiteral("/usr/share/doc/tactora/permissions.md"));
-    options.openURL = [this](const QUrl& url) {
-      openedURLs.push_back(url);
-      return true;
-    };
+    options.openURL = [this](const QUrl& url) { return openedURLs.push_back(url), true; };
     options.restart = [this] { ++restarts; };
     return std::make_unique<PermissionsWindow>(monitor, std::move(options));
   }
 
-  static QColor textColor(const QLabel* label) {
-    return label->palette().color(QPalette::WindowText);
-  }
-
-  std::shared_ptr<sim::SimPlatform> sim;
-  std::shared_ptr<platform::CapturingLogSink> log;
-  std::shared_ptr<platform::LogSink> previousSink;
+  std::shared_ptr<sim::SimPlatform> sim = sim::SimPlatform::install();
+  std::shared_ptr<platform::CapturingLogSink> log = std::make_shared<platform::CapturingLogSink>();
+  std::shared_ptr<platform::LogSink> previousSink = platform::Log::setSink(log);
   std::shared_ptr<PermissionMonitor> monitor;
   std::vector<QUrl> openedURLs;
   int restarts = 0;
@@ -73,18 +61,20 @@ TEST_F(PermissionsWindowTest, StatusesShowInTheirWordsAndColoursWhileTheWindowPo
   setGrants(false, platform::Permissions::accessUnknown);
   auto window = makeWindow();
   const QPalette& palette = window->palette();
-  EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Not granted");
-  EXPECT_EQ(textColor(window->accessibilityStatusLabel()),
-            PermissionsWindow::statusColor(Status::denied, palette));
-  EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Not requested yet");
-  EXPECT_EQ(textColor(window->inputMonitoringStatusLabel()),
-            palette.color(QPalette::PlaceholderText));
+  auto shown = [](const QLabel* label) {
+    return std::pair(label->text(), label->palette().color(QPalette::WindowText));
+  };
+  EXPECT_EQ(
+      shown(window->accessibilityStatusLabel()),
+      std::pair(QString("Not granted"), PermissionsWindow::statusColor(Status::denied, palette)));
+  EXPECT_EQ(shown(window->inputMonitoringStatusLabel()),
+            std::pair(QString("Not requested yet"), palette.color(QPalette::PlaceholderText)));
   EXPECT_FALSE(monitor->isPolling());
   setGrants(true, platform::Permissions::accessGranted);
   monitor->refresh();
-  EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Granted");
-  EXPECT_EQ(textColor(window->inputMonitoringStatusLabel()),
-            PermissionsWindow::statusColor(Status::granted, palette));
+  EXPECT_EQ(
+      shown(window->inputMonitoringStatusLabel()),
+      std::pair(QString("Granted"), PermissionsWindow::statusColor(Status::granted, palette)));
 
   window->showPermissions();
   QCoreApplication::processEvents();
@@ -155,14 +145,9 @@ TEST_F(PermissionsWindowTest, AFailedRequestIsLoggedWithItsCause) {
     auto window = makeWindow(c.program, c.arguments);
     window->accessibilityRequestButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRequestRunning(); }, 5000));
-    std::vector<std::string> errors;
-    for (const auto& line : log->lines()) {
-      if (line.level == platform::LogLevel::error) {
-        errors.push_back(line.message);
-      }
-    }
+    const auto errors = log->messages("PermissionsWindow");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].substr(0, c.logged.size()), c.logged);
+    EXPECT_TRUE(errors[0].starts_with(c.logged)) << errors[0];
     EXPECT_TRUE(window->accessibilityRequestButton()->isEnabled());
   }
 }

@@ -12,39 +12,23 @@ namespace {
 using Line = platform::CapturingLogSink::Line;
 
 TEST(UpdateFeedOverride, OnlyHttpsAddressesWithAHostAreUsed) {
-  const std::vector<std::pair<std::string, bool>> cases = {
-      {"https://example.org/appcast.xml", true},
-      {"HTTPS://example.org/appcast.xml", true},
-      {"HtTpS://example.org:8443/feed", true},
-      {"http://example.org/appcast.xml", false},
-      {"https:///appcast.xml", false},
-      {"https:appcast.xml", false},
-      {"", false},
-      {"https://exa mple.org/", false},
-  };
-  for (const auto& [text, valid] : cases) {
-    SCOPED_TRACE(text);
-    EXPECT_EQ(UpdateController::validFeedURL(text).has_value(), valid);
+  for (const char* text : {"https://example.org/appcast.xml", "HtTpS://example.org:8443/feed"}) {
+    EXPECT_TRUE(UpdateController::validFeedURL(text)) << text;
+  }
+  for (const char* text : {"http://example.org/appcast.xml", "https:///appcast.xml",
+                           "https:appcast.xml", "", "https://exa mple.org/"}) {
+    EXPECT_FALSE(UpdateController::validFeedURL(text)) << text;
   }
   EXPECT_EQ(UpdateController::validFeedURL(std::nullopt), std::nullopt);
 }
 
-class UpdateControllerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    sim = sim::SimPlatform::install();
-    previousSink = platform::Log::setSink(log);
-  }
-  void TearDown() override { platform::Log::setSink(previousSink); }
-
-  std::shared_ptr<sim::SimPlatform> sim;
-  std::shared_ptr<platform::CapturingLogSink> log = std::make_shared<platform::CapturingLogSink>();
-  std::shared_ptr<platform::LogSink> previousSink;
-};
-
-TEST_F(UpdateControllerTest, AFailedStartIsLoggedAndTheUpdaterStaysReachable) {
+TEST(UpdateController, AFailedStartIsLoggedAndTheUpdaterStaysReachable) {
+  auto sim = sim::SimPlatform::install();
+  auto log = std::make_shared<platform::CapturingLogSink>();
+  const auto previousSink = platform::Log::setSink(log);
   sim->updater().setStartError("no update feed address is configured");
   UpdateController controller(sim->updater(), sim->preferences());
+  platform::Log::setSink(previousSink);
   EXPECT_EQ(log->lines(), (std::vector<Line>{{"UpdateController", platform::LogLevel::error,
                                               "updater failed to start: no update feed address "
                                               "is configured"}}));
