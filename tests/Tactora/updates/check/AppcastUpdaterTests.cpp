@@ -11,7 +11,6 @@
 #include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Tactora/updates/UpdateController.h"
-#include "Tactora/updates/check/AppVersion.h"
 #include "Tactora/updates/check/Appcast.h"
 #include "Tactora/updates/check/AppcastUpdater.h"
 #include "Tactora/updates/check/UpdateAlert.h"
@@ -19,18 +18,6 @@
 
 namespace tactora {
 namespace {
-
-TEST(AppVersion, ComparesComponentsAsNumbers) {
-  const auto v = [](const char* text) { return AppVersion::parse(text).value(); };
-  EXPECT_GT(v("2.10"), v("2.9"));
-  EXPECT_EQ(v("2.1"), v("2.1.0"));
-  EXPECT_GT(v("2.1.1"), v("2.1"));
-  // Digits and dots alone: a feed's version is shown to the user.
-  for (const char* invalid : {"", "v1.2", "2.1-beta", "1..2", ".1", "1.", "1.x",
-                              "99999999999999999999", "99.0 <a href=\"file:///etc\">go</a>"}) {
-    EXPECT_FALSE(AppVersion::parse(invalid).has_value()) << invalid;
-  }
-}
 
 constexpr const char* header =
     R"(<?xml version="1.0" encoding="utf-8"?>
@@ -87,17 +74,15 @@ TEST(Appcast, MalformedDocumentsAreRejectedWithTheirPlace) {
       {"", "line 1, column 0: Premature end of document"},
       {"<html><body>Not found</body></html>",
        "the document is not an RSS feed (its root element is <html>)"},
-      {"<rss><item>", "line 1, column 11: "},
       {"<rss><channel><item><sparkle:version>1</sparkle:version></item></channel></rss>",
        "line 1, column 37: "},  // an undeclared prefix
       {"<rss version=\"2.0\"></rss>", "the feed has no <channel>"},
-      {"not xml at all", "line 1, column 1: "},
   };
   for (const auto& [data, message] : cases) {
     SCOPED_TRACE(data.toStdString());
     std::string error = "stale";
     EXPECT_FALSE(Appcast::parse(data, error).has_value());
-    EXPECT_EQ(error.substr(0, message.size()), message);
+    EXPECT_TRUE(error.starts_with(message)) << error;
   }
 }
 
@@ -253,13 +238,15 @@ class AppcastUpdaterTest : public ::testing::Test {
 TEST_F(AppcastUpdaterTest, ANewerVersionIsOfferedAndNothingNewIsSaidQuietly) {
   server.route("/appcast.xml",
                {"302 Found", "Location: " + server.url("/feed.xml").toUtf8() + "\r\n", {}});
-  // A version that is not digits and dots is no version: never offered, never shown.
-  server.route("/feed.xml", ok(feedWith({"1.0.0", "2.10.0", "2.9.0",
+  // Components compare as numbers (2.10 after 2.9, 2.10 the same as 2.10.0). A version that is not
+  // digits and dots, or does not fit, is no version: never offered, never shown.
+  server.route("/feed.xml", ok(feedWith({"1.0.0", "2.10.0", "2.9.0", "v99", "99-beta", "99..1",
+                                         "99.", "99.x", "99999999999999999999",
                                          "99.0 &lt;a href=&quot;x:y&quot;&gt;go&lt;/a&gt;"})));
   const std::vector<std::pair<std::string, std::vector<Line>>> cases = {
-      {"2.9.1", {{"UpdateController", LogLevel::notice, "appcast loaded: 4 item(s)"}}},
+      {"2.9.1", {{"UpdateController", LogLevel::notice, "appcast loaded: 10 item(s)"}}},
       {"2.10",
-       {{"UpdateController", LogLevel::notice, "appcast loaded: 4 item(s)"},
+       {{"UpdateController", LogLevel::notice, "appcast loaded: 10 item(s)"},
         {"UpdateController", LogLevel::debug, "update check found nothing new"}}},
   };
   for (const auto& [current, lines] : cases) {
