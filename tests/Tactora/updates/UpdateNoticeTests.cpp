@@ -39,7 +39,8 @@ TEST_F(UpdateNoticeTest, RecordsEveryLaunchAndShowsTheNoticeOnlyAfterAChange) {
 }
 
 // Whichever way the desktop shows it, the notice sits at the top, stays 3.5 s, fades for 0.4 s and
-// then goes, the panel with it.
+// then goes, the panel with it. (How each kind of panel is shown and taken away is the overlay's
+// tests' subject: both are the same heads-up panel.)
 TEST_F(UpdateNoticeTest, TheNoticeSitsAtTheTopTheDesktopsWayAndGoesAfterItsFade) {
   using platform::PanelKind;
   for (const PanelKind kind :
@@ -53,7 +54,6 @@ TEST_F(UpdateNoticeTest, TheNoticeSitsAtTheTopTheDesktopsWayAndGoesAfterItsFade)
     notice.showUpdateNoticeIfNeeded("1.0", "2");
     NoticePanel* panel = notice.currentNotice();
     ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->isVisible(), kind == PanelKind::unmanagedWindow);
     if (kind == PanelKind::unmanagedWindow) {
       const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
       EXPECT_EQ(panel->geometry().bottom() + 1, available.top() + 80);
@@ -76,9 +76,6 @@ TEST_F(UpdateNoticeTest, TheNoticeSitsAtTheTopTheDesktopsWayAndGoesAfterItsFade)
     sim->timeline().advanceBy(0.25);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(notice.currentNotice(), nullptr);
-    if (kind == PanelKind::overlaySurface) {
-      EXPECT_FALSE(sim->panels().surfaceEvents().back().shown);
-    }
   }
 }
 
