@@ -27,6 +27,11 @@ namespace {
 
 using Status = PermissionMonitor::Status;
 
+QByteArray readFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 class PermissionsWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(scratch.isValid()); }
@@ -104,9 +109,8 @@ TEST_F(PermissionsWindowTest, StatusesShowInTheirWordsAndColoursWhileTheWindowPo
 TEST_F(PermissionsWindowTest,
        RequestRunsTheCommandOnceThenReadsTheGrantsAgainAndTheOtherButtonsAct) {
   setGrants(false, platform::Permissions::accessDenied);
-  const QString marker = scratch.filePath(QStringLiteral("runs"));
-  auto window = makeWindow(QStringLiteral("/bin/sh"),
-                           {QStringLiteral("-c"), QStringLiteral("echo run >> '%1'").arg(marker)});
+  const QString marker = scratch.filePath("runs");
+  auto window = makeWindow("/bin/sh", {"-c", QString("echo run >> '%1'").arg(marker)});
   // The grant arrives while the helper runs; the window learns of it when the helper ends.
   setGrants(true, platform::Permissions::accessGranted);
   window->accessibilityRequestButton()->click();
@@ -116,42 +120,33 @@ TEST_F(PermissionsWindowTest,
   EXPECT_FALSE(window->inputMonitoringRequestButton()->isEnabled());
 
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRequestRunning(); }, 5000));
-  QFile runs(marker);
-  ASSERT_TRUE(runs.open(QIODevice::ReadOnly));
-  EXPECT_EQ(runs.readAll(), "run\n");
+  EXPECT_EQ(readFile(marker), "run\n");
   EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Granted");
   EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Granted");
   EXPECT_TRUE(window->accessibilityRequestButton()->isEnabled());
   EXPECT_TRUE(log->messages("PermissionsWindow").empty());
 
   window->accessibilityHelpButton()->click();
-  EXPECT_EQ(openedURLs, (std::vector<QUrl>{QUrl::fromLocalFile(
-                            QStringLiteral("/usr/share/doc/tactora/permissions.md"))}));
+  EXPECT_EQ(openedURLs,
+            std::vector<QUrl>{QUrl::fromLocalFile("/usr/share/doc/tactora/permissions.md")});
   window->restartButton()->click();
   EXPECT_EQ(restarts, 1);
 }
 
 TEST_F(PermissionsWindowTest, AFailedRequestIsLoggedWithItsCause) {
-  struct Case {
-    QString program;
-    QStringList arguments;
-    std::string logged;
+  const std::tuple<QString, QStringList, std::string> cases[] = {
+      {"/bin/sh", {"-c", "exit 3"}, "permission helper failed: /bin/sh exited with status 3"},
+      {"/nonexistent/pkexec", {}, "permission helper failed: /nonexistent/pkexec"},
   };
-  const std::vector<Case> cases = {
-      {QStringLiteral("/bin/sh"),
-       {QStringLiteral("-c"), QStringLiteral("exit 3")},
-       "permission helper failed: /bin/sh exited with status 3"},
-      {QStringLiteral("/nonexistent/pkexec"), {}, "permission helper failed: /nonexistent/pkexec"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.program.toStdString() + " " + c.arguments.join(' ').toStdString());
+  for (const auto& [program, arguments, logged] : cases) {
+    SCOPED_TRACE(logged);
     log->clear();
-    auto window = makeWindow(c.program, c.arguments);
+    auto window = makeWindow(program, arguments);
     window->accessibilityRequestButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRequestRunning(); }, 5000));
     const auto errors = log->messages("PermissionsWindow");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(errors[0].starts_with(c.logged)) << errors[0];
+    EXPECT_TRUE(errors[0].starts_with(logged)) << errors[0];
     EXPECT_TRUE(window->accessibilityRequestButton()->isEnabled());
   }
 }
@@ -185,11 +180,6 @@ TEST_F(PermissionsWindowTest, OnlyAnInstalledHelperIsRunAndABuildShowsTheCommand
   for (QLabel* label : window.manualCommandsBox()->findChildren<QLabel*>()) {
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
   }
-}
-
-QByteArray readFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void writeFile(const QString& path, const QByteArray& data, bool executable = false) {
