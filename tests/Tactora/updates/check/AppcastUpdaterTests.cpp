@@ -199,10 +199,9 @@ class AppcastUpdaterTest : public ::testing::Test {
   void TearDown() override { platform::Log::setSink(previousSink); }
 
   std::unique_ptr<AppcastUpdater> makeUpdater(const std::string& currentVersion,
-                                              bool trustTestCertificate = true,
-                                              std::optional<std::string> feed = std::nullopt) {
+                                              bool trustTestCertificate = true) {
     AppcastUpdater::Options options;
-    options.bundleFeedURL = feed ? *feed : feedURL();
+    options.bundleFeedURL = feedURL();
     options.currentVersion = currentVersion;
     options.timeout = std::chrono::milliseconds(3000);
     options.automaticChecksByDefault = false;
@@ -292,13 +291,12 @@ TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
     SCOPED_TRACE(c.name);
     driver.shown.clear();
     c.arrange();
-    const std::string feed = feedURL();
-    auto updater = makeUpdater("1.0", c.trust, feed);
+    auto updater = makeUpdater("1.0", c.trust);
     checkThroughController(*updater);
     const std::vector<Line> lines = log->lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].level, LogLevel::error);
-    EXPECT_TRUE(lines[0].message.starts_with("update check failed: " + feed + c.cause))
+    EXPECT_TRUE(lines[0].message.starts_with("update check failed: " + feedURL() + c.cause))
         << lines[0].message;
     EXPECT_TRUE(driver.shown.size() == 1 && driver.shown[0].starts_with("error "));
   }
