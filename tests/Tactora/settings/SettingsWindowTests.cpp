@@ -35,7 +35,7 @@ TEST_F(GeneralTabTest, TheControlsOfTheBuildReachWhatTheApplicationGave) {
     EXPECT_EQ(tab.licensesButton(), nullptr);
   }
   std::ofstream(context_.acknowledgementsPath) << "# Acknowledgements\n";
-  RecordingUpdater updater;
+  sim::SimUpdater updater;
   std::vector<bool> set;
   std::vector<QUrl> opened;
   context_.updater = &updater;
@@ -52,8 +52,8 @@ TEST_F(GeneralTabTest, TheControlsOfTheBuildReachWhatTheApplicationGave) {
            tab.licensesButton()}) {
     QTest::mouseClick(control, Qt::LeftButton);
   }
-  EXPECT_EQ(updater.checks, 1);
-  EXPECT_FALSE(updater.automatic);
+  EXPECT_EQ(updater.userCheckCount(), 1);
+  EXPECT_FALSE(updater.automaticallyChecksForUpdates());
   EXPECT_EQ(set, std::vector<bool>{false});
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].toLocalFile().toStdString(), context_.acknowledgementsPath.string());
@@ -120,7 +120,7 @@ TEST_F(SettingsWindowTest, AChangeSavedElsewhereShowsInEveryTab) {
 }
 
 TEST_F(SettingsWindowTest, TabWalksEveryControlOfGeneralAndTuningInScreenOrderAndEachHasAName) {
-  RecordingUpdater updater;
+  sim::SimUpdater updater;
   context_.updater = &updater;
   context_.acknowledgementsPath = std::filesystem::path(directory_.path().toStdString()) / "ACK.md";
   std::ofstream(context_.acknowledgementsPath) << "# Acknowledgements\n";
