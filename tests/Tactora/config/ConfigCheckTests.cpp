@@ -14,6 +14,10 @@ struct CheckResult {
   int status = 0;
   std::string out;
   std::string err;
+  friend bool operator==(const CheckResult&, const CheckResult&) = default;
+  friend void PrintTo(const CheckResult& r, std::ostream* os) {
+    *os << r.status << "\nout: " << r.out << "\nerr: " << r.err;
+  }
 };
 
 class ConfigCheckTest : public ::testing::Test {
@@ -42,25 +46,23 @@ TEST_F(ConfigCheckTest, PrintsTheStoredFormAndReportsEverythingLeftOut) {
         {"trigger": {"gesture": {"tap": {"fingers": 2}}, "modifiers": 0}, "action": {"hideApp": {}}}]},
       {"bundleIdentifier": 7}
     ]})");
-  EXPECT_EQ(result.status, 0);
   Configuration expected = testing::decoded(R"({"schemaVersion": 4, "profiles": [
       {"bundleIdentifier": "com.example", "bindings": [
         {"trigger": {"gesture": {"tap": {"fingers": 2}}, "modifiers": 0}, "action": {"hideApp": {}}}]}
     ]})")
                                .migrated();
-  EXPECT_EQ(result.out, encodeConfiguration(expected));
-  const std::string p = prefix();
-  EXPECT_EQ(
-      result.err,
-      p + "profiles[0].bindings[0]: binding dropped: action: unknown action \"leftclick\"\n" + p +
-          "profiles[1]: profile dropped: bundleIdentifier: expected a string, found a number\n" +
-          p + "unknown key \"enable\" is ignored\n" + p +
-          "tuning: unknown key \"tapMaxTravelMm\" is ignored\n" + p +
-          "no All Apps profile (a profile without \"bundleIdentifier\"); an empty one is added at "
-          "the end\n" +
-          p +
-          "schemaVersion 4 is migrated to 9 (the application keeps the original as "
-          "config.json.v4-backup)\n");
+  std::string remarks;
+  for (const char* remark :
+       {"profiles[0].bindings[0]: binding dropped: action: unknown action \"leftclick\"",
+        "profiles[1]: profile dropped: bundleIdentifier: expected a string, found a number",
+        "unknown key \"enable\" is ignored", "tuning: unknown key \"tapMaxTravelMm\" is ignored",
+        "no All Apps profile (a profile without \"bundleIdentifier\"); an empty one is "
+        "added at the end",
+        "schemaVersion 4 is migrated to 9 (the application keeps the original as "
+        "config.json.v4-backup)"}) {
+    remarks += prefix() + remark + "\n";
+  }
+  EXPECT_EQ(result, (CheckResult{0, encodeConfiguration(expected), remarks}));
 }
 
 TEST_F(ConfigCheckTest, UnusableFilesEndWithOneMessageNamingFileAndProblem) {
@@ -77,29 +79,29 @@ TEST_F(ConfigCheckTest, UnusableFilesEndWithOneMessageNamingFileAndProblem) {
            reset},
       {"  \n", "the file is empty; a configuration is a JSON object" + reset},
       {"[1, 2]", "not a configuration: the top level is an array, expected a JSON object" + reset},
+      // Wrong types at the top level fail the whole document.
       {R"({"enabled": "yes"})", "enabled: expected a boolean, found a string" + reset},
+      {R"({"schemaVersion": 9.5})",
+       "schemaVersion: expected an integer, found the number 9.5" + reset},
+      {R"({"profiles": {}})", "profiles: expected an array, found an object" + reset},
+      {R"({"tuning": {"tapMaxDuration": "long"}})",
+       "tuning.tapMaxDuration: expected a number, found a string" + reset},
   };
   for (const auto& each : cases) {
     const auto result = check(each.bytes);
-    EXPECT_EQ(result.status, ConfigCheck::unusableFileStatus);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, prefix() + each.message);
+    EXPECT_EQ(result, (CheckResult{ConfigCheck::unusableFileStatus, "", prefix() + each.message}));
   }
 }
 
 TEST_F(ConfigCheckTest, ACleanFileHasNoRemarksAndANewerOneShowsTheDefaultsItWouldBecome) {
-  const auto clean = check(encodeConfiguration(defaultConfiguration()));
-  EXPECT_EQ(clean.status, 0);
-  EXPECT_EQ(clean.out, encodeConfiguration(defaultConfiguration()));
-  EXPECT_EQ(clean.err, "");
-
-  const auto newer = check(R"({"schemaVersion": 10, "enabled": false})");
-  EXPECT_EQ(newer.status, 0);
-  EXPECT_EQ(newer.out, encodeConfiguration(defaultConfiguration()));
-  EXPECT_EQ(newer.err, prefix() +
-                           "schemaVersion 10 is newer than this build supports (9); the "
-                           "application would set this file aside and start from the defaults, "
-                           "shown below\n");
+  const std::string defaults = encodeConfiguration(defaultConfiguration());
+  EXPECT_EQ(check(defaults), (CheckResult{0, defaults, ""}));
+  EXPECT_EQ(
+      check(R"({"schemaVersion": 10, "enabled": false})"),
+      (CheckResult{0, defaults,
+                   prefix() + "schemaVersion 10 is newer than this build supports (9); the "
+                              "application would set this file aside and start from the defaults, "
+                              "shown below\n"}));
 }
 
 }  // namespace

@@ -1,19 +1,23 @@
-#include "Tactora/permissions/PermissionsWindow.h"
+// The permissions window on the simulated platform; the privileged helper script and the relaunch
+// after a restart, both with real processes.
 
 #include <gtest/gtest.h>
-
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
 #include <vector>
-
 #include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
+#include "Tactora/permissions/PermissionsWindow.h"
+#include "Tactora/permissions/Relauncher.h"
 #include "Tactora/permissions/TrustedHelper.h"
 #include "support/CapturingLogSink.h"
 #include "support/SourceTree.h"
@@ -23,14 +27,14 @@ namespace {
 
 using Status = PermissionMonitor::Status;
 
+QByteArray readFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 class PermissionsWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    sim = sim::SimPlatform::install();
-    log = std::make_shared<platform::CapturingLogSink>();
-    previousSink = platform::Log::setSink(log);
-    ASSERT_TRUE(scratch.isValid());
-  }
+  void SetUp() override { ASSERT_TRUE(scratch.isValid()); }
   void TearDown() override { platform::Log::setSink(previousSink); }
 
   void setGrants(bool accessibility, std::int32_t inputMonitoring) {
@@ -45,21 +49,14 @@ class PermissionsWindowTest : public ::testing::Test {
     options.requestProgram = std::move(program);
     options.requestArguments = std::move(arguments);
     options.helpURL = QUrl::fromLocalFile(QStringLiteral("/usr/share/doc/tactora/permissions.md"));
-    options.openURL = [this](const QUrl& url) {
-      openedURLs.push_back(url);
-      return true;
-    };
+    options.openURL = [this](const QUrl& url) { return openedURLs.push_back(url), true; };
     options.restart = [this] { ++restarts; };
     return std::make_unique<PermissionsWindow>(monitor, std::move(options));
   }
 
-  static QColor textColor(const QLabel* label) {
-    return label->palette().color(QPalette::WindowText);
-  }
-
-  std::shared_ptr<sim::SimPlatform> sim;
-  std::shared_ptr<platform::CapturingLogSink> log;
-  std::shared_ptr<platform::LogSink> previousSink;
+  std::shared_ptr<sim::SimPlatform> sim = sim::SimPlatform::install();
+  std::shared_ptr<platform::CapturingLogSink> log = std::make_shared<platform::CapturingLogSink>();
+  std::shared_ptr<platform::LogSink> previousSink = platform::Log::setSink(log);
   std::shared_ptr<PermissionMonitor> monitor;
   std::vector<QUrl> openedURLs;
   int restarts = 0;
@@ -73,18 +70,20 @@ TEST_F(PermissionsWindowTest, StatusesShowInTheirWordsAndColoursWhileTheWindowPo
   setGrants(false, platform::Permissions::accessUnknown);
   auto window = makeWindow();
   const QPalette& palette = window->palette();
-  EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Not granted");
-  EXPECT_EQ(textColor(window->accessibilityStatusLabel()),
-            PermissionsWindow::statusColor(Status::denied, palette));
-  EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Not requested yet");
-  EXPECT_EQ(textColor(window->inputMonitoringStatusLabel()),
-            palette.color(QPalette::PlaceholderText));
+  auto shown = [](const QLabel* label) {
+    return std::pair(label->text(), label->palette().color(QPalette::WindowText));
+  };
+  EXPECT_EQ(
+      shown(window->accessibilityStatusLabel()),
+      std::pair(QString("Not granted"), PermissionsWindow::statusColor(Status::denied, palette)));
+  EXPECT_EQ(shown(window->inputMonitoringStatusLabel()),
+            std::pair(QString("Not requested yet"), palette.color(QPalette::PlaceholderText)));
   EXPECT_FALSE(monitor->isPolling());
   setGrants(true, platform::Permissions::accessGranted);
   monitor->refresh();
-  EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Granted");
-  EXPECT_EQ(textColor(window->inputMonitoringStatusLabel()),
-            PermissionsWindow::statusColor(Status::granted, palette));
+  EXPECT_EQ(
+      shown(window->inputMonitoringStatusLabel()),
+      std::pair(QString("Granted"), PermissionsWindow::statusColor(Status::granted, palette)));
 
   window->showPermissions();
   QCoreApplication::processEvents();
@@ -110,9 +109,8 @@ TEST_F(PermissionsWindowTest, StatusesShowInTheirWordsAndColoursWhileTheWindowPo
 TEST_F(PermissionsWindowTest,
        RequestRunsTheCommandOnceThenReadsTheGrantsAgainAndTheOtherButtonsAct) {
   setGrants(false, platform::Permissions::accessDenied);
-  const QString marker = scratch.filePath(QStringLiteral("runs"));
-  auto window = makeWindow(QStringLiteral("/bin/sh"),
-                           {QStringLiteral("-c"), QStringLiteral("echo run >> '%1'").arg(marker)});
+  const QString marker = scratch.filePath("runs");
+  auto window = makeWindow("/bin/sh", {"-c", QString("echo run >> '%1'").arg(marker)});
   // The grant arrives while the helper runs; the window learns of it when the helper ends.
   setGrants(true, platform::Permissions::accessGranted);
   window->accessibilityRequestButton()->click();
@@ -122,47 +120,33 @@ TEST_F(PermissionsWindowTest,
   EXPECT_FALSE(window->inputMonitoringRequestButton()->isEnabled());
 
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRequestRunning(); }, 5000));
-  QFile runs(marker);
-  ASSERT_TRUE(runs.open(QIODevice::ReadOnly));
-  EXPECT_EQ(runs.readAll(), "run\n");
+  EXPECT_EQ(readFile(marker), "run\n");
   EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Granted");
   EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Granted");
   EXPECT_TRUE(window->accessibilityRequestButton()->isEnabled());
   EXPECT_TRUE(log->messages("PermissionsWindow").empty());
 
   window->accessibilityHelpButton()->click();
-  EXPECT_EQ(openedURLs, (std::vector<QUrl>{QUrl::fromLocalFile(
-                            QStringLiteral("/usr/share/doc/tactora/permissions.md"))}));
+  EXPECT_EQ(openedURLs,
+            std::vector<QUrl>{QUrl::fromLocalFile("/usr/share/doc/tactora/permissions.md")});
   window->restartButton()->click();
   EXPECT_EQ(restarts, 1);
 }
 
 TEST_F(PermissionsWindowTest, AFailedRequestIsLoggedWithItsCause) {
-  struct Case {
-    QString program;
-    QStringList arguments;
-    std::string logged;
+  const std::tuple<QString, QStringList, std::string> cases[] = {
+      {"/bin/sh", {"-c", "exit 3"}, "permission helper failed: /bin/sh exited with status 3"},
+      {"/nonexistent/pkexec", {}, "permission helper failed: /nonexistent/pkexec"},
   };
-  const std::vector<Case> cases = {
-      {QStringLiteral("/bin/sh"),
-       {QStringLiteral("-c"), QStringLiteral("exit 3")},
-       "permission helper failed: /bin/sh exited with status 3"},
-      {QStringLiteral("/nonexistent/pkexec"), {}, "permission helper failed: /nonexistent/pkexec"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.program.toStdString() + " " + c.arguments.join(' ').toStdString());
+  for (const auto& [program, arguments, logged] : cases) {
+    SCOPED_TRACE(logged);
     log->clear();
-    auto window = makeWindow(c.program, c.arguments);
+    auto window = makeWindow(program, arguments);
     window->accessibilityRequestButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRequestRunning(); }, 5000));
-    std::vector<std::string> errors;
-    for (const auto& line : log->lines()) {
-      if (line.level == platform::LogLevel::error) {
-        errors.push_back(line.message);
-      }
-    }
+    const auto errors = log->messages("PermissionsWindow");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].substr(0, c.logged.size()), c.logged);
+    EXPECT_TRUE(errors[0].starts_with(logged)) << errors[0];
     EXPECT_TRUE(window->accessibilityRequestButton()->isEnabled());
   }
 }
@@ -196,6 +180,108 @@ TEST_F(PermissionsWindowTest, OnlyAnInstalledHelperIsRunAndABuildShowsTheCommand
   for (QLabel* label : window.manualCommandsBox()->findChildren<QLabel*>()) {
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
   }
+}
+
+void writeFile(const QString& path, const QByteArray& data, bool executable = false) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(data);
+  file.setPermissions(file.permissions() |
+                      (executable ? QFileDevice::ExeOwner : QFileDevice::Permissions()));
+}
+
+struct ScriptRun {
+  int status;
+  QByteArray errors;
+};
+
+ScriptRun runScript(const QString& script, const QStringList& arguments) {
+  QProcess process;
+  process.start(QStringLiteral("/bin/sh"), QStringList{script} + arguments);
+  process.waitForFinished(5000);
+  return {process.exitCode(), process.readAllStandardError()};
+}
+
+class PermissionHelperTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(scratch.isValid());
+    // A copy of the built helper that writes into a scratch folder, calls a recording udevadm
+    // and runs as the test's user; every other line is the real script's.
+    QByteArray script = readFile(QStringLiteral(TACTORA_PERMISSION_HELPER_SCRIPT));
+    ASSERT_FALSE(script.isEmpty());
+    rulesDir = scratch.filePath("rules.d");
+    const QString udevadm = scratch.filePath("udevadm");
+    calls = scratch.filePath("udevadm-calls");
+    writeFile(udevadm, QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1'\n").arg(calls).toUtf8(),
+              true);
+    const std::vector<std::pair<QByteArray, QByteArray>> replacements = {
+        {"rules_dir=/etc/udev/rules.d\n", "rules_dir='" + rulesDir.toUtf8() + "'\n"},
+        {"udevadm=udevadm\n", "udevadm='" + udevadm.toUtf8() + "'\n"},
+        {"required_uid=0\n", "required_uid=$(id -u)\n"},
+    };
+    for (const auto& [from, to] : replacements) {
+      ASSERT_EQ(script.count(from), 1) << from.toStdString();
+      script.replace(from, to);
+    }
+    helper = scratch.filePath("helper");
+    writeFile(helper, script);
+  }
+
+  QTemporaryDir scratch;
+  QString rulesDir;
+  QString calls;
+  QString helper;
+};
+
+// Any other arguments are refused and nothing is done; "install-rule" installs the rule (again
+// replacing it, no temporary left behind) and replays the input and misc devices.
+TEST_F(PermissionHelperTest, InstallsTheRuleOnlyWhenAskedExactlyAndReplaysTheDevices) {
+  for (const QStringList& arguments : std::initializer_list<QStringList>{
+           {}, {"install"}, {"install-rule", "/tmp/evil.rules"}, {"--help"}}) {
+    const ScriptRun run = runScript(helper, arguments);
+    EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(run.errors.startsWith("usage: tactora-permission-helper install-rule"));
+  }
+  EXPECT_FALSE(QFileInfo::exists(rulesDir) || QFileInfo::exists(calls));
+
+  for (int run = 0; run < 2; ++run) {
+    const ScriptRun installed = runScript(helper, {"install-rule"});
+    ASSERT_EQ(installed.status, 0) << installed.errors.toStdString();
+  }
+  const QString rule = rulesDir + "/69-tactora.rules";
+  EXPECT_EQ(readFile(rule),
+            readFile(QString::fromStdString(testing::sourceDir() + "/data/udev/69-tactora.rules")));
+  EXPECT_FALSE(QFileInfo(rule).permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther));
+  EXPECT_EQ(QDir(rulesDir).entryList(QDir::Files | QDir::Hidden).size(), 1);
+  const QByteArray replay =
+      "control --reload\n"
+      "trigger --action=change --subsystem-match=input --subsystem-match=misc\n"
+      "settle --timeout=10\n";
+  EXPECT_EQ(readFile(calls), replay + replay);
+}
+
+// The relaunched program checks for itself whether the old process still lives when it starts.
+TEST(Relauncher, StartsTheProgramOnlyAfterTheOldProcessHasEnded) {
+  QTemporaryDir scratch;
+  ASSERT_TRUE(scratch.isValid());
+  const QString marker = scratch.filePath(QStringLiteral("started"));
+  QProcess old;
+  old.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+  ASSERT_TRUE(old.waitForStarted());
+  const QString script = QStringLiteral(
+                             "if kill -0 %1 2>/dev/null; then w=early; else w=after; fi; "
+                             "printf '%s %s' \"$w\" \"$1\" > '%2.tmp' && mv '%2.tmp' '%2'")
+                             .arg(old.processId())
+                             .arg(marker);
+  ASSERT_TRUE(Relauncher::relaunchAfterExit(old.processId(), QStringLiteral("/bin/sh"),
+                                            {QStringLiteral("-c"), script, QStringLiteral("sh"),
+                                             QStringLiteral("argument with spaces")}));
+  EXPECT_FALSE(QFileInfo::exists(marker));
+  old.kill();
+  old.waitForFinished();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(marker); }, 5000));
+  EXPECT_EQ(readFile(marker), "after argument with spaces");
 }
 
 }  // namespace

@@ -8,22 +8,11 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "Platform/Updater.h"
+#include "Platform/sim/SimUpdater.h"
 #include "Tactora/config/ConfigStore.h"
 #include "Tactora/settings/SettingsContext.h"
 
 namespace tactora::settings {
-
-// An updater that never checks on its own and counts the checks it is asked for.
-class RecordingUpdater : public platform::Updater {
- public:
-  std::optional<std::string> start(platform::UpdaterHooks) override { return std::nullopt; }
-  void checkForUpdates() override { ++checks; }
-  bool automaticallyChecksForUpdates() override { return automatic; }
-  void setAutomaticallyChecksForUpdates(bool on) override { automatic = on; }
-  int checks = 0;
-  bool automatic = true;
-};
 
 // A store in a fresh temporary folder, the file it writes, and how often it saved.
 class SettingsFixture : public ::testing::Test {

