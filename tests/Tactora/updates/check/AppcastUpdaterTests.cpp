@@ -11,6 +11,7 @@
 #include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Tactora/updates/UpdateController.h"
+#include "Tactora/updates/check/AppVersion.h"
 #include "Tactora/updates/check/Appcast.h"
 #include "Tactora/updates/check/AppcastUpdater.h"
 #include "Tactora/updates/check/UpdateAlert.h"
@@ -259,6 +260,8 @@ TEST_F(AppcastUpdaterTest, ANewerVersionIsOfferedAndNothingNewIsSaidQuietly) {
                                       "up to date 2.10"}));
   EXPECT_EQ(server.requests(),
             (QStringList{"/appcast.xml", "/feed.xml", "/appcast.xml", "/feed.xml"}));
+  // A further component makes a later version (2.10.1 after 2.10, never the same).
+  EXPECT_LT(*AppVersion::parse("2.10"), *AppVersion::parse("2.10.1"));
 }
 
 // Every way a check can fail ends in one error line naming the feed and the cause, and in an
