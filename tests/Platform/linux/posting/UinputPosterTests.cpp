@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -96,37 +98,21 @@ Lines operator+(Lines first, const Lines& second) {
 Lines chord(const std::vector<std::string>& modifiers, const std::string& key) {
   std::string down = "keyboard";
   std::string up = "keyboard -" + key;
-  for (const auto& modifier : modifiers) {
-    down += " +" + modifier;
+  for (std::size_t i = 0; i < modifiers.size(); ++i) {
+    down += " +" + modifiers[i];
+    up += " -" + modifiers[modifiers.size() - 1 - i];
   }
-  down += " +" + key;
-  for (auto modifier = modifiers.rbegin(); modifier != modifiers.rend(); ++modifier) {
-    up += " -" + *modifier;
-  }
-  return {down, up};
-}
-
-// What the desktop expects for each fixed shortcut.
-struct DesktopChords {
-  Lines hide;
-  Lines cycle;
-};
-
-DesktopChords chordsOf(DesktopFamily desktop) {
-  switch (desktop) {
-    case DesktopFamily::gnome:
-      return {chord({"LEFTMETA"}, "H"), chord({"LEFTMETA"}, "GRAVE")};
-    case DesktopFamily::kde:
-      return {chord({"LEFTMETA"}, "PAGEDOWN"), chord({"LEFTALT"}, "GRAVE")};
-    case DesktopFamily::other:
-      return {chord({"LEFTALT"}, "F9"), chord({"LEFTALT"}, "GRAVE")};
-  }
-  return {};
+  return {down + " +" + key, up};
 }
 
 TEST_P(UinputPosterTest, EveryActionWritesWhatTheDesktopExpects) {
   ActionDispatcher dispatcher;
-  const DesktopChords desktop = chordsOf(GetParam());
+  // What each desktop binds to hiding a window and to cycling an application's windows.
+  const std::map<DesktopFamily, std::pair<Lines, Lines>> fixed = {
+      {DesktopFamily::gnome, {chord({"LEFTMETA"}, "H"), chord({"LEFTMETA"}, "GRAVE")}},
+      {DesktopFamily::kde, {chord({"LEFTMETA"}, "PAGEDOWN"), chord({"LEFTALT"}, "GRAVE")}},
+      {DesktopFamily::other, {chord({"LEFTALT"}, "F9"), chord({"LEFTALT"}, "GRAVE")}}};
+  const auto& [hide, cycle] = fixed.at(GetParam());
   const Lines press{"pointer +BTN_LEFT"};
   const Lines release{"pointer -BTN_LEFT"};
   // Clicks of a double or triple click 40 ms apart: past libinput's 25 ms debounce, which drops a
@@ -149,9 +135,9 @@ TEST_P(UinputPosterTest, EveryActionWritesWhatTheDesktopExpects) {
       {Action(Case::spaceLeft), chord({"LEFTMETA"}, "LEFT")},
       {Action(Case::spaceRight), chord({"LEFTMETA"}, "RIGHT")},
       {Action(Case::closeFocusedWindow), {}},  // the close button was pressed
-      {Action(Case::hideApp), desktop.hide},
-      {Action(Case::minimizeWindow), desktop.hide},
-      {Action(Case::cycleWindows), desktop.cycle},
+      {Action(Case::hideApp), hide},
+      {Action(Case::minimizeWindow), hide},
+      {Action(Case::cycleWindows), cycle},
       {Action(Case::zoomIn), chord({"LEFTCTRL"}, "KPPLUS")},
       {Action(Case::zoomOut), chord({"LEFTCTRL"}, "KPMINUS")},
       {Action(Case::navigateBack), chord({"LEFTALT"}, "LEFT")},
@@ -311,15 +297,7 @@ INSTANTIATE_TEST_SUITE_P(Desktops, UinputPosterTest,
                          ::testing::Values(DesktopFamily::gnome, DesktopFamily::kde,
                                            DesktopFamily::other),
                          [](const auto& info) {
-                           switch (info.param) {
-                             case DesktopFamily::gnome:
-                               return std::string("GNOME");
-                             case DesktopFamily::kde:
-                               return std::string("KDE");
-                             case DesktopFamily::other:
-                               return std::string("Other");
-                           }
-                           return std::string();
+                           return std::string(std::array{"GNOME", "KDE", "Other"}[info.index]);
                          });
 
 }  // namespace
