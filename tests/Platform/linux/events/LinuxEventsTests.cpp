@@ -13,8 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "ActionKit/ActionDispatcher.h"
-#include "ActionKit/SharedEventSource.h"
 #include "GestureEngine/GestureEvent.h"
 #include "Platform/Log.h"
 #include "Platform/linux/input/ReportForwarder.h"
@@ -105,23 +103,8 @@ class LinuxEventsTest : public ::testing::Test {
   std::unique_ptr<ReportForwarder> forwarder_;
 };
 
-TEST_F(LinuxEventsTest, ActionsPostClicksToThePointerAndShortcutsToTheKeyboard) {
-  ASSERT_TRUE(events_->createEventSource(platform::EventSourceStateID::hidSystemState));
-  ActionDispatcher dispatcher;
-  dispatcher.perform(Action(Action::Case::leftClick));
-  EXPECT_EQ(pointer_.reports(), (Lines{"+BTN_LEFT", "-BTN_LEFT"}));
-  EXPECT_TRUE(keyboard_.reports().empty());
-
-  // Recorded as Command-Shift-H: Ctrl+Shift+H, modifiers around the key in one report each.
-  dispatcher.perform(Action::keyShortcut(4, 0x120000));
-  dispatcher.perform(Action(Action::Case::navigateBack));
-  EXPECT_EQ(keyboard_.reports(), (Lines{"+LEFTCTRL +LEFTSHIFT +H", "-H -LEFTSHIFT -LEFTCTRL",
-                                        "+LEFTALT +LEFT", "-LEFT -LEFTALT"}));
-  EXPECT_TRUE(pointer_.reports().empty());
-  EXPECT_TRUE(clone_.reports().empty()) << "nothing posted comes back through the taps";
-}
-
 TEST_F(LinuxEventsTest, EventsCarryTheirSourceAndThePointerAndModifiersComeFromTheReads) {
+  EXPECT_TRUE(events_->createEventSource(platform::EventSourceStateID::hidSystemState));
   const platform::EventSource source{platform::EventSourceStateID::hidSystemState, 77};
   world_->pointer = {12.5, 40};
   world_->modifiers = platform::eventFlags::maskCommand;
