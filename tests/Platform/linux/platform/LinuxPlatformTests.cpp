@@ -1,12 +1,6 @@
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,7 +15,6 @@
 #include "Platform/linux/platform/LinuxPermissions.h"
 #include "Platform/linux/platform/LinuxPlatform.h"
 #include "Platform/linux/platform/LinuxWorkspace.h"
-#include "Tactora/AppDelegate.h"
 #include "Tactora/config/TemporaryDirectory.h"
 
 namespace tactora::lx {
@@ -41,7 +34,7 @@ LinuxPlatform::Options bareOptions(const TemporaryDirectory& folder) {
 }
 
 // A machine with no X server, no uinput and no mouse: every service answers, the missing ones
-// as missing, and the application launches and terminates on it.
+// as missing.
 TEST(LinuxPlatformBare, StartsWithMissingFunctionsAndNoEventSource) {
   TemporaryDirectory folder;
   auto platform = std::make_shared<LinuxPlatform>(bareOptions(folder));
@@ -100,22 +93,6 @@ TEST(LinuxPlatformBare, PreferencesOutliveThePlatformAndAnUnreadableFileIsLeftAl
   EXPECT_TRUE(std::filesystem::is_fifo(file));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1)
       << "nothing else was written beside it";
-}
-
-TEST(LinuxPlatformBare, ApplicationLaunchesAndTerminates) {
-  TemporaryDirectory folder;
-  auto platform = std::make_shared<LinuxPlatform>(bareOptions(folder));
-  platform::Platform::install(platform);
-  AppDelegate::Options options;
-  options.configDirectory = folder.path() / "Tactora";
-  auto delegate = AppDelegate::create(*platform, options);
-  auto& loop = platform->dispatch().main();
-  loop.async([&] { delegate->applicationDidFinishLaunching(); });
-  loop.async([&] {
-    delegate->applicationWillTerminate();
-    loop.stop();
-  });
-  loop.run();
 }
 
 // The grants as the log names them: the file that could not be opened, why, and what grants it.

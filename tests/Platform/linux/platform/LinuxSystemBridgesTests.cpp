@@ -42,24 +42,6 @@ TEST_F(LinuxSystemBridgesTest, AWorkspaceBindingIsReplayedAndAnUnboundOneIsNot) 
   EXPECT_EQ(asked, (std::vector{WorkspaceDirection::right, WorkspaceDirection::left}));
 }
 
-// A desktop that switches on request switches once per gesture and nothing is posted.
-TEST_F(LinuxSystemBridgesTest, ADirectSwitchPostsNothing) {
-  std::vector<WorkspaceDirection> switched;
-  DesktopFunctions desktop;
-  desktop.switchWorkspace = [&switched](WorkspaceDirection direction) {
-    switched.push_back(direction);
-    return true;
-  };
-  switchWith(desktop, false);
-  switchWith(desktop, true);
-  EXPECT_EQ(switched, (std::vector{WorkspaceDirection::left, WorkspaceDirection::right}));
-  EXPECT_EQ(posted(), Lines{});
-
-  LinuxSystemBridges none{DesktopFunctions{}};
-  EXPECT_FALSE(none.loadHotKeyFunctions().getValue);
-  EXPECT_FALSE(none.loadDockNotificationFunction());
-}
-
 // The Dock function passes the name on and reports whether the desktop took it; a chained
 // fallback runs only for what the first desktop did not do.
 TEST_F(LinuxSystemBridgesTest, DockNotificationsFallBackPerName) {
