@@ -113,18 +113,6 @@ TEST_F(LinuxEventsTest, EventsCarryTheirSourceAndThePointerAndModifiersComeFromT
   ASSERT_TRUE(scroll);
   EXPECT_EQ(scroll->location(), world_->pointer);
   EXPECT_EQ(scroll->integerValueField(EventField::eventSourceUserData), 77);
-  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventPointDeltaAxis1), -7);
-  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventDeltaAxis2), 0)
-      << "one wheel: the second is ignored";
-  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventIsContinuous), 1);
-  const std::optional<Event> click = events_->createMouseEvent(
-      nullptr, EventType::rightMouseDown, {5, 6}, platform::MouseButton::right);
-  ASSERT_TRUE(click);
-  EXPECT_EQ(click->location(), (platform::Point{5, 6}));
-  EXPECT_EQ(click->integerValueField(EventField::mouseEventButtonNumber), 1);
-  EXPECT_EQ(events_->createKeyboardEvent(nullptr, 36, false)
-                ->integerValueField(EventField::keyboardEventKeycode),
-            36);
   EXPECT_EQ(events_->pointerLocation(), world_->pointer);
   EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::combinedSessionState),
             platform::eventFlags::maskCommand);
