@@ -187,6 +187,12 @@ TEST_F(GnomeShellTest, TheExtensionDrawsTheOverlayAndLetsItFade) {
   ASSERT_TRUE(extension_.showOverlay(text));
   const auto overlay = shell().evaluate(find);
   ASSERT_TRUE(overlay && overlay->is_object()) << overlay.value_or(nullptr);
+  if (const char* pictures = std::getenv("TACTORA_SCREENSHOT_DIR")) {
+    const auto file = session().home() / "overlay-gnome.png";
+    ASSERT_TRUE(shell().screenshot(file));
+    std::filesystem::copy_file(file, std::filesystem::path(pictures) / "overlay-gnome.png",
+                               std::filesystem::copy_options::overwrite_existing);
+  }
   EXPECT_EQ(overlay->at("visible"), true);
   EXPECT_EQ(overlay->at("reactive"), false);
   const double width = overlay->at("width");

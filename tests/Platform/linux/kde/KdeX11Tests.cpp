@@ -1,10 +1,11 @@
 // KDE Plasma on X11 against the real kwin_x11 and kglobalaccel5: KWin's commands through its
 // shortcuts, checked on the desktop itself, and the focused application as KWin's script tells
-// it, through KWin being replaced and a second process of ours beside the first.
+// it, through KWin being replaced and a second process of ours beside the first; the session bus
+// the desktop services are called through; and KWin's script on Plasma 6's API.
 
 #include <gtest/gtest.h>
-
 #include <systemd/sd-bus.h>
+
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -191,7 +192,6 @@ TEST(SessionBus, TellsARefusalFromAMissingBus) {
   const int noOwner = bus.call(unowned, 2s, nullptr, nullptr);
   EXPECT_LT(noOwner, 0);
   EXPECT_NE(noOwner, -ETIMEDOUT) << "nobody owns the name: the bus says so at once";
-  EXPECT_TRUE(KGlobalAccel(std::make_shared<SessionBus>()).shortcutNames());
 
   const std::string saved = std::getenv("DBUS_SESSION_BUS_ADDRESS");
   ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tactora-test-bus", 1);

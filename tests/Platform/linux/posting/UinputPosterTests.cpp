@@ -6,10 +6,10 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <libevdev/libevdev.h>
 #include <linux/input-event-codes.h>
+#include <unistd.h>
+
 #include <array>
 #include <cctype>
 #include <cstdint>
