@@ -1,6 +1,6 @@
-// The Linux event system behind the platform seam: actions posted through it reach two pipes
-// standing in for the virtual keyboard and the pointer, and the mouse's own button and wheels
-// reach the program's real taps through the provider's report filter.
+// The Linux event system behind the platform seam: the mouse's own button and wheels reach the
+// program's real taps through the provider's report filter, and grab-and-forward writes what the
+// taps keep to a pipe standing in for the mouse's clone.
 
 #include "Platform/linux/events/LinuxEvents.h"
 
@@ -8,20 +8,23 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <csignal>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "ActionKit/ActionDispatcher.h"
-#include "ActionKit/SharedEventSource.h"
 #include "GestureEngine/GestureEvent.h"
 #include "Platform/Log.h"
 #include "Platform/linux/input/ReportForwarder.h"
+#include "Platform/linux/input/ReportProcessor.h"
+#include "Platform/linux/input/UinputWriter.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Tactora/input/ButtonStateTap.h"
 #include "Tactora/input/ScrollSuppressionPolicy.h"
 #include "Tactora/input/ScrollSuppressionTap.h"
+#include "support/AllocationCounting.h"
 #include "support/CapturingLogSink.h"
 #include "tests/Platform/linux/EventPipe.h"
 
@@ -30,10 +33,9 @@ namespace {
 
 using platform::Event;
 using platform::EventField;
+using platform::EventTapOptions;
 using platform::EventType;
 using Lines = std::vector<std::string>;
-
-using Pipe = EventPipe;
 
 // The simulated platform for everything but events, which are the Linux ones: the program's own
 // services (its tap threads, its dispatcher) run on the virtual timeline as in the sim tests.
@@ -88,9 +90,9 @@ class LinuxEventsTest : public ::testing::Test {
   }
 
   std::shared_ptr<sim::SimPlatform> sim_ = sim::SimPlatform::install(1000.0);
-  Pipe keyboard_;
-  Pipe pointer_;
-  Pipe clone_;
+  EventPipe keyboard_;
+  EventPipe pointer_;
+  EventPipe clone_;
   // What the pointer reads see. Shared with the reads: the installed platform outlives the test.
   struct World {
     platform::Point pointer{320, 240};
@@ -105,23 +107,8 @@ class LinuxEventsTest : public ::testing::Test {
   std::unique_ptr<ReportForwarder> forwarder_;
 };
 
-TEST_F(LinuxEventsTest, ActionsPostClicksToThePointerAndShortcutsToTheKeyboard) {
-  ASSERT_TRUE(events_->createEventSource(platform::EventSourceStateID::hidSystemState));
-  ActionDispatcher dispatcher;
-  dispatcher.perform(Action(Action::Case::leftClick));
-  EXPECT_EQ(pointer_.reports(), (Lines{"+BTN_LEFT", "-BTN_LEFT"}));
-  EXPECT_TRUE(keyboard_.reports().empty());
-
-  // Recorded as Command-Shift-H: Ctrl+Shift+H, modifiers around the key in one report each.
-  dispatcher.perform(Action::keyShortcut(4, 0x120000));
-  dispatcher.perform(Action(Action::Case::navigateBack));
-  EXPECT_EQ(keyboard_.reports(), (Lines{"+LEFTCTRL +LEFTSHIFT +H", "-H -LEFTSHIFT -LEFTCTRL",
-                                        "+LEFTALT +LEFT", "-LEFT -LEFTALT"}));
-  EXPECT_TRUE(pointer_.reports().empty());
-  EXPECT_TRUE(clone_.reports().empty()) << "nothing posted comes back through the taps";
-}
-
 TEST_F(LinuxEventsTest, EventsCarryTheirSourceAndThePointerAndModifiersComeFromTheReads) {
+  EXPECT_TRUE(events_->createEventSource(platform::EventSourceStateID::hidSystemState));
   const platform::EventSource source{platform::EventSourceStateID::hidSystemState, 77};
   world_->pointer = {12.5, 40};
   world_->modifiers = platform::eventFlags::maskCommand;
@@ -130,18 +117,6 @@ TEST_F(LinuxEventsTest, EventsCarryTheirSourceAndThePointerAndModifiersComeFromT
   ASSERT_TRUE(scroll);
   EXPECT_EQ(scroll->location(), world_->pointer);
   EXPECT_EQ(scroll->integerValueField(EventField::eventSourceUserData), 77);
-  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventPointDeltaAxis1), -7);
-  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventDeltaAxis2), 0)
-      << "one wheel: the second is ignored";
-  EXPECT_EQ(scroll->integerValueField(EventField::scrollWheelEventIsContinuous), 1);
-  const std::optional<Event> click = events_->createMouseEvent(
-      nullptr, EventType::rightMouseDown, {5, 6}, platform::MouseButton::right);
-  ASSERT_TRUE(click);
-  EXPECT_EQ(click->location(), (platform::Point{5, 6}));
-  EXPECT_EQ(click->integerValueField(EventField::mouseEventButtonNumber), 1);
-  EXPECT_EQ(events_->createKeyboardEvent(nullptr, 36, false)
-                ->integerValueField(EventField::keyboardEventKeycode),
-            36);
   EXPECT_EQ(events_->pointerLocation(), world_->pointer);
   EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::combinedSessionState),
             platform::eventFlags::maskCommand);
@@ -159,7 +134,7 @@ TEST(LinuxEvents, WithoutDevicesThereIsNoSourceAndNothingIsPostedAndWithoutXNoth
   EXPECT_EQ(events.flagsState(platform::EventSourceStateID::combinedSessionState), 0u);
 
   // One device alone is not enough: a keyboard without a pointer would post half an action.
-  Pipe keyboard;
+  EventPipe keyboard;
   LinuxEvents half({platform::UniqueFd(::dup(keyboard.write.get())), platform::UniqueFd(),
                     DesktopFamily::other, nullptr, nullptr, nullptr});
   EXPECT_FALSE(half.createEventSource(platform::EventSourceStateID::hidSystemState));
@@ -254,6 +229,174 @@ TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
   EXPECT_TRUE(granted->isButtonDown());
   EXPECT_TRUE(log->messages().empty());
   platform::Log::setSink(previousSink);
+}
+
+// The delivery thread's sink: the processor's reports through a forwarder (the taps' filter) to
+// `fd`, in order with its frames ("report", "frame <contacts>").
+class ForwardingSink final : public ReportSink {
+ public:
+  ForwardingSink(ReportFilter filter, int fd) : forwarder_(filter) { forwarder_.setOutput(fd); }
+  void forwardEvents(std::span<const input_event> events) override {
+    if (recording) {
+      order.push_back("report");
+    }
+    written += forwarder_.forward(events) ? 1 : 0;
+  }
+  void deliverFrame(const platform::FrameAssembler& frame) override {
+    if (recording) {
+      order.push_back("frame " + std::to_string(frame.recordCount()));
+    }
+  }
+  bool recording = true;  // off where the test counts allocations
+  int written = 0;
+  Lines order;
+
+ private:
+  ReportForwarder forwarder_;
+};
+
+TEST(UinputWriter, EachBatchIsOneReportEndedBySynReportAndLongBatchesAreSplitWithTheirOwn) {
+  EventPipe pipe;
+  const UinputWriter writer(pipe.write.get());
+  input_event moved = inputEvent(EV_REL, REL_X, 3);
+  moved.input_event_sec = 77;  // uinput stamps its own times
+  const std::vector<input_event> report = {moved, inputEvent(EV_REL, REL_Y, -2),
+                                           inputEvent(EV_KEY, BTN_LEFT, 1)};
+  ASSERT_TRUE(writer.writeReport(report));
+  const std::vector<input_event> written = pipe.drain();
+  EXPECT_EQ(reportLines(written), (Lines{"X 3 Y -2 +BTN_LEFT"}));
+  EXPECT_EQ(written[0].input_event_sec, 0);
+
+  std::vector<input_event> longReport(UinputWriter::maxEventsPerReport + 6,
+                                      inputEvent(EV_REL, REL_X, 1));
+  ASSERT_TRUE(writer.writeReport(longReport));
+  const std::vector<input_event> split = pipe.drain();
+  ASSERT_EQ(split.size(), longReport.size() + 2);
+  EXPECT_EQ(reportLines(std::span(split).first(UinputWriter::maxEventsPerReport + 1)).size(), 1u);
+  EXPECT_EQ(reportLines(split).size(), 2u);
+
+  pipe.read.reset();
+  ::signal(SIGPIPE, SIG_IGN);  // a pipe says EPIPE only to a process that survives saying it
+  EXPECT_FALSE(writer.writeReport(report)) << "a closed reader is a failed write";
+}
+
+class Forwarding : public ::testing::Test {
+ protected:
+  Forwarding() {
+    device_.positionX = {0, 1000, 20};
+    device_.positionY = {0, 1000, 20};
+    buttonTap_ = taps_.createEventTap(
+        {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+         EventTapOptions::listenOnly,
+         platform::eventMaskBit(EventType::leftMouseDown) |
+             platform::eventMaskBit(EventType::leftMouseUp)},
+        [this](EventType type, Event& event) {
+          if (sink_.recording) {
+            buttons_.push_back(type == EventType::leftMouseDown ? "down" : "up");
+          }
+          return &event;
+        });
+    scrollTap_ = taps_.createEventTap(
+        {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+         EventTapOptions::defaultTap, platform::eventMaskBit(EventType::scrollWheel)},
+        [this](EventType, Event& event) {
+          if (!sink_.recording) {
+            return swallow_.load() ? nullptr : &event;
+          }
+          scrolls_.push_back(std::to_string(event.integerValueField(
+                                 platform::EventField::scrollWheelEventDeltaAxis1)) +
+                             "," +
+                             std::to_string(event.integerValueField(
+                                 platform::EventField::scrollWheelEventDeltaAxis2)));
+          return swallow_.load() ? nullptr : &event;
+        });
+  }
+
+  void feed(std::initializer_list<input_event> events) {
+    for (const input_event& event : events) {
+      processor_.handleEvent(event, 1.0);
+    }
+  }
+
+  platform::EvdevTouchDevice device_;
+  LinuxEventTaps taps_;
+  EventPipe pipe_;
+  ForwardingSink sink_{{&LinuxEventTaps::filterReportEntry, &taps_, true}, pipe_.write.get()};
+  ReportProcessor processor_{device_, sink_};
+  std::shared_ptr<platform::EventTap> buttonTap_;
+  std::shared_ptr<platform::EventTap> scrollTap_;
+  Lines buttons_;
+  Lines scrolls_;
+  std::atomic<bool> swallow_{false};
+};
+
+TEST_F(Forwarding, EverythingButTouchGoesOutInOrderBeforeTheFrameAndSwallowedWheelsGoTogether) {
+  const input_event report = inputEvent(EV_SYN, SYN_REPORT, 0);
+  feed({inputEvent(EV_ABS, ABS_MT_SLOT, 0), inputEvent(EV_ABS, ABS_MT_TRACKING_ID, 5),
+        inputEvent(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), inputEvent(EV_REL, REL_X, 4),
+        inputEvent(EV_ABS, ABS_MT_POSITION_X, 10), inputEvent(EV_KEY, BTN_LEFT, 1),
+        inputEvent(EV_MSC, MSC_SCAN, 0x90001), report});
+  feed({inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_REL, REL_WHEEL_HI_RES, 120),
+        inputEvent(EV_REL, REL_Y, -1), report});
+  swallow_ = true;
+  feed({inputEvent(EV_REL, REL_X, 2), inputEvent(EV_REL, REL_WHEEL_HI_RES, -30),
+        inputEvent(EV_REL, REL_HWHEEL, 1), inputEvent(EV_KEY, BTN_LEFT, 0), report});
+  feed({inputEvent(EV_REL, REL_WHEEL, -1), inputEvent(EV_REL, REL_WHEEL_HI_RES, -120), report});
+  feed({inputEvent(EV_ABS, ABS_MT_TRACKING_ID, -1), report});
+
+  EXPECT_EQ(pipe_.reports(), (Lines{"X 4 +BTN_LEFT MSC_SCAN 589825",
+                                    "WHEEL 1 WHEEL_HI_RES 120 Y -1", "X 2 -BTN_LEFT"}));
+  EXPECT_EQ(buttons_, (Lines{"down", "up"}));
+  EXPECT_EQ(scrolls_, (Lines{"120,0", "-30,120", "-120,0"}));
+  EXPECT_EQ(sink_.order, (Lines{"report", "frame 1", "report", "frame 1", "report", "frame 1",
+                                "report", "frame 1", "frame 0"}));
+  EXPECT_EQ(sink_.written, 4) << "a swallowed report is no failed write";
+}
+
+TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLastFrame) {
+  scrollTap_->enable(false);
+  swallow_ = true;
+  feed({inputEvent(EV_ABS, ABS_MT_SLOT, 0), inputEvent(EV_ABS, ABS_MT_TRACKING_ID, 5),
+        inputEvent(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), inputEvent(EV_KEY, BTN_LEFT, 1),
+        inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_SYN, SYN_REPORT, 0)});
+  processor_.endEverything(2.0);
+  EXPECT_EQ(pipe_.reports(), (Lines{"+BTN_LEFT WHEEL 1", "-BTN_LEFT"}));
+  EXPECT_TRUE(scrolls_.empty());
+  EXPECT_EQ(buttons_, (Lines{"down", "up"}));
+  EXPECT_EQ(sink_.order, (Lines{"report", "frame 1", "report", "frame 0"}));
+  EXPECT_FALSE(processor_.isAnyButtonHeld());
+}
+
+// Every motion of the mouse passes through the forwarding path (a report's events, the taps, the
+// write to the clone), so in the steady state it allocates nothing, wheels passed or swallowed.
+TEST_F(Forwarding, SteadyReportsThroughTheTapsAllocateNothing) {
+  if (!TACTORA_COUNTS_ALLOCATIONS) {
+    GTEST_SKIP() << "allocations are not counted under a sanitizer";
+  }
+  sink_.recording = false;
+  const auto feedRounds = [&](int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+      feed({inputEvent(EV_REL, REL_X, 2), inputEvent(EV_REL, REL_Y, -1),
+            inputEvent(EV_KEY, BTN_LEFT, 1), inputEvent(EV_SYN, SYN_REPORT, 0)});
+      feed({inputEvent(EV_REL, REL_X, -1), inputEvent(EV_REL, REL_WHEEL, 1),
+            inputEvent(EV_REL, REL_WHEEL_HI_RES, 120), inputEvent(EV_SYN, SYN_REPORT, 0)});
+      feed({inputEvent(EV_REL, REL_Y, 3), inputEvent(EV_REL, REL_HWHEEL_HI_RES, -30),
+            inputEvent(EV_KEY, BTN_LEFT, 0), inputEvent(EV_SYN, SYN_REPORT, 0)});
+    }
+  };
+  for (const bool swallowing : {false, true}) {
+    swallow_ = swallowing;
+    feedRounds(5);  // warm up
+    pipe_.drain();
+    tactora::testing::allocationCount = 0;
+    const int writtenBefore = sink_.written;
+    tactora::testing::countingAllocations = true;
+    feedRounds(50);
+    tactora::testing::countingAllocations = false;
+    pipe_.drain();
+    EXPECT_EQ(tactora::testing::allocationCount, 0u) << (swallowing ? "swallowing" : "passing");
+    EXPECT_EQ(sink_.written - writtenBefore, 150);
+  }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "Platform/linux/gnome/GtkAccelerator.h"
 
 #include <gtest/gtest.h>
+#include <libevdev/libevdev.h>
 #include <linux/input-event-codes.h>
 
+#include <cctype>
 #include <set>
 #include <string>
 
@@ -24,19 +26,9 @@ TEST(GtkAccelerator, ReadsGnomeBindingsAsKeyCodesAndHotKeyModifiers) {
       {"<Super>Page_Up", {116, control}},
       {"<Control><Alt>Left", {123, command | option}},
       {"<Shift><Super>Home", {115, shift | control}},
-      {"<Primary>w", {13, command}},
-      {"<Alt>F4", {118, option}},
-      {"<Super>Insert", {114, control}},
-      {"<Super>space", {49, control}},
       {"<Alt>Prior", {116, option}},
-      {"F13", {105, 0}},
-      {"<Super>0", {29, control}},
-      {"<Super>KP_Enter", {76, control}},
       {"KP_Home", {89, 0}},
-      {"<Primary>comma", {43, command}},
       {"<Super>Above_Tab", {50, control}},
-      {"<Primary>minus", {27, command}},
-      {"<Primary>bracketleft", {33, command}},
       // Shift+Tab's own key name brings its Shift along.
       {"<Alt>ISO_Left_Tab", {48, option | shift}},
       // Modifier names in any case, GTK's short forms and the names of the Super key.
@@ -75,8 +67,8 @@ TEST(GtkAccelerator, NamesNoBindingForEmptyDisabledOrMalformedText) {
   }
 }
 
-// Every name of a family is known and each names a different key: a slip in the table (a name
-// left out, two names on one key) shows here.
+// Every name of a family is known, names the kernel's key of that name and no other name's key:
+// a slip in the table (a name left out, two names on one key, a wrong key) shows here.
 TEST(GtkAccelerator, EveryLetterDigitFunctionAndKeypadKeyIsItsOwnKey) {
   std::vector<std::string> names;
   for (char c = 'a'; c <= 'z'; ++c) {
@@ -95,6 +87,12 @@ TEST(GtkAccelerator, EveryLetterDigitFunctionAndKeypadKeyIsItsOwnKey) {
     ASSERT_TRUE(binding.has_value()) << name;
     EXPECT_EQ(binding->modifiers, 0u) << name;
     EXPECT_TRUE(keyCodes.insert(binding->keyCode).second) << name << " shares its key";
+    std::string kernelName = name.starts_with("KP_") ? "KEY_KP" + name.substr(3) : "KEY_" + name;
+    for (char& c : kernelName) {
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    EXPECT_STREQ(libevdev_event_code_get_name(EV_KEY, GtkAccelerator::linuxKey(name).value()),
+                 kernelName.c_str());
   }
   EXPECT_EQ(GtkAccelerator::linuxKey("A"), GtkAccelerator::linuxKey("a"));
 }

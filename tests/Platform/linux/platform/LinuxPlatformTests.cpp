@@ -1,31 +1,30 @@
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "ActionKit/CGSBridge.h"
+#include "ActionKit/SimActionFixture.h"
 #include "ActionKit/SystemBridgeActions.h"
 #include "Platform/EventSource.h"
 #include "Platform/Permissions.h"
 #include "Platform/linux/platform/LinuxPermissions.h"
 #include "Platform/linux/platform/LinuxPlatform.h"
+#include "Platform/linux/platform/LinuxSystemBridges.h"
 #include "Platform/linux/platform/LinuxWorkspace.h"
-#include "Tactora/AppDelegate.h"
 #include "Tactora/config/TemporaryDirectory.h"
 
 namespace tactora::lx {
 namespace {
+
+using Lines = std::vector<std::string>;
 
 LinuxPlatform::Options bareOptions(const TemporaryDirectory& folder) {
   LinuxPlatform::Options options;
@@ -41,7 +40,7 @@ LinuxPlatform::Options bareOptions(const TemporaryDirectory& folder) {
 }
 
 // A machine with no X server, no uinput and no mouse: every service answers, the missing ones
-// as missing, and the application launches and terminates on it.
+// as missing.
 TEST(LinuxPlatformBare, StartsWithMissingFunctionsAndNoEventSource) {
   TemporaryDirectory folder;
   auto platform = std::make_shared<LinuxPlatform>(bareOptions(folder));
@@ -69,9 +68,7 @@ TEST(LinuxPlatformBare, StartsWithMissingFunctionsAndNoEventSource) {
   EXPECT_FALSE(platform->workspace().openURL("not a url"));
   EXPECT_EQ(platform->workspace().applicationSupportDirectory(), folder.path().string());
   EXPECT_TRUE(platform->updater().start({}));
-  EXPECT_EQ(platform->loginItems().mainAppStatus(), platform::LoginItemStatus::notRegistered);
   EXPECT_EQ(platform->loginItems().registerMainApp(), std::nullopt);
-  EXPECT_EQ(platform->loginItems().mainAppStatus(), platform::LoginItemStatus::enabled);
   EXPECT_TRUE(std::filesystem::exists(folder.path() / "autostart/com.vellumworks.Tactora.desktop"));
   EXPECT_FALSE(platform->preferences().foreignInteger(
       "MouseTwoFingerDoubleTapGesture", "com.apple.driver.AppleBluetoothMultitouch.mouse"));
@@ -100,22 +97,6 @@ TEST(LinuxPlatformBare, PreferencesOutliveThePlatformAndAnUnreadableFileIsLeftAl
   EXPECT_TRUE(std::filesystem::is_fifo(file));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1)
       << "nothing else was written beside it";
-}
-
-TEST(LinuxPlatformBare, ApplicationLaunchesAndTerminates) {
-  TemporaryDirectory folder;
-  auto platform = std::make_shared<LinuxPlatform>(bareOptions(folder));
-  platform::Platform::install(platform);
-  AppDelegate::Options options;
-  options.configDirectory = folder.path() / "Tactora";
-  auto delegate = AppDelegate::create(*platform, options);
-  auto& loop = platform->dispatch().main();
-  loop.async([&] { delegate->applicationDidFinishLaunching(); });
-  loop.async([&] {
-    delegate->applicationWillTerminate();
-    loop.stop();
-  });
-  loop.run();
 }
 
 // The grants as the log names them: the file that could not be opened, why, and what grants it.
@@ -159,6 +140,63 @@ TEST(LinuxWorkspace, WakeHandlersRunOnTheMainQueueWhileSubscribed) {
   (*queue)[1]();
   keep.cancel();
   EXPECT_EQ(kept, 1);
+}
+
+class LinuxSystemBridgesTest : public testing::SimActionTest {
+ protected:
+  void switchWith(const DesktopFunctions& desktop, bool right) {
+    LinuxSystemBridges bridges(desktop);
+    switchSpace(*sim, CGSBridge(bridges.loadHotKeyFunctions()), right);
+  }
+};
+
+// A desktop with a key binding for workspaces gets the user's own shortcut replayed: GNOME's
+// Super+Page Down is key 121 with Control (the Super key's place).
+TEST_F(LinuxSystemBridgesTest, AWorkspaceBindingIsReplayedAndAnUnboundOneIsNot) {
+  std::vector<WorkspaceDirection> asked;
+  DesktopFunctions desktop;
+  desktop.workspaceBinding = [&asked](WorkspaceDirection direction) -> std::optional<KeyBinding> {
+    asked.push_back(direction);
+    if (direction == WorkspaceDirection::left) {
+      return std::nullopt;
+    }
+    return KeyBinding{.keyCode = 121, .modifiers = 0x1000};
+  };
+  switchWith(desktop, true);
+  EXPECT_EQ(posted(), (Lines{"keyDown 121 flags 0x40000", "keyUp 121 flags 0x40000"}));
+  sim->events().clearRecords();
+  switchWith(desktop, false);
+  EXPECT_EQ(posted(), Lines{});
+  EXPECT_EQ(asked, (std::vector{WorkspaceDirection::right, WorkspaceDirection::left}));
+}
+
+// The Dock function passes the name on and reports whether the desktop took it; a chained
+// fallback runs only for what the first desktop did not do.
+TEST_F(LinuxSystemBridgesTest, DockNotificationsFallBackPerName) {
+  std::vector<std::string> calls;
+  DesktopFunctions desktop;
+  desktop.dockNotification = [&calls](std::string_view name) {
+    calls.push_back("shell " + std::string(name));
+    return name == dockNotification::missionControl;
+  };
+  desktop.dockNotificationSource = "shell";
+  DesktopFunctions fallback;
+  fallback.dockNotification = [&calls](std::string_view name) {
+    calls.push_back("ewmh " + std::string(name));
+    return name == dockNotification::showDesktop;
+  };
+  fallback.dockNotificationSource = "ewmh";
+  desktop.fillFrom(fallback);
+  EXPECT_EQ(desktop.dockNotificationSource, "shell, then ewmh");
+
+  const auto send = LinuxSystemBridges(desktop).loadDockNotificationFunction();
+  ASSERT_TRUE(send);
+  EXPECT_EQ(send(dockNotification::missionControl, 0), 0);
+  EXPECT_EQ(send(dockNotification::showDesktop, 0), 0);
+  EXPECT_EQ(send("com.apple.launchpad.toggle", 0), -1);
+  EXPECT_EQ(calls, (Lines{"shell com.apple.expose.awake", "shell com.apple.showdesktop.awake",
+                          "ewmh com.apple.showdesktop.awake", "shell com.apple.launchpad.toggle",
+                          "ewmh com.apple.launchpad.toggle"}));
 }
 
 }  // namespace

@@ -7,11 +7,13 @@
 #include <systemd/sd-bus.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "Platform/Log.h"
+#include "Platform/linux/bus/BusConnection.h"
 #include "support/CapturingLogSink.h"
 #include "tests/support/desktop/DesktopSession.h"
 
@@ -19,33 +21,6 @@ namespace tactora::lx {
 namespace {
 
 using testing::eventually;
-
-// A client of the private bus that owns logind's name, as logind does on a real system.
-class FakeLogind {
- public:
-  explicit FakeLogind(const std::string& address) {
-    if (sd_bus_new(&bus_) < 0 || sd_bus_set_address(bus_, address.c_str()) < 0 ||
-        sd_bus_set_bus_client(bus_, 1) < 0 || sd_bus_start(bus_) < 0 ||
-        sd_bus_request_name(bus_, "org.freedesktop.login1", 0) < 0) {
-      return;
-    }
-    ready_ = true;
-  }
-  ~FakeLogind() { sd_bus_flush_close_unref(bus_); }
-  FakeLogind(const FakeLogind&) = delete;
-  FakeLogind& operator=(const FakeLogind&) = delete;
-
-  bool ready() const { return ready_; }
-  bool prepareForSleep(bool sleeping) {
-    return sd_bus_emit_signal(bus_, "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
-                              "PrepareForSleep", "b", static_cast<int>(sleeping)) >= 0 &&
-           sd_bus_flush(bus_) >= 0;
-  }
-
- private:
-  sd_bus* bus_ = nullptr;
-  bool ready_ = false;
-};
 
 class LogindSleepWatcherTest : public ::testing::Test {
  protected:
@@ -62,22 +37,24 @@ TEST_F(LogindSleepWatcherTest, OnlyTheResumeAfterASuspendCallsBack) {
   const auto session = testing::DesktopSession::create({}, &error);
   ASSERT_NE(session, nullptr) << error;
   ::setenv("DBUS_SYSTEM_BUS_ADDRESS", session->busAddress().c_str(), 1);
-  FakeLogind logind(session->busAddress());
-  ASSERT_TRUE(logind.ready());
+  // A client of the private bus owns logind's name, as logind does on a real system.
+  const auto logind = BusConnection::connectSystem();
+  ASSERT_TRUE(logind);
+  ASSERT_GE(sd_bus_request_name(logind->get(), "org.freedesktop.login1", 0), 0);
+  const auto prepareForSleep = [&](bool sleeping) {
+    return sd_bus_emit_signal(logind->get(), "/org/freedesktop/login1",
+                              "org.freedesktop.login1.Manager", "PrepareForSleep", "b",
+                              static_cast<int>(sleeping)) >= 0 &&
+           sd_bus_flush(logind->get()) >= 0;
+  };
   {
     LogindSleepWatcher watcher([this] { ++wakes_; });
     ASSERT_TRUE(eventually([&] { return watcher.isSubscribed(); }));
-
-    ASSERT_TRUE(logind.prepareForSleep(true));
-    ASSERT_TRUE(logind.prepareForSleep(false));
-    ASSERT_TRUE(eventually([&] { return watcher.signalsHandled() == 2; }));
-    EXPECT_EQ(wakes_, 1) << "one callback, for the resume only";
-
-    // A second sleep is noticed as well.
-    ASSERT_TRUE(logind.prepareForSleep(true));
-    ASSERT_TRUE(logind.prepareForSleep(false));
-    ASSERT_TRUE(eventually([&] { return watcher.signalsHandled() == 4; }));
-    EXPECT_EQ(wakes_, 2);
+    for (std::uint64_t sleeps = 1; sleeps <= 2; ++sleeps) {
+      ASSERT_TRUE(prepareForSleep(true) && prepareForSleep(false));
+      ASSERT_TRUE(eventually([&] { return watcher.signalsHandled() == 2 * sleeps; }));
+      EXPECT_EQ(static_cast<std::uint64_t>(wakes_), sleeps) << "one callback for each resume only";
+    }
     EXPECT_FALSE(watcher.hasEnded());
   }
   EXPECT_TRUE(log_->lines().empty());
