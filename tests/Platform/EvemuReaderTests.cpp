@@ -37,12 +37,10 @@ TEST(EvemuReader, ReadsTheRealMagicMouseRecording) {
   EXPECT_EQ(recording.name, "mouses");
   ASSERT_TRUE(recording.id.has_value());
   EXPECT_EQ(*recording.id, (EvemuRecording::DeviceId{0x0005, 0x05ac, 0x030d, 0x0306}));
-  EXPECT_EQ(recording.properties.size(), 8u);
-  ASSERT_GT(recording.eventBits.size(), 3u);
-  EXPECT_EQ(recording.eventBits[2][0], 0x43);  // REL_X, REL_Y, REL_HWHEEL
+  // The header's properties, event bits and axes are what the emulated nodes answer the evdev
+  // provider with: its listing and surface tests, and the frame assembler's, read them.
   ASSERT_NE(recording.axis(0x35), nullptr);
   EXPECT_EQ(*recording.axis(0x35), (EvemuRecording::Axis{0x35, -1100, 1258, 4, 0, 26}));
-  EXPECT_EQ(*recording.axis(0x36), (EvemuRecording::Axis{0x36, -1589, 2047, 4, 0, 70}));
   EXPECT_EQ(recording.axis(0x00), nullptr);
 
   ASSERT_EQ(recording.events.size(), 45u);

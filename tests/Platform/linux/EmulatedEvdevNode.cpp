@@ -10,11 +10,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "Platform/evdev/EvemuReader.h"
 #include "tests/support/SourceTree.h"
@@ -31,7 +31,6 @@ struct EmulatedEvdevNode::Node {
   UMockdevIoctlBase* handler = nullptr;
   int writeFd = -1;  // the write end of the node's pipe (opened read-write, never read)
   mutable std::mutex mutex;
-  mutable std::condition_variable grabbed;
   std::vector<std::uint8_t> keyState = std::vector<std::uint8_t>(KEY_MAX / 8 + 1);
   int grabCalls = 0;  // under the mutex
 };
@@ -95,7 +94,6 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
         [[maybe_unused]] const auto written = ::write(node->writeFd, press, sizeof press);
       }
     }
-    node->grabbed.notify_all();
     const int error = node->options.grabError;
     umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
   } else if (request == EVIOCSCLOCKID) {
@@ -179,7 +177,7 @@ EmulatedEvdevNode::EmulatedEvdevNode() {
 }
 
 EmulatedEvdevNode::~EmulatedEvdevNode() {
-  for (Node* node : nodes_) {
+  for (const auto& node : nodes_) {
     if (node->handler != nullptr) {
       umockdev_testbed_detach_ioctl(testbed_, node->path.c_str(), nullptr);
       g_object_unref(node->handler);
@@ -187,7 +185,6 @@ EmulatedEvdevNode::~EmulatedEvdevNode() {
     if (node->writeFd >= 0) {
       ::close(node->writeFd);
     }
-    delete node;
   }
   if (uinputHandler_ != nullptr) {
     umockdev_testbed_detach_ioctl(testbed_, "/dev/uinput", nullptr);
@@ -233,19 +230,20 @@ UMockdevIoctlBase* EmulatedEvdevNode::attach(const std::string& path, GCallback 
   return ioctls;
 }
 
+// The node added as `number`; a test failure (and null) when there is none.
 EmulatedEvdevNode::Node* EmulatedEvdevNode::find(int number) const {
-  for (Node* node : nodes_) {
+  for (const auto& node : nodes_) {
     if (node->number == number) {
-      return node;
+      return node.get();
     }
   }
+  ADD_FAILURE() << "no node " << number;
   return nullptr;
 }
 
 std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& recording,
                                    const Options& options) {
-  auto* node = new Node;
-  nodes_.push_back(node);
+  Node* node = nodes_.emplace_back(std::make_unique<Node>()).get();
   node->number = number;
   node->header = recording;
   // Some recorded headers list relative codes without EV_REL among the types; a mouse has both.
@@ -292,7 +290,9 @@ std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& r
 
 void EmulatedEvdevNode::remove(int number) {
   Node* node = find(number);
-  ASSERT_NE(node, nullptr);
+  if (node == nullptr) {
+    return;
+  }
   // Like a node whose device is gone: it cannot be opened again, and what holds it open reads
   // nothing more (the write end stays open until the end of the test), so only udev tells.
   ::unlink(file(node->path).c_str());
@@ -305,25 +305,18 @@ void EmulatedEvdevNode::remove(int number) {
 std::string EmulatedEvdevNode::hidPath(int number) const {
   const Node* node = find(number);
   // The event node's folder is <hid>/input/inputN/eventN.
-  return node != nullptr ? std::filesystem::path(node->sysPath)
-                               .parent_path()
-                               .parent_path()
-                               .parent_path()
-                               .string()
-                         : std::string();
+  const std::string sys = node != nullptr ? node->sysPath : std::string();
+  return sys.substr(0, sys.rfind("/input/input"));
 }
 
 void EmulatedEvdevNode::write(int number, std::uint16_t type, std::uint16_t code,
                               std::int32_t value, std::int64_t timeMicroseconds) {
   Node* node = find(number);
   ASSERT_NE(node, nullptr);
-  input_event event{};
+  input_event event{{}, type, code, value};
   event.input_event_sec = static_cast<decltype(event.input_event_sec)>(timeMicroseconds / 1000000);
   event.input_event_usec =
       static_cast<decltype(event.input_event_usec)>(timeMicroseconds % 1000000);
-  event.type = type;
-  event.code = code;
-  event.value = value;
   // One write per event, smaller than PIPE_BUF: atomic, and blocking while the pipe is full.
   ASSERT_EQ(::write(node->writeFd, &event, sizeof event), static_cast<ssize_t>(sizeof event));
 }
@@ -348,19 +341,13 @@ int EmulatedEvdevNode::grabCalls(int number) const {
 
 bool EmulatedEvdevNode::waitForGrabCalls(int number, int count,
                                          std::chrono::seconds deadline) const {
-  const Node* node = find(number);
-  if (node == nullptr) {
-    ADD_FAILURE() << "no node " << number;
-    return false;
-  }
-  std::unique_lock lock(node->mutex);
-  return node->grabbed.wait_for(lock, deadline, [&] { return node->grabCalls >= count; });
+  return find(number) != nullptr &&
+         testing::eventually([&] { return grabCalls(number) >= count; }, deadline);
 }
 
 bool EmulatedEvdevNode::waitUntilRead(int number, std::chrono::seconds deadline) const {
   const Node* node = find(number);
   if (node == nullptr) {
-    ADD_FAILURE() << "no node " << number;
     return false;
   }
   // A pipe has no event for "emptied"; its fill level is looked at every millisecond.

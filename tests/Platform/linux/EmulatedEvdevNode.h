@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -78,7 +79,7 @@ class EmulatedEvdevNode {
 
   UMockdevTestbed* testbed_ = nullptr;
   bool available_ = false;
-  std::vector<Node*> nodes_;
+  std::vector<std::unique_ptr<Node>> nodes_;
   UMockdevIoctlBase* uinputHandler_ = nullptr;
   int uinputReadFd_ = -1;
 };

@@ -18,11 +18,7 @@
 namespace tactora::lx {
 
 inline input_event inputEvent(std::uint16_t type, std::uint16_t code, std::int32_t value) {
-  input_event event{};
-  event.type = type;
-  event.code = code;
-  event.value = value;
-  return event;
+  return {{}, type, code, value};
 }
 
 // Reports as lines: "+LEFTCTRL +H" (presses "+", releases "-"), "X 3 WHEEL_HI_RES 120" (relative

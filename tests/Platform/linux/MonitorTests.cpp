@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "Tactora/config/TemporaryDirectory.h"
 #include "tests/Platform/linux/EmulatedEvdevNode.h"
 #include "tests/support/SourceTree.h"
 #include "tests/support/desktop/ChildProcess.h"
@@ -25,18 +26,10 @@ class Monitor : public ::testing::TestWithParam<const char*> {
     if (!nodes_.available()) {
       GTEST_SKIP() << "needs umockdev-wrapper (umockdev's preload library)";
     }
-    directory_ =
-        std::filesystem::temp_directory_path() / ("tactora-monitor-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(directory_);
   }
-  void TearDown() override {
-    if (!directory_.empty()) {
-      std::filesystem::remove_all(directory_);
-    }
-  }
-
   EmulatedEvdevNode nodes_;
-  std::filesystem::path directory_;
+  TemporaryDirectory folder_;
+  const std::filesystem::path directory_ = folder_.path();
 };
 
 TEST_P(Monitor, PrintsWhatTheReplayPrintsAndRecordsWhatReplaysTheSame) {

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -56,12 +57,7 @@ std::vector<std::string> currentEnvironment(const std::vector<std::string>& with
   std::vector<std::string> environment;
   for (char** variable = environ; *variable != nullptr; ++variable) {
     const std::string_view entry(*variable);
-    const auto name = entry.substr(0, entry.find('='));
-    bool dropped = false;
-    for (const auto& unwanted : without) {
-      dropped = dropped || name == unwanted;
-    }
-    if (!dropped) {
+    if (std::ranges::find(without, entry.substr(0, entry.find('='))) == without.end()) {
       environment.emplace_back(entry);
     }
   }

@@ -129,21 +129,12 @@ bool GnomeShellSession::tryStart(const Options& options, std::string* error) {
   if (::getuid() == 0) {
     processOptions.uid.reset();
     processOptions.gid.reset();
-    command = {"unshare",
-               "--mount",
-               "--propagation",
-               "private",
-               "sh",
-               "-c",
-               "if [ -d /run/systemd ]; then mount -t tmpfs none /run/systemd; fi && exec setpriv "
-               "--reuid=" +
-                   std::to_string(session.uid()) + " --regid=" + std::to_string(session.gid()) +
-                   " --clear-groups \"$0\" \"$@\"",
-               command[0],
-               command[1],
-               command[2],
-               command[3],
-               command[4]};
+    const std::string user =
+        "--reuid=" + std::to_string(session.uid()) + " --regid=" + std::to_string(session.gid());
+    command.insert(command.begin(), {"unshare", "--mount", "--propagation", "private", "sh", "-c",
+                                     "if [ -d /run/systemd ]; then mount -t tmpfs none "
+                                     "/run/systemd; fi && exec setpriv " +
+                                         user + " --clear-groups \"$0\" \"$@\""});
   }
   processOptions.logFile = session.logPath("gnome-shell").string();
   shell_ = ChildProcess::start(command, processOptions, error);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -162,13 +163,8 @@ bool KWinSession::openWaylandWindow(const std::string& title, const std::string&
 }
 
 std::optional<int> KWinSession::currentDesktop() const {
-  std::istringstream lines(run({"wmctrl", "-d"}));
-  for (std::string line; std::getline(lines, line);) {
-    if (line.find(" * ") != std::string::npos) {
-      return std::stoi(line);
-    }
-  }
-  return std::nullopt;
+  const ProcessResult desktop = session_.run({"xdotool", "get_desktop"}, {}, 10s);
+  return desktop.status == 0 ? std::optional(std::atoi(desktop.output.c_str())) : std::nullopt;
 }
 
 std::vector<std::string> KWinSession::windowTitles() const {
@@ -186,17 +182,9 @@ std::vector<std::string> KWinSession::windowTitles() const {
 }
 
 std::string KWinSession::activeWindowTitle() const {
-  // "_NET_ACTIVE_WINDOW(WINDOW): window id # 0xa0000b"
-  const std::string root = run({"xprop", "-root", "_NET_ACTIVE_WINDOW"});
-  const auto hash = root.find("# ");
-  if (hash == std::string::npos) {
-    return {};
-  }
-  std::istringstream id(root.substr(hash + 2));
-  std::string window;
-  id >> window;
-  const auto names = quoted(run({"xprop", "-id", window, "WM_NAME"}));
-  return names.empty() ? std::string() : names.front();
+  const ProcessResult title =
+      session_.run({"xdotool", "getactivewindow", "getwindowname"}, {}, 10s);
+  return title.status == 0 ? title.output.substr(0, title.output.find('\n')) : std::string();
 }
 
 bool KWinSession::activate(const std::string& title) const {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -12,17 +13,21 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Every window of the tree, tiled and floating, at any depth.
-template <typename Visit>
-void forEachNode(const nlohmann::json& node, const Visit& visit) {
-  visit(node);
+// Every node of the tree, tiled and floating, at any depth, parents first.
+void collect(const nlohmann::json& node, std::vector<nlohmann::json>& nodes) {
+  nodes.push_back(node);
   for (const char* children : {"nodes", "floating_nodes"}) {
     if (const auto it = node.find(children); it != node.end() && it->is_array()) {
       for (const auto& child : *it) {
-        forEachNode(child, visit);
+        collect(child, nodes);
       }
     }
   }
+}
+
+// Whether a node is a window (it has a process).
+bool isWindow(const nlohmann::json& node) {
+  return node.contains("pid") && node["pid"].is_number();
 }
 
 }  // namespace
@@ -86,28 +91,26 @@ std::optional<nlohmann::json> SwaySession::message(const std::string& type,
 
 bool SwaySession::command(const std::string& command) const {
   const auto reply = message("command", command);
-  if (!reply || !reply->is_array() || reply->empty()) {
-    return false;
+  return reply && reply->is_array() && !reply->empty() &&
+         std::ranges::all_of(*reply,
+                             [](const auto& outcome) { return outcome.value("success", false); });
+}
+
+std::vector<nlohmann::json> SwaySession::nodes() const {
+  std::vector<nlohmann::json> nodes;
+  if (const auto tree = message("get_tree")) {
+    collect(*tree, nodes);
   }
-  for (const auto& outcome : *reply) {
-    if (!outcome.value("success", false)) {
-      return false;
-    }
-  }
-  return true;
+  return nodes;
 }
 
 std::optional<nlohmann::json> SwaySession::focused() const {
-  const auto tree = message("get_tree");
-  if (!tree) {
-    return std::nullopt;
-  }
   std::optional<nlohmann::json> found;
-  forEachNode(*tree, [&](const nlohmann::json& node) {
+  for (const auto& node : nodes()) {
     if (node.value("focused", false)) {
       found = node;
     }
-  });
+  }
   return found;
 }
 
@@ -124,27 +127,15 @@ std::string SwaySession::currentWorkspace() const {
 }
 
 int SwaySession::windowCount() const {
-  const auto tree = message("get_tree");
-  int count = 0;
-  if (tree) {
-    forEachNode(*tree, [&](const nlohmann::json& node) {
-      count += node.contains("pid") && node["pid"].is_number() ? 1 : 0;
-    });
-  }
-  return count;
+  return static_cast<int>(std::ranges::count_if(nodes(), isWindow));
 }
 
 bool SwaySession::hasWindow(const std::string& name) const {
-  const auto tree = message("get_tree");
-  bool found = false;
-  if (tree) {
-    forEachNode(*tree, [&](const nlohmann::json& node) {
-      const auto properties = node.value("window_properties", nlohmann::json::object());
-      found = found || (node.contains("pid") && (node.value("app_id", nlohmann::json()) == name ||
-                                                 properties.value("class", "") == name));
-    });
-  }
-  return found;
+  return std::ranges::any_of(nodes(), [&](const nlohmann::json& node) {
+    const auto properties = node.value("window_properties", nlohmann::json::object());
+    return node.contains("pid") && (node.value("app_id", nlohmann::json()) == name ||
+                                    properties.value("class", "") == name);
+  });
 }
 
 bool SwaySession::awaitFocusedWindow(int windowsBefore, const std::string& name) {

@@ -30,6 +30,9 @@ class SwaySession {
                                         const std::string& payload = {}) const;
   // Runs a sway command; true when every part of it succeeded.
   bool command(const std::string& command) const;
+  // Every node of the tree (outputs, workspaces, containers, windows), tiled and floating; none
+  // when the tree cannot be read.
+  std::vector<nlohmann::json> nodes() const;
   // The focused node of the tree (a window, or a workspace or container when no window has the
   // focus); nothing when the tree cannot be read.
   std::optional<nlohmann::json> focused() const;
