@@ -154,7 +154,8 @@ TEST_F(AppDelegateTest, DragScrollScalesInvertsAndNudgesTheHeldDrag) {
   configuration.tuning.dragAutoscrollNudgeEnabled = false;
   launch(configuration);
   const auto scrolled = [this](std::size_t index) {
-    const auto& event = posted().at(index).event;
+    const auto events = posted();
+    const auto& event = events.at(index).event;
     return std::pair{event.integerValueField(EventField::scrollWheelEventDeltaAxis1),
                      event.integerValueField(EventField::scrollWheelEventDeltaAxis2)};
   };
