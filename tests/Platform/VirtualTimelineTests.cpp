@@ -136,25 +136,5 @@ TEST(VirtualTimeline, CollapsedPausesFireEachWatchdogOnceOnItsGridAndNothingElse
   }
 }
 
-TEST(VirtualTimeline, SleepMovesTimeWithoutRunningWorkThatFellDue) {
-  VirtualTimeline timeline;
-  std::vector<std::string> ran;
-  double nowAfterSleep = 0;
-  timeline.scheduleAfter(0.0, [&] {
-    ran.push_back("key down");
-    timeline.sleep(0.02);
-    nowAfterSleep = timeline.now();
-    ran.push_back("key up");
-  });
-  timeline.scheduleAfter(0.01, [&] { ran.push_back("other work"); });
-
-  timeline.runDue();
-
-  EXPECT_EQ(ran, (std::vector<std::string>{"key down", "key up", "other work"}));
-  EXPECT_DOUBLE_EQ(nowAfterSleep, 0.02);
-  // Overdue work runs late; the clock never goes back.
-  EXPECT_DOUBLE_EQ(timeline.now(), 0.02);
-}
-
 }  // namespace
 }  // namespace tactora::sim
