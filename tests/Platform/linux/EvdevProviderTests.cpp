@@ -114,7 +114,7 @@ TEST_F(EvdevProvider, ListsTouchpadsAsBuiltInTheMagicMouseAsExternalAndSkipsTheR
 
 TEST_F(EvdevProvider, LossMidDragEndsEveryContactOnceReleasesTheButtonAndTheReturnReadsAgain) {
   nodes_.add(8, mouse_, {});
-  client_.setFilter(false, false);
+  client_.setFilter(false);
   startMouse();
   touch(8, 0, 10, 100, 100, 400, 1000);
   touch(8, 1, 11, 300, 300, 400, 1000);
@@ -200,7 +200,7 @@ TEST_F(EvdevProvider, GrabWaitsForTheButtonAndAFailedGrabLeavesGesturesReadOnlyW
   busy.refuseClockId = true;
   nodes_.add(12, mouse_, busy);
   nodes_.setKeyDown(12, BTN_LEFT, true);
-  client_.setFilter(true, true);
+  client_.setFilter(true);
   startMouse();
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -232,7 +232,7 @@ TEST_F(EvdevProvider, APressJustBeforeTheGrabLetsGoAndTheGrabWaitsForItsRelease)
   EmulatedEvdevNode::Options racing;
   racing.pressOnFirstGrab = true;
   nodes_.add(16, mouse_, racing);
-  client_.setFilter(true, false);
+  client_.setFilter(true);
   startMouse();
   // Held, the press's release would go only to the clone: the mouse is let go at once.
   EXPECT_TRUE(nodes_.waitForGrabCalls(16, 2)) << "the mouse was kept with its button down";
@@ -247,7 +247,7 @@ TEST_F(EvdevProvider, APressJustBeforeTheGrabLetsGoAndTheGrabWaitsForItsRelease)
 TEST_F(EvdevProvider, AQuietMouseReopenedByTheWatchdogKeepsItsGrabItsCloneAndAHeldButton) {
   ASSERT_GE(nodes_.addUinput(), 0);
   nodes_.add(17, mouse_, {});
-  client_.setFilter(true, false);
+  client_.setFilter(true);
   const auto sim = sim::SimPlatform::install(1000.0);
   MTBridgeSetProviderPath(TACTORA_EVDEV_PROVIDER_PATH);
   auto engine = std::make_shared<GestureEngine>(RecognitionConfig{},
@@ -285,7 +285,7 @@ class EvdevProviderClone : public EvdevProvider {
     ASSERT_GE(clone_, 0);
     ASSERT_NE(client_.pointerWriter(), nullptr);
     nodes_.add(node, mouse_, {});
-    client_.setFilter(true, false);
+    client_.setFilter(true);
     startMouse();
     ASSERT_TRUE(nodes_.waitForGrabCalls(node, 1));
     // The clone follows the grab on the delivery thread: probe until it takes a report.
