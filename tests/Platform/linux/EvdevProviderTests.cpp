@@ -111,6 +111,30 @@ TEST_F(EvdevProvider, ListsTouchpadsAsBuiltInTheMagicMouseAsExternalAndSkipsTheR
   EXPECT_EQ(height, 9069);
 }
 
+class EvdevProviderSessions : public EvdevProvider,
+                              public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EvdevProviderSessions, DeliverTheFramesTheReplayMakes) {
+  const platform::EvemuRecording session = readSession(GetParam());
+  const std::vector<Frame> expected = framesOf(session);
+  ASSERT_FALSE(expected.empty());
+  nodes_.add(7, session, {});
+  startMouse();
+  for (const platform::EvemuRecording::Event& event : session.events) {
+    nodes_.write(7, event.type, event.code, event.value, event.timeMicroseconds);
+  }
+  const std::vector<Frame> frames = ProviderClient::waitForFrames(expected.size());
+  ASSERT_EQ(frames.size(), expected.size());
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    EXPECT_EQ(frames[i], expected[i]) << "frame " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, EvdevProviderSessions,
+                         ::testing::Values(realSession, "examples/sessions/tap-drag.evemu",
+                                           "examples/sessions/two-finger-swipe-left.evemu",
+                                           "examples/sessions/pinch.evemu"));
+
 TEST_F(EvdevProvider, LossMidDragEndsEveryContactOnceReleasesTheButtonAndTheReturnReadsAgain) {
   nodes_.add(8, mouse_, {});
   client_.setFilter(false);
