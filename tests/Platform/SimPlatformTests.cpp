@@ -1,12 +1,67 @@
+// The simulated platform: installs, threads and taps on virtual time, and its use from many
+// threads at once.
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <latch>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Platform/sim/SimPlatform.h"
 
 namespace tactora::sim {
 namespace {
+
+using platform::Event;
+using platform::EventField;
+using platform::EventTapOptions;
+using platform::EventType;
+
+constexpr platform::EventMask leftButtonMask = platform::eventMaskBit(EventType::leftMouseDown) |
+                                               platform::eventMaskBit(EventType::leftMouseUp);
+constexpr platform::EventMask scrollMask = platform::eventMaskBit(EventType::scrollWheel);
+
+// Starts `count` threads running `body(index)` together with `onCaller` on the calling thread,
+// so their calls overlap, and joins them.
+template <typename Body, typename OnCaller = void (*)()>
+void together(
+    int count, Body body, OnCaller onCaller = [] {}) {
+  std::latch start{count + 1};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < count; ++t) {
+    threads.emplace_back([&, t] {
+      start.arrive_and_wait();
+      body(t);
+    });
+  }
+  start.arrive_and_wait();
+  onCaller();
+  for (auto& thread : threads) {
+    thread.join();
+  }
+}
+
+class SimEventsTest : public ::testing::Test {
+ protected:
+  SimPlatform sim;
+  SimEvents& events = sim.events();
+  std::vector<std::string> seen;
+  // A tap that notes what it saw under `name` and lets `decide` pick the result.
+  std::shared_ptr<platform::EventTap> makeTap(
+      const std::string& name, EventTapOptions options, platform::EventMask mask,
+      std::function<Event*(EventType, Event&)> decide = {}) {
+    return events.createEventTap({platform::EventTapLocation::session,
+                                  platform::EventTapPlacement::headInsert, options, mask},
+                                 [this, name, decide](EventType type, Event& event) -> Event* {
+                                   seen.push_back(name + ":" + platform::toString(type));
+                                   return decide ? decide(type, event) : &event;
+                                 });
+  }
+  void click(EventType type) { events.deliver(SimEvents::nativeMouseEvent(type, {10, 20})); }
+};
 
 // The newest install is the current platform; an earlier one stays usable with its own folders.
 TEST(SimPlatform, InstallMakesItTheCurrentPlatformAndKeepsEarlierOnesValid) {
@@ -42,6 +97,143 @@ TEST(SimPlatform, ThreadsRunOnTheTimelineAndPauseStepsTimeWithoutRunningWork) {
   EXPECT_FALSE(otherRan);
   EXPECT_DOUBLE_EQ(sim.clock().uptimeSeconds(), 12.52);
   EXPECT_NEAR(sim.clock().wallClockSeconds() - wallBefore, 0.02, 1e-6);
+}
+
+// Matching enabled taps in creation order; a disabled or destroyed tap receives nothing, a
+// disabled one only the notice of its disabling; events compare by value, not setting order.
+TEST_F(SimEventsTest, DeliversToMatchingEnabledTapsInCreationOrder) {
+  auto button = makeTap("button", EventTapOptions::listenOnly, leftButtonMask);
+  auto scroll = makeTap("scroll", EventTapOptions::defaultTap, scrollMask);
+  auto both = makeTap("both", EventTapOptions::defaultTap, leftButtonMask | scrollMask);
+  click(EventType::leftMouseDown);
+  events.deliver(SimEvents::nativeScrollEvent(3, 0));
+  click(EventType::rightMouseDown);
+  both->enable(false);
+  click(EventType::leftMouseUp);
+  events.disableTap(*button, EventType::tapDisabledByTimeout);
+  click(EventType::leftMouseDown);
+  events.disableTapSilently(*scroll);
+  button->enable(true);
+  click(EventType::leftMouseUp);
+  EXPECT_EQ(seen, (std::vector<std::string>{"button:leftMouseDown", "both:leftMouseDown",
+                                            "scroll:scrollWheel", "both:scrollWheel",
+                                            "button:leftMouseUp", "button:tapDisabledByTimeout",
+                                            "button:leftMouseUp"}));
+  seen.clear();
+  button.reset();
+  scroll.reset();
+  both.reset();
+  click(EventType::leftMouseDown);
+  EXPECT_TRUE(seen.empty());
+  EXPECT_TRUE(events.taps().empty());
+
+  Event a(EventType::leftMouseUp, {1, 2});
+  a.setIntegerValueField(EventField::mouseEventClickState, 1);
+  a.setIntegerValueField(EventField::mouseEventDeltaX, 3);
+  Event b(EventType::leftMouseUp, {1, 2});
+  b.setIntegerValueField(EventField::mouseEventDeltaX, 3);
+  b.setIntegerValueField(EventField::mouseEventClickState, 1);
+  b.setIntegerValueField(EventField::mouseEventDeltaY, 0);
+  EXPECT_EQ(a, b);
+}
+
+// A filter's answer counts, a listener's does not: neither its null nor its changes to the event.
+TEST_F(SimEventsTest, FilteringTapSwallowsOrChangesAndStopsLaterTapsWhileListenerCannot) {
+  auto listener = makeTap("listener", EventTapOptions::listenOnly, scrollMask,
+                          [](EventType, Event& event) -> Event* {
+                            event.setIntegerValueField(EventField::scrollWheelEventDeltaAxis1, 99);
+                            return nullptr;
+                          });
+  auto filter = makeTap(
+      "filter", EventTapOptions::defaultTap, scrollMask, [](EventType, Event& event) -> Event* {
+        event.setIntegerValueField(EventField::eventSourceUserData, 7);
+        const auto horizontal = event.integerValueField(EventField::scrollWheelEventDeltaAxis2);
+        return horizontal != 0 ? nullptr : &event;
+      });
+  auto after = makeTap("after", EventTapOptions::listenOnly, scrollMask);
+  const auto vertical = events.deliver(SimEvents::nativeScrollEvent(3, 0));
+  EXPECT_FALSE(events.deliver(SimEvents::nativeScrollEvent(0, 2)).has_value());
+  ASSERT_TRUE(vertical.has_value());
+  EXPECT_EQ(vertical->integerValueField(EventField::scrollWheelEventDeltaAxis1), 3);
+  EXPECT_EQ(vertical->integerValueField(EventField::eventSourceUserData), 7);
+  EXPECT_EQ(seen, (std::vector<std::string>{"listener:scrollWheel", "filter:scrollWheel",
+                                            "after:scrollWheel", "listener:scrollWheel",
+                                            "filter:scrollWheel"}));
+  EXPECT_FALSE(events.delivered().back().passed.has_value());
+}
+
+// Delivery catches up with due work first: a tap thread started just before is up by the time the
+// event arrives.
+TEST_F(SimEventsTest, DeliveryRunsDueWorkFirst) {
+  std::shared_ptr<platform::EventTap> tap;
+  auto thread = sim.dispatch().startThread("tap", [&](platform::RunLoop& loop) {
+    tap = makeTap("tap", EventTapOptions::defaultTap, scrollMask,
+                  [](EventType, Event&) -> Event* { return nullptr; });
+    loop.addTapSource(tap);
+    loop.run();
+  });
+  EXPECT_FALSE(events.deliver(SimEvents::nativeScrollEvent(1, 0)).has_value());
+  EXPECT_EQ(seen, (std::vector<std::string>{"tap:scrollWheel"}));
+}
+
+// Other threads schedule work and read the clock while the driver advances time; every item
+// runs exactly once, on the driver's thread, in due order. The driver advances until every
+// scheduler is done, and no scheduler stops before the driver has advanced a minimum of steps,
+// so scheduling and running overlap whatever the schedulers do.
+TEST(SimPlatformConcurrency, WorkScheduledFromManyThreadsRunsOnceInDueOrder) {
+  SimPlatform sim;
+  constexpr int schedulers = 4;
+  std::atomic<int> ran{0}, scheduled{0}, steps{0}, running{schedulers};
+  std::vector<double> dueOrder;  // only touched on the driver thread
+  const auto driver = std::this_thread::get_id();
+  std::atomic<bool> wrongThread{false};
+  together(
+      schedulers,
+      [&](int t) {
+        for (int i = 0; i < 200 || steps.load() < 100; ++i, ++scheduled) {
+          auto& queue = t % 2 == 0 ? static_cast<platform::DispatchQueue&>(sim.dispatch().main())
+                                   : sim.dispatch().globalUserInteractive();
+          queue.asyncAfter(0.001 * ((i * 7 + t) % 50), [&] {
+            wrongThread = wrongThread || std::this_thread::get_id() != driver;
+            dueOrder.push_back(sim.clock().uptimeSeconds());
+            ++ran;
+          });
+        }
+        --running;
+      },
+      [&] {
+        while (steps.load() < 100 || running.load() > 0) {
+          sim.timeline().advanceBy(0.0005);
+          ++steps;
+        }
+      });
+  EXPECT_FALSE(wrongThread.load());
+  sim.timeline().runUntilIdle();
+  EXPECT_GE(scheduled.load(), schedulers * 200);
+  EXPECT_EQ(ran.load(), scheduled.load());
+  EXPECT_TRUE(std::is_sorted(dueOrder.begin(), dueOrder.end()));
+}
+
+// Taps are created and events delivered and posted from several threads at once.
+TEST(SimPlatformConcurrency, TapsAndPostingTolerateConcurrentUse) {
+  SimPlatform sim;
+  std::atomic<int> seen{0};
+  auto tap = sim.events().createEventTap(
+      {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
+       EventTapOptions::listenOnly, leftButtonMask},
+      [&](EventType, Event& event) {
+        ++seen;
+        return &event;
+      });
+  together(3, [&](int) {
+    for (int i = 0; i < 100; ++i) {
+      sim.events().deliver(SimEvents::nativeMouseEvent(EventType::leftMouseDown, {1, 1}));
+      sim.events().post(platform::EventTapLocation::hid, Event(EventType::keyDown));
+      tap->enable(true);
+    }
+  });
+  EXPECT_EQ(seen.load(), 300);
+  EXPECT_EQ(sim.events().posted().size(), 300u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <atomic>
 #include <chrono>
+#include <latch>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -101,6 +102,30 @@ TEST(EventLoop, CancelledItemsDoNotRunAndTimersStopWhenInvalidated) {
   ASSERT_TRUE(recorder.waitFor(2));
   EXPECT_EQ(recorder.labels(), (std::vector<std::string>{"third tick", "later"}));
   EXPECT_EQ(ticks.load(), 3);
+}
+
+// The loop takes work from several threads while it runs: the producers start together, once
+// the loop has run its first item, so the work arrives while it runs.
+TEST(EventLoopConcurrency, TakesWorkFromManyThreads) {
+  RunningLoop running;
+  std::latch start{4};
+  running.loop.async([&] { start.count_down(); });
+  running.start();
+  std::atomic<int> ran{0};
+  std::vector<std::thread> producers;
+  for (int t = 0; t < 3; ++t) {
+    producers.emplace_back([&] {
+      start.arrive_and_wait();
+      for (int i = 0; i < 100; ++i) {
+        running.loop.async([&] { ++ran; });
+        running.loop.asyncAfter(0.0001, [&] { ++ran; });
+      }
+    });
+  }
+  for (auto& producer : producers) {
+    producer.join();
+  }
+  EXPECT_TRUE(testing::eventually([&] { return ran.load() == 600; }, patience));
 }
 
 // The system's thread name is the last part of the given one, cut to the 15 characters it holds;

@@ -37,7 +37,6 @@ struct EmulatedEvdevNode::Node {
 
 namespace {
 
-// Answers a read ioctl with `bytes`, cut or zero-padded to the size libevdev passed.
 // Answers an ioctl: its buffer (of the size the request names) `fill`ed, and `result` returned;
 // EFAULT when the buffer cannot be reached.
 void answerWith(UMockdevIoctlClient* client, long result,
@@ -122,13 +121,8 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
   } else if (nr >= _IOC_NR(EVIOCGABS(0)) && nr <= _IOC_NR(EVIOCGABS(ABS_MAX))) {
     const unsigned code = nr - _IOC_NR(EVIOCGABS(0));
     input_absinfo info{};
-    if (const platform::EvemuRecording::Axis* axis =
-            header.axis(static_cast<std::uint16_t>(code))) {
-      info.minimum = axis->minimum;
-      info.maximum = axis->maximum;
-      info.fuzz = axis->fuzz;
-      info.flat = axis->flat;
-      info.resolution = axis->resolution;
+    if (const auto* axis = header.axis(static_cast<std::uint16_t>(code))) {
+      info = {0, axis->minimum, axis->maximum, axis->fuzz, axis->flat, axis->resolution};
     }
     answer(client, &info, sizeof info, 0);
   } else if (nr == _IOC_NR(EVIOCGKEY(0))) {

@@ -13,13 +13,6 @@ std::condition_variable gChanged;
 std::vector<Frame> gFrames;
 std::vector<input_event> gForwarded;
 std::vector<std::string> gLog;
-bool gSwallowWheels = false;
-
-bool isWheel(const input_event& event) {
-  return event.type == EV_REL &&
-         (event.code == REL_WHEEL || event.code == REL_HWHEEL || event.code == REL_WHEEL_HI_RES ||
-          event.code == REL_HWHEEL_HI_RES);
-}
 
 void recordLog(void*, std::int32_t, const char* message) {
   std::lock_guard lock(gMutex);
@@ -48,15 +41,9 @@ std::int32_t ProviderClient::recordFrame(MTDeviceRef, const void* contacts, std:
 
 std::int32_t ProviderClient::recordReport(void*, input_event* events, std::int32_t count) {
   std::lock_guard lock(gMutex);
-  std::int32_t kept = 0;
-  for (std::int32_t i = 0; i < count; ++i) {
-    gForwarded.push_back(events[i]);
-    if (!(gSwallowWheels && isWheel(events[i]))) {
-      events[kept++] = events[i];
-    }
-  }
+  gForwarded.insert(gForwarded.end(), events, events + count);
   gChanged.notify_all();
-  return kept;
+  return count;
 }
 
 std::vector<Frame> framesOf(const platform::EvemuRecording& recording) {
@@ -113,11 +100,7 @@ void ProviderClient::stop(MTDeviceRef device) const {
   stop_(device);
 }
 
-void ProviderClient::setFilter(bool exclusive, bool swallowWheels) const {
-  {
-    std::lock_guard lock(gMutex);
-    gSwallowWheels = swallowWheels;
-  }
+void ProviderClient::setFilter(bool exclusive) const {
   setFilter_(recordReport, nullptr, exclusive);
 }
 

@@ -29,8 +29,7 @@ struct Frame {
 std::vector<Frame> framesOf(const platform::EvemuRecording& recording);
 
 // The evdev provider library as the bridge sees it (its symbols resolved with dlsym), with a frame
-// callback that records what arrives and a report filter that records (and may swallow) the
-// mouse's own events.
+// callback that records what arrives and a report filter that records the mouse's own events.
 class ProviderClient {
  public:
   ProviderClient();
@@ -45,8 +44,7 @@ class ProviderClient {
   // Registers the recording callback and starts the device.
   std::int32_t start(MTDeviceRef device) const;
   void stop(MTDeviceRef device) const;
-  // `swallowWheels`: the filter drops REL_WHEEL/HWHEEL and their hi-res twins.
-  void setFilter(bool exclusive, bool swallowWheels) const;
+  void setFilter(bool exclusive) const;
   void clearFilter() const;
   // The provider's writer to the mouse's clone, as the poster uses it.
   TactoraEvdevWritePointerEventsFn pointerWriter() const { return writePointer_; }
@@ -62,8 +60,8 @@ class ProviderClient {
       const std::function<bool(const std::vector<Frame>&)>& done,
       std::chrono::seconds within = deadline);
   static std::vector<input_event> waitForForwarded(std::size_t count);
-  // The frame callback and report filter that record what arrives (the filter keeps everything
-  // but the wheels when asked to swallow them), also for a provider driven without its library.
+  // The frame callback and report filter that record what arrives (the filter keeps it all), also
+  // for a provider driven without its library.
   static std::int32_t recordFrame(MTDeviceRef device, const void* contacts, std::int32_t count,
                                   double time, std::int32_t frameNumber);
   static std::int32_t recordReport(void* context, input_event* events, std::int32_t count);
