@@ -12,19 +12,13 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <fstream>
-#include <iterator>
 #include <set>
 
+#include "tests/Tactora/config/ConfigTestSupport.h"
 #include "tools/screenshots/SceneStage.h"
 
 namespace tactora::screenshots {
 namespace {
-
-std::string fileContents(const std::filesystem::path& path) {
-  std::ifstream file(path);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 // Builds the scene on a fresh stage and lets its layouts settle.
 QWidget* show(SceneStage& stage, const SceneStage::Scene& scene) {
@@ -93,7 +87,7 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
       }
     }
     stage.store().flush();
-    const std::string savedBefore = fileContents(stage.store().fileURL());
+    const std::string savedBefore = testing::readFile(stage.store().fileURL());
 
     for (const QPointer<QWidget>& control : controls) {
       if (!control) {
@@ -112,7 +106,7 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
       }
     }
     stage.store().flush();
-    EXPECT_EQ(fileContents(stage.store().fileURL()), savedBefore);
+    EXPECT_EQ(testing::readFile(stage.store().fileURL()), savedBefore);
 
     // Clicked into (keyboard focus), the first control of each kind takes the wheel again.
     for (const QPointer<QWidget>& control : controls) {

@@ -91,7 +91,6 @@ class TuningTabTest : public SettingsFixture {
 
 // A drag to the end stores the range's end; each change the tab saves redraws it once.
 TEST_F(TuningTabTest, ADragToTheEndStoresTheRangesEndAndEachChangeRedrawsOnce) {
-  EXPECT_EQ(shownValue(TuningSection::rightSideTap, "Zone starts at"), QStringLiteral("0.62"));
   QSlider* slider = row(TuningSection::tap, "Max duration")->slider();
   slider->setSliderDown(true);
   slider->setSliderPosition(SliderRow::steps);
