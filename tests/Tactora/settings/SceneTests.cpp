@@ -20,15 +20,6 @@
 namespace tactora::screenshots {
 namespace {
 
-// Builds the scene on a fresh stage and lets its layouts settle.
-QWidget* show(SceneStage& stage, const SceneStage::Scene& scene) {
-  QWidget* root = scene.show(stage);
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::processEvents();
-  }
-  return root;
-}
-
 // What a turn of the wheel can change: the entry of a picker, the value of a slider (not of a
 // scroll bar) or of a number field; none for every other widget.
 std::optional<int> valueOf(QWidget* widget) {
@@ -77,7 +68,10 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
   for (const SceneStage::Scene& scene : SceneStage::scenes()) {
     SCOPED_TRACE(scene.name);
     SceneStage stage;
-    QWidget* root = show(stage, scene);
+    QWidget* root = scene.show(stage);
+    for (int i = 0; i < 3; ++i) {  // the layouts settle
+      QCoreApplication::processEvents();
+    }
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(SceneStage::cutOffTexts(*root), std::vector<std::string>{});
     std::vector<QPointer<QWidget>> controls;

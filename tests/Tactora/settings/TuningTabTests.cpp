@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -240,9 +239,7 @@ TEST(SurfaceFrameHandoff, TheViewReadsWholeFramesWhileTheFrameThreadWrites) {
     }
   });
   SurfaceView view(&handoff, nullptr);
-  QElapsedTimer waited;
-  waited.start();
-  while (view.snapshot().frameCount < 2000 && waited.elapsed() < 2000) {
+  while (view.snapshot().frameCount < 2000) {  // the frame thread never stops publishing
     view.poll();
     const SurfaceSnapshot& seen = view.snapshot();
     if (seen.contactCount == 3) {

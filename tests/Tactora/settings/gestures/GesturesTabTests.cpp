@@ -15,7 +15,6 @@
 #include "Platform/linux/posting/LinuxKeyboardKeys.h"
 #include "Platform/sim/SimKeyboardKeys.h"
 #include "Platform/sim/SimPlatform.h"
-#include "PrintQString.h"
 #include "Tactora/config/ConfigurationDocument.h"
 #include "Tactora/settings/gestures/BindingRow.h"
 #include "Tactora/settings/gestures/GesturesTab.h"
@@ -23,6 +22,11 @@
 #include "Tactora/settings/gestures/ShortcutRecorder.h"
 #include "tests/Tactora/config/ConfigTestSupport.h"
 #include "tests/Tactora/settings/KeyboardWalk.h"
+
+// Failures show Qt strings as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace tactora {
 namespace {
