@@ -203,12 +203,10 @@ class TrayHost : public ::testing::TestWithParam<TrayPanel::Kind> {
   }
   QVariant property(const QString& service, const QString& path, const QString& interface,
                     const char* name) {
-    return qvariant_cast<QDBusVariant>(
-               call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                    QStringLiteral("Get"), {interface, QString::fromLatin1(name)})
-                   .arguments()
-                   .value(0))
-        .variant();
+    const QDBusMessage reply =
+        call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+             QStringLiteral("Get"), {interface, QString::fromLatin1(name)});
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
   }
 
   // The bus names of the items the panel's watcher lists that belong to process `pid`.

@@ -456,9 +456,6 @@ const sim::SimKeyboardKeys simKeyboard;
 const ShortcutKeys linuxKeys{linuxKeyboard};
 
 using Recorded = std::pair<std::uint16_t, std::uint64_t>;
-Recorded recorded(const ShortcutRecorder& recorder) {
-  return {recorder.keyCode(), recorder.modifiers()};
-}
 
 TEST(ShortcutKeys, DisplaysShortcutsInTheWordsOfTheKeysPressedOnLinux) {
   const std::tuple<std::uint16_t, std::uint64_t, QString> cases[] = {
@@ -555,7 +552,8 @@ TEST(ShortcutRecorder, ClickRecordsTheNextKeyWithItsModifiersAndReleasesTheGrab)
   EXPECT_FALSE(recorder.isRecording());
   EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
   EXPECT_EQ(captured.count(), 1);
-  EXPECT_EQ(recorded(recorder), Recorded(17, command | shift));  // T
+  EXPECT_EQ(Recorded(recorder.keyCode(), recorder.modifiers()),
+            Recorded(17, command | shift));  // T
   EXPECT_EQ(recorder.text(), QStringLiteral("Ctrl+Shift+T"));
 
   // Escape, Return, Tab and Backspace are keys like any other, not ways out of recording.
@@ -564,7 +562,7 @@ TEST(ShortcutRecorder, ClickRecordsTheNextKeyWithItsModifiersAndReleasesTheGrab)
     QTest::mouseClick(&recorder, Qt::LeftButton);
     QTest::keyClick(&recorder, key);
     EXPECT_FALSE(recorder.isRecording()) << code;
-    EXPECT_EQ(recorded(recorder), Recorded(code, 0));
+    EXPECT_EQ(Recorded(recorder.keyCode(), recorder.modifiers()), Recorded(code, 0));
   }
 
   // A second click starts afresh; hiding or destroying a recording field lets go of the keyboard.
