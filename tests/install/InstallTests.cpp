@@ -39,9 +39,7 @@ std::string readFile(const std::filesystem::path& path) {
 }
 
 // The staging folder (DESTDIR) the build was installed into with the prefix /usr.
-std::filesystem::path stage() {
-  return TACTORA_INSTALL_STAGE;
-}
+const fs::path stage = TACTORA_INSTALL_STAGE;
 
 // Every file (not folder) an installation with the prefix /usr holds, relative to the root.
 std::set<std::string> expectedFiles() {
@@ -106,7 +104,7 @@ void expectTree(const std::filesystem::path& root, const std::set<std::string>& 
 // point it back at the build tree.
 ProcessResult runInstalled(const std::vector<std::string>& arguments) {
   std::vector<std::string> command{"env", "-u", "TACTORA_BINARY_DIR", "-u", "TACTORA_SIM_PROVIDER"};
-  command.push_back((stage() / "usr/bin/tactora").string());
+  command.push_back((stage / "usr/bin/tactora").string());
   command.insert(command.end(), arguments.begin(), arguments.end());
   return run(command);
 }
@@ -115,8 +113,8 @@ ProcessResult runInstalled(const std::vector<std::string>& arguments) {
 // names the generation for the GNOME Shell installed here (Debian 12's is 43) and stays inside the
 // installed tree.
 TEST(InstalledTree, HoldsEveryFileOfTheLayoutAndLinksTheExtensionThisShellLoads) {
-  expectTree(stage(), expectedFiles());
-  const auto link = stage() / "usr/share/gnome-shell/extensions/tactora@vellumworks.com";
+  expectTree(stage, expectedFiles());
+  const auto link = stage / "usr/share/gnome-shell/extensions/tactora@vellumworks.com";
   const ProcessResult version = run({"gnome-shell", "--version"});
   const bool older = version.output.find("GNOME Shell 4") != std::string::npos &&
                      std::stoi(version.output.substr(12)) < 45;
@@ -132,27 +130,26 @@ TEST(InstalledTree, HoldsEveryFileOfTheLayoutAndLinksTheExtensionThisShellLoads)
 TEST(InstalledTree, UdevRulePolkitActionAndUserUnitMatchTheInstallation) {
   const std::string rule = readFile(testing::sourceDir() + "/data/udev/69-tactora.rules");
   ASSERT_FALSE(rule.empty());
-  EXPECT_EQ(readFile(stage() / "usr/lib/udev/rules.d/69-tactora.rules"), rule);
+  EXPECT_EQ(readFile(stage / "usr/lib/udev/rules.d/69-tactora.rules"), rule);
   // The helper writes its own copy to /etc: the same text, between its here-document markers.
-  const std::string helper = readFile(stage() / "usr/libexec/tactora/tactora-permission-helper");
+  const std::string helper = readFile(stage / "usr/libexec/tactora/tactora-permission-helper");
   EXPECT_NE(helper.find("<<'TACTORA_RULE'\n" + rule + "TACTORA_RULE\n"), std::string::npos);
 
   const std::string policy =
-      readFile(stage() / "usr/share/polkit-1/actions/com.vellumworks.Tactora.policy");
+      readFile(stage / "usr/share/polkit-1/actions/com.vellumworks.Tactora.policy");
   EXPECT_NE(policy.find("<annotate key=\"org.freedesktop.policykit.exec.path\">"
                         "/usr/libexec/tactora/tactora-permission-helper</annotate>"),
             std::string::npos)
       << policy;
-  const std::string unit = readFile(stage() / "usr/lib/systemd/user/tactora.service");
+  const std::string unit = readFile(stage / "usr/lib/systemd/user/tactora.service");
   // Stopping or restarting the service ends Tactora alone, not what its gestures launched.
   for (const char* line : {"\nExecStart=/usr/bin/tactora\n", "\nPartOf=graphical-session.target\n",
                            "\nKillMode=process\n"}) {
     EXPECT_NE(unit.find(line), std::string::npos) << line << " missing from\n" << unit;
   }
   const fs::path checked = fs::path(::testing::TempDir()) / "tactora.service";
-  std::ofstream(checked) << std::regex_replace(
-      unit, std::regex("ExecStart=/usr/bin/tactora"),
-      "ExecStart=" + (stage() / "usr/bin/tactora").string());
+  std::ofstream(checked) << std::regex_replace(unit, std::regex("ExecStart=/usr/bin/tactora"),
+                                               "ExecStart=" + (stage / "usr/bin/tactora").string());
   const ProcessResult verified = run({"systemd-analyze", "verify", checked.string()});
   EXPECT_EQ(verified.status, 0) << verified.output;
   EXPECT_EQ(verified.output, "");
@@ -168,7 +165,7 @@ TEST(InstalledProgram, FindsItsProvidersWhereverItIsAndReplays) {
   const struct {
     ProcessResult result;
     fs::path folder;
-  } runs[] = {{runInstalled({"devices"}), stage() / "usr" / TACTORA_PRIVATE_LIBDIR},
+  } runs[] = {{runInstalled({"devices"}), stage / "usr" / TACTORA_PRIVATE_LIBDIR},
               {run({built.string(), "devices"}), built.parent_path()}};
   for (const auto& [result, folder] : runs) {
     EXPECT_EQ(result.status, 0) << result.output;
@@ -187,16 +184,16 @@ TEST(InstalledProgram, FindsItsProvidersWhereverItIsAndReplays) {
 TEST(InstalledFiles, PassTheValidatorsAndTheManualPageDescribesEverySubcommand) {
   const ProcessResult desktop =
       run({"desktop-file-validate",
-           (stage() / "usr/share/applications/com.vellumworks.Tactora.desktop").string()});
+           (stage / "usr/share/applications/com.vellumworks.Tactora.desktop").string()});
   EXPECT_EQ(desktop.status, 0) << desktop.output;
   EXPECT_EQ(desktop.output, "");
   // The tree check also finds the desktop entry and icon the metadata names.
   const ProcessResult appstream =
-      run({"appstreamcli", "validate-tree", "--no-net", "--no-color", stage().string()});
+      run({"appstreamcli", "validate-tree", "--no-net", "--no-color", stage.string()});
   EXPECT_EQ(appstream.status, 0) << appstream.output;
   EXPECT_EQ(appstream.output.find("E: "), std::string::npos) << appstream.output;
 
-  const std::string manPage = (stage() / "usr/share/man/man1/tactora.1.gz").string();
+  const std::string manPage = (stage / "usr/share/man/man1/tactora.1.gz").string();
   const ProcessResult source = run({"gzip", "-dc", manPage});
   ASSERT_EQ(source.status, 0) << source.output;
   // The subcommands the program lists in its help, after the "Subcommands:" heading.

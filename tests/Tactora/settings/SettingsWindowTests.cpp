@@ -22,12 +22,12 @@
 namespace tactora::settings {
 namespace {
 
-using GeneralTabTest = SettingsFixture;
+using SettingsWindowTest = SettingsFixture;
 
 // The update controls exist only with an updater and reach it; launch at login and the licences
 // are the window's to carry out, "Open-Source Licenses" only when the document exists. None of
 // them is part of the configuration; the gesture and overlay switches are.
-TEST_F(GeneralTabTest, TheControlsOfTheBuildReachWhatTheApplicationGave) {
+TEST_F(SettingsWindowTest, GeneralTabControlsOfTheBuildReachWhatTheApplicationGave) {
   context_.acknowledgementsPath = std::filesystem::path(directory_.path().toStdString()) / "ACK.md";
   {
     GeneralTab tab(context_, nullptr);
@@ -63,8 +63,6 @@ TEST_F(GeneralTabTest, TheControlsOfTheBuildReachWhatTheApplicationGave) {
   EXPECT_FALSE(savedFile().at("enabled").get<bool>());
   EXPECT_FALSE(savedTuning().at("showGestureHUD").get<bool>());
 }
-
-using SettingsWindowTest = SettingsFixture;
 
 TEST_F(SettingsWindowTest, OneWindowAtATimeAndAFreshOneAfterClosing) {
   SettingsWindowController controller(context_);
