@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "tests/Tactora/play/PlayDesktop.h"
 #include "tests/support/desktop/SwaySession.h"
@@ -58,44 +59,40 @@ TEST_F(PlaySway, RecordedGesturesActThroughSway) {
     };
   };
   int windows = 0;
-  struct Row {
-    std::string recording;
-    std::function<bool()> setUp;
-    // sway's criteria for the window kept focused; none when it does not matter
-    std::string focused;
-    std::function<bool()> done;
-  };
-  const Row rows[] = {
-      {"three-finger-tap", [&] { return profiled("org.example.Probe", "org.example.Probe", true); },
-       "[app_id=org.example.Probe]", ranItsCommand("org.example.Probe")},
-      {"three-finger-tap", [&] { return profiled("org.example.ProbeX", "ProbeTerm", false); },
-       "[class=ProbeTerm]", ranItsCommand("ProbeTerm")},
-      {"two-finger-swipe-right",
-       [] {
-         return sway_->command("workspace 2") &&
-                sway_->openWaylandWindow("foot-on-2", "org.example.OnTwo") &&
-                sway_->command("workspace 1");
-       },
-       "", [] { return sway_->currentWorkspace() == "2"; }},
-      {"three-finger-tap",
-       [&] {
-         const bool opened = sway_->openWaylandWindow("foot-kept", "org.example.Kept") &&
-                             sway_->openWaylandWindow("foot-victim", "org.example.Victim");
-         windows = sway_->windowCount();
-         return opened;
-       },
-       "[app_id=org.example.Victim]",
-       [&] {
-         return !sway_->hasWindow("org.example.Victim") && sway_->hasWindow("org.example.Kept") &&
-                sway_->windowCount() == windows - 1;
-       }},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.recording + " on " + row.focused);
-    ASSERT_TRUE(row.setUp());
+  // The recording, what sets it up, sway's criteria for the window kept focused (none when it does
+  // not matter), and when it is done.
+  const std::tuple<std::string, std::function<bool()>, std::string, std::function<bool()>> rows[] =
+      {
+          {"three-finger-tap",
+           [&] { return profiled("org.example.Probe", "org.example.Probe", true); },
+           "[app_id=org.example.Probe]", ranItsCommand("org.example.Probe")},
+          {"three-finger-tap", [&] { return profiled("org.example.ProbeX", "ProbeTerm", false); },
+           "[class=ProbeTerm]", ranItsCommand("ProbeTerm")},
+          {"two-finger-swipe-right",
+           [] {
+             return sway_->command("workspace 2") &&
+                    sway_->openWaylandWindow("foot-on-2", "org.example.OnTwo") &&
+                    sway_->command("workspace 1");
+           },
+           "", [] { return sway_->currentWorkspace() == "2"; }},
+          {"three-finger-tap",
+           [&] {
+             const bool opened = sway_->openWaylandWindow("foot-kept", "org.example.Kept") &&
+                                 sway_->openWaylandWindow("foot-victim", "org.example.Victim");
+             windows = sway_->windowCount();
+             return opened;
+           },
+           "[app_id=org.example.Victim]",
+           [&] {
+             return !sway_->hasWindow("org.example.Victim") &&
+                    sway_->hasWindow("org.example.Kept") && sway_->windowCount() == windows - 1;
+           }},
+      };
+  for (const auto& [recording, setUp, focused, done] : rows) {
+    SCOPED_TRACE(recording + " on " + focused);
+    ASSERT_TRUE(setUp());
     std::filesystem::remove(scenario_->marker());
-    EXPECT_TRUE(scenario_->play(row.recording, row.done,
-                                row.focused.empty() ? nullptr : focus(row.focused)))
+    EXPECT_TRUE(scenario_->play(recording, done, focused.empty() ? nullptr : focus(focused)))
         << scenario_->log();
     EXPECT_EQ(scenario_->quit(), 0) << scenario_->log();
   }

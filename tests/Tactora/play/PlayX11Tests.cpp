@@ -11,6 +11,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <tuple>
 
 #include "tests/Tactora/play/PlayDesktop.h"
 #include "tests/support/desktop/XServer.h"
@@ -55,21 +56,16 @@ class PlayX11 : public PlayDesktop {
 // swipe switches the workspace, and a three-finger tap (the default binding) closes exactly the
 // focused window. Every run ends with status 0 on SIGTERM.
 TEST_F(PlayX11, RecordedGesturesActOnThisDesktop) {
-  struct Row {
-    std::string recording;
-    std::string focused;  // the window kept focused; none when it does not matter
-    std::function<bool()> done;
-  };
-  const Row rows[] = {
+  // The recording, the window kept focused (none when it does not matter), and when it is done.
+  const std::tuple<std::string, std::string, std::function<bool()>> rows[] = {
       {"three-finger-tap", "probe", [] { return std::filesystem::exists(scenario_->marker()); }},
       {"two-finger-swipe-right", "", [] { return isCurrentWorkspace(1); }},
       {"three-finger-tap", "victim", [] { return !hasWindow("victim"); }},
   };
   ASSERT_TRUE(isCurrentWorkspace(0));
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.recording + " on " + row.focused);
-    EXPECT_TRUE(scenario_->play(row.recording, row.done,
-                                row.focused.empty() ? nullptr : focus(row.focused)))
+  for (const auto& [recording, focused, done] : rows) {
+    SCOPED_TRACE(recording + " on " + focused);
+    EXPECT_TRUE(scenario_->play(recording, done, focused.empty() ? nullptr : focus(focused)))
         << scenario_->log();
     EXPECT_EQ(scenario_->quit(), 0) << scenario_->log();
   }
@@ -82,29 +78,24 @@ TEST_F(PlayX11, RefusesWhatItCannotPlay) {
   const std::string missing = (session_->folder() / "missing.evemu").string();
   const std::string malformed = session_->write("malformed.evemu", "N: mouse\nE: soon\n").string();
   const std::string good = scenario_->recording("one-finger-tap").string();
-  struct Row {
-    std::string recording;
-    bool besideAnother;
-    int status;
-    std::string output;  // its first line, after "tactora: "
-  };
-  const Row rows[] = {
+  // The recording, whether another instance runs, the exit status and the output after "tactora: ".
+  const std::tuple<std::string, bool, int, std::string> rows[] = {
       {missing, false, 2, missing + ": cannot open: No such file or directory"},
       {malformed, false, 2, malformed + ":2: "},
       {good, true, 1, "Tactora is already running in this session"},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.output);
-    if (row.besideAnother) {
+  for (const auto& [recording, besideAnother, status, output] : rows) {
+    SCOPED_TRACE(output);
+    if (besideAnother) {
       ASSERT_TRUE(scenario_->play("one-finger-tap", [] {
         return scenario_->log().find("in the mouse's place") != std::string::npos;
       }));
     }
-    const ProcessResult result = program_->run({"--play", row.recording});
-    EXPECT_EQ(result.status, row.status);
-    EXPECT_TRUE(result.output.starts_with("tactora: " + row.output)) << result.output;
+    const ProcessResult result = program_->run({"--play", recording});
+    EXPECT_EQ(result.status, status);
+    EXPECT_TRUE(result.output.starts_with("tactora: " + output)) << result.output;
     EXPECT_EQ(std::ranges::count(result.output, '\n'), 1) << result.output;
-    if (row.besideAnother) {
+    if (besideAnother) {
       EXPECT_TRUE(scenario_->running()->isRunning());
       EXPECT_EQ(scenario_->quit(), 0);
     }

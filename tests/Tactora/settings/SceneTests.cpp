@@ -12,28 +12,13 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <fstream>
-#include <iterator>
 #include <set>
 
+#include "tests/Tactora/config/ConfigTestSupport.h"
 #include "tools/screenshots/SceneStage.h"
 
 namespace tactora::screenshots {
 namespace {
-
-std::string fileContents(const std::filesystem::path& path) {
-  std::ifstream file(path);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-// Builds the scene on a fresh stage and lets its layouts settle.
-QWidget* show(SceneStage& stage, const SceneStage::Scene& scene) {
-  QWidget* root = scene.show(stage);
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::processEvents();
-  }
-  return root;
-}
 
 // What a turn of the wheel can change: the entry of a picker, the value of a slider (not of a
 // scroll bar) or of a number field; none for every other widget.
@@ -83,7 +68,10 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
   for (const SceneStage::Scene& scene : SceneStage::scenes()) {
     SCOPED_TRACE(scene.name);
     SceneStage stage;
-    QWidget* root = show(stage, scene);
+    QWidget* root = scene.show(stage);
+    for (int i = 0; i < 3; ++i) {  // the layouts settle
+      QCoreApplication::processEvents();
+    }
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(SceneStage::cutOffTexts(*root), std::vector<std::string>{});
     std::vector<QPointer<QWidget>> controls;
@@ -93,7 +81,7 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
       }
     }
     stage.store().flush();
-    const std::string savedBefore = fileContents(stage.store().fileURL());
+    const std::string savedBefore = testing::readFile(stage.store().fileURL());
 
     for (const QPointer<QWidget>& control : controls) {
       if (!control) {
@@ -112,7 +100,7 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
       }
     }
     stage.store().flush();
-    EXPECT_EQ(fileContents(stage.store().fileURL()), savedBefore);
+    EXPECT_EQ(testing::readFile(stage.store().fileURL()), savedBefore);
 
     // Clicked into (keyboard focus), the first control of each kind takes the wheel again.
     for (const QPointer<QWidget>& control : controls) {

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "Platform/sim/SimUpdater.h"
 #include "Tactora/config/ConfigStore.h"
@@ -32,9 +31,7 @@ class SettingsFixture : public ::testing::Test {
   nlohmann::json savedFile() const {
     store_->flush();
     std::ifstream file(store_->fileURL());
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return nlohmann::json::parse(bytes.str());
+    return nlohmann::json::parse(file);
   }
   nlohmann::json savedTuning() const { return savedFile().at("tuning"); }
 

@@ -72,33 +72,26 @@ TEST_P(GestureOverlayOnDesktops, ShowsTheDesktopsWayAndFadesOnceAfterTheLastGest
     const auto& lastStep = pictures()[pictures().size() - 2];
     EXPECT_LT(lastStep.peakAlpha, pictures().front().peakAlpha / 4);
   }
+  if (kind == PanelKind::drawnByShell) {
+    // A shell that does not draw it is logged once, and again only after it drew one.
+    auto log = std::make_shared<platform::CapturingLogSink>();
+    auto previous = platform::Log::setSink(log);
+    for (const bool answers : {false, false, true, false}) {
+      desktop_.panels().setShellAnswers(answers);
+      overlay_->showText(QStringLiteral("shown"));
+    }
+    EXPECT_EQ(std::ranges::count_if(log->messages(),
+                                    [](const std::string& line) {
+                                      return line.find("was not shown") != std::string::npos;
+                                    }),
+              2);
+    platform::Log::setSink(previous);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, GestureOverlayOnDesktops,
                          ::testing::Values(PanelKind::unmanagedWindow, PanelKind::overlaySurface,
                                            PanelKind::drawnByShell, PanelKind::none));
-
-// A shell that does not draw the overlay is logged once, and again only after it drew one.
-class GestureOverlayOnShells : public GestureOverlayOnDesktops {};
-
-TEST_P(GestureOverlayOnShells, AShellThatDoesNotDrawItIsLoggedOnceUntilItDrawsAgain) {
-  auto log = std::make_shared<platform::CapturingLogSink>();
-  auto previous = platform::Log::setSink(log);
-  const auto failures = [&log] {
-    return std::ranges::count_if(log->messages(), [](const std::string& line) {
-      return line.find("was not shown") != std::string::npos;
-    });
-  };
-  for (const bool answers : {false, false, true, false}) {
-    desktop_.panels().setShellAnswers(answers);
-    overlay_->showText(QStringLiteral("shown"));
-  }
-  EXPECT_EQ(failures(), 2);
-  platform::Log::setSink(previous);
-}
-
-INSTANTIATE_TEST_SUITE_P(DrawnByShell, GestureOverlayOnShells,
-                         ::testing::Values(PanelKind::drawnByShell));
 
 }  // namespace
 }  // namespace tactora::shell

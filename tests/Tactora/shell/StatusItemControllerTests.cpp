@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -29,11 +30,8 @@ TEST(StatusItemController, MenuReadsItsStateAtEachOpeningAndAnswersItsShortcuts)
   LaunchAtLogin login(*desktop);
   std::string summary = "No Magic Mouse detected";
   StatusItemController controller({.statusSummary = [&] { return summary; }}, login);
-  int settingsOpened = 0;
-  int quitRequested = 0;
-  QObject::connect(&controller, &StatusItemController::settingsRequested,
-                   [&] { ++settingsOpened; });
-  QObject::connect(&controller, &StatusItemController::quitRequested, [&] { ++quitRequested; });
+  QSignalSpy settingsOpened(&controller, &StatusItemController::settingsRequested);
+  QSignalSpy quitRequested(&controller, &StatusItemController::quitRequested);
 
   items.setStatus(platform::LoginItemStatus::enabled);
   summary = "Magic Mouse connected";
@@ -50,23 +48,17 @@ TEST(StatusItemController, MenuReadsItsStateAtEachOpeningAndAnswersItsShortcuts)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
     QTest::keyClick(&controller.menu(), key, Qt::ControlModifier);
   }
-  EXPECT_EQ(settingsOpened, 1);
-  EXPECT_EQ(quitRequested, 1);
+  EXPECT_EQ(settingsOpened.count(), 1);
+  EXPECT_EQ(quitRequested.count(), 1);
   controller.menu().hide();
 }
 
 class DesktopShellTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    desktop_ = sim::SimPlatform::install();
-    launchAtLogin_.emplace(*desktop_);
-  }
-  void TearDown() override { app_.reset(); }
-
   // The case's private bus has no tray host; `x11Tray` says whether an X11 tray stands in.
   std::shared_ptr<DesktopShell> launch(bool x11Tray) {
     DesktopShell::Options options;
-    options.launchAtLogin = &*launchAtLogin_;
+    options.launchAtLogin = &launchAtLogin_;
     options.x11TrayAvailable = [x11Tray] { return x11Tray; };
     options.notifyWithoutTray = false;
     options.hooks.showSettings = [this] { ++settingsShown_; };
@@ -82,9 +74,9 @@ class DesktopShellTest : public ::testing::Test {
   }
 
   QTemporaryDir directory_;
-  std::shared_ptr<sim::SimPlatform> desktop_;
+  std::shared_ptr<sim::SimPlatform> desktop_ = sim::SimPlatform::install();
+  LaunchAtLogin launchAtLogin_{*desktop_};
   std::shared_ptr<AppDelegate> app_;
-  std::optional<LaunchAtLogin> launchAtLogin_;
   int settingsShown_ = 0;
   int permissionsShown_ = 0;
 };

@@ -203,12 +203,10 @@ class TrayHost : public ::testing::TestWithParam<TrayPanel::Kind> {
   }
   QVariant property(const QString& service, const QString& path, const QString& interface,
                     const char* name) {
-    return qvariant_cast<QDBusVariant>(
-               call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                    QStringLiteral("Get"), {interface, QString::fromLatin1(name)})
-                   .arguments()
-                   .value(0))
-        .variant();
+    const QDBusMessage reply =
+        call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+             QStringLiteral("Get"), {interface, QString::fromLatin1(name)});
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
   }
 
   // The bus names of the items the panel's watcher lists that belong to process `pid`.
@@ -285,12 +283,13 @@ TEST_P(TrayHost, ShowsTheItemAndItsMenuAndActsOnClicks) {
   ASSERT_NE(tactora, nullptr);
   ASSERT_TRUE(awaitItem(tactora->pid())) << log();
 
-  EXPECT_EQ(itemProperty("Id").toString(), "com.vellumworks.Tactora");
-  EXPECT_EQ(itemProperty("Title").toString(), "Tactora");
-  EXPECT_EQ(itemProperty("Category").toString(), "ApplicationStatus");
-  EXPECT_EQ(itemProperty("Status").toString(), "Active");
-  EXPECT_TRUE(itemProperty("ItemIsMenu").toBool());
-  EXPECT_EQ(itemProperty("IconName").toString(), "tactora-gestures-enabled-symbolic");
+  QStringList properties;
+  for (const char* name : {"Id", "Title", "Category", "Status", "ItemIsMenu", "IconName"}) {
+    properties << itemProperty(name).toString();
+  }
+  EXPECT_EQ(properties.join(' '),
+            "com.vellumworks.Tactora Tactora ApplicationStatus Active true "
+            "tactora-gestures-enabled-symbolic");
   EXPECT_EQ(openMenu().lines, menuAtStart(true));
 
   // The panel draws the icon from the pictures: the theme icon is not installed here.

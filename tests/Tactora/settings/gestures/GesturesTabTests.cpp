@@ -15,7 +15,6 @@
 #include "Platform/linux/posting/LinuxKeyboardKeys.h"
 #include "Platform/sim/SimKeyboardKeys.h"
 #include "Platform/sim/SimPlatform.h"
-#include "PrintQString.h"
 #include "Tactora/config/ConfigurationDocument.h"
 #include "Tactora/settings/gestures/BindingRow.h"
 #include "Tactora/settings/gestures/GesturesTab.h"
@@ -23,6 +22,11 @@
 #include "Tactora/settings/gestures/ShortcutRecorder.h"
 #include "tests/Tactora/config/ConfigTestSupport.h"
 #include "tests/Tactora/settings/KeyboardWalk.h"
+
+// Failures show Qt strings as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace tactora {
 namespace {
@@ -242,14 +246,15 @@ TEST_F(GesturesTabTest, RowEditsReplaceTheActionInPlaceAndSave) {
 TEST_F(GesturesTabTest, DeletingAndRestoringDefaultGestures) {
   auto tab = makeTab();
   EXPECT_FALSE(tab->restoreDeletedAction()->isEnabled());
+  std::vector<GestureBinding> kept = defaultBindings();
   const GestureBinding deleted = tab->rows()[0]->binding();
+  std::erase(kept, deleted);
   QTest::mouseClick(tab->rows()[0]->deleteButton(), Qt::LeftButton);
-  EXPECT_EQ(allApps().size(), defaultBindings().size() - 1);
-  EXPECT_EQ(tab->rows().size(), defaultBindings().size() - 1);
+  EXPECT_EQ(allApps(), kept);
   ASSERT_TRUE(tab->restoreDeletedAction()->isEnabled());
   tab->restoreDeletedAction()->trigger();
-  EXPECT_EQ(allApps().size(), defaultBindings().size());
-  EXPECT_EQ(allApps().back(), deleted);
+  kept.push_back(deleted);  // restored at the end
+  EXPECT_EQ(allApps(), kept);
   EXPECT_FALSE(tab->restoreDeletedAction()->isEnabled());
 }
 
@@ -272,8 +277,6 @@ TEST_F(GesturesTabTest, ResetAndRemoveOverridesAskFirstAndCancelChangesNothing) 
   pick(tab->profilePicker(), "Files");
   tab->showProfile("org.gnome.Nautilus");
   EXPECT_FALSE(tab->resetAllAction()->isVisible());
-  EXPECT_EQ(tab->restoreButton()->toolTip(),
-            QStringLiteral("Make this app use the All Apps gestures again"));
   tab->removeOverridesAction()->trigger();
   EXPECT_EQ(tab->alert()->text(), QStringLiteral("Remove all overrides for Files?"));
   answer(*tab, "Remove Overrides");
@@ -291,7 +294,6 @@ TEST_F(GesturesTabTest, ApplicationProfilesAreAddedFromTheInstalledAppsAndRemove
         Profile{"firefox-esr", {twoFingerTapCommand}}});
   auto tab = makeTab();
   EXPECT_EQ(tab->profilePicker()->count(), 2);  // All Apps, Firefox ESR
-  EXPECT_EQ(tab->profilePicker()->itemText(0), QStringLiteral("All Apps"));
   EXPECT_FALSE(tab->removeProfileButton()->isEnabled());
   EXPECT_FALSE(tab->overrideNote()->isVisible());
 
@@ -302,12 +304,9 @@ TEST_F(GesturesTabTest, ApplicationProfilesAreAddedFromTheInstalledAppsAndRemove
   QTest::keyClicks(tab->applicationChooser()->searchField(), "nautil");
   EXPECT_TRUE(tab->applicationChooser()->list()->item(1)->isHidden());  // Firefox ESR
   QTest::keyClick(tab->applicationChooser()->searchField(), Qt::Key_Return);
-  ASSERT_EQ(saved().profiles.size(), 4u);
   EXPECT_EQ(saved().profiles.back(), (Profile{"org.gnome.Nautilus", {}}));
   EXPECT_EQ(tab->model().selectedBundleID(), std::optional<std::string>("org.gnome.Nautilus"));
   EXPECT_TRUE(tab->overrideNote()->isVisible());
-  EXPECT_EQ(tab->emptyCaption()->text(),
-            QStringLiteral("Add a gesture to override the All Apps profile for this app only."));
   EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("org.gnome.Nautilus"));
 
   // Choosing one that has a profile only selects it (the first of its profiles, empty).
@@ -457,9 +456,6 @@ const sim::SimKeyboardKeys simKeyboard;
 const ShortcutKeys linuxKeys{linuxKeyboard};
 
 using Recorded = std::pair<std::uint16_t, std::uint64_t>;
-Recorded recorded(const ShortcutRecorder& recorder) {
-  return {recorder.keyCode(), recorder.modifiers()};
-}
 
 TEST(ShortcutKeys, DisplaysShortcutsInTheWordsOfTheKeysPressedOnLinux) {
   const std::tuple<std::uint16_t, std::uint64_t, QString> cases[] = {
@@ -556,7 +552,8 @@ TEST(ShortcutRecorder, ClickRecordsTheNextKeyWithItsModifiersAndReleasesTheGrab)
   EXPECT_FALSE(recorder.isRecording());
   EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
   EXPECT_EQ(captured.count(), 1);
-  EXPECT_EQ(recorded(recorder), Recorded(17, command | shift));  // T
+  EXPECT_EQ(Recorded(recorder.keyCode(), recorder.modifiers()),
+            Recorded(17, command | shift));  // T
   EXPECT_EQ(recorder.text(), QStringLiteral("Ctrl+Shift+T"));
 
   // Escape, Return, Tab and Backspace are keys like any other, not ways out of recording.
@@ -565,7 +562,7 @@ TEST(ShortcutRecorder, ClickRecordsTheNextKeyWithItsModifiersAndReleasesTheGrab)
     QTest::mouseClick(&recorder, Qt::LeftButton);
     QTest::keyClick(&recorder, key);
     EXPECT_FALSE(recorder.isRecording()) << code;
-    EXPECT_EQ(recorded(recorder), Recorded(code, 0));
+    EXPECT_EQ(Recorded(recorder.keyCode(), recorder.modifiers()), Recorded(code, 0));
   }
 
   // A second click starts afresh; hiding or destroying a recording field lets go of the keyboard.
