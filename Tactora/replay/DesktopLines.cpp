@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -24,63 +26,93 @@ std::string hex(std::uint64_t value) {
   return text;
 }
 
-// Tenths of a point are as fine as a display position needs to be read.
-std::string point(platform::Point p) {
-  char text[64];
-  std::snprintf(text, sizeof text, "(%.1f, %.1f)", p.x, p.y);
-  return text;
-}
-
-// "keyDown(keyCode: 123, flags: 0x40000)", "leftMouseDown(button: 0, location: (960.0, 540.0),
-// clickState: 1)", "scrollWheel(vertical: -40, horizontal: 0)".
-std::string describePosted(const Event& event) {
-  const EventType type = event.type();
-  std::string text = platform::toString(type) + "(";
-  auto field = [&](EventField f) { return std::to_string(event.integerValueField(f)); };
-  switch (type) {
-    case EventType::keyDown:
-    case EventType::keyUp:
-    case EventType::flagsChanged:
-      text +=
-          "keyCode: " + field(EventField::keyboardEventKeycode) + ", flags: " + hex(event.flags());
-      break;
-    case EventType::leftMouseDown:
-    case EventType::leftMouseUp:
-    case EventType::rightMouseDown:
-    case EventType::rightMouseUp:
-    case EventType::mouseMoved:
-    case EventType::leftMouseDragged:
-    case EventType::rightMouseDragged:
-    case EventType::otherMouseDown:
-    case EventType::otherMouseUp:
-    case EventType::otherMouseDragged:
-      text += "button: " + field(EventField::mouseEventButtonNumber) +
-              ", location: " + point(event.location()) +
-              ", clickState: " + field(EventField::mouseEventClickState);
-      if (event.integerValueField(EventField::mouseEventDeltaX) != 0 ||
-          event.integerValueField(EventField::mouseEventDeltaY) != 0) {
-        text += ", delta: (" + field(EventField::mouseEventDeltaX) + ", " +
-                field(EventField::mouseEventDeltaY) + ")";
-      }
-      if (event.flags() != 0) {
-        text += ", flags: " + hex(event.flags());
-      }
-      break;
-    case EventType::scrollWheel:
-      text += "vertical: " + field(EventField::scrollWheelEventDeltaAxis1) +
-              ", horizontal: " + field(EventField::scrollWheelEventDeltaAxis2);
-      if (event.flags() != 0) {
-        text += ", flags: " + hex(event.flags());
-      }
-      break;
-    case EventType::null:
-    case EventType::tapDisabledByTimeout:
-    case EventType::tapDisabledByUserInput:
-      text += "flags: " + hex(event.flags());
-      break;
+// The posted-event line is the busiest line of a replay (every pointer move of a drag is one),
+// so it is appended into one reused buffer with std::to_chars rather than built from temporary
+// strings and printf: that formatting was a quarter of a whole replay's instructions.
+class PostedLine {
+ public:
+  // "keyDown(keyCode: 123, flags: 0x40000)", "leftMouseDown(button: 0, location: (960.0, 540.0),
+  // clickState: 1)", "scrollWheel(vertical: -40, horizontal: 0)".
+  std::string_view describe(const Event& event) {
+    const EventType type = event.type();
+    text_.assign("post ");
+    text_ += platform::toString(type);
+    text_ += '(';
+    switch (type) {
+      case EventType::keyDown:
+      case EventType::keyUp:
+      case EventType::flagsChanged:
+        field("keyCode: ", event, EventField::keyboardEventKeycode);
+        hexFlags(", flags: ", event.flags());
+        break;
+      case EventType::leftMouseDown:
+      case EventType::leftMouseUp:
+      case EventType::rightMouseDown:
+      case EventType::rightMouseUp:
+      case EventType::mouseMoved:
+      case EventType::leftMouseDragged:
+      case EventType::rightMouseDragged:
+      case EventType::otherMouseDown:
+      case EventType::otherMouseUp:
+      case EventType::otherMouseDragged:
+        field("button: ", event, EventField::mouseEventButtonNumber);
+        point(", location: ", event.location());
+        field(", clickState: ", event, EventField::mouseEventClickState);
+        if (event.integerValueField(EventField::mouseEventDeltaX) != 0 ||
+            event.integerValueField(EventField::mouseEventDeltaY) != 0) {
+          field(", delta: (", event, EventField::mouseEventDeltaX);
+          field(", ", event, EventField::mouseEventDeltaY);
+          text_ += ')';
+        }
+        if (event.flags() != 0) {
+          hexFlags(", flags: ", event.flags());
+        }
+        break;
+      case EventType::scrollWheel:
+        field("vertical: ", event, EventField::scrollWheelEventDeltaAxis1);
+        field(", horizontal: ", event, EventField::scrollWheelEventDeltaAxis2);
+        if (event.flags() != 0) {
+          hexFlags(", flags: ", event.flags());
+        }
+        break;
+      case EventType::null:
+      case EventType::tapDisabledByTimeout:
+      case EventType::tapDisabledByUserInput:
+        hexFlags("flags: ", event.flags());
+        break;
+    }
+    text_ += ')';
+    return text_;
   }
-  return text + ")";
-}
+
+ private:
+  template <typename... Format>
+  void append(auto value, Format... format) {
+    char digits[48];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value, format...);
+    text_.append(digits, written.ptr);
+  }
+  void field(std::string_view label, const Event& event, EventField f) {
+    text_ += label;
+    append(event.integerValueField(f));
+  }
+  void hexFlags(std::string_view label, std::uint64_t flags) {
+    text_ += label;
+    text_ += "0x";
+    append(flags, 16);
+  }
+  // Tenths of a point are as fine as a display position needs to be read.
+  void point(std::string_view label, platform::Point p) {
+    text_ += label;
+    text_ += '(';
+    append(p.x, std::chars_format::fixed, 1);
+    text_ += ", ";
+    append(p.y, std::chars_format::fixed, 1);
+    text_ += ')';
+  }
+
+  std::string text_;
+};
 
 // "hot key 79 read (keyCode: 123, modifiers: 0x1000, enabled: true)", "hot key 79 set enabled:
 // true", "hot key 7 read (no binding)".
@@ -148,9 +180,10 @@ DesktopLines::DesktopLines(sim::SimPlatform& desktop, ReplayOutput* output) : de
   if (output == nullptr) {
     return;
   }
-  desktop.events().setPostedObserver([output](const sim::SimEvents::PostedEvent& posted) {
-    output->line("post " + describePosted(posted.event));
-  });
+  desktop.events().setPostedObserver(
+      [output, line = PostedLine()](const sim::SimEvents::PostedEvent& posted) mutable {
+        output->line(line.describe(posted.event));
+      });
   desktop.systemBridges().setDockNotificationObserver(
       [output](const std::string& name) { output->line("dock notification " + name); });
   desktop.systemBridges().setHotKeyObserver(
@@ -172,7 +205,8 @@ DesktopLines::DesktopLines(sim::SimPlatform& desktop, ReplayOutput* output) : de
       [output](const sim::SimWorkspace::LaunchedProcess& process) {
         std::string text = "launch " + shellWord(process.executable);
         for (const std::string& argument : process.arguments) {
-          text += " " + shellWord(argument);
+          text += ' ';
+          text += shellWord(argument);
         }
         output->line(text);
       });

@@ -1,6 +1,6 @@
 #include "Tactora/replay/ReplayOutput.h"
 
-#include <cstdio>
+#include <charconv>
 #include <ostream>
 #include <utility>
 
@@ -20,9 +20,11 @@ ReplayOutput::~ReplayOutput() {
 
 void ReplayOutput::line(std::string_view text) {
   if (withTime_) {
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%.3f ", clock_());
-    buffer_ += stamp;
+    char stamp[48];
+    const auto written =
+        std::to_chars(stamp, stamp + sizeof stamp, clock_(), std::chars_format::fixed, 3);
+    buffer_.append(stamp, written.ptr);
+    buffer_ += ' ';
   }
   buffer_ += text;
   buffer_ += '\n';
