@@ -5,42 +5,26 @@
 namespace tactora::sim {
 
 void SimBattery::start(std::function<void()> onChange) {
-  std::lock_guard lock(mutex_);
-  onChange_ = std::move(onChange);
+  reading_.observe(std::move(onChange));
 }
 
 void SimBattery::stop() {
-  std::lock_guard lock(mutex_);
-  onChange_ = nullptr;
+  reading_.observe(nullptr);
 }
 
 std::optional<platform::BatteryLevel> SimBattery::level() {
-  std::lock_guard lock(mutex_);
-  return level_;
+  return reading_.level();
 }
 
 void SimBattery::refresh() {
-  std::lock_guard lock(mutex_);
   ++refreshes_;
 }
 
 void SimBattery::setLevel(std::optional<platform::BatteryLevel> level) {
-  std::function<void()> onChange;
-  {
-    std::lock_guard lock(mutex_);
-    if (level_ == level) {
-      return;
-    }
-    level_ = std::move(level);
-    onChange = onChange_;
-  }
-  if (onChange) {
-    onChange();
-  }
+  reading_.publish(std::move(level));
 }
 
 int SimBattery::refreshCount() const {
-  std::lock_guard lock(mutex_);
   return refreshes_;
 }
 

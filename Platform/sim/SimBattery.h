@@ -1,10 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
-#include <mutex>
 #include <optional>
 
 #include "Platform/Battery.h"
+#include "Platform/BatteryReading.h"
 
 namespace tactora::sim {
 
@@ -22,10 +23,8 @@ class SimBattery final : public platform::Battery {
   int refreshCount() const;
 
  private:
-  mutable std::mutex mutex_;
-  std::function<void()> onChange_;
-  std::optional<platform::BatteryLevel> level_;
-  int refreshes_ = 0;
+  platform::BatteryReading reading_;
+  std::atomic<int> refreshes_{0};
 };
 
 }  // namespace tactora::sim

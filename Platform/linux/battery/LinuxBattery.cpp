@@ -256,10 +256,7 @@ LinuxBattery::~LinuxBattery() {
 }
 
 void LinuxBattery::start(std::function<void()> onChange) {
-  {
-    std::lock_guard lock(mutex_);
-    onChange_ = std::move(onChange);
-  }
+  reading_.observe(std::move(onChange));
   if (!thread_.joinable() && wakeUp_ >= 0) {
     stopping_ = false;
     thread_ = std::thread([this] { run(); });
@@ -274,14 +271,11 @@ void LinuxBattery::stop() {
     thread_.join();
   }
   // Not followed any more: what was read last would only grow stale.
-  std::lock_guard lock(mutex_);
-  onChange_ = nullptr;
-  level_.reset();
+  reading_.clear();
 }
 
 std::optional<platform::BatteryLevel> LinuxBattery::level() {
-  std::lock_guard lock(mutex_);
-  return level_;
+  return reading_.level();
 }
 
 void LinuxBattery::refresh() {
@@ -293,27 +287,12 @@ void LinuxBattery::refresh() {
   [[maybe_unused]] const ssize_t written = ::write(wakeUp_, &one, sizeof one);
 }
 
-void LinuxBattery::publish(std::optional<platform::BatteryLevel> level) {
-  std::function<void()> onChange;
-  {
-    std::lock_guard lock(mutex_);
-    if (level_ == level) {
-      return;
-    }
-    level_ = std::move(level);
-    onChange = onChange_;
-  }
-  if (onChange) {
-    onChange();
-  }
-}
-
 void LinuxBattery::run() {
   ::pthread_setname_np(::pthread_self(), threadName);
   Watch watch(options_);
   while (!stopping_) {
     if (watch.due()) {
-      publish(watch.read());
+      reading_.publish(watch.read());
     }
     pollfd fds[3] = {watch.busPoll(), watch.udevPoll(), {wakeUp_, POLLIN, 0}};
     if (::poll(fds, 3, watch.pollTimeout()) < 0 && errno != EINTR) {

@@ -3,11 +3,11 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <thread>
 
 #include "Platform/Battery.h"
+#include "Platform/BatteryReading.h"
 #include "Platform/linux/input/DeviceFacts.h"
 
 namespace tactora::lx {
@@ -47,15 +47,12 @@ class LinuxBattery final : public platform::Battery {
   class Watch;
 
   void run();
-  void publish(std::optional<platform::BatteryLevel> level);
 
   const Options options_;
   const int wakeUp_;  // eventfd: refresh and stop requests reach the thread through it
   std::atomic<bool> stopping_{false};
   std::atomic<bool> refreshRequested_{false};
-  std::mutex mutex_;
-  std::function<void()> onChange_;
-  std::optional<platform::BatteryLevel> level_;
+  platform::BatteryReading reading_;
   std::thread thread_;
 };
 
