@@ -1,23 +1,15 @@
 #include "Platform/linux/battery/PowerSupplyReader.h"
 
-#include <libudev.h>
-
 #include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <memory>
 
+#include "Platform/linux/input/UdevPointers.h"
+
 namespace tactora::lx {
 
 namespace {
-
-struct DeviceFree {
-  void operator()(udev_device* device) const { udev_device_unref(device); }
-};
-struct EnumerateFree {
-  void operator()(udev_enumerate* enumerate) const { udev_enumerate_unref(enumerate); }
-};
-using DevicePtr = std::unique_ptr<udev_device, DeviceFree>;
 
 // One line of a sysfs attribute, read afresh each time (libudev would keep the first value).
 std::optional<std::string> attribute(const std::string& sysPath, const char* name) {
@@ -52,8 +44,8 @@ std::optional<std::string> PowerSupplyReader::find(const UdevContext& udev,
   if (udev.get() == nullptr || node.rfind(prefix, 0) != 0) {
     return std::nullopt;
   }
-  const DevicePtr event(udev_device_new_from_subsystem_sysname(udev.get(), "input",
-                                                               node.substr(prefix.size()).c_str()));
+  const UdevDevicePtr event(udev_device_new_from_subsystem_sysname(
+      udev.get(), "input", node.substr(prefix.size()).c_str()));
   // The event node's parent is the input device; the supply hangs off the device above that (the
   // HID device), beside the input device.
   udev_device* input = event ? udev_device_get_parent(event.get()) : nullptr;
@@ -61,7 +53,7 @@ std::optional<std::string> PowerSupplyReader::find(const UdevContext& udev,
   if (owner == nullptr) {
     return std::nullopt;
   }
-  const std::unique_ptr<udev_enumerate, EnumerateFree> enumerate(udev_enumerate_new(udev.get()));
+  const UdevEnumeratePtr enumerate(udev_enumerate_new(udev.get()));
   if (!enumerate) {
     return std::nullopt;
   }

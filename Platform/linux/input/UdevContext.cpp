@@ -1,20 +1,13 @@
 #include "Platform/linux/input/UdevContext.h"
 
-#include <libudev.h>
-
 #include <algorithm>
 #include <cstring>
+
+#include "Platform/linux/input/UdevPointers.h"
 
 namespace tactora::lx {
 
 namespace {
-
-struct DeviceFree {
-  void operator()(udev_device* device) const { udev_device_unref(device); }
-};
-struct EnumerateFree {
-  void operator()(udev_enumerate* enumerate) const { udev_enumerate_unref(enumerate); }
-};
 
 bool isEventNode(const char* node) {
   return node != nullptr && std::strncmp(node, "/dev/input/event", 16) == 0;
@@ -42,7 +35,7 @@ std::vector<std::string> UdevContext::eventNodes() const {
   if (!udev_) {
     return nodes;
   }
-  std::unique_ptr<udev_enumerate, EnumerateFree> enumerate(udev_enumerate_new(udev_.get()));
+  UdevEnumeratePtr enumerate(udev_enumerate_new(udev_.get()));
   if (!enumerate) {
     return nodes;
   }
@@ -50,7 +43,7 @@ std::vector<std::string> UdevContext::eventNodes() const {
   udev_enumerate_scan_devices(enumerate.get());
   udev_list_entry* entry = nullptr;
   udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
-    std::unique_ptr<udev_device, DeviceFree> device(
+    UdevDevicePtr device(
         udev_device_new_from_syspath(udev_.get(), udev_list_entry_get_name(entry)));
     const char* node = device ? udev_device_get_devnode(device.get()) : nullptr;
     if (isEventNode(node)) {
@@ -83,7 +76,7 @@ int UdevContext::Monitor::fd() const {
 std::vector<UdevContext::Change> UdevContext::Monitor::receive() const {
   std::vector<Change> changes;
   for (;;) {
-    std::unique_ptr<udev_device, DeviceFree> device(udev_monitor_receive_device(monitor_.get()));
+    UdevDevicePtr device(udev_monitor_receive_device(monitor_.get()));
     if (!device) {
       return changes;
     }
