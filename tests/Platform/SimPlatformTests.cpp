@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Platform/sim/SimPlatform.h"
@@ -153,43 +150,6 @@ TEST_F(SimEventsTest, DeliveryRunsDueWorkFirst) {
   });
   EXPECT_FALSE(events.deliver(SimEvents::nativeScrollEvent(1, 0)).has_value());
   EXPECT_EQ(seen, (std::vector<std::string>{"tap:scrollWheel"}));
-}
-
-// Other threads schedule work while the driver advances time; every item runs exactly once, on
-// the driver's thread, in due order. Neither side stops before the other has done a minimum of
-// rounds, so scheduling and running overlap whatever the scheduler does.
-TEST(SimPlatformConcurrency, WorkScheduledFromManyThreadsRunsOnceInDueOrder) {
-  SimPlatform sim;
-  constexpr int schedulers = 4;
-  std::atomic<int> ran{0}, scheduled{0}, steps{0}, running{schedulers};
-  std::vector<double> dueOrder;  // only touched on the driver thread
-  const auto driver = std::this_thread::get_id();
-  std::atomic<bool> wrongThread{false};
-  std::vector<std::jthread> threads;
-  for (int t = 0; t < schedulers; ++t) {
-    threads.emplace_back([&, t] {
-      for (int i = 0; i < 200 || steps.load() < 100; ++i, ++scheduled) {
-        auto& queue = t % 2 == 0 ? static_cast<platform::DispatchQueue&>(sim.dispatch().main())
-                                 : sim.dispatch().globalUserInteractive();
-        queue.asyncAfter(0.001 * ((i * 7 + t) % 50), [&] {
-          wrongThread = wrongThread || std::this_thread::get_id() != driver;
-          dueOrder.push_back(sim.clock().uptimeSeconds());
-          ++ran;
-        });
-      }
-      --running;
-    });
-  }
-  while (steps.load() < 100 || running.load() > 0) {
-    sim.timeline().advanceBy(0.0005);
-    ++steps;
-  }
-  threads.clear();
-  EXPECT_FALSE(wrongThread.load());
-  sim.timeline().runUntilIdle();
-  EXPECT_GE(scheduled.load(), schedulers * 200);
-  EXPECT_EQ(ran.load(), scheduled.load());
-  EXPECT_TRUE(std::is_sorted(dueOrder.begin(), dueOrder.end()));
 }
 
 }  // namespace

@@ -74,9 +74,9 @@ TEST(VirtualTimeline, RunUntilIdleIgnoresRepeatingTimersFiresThemOnTheWayAndIsBo
 // Two watchdogs (1 s, 2 s), a plain timer that stops after three firings and an item after a
 // pause of `gap` seconds: what ran and when (the watchdogs and the item relative to the end of
 // the pause), and how many firings there were.
-std::pair<std::string, std::size_t> runAcrossAPause(bool collapse, double gap) {
+std::pair<std::string, std::size_t> runAcrossACollapsedPause(double gap) {
   VirtualTimeline timeline;
-  timeline.setCollapsesIdleTime(collapse);
+  timeline.setCollapsesIdleTime(true);
   std::string ran;
   auto note = [&](const char* what, double time) { ran += what + std::to_string(time) + " "; };
   std::vector<std::shared_ptr<platform::RepeatingTimer>> timers;
@@ -101,20 +101,13 @@ std::pair<std::string, std::size_t> runAcrossAPause(bool collapse, double gap) {
 }
 
 TEST(VirtualTimeline, CollapsedPausesFireEachWatchdogOnceOnItsGridAndNothingElseChanges) {
-  const std::string plain = "plain@0.250000 plain@0.500000 plain@0.750000 ";
-  const auto [full, fullFirings] = runAcrossAPause(false, 1e4);
-  EXPECT_GT(fullFirings, 10'000u);
-  EXPECT_TRUE(full.starts_with(plain + "watchdog@-9999.000000 "));
-  EXPECT_TRUE(
-      full.ends_with("watchdog@0.000000 watchdog@0.000000 item@0.250000 watchdog@1.000000 "
-                     "watchdog@2.000000 watchdog@2.000000 watchdog@3.000000 next@4.000000 "));
   // Each stretch of watchdogs alone keeps only each one's last firing, on the same grid.
   for (double gap : {1e4, 9.2e12}) {
-    const auto [collapsed, firings] = runAcrossAPause(true, gap);
+    const auto [collapsed, firings] = runAcrossACollapsedPause(gap);
     EXPECT_LT(firings, 10u);
-    EXPECT_EQ(collapsed, plain +
-                             "watchdog@0.000000 watchdog@0.000000 item@0.250000 "
-                             "watchdog@2.000000 watchdog@3.000000 next@4.000000 ");
+    EXPECT_EQ(collapsed,
+              "plain@0.250000 plain@0.500000 plain@0.750000 watchdog@0.000000 watchdog@0.000000 "
+              "item@0.250000 watchdog@2.000000 watchdog@3.000000 next@4.000000 ");
   }
 }
 

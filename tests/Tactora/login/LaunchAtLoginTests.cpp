@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -12,12 +11,14 @@
 #include "Platform/sim/SimPlatform.h"
 #include "Tactora/login/LaunchAtLogin.h"
 #include "support/CapturingLogSink.h"
+#include "support/SourceTree.h"
 
 namespace tactora {
 namespace {
 
 namespace fs = std::filesystem;
 using platform::LoginItemStatus;
+using Lines = std::vector<std::string>;
 
 TEST(LaunchAtLogin, FallsBackToTheAgentOnlyWhenTheServiceRefuses) {
   auto log = std::make_shared<platform::CapturingLogSink>();
@@ -28,7 +29,7 @@ TEST(LaunchAtLogin, FallsBackToTheAgentOnlyWhenTheServiceRefuses) {
     LoginItemStatus status;
     bool request;
     std::optional<std::string> registerError, unregisterError;
-    std::vector<std::string> launchctl;
+    Lines launchctl;
     bool agentAfter;
   };
   const Case cases[] = {
@@ -67,15 +68,12 @@ TEST(LaunchAtLogin, FallsBackToTheAgentOnlyWhenTheServiceRefuses) {
                 (std::vector<std::string>{c.launchctl[0], c.launchctl[1], agent.string()}));
     }
     if (c.request && c.registerError) {
-      std::stringstream text;
-      text << std::ifstream(agent).rdbuf();
-      EXPECT_NE(text.str().find("/opt/R&amp;D &lt;tools&gt;/tactora"), std::string::npos);
+      EXPECT_NE(testing::readFile(agent).find("/opt/R&amp;D &lt;tools&gt;/tactora"),
+                std::string::npos);
     }
-    EXPECT_EQ(log->messages(),
-              refusal ? std::vector<std::string>{"autostart entry failed (" + *refusal +
-                                                 "), falling back to the systemd "
-                                                 "user unit"}
-                      : std::vector<std::string>{});
+    const std::string refused = "autostart entry failed (" + refusal.value_or("") +
+                                "), falling back to the systemd user unit";
+    EXPECT_EQ(log->messages(), refusal ? Lines{refused} : Lines{});
   }
   platform::Log::setSink(previous);
 }

@@ -21,26 +21,22 @@ constexpr auto int64Min = std::numeric_limits<std::int64_t>::min();
 
 // Titles tell bindable gestures apart (the list's rows, the overlay); a drag reads as one gesture.
 TEST(GestureDescription, TitlesTellEveryBindableGestureApart) {
-  std::set<std::string> titles;
-  std::size_t gestures = 0;
+  std::vector<GestureEvent> events{GestureEvent::pinch(Direction::up),
+                                   GestureEvent::pinch(Direction::down),
+                                   GestureEvent::rightZoneTap(), GestureEvent::dragBegan(0, 0)};
   for (std::int64_t fingers = 1; fingers <= 4; ++fingers) {
-    for (const auto& event :
-         {GestureEvent::tap(fingers), GestureEvent::doubleTap(fingers),
-          GestureEvent::tripleTap(fingers), GestureEvent::swipe(fingers, Direction::left),
-          GestureEvent::swipe(fingers, Direction::right),
-          GestureEvent::swipe(fingers, Direction::up),
-          GestureEvent::swipe(fingers, Direction::down)}) {
-      titles.insert(GD::title(event));
-      ++gestures;
+    events.insert(events.end(), {GestureEvent::tap(fingers), GestureEvent::doubleTap(fingers),
+                                 GestureEvent::tripleTap(fingers)});
+    for (const Direction way :
+         {Direction::left, Direction::right, Direction::up, Direction::down}) {
+      events.push_back(GestureEvent::swipe(fingers, way));
     }
   }
-  for (const auto& event :
-       {GestureEvent::pinch(Direction::up), GestureEvent::pinch(Direction::down),
-        GestureEvent::rightZoneTap(), GestureEvent::dragBegan(0, 0)}) {
+  std::set<std::string> titles;
+  for (const auto& event : events) {
     titles.insert(GD::title(event));
-    ++gestures;
   }
-  EXPECT_EQ(titles.size(), gestures);
+  EXPECT_EQ(titles.size(), events.size());
   EXPECT_EQ(GD::title(GestureEvent::dragScrollMoved(1, 2)), GD::title(GestureEvent::dragEnded()));
 }
 
