@@ -50,9 +50,7 @@ TEST(EvemuReader, RejectsMalformedLinesNamingLineAndProblem) {
   };
   const Case cases[] = {
       {"N: m\nX: what\n", 2, "unknown line kind 'X:'"},
-      {"N: m\nhello\n", 2,
-       "expected a comment or a line starting with N:, I:, P:, B:, A:, L:, "
-       "S: or E:, not 'hello'"},
+      {"N: m\nhello\n", 2, "expected a comment or a line starting with N:, I:, P:, B:, A:, L:"},
       {"N:\n", 1, "N: line without a device name"},
       {"I: 0005 05ac 030d\n", 1, "I: line must be"},
       {"I: 0005 05ac 030d zz\n", 1, "I: line must be"},
@@ -61,16 +59,13 @@ TEST(EvemuReader, RejectsMalformedLinesNamingLineAndProblem) {
       {"A: 35 10 0 0 0 0\n", 1, "A: line has its minimum above its maximum: 10 > 0"},
       {"A: 35 0 99999999999 0 0 0\n", 1, "A: line must be"},
       {"E: 0.000001 0003 0035\n", 1, "E: line must be 'E: SECONDS.MICROSECONDS TYPE CODE VALUE'"},
-      {"E: 0.1 0003 0035 1\n", 1,
-       "event time must be SECONDS.MICROSECONDS with six digits, "
-       "not '0.1'"},
+      {"E: 0.1 0003 0035 1\n", 1, "event time must be SECONDS.MICROSECONDS with six digits"},
       {"E: -1.000000 0003 0035 1\n", 1, "event time must be"},
       {"E: 0.000001 00003 0035 1\n", 1, "event type must be hexadecimal (up to 4 digits), not"},
       {"E: 0.000001 0003 00g5 1\n", 1, "event code must be hexadecimal"},
       {"E: 0.000001 0003 0035 2147483648\n", 1, "event value must be a 32-bit decimal integer"},
       {"E: 0.000001 0003 0035 1x\n", 1, "event value must be a 32-bit decimal integer"},
-      {"E: 2.000000 0000 0000 0\nE: 1.999999 0000 0000 0\n", 2,
-       "event time goes backwards: 1.999999"},
+      {"E: 2.000000 0000 0000 0\nE: 1.999999 0000 0000 0\n", 2, "event time goes backwards"},
       {"E: 0.000001 0000 0000 0\nN: late\n", 2, "device description must come before the events"},
       {"N: m\nE: 0.000001 0000\0 0000 0\n"sv, 2, "line contains a NUL byte"},
   };

@@ -66,12 +66,6 @@ TEST_F(ScriptedFrameAssembler, EveryReportWhileDownIsAFrameAndTheLastLiftAddsOne
   ASSERT_FALSE(feed(EV_SYN, SYN_DROPPED, 0));
   abs(ABS_MT_TRACKING_ID, -1);
   EXPECT_FALSE(report());
-  // Slots beyond the tracked ones are ignored.
-  abs(ABS_MT_SLOT, FrameAssembler::maxSlots);
-  abs(ABS_MT_TRACKING_ID, 5);
-  abs(ABS_MT_SLOT, -1);
-  abs(ABS_MT_TRACKING_ID, 6);
-  EXPECT_EQ(report()->size(), 2u);
 
   abs(ABS_MT_SLOT, 0);
   abs(ABS_MT_TRACKING_ID, -1);

@@ -44,21 +44,13 @@ class Recorder {
 
 // Runs an event loop on its own thread, from `start` to the end of the test. Work is scheduled
 // before `start`, so what a test checks does not depend on how soon the loop's thread gets a core.
-class RunningLoop {
- public:
+struct RunningLoop {
   void start() {
-    thread_ = std::thread([this] { loop.run(); });
+    thread = std::jthread([this] { loop.run(); });
   }
-  ~RunningLoop() {
-    loop.stop();
-    if (thread_.joinable()) {
-      thread_.join();
-    }
-  }
+  ~RunningLoop() { loop.stop(); }  // then the thread is joined, before the loop goes
   EventLoop loop;
-
- private:
-  std::thread thread_;
+  std::jthread thread;
 };
 
 // Async work runs in order, delayed work after its delay, a cancelled item never, and a timer
@@ -105,7 +97,7 @@ TEST(EventLoopConcurrency, TakesWorkFromManyThreads) {
   running.loop.async([&] { start.count_down(); });
   running.start();
   std::atomic<int> ran{0};
-  std::vector<std::thread> producers;
+  std::vector<std::jthread> producers;
   for (int t = 0; t < 3; ++t) {
     producers.emplace_back([&] {
       start.arrive_and_wait();
@@ -115,9 +107,7 @@ TEST(EventLoopConcurrency, TakesWorkFromManyThreads) {
       }
     });
   }
-  for (auto& producer : producers) {
-    producer.join();
-  }
+  producers.clear();
   EXPECT_TRUE(testing::eventually([&] { return ran.load() == 600; }, patience));
 }
 

@@ -104,7 +104,7 @@ ProcessResult runInstalled(const std::vector<std::string>& arguments) {
 // Every file in its place with its mode; the shell loads the extension through the link, which
 // names the generation for the GNOME Shell installed here (Debian 12's is 43) and stays inside the
 // installed tree.
-TEST(InstalledTree, HoldsEveryFileOfTheLayoutAndLinksTheExtensionThisShellLoads) {
+TEST(InstalledTree, HoldsEveryFileOfTheLayoutWithTheInstalledPathsInIt) {
   expectTree(stage, expectedFiles());
   const auto link = stage / "usr/share/gnome-shell/extensions/tactora@vellumworks.com";
   const std::string shell = run({"gnome-shell", "--version"}).output;  // "GNOME Shell 43.9"
@@ -114,14 +114,11 @@ TEST(InstalledTree, HoldsEveryFileOfTheLayoutAndLinksTheExtensionThisShellLoads)
                                         "tactora@vellumworks.com")
       << shell;
   EXPECT_TRUE(fs::exists(link / "metadata.json"));
-}
 
-// The udev rule, the polkit action and the user unit name the installed paths; the helper carries
-// the same rule as the one installed, and systemd reads every line of the unit.
-TEST(InstalledTree, UdevRulePolkitActionAndUserUnitMatchTheInstallation) {
-  const std::string rule = readFile(testing::sourceDir() + "/data/udev/69-tactora.rules");
-  ASSERT_FALSE(rule.empty());
-  EXPECT_EQ(readFile(stage / "usr/lib/udev/rules.d/69-tactora.rules"), rule);
+  // The udev rule is the source's; the polkit action and the user unit name the installed paths,
+  // and systemd reads every line of the unit.
+  EXPECT_EQ(readFile(stage / "usr/lib/udev/rules.d/69-tactora.rules"),
+            readFile(testing::sourceDir() + "/data/udev/69-tactora.rules"));
 
   const std::string policy =
       readFile(stage / "usr/share/polkit-1/actions/com.vellumworks.Tactora.policy");
@@ -178,14 +175,11 @@ TEST(InstalledFiles, PassTheValidatorsAndTheManualPageDescribesEverySubcommand) 
   const std::string manPage = (stage / "usr/share/man/man1/tactora.1.gz").string();
   const ProcessResult source = run({"gzip", "-dc", manPage});
   ASSERT_EQ(source.status, 0) << source.output;
-  // The subcommands the program lists in its help, after the "Subcommands:" heading.
-  const ProcessResult help = runInstalled({"--help"});
-  ASSERT_EQ(help.status, 0) << help.output;
-  std::istringstream lines(help.output.substr(help.output.find("Subcommands:")));
-  std::string line;
-  std::getline(lines, line);
+  // Each subcommand the program's help lists below its "Subcommands:" heading has its entry.
+  const std::string help = runInstalled({"--help"}).output;
+  std::istringstream lines(help.substr(help.find("Subcommands:") + 12));
   int subcommands = 0;
-  for (std::string name; std::getline(lines, line);) {
+  for (std::string line, name; std::getline(lines, line);) {
     if (std::istringstream(line) >> name) {
       ++subcommands;
       EXPECT_NE(source.output.find("\n.B " + name), std::string::npos)
@@ -217,18 +211,6 @@ std::string field(const std::string& name) {
   return value.output.substr(0, value.output.find_last_not_of('\n') + 1);
 }
 
-// A fresh folder `name` beside the package holding its maintainer scripts in control/ and an empty
-// bin/ for the programs a test puts before the system's.
-fs::path withScripts(const std::string& name) {
-  const fs::path work = fs::path(TACTORA_INSTALL_DEB_DIR) / name;
-  fs::remove_all(work);
-  fs::create_directories(work / "bin");
-  const ProcessResult extract =
-      run({"dpkg-deb", "-e", package().string(), (work / "control").string()});
-  EXPECT_EQ(extract.status, 0) << extract.output;
-  return work;
-}
-
 // Writes a shell script `name` into `work`/bin.
 void writeProgram(const fs::path& work, const std::string& name, const std::string& body) {
   std::ofstream(work / "bin" / name) << "#!/bin/sh\n" << body;
@@ -256,9 +238,6 @@ ProcessResult runScript(const fs::path& work, const std::string& script,
 TEST(DebianPackage, HoldsTheInstalledTreeAReproducibleChangelogAndItsDependencies) {
   const fs::path deb = package();
   ASSERT_FALSE(deb.empty()) << "no .deb in " << TACTORA_INSTALL_DEB_DIR;
-  EXPECT_TRUE(
-      deb.filename().string().starts_with(std::string("tactora_") + TACTORA_PACKAGE_VERSION + "-"))
-      << deb;
   const fs::path tree = fs::path(TACTORA_INSTALL_DEB_DIR) / "contents-test";
   fs::remove_all(tree);
   const ProcessResult extract = run({"dpkg-deb", "-x", deb.string(), tree.string()});
@@ -286,16 +265,20 @@ TEST(DebianPackage, HoldsTheInstalledTreeAReproducibleChangelogAndItsDependencie
        {"libevdev2", "libudev1", "libsystemd0", "libx11-6", "libglib2.0-0", "libqt6widgets6",
         "libqt6svg6", "libqt6dbus6", "libqt6network6", "qt6-qpa-plugins", "pkexec"}) {
     // A whole entry or alternative, with or without a version constraint.
-    const std::regex entry("(^|[,|] *)" + std::regex_replace(needed, std::regex("[.+]"), "\\$&") +
-                           "( |,|$)");
-    EXPECT_TRUE(std::regex_search(depends, entry)) << needed << " missing from: " << depends;
+    EXPECT_TRUE(std::regex_search(depends, std::regex("(^|[,|] *)" + needed + "( |,|$)")))
+        << needed << " missing from: " << depends;
   }
 }
 
-// The maintainer scripts, run with a udevadm that logs its arguments and fails (as it does where
-// udev is not running).
-TEST(DebianPackage, MaintainerScriptsHaveUdevReloadAndSucceedWhenItFails) {
-  const fs::path work = withScripts("scripts-test");
+// The maintainer scripts, extracted with an empty bin/ for the programs put before the system's,
+// and run with a udevadm that logs its arguments and fails (as it does where udev is not running).
+TEST(DebianPackage, MaintainerScriptsHaveUdevReloadLinkTheExtensionAndSucceedWhenUdevFails) {
+  const fs::path work = fs::path(TACTORA_INSTALL_DEB_DIR) / "scripts-test";
+  fs::remove_all(work);
+  fs::create_directories(work / "bin");
+  const ProcessResult extract =
+      run({"dpkg-deb", "-e", package().string(), (work / "control").string()});
+  ASSERT_EQ(extract.status, 0) << extract.output;
   writeProgram(work, "udevadm", "echo \"$*\" >>\"$(dirname \"$0\")/calls\"\nexit 1\n");
   const std::string reload =
       "control --reload-rules\n"
@@ -305,8 +288,6 @@ TEST(DebianPackage, MaintainerScriptsHaveUdevReloadAndSucceedWhenItFails) {
        {std::tuple{"postinst", "configure", reload}, std::tuple{"postrm", "remove", reload},
         std::tuple{"postrm", "upgrade", std::string()}}) {
     fs::remove(work / "bin/calls");
-    EXPECT_EQ(fs::status(work / "control" / script).permissions() & fs::perms::all, fs::perms(0755))
-        << script;
     const ProcessResult ran = runScript(work, script, {argument});
     EXPECT_EQ(ran.status, 0) << script << ": " << ran.output;
     EXPECT_EQ(readFile(work / "bin/calls"), calls) << script << " " << argument;
@@ -330,12 +311,9 @@ TEST(DebianPackage, MaintainerScriptsHaveUdevReloadAndSucceedWhenItFails) {
       EXPECT_EQ(fs::exists(rules / "69-tactora.rules"), text != rule) << argument;
     }
   }
-}
 
-// The postinst links the extension's generation for the GNOME Shell installed, on configure and
-// again on the gnome-shell trigger.
-TEST(DebianPackage, LinksTheGnomeShellExtensionTheInstalledShellLoads) {
-  const fs::path work = withScripts("extension-link-test");
+  // The postinst links the extension's generation for the GNOME Shell installed, on configure and
+  // again on the gnome-shell trigger.
   EXPECT_NE(readFile(work / "control/triggers").find("interest-noawait /usr/bin/gnome-shell"),
             std::string::npos);
   const fs::path link = work / "root/usr/share/gnome-shell/extensions/tactora@vellumworks.com";
