@@ -11,11 +11,8 @@ using namespace std::string_view_literals;
 
 InputError readError(std::string_view text) {
   EvemuReader::Result result = EvemuReader::read(text, "session.evemu");
-  if (result) {
-    ADD_FAILURE() << "read succeeded";
-    return {};
-  }
-  return std::move(result).error();
+  EXPECT_FALSE(result) << "read succeeded";
+  return result ? InputError{} : std::move(result).error();
 }
 
 // The real recording (decimal values with leading zeros, trailing comments, negative values,

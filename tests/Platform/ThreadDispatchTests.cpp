@@ -115,34 +115,27 @@ TEST(EventLoopConcurrency, TakesWorkFromManyThreads) {
 // the global queue runs work off the calling thread.
 TEST(ThreadDispatch, NamedThreadRunsItsLoopUntilItsHandleGoesAndGlobalWorkRunsElsewhere) {
   Recorder recorder;
-  std::string osName;
   ThreadDispatch dispatch;
   auto thread =
       dispatch.startThread("com.vellumworks.Tactora.ScrollSuppressionTap", [&](RunLoop& loop) {
         char name[16] = {};
         ::pthread_getname_np(::pthread_self(), name, sizeof name);
-        osName = name;
-        loop.scheduleRepeating(0.001, [&recorder, fired = false]() mutable {
-          if (!fired) {
-            fired = true;
-            recorder.add("timer");
-          }
-        });
+        recorder.add(name);
+        loop.scheduleRepeating(0.001, [&] { recorder.add("timer"); });
         loop.run();
         recorder.add("loop ended");
       });
-
-  ASSERT_EQ(recorder.waitFor(1), Labels{"timer"});
+  Labels started = recorder.waitFor(2);
+  started.resize(2);
+  EXPECT_EQ(started, (Labels{"ScrollSuppressi", "timer"}));
   thread.reset();  // stops the loop and joins
-  EXPECT_EQ(recorder.waitFor(2), (Labels{"timer", "loop ended"}));
-  EXPECT_EQ(osName, "ScrollSuppressi");
-  std::thread::id ranOn;
-  dispatch.globalUserInteractive().async([&] {
-    ranOn = std::this_thread::get_id();
-    recorder.add("ran");
-  });
-  EXPECT_EQ(recorder.waitFor(3).size(), 3u);
-  EXPECT_NE(ranOn, std::this_thread::get_id());
+  EXPECT_EQ(recorder.waitFor(3).back(), "loop ended");
+
+  Recorder global;
+  const auto caller = std::this_thread::get_id();
+  dispatch.globalUserInteractive().async(
+      [&] { global.add(std::this_thread::get_id() == caller ? "caller" : "elsewhere"); });
+  EXPECT_EQ(global.waitFor(1), Labels{"elsewhere"});
 }
 
 }  // namespace

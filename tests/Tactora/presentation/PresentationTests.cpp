@@ -40,21 +40,19 @@ TEST(GestureDescription, TitlesTellEveryBindableGestureApart) {
 }
 
 TEST(GestureDescription, SortKeysOrderPinchesThenEachFingerCountThenDragsWithoutOverflowing) {
-  const std::vector<GestureEvent> expected{
-      GestureEvent::pinch(Direction::down),
-      GestureEvent::pinch(Direction::up),
-      GestureEvent::swipe(1, Direction::down),
-      GestureEvent::swipe(1, Direction::left),
-      GestureEvent::swipe(1, Direction::right),
-      GestureEvent::rightZoneTap(),
-      GestureEvent::doubleTap(1),
-      GestureEvent::tripleTap(1),
-      GestureEvent::tap(2),
-      GestureEvent::swipe(2, Direction::right),
-      GestureEvent::tap(3),
-      GestureEvent::tap(int64Max),
-      GestureEvent::dragBegan(0, 0),
-  };
+  const std::vector<GestureEvent> expected{GestureEvent::pinch(Direction::down),
+                                           GestureEvent::pinch(Direction::up),
+                                           GestureEvent::swipe(1, Direction::down),
+                                           GestureEvent::swipe(1, Direction::left),
+                                           GestureEvent::swipe(1, Direction::right),
+                                           GestureEvent::rightZoneTap(),
+                                           GestureEvent::doubleTap(1),
+                                           GestureEvent::tripleTap(1),
+                                           GestureEvent::tap(2),
+                                           GestureEvent::swipe(2, Direction::right),
+                                           GestureEvent::tap(3),
+                                           GestureEvent::tap(int64Max),
+                                           GestureEvent::dragBegan(0, 0)};
   std::vector<GestureEvent> shuffled(expected.rbegin(), expected.rend());
   std::stable_sort(shuffled.begin(), shuffled.end(),
                    [](const auto& a, const auto& b) { return GD::sortKey(a) < GD::sortKey(b); });
