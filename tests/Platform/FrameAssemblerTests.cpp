@@ -22,10 +22,11 @@ Contacts contactsOf(const FrameAssembler& assembler) {
   return contacts;
 }
 
-// Scripted slot events on a generic (non-Apple) device: 0...1000 on both axes, 10 units/mm.
+// Scripted slot events on a generic (non-Apple) device: -500...500 across, 0...1000 along, 10
+// units/mm.
 class ScriptedFrameAssembler : public ::testing::Test {
  protected:
-  FrameAssembler assembler_{EvdevTouchDevice{0x1234, 0x5678, {0, 1000, 10}, {0, 1000, 10}, 0}};
+  FrameAssembler assembler_{EvdevTouchDevice{0x1234, 0x5678, {-500, 500, 10}, {0, 1000, 10}, 0}};
   double time_ = 5.0;
 
   void abs(std::uint16_t code, std::int32_t value) { ASSERT_FALSE(feed(EV_ABS, code, value)); }
@@ -53,7 +54,7 @@ TEST_F(ScriptedFrameAssembler, EveryReportWhileDownIsAFrameAndTheLastLiftAddsOne
   down(3, 2, 900, 900);
   const auto two = report();
   ASSERT_TRUE(two && two->size() == 2);
-  EXPECT_FLOAT_EQ((*two)[0].position.x, 0.25f);
+  EXPECT_FLOAT_EQ((*two)[0].position.x, 0.75f);
   EXPECT_FLOAT_EQ((*two)[0].position.y, 0.9f) << "evdev y near the back edge";
   // Pointer motion and a button alone still yield a frame while fingers rest.
   ASSERT_FALSE(feed(EV_REL, REL_X, 5));

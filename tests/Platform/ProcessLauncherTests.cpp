@@ -3,25 +3,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <string>
 
 #include "Platform/linux/ProcessLauncher.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/SourceTree.h"
 
 namespace tactora::lx {
 namespace {
 
 // The state letter of /proc/<pid>/stat ('Z' for a zombie), or empty once the pid is gone.
 std::string processState(int pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  if (!std::getline(stat, line)) {
-    return {};
-  }
-  const auto paren = line.rfind(')');
-  return paren == std::string::npos || paren + 2 >= line.size() ? std::string{}
-                                                                : line.substr(paren + 2, 1);
+  const std::string stat = testing::readFile("/proc/" + std::to_string(pid) + "/stat");
+  const auto paren = stat.rfind(')');
+  return paren == std::string::npos || paren + 2 >= stat.size() ? "" : stat.substr(paren + 2, 1);
 }
 
 // A child that ends with any status is reaped (a zombie still has its entry in /proc); a missing

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -27,15 +26,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ProcessResult;
+using testing::readFile;
 
 // Runs a program to its end, both output streams captured.
 ProcessResult run(const std::vector<std::string>& arguments) {
   return testing::runProcess(arguments, {});
-}
-
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The staging folder (DESTDIR) the build was installed into with the prefix /usr.
