@@ -19,89 +19,74 @@ namespace {
 // A generous bound for things that happen within milliseconds; it only matters when a test fails.
 constexpr auto patience = std::chrono::seconds(10);
 
-// Collects labels from any thread and lets the test wait for a number of them.
+using Labels = std::vector<std::string>;
+
+// Collects labels from any thread; `waitFor` polls until there are `count` and returns them all.
 class Recorder {
  public:
   void add(std::string label) {
     std::lock_guard lock(mutex_);
     labels_.push_back(std::move(label));
   }
-  bool waitFor(std::size_t count) {
-    return testing::eventually([&] { return labels().size() >= count; }, patience);
-  }
-  std::vector<std::string> labels() {
-    std::lock_guard lock(mutex_);
-    return labels_;
+  Labels waitFor(std::size_t count) {
+    testing::eventually([&] { return labels().size() >= count; }, patience);
+    return labels();
   }
 
  private:
+  Labels labels() {
+    std::lock_guard lock(mutex_);
+    return labels_;
+  }
   std::mutex mutex_;
-  std::vector<std::string> labels_;
+  Labels labels_;
 };
 
 // Runs an event loop on its own thread, from `start` to the end of the test. Work is scheduled
 // before `start`, so what a test checks does not depend on how soon the loop's thread gets a core.
-class RunningLoop {
- public:
+struct RunningLoop {
   void start() {
-    thread_ = std::thread([this] { loop.run(); });
+    thread = std::jthread([this] { loop.run(); });
   }
-  ~RunningLoop() {
-    loop.stop();
-    if (thread_.joinable()) {
-      thread_.join();
-    }
-  }
+  ~RunningLoop() { loop.stop(); }  // then the thread is joined, before the loop goes
   EventLoop loop;
-
- private:
-  std::thread thread_;
+  std::jthread thread;
 };
 
-TEST(EventLoop, RunsAsyncWorkInOrderDelayedWorkAfterItsDelayAndStopsBeforeRunning) {
-  Recorder recorder;
+// Async work runs in order, delayed work after its delay, a cancelled item never, and a timer
+// stops when invalidated. Each recorder's order holds however late the loop's thread runs: the
+// third tick schedules "later" well past a fourth tick's due time, so a timer that kept running
+// would tick again before it.
+TEST(EventLoop, RunsWorkInOrderAfterItsDelayAndNothingCancelledOrInvalidated) {
+  Recorder queued;
+  Recorder timed;
   RunningLoop running;
   const auto start = std::chrono::steady_clock::now();
-  std::chrono::steady_clock::duration delayedAfter{};
-
   running.loop.asyncAfter(0.05, [&] {
-    delayedAfter = std::chrono::steady_clock::now() - start;
-    recorder.add("delayed");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+    queued.add("delayed");
   });
-  running.loop.async([&] { recorder.add("first"); });
-  running.loop.async([&] { recorder.add("second"); });
-  running.start();
-
-  ASSERT_TRUE(recorder.waitFor(3));
-  EXPECT_EQ(recorder.labels(), (std::vector<std::string>{"first", "second", "delayed"}));
-  EXPECT_GE(delayedAfter, std::chrono::milliseconds(50));
-  // A loop stopped before it runs returns at once.
-  EventLoop stopped;
-  stopped.stop();
-  stopped.run();
-}
-
-// A cancelled item never runs, whenever the cancel comes before it is due. The third tick
-// invalidates the timer and schedules "later" well past a fourth tick's due time, so a timer that
-// kept running would tick again before it.
-TEST(EventLoop, CancelledItemsDoNotRunAndTimersStopWhenInvalidated) {
-  Recorder recorder;
-  RunningLoop running;
-  running.loop.asyncAfter(0.01, [&] { recorder.add("cancelled"); })->cancel();
+  running.loop.async([&] { queued.add("first"); });
+  running.loop.async([&] { queued.add("second"); });
+  running.loop.asyncAfter(0.01, [&] { timed.add("cancelled"); })->cancel();
   std::atomic<int> ticks{0};
   std::shared_ptr<RepeatingTimer> timer;
   timer = running.loop.scheduleRepeating(0.005, [&] {
     if (++ticks == 3) {
       timer->invalidate();
-      recorder.add("third tick");
-      running.loop.asyncAfter(0.05, [&] { recorder.add("later"); });
+      timed.add("third tick");
+      running.loop.asyncAfter(0.05, [&] { timed.add("later"); });
     }
   });
   running.start();
 
-  ASSERT_TRUE(recorder.waitFor(2));
-  EXPECT_EQ(recorder.labels(), (std::vector<std::string>{"third tick", "later"}));
+  EXPECT_EQ(queued.waitFor(3), (Labels{"first", "second", "delayed"}));
+  EXPECT_EQ(timed.waitFor(2), (Labels{"third tick", "later"}));
   EXPECT_EQ(ticks.load(), 3);
+  // A loop stopped before it runs returns at once.
+  EventLoop stopped;
+  stopped.stop();
+  stopped.run();
 }
 
 // The loop takes work from several threads while it runs: the producers start together, once
@@ -112,7 +97,7 @@ TEST(EventLoopConcurrency, TakesWorkFromManyThreads) {
   running.loop.async([&] { start.count_down(); });
   running.start();
   std::atomic<int> ran{0};
-  std::vector<std::thread> producers;
+  std::vector<std::jthread> producers;
   for (int t = 0; t < 3; ++t) {
     producers.emplace_back([&] {
       start.arrive_and_wait();
@@ -122,9 +107,7 @@ TEST(EventLoopConcurrency, TakesWorkFromManyThreads) {
       }
     });
   }
-  for (auto& producer : producers) {
-    producer.join();
-  }
+  producers.clear();
   EXPECT_TRUE(testing::eventually([&] { return ran.load() == 600; }, patience));
 }
 
@@ -132,35 +115,27 @@ TEST(EventLoopConcurrency, TakesWorkFromManyThreads) {
 // the global queue runs work off the calling thread.
 TEST(ThreadDispatch, NamedThreadRunsItsLoopUntilItsHandleGoesAndGlobalWorkRunsElsewhere) {
   Recorder recorder;
-  std::string osName;
   ThreadDispatch dispatch;
   auto thread =
       dispatch.startThread("com.vellumworks.Tactora.ScrollSuppressionTap", [&](RunLoop& loop) {
         char name[16] = {};
         ::pthread_getname_np(::pthread_self(), name, sizeof name);
-        osName = name;
-        loop.scheduleRepeating(0.001, [&recorder, fired = false]() mutable {
-          if (!fired) {
-            fired = true;
-            recorder.add("timer");
-          }
-        });
+        recorder.add(name);
+        loop.scheduleRepeating(0.001, [&] { recorder.add("timer"); });
         loop.run();
         recorder.add("loop ended");
       });
-
-  ASSERT_TRUE(recorder.waitFor(1));
+  Labels started = recorder.waitFor(2);
+  started.resize(2);
+  EXPECT_EQ(started, (Labels{"ScrollSuppressi", "timer"}));
   thread.reset();  // stops the loop and joins
+  EXPECT_EQ(recorder.waitFor(3).back(), "loop ended");
 
-  EXPECT_EQ(recorder.labels(), (std::vector<std::string>{"timer", "loop ended"}));
-  EXPECT_EQ(osName, "ScrollSuppressi");
-  std::thread::id ranOn;
-  dispatch.globalUserInteractive().async([&] {
-    ranOn = std::this_thread::get_id();
-    recorder.add("ran");
-  });
-  ASSERT_TRUE(recorder.waitFor(3));
-  EXPECT_NE(ranOn, std::this_thread::get_id());
+  Recorder global;
+  const auto caller = std::this_thread::get_id();
+  dispatch.globalUserInteractive().async(
+      [&] { global.add(std::this_thread::get_id() == caller ? "caller" : "elsewhere"); });
+  EXPECT_EQ(global.waitFor(1), Labels{"elsewhere"});
 }
 
 }  // namespace

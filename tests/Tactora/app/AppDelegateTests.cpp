@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <latch>
+#include <fstream>
 #include <thread>
 
 #include "ActionKit/AppSwitcher.h"
@@ -12,8 +12,16 @@
 #include "ActionKit/SyntheticScroll.h"
 #include "Platform/EventField.h"
 #include "Platform/EventFlags.h"
-#include "Tactora/app/AppFixture.h"
+#include "Platform/Log.h"
+#include "Platform/sim/SimPlatform.h"
+#include "Platform/sim/provider/SimMultitouch.h"
+#include "Tactora/AppDelegate.h"
+#include "Tactora/config/Configuration.h"
+#include "Tactora/config/TemporaryDirectory.h"
 #include "Tactora/input/InputPipeline.h"
+#include "Tactora/input/MTBridge.h"
+#include "support/CapturingLogSink.h"
+#include "support/SourceTree.h"
 
 namespace tactora {
 namespace {
@@ -21,21 +29,72 @@ namespace {
 using platform::EventField;
 using Lines = std::vector<std::string>;
 
-class AppDelegateTest : public testing::AppFixture {
+// Records every overlay the application shows.
+struct RecordingOverlay : GestureOverlayPresenting {
+  void show(const GestureEvent&, const Action& action) override { shown.push_back(action); }
+  std::vector<Action> shown;
+};
+
+// A fresh simulated platform with no device yet, a capturing log and an application whose
+// configuration lives in a private temporary directory.
+class AppDelegateTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    sim = sim::SimPlatform::install(100.0);
+    sim->events().setPointer({500, 300});
+    previousSink = platform::Log::setSink(log);
+    // The pipeline opens the simulated provider, never a real device.
+    testing::locateSimProvider();
+    MTBridgeSetProviderPath(sim::SimMultitouch::defaultPath().c_str());
+    multitouch = sim::SimMultitouch::bind(sim::SimMultitouch::defaultPath());
+    ASSERT_TRUE(multitouch.has_value());
+    multitouch->reset();
+  }
+
+  void TearDown() override {
+    app.reset();
+    // The provider's devices outlive a test unless dropped, and the leak checker would report them.
+    if (multitouch) {
+      multitouch->reset();
+    }
+    platform::Log::setSink(previousSink);
+  }
+
+  // Creates the application with `configuration` stored on disk (defaults when none), launches
+  // it and runs what launch scheduled.
+  void launch(std::optional<Configuration> configuration = std::nullopt) {
+    if (configuration) {
+      std::ofstream(configHome.path() / "config.json") << encodeConfiguration(*configuration);
+    }
+    AppDelegate::Options options;
+    options.configDirectory = configHome.path();
+    options.makeOverlay = [this] { return overlay = std::make_shared<RecordingOverlay>(); };
+    app = AppDelegate::create(*sim, std::move(options));
+    app->applicationDidFinishLaunching();
+    sim->timeline().runDue();
+  }
+
   // The events posted since the last call, one line each.
   Lines effects() {
     Lines lines;
-    for (const auto& post : posted()) {
+    for (const auto& post : sim->events().posted()) {
       lines.push_back(testing::describe(post.event));
     }
     sim->events().clearRecords();
     return lines;
   }
+
+  std::shared_ptr<sim::SimPlatform> sim;
+  std::shared_ptr<platform::CapturingLogSink> log = std::make_shared<platform::CapturingLogSink>();
+  std::shared_ptr<platform::LogSink> previousSink;
+  TemporaryDirectory configHome{"tactora-app"};
+  std::shared_ptr<AppDelegate> app;
+  std::shared_ptr<RecordingOverlay> overlay;
+  std::optional<sim::SimMultitouch> multitouch;
 };
 
-GestureBinding bind(GestureEvent gesture, Action action, ModifierSet modifiers = {}) {
-  return GestureBinding{Trigger{gesture, modifiers}, std::move(action)};
+GestureBinding bind(GestureEvent gesture, Action::Case action, ModifierSet modifiers = {}) {
+  return GestureBinding{Trigger{gesture, modifiers}, Action(action)};
 }
 
 // The start-up line names the grants; launched disabled, no device is opened until switched on,
@@ -103,12 +162,18 @@ TEST_F(AppDelegateTest, TerminationAndSwitchingOffLeaveNothingHeld) {
 // reach the overlay; other actions do, after they ran. A saved tuning reaches the application at
 // once.
 TEST_F(AppDelegateTest, TheFrontApplicationAndHeldModifiersChooseTheBinding) {
-  Configuration configuration = withAllAppsBindings(
-      {bind(GestureEvent::tap(3), Action(Action::Case::showDesktop), ModifierSet::shift()),
-       bind(GestureEvent::tap(3), Action(Action::Case::missionControl)),
-       bind(GestureEvent::doubleTap(2), Action(Action::Case::doubleClick))});
+  Configuration configuration = defaultConfiguration();
+  for (Profile& profile : configuration.profiles) {
+    if (profile.isAllApps()) {
+      profile.bindings.insert(
+          profile.bindings.begin(),
+          {bind(GestureEvent::tap(3), Action::Case::showDesktop, ModifierSet::shift()),
+           bind(GestureEvent::tap(3), Action::Case::missionControl),
+           bind(GestureEvent::doubleTap(2), Action::Case::doubleClick)});
+    }
+  }
   configuration.profiles.push_back(
-      Profile{"com.example.editor", {bind(GestureEvent::tap(1), Action(Action::Case::none))}});
+      Profile{"com.example.editor", {bind(GestureEvent::tap(1), Action::Case::none)}});
   launch(configuration);
   sim->workspace().setFrontmostApplication("com.example.editor");
   log->clear();
@@ -118,21 +183,15 @@ TEST_F(AppDelegateTest, TheFrontApplicationAndHeldModifiersChooseTheBinding) {
   app->handleGesture(GestureEvent::doubleTap(2));
   sim->timeline().runDue();
   EXPECT_EQ(overlay, nullptr);
-  EXPECT_EQ(effects(), (Lines{"leftMouseDown (500, 300) button 0 click 1 delta (0, 0) marked",
-                              "leftMouseUp (500, 300) button 0 click 1 delta (0, 0) marked",
-                              "leftMouseDown (500, 300) button 0 click 2 delta (0, 0) marked",
-                              "leftMouseUp (500, 300) button 0 click 2 delta (0, 0) marked"}));
   sim->events().setHeldModifiers(platform::eventFlags::maskShift);
   app->handleGesture(GestureEvent::tap(3));
   sim->events().setHeldModifiers(0);
   app->handleGesture(GestureEvent::tap(3));
-  EXPECT_EQ(sim->systemBridges().dockNotifications(),
-            (Lines{"com.apple.showdesktop.awake", "com.apple.expose.awake"}));
   EXPECT_EQ(overlay, nullptr) << "the overlay waits for the main queue";
   sim->timeline().runDue();
   ASSERT_NE(overlay, nullptr);
-  ASSERT_EQ(overlay->shown.size(), 2u);
-  EXPECT_EQ(overlay->shown[1].action, Action(Action::Case::missionControl));
+  EXPECT_EQ(overlay->shown,
+            (std::vector{Action(Action::Case::showDesktop), Action(Action::Case::missionControl)}));
   EXPECT_EQ(log->messages("AppDelegate"),
             (Lines{"gesture tap(fingers: 1) -> none", "gesture tap(fingers: 1) -> leftClick",
                    "gesture doubleTap(fingers: 2) -> doubleClick",
@@ -140,12 +199,10 @@ TEST_F(AppDelegateTest, TheFrontApplicationAndHeldModifiersChooseTheBinding) {
                    "gesture tap(fingers: 3) -> missionControl"}));
   Configuration quiet = *app->configStore().current();
   quiet.tuning.showGestureHUD = false;
-  quiet.tuning.appSwitcherHoldSeconds = 1.5;
   app->configStore().save(quiet);
   app->handleGesture(GestureEvent::tap(3));
   sim->timeline().runDue();
   EXPECT_EQ(overlay->shown.size(), 2u);
-  EXPECT_DOUBLE_EQ(AppSwitcher::shared().holdSeconds(), 1.5);
 }
 
 TEST_F(AppDelegateTest, DragScrollScalesInvertsAndNudgesTheHeldDrag) {
@@ -153,31 +210,25 @@ TEST_F(AppDelegateTest, DragScrollScalesInvertsAndNudgesTheHeldDrag) {
   configuration.tuning.dragScrollSensitivity = 1.0f;
   configuration.tuning.dragAutoscrollNudgeEnabled = false;
   launch(configuration);
-  const auto scrolled = [this](std::size_t index) {
-    const auto events = posted();
-    const auto& event = events.at(index).event;
-    return std::pair{event.integerValueField(EventField::scrollWheelEventDeltaAxis1),
-                     event.integerValueField(EventField::scrollWheelEventDeltaAxis2)};
-  };
   app->handleGesture(GestureEvent::dragScrollMoved(0, 2));
-  EXPECT_EQ(posted().size(), 1u);
-  EXPECT_EQ(scrolled(0), (std::pair<std::int64_t, std::int64_t>{-2, 0}));
+  EXPECT_EQ(effects(), (Lines{"scrollWheel vertical -2 horizontal 0 marked"}));
   configuration.tuning.dragScrollInverted = true;
   configuration.tuning.dragAutoscrollNudgeEnabled = true;
   app->configStore().save(configuration);
-  sim->events().clearRecords();
   app->handleGesture(GestureEvent::dragBegan(100, 200));
   app->handleGesture(GestureEvent::dragScrollMoved(10, 0));
   // The nudge is taken in single precision, like the scroll amount it is a share of, and only
   // then widened: 0.15 x -3 is -0.45000002 as a float, not the double nearest -0.45.
   app->handleGesture(GestureEvent::dragScrollMoved(0, -3));
-  ASSERT_EQ(posted().size(), 5u);
-  EXPECT_EQ(scrolled(1), (std::pair<std::int64_t, std::int64_t>{0, 10}));
-  EXPECT_EQ(scrolled(3), (std::pair<std::int64_t, std::int64_t>{-3, 0}));
-  const auto nudge = posted()[2].event.location();
-  EXPECT_EQ(posted()[2].event.type(), platform::EventType::leftMouseDragged);
-  EXPECT_EQ(std::pair(nudge.x, nudge.y), std::pair(101.5, 200.0));
-  EXPECT_EQ(posted()[4].event.location().y, 200.0 + static_cast<double>(0.15f * -3.0f));
+  ASSERT_EQ(sim->events().posted().size(), 5u);
+  EXPECT_EQ(sim->events().posted()[4].event.location().y,
+            200.0 + static_cast<double>(0.15f * -3.0f));
+  EXPECT_EQ(effects(),
+            (Lines{"leftMouseDown (100, 200) button 0 click 1 delta (0, 0) marked",
+                   "scrollWheel vertical 0 horizontal 10 marked",
+                   "leftMouseDragged (101.5, 200) button 0 click 1 delta (2, 0) marked",
+                   "scrollWheel vertical -3 horizontal 0 marked",
+                   "leftMouseDragged (101.5, 199.55) button 0 click 1 delta (0, 0) marked"}));
 }
 
 // Observers see each event and then exactly the routing line the application logs for it, so the
@@ -195,11 +246,8 @@ TEST_F(AppDelegateTest, ObserversSeeEachEventAndTheDecisionItsLogLineNames) {
     Lines routed;
   };
   auto recorder = std::make_shared<Recorder>();
-  AppDelegate::Options options;
-  options.configDirectory = configDir;
-  app = AppDelegate::create(*sim, std::move(options));
+  launch();
   app->addRoutingObserver(recorder);
-  app->applicationDidFinishLaunching();
   log->clear();
   for (const GestureEvent& event :
        {GestureEvent::tap(4), GestureEvent::dragBegan(10, 20), GestureEvent::dragMoved(),
@@ -215,41 +263,34 @@ TEST_F(AppDelegateTest, ObserversSeeEachEventAndTheDecisionItsLogLineNames) {
                    "event tap(fingers: 1)", "gesture tap(fingers: 1) ignored — app disabled"}));
 }
 
-using AppDelegateConcurrency = testing::AppFixture;
+using AppDelegateConcurrency = AppDelegateTest;
 
 // Gestures are routed on the frame thread while the main thread flips the enabled switch, saves
 // configurations and runs the main queue (the overlay). Nothing may race, and once the switch is
 // off for good no synthetic button is left held.
 TEST_F(AppDelegateConcurrency, RoutingRacesTheSwitchAndConfigurationSaves) {
   launch();
-  // The threads start together and neither stops before the other has done a minimum of rounds,
-  // so the routing and the main thread's changes overlap whatever the scheduler does.
-  constexpr int minFrameRounds = 300;
-  constexpr int minMainRounds = 20;
-  std::latch start{2};
+  // Neither thread stops before the other has done a minimum of rounds, so the routing and the
+  // main thread's changes overlap whatever the scheduler does.
   std::atomic<int> mainRounds{0};
   std::atomic<bool> done{false};
   std::thread frames([&] {
-    start.arrive_and_wait();
-    for (int i = 0; i < minFrameRounds || mainRounds.load() < minMainRounds; ++i) {
-      app->handleGesture(GestureEvent::dragBegan(10, 10));
-      app->handleGesture(GestureEvent::dragMoved());
-      app->handleGesture(GestureEvent::dragScrollMoved(0.5f, 1.0f));
-      app->handleGesture(GestureEvent::tap(3));
-      app->handleGesture(GestureEvent::dragEnded());
+    for (int i = 0; i < 300 || mainRounds.load() < 20; ++i) {
+      for (const GestureEvent& event : {GestureEvent::dragBegan(10, 10), GestureEvent::dragMoved(),
+                                        GestureEvent::dragScrollMoved(0.5f, 1.0f),
+                                        GestureEvent::tap(3), GestureEvent::dragEnded()}) {
+        app->handleGesture(event);
+      }
     }
     done = true;
   });
-  start.arrive_and_wait();
-  bool enabled = true;
-  for (int round = 0; round < minMainRounds || !done; ++round) {
+  for (bool enabled = true; mainRounds.load() < 20 || !done; ++mainRounds) {
     enabled = !enabled;
     app->setEnabled(enabled);
     Configuration configuration = *app->configStore().current();
     configuration.tuning.dragScrollSensitivity = enabled ? 10.0f : 20.0f;
     app->configStore().save(configuration);
     sim->timeline().runDue();
-    ++mainRounds;
   }
   frames.join();
   app->setEnabled(false);
