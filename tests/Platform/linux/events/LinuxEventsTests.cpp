@@ -82,6 +82,15 @@ class LinuxEventsTest : public ::testing::Test {
     forwarder_->setOutput(clone_.write.get());
   }
 
+  // A tap of the program's started, as its thread creates it.
+  template <class Tap>
+  std::shared_ptr<Tap> started() {
+    auto tap = Tap::create();
+    tap->start();
+    sim_->timeline().runDue();
+    return tap;
+  }
+
   // The provider's filter as the evdev reader calls it, forwarding what the taps keep to a pipe
   // standing in for the mouse's clone.
   Lines forward(std::initializer_list<input_event> report) {
@@ -123,29 +132,22 @@ TEST_F(LinuxEventsTest, EventsCarryTheirSourceAndThePointerAndModifiersComeFromT
   EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::privateState), 0u);
 }
 
-TEST(LinuxEvents, WithoutDevicesThereIsNoSourceAndNothingIsPostedAndWithoutXNothingIsHeld) {
-  LinuxEvents events({});
-  EXPECT_FALSE(events.canPost());
-  EXPECT_FALSE(events.createEventSource(platform::EventSourceStateID::hidSystemState));
-  const std::optional<Event> key = events.createKeyboardEvent(nullptr, 0, true);
-  ASSERT_TRUE(key) << "events are values; only posting needs the devices";
-  events.post(platform::EventTapLocation::hid, *key);
-  EXPECT_EQ(events.pointerLocation(), (platform::Point{0, 0}));
-  EXPECT_EQ(events.flagsState(platform::EventSourceStateID::combinedSessionState), 0u);
-
-  // One device alone is not enough: a keyboard without a pointer would post half an action.
+// One device alone is not enough: a keyboard without a pointer would post half an action. Events
+// are values all the same; only posting needs the devices.
+TEST(LinuxEvents, WithoutBothDevicesThereIsNoSourceAndNothingIsPosted) {
   EventPipe keyboard;
   LinuxEvents half({platform::UniqueFd(::dup(keyboard.write.get())), platform::UniqueFd(),
                     DesktopFamily::other, nullptr, nullptr, nullptr});
+  EXPECT_FALSE(half.canPost());
   EXPECT_FALSE(half.createEventSource(platform::EventSourceStateID::hidSystemState));
+  const std::optional<Event> key = half.createKeyboardEvent(nullptr, 0, true);
+  ASSERT_TRUE(key);
   half.post(platform::EventTapLocation::hid, *key);
   EXPECT_TRUE(keyboard.reports().empty());
 }
 
 TEST_F(LinuxEventsTest, TheButtonTapFollowsTheMouseButtonThroughTheFilter) {
-  const std::shared_ptr<ButtonStateTap> button = ButtonStateTap::create();
-  button->start();
-  sim_->timeline().runDue();  // the tap thread creates its tap
+  const auto button = started<ButtonStateTap>();
 
   EXPECT_EQ(forward({inputEvent(EV_REL, REL_X, 3), inputEvent(EV_KEY, BTN_LEFT, 1)}),
             (Lines{"X 3 +BTN_LEFT"}));
@@ -159,9 +161,7 @@ TEST_F(LinuxEventsTest, TheButtonTapFollowsTheMouseButtonThroughTheFilter) {
 }
 
 TEST_F(LinuxEventsTest, ASwipeCandidateSwallowsTheMousesHorizontalScrollButNotItsVertical) {
-  const std::shared_ptr<ScrollSuppressionTap> scroll = ScrollSuppressionTap::create();
-  scroll->start();
-  sim_->timeline().runDue();
+  const auto scroll = started<ScrollSuppressionTap>();
   const input_event left = inputEvent(EV_REL, REL_HWHEEL, -1);
   const input_event leftHiRes = inputEvent(EV_REL, REL_HWHEEL_HI_RES, -120);
   const input_event motion = inputEvent(EV_REL, REL_X, -4);
@@ -196,17 +196,13 @@ TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
   world_->listenDenial = mouseDenied;
   world_->filterDenial = uinputDenied;
 
-  const std::shared_ptr<ButtonStateTap> button = ButtonStateTap::create();
-  button->start();
-  sim_->timeline().runDue();
+  const auto button = started<ButtonStateTap>();
   EXPECT_EQ(log->messages(), (Lines{"no listening event tap: " + mouseDenied,
                                     "failed to create button-state event tap — likely missing "
                                     "Accessibility/Input Monitoring"}));
   log->clear();
 
-  const std::shared_ptr<ScrollSuppressionTap> scroll = ScrollSuppressionTap::create();
-  scroll->start();
-  sim_->timeline().runDue();
+  const auto scroll = started<ScrollSuppressionTap>();
   EXPECT_EQ(log->messages(),
             (Lines{"no filtering event tap: " + uinputDenied,
                    "failed to create scroll-suppression event tap — likely missing "
@@ -221,9 +217,7 @@ TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
 
   // The grant is asked for at each creation: once it is there, a new tap works.
   world_->listenDenial.reset();
-  const std::shared_ptr<ButtonStateTap> granted = ButtonStateTap::create();
-  granted->start();
-  sim_->timeline().runDue();
+  const auto granted = started<ButtonStateTap>();
   EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_LEFT, 0), inputEvent(EV_KEY, BTN_LEFT, 1)}),
             (Lines{"-BTN_LEFT +BTN_LEFT"}));
   EXPECT_TRUE(granted->isButtonDown());
@@ -300,14 +294,12 @@ class Forwarding : public ::testing::Test {
         {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
          EventTapOptions::defaultTap, platform::eventMaskBit(EventType::scrollWheel)},
         [this](EventType, Event& event) {
-          if (!sink_.recording) {
-            return swallow_.load() ? nullptr : &event;
+          using enum platform::EventField;
+          if (sink_.recording) {
+            scrolls_.push_back(std::to_string(event.integerValueField(scrollWheelEventDeltaAxis1)) +
+                               "," +
+                               std::to_string(event.integerValueField(scrollWheelEventDeltaAxis2)));
           }
-          scrolls_.push_back(std::to_string(event.integerValueField(
-                                 platform::EventField::scrollWheelEventDeltaAxis1)) +
-                             "," +
-                             std::to_string(event.integerValueField(
-                                 platform::EventField::scrollWheelEventDeltaAxis2)));
           return swallow_.load() ? nullptr : &event;
         });
   }
@@ -318,6 +310,7 @@ class Forwarding : public ::testing::Test {
     }
   }
 
+  const input_event report = inputEvent(EV_SYN, SYN_REPORT, 0);
   platform::EvdevTouchDevice device_;
   LinuxEventTaps taps_;
   EventPipe pipe_;
@@ -331,7 +324,6 @@ class Forwarding : public ::testing::Test {
 };
 
 TEST_F(Forwarding, EverythingButTouchGoesOutInOrderBeforeTheFrameAndSwallowedWheelsGoTogether) {
-  const input_event report = inputEvent(EV_SYN, SYN_REPORT, 0);
   feed({inputEvent(EV_ABS, ABS_MT_SLOT, 0), inputEvent(EV_ABS, ABS_MT_TRACKING_ID, 5),
         inputEvent(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), inputEvent(EV_REL, REL_X, 4),
         inputEvent(EV_ABS, ABS_MT_POSITION_X, 10), inputEvent(EV_KEY, BTN_LEFT, 1),
@@ -358,7 +350,7 @@ TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLas
   swallow_ = true;
   feed({inputEvent(EV_ABS, ABS_MT_SLOT, 0), inputEvent(EV_ABS, ABS_MT_TRACKING_ID, 5),
         inputEvent(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), inputEvent(EV_KEY, BTN_LEFT, 1),
-        inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_SYN, SYN_REPORT, 0)});
+        inputEvent(EV_REL, REL_WHEEL, 1), report});
   processor_.endEverything(2.0);
   EXPECT_EQ(pipe_.reports(), (Lines{"+BTN_LEFT WHEEL 1", "-BTN_LEFT"}));
   EXPECT_TRUE(scrolls_.empty());
@@ -376,12 +368,9 @@ TEST_F(Forwarding, SteadyReportsThroughTheTapsAllocateNothing) {
   sink_.recording = false;
   const auto feedRounds = [&](int rounds) {
     for (int round = 0; round < rounds; ++round) {
-      feed({inputEvent(EV_REL, REL_X, 2), inputEvent(EV_REL, REL_Y, -1),
-            inputEvent(EV_KEY, BTN_LEFT, 1), inputEvent(EV_SYN, SYN_REPORT, 0)});
-      feed({inputEvent(EV_REL, REL_X, -1), inputEvent(EV_REL, REL_WHEEL, 1),
-            inputEvent(EV_REL, REL_WHEEL_HI_RES, 120), inputEvent(EV_SYN, SYN_REPORT, 0)});
-      feed({inputEvent(EV_REL, REL_Y, 3), inputEvent(EV_REL, REL_HWHEEL_HI_RES, -30),
-            inputEvent(EV_KEY, BTN_LEFT, 0), inputEvent(EV_SYN, SYN_REPORT, 0)});
+      feed({inputEvent(EV_REL, REL_X, 2), inputEvent(EV_KEY, BTN_LEFT, 1), report});
+      feed({inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_REL, REL_WHEEL_HI_RES, 120), report});
+      feed({inputEvent(EV_REL, REL_HWHEEL_HI_RES, -30), inputEvent(EV_KEY, BTN_LEFT, 0), report});
     }
   };
   for (const bool swallowing : {false, true}) {
