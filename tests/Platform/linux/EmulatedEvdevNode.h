@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Platform/UniqueFd.h"
 #include "Platform/evdev/EvemuRecording.h"
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
@@ -26,9 +27,9 @@ class EmulatedEvdevNode {
   struct Options {
     std::string phys = "usb-0000:00:14.0-1/input0";
     std::string uniq = "a4:83:e7:00:11:22";
-    std::vector<int> properties;  // INPUT_PROP_* to add to the recording's
-    int grabError = 0;            // errno EVIOCGRAB answers (0: success)
-    bool refuseClockId = false;   // EVIOCSCLOCKID fails with EINVAL
+    std::vector<int> properties = {};  // INPUT_PROP_* to add to the recording's
+    int grabError = 0;                 // errno EVIOCGRAB answers (0: success)
+    bool refuseClockId = false;        // EVIOCSCLOCKID fails with EINVAL
     // The left button goes down as the first EVIOCGRAB arrives: a press that reached the desktop
     // just before the mouse was taken.
     bool pressOnFirstGrab = false;
@@ -81,7 +82,7 @@ class EmulatedEvdevNode {
   bool available_ = false;
   std::vector<std::unique_ptr<Node>> nodes_;
   UMockdevIoctlBase* uinputHandler_ = nullptr;
-  int uinputReadFd_ = -1;
+  platform::UniqueFd uinputReadFd_;
 };
 
 // Reads an evemu file of the source tree (examples/sessions/...).

@@ -4,7 +4,6 @@
 
 #include "Platform/linux/events/LinuxEvents.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -126,7 +125,6 @@ TEST_F(LinuxEventsTest, EventsCarryTheirSourceAndThePointerAndModifiersComeFromT
   ASSERT_TRUE(scroll);
   EXPECT_EQ(scroll->location(), world_->pointer);
   EXPECT_EQ(scroll->integerValueField(EventField::eventSourceUserData), 77);
-  EXPECT_EQ(events_->pointerLocation(), world_->pointer);
   EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::combinedSessionState),
             platform::eventFlags::maskCommand);
   EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::privateState), 0u);
