@@ -187,24 +187,18 @@ TEST_F(LinuxEventsTest, ASwipeCandidateSwallowsTheMousesHorizontalScrollButNotIt
 TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
   const auto log = std::make_shared<platform::CapturingLogSink>();
   const auto previousSink = platform::Log::setSink(log);
-  const std::string mouseDenied =
-      "/dev/input/event7: Permission denied — the udev rule 69-tactora.rules grants it";
-  const std::string uinputDenied =
-      "/dev/uinput: Permission denied — the udev rule 69-tactora.rules grants it";
-  world_->listenDenial = mouseDenied;
-  world_->filterDenial = uinputDenied;
-
+  const std::string denied = ": Permission denied — the udev rule 69-tactora.rules grants it";
+  world_->listenDenial = "/dev/input/event7" + denied;
+  world_->filterDenial = "/dev/uinput" + denied;
   const auto button = started<ButtonStateTap>();
-  EXPECT_EQ(log->messages(), (Lines{"no listening event tap: " + mouseDenied,
-                                    "failed to create button-state event tap — likely missing "
-                                    "Accessibility/Input Monitoring"}));
-  log->clear();
-
   const auto scroll = started<ScrollSuppressionTap>();
-  EXPECT_EQ(log->messages(),
-            (Lines{"no filtering event tap: " + uinputDenied,
-                   "failed to create scroll-suppression event tap — likely missing "
-                   "Accessibility"}));
+  EXPECT_EQ(
+      log->messages(),
+      (Lines{"no listening event tap: /dev/input/event7" + denied,
+             "failed to create button-state event tap — likely missing "
+             "Accessibility/Input Monitoring",
+             "no filtering event tap: /dev/uinput" + denied,
+             "failed to create scroll-suppression event tap — likely missing Accessibility"}));
   log->clear();
 
   // Untapped, the mouse's events all pass: the button is not seen, no scroll is swallowed.

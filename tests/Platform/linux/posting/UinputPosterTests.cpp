@@ -4,11 +4,9 @@
 
 #include "Platform/linux/posting/UinputPoster.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <libevdev/libevdev.h>
 #include <linux/input-event-codes.h>
-#include <unistd.h>
 
 #include <array>
 #include <cctype>
@@ -26,7 +24,6 @@
 #include "ActionKit/SyntheticDrag.h"
 #include "ActionKit/SyntheticScroll.h"
 #include "Platform/KeyNames.h"
-#include "Platform/UniqueFd.h"
 #include "Platform/linux/input/UinputWriter.h"
 #include "Platform/linux/posting/DesktopFamily.h"
 #include "Platform/linux/posting/FixedShortcutTable.h"
@@ -379,45 +376,42 @@ TEST(LinuxKeyboardKeys, EachNameIsTheKeyItPostsAndThatKeysKeycodeReadsBack) {
   EXPECT_EQ(names.size(), platform::KeyNames::entries().size() + 7) << "the Linux keys added";
 }
 
-TEST(LinuxKeyboardKeys, ModifierAndLockKeysAloneRecordNothingAndLowCodesAreUnread) {
+// Command is Ctrl, Option Alt, Control Super, both ways; the configuration's own codes of the
+// modifier keys name the keys the poster presses; alone, a modifier or lock key records nothing.
+TEST(ModifierKeys, FlagsKeysAndStoredCodesFollowTheConventionAndRecordNothingAlone) {
   const LinuxKeyboardKeys keyboard;
-  std::vector<std::uint16_t> silent = {KEY_CAPSLOCK, KEY_NUMLOCK, KEY_SCROLLLOCK, KEY_FN, BTN_LEFT};
-  for (const auto& entry : ModifierKeys::entries()) {
-    silent.insert(silent.end(), {entry.leftKey, entry.rightKey});
+  std::string table;
+  for (const auto& [modifier, flag, left, right] : ModifierKeys::entries()) {
+    EXPECT_EQ(ModifierKeys::fromFlags(flag), modifier);
+    EXPECT_EQ(ModifierKeys::toFlags(modifier), flag);
+    EXPECT_EQ(ModifierKeys::modifierOfKey(left), modifier);
+    EXPECT_EQ(ModifierKeys::modifierOfKey(right), modifier);
+    char line[64];
+    std::snprintf(line, sizeof line, "%llx %s %d %d\n", static_cast<unsigned long long>(flag),
+                  libevdev_event_code_get_name(EV_KEY, left),
+                  KeyCodeTable::keyCode(left).value_or(0),
+                  KeyCodeTable::keyCode(right).value_or(0));
+    table += line;
+    for (const std::uint16_t key : {left, right}) {
+      EXPECT_EQ(keyboard.readKeycode(key + xKeycodeOffset).reading, Reading::nothing) << key;
+    }
   }
-  for (const std::uint16_t key : silent) {
+  EXPECT_EQ(table,
+            "100000 KEY_LEFTCTRL 55 54\n80000 KEY_LEFTALT 58 61\n40000 KEY_LEFTMETA 59 62\n"
+            "20000 KEY_LEFTSHIFT 56 60\n");
+  for (ModifierKeys::Set set = 0; set < 16; ++set) {
+    EXPECT_EQ(ModifierKeys::fromFlags(ModifierKeys::toFlags(set)), set);
+  }
+  EXPECT_EQ(ModifierKeys::fromFlags(0x10000 | 0x800000 | 0x100000), ModifierKeys::ctrl)
+      << "Caps Lock and Fn are no modifiers we hold";
+  for (const std::uint16_t key : {KEY_CAPSLOCK, KEY_NUMLOCK, KEY_SCROLLLOCK, KEY_FN, BTN_LEFT}) {
+    EXPECT_FALSE(key != BTN_LEFT && ModifierKeys::modifierOfKey(key)) << key;
     EXPECT_EQ(keyboard.readKeycode(key + xKeycodeOffset).reading, Reading::nothing) << key;
   }
   EXPECT_EQ(keyboard.readKeycode(0).reading, Reading::unread);
   EXPECT_EQ(keyboard.readKeycode(xKeycodeOffset).reading, Reading::unread);
   EXPECT_EQ(keyboard.readKeycode(KEY_PROG1 + xKeycodeOffset),
             (platform::KeyboardKeys::KeyReading{Reading::key, 0x1000 + KEY_PROG1}));
-}
-
-// The convention both ways, and the configuration's own codes of the modifier keys name the keys
-// the poster presses for those modifiers.
-TEST(ModifierKeys, FlagsAndKeysFollowTheConventionBothWays) {
-  const std::tuple<std::uint64_t, ModifierKeys::Set, std::uint16_t, std::uint16_t, Code, Code>
-      table[] = {
-          {0x100000, ModifierKeys::ctrl, KEY_LEFTCTRL, KEY_RIGHTCTRL, 55, 54},  // Command
-          {0x80000, ModifierKeys::alt, KEY_LEFTALT, KEY_RIGHTALT, 58, 61},      // Option
-          {0x40000, ModifierKeys::super, KEY_LEFTMETA, KEY_RIGHTMETA, 59, 62},  // Control
-          {0x20000, ModifierKeys::shift, KEY_LEFTSHIFT, KEY_RIGHTSHIFT, 56, 60},
-      };
-  for (const auto& [flag, modifier, left, right, leftCode, rightCode] : table) {
-    EXPECT_EQ(ModifierKeys::fromFlags(flag), modifier);
-    EXPECT_EQ(ModifierKeys::toFlags(modifier), flag);
-    EXPECT_EQ(ModifierKeys::modifierOfKey(left), modifier);
-    EXPECT_EQ(ModifierKeys::modifierOfKey(right), modifier);
-    EXPECT_EQ(KeyCodeTable::keyCode(left), leftCode);
-    EXPECT_EQ(KeyCodeTable::keyCode(right), rightCode);
-  }
-  for (ModifierKeys::Set set = 0; set < 16; ++set) {
-    EXPECT_EQ(ModifierKeys::fromFlags(ModifierKeys::toFlags(set)), set);
-  }
-  EXPECT_EQ(ModifierKeys::fromFlags(0x10000 | 0x800000 | 0x100000), ModifierKeys::ctrl)
-      << "Caps Lock and Fn are no modifiers we hold";
-  EXPECT_FALSE(ModifierKeys::modifierOfKey(KEY_CAPSLOCK));
 }
 
 // Every fixed shortcut has a chord on every desktop that the virtual keyboard can press (a key, or
