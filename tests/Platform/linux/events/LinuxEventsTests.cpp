@@ -217,30 +217,6 @@ TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
   platform::Log::setSink(previousSink);
 }
 
-// The delivery thread's sink: the processor's reports through a forwarder (the taps' filter) to
-// `fd`, in order with its frames ("report", "frame <contacts>").
-class ForwardingSink final : public ReportSink {
- public:
-  ForwardingSink(ReportFilter filter, int fd) : forwarder_(filter) { forwarder_.setOutput(fd); }
-  void forwardEvents(std::span<const input_event> events) override {
-    if (recording) {
-      order.push_back("report");
-    }
-    written += forwarder_.forward(events) ? 1 : 0;
-  }
-  void deliverFrame(const platform::FrameAssembler& frame) override {
-    if (recording) {
-      order.push_back("frame " + std::to_string(frame.recordCount()));
-    }
-  }
-  bool recording = true;  // off where the test counts allocations
-  int written = 0;
-  Lines order;
-
- private:
-  ReportForwarder forwarder_;
-};
-
 TEST(UinputWriter, EachBatchIsOneReportEndedBySynReportAndLongBatchesAreSplitWithTheirOwn) {
   EventPipe pipe;
   const UinputWriter writer(pipe.write.get());
@@ -266,34 +242,51 @@ TEST(UinputWriter, EachBatchIsOneReportEndedBySynReportAndLongBatchesAreSplitWit
   EXPECT_FALSE(writer.writeReport(report)) << "a closed reader is a failed write";
 }
 
-class Forwarding : public ::testing::Test {
+// The delivery thread's path: the processor's reports through a forwarder (the taps' filter) to a
+// pipe standing in for the clone, in order with its frames. `log_` has them all in order
+// ("report", the taps' "down", "up" and "scroll <axis 1>,<axis 2>", "frame <contacts>").
+class Forwarding : public ::testing::Test, public ReportSink {
  protected:
   Forwarding() {
     device_.positionX = {0, 1000, 20};
     device_.positionY = {0, 1000, 20};
-    buttonTap_ = taps_.createEventTap(
-        {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
-         EventTapOptions::listenOnly,
-         platform::eventMaskBit(EventType::leftMouseDown) |
-             platform::eventMaskBit(EventType::leftMouseUp)},
-        [this](EventType type, Event& event) {
-          if (sink_.recording) {
-            buttons_.push_back(type == EventType::leftMouseDown ? "down" : "up");
-          }
-          return &event;
-        });
+    forwarder_.setOutput(pipe_.write.get());
+    buttonTap_ =
+        taps_.createEventTap({platform::EventTapLocation::session,
+                              platform::EventTapPlacement::headInsert, EventTapOptions::listenOnly,
+                              platform::eventMaskBit(EventType::leftMouseDown) |
+                                  platform::eventMaskBit(EventType::leftMouseUp)},
+                             [this](EventType type, Event& event) {
+                               note(type == EventType::leftMouseDown ? "down" : "up");
+                               return &event;
+                             });
     scrollTap_ = taps_.createEventTap(
         {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
          EventTapOptions::defaultTap, platform::eventMaskBit(EventType::scrollWheel)},
         [this](EventType, Event& event) {
           using enum platform::EventField;
-          if (sink_.recording) {
-            scrolls_.push_back(std::to_string(event.integerValueField(scrollWheelEventDeltaAxis1)) +
-                               "," +
-                               std::to_string(event.integerValueField(scrollWheelEventDeltaAxis2)));
+          if (recording_) {
+            log_.push_back(
+                "scroll " + std::to_string(event.integerValueField(scrollWheelEventDeltaAxis1)) +
+                "," + std::to_string(event.integerValueField(scrollWheelEventDeltaAxis2)));
           }
           return swallow_.load() ? nullptr : &event;
         });
+  }
+
+  void forwardEvents(std::span<const input_event> events) override {
+    note("report");
+    written_ += forwarder_.forward(events) ? 1 : 0;
+  }
+  void deliverFrame(const platform::FrameAssembler& frame) override {
+    if (recording_) {
+      log_.push_back("frame " + std::to_string(frame.recordCount()));
+    }
+  }
+  void note(const char* line) {
+    if (recording_) {
+      log_.emplace_back(line);
+    }
   }
 
   void feed(std::initializer_list<input_event> events) {
@@ -306,12 +299,13 @@ class Forwarding : public ::testing::Test {
   platform::EvdevTouchDevice device_;
   LinuxEventTaps taps_;
   EventPipe pipe_;
-  ForwardingSink sink_{{&LinuxEventTaps::filterReportEntry, &taps_, true}, pipe_.write.get()};
-  ReportProcessor processor_{device_, sink_};
+  ReportForwarder forwarder_{{&LinuxEventTaps::filterReportEntry, &taps_, true}};
+  ReportProcessor processor_{device_, *this};
   std::shared_ptr<platform::EventTap> buttonTap_;
   std::shared_ptr<platform::EventTap> scrollTap_;
-  Lines buttons_;
-  Lines scrolls_;
+  bool recording_ = true;  // off where the test counts allocations
+  int written_ = 0;
+  Lines log_;
   std::atomic<bool> swallow_{false};
 };
 
@@ -330,11 +324,10 @@ TEST_F(Forwarding, EverythingButTouchGoesOutInOrderBeforeTheFrameAndSwallowedWhe
 
   EXPECT_EQ(pipe_.reports(), (Lines{"X 4 +BTN_LEFT MSC_SCAN 589825",
                                     "WHEEL 1 WHEEL_HI_RES 120 Y -1", "X 2 -BTN_LEFT"}));
-  EXPECT_EQ(buttons_, (Lines{"down", "up"}));
-  EXPECT_EQ(scrolls_, (Lines{"120,0", "-30,120", "-120,0"}));
-  EXPECT_EQ(sink_.order, (Lines{"report", "frame 1", "report", "frame 1", "report", "frame 1",
-                                "report", "frame 1", "frame 0"}));
-  EXPECT_EQ(sink_.written, 4) << "a swallowed report is no failed write";
+  EXPECT_EQ(log_,
+            (Lines{"report", "down", "frame 1", "report", "scroll 120,0", "frame 1", "report", "up",
+                   "scroll -30,120", "frame 1", "report", "scroll -120,0", "frame 1", "frame 0"}));
+  EXPECT_EQ(written_, 4) << "a swallowed report is no failed write";
 }
 
 TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLastFrame) {
@@ -345,9 +338,8 @@ TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLas
         inputEvent(EV_REL, REL_WHEEL, 1), report});
   processor_.endEverything(2.0);
   EXPECT_EQ(pipe_.reports(), (Lines{"+BTN_LEFT WHEEL 1", "-BTN_LEFT"}));
-  EXPECT_TRUE(scrolls_.empty());
-  EXPECT_EQ(buttons_, (Lines{"down", "up"}));
-  EXPECT_EQ(sink_.order, (Lines{"report", "frame 1", "report", "frame 0"}));
+  EXPECT_EQ(log_, (Lines{"report", "down", "frame 1", "report", "up", "frame 0"}))
+      << "the disabled scroll tap sees nothing";
   EXPECT_FALSE(processor_.isAnyButtonHeld());
 }
 
@@ -357,7 +349,7 @@ TEST_F(Forwarding, SteadyReportsThroughTheTapsAllocateNothing) {
   if (!TACTORA_COUNTS_ALLOCATIONS) {
     GTEST_SKIP() << "allocations are not counted under a sanitizer";
   }
-  sink_.recording = false;
+  recording_ = false;
   const auto feedRounds = [&](int rounds) {
     for (int round = 0; round < rounds; ++round) {
       feed({inputEvent(EV_REL, REL_X, 2), inputEvent(EV_KEY, BTN_LEFT, 1), report});
@@ -370,13 +362,13 @@ TEST_F(Forwarding, SteadyReportsThroughTheTapsAllocateNothing) {
     feedRounds(5);  // warm up
     pipe_.drain();
     tactora::testing::allocationCount = 0;
-    const int writtenBefore = sink_.written;
+    const int writtenBefore = written_;
     tactora::testing::countingAllocations = true;
     feedRounds(50);
     tactora::testing::countingAllocations = false;
     pipe_.drain();
     EXPECT_EQ(tactora::testing::allocationCount, 0u) << (swallowing ? "swallowing" : "passing");
-    EXPECT_EQ(sink_.written - writtenBefore, 150);
+    EXPECT_EQ(written_ - writtenBefore, 150);
   }
 }
 
