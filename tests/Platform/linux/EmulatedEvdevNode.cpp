@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -67,6 +66,11 @@ void answerText(UMockdevIoctlClient* client, const std::string& text) {
   answer(client, text.c_str(), text.size() + 1, static_cast<long>(text.size() + 1));
 }
 
+// Answers an ioctl with `error` (none: success).
+void fail(UMockdevIoctlClient* client, int error) {
+  umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
+}
+
 // The request's size as an ioctl result: how much of the bit mask was filled.
 long sizeOf(unsigned long request) {
   return static_cast<long>(_IOC_SIZE(request));
@@ -98,11 +102,9 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
         [[maybe_unused]] const auto written = ::write(node->writeFd.get(), press, sizeof press);
       }
     }
-    const int error = node->options.grabError;
-    umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
+    fail(client, node->options.grabError);
   } else if (request == EVIOCSCLOCKID) {
-    const int error = node->options.refuseClockId ? EINVAL : 0;
-    umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
+    fail(client, node->options.refuseClockId ? EINVAL : 0);
   } else if (nr == _IOC_NR(EVIOCGNAME(0))) {
     answerText(client, header.name);
   } else if (nr == _IOC_NR(EVIOCGPHYS(0))) {
@@ -118,17 +120,15 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
     }
     answer(client, bits.data(), bits.size(), sizeOf(request));
   } else if (nr >= _IOC_NR(EVIOCGBIT(0, 0)) && nr < _IOC_NR(EVIOCGBIT(EV_MAX, 0)) + 1) {
-    const unsigned type = nr - _IOC_NR(EVIOCGBIT(0, 0));
-    static const std::vector<std::uint8_t> none;
-    const std::vector<std::uint8_t>& bits =
-        type < header.eventBits.size() ? header.eventBits[type] : none;
-    answer(client, bits.data(), bits.size(), sizeOf(request));
+    const std::size_t type = nr - _IOC_NR(EVIOCGBIT(0, 0));
+    const auto* bits = type < header.eventBits.size() ? &header.eventBits[type] : nullptr;
+    answer(client, bits ? bits->data() : nullptr, bits ? bits->size() : 0, sizeOf(request));
   } else if (nr >= _IOC_NR(EVIOCGABS(0)) && nr <= _IOC_NR(EVIOCGABS(ABS_MAX))) {
     const unsigned code = nr - _IOC_NR(EVIOCGABS(0));
-    input_absinfo info{};
-    if (const auto* axis = header.axis(static_cast<std::uint16_t>(code))) {
-      info = {0, axis->minimum, axis->maximum, axis->fuzz, axis->flat, axis->resolution};
-    }
+    const auto* axis = header.axis(static_cast<std::uint16_t>(code));
+    const input_absinfo info = axis ? input_absinfo{0,          axis->minimum, axis->maximum,
+                                                    axis->fuzz, axis->flat,    axis->resolution}
+                                    : input_absinfo{};
     answer(client, &info, sizeof info, 0);
   } else if (nr == _IOC_NR(EVIOCGKEY(0))) {
     std::lock_guard lock(node->mutex);

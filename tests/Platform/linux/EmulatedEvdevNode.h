@@ -2,7 +2,6 @@
 
 #include <linux/input.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
