@@ -27,7 +27,6 @@ struct EmulatedEvdevNode::Node {
   std::string sysPath;
   platform::EvemuRecording header;
   Options options;
-  UMockdevIoctlBase* handler = nullptr;
   platform::UniqueFd writeFd;  // the write end of the node's pipe (opened read-write, never read)
   mutable std::mutex mutex;
   std::vector<std::uint8_t> keyState = std::vector<std::uint8_t>(KEY_MAX / 8 + 1);
@@ -167,22 +166,15 @@ EmulatedEvdevNode::EmulatedEvdevNode()
     : testbed_(umockdev_testbed_new()), available_(umockdev_in_mock_environment()) {}
 
 EmulatedEvdevNode::~EmulatedEvdevNode() {
-  for (const auto& node : nodes_) {
-    if (node->handler != nullptr) {
-      umockdev_testbed_detach_ioctl(testbed_, node->path.c_str(), nullptr);
-      g_object_unref(node->handler);
-    }
-  }
-  if (uinputHandler_ != nullptr) {
-    umockdev_testbed_detach_ioctl(testbed_, "/dev/uinput", nullptr);
-    g_object_unref(uinputHandler_);
+  for (const auto& [path, ioctls] : attached_) {
+    umockdev_testbed_detach_ioctl(testbed_, path.c_str(), nullptr);
+    g_object_unref(ioctls);
   }
   g_object_unref(testbed_);
 }
 
 int EmulatedEvdevNode::addUinput() {
-  uinputHandler_ = attach("/dev/uinput", G_CALLBACK(acceptUinputIoctl), nullptr);
-  if (uinputHandler_ != nullptr) {
+  if (attach("/dev/uinput", G_CALLBACK(acceptUinputIoctl), nullptr)) {
     uinputReadFd_.reset(::open(file("/dev/uinput").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   }
   return uinputReadFd_.get();
@@ -195,23 +187,21 @@ std::string EmulatedEvdevNode::file(const std::string& path) const {
   return file;
 }
 
-UMockdevIoctlBase* EmulatedEvdevNode::attach(const std::string& path, GCallback handler,
-                                             void* data) {
+bool EmulatedEvdevNode::attach(const std::string& path, GCallback handler, void* data) {
   const std::string fifo = file(path);
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(fifo).parent_path(), ignored);
   if (::mkfifo(fifo.c_str(), 0660) != 0) {
     ADD_FAILURE() << "mkfifo " << fifo << ": " << std::strerror(errno);
-    return nullptr;
+    return false;
   }
-  UMockdevIoctlBase* ioctls = umockdev_ioctl_base_new();
+  UMockdevIoctlBase* ioctls = attached_.emplace_back(path, umockdev_ioctl_base_new()).second;
   g_signal_connect(ioctls, "handle-ioctl", handler, data);
   GError* error = nullptr;
-  if (!umockdev_testbed_attach_ioctl(testbed_, path.c_str(), ioctls, &error)) {
-    ADD_FAILURE() << "umockdev ioctl: " << error->message;
-    g_clear_error(&error);
-  }
-  return ioctls;
+  const bool attached = umockdev_testbed_attach_ioctl(testbed_, path.c_str(), ioctls, &error);
+  EXPECT_TRUE(attached) << "umockdev ioctl: " << error->message;
+  g_clear_error(&error);
+  return attached;
 }
 
 // The node added as `number`; a test failure (and null) when there is none.
@@ -258,8 +248,7 @@ std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& r
       "\nA: dev=13:" + minor + "\n";
   // Adding the device announces it to udev at once, and a started provider opens it then: the
   // node and its ioctl answers must be in place before.
-  node->handler = attach(node->path, G_CALLBACK(handleIoctl), node);
-  if (node->handler == nullptr) {
+  if (!attach(node->path, G_CALLBACK(handleIoctl), node)) {
     return node->path;
   }
   node->writeFd.reset(::open(file(node->path).c_str(), O_RDWR | O_CLOEXEC));

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Platform/UniqueFd.h"
@@ -73,14 +74,15 @@ class EmulatedEvdevNode {
   Node* find(int number) const;
   // The testbed's file standing for `path` (/dev/...).
   std::string file(const std::string& path) const;
-  // Makes `path` a pipe in the testbed whose ioctls go to `handler`; null (with a failure) when it
+  // Makes `path` a pipe in the testbed whose ioctls go to `handler`; false (with a failure) when it
   // cannot.
-  UMockdevIoctlBase* attach(const std::string& path, void (*handler)(), void* data);
+  bool attach(const std::string& path, void (*handler)(), void* data);
 
   UMockdevTestbed* testbed_ = nullptr;
   bool available_ = false;
   std::vector<std::unique_ptr<Node>> nodes_;
-  UMockdevIoctlBase* uinputHandler_ = nullptr;
+  // The ioctl handlers attached, detached at the end.
+  std::vector<std::pair<std::string, UMockdevIoctlBase*>> attached_;
   platform::UniqueFd uinputReadFd_;
 };
 
