@@ -14,14 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "GestureEngine/GestureEvent.h"
 #include "Platform/Log.h"
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
 #include "Platform/linux/input/UinputWriter.h"
 #include "Platform/sim/SimPlatform.h"
 #include "Tactora/input/ButtonStateTap.h"
-#include "Tactora/input/ScrollSuppressionPolicy.h"
 #include "Tactora/input/ScrollSuppressionTap.h"
 #include "support/AllocationCounting.h"
 #include "support/CapturingLogSink.h"
@@ -142,46 +140,6 @@ TEST(LinuxEvents, WithoutBothDevicesThereIsNoSourceAndNothingIsPosted) {
   ASSERT_TRUE(key);
   half.post(platform::EventTapLocation::hid, *key);
   EXPECT_TRUE(keyboard.reports().empty());
-}
-
-TEST_F(LinuxEventsTest, TheButtonTapFollowsTheMouseButtonThroughTheFilter) {
-  const auto button = started<ButtonStateTap>();
-
-  EXPECT_EQ(forward({inputEvent(EV_REL, REL_X, 3), inputEvent(EV_KEY, BTN_LEFT, 1)}),
-            (Lines{"X 3 +BTN_LEFT"}));
-  EXPECT_TRUE(button->isButtonDown());
-  EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_LEFT, 2)}), (Lines{"+BTN_LEFT"}))
-      << "the kernel's repeat is forwarded but is no new press";
-  EXPECT_TRUE(button->isButtonDown());
-  EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_RIGHT, 0), inputEvent(EV_KEY, BTN_LEFT, 0)}),
-            (Lines{"-BTN_RIGHT -BTN_LEFT"}));
-  EXPECT_FALSE(button->isButtonDown());
-}
-
-TEST_F(LinuxEventsTest, ASwipeCandidateSwallowsTheMousesHorizontalScrollButNotItsVertical) {
-  const auto scroll = started<ScrollSuppressionTap>();
-  const input_event left = inputEvent(EV_REL, REL_HWHEEL, -1);
-  const input_event leftHiRes = inputEvent(EV_REL, REL_HWHEEL_HI_RES, -120);
-  const input_event motion = inputEvent(EV_REL, REL_X, -4);
-  EXPECT_EQ(forward({motion, left, leftHiRes}), (Lines{"X -4 HWHEEL -1 HWHEEL_HI_RES -120"}))
-      << "no suppression while idle";
-
-  // One finger starts what may become a swipe: horizontal scrolling stops reaching the desktop.
-  ScrollSuppressionPolicy policy;
-  const double now = 1000.0;
-  policy.updateForFrame(1, 0.05, now);
-  scroll->setMode(policy.updateForEvent(GestureEvent::swipeCandidateBegan(), 1, now));
-  ASSERT_EQ(scroll->mode(), ScrollSuppressionMode::horizontalOnly);
-  EXPECT_EQ(forward({motion, left, leftHiRes}), (Lines{"X -4"}))
-      << "the wheels go, the motion of the same report stays";
-  EXPECT_EQ(forward({inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_REL, REL_WHEEL_HI_RES, 120)}),
-            (Lines{"WHEEL 1 WHEEL_HI_RES 120"}));
-
-  // The hold over, scrolling is native again.
-  scroll->setMode(policy.updateForFrame(
-      1, 0.5, now + ScrollSuppressionPolicy::swipeCandidateHoldSeconds + 0.01));
-  ASSERT_EQ(scroll->mode(), ScrollSuppressionMode::none);
-  EXPECT_EQ(forward({left}), (Lines{"HWHEEL -1"}));
 }
 
 TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
@@ -314,6 +272,7 @@ TEST_F(Forwarding, EverythingButTouchGoesOutInOrderBeforeTheFrameAndSwallowedWhe
         inputEvent(EV_ABS, ABS_MT_TOUCH_MAJOR, 400), inputEvent(EV_REL, REL_X, 4),
         inputEvent(EV_ABS, ABS_MT_POSITION_X, 10), inputEvent(EV_KEY, BTN_LEFT, 1),
         inputEvent(EV_MSC, MSC_SCAN, 0x90001), report});
+  feed({inputEvent(EV_KEY, BTN_LEFT, 2), report});  // the kernel's repeat: forwarded, no new press
   feed({inputEvent(EV_REL, REL_WHEEL, 1), inputEvent(EV_REL, REL_WHEEL_HI_RES, 120),
         inputEvent(EV_REL, REL_Y, -1), report});
   swallow_ = true;
@@ -322,12 +281,12 @@ TEST_F(Forwarding, EverythingButTouchGoesOutInOrderBeforeTheFrameAndSwallowedWhe
   feed({inputEvent(EV_REL, REL_WHEEL, -1), inputEvent(EV_REL, REL_WHEEL_HI_RES, -120), report});
   feed({inputEvent(EV_ABS, ABS_MT_TRACKING_ID, -1), report});
 
-  EXPECT_EQ(pipe_.reports(), (Lines{"X 4 +BTN_LEFT MSC_SCAN 589825",
+  EXPECT_EQ(pipe_.reports(), (Lines{"X 4 +BTN_LEFT MSC_SCAN 589825", "+BTN_LEFT",
                                     "WHEEL 1 WHEEL_HI_RES 120 Y -1", "X 2 -BTN_LEFT"}));
-  EXPECT_EQ(log_,
-            (Lines{"report", "down", "frame 1", "report", "scroll 120,0", "frame 1", "report", "up",
-                   "scroll -30,120", "frame 1", "report", "scroll -120,0", "frame 1", "frame 0"}));
-  EXPECT_EQ(written_, 4) << "a swallowed report is no failed write";
+  EXPECT_EQ(log_, (Lines{"report", "down", "frame 1", "report", "frame 1", "report", "scroll 120,0",
+                         "frame 1", "report", "up", "scroll -30,120", "frame 1", "report",
+                         "scroll -120,0", "frame 1", "frame 0"}));
+  EXPECT_EQ(written_, 5) << "a swallowed report is no failed write";
 }
 
 TEST_F(Forwarding, ADisabledTapIsSkippedAndLossReleasesTheHeldButtonBeforeTheLastFrame) {
