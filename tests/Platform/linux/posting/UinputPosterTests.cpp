@@ -196,22 +196,16 @@ TEST_P(UinputPosterTest, SpaceSwitchingReplaysEveryModifierCombination) {
   }
 }
 
-TEST_P(UinputPosterTest, TheSteppingSwitcherHoldsAltUntilItsRelease) {
+// How long the switcher holds Alt is the switcher's business; here Alt stays down across its steps
+// and around a recorded shortcut, and goes up once.
+TEST_P(UinputPosterTest, TheSteppingSwitcherHoldsAltAcrossStepsAndShortcuts) {
   ActionDispatcher dispatcher;
   dispatcher.perform(Action(Case::appSwitcherNext));
-  sim->timeline().advanceBy(0.3);
   dispatcher.perform(Action(Case::appSwitcherPrevious));
-  dispatcher.perform(Action(Case::appSwitcherNext));
-  // A recorded shortcut while Alt is held keeps Alt down around it.
   dispatcher.perform(Action::keyShortcut(0, 0x100000));
-  EXPECT_EQ(take(), (Lines{"keyboard +LEFTALT"} + chord({}, "TAB") + chord({"LEFTSHIFT"}, "TAB") +
-                     chord({}, "TAB") + Lines{"keyboard +LEFTCTRL +A", "keyboard -A -LEFTCTRL"}));
-  sim->timeline().advanceBy(0.59);
-  EXPECT_EQ(take(), Lines{});
-  sim->timeline().advanceBy(0.02);  // the hold time after the latest step
-  EXPECT_EQ(take(), Lines{"keyboard -LEFTALT"});
   AppSwitcher::shared().release();
-  EXPECT_EQ(take(), Lines{}) << "a release while idle writes nothing";
+  EXPECT_EQ(take(), (Lines{"keyboard +LEFTALT"} + chord({}, "TAB") + chord({"LEFTSHIFT"}, "TAB") +
+                     chord({"LEFTCTRL"}, "A") + Lines{"keyboard -LEFTALT"}));
 }
 
 TEST_P(UinputPosterTest, DragsHoldTheButtonAndMoveOnlyWherePointerLags) {
