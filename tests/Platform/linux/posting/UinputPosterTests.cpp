@@ -42,30 +42,8 @@ using Lines = std::vector<std::string>;
 class UinputPosterTest : public ::testing::TestWithParam<DesktopFamily> {
  protected:
   UinputPosterTest() {
-    poster_ = std::make_unique<UinputPoster>(
-        keyboard_.write.get(), pointer_.write.get(),
-        UinputPoster::Options{
-            GetParam(),
-            [this](double seconds) {
-              drain();
-              char text[32];
-              std::snprintf(text, sizeof text, "pause %.3f", seconds);
-              lines_.push_back(text);
-            },
-            [this]() -> std::optional<platform::Point> {
-              return pointerKnown_ ? std::optional(sim->events().pointer()) : std::nullopt;
-            },
-            [this](std::span<const input_event> events, std::uint64_t wanted) -> std::uint64_t {
-              // The mouse's clone, as the provider keeps it: `cloneId` while
-              // the mouse is held, 0 without one.
-              if (cloneId == 0 || (wanted != 0 && wanted != cloneId) ||
-                  !UinputWriter(clone_.write.get()).writeReport(events)) {
-                return 0;
-              }
-              return cloneId;
-            }});
     sim->events().setPostedObserver([this](const sim::SimEvents::PostedEvent& posted) {
-      EXPECT_TRUE(poster_->post(posted.event));
+      EXPECT_TRUE(poster_.post(posted.event));
       drain();
     });
   }
@@ -93,8 +71,29 @@ class UinputPosterTest : public ::testing::TestWithParam<DesktopFamily> {
   EventPipe keyboard_;
   EventPipe pointer_;
   EventPipe clone_;
-  std::unique_ptr<UinputPoster> poster_;
   Lines lines_;
+  UinputPoster poster_{
+      keyboard_.write.get(), pointer_.write.get(),
+      UinputPoster::Options{
+          GetParam(),
+          [this](double seconds) {
+            drain();
+            char text[32];
+            std::snprintf(text, sizeof text, "pause %.3f", seconds);
+            lines_.push_back(text);
+          },
+          [this]() -> std::optional<platform::Point> {
+            return pointerKnown_ ? std::optional(sim->events().pointer()) : std::nullopt;
+          },
+          [this](std::span<const input_event> events, std::uint64_t wanted) -> std::uint64_t {
+            // The mouse's clone, as the provider keeps it: `cloneId` while
+            // the mouse is held, 0 without one.
+            if (cloneId == 0 || (wanted != 0 && wanted != cloneId) ||
+                !UinputWriter(clone_.write.get()).writeReport(events)) {
+              return 0;
+            }
+            return cloneId;
+          }}};
 };
 
 Lines operator+(Lines first, const Lines& second) {
