@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -28,8 +27,7 @@ struct EmulatedEvdevNode::Node {
   std::string sysPath;
   platform::EvemuRecording header;
   Options options;
-  UMockdevIoctlBase* handler = nullptr;
-  int writeFd = -1;  // the write end of the node's pipe (opened read-write, never read)
+  platform::UniqueFd writeFd;  // the write end of the node's pipe (opened read-write, never read)
   mutable std::mutex mutex;
   std::vector<std::uint8_t> keyState = std::vector<std::uint8_t>(KEY_MAX / 8 + 1);
   int grabCalls = 0;  // under the mutex
@@ -67,6 +65,16 @@ void answerText(UMockdevIoctlClient* client, const std::string& text) {
   answer(client, text.c_str(), text.size() + 1, static_cast<long>(text.size() + 1));
 }
 
+// Answers an ioctl with `error` (none: success).
+void fail(UMockdevIoctlClient* client, int error) {
+  umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
+}
+
+// The request's size as an ioctl result: how much of the bit mask was filled.
+long sizeOf(unsigned long request) {
+  return static_cast<long>(_IOC_SIZE(request));
+}
+
 gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer userData) {
   auto* node = static_cast<EmulatedEvdevNode::Node*>(userData);
   const unsigned long request = umockdev_ioctl_client_get_request(client);
@@ -79,10 +87,10 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
     const int version = EV_VERSION;
     answer(client, &version, sizeof version, 0);
   } else if (request == EVIOCGID) {
-    input_id id{};
-    if (header.id) {
-      id = {header.id->bustype, header.id->vendor, header.id->product, header.id->version};
-    }
+    const auto& known = header.id;
+    const input_id id =
+        known ? input_id{known->bustype, known->vendor, known->product, known->version}
+              : input_id{};
     answer(client, &id, sizeof id, 0);
   } else if (request == EVIOCGRAB) {
     {
@@ -90,14 +98,12 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
       if (++node->grabCalls == 1 && node->options.pressOnFirstGrab) {
         node->keyState[BTN_LEFT / 8] |= static_cast<std::uint8_t>(1u << (BTN_LEFT % 8));
         const input_event press[] = {{{}, EV_KEY, BTN_LEFT, 1}, {{}, EV_SYN, SYN_REPORT, 0}};
-        [[maybe_unused]] const auto written = ::write(node->writeFd, press, sizeof press);
+        [[maybe_unused]] const auto written = ::write(node->writeFd.get(), press, sizeof press);
       }
     }
-    const int error = node->options.grabError;
-    umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
+    fail(client, node->options.grabError);
   } else if (request == EVIOCSCLOCKID) {
-    const bool refuse = node->options.refuseClockId;
-    umockdev_ioctl_client_complete(client, refuse ? -1 : 0, refuse ? EINVAL : 0);
+    fail(client, node->options.refuseClockId ? EINVAL : 0);
   } else if (nr == _IOC_NR(EVIOCGNAME(0))) {
     answerText(client, header.name);
   } else if (nr == _IOC_NR(EVIOCGPHYS(0))) {
@@ -111,24 +117,21 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
       bits[static_cast<std::size_t>(property / 8)] |=
           static_cast<std::uint8_t>(1u << (property % 8));
     }
-    answer(client, bits.data(), bits.size(), static_cast<long>(_IOC_SIZE(request)));
+    answer(client, bits.data(), bits.size(), sizeOf(request));
   } else if (nr >= _IOC_NR(EVIOCGBIT(0, 0)) && nr < _IOC_NR(EVIOCGBIT(EV_MAX, 0)) + 1) {
-    const unsigned type = nr - _IOC_NR(EVIOCGBIT(0, 0));
-    static const std::vector<std::uint8_t> none;
-    const std::vector<std::uint8_t>& bits =
-        type < header.eventBits.size() ? header.eventBits[type] : none;
-    answer(client, bits.data(), bits.size(), static_cast<long>(_IOC_SIZE(request)));
+    const std::size_t type = nr - _IOC_NR(EVIOCGBIT(0, 0));
+    const auto* bits = type < header.eventBits.size() ? &header.eventBits[type] : nullptr;
+    answer(client, bits ? bits->data() : nullptr, bits ? bits->size() : 0, sizeOf(request));
   } else if (nr >= _IOC_NR(EVIOCGABS(0)) && nr <= _IOC_NR(EVIOCGABS(ABS_MAX))) {
     const unsigned code = nr - _IOC_NR(EVIOCGABS(0));
-    input_absinfo info{};
-    if (const auto* axis = header.axis(static_cast<std::uint16_t>(code))) {
-      info = {0, axis->minimum, axis->maximum, axis->fuzz, axis->flat, axis->resolution};
-    }
+    const auto* axis = header.axis(static_cast<std::uint16_t>(code));
+    const input_absinfo info = axis ? input_absinfo{0,          axis->minimum, axis->maximum,
+                                                    axis->fuzz, axis->flat,    axis->resolution}
+                                    : input_absinfo{};
     answer(client, &info, sizeof info, 0);
   } else if (nr == _IOC_NR(EVIOCGKEY(0))) {
     std::lock_guard lock(node->mutex);
-    answer(client, node->keyState.data(), node->keyState.size(),
-           static_cast<long>(_IOC_SIZE(request)));
+    answer(client, node->keyState.data(), node->keyState.size(), sizeOf(request));
   } else if (nr == _IOC_NR(EVIOCGMTSLOTS(0))) {
     // The code asked for comes in, every slot's value goes out: no contacts (tracking id -1).
     answerWith(client, 0, [](std::uint8_t* buffer, std::size_t size) {
@@ -141,7 +144,7 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
     });
   } else if (_IOC_DIR(request) == _IOC_READ) {
     // LEDs, sounds, switches, repeat: nothing.
-    answer(client, nullptr, 0, static_cast<long>(_IOC_SIZE(request)));
+    answer(client, nullptr, 0, sizeOf(request));
   } else {
     umockdev_ioctl_client_complete(client, 0, 0);
   }
@@ -156,46 +159,25 @@ gboolean acceptUinputIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpoi
   return TRUE;
 }
 
-std::string hex4(unsigned value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04X", value);
-  return text;
-}
-
 }  // namespace
 
-EmulatedEvdevNode::EmulatedEvdevNode() {
-  testbed_ = umockdev_testbed_new();
-  // Only true once a testbed exists and the preload library is in the process.
-  available_ = umockdev_in_mock_environment();
-}
+// Only true once a testbed exists and the preload library is in the process.
+EmulatedEvdevNode::EmulatedEvdevNode()
+    : testbed_(umockdev_testbed_new()), available_(umockdev_in_mock_environment()) {}
 
 EmulatedEvdevNode::~EmulatedEvdevNode() {
-  for (const auto& node : nodes_) {
-    if (node->handler != nullptr) {
-      umockdev_testbed_detach_ioctl(testbed_, node->path.c_str(), nullptr);
-      g_object_unref(node->handler);
-    }
-    if (node->writeFd >= 0) {
-      ::close(node->writeFd);
-    }
-  }
-  if (uinputHandler_ != nullptr) {
-    umockdev_testbed_detach_ioctl(testbed_, "/dev/uinput", nullptr);
-    g_object_unref(uinputHandler_);
-  }
-  if (uinputReadFd_ >= 0) {
-    ::close(uinputReadFd_);
+  for (const auto& [path, ioctls] : attached_) {
+    umockdev_testbed_detach_ioctl(testbed_, path.c_str(), nullptr);
+    g_object_unref(ioctls);
   }
   g_object_unref(testbed_);
 }
 
 int EmulatedEvdevNode::addUinput() {
-  uinputHandler_ = attach("/dev/uinput", G_CALLBACK(acceptUinputIoctl), nullptr);
-  if (uinputHandler_ != nullptr) {
-    uinputReadFd_ = ::open(file("/dev/uinput").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (attach("/dev/uinput", G_CALLBACK(acceptUinputIoctl), nullptr)) {
+    uinputReadFd_.reset(::open(file("/dev/uinput").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   }
-  return uinputReadFd_;
+  return uinputReadFd_.get();
 }
 
 std::string EmulatedEvdevNode::file(const std::string& path) const {
@@ -205,34 +187,29 @@ std::string EmulatedEvdevNode::file(const std::string& path) const {
   return file;
 }
 
-UMockdevIoctlBase* EmulatedEvdevNode::attach(const std::string& path, GCallback handler,
-                                             void* data) {
+bool EmulatedEvdevNode::attach(const std::string& path, GCallback handler, void* data) {
   const std::string fifo = file(path);
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(fifo).parent_path(), ignored);
   if (::mkfifo(fifo.c_str(), 0660) != 0) {
     ADD_FAILURE() << "mkfifo " << fifo << ": " << std::strerror(errno);
-    return nullptr;
+    return false;
   }
-  UMockdevIoctlBase* ioctls = umockdev_ioctl_base_new();
+  UMockdevIoctlBase* ioctls = attached_.emplace_back(path, umockdev_ioctl_base_new()).second;
   g_signal_connect(ioctls, "handle-ioctl", handler, data);
   GError* error = nullptr;
-  if (!umockdev_testbed_attach_ioctl(testbed_, path.c_str(), ioctls, &error)) {
-    ADD_FAILURE() << "umockdev ioctl: " << error->message;
-    g_clear_error(&error);
-  }
-  return ioctls;
+  const bool attached = umockdev_testbed_attach_ioctl(testbed_, path.c_str(), ioctls, &error);
+  EXPECT_TRUE(attached) << "umockdev ioctl: " << error->message;
+  g_clear_error(&error);
+  return attached;
 }
 
 // The node added as `number`; a test failure (and null) when there is none.
 EmulatedEvdevNode::Node* EmulatedEvdevNode::find(int number) const {
-  for (const auto& node : nodes_) {
-    if (node->number == number) {
-      return node.get();
-    }
-  }
-  ADD_FAILURE() << "no node " << number;
-  return nullptr;
+  const auto found =
+      std::ranges::find(nodes_, number, [](const auto& node) { return node->number; });
+  EXPECT_NE(found, nodes_.end()) << "no node " << number;
+  return found != nodes_.end() ? found->get() : nullptr;
 }
 
 std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& recording,
@@ -248,11 +225,13 @@ std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& r
   }
   node->options = options;
   node->path = "/dev/input/event" + std::to_string(number);
-  const unsigned bus = recording.id ? recording.id->bustype : 0;
-  const unsigned vendor = recording.id ? recording.id->vendor : 0;
-  const unsigned product = recording.id ? recording.id->product : 0;
-  const std::string hid = options.hidParent + "/" + hex4(bus) + ":" + hex4(vendor) + ":" +
-                          hex4(product) + "." + hex4(static_cast<unsigned>(number));
+  const platform::EvemuRecording::DeviceId id =
+      recording.id.value_or(platform::EvemuRecording::DeviceId{});
+  char name[64];
+  std::snprintf(name, sizeof name, "/%04X:%04X:%04X.%04X", id.bustype, id.vendor, id.product,
+                static_cast<unsigned>(number));
+  const std::string hid = options.hidParent + name;
+  std::snprintf(name, sizeof name, "%04X:0000%04X:0000%04X", id.bustype, id.vendor, id.product);
   const std::string input = hid + "/input/input" + std::to_string(number);
   node->sysPath = input + "/event" + std::to_string(number);
   const std::string minor = std::to_string(64 + number);
@@ -261,19 +240,18 @@ std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& r
   // returns). The node is a pipe instead: every event is one atomic write, the reader always
   // reads whole events, a full pipe holds the writer back, and FIONREAD says what is unread.
   const std::string description =
-      "P: " + hid + "\nE: SUBSYSTEM=hid\nE: HID_ID=" + hex4(bus) + ":0000" + hex4(vendor) +
-      ":0000" + hex4(product) + "\nE: HID_NAME=" + recording.name + "\n\n" + "P: " + input +
+      "P: " + hid + "\nE: SUBSYSTEM=hid\nE: HID_ID=" + name + "\nE: HID_NAME=" + recording.name +
+      "\n\n" + "P: " + input +
       "\nE: SUBSYSTEM=input\nE: ID_INPUT=1\nE: ID_INPUT_MOUSE=1\nA: name=" + recording.name +
       "\n\n" + "P: " + node->sysPath + "\nE: DEVNAME=" + node->path +
       "\nE: SUBSYSTEM=input\nE: ID_INPUT=1\nE: ID_INPUT_MOUSE=1\nE: MAJOR=13\nE: MINOR=" + minor +
       "\nA: dev=13:" + minor + "\n";
   // Adding the device announces it to udev at once, and a started provider opens it then: the
   // node and its ioctl answers must be in place before.
-  node->handler = attach(node->path, G_CALLBACK(handleIoctl), node);
-  if (node->handler == nullptr) {
+  if (!attach(node->path, G_CALLBACK(handleIoctl), node)) {
     return node->path;
   }
-  node->writeFd = ::open(file(node->path).c_str(), O_RDWR | O_CLOEXEC);
+  node->writeFd.reset(::open(file(node->path).c_str(), O_RDWR | O_CLOEXEC));
   GError* error = nullptr;
   if (!umockdev_testbed_add_from_string(testbed_, description.c_str(), &error)) {
     ADD_FAILURE() << "umockdev: " << error->message;
@@ -312,7 +290,7 @@ void EmulatedEvdevNode::write(int number, std::uint16_t type, std::uint16_t code
   event.input_event_usec =
       static_cast<decltype(event.input_event_usec)>(timeMicroseconds % 1000000);
   // One write per event, smaller than PIPE_BUF: atomic, and blocking while the pipe is full.
-  ASSERT_EQ(::write(node->writeFd, &event, sizeof event), static_cast<ssize_t>(sizeof event));
+  ASSERT_EQ(::write(node->writeFd.get(), &event, sizeof event), static_cast<ssize_t>(sizeof event));
 }
 
 void EmulatedEvdevNode::setKeyDown(int number, int code, bool down) {
@@ -320,8 +298,7 @@ void EmulatedEvdevNode::setKeyDown(int number, int code, bool down) {
   ASSERT_NE(node, nullptr);
   std::lock_guard lock(node->mutex);
   auto& byte = node->keyState[static_cast<std::size_t>(code / 8)];
-  const auto bit = static_cast<std::uint8_t>(1u << (code % 8));
-  byte = down ? static_cast<std::uint8_t>(byte | bit) : static_cast<std::uint8_t>(byte & ~bit);
+  byte = static_cast<std::uint8_t>(down ? byte | (1u << (code % 8)) : byte & ~(1u << (code % 8)));
 }
 
 int EmulatedEvdevNode::grabCalls(int number) const {
@@ -348,7 +325,7 @@ bool EmulatedEvdevNode::waitUntilRead(int number, std::chrono::seconds deadline)
   return testing::eventually(
       [&] {
         int unread = 0;
-        return ::ioctl(node->writeFd, FIONREAD, &unread) < 0 || unread == 0;
+        return ::ioctl(node->writeFd.get(), FIONREAD, &unread) < 0 || unread == 0;
       },
       deadline);
 }

@@ -2,14 +2,15 @@
 
 #include <linux/input.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "Platform/UniqueFd.h"
 #include "Platform/evdev/EvemuRecording.h"
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
@@ -26,9 +27,9 @@ class EmulatedEvdevNode {
   struct Options {
     std::string phys = "usb-0000:00:14.0-1/input0";
     std::string uniq = "a4:83:e7:00:11:22";
-    std::vector<int> properties;  // INPUT_PROP_* to add to the recording's
-    int grabError = 0;            // errno EVIOCGRAB answers (0: success)
-    bool refuseClockId = false;   // EVIOCSCLOCKID fails with EINVAL
+    std::vector<int> properties = {};  // INPUT_PROP_* to add to the recording's
+    int grabError = 0;                 // errno EVIOCGRAB answers (0: success)
+    bool refuseClockId = false;        // EVIOCSCLOCKID fails with EINVAL
     // The left button goes down as the first EVIOCGRAB arrives: a press that reached the desktop
     // just before the mouse was taken.
     bool pressOnFirstGrab = false;
@@ -73,15 +74,16 @@ class EmulatedEvdevNode {
   Node* find(int number) const;
   // The testbed's file standing for `path` (/dev/...).
   std::string file(const std::string& path) const;
-  // Makes `path` a pipe in the testbed whose ioctls go to `handler`; null (with a failure) when it
+  // Makes `path` a pipe in the testbed whose ioctls go to `handler`; false (with a failure) when it
   // cannot.
-  UMockdevIoctlBase* attach(const std::string& path, void (*handler)(), void* data);
+  bool attach(const std::string& path, void (*handler)(), void* data);
 
   UMockdevTestbed* testbed_ = nullptr;
   bool available_ = false;
   std::vector<std::unique_ptr<Node>> nodes_;
-  UMockdevIoctlBase* uinputHandler_ = nullptr;
-  int uinputReadFd_ = -1;
+  // The ioctl handlers attached, detached at the end.
+  std::vector<std::pair<std::string, UMockdevIoctlBase*>> attached_;
+  platform::UniqueFd uinputReadFd_;
 };
 
 // Reads an evemu file of the source tree (examples/sessions/...).

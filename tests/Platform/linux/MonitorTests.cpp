@@ -23,21 +23,18 @@ std::vector<std::string> tactora(const std::string& arguments) {
 class Monitor : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    if (!nodes_.available()) {
-      GTEST_SKIP() << "needs umockdev-wrapper (umockdev's preload library)";
-    }
+    ASSERT_TRUE(nodes_.available()) << "runs under umockdev-wrapper (umockdev's preload library)";
   }
   EmulatedEvdevNode nodes_;
-  TemporaryDirectory folder_;
-  const std::filesystem::path directory_ = folder_.path();
+  TemporaryDirectory directory_;
 };
 
 TEST_P(Monitor, PrintsWhatTheReplayPrintsAndRecordsWhatReplaysTheSame) {
   const std::string session = GetParam();
   const platform::EvemuRecording recording = readSession(session);
   const std::string node = nodes_.add(20, recording, {});
-  const std::filesystem::path recorded = directory_ / "recorded.evemu";
-  const std::filesystem::path output = directory_ / "monitor.out";
+  const std::filesystem::path recorded = directory_.path() / "recorded.evemu";
+  const std::filesystem::path output = directory_.path() / "monitor.out";
   testing::ProcessOptions options;
   options.logFile = output.string();
   auto monitor = testing::ChildProcess::start(
@@ -58,8 +55,7 @@ TEST_P(Monitor, PrintsWhatTheReplayPrintsAndRecordsWhatReplaysTheSame) {
       tactora("replay --actions --time " + testing::sourceDir() + "/" + session), {});
   const auto again =
       testing::runProcess(tactora("replay --actions --time " + recorded.string()), {});
-  EXPECT_EQ(replay.status, 0);
-  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ((std::pair{replay.status, again.status}), (std::pair{0, 0}));
   EXPECT_FALSE(replay.output.empty());
   EXPECT_EQ(testing::readFile(output), replay.output);
   EXPECT_EQ(again.output, replay.output);

@@ -1,6 +1,7 @@
 #include "tests/Platform/linux/ProviderClient.h"
 
-#include <algorithm>
+#include <condition_variable>
+#include <mutex>
 
 #include "Platform/evdev/FrameAssembler.h"
 
@@ -65,47 +66,32 @@ std::vector<Frame> framesOf(const platform::EvemuRecording& recording) {
   return frames;
 }
 
-ProviderClient::ProviderClient() {
-  handle_ = dlopen(TACTORA_EVDEV_PROVIDER_PATH, RTLD_NOW);
-  if (handle_ == nullptr) {
+ProviderClient::ProviderClient() : handle(dlopen(TACTORA_EVDEV_PROVIDER_PATH, RTLD_NOW)) {
+  if (handle == nullptr) {
     return;
   }
-  resolve(handle_, "MTDeviceCreateList", createList_);
-  resolve(handle_, "MTDeviceIsBuiltIn", isBuiltIn_);
-  resolve(handle_, "MTDeviceGetFamilyID", family_);
-  resolve(handle_, "MTDeviceGetSensorSurfaceDimensions", dimensions_);
-  resolve(handle_, "MTRegisterContactFrameCallback", register_);
-  resolve(handle_, "MTUnregisterContactFrameCallback", unregister_);
-  resolve(handle_, "MTDeviceStart", start_);
-  resolve(handle_, "MTDeviceStop", stop_);
-  resolve(handle_, TACTORA_EVDEV_SET_REPORT_FILTER, setFilter_);
-  resolve(handle_, TACTORA_EVDEV_SET_LOG_HANDLER, setLog_);
-  resolve(handle_, TACTORA_EVDEV_WRITE_POINTER_EVENTS, writePointer_);
-  setLog_(recordLog, nullptr);
-}
-
-std::int32_t ProviderClient::family(MTDeviceRef device) const {
-  std::int32_t id = -1;
-  family_(device, &id);
-  return id;
+  resolve(handle, "MTDeviceCreateList", createList);
+  resolve(handle, "MTDeviceIsBuiltIn", isBuiltIn);
+  resolve(handle, "MTDeviceGetFamilyID", family);
+  resolve(handle, "MTDeviceGetSensorSurfaceDimensions", dimensions);
+  resolve(handle, "MTRegisterContactFrameCallback", registerCallback);
+  resolve(handle, "MTUnregisterContactFrameCallback", unregisterCallback);
+  resolve(handle, "MTDeviceStart", startDevice);
+  resolve(handle, "MTDeviceStop", stopDevice);
+  resolve(handle, TACTORA_EVDEV_SET_REPORT_FILTER, setReportFilter);
+  resolve(handle, TACTORA_EVDEV_SET_LOG_HANDLER, setLogHandler);
+  resolve(handle, TACTORA_EVDEV_WRITE_POINTER_EVENTS, pointerWriter);
+  setLogHandler(recordLog, nullptr);
 }
 
 std::int32_t ProviderClient::start(MTDeviceRef device) const {
-  register_(device, recordFrame);
-  return start_(device, 0);
+  registerCallback(device, recordFrame);
+  return startDevice(device, 0);
 }
 
 void ProviderClient::stop(MTDeviceRef device) const {
-  unregister_(device, recordFrame);
-  stop_(device);
-}
-
-void ProviderClient::setFilter(bool exclusive) const {
-  setFilter_(recordReport, nullptr, exclusive);
-}
-
-void ProviderClient::clearFilter() const {
-  setFilter_(nullptr, nullptr, false);
+  unregisterCallback(device, recordFrame);
+  stopDevice(device);
 }
 
 std::vector<Frame> ProviderClient::waitForFrames(std::size_t count) {

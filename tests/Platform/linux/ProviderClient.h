@@ -3,11 +3,8 @@
 #include <dlfcn.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <cstring>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,32 +27,23 @@ std::vector<Frame> framesOf(const platform::EvemuRecording& recording);
 
 // The evdev provider library as the bridge sees it (its symbols resolved with dlsym), with a frame
 // callback that records what arrives and a report filter that records the mouse's own events.
-class ProviderClient {
- public:
+struct ProviderClient {
   ProviderClient();
-  bool loaded() const { return handle_ != nullptr; }
-
-  MTDeviceList* createList() const { return createList_(); }
-  bool isBuiltIn(MTDeviceRef device) const { return isBuiltIn_(device); }
-  std::int32_t family(MTDeviceRef device) const;
-  void dimensions(MTDeviceRef device, std::int32_t* width, std::int32_t* height) const {
-    dimensions_(device, width, height);
-  }
-  // Registers the recording callback and starts the device.
+  bool loaded() const { return handle != nullptr; }
+  // Registers the recording callback and starts the device; unregisters it and stops the device.
   std::int32_t start(MTDeviceRef device) const;
   void stop(MTDeviceRef device) const;
-  void setFilter(bool exclusive) const;
-  void clearFilter() const;
-  // The provider's writer to the mouse's clone, as the poster uses it.
-  TactoraEvdevWritePointerEventsFn pointerWriter() const { return writePointer_; }
+  // Records the mouse's reports (`exclusive`: the provider grabs the mouse); none.
+  void setFilter(bool exclusive) const { setReportFilter(recordReport, nullptr, exclusive); }
+  void clearFilter() const { setReportFilter(nullptr, nullptr, false); }
 
   // How long a wait for the provider lasts at most. A passing test waits only as long as the
   // provider takes; the bound is for a loaded machine, where that can be long.
   static constexpr std::chrono::seconds deadline{30};
 
-  // Waits until `count` frames have arrived (or the deadline passed); all of them.
+  // Waits until `count` frames have arrived, or until `done` holds for the frames so far (or the
+  // wait's bound passed); all of them.
   static std::vector<Frame> waitForFrames(std::size_t count);
-  // Waits until `done` holds for the frames so far (or `within` passed); all of them.
   static std::vector<Frame> waitForFrames(
       const std::function<bool(const std::vector<Frame>&)>& done,
       std::chrono::seconds within = deadline);
@@ -68,19 +56,19 @@ class ProviderClient {
   static void clearRecords();
   static std::vector<std::string> logLines();
 
- private:
-  void* handle_ = nullptr;
-  MTDeviceCreateListFn createList_ = nullptr;
-  MTDeviceIsBuiltInFn isBuiltIn_ = nullptr;
-  MTDeviceGetFamilyIDFn family_ = nullptr;
-  MTDeviceGetSensorSurfaceDimensionsFn dimensions_ = nullptr;
-  MTRegisterContactFrameCallbackFn register_ = nullptr;
-  MTUnregisterContactFrameCallbackFn unregister_ = nullptr;
-  MTDeviceStartFn start_ = nullptr;
-  MTDeviceStopFn stop_ = nullptr;
-  TactoraEvdevSetReportFilterFn setFilter_ = nullptr;
-  TactoraEvdevSetLogHandlerFn setLog_ = nullptr;
-  TactoraEvdevWritePointerEventsFn writePointer_ = nullptr;
+  void* handle = nullptr;
+  MTDeviceCreateListFn createList = nullptr;
+  MTDeviceIsBuiltInFn isBuiltIn = nullptr;
+  MTDeviceGetFamilyIDFn family = nullptr;
+  MTDeviceGetSensorSurfaceDimensionsFn dimensions = nullptr;
+  MTRegisterContactFrameCallbackFn registerCallback = nullptr;
+  MTUnregisterContactFrameCallbackFn unregisterCallback = nullptr;
+  MTDeviceStartFn startDevice = nullptr;
+  MTDeviceStopFn stopDevice = nullptr;
+  TactoraEvdevSetReportFilterFn setReportFilter = nullptr;
+  TactoraEvdevSetLogHandlerFn setLogHandler = nullptr;
+  // The provider's writer to the mouse's clone, as the poster uses it.
+  TactoraEvdevWritePointerEventsFn pointerWriter = nullptr;
 };
 
 }  // namespace tactora::lx::test

@@ -70,14 +70,12 @@ TEST(JournalLogSink, StreamMatchesOnlyTheDeviceAndInodeOfTheDescriptor) {
     EXPECT_FALSE(JournalLogSink::isJournalStream(file.fd, malformed.c_str())) << malformed;
   }
 
-  const auto journal = [] {
+  EXPECT_TRUE(inChild(file, stream, [] {
     return JournalLogSink::stderrIsJournal() && JournalLogSink::createIfStderrIsJournal();
-  };
-  const auto notJournal = [] {
+  }));
+  EXPECT_TRUE(inChild(file, file.journalStream(1), [] {
     return !JournalLogSink::stderrIsJournal() && !JournalLogSink::createIfStderrIsJournal();
-  };
-  EXPECT_TRUE(inChild(file, stream, journal));
-  EXPECT_TRUE(inChild(file, file.journalStream(1), notJournal));
+  }));
 }
 
 std::vector<std::string> sentFields(LogLevel level, const std::string& message) {

@@ -1,5 +1,7 @@
+#include <array>
 #include <filesystem>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "Platform/AtomicFile.h"
@@ -12,6 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::LoginItemStatus;
+using ::testing::HasSubstr;
 using Launch = std::vector<std::string>;  // the program, then its arguments
 
 class XdgAutostartLoginItemsTest : public ::testing::Test {
@@ -68,27 +71,22 @@ TEST_F(XdgAutostartLoginItemsTest, StatusFollowsWhatTheSessionWouldStart) {
 }
 
 TEST_F(XdgAutostartLoginItemsTest, ProgramIsQuotedForEachFile) {
-  struct Case {
-    std::string program, exec, execStart;
-  };
   // Desktop entries escape " ` $ \ inside quotes and then every backslash again at the value
   // level; both files double % and units double $.
-  for (const auto& c : std::vector<Case>{
+  for (const auto& [program, exec, execStart] : std::vector<std::array<std::string, 3>>{
            {"/opt/My Apps/tactora", "\"/opt/My Apps/tactora\"", "\"/opt/My Apps/tactora\""},
            {"/opt/100%/$HOME/t", "\"/opt/100%%/\\\\$HOME/t\"", "/opt/100%%/$$HOME/t"},
            {"/opt/a\"b\\c/t", "\"/opt/a\\\\\"b\\\\\\\\c/t\"", "\"/opt/a\\\"b\\\\c/t\""}}) {
-    EXPECT_NE(XdgAutostartLoginItems::autostartEntry(c.program).find("\nExec=" + c.exec + "\n"),
-              std::string::npos)
-        << c.program;
-    EXPECT_NE(XdgAutostartLoginItems::unitFile(c.program).find("\nExecStart=" + c.execStart + "\n"),
-              std::string::npos)
-        << c.program;
+    EXPECT_THAT(XdgAutostartLoginItems::autostartEntry(program),
+                HasSubstr("\nExec=" + exec + "\n"));
+    EXPECT_THAT(XdgAutostartLoginItems::unitFile(program),
+                HasSubstr("\nExecStart=" + execStart + "\n"));
   }
 }
 
 TEST_F(XdgAutostartLoginItemsTest, FailuresNameTheFile) {
-  platform::AtomicFile::write(home_.path() / "autostart",
-                              "");  // a plain file where the folder should be
+  // A plain file where the folder should be.
+  platform::AtomicFile::write(home_.path() / "autostart", "");
   EXPECT_EQ(
       items().registerMainApp(),
       "cannot create the folder " + (home_.path() / "autostart").string() + ": Not a directory");

@@ -1,5 +1,4 @@
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -29,13 +28,9 @@ using Lines = std::vector<std::string>;
 LinuxPlatform::Options bareOptions(const TemporaryDirectory& folder) {
   LinuxPlatform::Options options;
   options.providerPath = TACTORA_MISSING_PROVIDER_PATH;
-  options.useX11 = false;
-  options.createVirtualDevices = false;
+  options.useX11 = options.createVirtualDevices = false;
   options.configurationDirectory = (folder.path() / "Tactora").string();
-  options.version = "0.1.0";
-  DesktopServices::Session session;
-  session.useSessionBus = false;
-  options.session = session;
+  options.session.emplace().useSessionBus = false;
   return options;
 }
 
@@ -49,9 +44,7 @@ TEST(LinuxPlatformBare, StartsWithMissingFunctionsAndNoEventSource) {
   EXPECT_FALSE(platform->events().createEventSource(platform::EventSourceStateID::hidSystemState));
   EXPECT_FALSE(platform->systemBridges().loadDockNotificationFunction());
   const auto hotKeys = platform->systemBridges().loadHotKeyFunctions();
-  EXPECT_EQ(hotKeys.connectionID, 0u);
-  EXPECT_FALSE(hotKeys.getValue);
-  EXPECT_FALSE(hotKeys.setEnabled);
+  EXPECT_FALSE(hotKeys.connectionID || hotKeys.getValue || hotKeys.setEnabled);
 
   auto& accessibility = platform->accessibility();
   const auto systemWide = accessibility.createSystemWide();
@@ -122,8 +115,7 @@ TEST(LinuxWorkspace, WakeHandlersRunOnTheMainQueueWhileSubscribed) {
   parts.onMainThread = [queue](std::function<void()> work) { queue->push_back(std::move(work)); };
   auto workspace = std::make_unique<LinuxWorkspace>(std::move(parts));
 
-  int kept = 0;
-  int cancelled = 0;
+  int kept = 0, cancelled = 0;
   platform::Subscription keep = workspace->subscribeDidWake([&] { ++kept; });
   platform::Subscription cancel = workspace->subscribeDidWake([&] { ++cancelled; });
   workspace->systemDidWake();
@@ -157,10 +149,8 @@ TEST_F(LinuxSystemBridgesTest, AWorkspaceBindingIsReplayedAndAnUnboundOneIsNot) 
   DesktopFunctions desktop;
   desktop.workspaceBinding = [&asked](WorkspaceDirection direction) -> std::optional<KeyBinding> {
     asked.push_back(direction);
-    if (direction == WorkspaceDirection::left) {
-      return std::nullopt;
-    }
-    return KeyBinding{.keyCode = 121, .modifiers = 0x1000};
+    return direction == WorkspaceDirection::left ? std::nullopt
+                                                 : std::optional(KeyBinding{121, 0x1000});
   };
   switchWith(desktop, true);
   EXPECT_EQ(posted(), (Lines{"keyDown 121 flags 0x40000", "keyUp 121 flags 0x40000"}));

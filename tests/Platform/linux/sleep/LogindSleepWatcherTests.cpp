@@ -3,6 +3,7 @@
 
 #include "Platform/linux/sleep/LogindSleepWatcher.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <systemd/sd-bus.h>
 
@@ -69,8 +70,7 @@ TEST_F(LogindSleepWatcherTest, WithoutASystemBusOneLineIsLoggedAndNothingWakes) 
   }
   EXPECT_EQ(wakes_, 0);
   ASSERT_EQ(log_->lines().size(), 1u);
-  EXPECT_NE(log_->lines()[0].message.find("no system bus"), std::string::npos)
-      << log_->lines()[0].message;
+  EXPECT_THAT(log_->lines()[0].message, ::testing::HasSubstr("no system bus"));
 }
 
 }  // namespace
