@@ -37,12 +37,12 @@ TEST(BindingLookup, ApplicationProfileIsSearchedCompletelyBeforeAllApps) {
   Configuration configuration = defaultConfiguration();
   configuration.profiles[0].bindings.push_back(
       bind(twoFingerTap, Action(A::missionControl), shift));
-  configuration.profiles.push_back(Profile{"app", {bind(twoFingerTap, Action(A::hideApp))}});
-  configuration.profiles.push_back(
-      Profile{"cmd", {bind(twoFingerTap, Action(A::zoomIn), command)}});
-  configuration.profiles.push_back(Profile{"off", {bind(twoFingerTap, Action(A::none))}});
-  configuration.profiles.push_back(Profile{"empty", {}});
-  configuration.profiles.push_back(Profile{"app", {bind(twoFingerTap, Action(A::zoomOut))}});
+  configuration.profiles.insert(configuration.profiles.end(),
+                                {{"app", {bind(twoFingerTap, Action(A::hideApp))}},
+                                 {"cmd", {bind(twoFingerTap, Action(A::zoomIn), command)}},
+                                 {"off", {bind(twoFingerTap, Action(A::none))}},
+                                 {"empty", {}},
+                                 {"app", {bind(twoFingerTap, Action(A::zoomOut))}}});
 
   auto resolve = [&](ModifierSet held, std::optional<std::string> front) {
     return kindOf(resolveAction(twoFingerTap, held, front, configuration));
