@@ -22,30 +22,6 @@
 namespace tactora::shell {
 namespace {
 
-// The launch-at-login row is read again at every opening and switches the login item itself; the
-// shortcuts work in the menu Qt draws (the X11 tray's). The status line is the delegate's, below.
-TEST(StatusItemController, LoginRowIsReadAtEachOpeningAndTheShortcutsWorkInQtsMenu) {
-  auto desktop = sim::SimPlatform::install();
-  LaunchAtLogin login(*desktop);
-  StatusItemController controller({.statusSummary = [] { return std::string("Tactora"); }}, login);
-  QSignalSpy settingsOpened(&controller, &StatusItemController::settingsRequested);
-  QSignalSpy quitRequested(&controller, &StatusItemController::quitRequested);
-  desktop->loginItems().setStatus(platform::LoginItemStatus::enabled);
-  Q_EMIT controller.menu().aboutToShow();
-  EXPECT_TRUE(controller.launchAtLoginItem().isChecked());
-  controller.launchAtLoginItem().trigger();
-  EXPECT_EQ(desktop->loginItems().mainAppStatus(), platform::LoginItemStatus::notRegistered);
-  EXPECT_FALSE(controller.launchAtLoginItem().isChecked());
-
-  for (const Qt::Key key : {Qt::Key_Comma, Qt::Key_Q}) {
-    controller.menu().popup(QPoint(100, 100));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
-    QTest::keyClick(&controller.menu(), key, Qt::ControlModifier);
-  }
-  EXPECT_EQ(std::pair(settingsOpened.count(), quitRequested.count()), std::pair(1LL, 1LL));
-  controller.menu().hide();
-}
-
 class DesktopShellTest : public ::testing::Test {
  protected:
   // The case's private bus has no tray host; `x11Tray` says whether an X11 tray stands in.
@@ -73,6 +49,27 @@ class DesktopShellTest : public ::testing::Test {
   int settingsShown_ = 0;
   int permissionsShown_ = 0;
 };
+
+// The launch-at-login row is read again at every opening and switches the login item itself; the
+// shortcuts work in the menu Qt draws (the X11 tray's).
+TEST_F(DesktopShellTest, LoginRowIsReadAtEachOpeningAndTheShortcutsWorkInQtsMenu) {
+  StatusItemController& item = *launch(true)->statusItem();
+  QSignalSpy quitRequested(&item, &StatusItemController::quitRequested);
+  desktop_->loginItems().setStatus(platform::LoginItemStatus::enabled);
+  Q_EMIT item.menu().aboutToShow();
+  EXPECT_TRUE(item.launchAtLoginItem().isChecked());
+  item.launchAtLoginItem().trigger();
+  EXPECT_EQ(desktop_->loginItems().mainAppStatus(), platform::LoginItemStatus::notRegistered);
+  EXPECT_FALSE(item.launchAtLoginItem().isChecked());
+
+  for (const Qt::Key key : {Qt::Key_Comma, Qt::Key_Q}) {
+    item.menu().popup(QPoint(100, 100));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&item.menu()));
+    QTest::keyClick(&item.menu(), key, Qt::ControlModifier);
+  }
+  EXPECT_EQ(std::pair(settingsShown_, quitRequested.count()), std::pair(1, 1LL));
+  item.menu().hide();
+}
 
 TEST_F(DesktopShellTest, StatusLineFollowsTheGrantsAndPermissionsOpensTheirWindow) {
   auto shell = launch(true);
