@@ -18,7 +18,7 @@ std::optional<A> kindOf(const std::optional<Action>& action) {
   return action ? std::optional(action->kind()) : std::nullopt;
 }
 
-TEST(BindingLookup, ExactModifiersBeatModifierFreeWhereverTheyStandAndEarlierWins) {
+TEST(BindingLookup, ExactModifiersWinWithinAProfileAndTheApplicationsProfileBeforeAllApps) {
   const std::vector<GestureBinding> bindings{
       bind(twoFingerTap, Action(A::leftClick)),
       bind(twoFingerTap, Action(A::hideApp), command),
@@ -31,9 +31,8 @@ TEST(BindingLookup, ExactModifiersBeatModifierFreeWhereverTheyStandAndEarlierWin
   EXPECT_EQ(kindOf(matchBinding(twoFingerTap, commandShift, bindings)), A::leftClick);
   EXPECT_EQ(matchBinding(twoFingerTap, commandShift, {bindings[1]}), std::nullopt);
   EXPECT_EQ(matchBinding(GestureEvent::tap(3), {}, bindings), std::nullopt);
-}
 
-TEST(BindingLookup, ApplicationProfileIsSearchedCompletelyBeforeAllApps) {
+  // An application's profile is searched completely before All Apps.
   Configuration configuration = defaultConfiguration();
   configuration.profiles[0].bindings.push_back(
       bind(twoFingerTap, Action(A::missionControl), shift));

@@ -57,7 +57,7 @@ TEST_F(ConfigCheckTest, PrintsTheStoredFormAndReportsEverythingLeftOut) {
   EXPECT_EQ(output, result(0, encodeConfiguration(expected), remarks));
 }
 
-TEST_F(ConfigCheckTest, UnusableFilesEndWithOneMessageNamingFileAndProblem) {
+TEST_F(ConfigCheckTest, UnusableFilesEndWithOneMessageAndUsableOnesPrintTheirStoredForm) {
   const std::string reset =
       "; the application would set this file aside and start from the defaults\n";
   const std::pair<std::string, std::string> cases[] = {
@@ -78,9 +78,8 @@ TEST_F(ConfigCheckTest, UnusableFilesEndWithOneMessageNamingFileAndProblem) {
   for (const auto& [bytes, message] : cases) {
     EXPECT_EQ(check(bytes), result(ConfigCheck::unusableFileStatus, "", prefix() + message));
   }
-}
 
-TEST_F(ConfigCheckTest, ACleanFileHasNoRemarksAndANewerOneShowsTheDefaultsItWouldBecome) {
+  // A clean file has no remarks; a newer one shows the defaults it would become.
   const std::string defaults = encodeConfiguration(defaultConfiguration());
   EXPECT_EQ(check(defaults), result(0, defaults, ""));
   EXPECT_EQ(check(R"({"schemaVersion": 10, "enabled": false})"),
