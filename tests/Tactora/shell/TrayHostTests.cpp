@@ -119,9 +119,8 @@ Menu readMenu(const QDBusArgument& root) {
   root >> id >> row;
   root.beginArray();
   while (!root.atEnd()) {
-    QDBusVariant child;
-    root >> child;
-    const QDBusArgument node = qvariant_cast<QDBusArgument>(child.variant());
+    const QDBusArgument node =
+        qvariant_cast<QDBusArgument>(qdbus_cast<QDBusVariant>(root).variant());
     node.beginStructure();
     node >> id >> row;
     node.endStructure();
