@@ -59,28 +59,6 @@ class ConfigStoreTest : public ::testing::Test {
   int uuids_ = 0;
 };
 
-// The first launch writes nothing; a file of the current version is read as written and left
-// alone; the first save creates the folder and the file and leaves no temporary behind.
-TEST_F(ConfigStoreTest, NothingIsWrittenUntilTheFirstSaveAndACurrentFileIsLeftAsItIs) {
-  auto store = open();
-  EXPECT_EQ(*store->current(), defaultConfiguration());
-  EXPECT_FALSE(fs::exists(dir()));
-  Configuration custom = defaultConfiguration();
-  custom.profiles.push_back(Profile{"com.example.App", {}});
-  store->save(custom);
-  store.reset();
-  EXPECT_EQ(entries(), std::vector<std::string>{"config.json"});
-  EXPECT_EQ(readFile(file()), encodeConfiguration(custom));
-
-  const std::string handWritten = nlohmann::json::parse(encodeConfiguration(custom)).dump(7);
-  placeFile(handWritten);
-  store = open();
-  EXPECT_EQ(*store->current(), custom);
-  store.reset();
-  EXPECT_EQ(readFile(file()), handWritten);
-  EXPECT_TRUE(log_->lines().empty());
-}
-
 // Saving never waits for the disk: while one write is under way, every later save returns at
 // once, and only the newest of them is written after it. Destroying the store waits for it.
 // Meanwhile the gesture thread reads whole values, never one half saved.
@@ -250,11 +228,20 @@ TEST_F(ConfigStoreTest, ARejectedOrOlderFileIsReplacedOnlyOnceItsBackupIsOnTheDi
                                                  cases[2].backup}));
 }
 
-// A config.json the user made something else is respected: a FIFO (not read: opening it would
-// wait for a writer) is never saved over; a symbolic link is written through to its target, which
-// keeps its permissions.
-TEST_F(ConfigStoreTest, AFileThatCannotBeReadIsKeptAndALinkIsWrittenThrough) {
-  fs::create_directories(dir());
+// A config.json the user made is respected: one of the current version is read as written and
+// left alone; a FIFO (not read: opening it would wait for a writer) is never saved over; a symbolic
+// link is written through to its target, which keeps its permissions. (That nothing is written
+// before the first save, and the file a save writes, the settings window's tests follow.)
+TEST_F(ConfigStoreTest, TheUsersOwnFileIsKeptAsItIsAndALinkIsWrittenThrough) {
+  Configuration custom = defaultConfiguration();
+  custom.profiles.push_back(Profile{"com.example.App", {}});
+  const std::string handWritten = nlohmann::json::parse(encodeConfiguration(custom)).dump(7);
+  placeFile(handWritten);
+  EXPECT_EQ(*open()->current(), custom);
+  EXPECT_EQ(readFile(file()), handWritten);
+  EXPECT_TRUE(log_->lines().empty());
+
+  fs::remove(file());
   ASSERT_EQ(mkfifo(file().c_str(), 0600), 0);
   auto store = open();
   EXPECT_EQ(*store->current(), defaultConfiguration());
