@@ -18,7 +18,7 @@ std::optional<A> kindOf(const std::optional<Action>& action) {
   return action ? std::optional(action->kind()) : std::nullopt;
 }
 
-TEST(BindingLookup, ExactModifiersBeatModifierFreeWhereverTheyStandAndEarlierWins) {
+TEST(BindingLookup, ExactModifiersWinWithinAProfileAndTheApplicationsProfileBeforeAllApps) {
   const std::vector<GestureBinding> bindings{
       bind(twoFingerTap, Action(A::leftClick)),
       bind(twoFingerTap, Action(A::hideApp), command),
@@ -31,18 +31,17 @@ TEST(BindingLookup, ExactModifiersBeatModifierFreeWhereverTheyStandAndEarlierWin
   EXPECT_EQ(kindOf(matchBinding(twoFingerTap, commandShift, bindings)), A::leftClick);
   EXPECT_EQ(matchBinding(twoFingerTap, commandShift, {bindings[1]}), std::nullopt);
   EXPECT_EQ(matchBinding(GestureEvent::tap(3), {}, bindings), std::nullopt);
-}
 
-TEST(BindingLookup, ApplicationProfileIsSearchedCompletelyBeforeAllApps) {
+  // An application's profile is searched completely before All Apps.
   Configuration configuration = defaultConfiguration();
   configuration.profiles[0].bindings.push_back(
       bind(twoFingerTap, Action(A::missionControl), shift));
-  configuration.profiles.push_back(Profile{"app", {bind(twoFingerTap, Action(A::hideApp))}});
-  configuration.profiles.push_back(
-      Profile{"cmd", {bind(twoFingerTap, Action(A::zoomIn), command)}});
-  configuration.profiles.push_back(Profile{"off", {bind(twoFingerTap, Action(A::none))}});
-  configuration.profiles.push_back(Profile{"empty", {}});
-  configuration.profiles.push_back(Profile{"app", {bind(twoFingerTap, Action(A::zoomOut))}});
+  configuration.profiles.insert(configuration.profiles.end(),
+                                {{"app", {bind(twoFingerTap, Action(A::hideApp))}},
+                                 {"cmd", {bind(twoFingerTap, Action(A::zoomIn), command)}},
+                                 {"off", {bind(twoFingerTap, Action(A::none))}},
+                                 {"empty", {}},
+                                 {"app", {bind(twoFingerTap, Action(A::zoomOut))}}});
 
   auto resolve = [&](ModifierSet held, std::optional<std::string> front) {
     return kindOf(resolveAction(twoFingerTap, held, front, configuration));

@@ -9,7 +9,7 @@ namespace tactora {
 namespace {
 
 // What a command hides must show in the import warning, and what draws as itself must stay.
-TEST(CommandText, EscapesWhatWouldNotDrawAsItself) {
+TEST(CommandText, EscapesWhatWouldNotDrawAsItselfAndCutsWithoutHalfAnEscape) {
   const struct {
     std::string command;
     std::string shown;
@@ -30,9 +30,8 @@ TEST(CommandText, EscapesWhatWouldNotDrawAsItself) {
     EXPECT_EQ(CommandText::shortened(c.command, &cut), c.shown);
     EXPECT_FALSE(cut);
   }
-}
 
-TEST(CommandText, CutsALongCommandSayingHowMuchIsLeftAndNeverHalfAnEscape) {
+  // A long command is cut saying how much is left.
   constexpr std::size_t limit = CommandText::shownCharacters;
   const std::string letters(limit + 40, 'a');
   bool cut = false;

@@ -10,35 +10,27 @@ namespace {
 
 using testing::writeFile;
 
-struct CheckResult {
-  int status = 0;
-  std::string out;
-  std::string err;
-  friend bool operator==(const CheckResult&, const CheckResult&) = default;
-  friend void PrintTo(const CheckResult& r, std::ostream* os) {
-    *os << r.status << "\nout: " << r.out << "\nerr: " << r.err;
-  }
-};
+// The exit status and both outputs of a check, as one text to compare.
+std::string result(int status, const std::string& out, const std::string& err) {
+  return std::to_string(status) + "\nout: " + out + "\nerr: " + err;
+}
 
 class ConfigCheckTest : public ::testing::Test {
  protected:
-  CheckResult check(const std::string& bytes) {
-    const auto path = temporary_.path() / "config.json";
-    writeFile(path, bytes);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = ConfigCheck::check(path, out, err);
-    return {status, out.str(), err.str()};
+  std::string check(const std::string& bytes) {
+    writeFile(path(), bytes);
+    std::ostringstream out, err;
+    const int status = ConfigCheck::check(path(), out, err);
+    return result(status, out.str(), err.str());
   }
-  std::string prefix() const {
-    return "tactora: " + (temporary_.path() / "config.json").string() + ": ";
-  }
+  std::filesystem::path path() const { return temporary_.path() / "config.json"; }
+  std::string prefix() const { return "tactora: " + path().string() + ": "; }
 
   testing::TemporaryDirectory temporary_;
 };
 
 TEST_F(ConfigCheckTest, PrintsTheStoredFormAndReportsEverythingLeftOut) {
-  const auto result = check(R"({
+  const std::string output = check(R"({
     "schemaVersion": 4, "enable": false, "tuning": {"tapMaxTravelMm": 2},
     "profiles": [
       {"bundleIdentifier": "com.example", "bindings": [
@@ -62,17 +54,13 @@ TEST_F(ConfigCheckTest, PrintsTheStoredFormAndReportsEverythingLeftOut) {
         "config.json.v4-backup)"}) {
     remarks += prefix() + remark + "\n";
   }
-  EXPECT_EQ(result, (CheckResult{0, encodeConfiguration(expected), remarks}));
+  EXPECT_EQ(output, result(0, encodeConfiguration(expected), remarks));
 }
 
-TEST_F(ConfigCheckTest, UnusableFilesEndWithOneMessageNamingFileAndProblem) {
+TEST_F(ConfigCheckTest, UnusableFilesEndWithOneMessageAndUsableOnesPrintTheirStoredForm) {
   const std::string reset =
       "; the application would set this file aside and start from the defaults\n";
-  struct Case {
-    std::string bytes;
-    std::string message;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"{\n  \"enabled\": false,\n}\n",
        "invalid JSON at line 3, column 1: syntax error while parsing object key - unexpected '}'; "
        "expected string literal (is there a comma after the last member?)" +
@@ -87,21 +75,18 @@ TEST_F(ConfigCheckTest, UnusableFilesEndWithOneMessageNamingFileAndProblem) {
       {R"({"tuning": {"tapMaxDuration": "long"}})",
        "tuning.tapMaxDuration: expected a number, found a string" + reset},
   };
-  for (const auto& each : cases) {
-    const auto result = check(each.bytes);
-    EXPECT_EQ(result, (CheckResult{ConfigCheck::unusableFileStatus, "", prefix() + each.message}));
+  for (const auto& [bytes, message] : cases) {
+    EXPECT_EQ(check(bytes), result(ConfigCheck::unusableFileStatus, "", prefix() + message));
   }
-}
 
-TEST_F(ConfigCheckTest, ACleanFileHasNoRemarksAndANewerOneShowsTheDefaultsItWouldBecome) {
+  // A clean file has no remarks; a newer one shows the defaults it would become.
   const std::string defaults = encodeConfiguration(defaultConfiguration());
-  EXPECT_EQ(check(defaults), (CheckResult{0, defaults, ""}));
-  EXPECT_EQ(
-      check(R"({"schemaVersion": 10, "enabled": false})"),
-      (CheckResult{0, defaults,
+  EXPECT_EQ(check(defaults), result(0, defaults, ""));
+  EXPECT_EQ(check(R"({"schemaVersion": 10, "enabled": false})"),
+            result(0, defaults,
                    prefix() + "schemaVersion 10 is newer than this build supports (9); the "
                               "application would set this file aside and start from the defaults, "
-                              "shown below\n"}));
+                              "shown below\n"));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@ namespace tactora {
 namespace {
 
 using testing::bind;
-using testing::readFile;
 using testing::writeFile;
 
 class SettingsImportTest : public ::testing::Test {
@@ -46,9 +45,7 @@ TEST_F(SettingsImportTest, OnlyCommandsNotRunAnywhereYetNeedConfirmation) {
   store_.save(current);
   Configuration known = defaultConfiguration();
   known.profiles[0].bindings.push_back(bind(GestureEvent::tap(5), Action::shellCommand("ls")));
-  const auto path = exported(known);
-  EXPECT_EQ(readFile(path), encodeConfiguration(known));  // the file form of config.json
-  import_.importFile(path);
+  import_.importFile(exported(known));
   EXPECT_EQ(shown(import_.confirmationAlert()), "no alert");
   EXPECT_EQ(*store_.current(), known);
   EXPECT_EQ(selected_, 1);
@@ -80,8 +77,6 @@ TEST_F(SettingsImportTest, UnusableFilesEndInTheErrorAlertAndOldOnesAreMigratedL
   EXPECT_EQ(shown(import_.errorAlert()),
             "Couldn\u2019t import settings\nThe file \u201Clist.json\u201D isn\u2019t a Tactora "
             "settings file (expected an object, found an array).\n[OK] []");
-  import_.dismissError();
-  EXPECT_FALSE(import_.errorAlert());
   EXPECT_EQ(*store_.current(), defaultConfiguration());
 
   writeFile(temporary_.path() / "old.json", "{}");

@@ -45,8 +45,7 @@ TEST(QtMainLoop, WorkRunsOnTheGuiThreadInOrderCancelledItemsNeverAndTimersStop) 
 
   // A repeating timer stops when invalidated inside or outside its handler.
   int inside = 0;
-  std::shared_ptr<platform::RepeatingTimer> self;
-  self = loop.scheduleRepeating(0.005, [&] {
+  std::shared_ptr<platform::RepeatingTimer> self = loop.scheduleRepeating(0.005, [&] {
     if (++inside == 3) {
       self->invalidate();
     }

@@ -22,37 +22,6 @@
 namespace tactora::shell {
 namespace {
 
-// The status line and the launch-at-login row are read again at every opening; the row switches
-// the login item itself; the shortcuts work in the menu Qt draws (the X11 tray's).
-TEST(StatusItemController, MenuReadsItsStateAtEachOpeningAndAnswersItsShortcuts) {
-  auto desktop = sim::SimPlatform::install();
-  sim::SimLoginItems& items = desktop->loginItems();
-  LaunchAtLogin login(*desktop);
-  std::string summary = "No Magic Mouse detected";
-  StatusItemController controller({.statusSummary = [&] { return summary; }}, login);
-  QSignalSpy settingsOpened(&controller, &StatusItemController::settingsRequested);
-  QSignalSpy quitRequested(&controller, &StatusItemController::quitRequested);
-
-  items.setStatus(platform::LoginItemStatus::enabled);
-  summary = "Magic Mouse connected";
-  Q_EMIT controller.menu().aboutToShow();
-  EXPECT_EQ(controller.statusHeaderItem().text(), "Magic Mouse connected");
-  EXPECT_TRUE(controller.launchAtLoginItem().isChecked());
-  EXPECT_FALSE(controller.statusHeaderItem().isEnabled());
-  controller.launchAtLoginItem().trigger();
-  EXPECT_EQ(items.mainAppStatus(), platform::LoginItemStatus::notRegistered);
-  EXPECT_FALSE(controller.launchAtLoginItem().isChecked());
-
-  for (const Qt::Key key : {Qt::Key_Comma, Qt::Key_Q}) {
-    controller.menu().popup(QPoint(100, 100));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller.menu()));
-    QTest::keyClick(&controller.menu(), key, Qt::ControlModifier);
-  }
-  EXPECT_EQ(settingsOpened.count(), 1);
-  EXPECT_EQ(quitRequested.count(), 1);
-  controller.menu().hide();
-}
-
 class DesktopShellTest : public ::testing::Test {
  protected:
   // The case's private bus has no tray host; `x11Tray` says whether an X11 tray stands in.
@@ -81,12 +50,30 @@ class DesktopShellTest : public ::testing::Test {
   int permissionsShown_ = 0;
 };
 
+// The launch-at-login row is read again at every opening and switches the login item itself; the
+// shortcuts work in the menu Qt draws (the X11 tray's).
+TEST_F(DesktopShellTest, LoginRowIsReadAtEachOpeningAndTheShortcutsWorkInQtsMenu) {
+  StatusItemController& item = *launch(true)->statusItem();
+  QSignalSpy quitRequested(&item, &StatusItemController::quitRequested);
+  desktop_->loginItems().setStatus(platform::LoginItemStatus::enabled);
+  Q_EMIT item.menu().aboutToShow();
+  EXPECT_TRUE(item.launchAtLoginItem().isChecked());
+  item.launchAtLoginItem().trigger();
+  EXPECT_EQ(desktop_->loginItems().mainAppStatus(), platform::LoginItemStatus::notRegistered);
+  EXPECT_FALSE(item.launchAtLoginItem().isChecked());
+
+  for (const Qt::Key key : {Qt::Key_Comma, Qt::Key_Q}) {
+    item.menu().popup(QPoint(100, 100));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&item.menu()));
+    QTest::keyClick(&item.menu(), key, Qt::ControlModifier);
+  }
+  EXPECT_EQ(std::pair(settingsShown_, quitRequested.count()), std::pair(1, 1LL));
+  item.menu().hide();
+}
+
 TEST_F(DesktopShellTest, StatusLineFollowsTheGrantsAndPermissionsOpensTheirWindow) {
   auto shell = launch(true);
   StatusItemController& item = *shell->statusItem();
-  Q_EMIT item.menu().aboutToShow();
-  EXPECT_EQ(item.statusHeaderItem().text(), "No Magic Mouse detected");
-
   desktop_->permissions().setAccessibilityTrusted(false);
   Q_EMIT item.menu().aboutToShow();
   EXPECT_EQ(item.statusHeaderItem().text(), "Permissions needed \u2014 open Permissions\u2026");

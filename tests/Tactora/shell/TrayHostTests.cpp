@@ -119,9 +119,8 @@ Menu readMenu(const QDBusArgument& root) {
   root >> id >> row;
   root.beginArray();
   while (!root.atEnd()) {
-    QDBusVariant child;
-    root >> child;
-    const QDBusArgument node = qvariant_cast<QDBusArgument>(child.variant());
+    const QDBusArgument node =
+        qvariant_cast<QDBusArgument>(qdbus_cast<QDBusVariant>(root).variant());
     node.beginStructure();
     node >> id >> row;
     node.endStructure();
@@ -258,16 +257,6 @@ class TrayHost : public ::testing::TestWithParam<TrayPanel::Kind> {
     return QImage(QString::fromStdString(file.string())).convertToFormat(QImage::Format_RGB32);
   }
 
-  // `width` pixels of `picture` around `centre`, at twice their size for a person to look at, in
-  // $TACTORA_SCREENSHOT_DIR (else the session's folder).
-  void savePicture(const QImage& picture, int centre, int width, const std::string& name) {
-    const QImage part = picture.copy(std::clamp(centre - width / 2, 0, picture.width() - width), 0,
-                                     width, picture.height());
-    const QString directory = qEnvironmentVariable(
-        "TACTORA_SCREENSHOT_DIR", QString::fromStdString(session().folder().string()));
-    EXPECT_TRUE(part.scaled(part.size() * 2).save(directory + "/" + QString::fromStdString(name)));
-  }
-
   Desktop* desktop_ = nullptr;
   std::string logName_;
   QString item_;
@@ -299,8 +288,6 @@ TEST_P(TrayHost, ShowsTheItemAndItsMenuAndActsOnClicks) {
     return change(shown, emptyPanel, true).pixels > 40;
   })) << "the panel shows no icon";
   const int iconX = change(shown, emptyPanel, true).centre;
-  savePicture(shown, iconX, 240,
-              GetParam() == TrayPanel::Kind::waybar ? "tray-waybar.png" : "tray-xfce4-panel.png");
 
   // A click on "Gestures Enabled" switches gestures off, is saved, and is announced to the host.
   SignalCounter layoutUpdates;
@@ -313,12 +300,9 @@ TEST_P(TrayHost, ShowsTheItemAndItsMenuAndActsOnClicks) {
     const QImage closed = panelPicture(menuHeight);
     session().run({"xdotool", "mousemove", std::to_string(iconX),
                    std::to_string(desktop_->panel->height() / 2), "click", "1"});
-    QImage open;
     ASSERT_TRUE(eventually([&] {
-      open = panelPicture(menuHeight);
-      return change(open, closed, false).pixels > 5000;
+      return change(panelPicture(menuHeight), closed, false).pixels > 5000;
     })) << "no menu opened on a click on the icon";
-    savePicture(open, iconX + 150, 400, "tray-menu-xfce4-panel.png");
     session().run({"xdotool", "key", "Down", "Return"});
   }
   const auto config = desktop_->program->configurationDirectory() / "config.json";
@@ -340,7 +324,7 @@ TEST_P(TrayHost, ShowsTheItemAndItsMenuAndActsOnClicks) {
   EXPECT_TRUE(eventually([&] { return itemsOf(tactora->pid()).empty(); }));
 }
 
-TEST_P(TrayHost, ItemFollowsAPanelThatStartsLateAndRestarts) {
+TEST_P(TrayHost, ItemFollowsAPanelThatStartsLateRestartsOrHangs) {
   ASSERT_TRUE(desktop_->panel->stop());
   ChildProcess* tactora = startTactora("tactora-late");
   ASSERT_NE(tactora, nullptr);
@@ -358,14 +342,11 @@ TEST_P(TrayHost, ItemFollowsAPanelThatStartsLateAndRestarts) {
   EXPECT_TRUE(awaitItem(tactora->pid())) << "not registered again after the panel restarted";
   EXPECT_EQ(openMenu().lines, menuAtStart(true));
   EXPECT_EQ(tactora->stop(), 0) << "SIGTERM ends the program cleanly\n" << log();
-}
 
-// A panel that hangs holds nothing up: the program starts, says the icon was not taken, answers
-// while the panel hangs, and the item shows once the panel goes on.
-TEST_P(TrayHost, AHungPanelHoldsNothingUp) {
+  // A panel that hangs holds nothing up: the program starts, says the icon was not taken, answers
+  // while the panel hangs, and the item shows once the panel goes on.
   desktop_->panel->pause(true);
-  ChildProcess* tactora = startTactora("tactora-hung");
-  ASSERT_NE(tactora, nullptr);
+  ASSERT_NE(tactora = startTactora("tactora-hung"), nullptr);
   EXPECT_TRUE(eventually([&] {
     return log().find("did not take Tactora's icon") != std::string::npos;
   })) << log();
@@ -377,10 +358,11 @@ TEST_P(TrayHost, AHungPanelHoldsNothingUp) {
 }
 
 // On X11, a program that finds no watcher on its session bus puts Qt's icon into the panel's X11
-// tray instead (the panel's watcher is on another bus here).
-class X11Tray : public TrayHost {};
-
-TEST_P(X11Tray, WithoutAWatcherQtsIconSitsInThePanelsX11Tray) {
+// tray instead (the panel's watcher is on another bus here). waybar has no X11 tray.
+TEST_P(TrayHost, WithoutAWatcherQtsIconSitsInThePanelsX11Tray) {
+  if (desktop_->panel->sway()) {
+    return;
+  }
   std::string error;
   auto ownBus = DesktopSession::create({}, &error);
   ASSERT_NE(ownBus, nullptr) << error;
@@ -396,9 +378,6 @@ TEST_P(X11Tray, WithoutAWatcherQtsIconSitsInThePanelsX11Tray) {
   EXPECT_EQ(ownBus->log("tactora-xembed").find("runs without a tray icon"), std::string::npos);
   EXPECT_EQ(tactora->stop(), 0) << ownBus->log("tactora-xembed");
 }
-
-INSTANTIATE_TEST_SUITE_P(RealPanels, X11Tray, ::testing::Values(TrayPanel::Kind::xfcePanel),
-                         hostName);
 
 INSTANTIATE_TEST_SUITE_P(RealPanels, TrayHost,
                          ::testing::Values(TrayPanel::Kind::waybar, TrayPanel::Kind::xfcePanel),
