@@ -316,94 +316,72 @@ TEST_F(Actions, ClosingFallsBackToCommandWOnceWhenAnyAccessibilityStepFails) {
   EXPECT_EQ(effects().size(), 2u);
 }
 
-// The app switcher and the momentum scroller called from several threads while their timers fire
-// (the synthetic drag races the frame thread in the application's concurrency test).
-
-// Runs body(thread, i) for at least 300 values of i on each of three threads at once, while a
-// fourth thread keeps moving virtual time so that the main queue's and the global queue's timers
-// fire concurrently with the callers. All four start together, and the callers go on until the
-// clock has made a minimum of steps, so timers and calls overlap whatever the scheduler does.
-class ActionKitConcurrency : public testing::SimActionTest {
- protected:
-  // Keeps the switcher's maximum-hold notices out of the test output.
-  std::shared_ptr<platform::LogSink> previousSink =
-      platform::Log::setSink(std::make_shared<platform::CapturingLogSink>());
-  ~ActionKitConcurrency() override { platform::Log::setSink(previousSink); }
-
-  template <class Body>
-  void race(Body body) {
-    constexpr int callers = 3;
-    constexpr int minCalls = 300;
-    constexpr int minClockSteps = 50;
-    std::latch start{callers + 1};
-    std::atomic<int> clockSteps{0};
-    std::atomic<bool> done{false};
-    std::thread clock([&] {
-      start.arrive_and_wait();
-      while (!done.load()) {
-        sim->timeline().advanceBy(0.01);
-        ++clockSteps;
-      }
-    });
-    std::vector<std::thread> threads;
-    for (int t = 0; t < callers; ++t) {
-      threads.emplace_back([&, t] {
-        start.arrive_and_wait();
-        for (int i = 0; i < minCalls || clockSteps.load() < minClockSteps; ++i) {
-          body(t, i);
-        }
-      });
-    }
-    for (auto& thread : threads) {
-      thread.join();
-    }
-    done.store(true);
-    clock.join();
-  }
-};
-
-TEST_F(ActionKitConcurrency, MomentumEndsWhenStoppedWhateverTheInterleaving) {
+// The app switcher and the momentum scroller called from three threads at once, while a fourth
+// keeps moving virtual time so that the main queue's and the global queue's timers fire
+// concurrently with the callers (the synthetic drag races the frame thread in the application's
+// concurrency test). All four start together, and the callers go on until the clock has made a
+// minimum of steps, so timers and calls overlap whatever the scheduler does.
+TEST_F(Actions, SwitcherAndMomentumCalledFromManyThreadsNeverInterleaveAndStop) {
   auto scroller = SyntheticScroll::create(*sim);
-  race([&](int t, int i) {
-    switch ((i + t) % 3) {
-      case 0:
-        return scroller->scroll(1, -1);
-      case 1:
-        return scroller->startMomentum(400, t % 2 == 0 ? 300 : -300);
-      default:
-        return scroller->stopMomentum();
+  switcher->setHoldSeconds(0.05);
+  std::latch start{4};
+  std::atomic<int> clockSteps{0};
+  std::atomic<bool> done{false};
+  std::thread clock([&] {
+    start.arrive_and_wait();
+    while (!done.load()) {
+      sim->timeline().advanceBy(0.01);
+      ++clockSteps;
     }
   });
+  std::vector<std::thread> callers;
+  for (int t = 0; t < 3; ++t) {
+    callers.emplace_back([&, t] {
+      start.arrive_and_wait();
+      for (int i = 0; i < 300 || clockSteps.load() < 50; ++i) {
+        if (t < 2) {
+          switcher->cycle(t == 0);
+        } else if (i % 5 == 0) {
+          switcher->setHoldSeconds(i % 2 == 0 ? 0.02 : 0.08);
+        } else {
+          switcher->release();
+        }
+        if ((i + t) % 3 == 0) {
+          scroller->scroll(1, -1);
+        } else if ((i + t) % 3 == 1) {
+          scroller->startMomentum(400, t % 2 == 0 ? 300 : -300);
+        } else {
+          scroller->stopMomentum();
+        }
+      }
+    });
+  }
+  for (auto& thread : callers) {
+    thread.join();
+  }
+  done.store(true);
+  clock.join();
+  switcher->release();
   scroller->stopMomentum();
   const auto postedBefore = sim->events().posted().size();
   sim->timeline().advanceBy(10);
-  EXPECT_EQ(sim->events().posted().size(), postedBefore);
-}
-
-TEST_F(ActionKitConcurrency, AppSwitcherStepsReleasesAndTimersNeverInterleave) {
-  auto switcher = AppSwitcher::create(*sim);
-  switcher->setHoldSeconds(0.05);
-  race([&](int t, int i) {
-    if (t < 2) {
-      return switcher->cycle(t == 0);
+  EXPECT_EQ(sim->events().posted().size(), postedBefore) << "the momentum stopped";
+  // Modifier presses and releases alternate, and each Tab step lies whole inside a press.
+  std::vector<platform::Event> keys;
+  for (const auto& record : sim->events().posted()) {
+    if (record.event.type() != EventType::scrollWheel) {
+      keys.push_back(record.event);
     }
-    if (i % 5 == 0) {
-      switcher->setHoldSeconds(i % 2 == 0 ? 0.02 : 0.08);
-    }
-    switcher->release();
-  });
-  switcher->release();
-  // Command presses and releases alternate, and each Tab step lies whole inside a press.
+  }
   bool holding = false;
-  const auto records = sim->events().posted();
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    const auto type = records[i].event.type();
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto type = keys[i].type();
     if (type == EventType::flagsChanged) {
-      ASSERT_EQ(records[i].event.flags() != 0, !holding) << "event " << i;
+      ASSERT_EQ(keys[i].flags() != 0, !holding) << "event " << i;
       holding = !holding;
     } else {
       ASSERT_TRUE(holding) << "event " << i;
-      ASSERT_TRUE(type == EventType::keyUp || records.at(i + 1).event.type() == EventType::keyUp)
+      ASSERT_TRUE(type == EventType::keyUp || keys.at(i + 1).type() == EventType::keyUp)
           << "event " << i;
     }
   }
