@@ -71,23 +71,6 @@ class Actions : public testing::SimActionTest {
   }
 };
 
-// What every action posts is checked on the real uinput device by the Linux posting tests; here
-// the effects that are not events: the desktop's notifications, the close button and the command
-// run by the login shell.
-TEST_F(Actions, ActionsThatPostNoEventsReachTheirService) {
-  sim->workspace().setLoginShell("/usr/bin/fish");
-  for (const Case kind : {Case::none, Case::missionControl, Case::appExpose, Case::showDesktop,
-                          Case::closeFocusedWindow}) {
-    dispatcher.perform(Action(kind));
-  }
-  dispatcher.perform(Action::shellCommand("exit 3; echo \"x\""));
-  dispatcher.perform(Action::shellCommand(""));
-  EXPECT_EQ(effects(), (Lines{"dock com.apple.expose.awake", "dock com.apple.expose.front.awake",
-                              "dock com.apple.showdesktop.awake", "close button pressed",
-                              "launch /usr/bin/fish [-lc] [exit 3; echo \"x\"]",
-                              "launch /usr/bin/fish [-lc] []"}));
-}
-
 TEST_F(Actions, FailuresOnlyLoseWhatFailed) {
   // Events that cannot be created are skipped one by one; an unreadable pointer reads (0, 0).
   sim->events().setEventCreationFailure([](platform::EventType type) {

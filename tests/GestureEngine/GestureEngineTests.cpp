@@ -194,11 +194,6 @@ INSTANTIATE_TEST_SUITE_P(Swipes, ScriptedBehaviour, ::testing::ValuesIn(swipeCas
 
 // Pinches: two fingers moving apart (spread, `up`) or together (pinch, `down`).
 const ScriptCase pinchCases[] = {
-    // Fingers 20 mm apart each move outwards (or inwards) in 0.1 s, then as far again.
-    {"SpreadSideBySide",
-     "0 down 1 0.4 0.5, down 2 0.6 0.5; ~0.1 move 1 -0.04 0, move 2 0.04 0; "
-     "~0.2 move 1 -0.04 0, move 2 0.04 0; 0.5 up 1, up 2",
-     {pinch(Direction::up)}},
     {"PinchDiagonally",
      "0 down 1 0.4293 0.4293, down 2 0.5707 0.5707; "
      "~0.1 move 1 0.0212 0.0212, move 2 -0.0212 -0.0212; "
