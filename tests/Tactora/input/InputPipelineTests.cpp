@@ -84,7 +84,9 @@ class PipelineTest : public ::testing::Test {
     advanceTo(seconds);
     return mt().deliverFrame(device, contacts, seconds);
   }
-  Mode tapMode() { return pipeline_->scrollSuppressionTap().mode(); }
+  Mode tapMode() { return scroll_.mode(); }
+  platform::EventTap& port(std::size_t index) { return *sim_->events().taps().at(index); }
+  bool deliver(const platform::Event& event) { return sim_->events().deliver(event).has_value(); }
 
   std::shared_ptr<sim::SimPlatform> sim_ = sim::SimPlatform::install(1000.0);
   std::shared_ptr<platform::CapturingLogSink> log_ = std::make_shared<platform::CapturingLogSink>();
@@ -93,6 +95,8 @@ class PipelineTest : public ::testing::Test {
   std::shared_ptr<GestureEngine> engine_ =
       std::make_shared<GestureEngine>(RecognitionConfig{}, [this] { return now(); });
   std::shared_ptr<InputPipeline> pipeline_ = InputPipeline::create(engine_, events.emitter());
+  ButtonStateTap& button_ = pipeline_->buttonStateTap();
+  ScrollSuppressionTap& scroll_ = pipeline_->scrollSuppressionTap();
   double t0_ = 0;
 };
 
@@ -307,13 +311,7 @@ Event scroll(std::int32_t vertical, std::int32_t horizontal) {
   return sim::SimEvents::nativeScrollEvent(vertical, horizontal);
 }
 
-class InputTapsTest : public PipelineTest {
- protected:
-  platform::EventTap& port(std::size_t index) { return *sim_->events().taps().at(index); }
-  bool deliver(const Event& event) { return sim_->events().deliver(event).has_value(); }
-  ButtonStateTap& button_ = pipeline_->buttonStateTap();
-  ScrollSuppressionTap& scroll_ = pipeline_->scrollSuppressionTap();
-};
+using InputTapsTest = PipelineTest;
 TEST_F(InputTapsTest, ButtonFollowsPhysicalPressesOnlyAndReadsUpAfterTheTapWasDisabled) {
   start();
   EXPECT_EQ(port(0).parameters().options, platform::EventTapOptions::listenOnly);
@@ -485,16 +483,9 @@ TEST_F(PipelineTest, MainThreadAndTapsDoNotOverlapFrames) {
   EXPECT_FALSE(pipeline_->buttonStateTap().isButtonDown());
   events.take();
 }
-// Contact records as a device sends them, read into touches.
-struct Record {
-  std::int32_t id;
-  std::int32_t state;
-  float x = 0.5f;
-  float y = 0.5f;
-};
-
-// Reads one frame of records, encoded as a device sends them.
-std::vector<Touch> frame(ContactRecordReader& reader, double now, std::vector<Record> records) {
+// Reads one frame of contact records, encoded as a device sends them with velocity (0.1, -0.2)
+// and size 1.25.
+std::vector<Touch> frame(ContactRecordReader& reader, double now, std::vector<Contact> records) {
   std::vector<unsigned char> bytes(std::max<std::size_t>(records.size(), 1) *
                                    MT_CONTACT_RECORD_SIZE);
   for (std::size_t i = 0; i < records.size(); ++i) {
@@ -505,37 +496,38 @@ std::vector<Touch> frame(ContactRecordReader& reader, double now, std::vector<Re
   return {reader.touches().begin(), reader.touches().end()};
 }
 
-Touch touch(std::int32_t id, TouchPhase phase, PointF position, PointF velocity, float size) {
-  return Touch{id, phase, position, velocity, size, 0};
+// A touch read from such a record, and one that ended (with neither velocity nor size).
+Touch touching(std::int32_t id, TouchPhase phase, float x, float y) {
+  return Touch{id, phase, {x, y}, {0.1f, -0.2f}, 1.25f, 0};
+}
+Touch lifted(std::int32_t id, float x, float y) {
+  return Touch{id, TouchPhase::ended, {x, y}, {}, 0, 0};
 }
 
 TEST(ContactRecordReader, ContactsBeginMoveAndEndOnceAcrossFrames) {
   using enum TouchPhase;
-  const PointF v{0.1f, -0.2f};
   ContactRecordReader reader;
   // Only states 3 and 4 touch; a contact listed twice in one frame keeps its first record.
   EXPECT_EQ(frame(reader, 1.0, {{1, 1}, {2, 2}, {3, 3, 0.2f, 0.3f}, {3, 4, 0.9f}, {5, 5}, {7, 7}}),
-            (std::vector{touch(3, began, {0.2f, 0.3f}, v, 1.25f)}));
+            (std::vector{touching(3, began, 0.2f, 0.3f)}));
   EXPECT_EQ(reader.touchingCount(), 1);
 
   EXPECT_EQ(frame(reader, 1.1, {{3, 4, 0.4f, 0.5f}, {4, 3}}),
-            (std::vector{touch(3, moved, {0.4f, 0.5f}, v, 1.25f),
-                         touch(4, began, {0.5f, 0.5f}, v, 1.25f)}));
+            (std::vector{touching(3, moved, 0.4f, 0.5f), touching(4, began, 0.5f, 0.5f)}));
   EXPECT_DOUBLE_EQ(reader.previousContact(3)->touchedDownAt, 1.0);
   EXPECT_DOUBLE_EQ(reader.previousContact(4)->touchedDownAt, 1.1);
   EXPECT_DOUBLE_EQ(reader.earliestTouchDown(), 1.0) << "the age counts from the first finger";
 
   // Contact 3 turns to state 5: it ends at its last touching position, and its lingering states
   // afterwards add nothing.
-  EXPECT_EQ(
-      frame(reader, 1.2, {{3, 5, 0.9f, 0.9f}, {4, 4}}),
-      (std::vector{touch(4, moved, {0.5f, 0.5f}, v, 1.25f), touch(3, ended, {0.4f, 0.5f}, {}, 0)}));
+  EXPECT_EQ(frame(reader, 1.2, {{3, 5, 0.9f, 0.9f}, {4, 4}}),
+            (std::vector{touching(4, moved, 0.5f, 0.5f), lifted(3, 0.4f, 0.5f)}));
   EXPECT_DOUBLE_EQ(reader.earliestTouchDown(), 1.1);
   EXPECT_EQ(frame(reader, 1.3, {{3, 6}, {4, 4}}).size(), 1u);
   EXPECT_DOUBLE_EQ(reader.previousContact(4)->touchedDownAt, 1.1);
 
   // A frame without records ends every remembered contact, once.
-  EXPECT_EQ(frame(reader, 1.4, {}), (std::vector{touch(4, ended, {0.5f, 0.5f}, {}, 0)}));
+  EXPECT_EQ(frame(reader, 1.4, {}), (std::vector{lifted(4, 0.5f, 0.5f)}));
   EXPECT_TRUE(reader.isEmpty());
   EXPECT_DOUBLE_EQ(reader.earliestTouchDown(), 1.4);
   reader.read(-3, nullptr, 1.5);
