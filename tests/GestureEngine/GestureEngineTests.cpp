@@ -78,9 +78,19 @@ TEST_P(ScriptedBehaviour, ProducesExactlyTheExpectedEvents) {
   EXPECT_EVENTS(GetParam().expected);
 }
 
-// Taps: what qualifies, how the fingers of one session add up, debounce, streaks, the right-front
-// zone and the physical button.
-const ScriptCase tapCases[] = {
+// `frames` frames of a drag whose scroll finger moves (dxMM, dyMM) in each.
+std::vector<GestureEvent> dragFrames(int frames, float dxMM, float dyMM) {
+  std::vector<GestureEvent> events;
+  for (int i = 0; i < frames; ++i) {
+    events.push_back(dragMoved());
+    events.push_back(dragScrollMoved(dxMM, dyMM));
+  }
+  return events;
+}
+
+const ScriptCase cases[] = {
+    // Taps: what qualifies, how the fingers of one session add up, debounce, streaks, the
+    // right-front zone and the physical button.
     // Too short (0.02 s) spoils the whole session; too long (0.40 s) is no tap.
     {"DurationLimitsAndTheSpoiledSession",
      "0 down 1 0.3 0.3, down 2 0.4 0.3; 0.02 up 1; 0.1 up 2; 1 down 3 0.3 0.3; 1.4 up 3",
@@ -133,12 +143,7 @@ const ScriptCase tapCases[] = {
      "1.12 down 8 0.7 0.5; 1.2 up 8",
      {rightZoneTap(), rightZoneTap(), tap(1), rightZoneTap(), tap(1), doubleTap(1), tripleTap(1),
       tap(2), tap(1)}},
-};
-
-INSTANTIATE_TEST_SUITE_P(Taps, ScriptedBehaviour, ::testing::ValuesIn(tapCases), caseName);
-
-// Swipes: one or more fingers sliding together while the mouse stays still.
-const ScriptCase swipeCases[] = {
+    // Swipes: one or more fingers sliding together while the mouse stays still.
     // Horizontal swipes need 12 mm, vertical ones 8 mm, at 60 mm/s on average since touch-down;
     // the candidate comes at 35% of the travel and a session fires once however far it goes on.
     // 1 mm short only the candidate comes; a button click in the session stops both.
@@ -188,12 +193,7 @@ const ScriptCase swipeCases[] = {
      "0.11 up 1, up 2; 1 down 3 0.3 0.4, down 4 0.3 0.5; ~1.1 move 3+4 0.2 0; "
      "1.11 up 3, up 4",
      {swipeCandidateBegan(), swipe(2, Direction::up), swipeCandidateBegan()}},
-};
-
-INSTANTIATE_TEST_SUITE_P(Swipes, ScriptedBehaviour, ::testing::ValuesIn(swipeCases), caseName);
-
-// Pinches: two fingers moving apart (spread, `up`) or together (pinch, `down`).
-const ScriptCase pinchCases[] = {
+    // Pinches: two fingers moving apart (spread, `up`) or together (pinch, `down`).
     {"PinchDiagonally",
      "0 down 1 0.4293 0.4293, down 2 0.5707 0.5707; "
      "~0.1 move 1 0.0212 0.0212, move 2 -0.0212 -0.0212; "
@@ -211,14 +211,8 @@ const ScriptCase pinchCases[] = {
     {"SwipeAndSpreadFromOneMovement",
      "0 down 1 0.3 0.5, down 2 0.4 0.5; 0.05 move 1 0.12 0, move 2 0.18 0; 0.5 up 1, up 2",
      {swipeCandidateBegan(), swipe(2, Direction::right), pinch(Direction::up)}},
-};
-
-INSTANTIATE_TEST_SUITE_P(Pinches, ScriptedBehaviour, ::testing::ValuesIn(pinchCases), caseName);
-
-// Drags: click-and-drag with a resting finger, driven by the pointer (the whole mouse moves), and
-// scrolling with a second finger during the drag.
-
-const ScriptCase dragCases[] = {
+    // Drags: click-and-drag with a resting finger, driven by the pointer (the whole mouse
+    // moves), and scrolling with a second finger during the drag.
     // Touching again 0.4 s after the tap is too late; with activation disabled nothing drags.
     {"NoCandidateTooLateOrWhenDisabled",
      "0 down 1 0.3 0.3; 0.1 up 1; 0.5 down 2 0.3 0.3; ~0.7 pointer 40 0; 0.9 up 2; "
@@ -264,23 +258,7 @@ const ScriptCase dragCases[] = {
      "0.04 move 2 0 0.03; 0.06 pointer 10 0; 0.07 move 2 0 0.01; 0.08 up 2; 0.09 up 1",
      {dragBegan(500, 400), dragMoved(), dragScrollMoved(0, 1), dragMoved(), dragScrollEnded(0, 30),
       dragEnded()}},
-};
-
-INSTANTIATE_TEST_SUITE_P(Drags, ScriptedBehaviour, ::testing::ValuesIn(dragCases), caseName);
-
-// The engine as a whole.
-
-// `frames` frames of a drag whose scroll finger moves (dxMM, dyMM) in each.
-std::vector<GestureEvent> dragFrames(int frames, float dxMM, float dyMM) {
-  std::vector<GestureEvent> events;
-  for (int i = 0; i < frames; ++i) {
-    events.push_back(dragMoved());
-    events.push_back(dragScrollMoved(dxMM, dyMM));
-  }
-  return events;
-}
-
-const ScriptCase engineCases[] = {
+    // The engine as a whole.
     // Finger 1 taps while 2 and 3 slide; they only agree as a swipe once finger 1 has lifted,
     // in the frame that also closes the tap session.
     {"TapEventsComeBeforeSwipeEventsOfTheSameFrame",
@@ -318,7 +296,7 @@ const ScriptCase engineCases[] = {
      {tap(16), tap(1)}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Engine, ScriptedBehaviour, ::testing::ValuesIn(engineCases), caseName);
+INSTANTIATE_TEST_SUITE_P(Engine, ScriptedBehaviour, ::testing::ValuesIn(cases), caseName);
 
 using GestureEngineReset = EngineScriptTest;
 
