@@ -3,12 +3,9 @@
 // uinput device are in the Linux posting tests.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <latch>
 #include <limits>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ActionKit/ActionDispatcher.h"
@@ -19,6 +16,7 @@
 #include "Platform/Log.h"
 #include "SimActionFixture.h"
 #include "support/CapturingLogSink.h"
+#include "support/Race.h"
 
 namespace tactora {
 namespace {
@@ -289,43 +287,26 @@ TEST_F(Actions, ClosingFallsBackToCommandWOnceWhenAnyAccessibilityStepFails) {
 TEST_F(Actions, SwitcherAndMomentumCalledFromManyThreadsNeverInterleaveAndStop) {
   auto scroller = SyntheticScroll::create(*sim);
   switcher->setHoldSeconds(0.05);
-  std::latch start{4};
-  std::atomic<int> clockSteps{0};
-  std::atomic<bool> done{false};
-  std::thread clock([&] {
-    start.arrive_and_wait();
-    while (!done.load()) {
-      sim->timeline().advanceBy(0.01);
-      ++clockSteps;
-    }
-  });
-  std::vector<std::thread> callers;
-  for (int t = 0; t < 3; ++t) {
-    callers.emplace_back([&, t] {
-      start.arrive_and_wait();
-      for (int i = 0; i < 300 || clockSteps.load() < 50; ++i) {
-        if (t < 2) {
-          switcher->cycle(t == 0);
-        } else if (i % 5 == 0) {
-          switcher->setHoldSeconds(i % 2 == 0 ? 0.02 : 0.08);
-        } else {
-          switcher->release();
-        }
-        if ((i + t) % 3 == 0) {
-          scroller->scroll(1, -1);
-        } else if ((i + t) % 3 == 1) {
-          scroller->startMomentum(400, t % 2 == 0 ? 300 : -300);
-        } else {
-          scroller->stopMomentum();
-        }
+  const auto caller = [&](int t) {
+    return [&, t](int i) {
+      if (t < 2) {
+        switcher->cycle(t == 0);
+      } else if (i % 5 == 0) {
+        switcher->setHoldSeconds(i % 2 == 0 ? 0.02 : 0.08);
+      } else {
+        switcher->release();
       }
-    });
-  }
-  for (auto& thread : callers) {
-    thread.join();
-  }
-  done.store(true);
-  clock.join();
+      if ((i + t) % 3 == 0) {
+        scroller->scroll(1, -1);
+      } else if ((i + t) % 3 == 1) {
+        scroller->startMomentum(400, t % 2 == 0 ? 300 : -300);
+      } else {
+        scroller->stopMomentum();
+      }
+    };
+  };
+  testing::race({caller(0), caller(1), caller(2), [this](int) { sim->timeline().advanceBy(0.01); }},
+                300);
   switcher->release();
   scroller->stopMomentum();
   const auto postedBefore = sim->events().posted().size();

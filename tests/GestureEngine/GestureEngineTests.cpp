@@ -2,9 +2,10 @@
 // share a frame, tuning changes and resets while contacts are down, and input it must not trust.
 #include <atomic>
 #include <cmath>
-#include <latch>
+#include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include "GestureEngine/RecognitionConfig.h"
 #include "support/AllocationCounting.h"
 #include "support/GestureLog.h"
+#include "support/Race.h"
 #include "support/TouchScript.h"
 
 namespace tactora::testing {
@@ -404,45 +406,39 @@ TEST(GestureEngineConcurrency, FramesTuningAndResetsFromTwoThreadsAllocateNothin
       dragging = kind != Case::dragEnded;
     }
   };
-  std::latch start{2};
-  std::atomic<int> mainRounds{0};
-  std::atomic<bool> feeding{true};
-  std::size_t feederAllocations = 0;
-  std::thread feeder([&] {
-    start.arrive_and_wait();
+  std::atomic<std::size_t> allocations{0};
+  const auto counted = [&allocations](const std::function<void()>& work) {
     countingAllocations = true;
-    for (int round = 0; round < 200 || mainRounds.load() < 50; ++round) {
-      for (const auto& [frame, touches] : session) {
-        nowSeconds = 2.0 * round + frame.timestamp;
-        engine.process(frame, emit);
-        if (round == 0 && std::abs(frame.timestamp - 0.85) < 0.001) {
-          engine.reset(emit);  // ends the first drag while it scrolls
-        }
-      }
-    }
+    work();
     countingAllocations = false;
-    feederAllocations = allocationCount;
-    feeding = false;
-  });
-
-  start.arrive_and_wait();
+    allocations += std::exchange(allocationCount, 0);
+  };
   int resets = 0;
-  allocationCount = 0;
-  countingAllocations = true;
-  for (int i = 0; i < 50 || feeding; ++i) {
-    engine.updateConfig(i % 2 == 0 ? noDragScroll : fingerRest);
-    if (i % 7 == 0) {
-      engine.reset(emit);
-      ++resets;
-    }
-    static_cast<void>(engine.isDragging());
-    ++mainRounds;
-    std::this_thread::yield();
-  }
-  countingAllocations = false;
-  feeder.join();
+  race({[&](int round) {
+          counted([&] {
+            for (const auto& [frame, touches] : session) {
+              nowSeconds = 2.0 * round + frame.timestamp;
+              engine.process(frame, emit);
+              if (round == 0 && std::abs(frame.timestamp - 0.85) < 0.001) {
+                engine.reset(emit);  // ends the first drag while it scrolls
+              }
+            }
+          });
+        },
+        [&](int round) {
+          counted([&] {
+            engine.updateConfig(round % 2 == 0 ? noDragScroll : fingerRest);
+            if (round % 7 == 0) {
+              engine.reset(emit);
+              ++resets;
+            }
+            static_cast<void>(engine.isDragging());
+          });
+          std::this_thread::yield();
+        }},
+       200);
   engine.reset(emit);
-  EXPECT_EQ(allocationCount + feederAllocations, 0u);
+  EXPECT_EQ(allocations, 0u);
   EXPECT_EQ(misplaced, 0);
   EXPECT_FALSE(dragging || engine.isDragging());
   EXPECT_GT(events, 60);  // the session did exercise the recognizers

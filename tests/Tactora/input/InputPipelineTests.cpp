@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <latch>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ActionKit/SharedEventSource.h"
@@ -27,6 +24,7 @@
 #include "support/AllocationCounting.h"
 #include "support/CapturingLogSink.h"
 #include "support/GestureLog.h"
+#include "support/Race.h"
 
 namespace tactora::testing {
 namespace {
@@ -430,23 +428,16 @@ TEST_F(PipelineTest, SteadyFramesAllocateNothing) {
 TEST_F(PipelineTest, MainThreadAndTapsDoNotOverlapFrames) {
   fingerRestDrag();
   startOnMouse();
-  std::latch ready{2};
-  std::atomic<int> frameCycles{0};
-  std::atomic<bool> stopFrames{false};
-  std::thread frames([&] {
-    ready.arrive_and_wait();
-    for (std::int32_t cycle = 0, id = 1; !stopFrames.load(); ++cycle, id += 2) {
-      for (int step = 0; step < 12; ++step) {
-        const float dx = 0.02f * float(step);
-        const Contact fingers[] = {{id, 4, 0.3f + dx, 0.5f}, {id + 1, 4, 0.6f + dx, 0.5f}};
-        mt().deliverFrame(0, fingers, 0.01 * cycle);
-      }
-      mt().deliverFrame(0, {}, 0.01 * cycle);
-      ++frameCycles;
+  const auto frames = [](int cycle) {
+    const std::int32_t id = 1 + 2 * cycle;
+    for (int step = 0; step < 12; ++step) {
+      const float dx = 0.02f * float(step);
+      const Contact fingers[] = {{id, 4, 0.3f + dx, 0.5f}, {id + 1, 4, 0.6f + dx, 0.5f}};
+      mt().deliverFrame(0, fingers, 0.01 * cycle);
     }
-  });
-  ready.arrive_and_wait();
-  for (int round = 0; round < 200 || frameCycles.load() < 20; ++round) {
+    mt().deliverFrame(0, {}, 0.01 * cycle);
+  };
+  const auto mainThread = [this](int round) {
     switch (round % 4) {
       case 0:
         pipeline_->handleWake();
@@ -468,9 +459,8 @@ TEST_F(PipelineTest, MainThreadAndTapsDoNotOverlapFrames) {
                                native(EventType::leftMouseUp), scroll((round + 1) % 3, 1)}) {
       sim_->events().deliver(event);
     }
-  }
-  stopFrames = true;
-  frames.join();
+  };
+  race({frames, mainThread}, 100);
   pipeline_->stop();
   EXPECT_EQ(tapMode(), Mode::none);
   EXPECT_FALSE(pipeline_->buttonStateTap().isButtonDown());
