@@ -25,7 +25,6 @@ using Case = Action::Case;
 using Lines = std::vector<std::string>;
 using platform::EventType;
 using platform::HotKeyValue;
-using sim::SimAccessibility;
 
 class Actions : public testing::SimActionTest {
  protected:
@@ -53,16 +52,6 @@ class Actions : public testing::SimActionTest {
 };
 
 TEST_F(Actions, FailuresOnlyLoseWhatFailed) {
-  // Events that cannot be created are skipped one by one; an unreadable pointer reads (0, 0).
-  sim->events().setEventCreationFailure([](platform::EventType type) {
-    using T = platform::EventType;
-    return type == T::null || type == T::keyDown || type == T::leftMouseUp;
-  });
-  dispatcher.perform(Action(Case::zoomIn));
-  dispatcher.perform(Action(Case::doubleClick));
-  EXPECT_EQ(effects(), (Lines{"keyUp 24 flags 0x100000",
-                              "leftMouseDown (0, 0) button 0 click 2 delta (0, 0) marked"}));
-
   sim->systemBridges().setDockFunctionAvailable(false);
   sim->workspace().setLaunchFails(true);
   dispatcher.perform(Action(Case::missionControl));
@@ -249,11 +238,6 @@ TEST_F(Actions, SpaceSwitchReplaysAnEnabledBindingWithItsModifiers) {
   switchSpace(true);
   EXPECT_EQ(effects(), Lines{});
   EXPECT_EQ(sim->dispatch().pauses().size(), 2u);
-  platform::HotKeyFunctions functions = sim->systemBridges().loadHotKeyFunctions();
-  functions.setEnabled = nullptr;
-  sim->systemBridges().clearRecords();
-  switchSpace(*sim, CGSBridge(functions), true);
-  EXPECT_TRUE(sim->systemBridges().hotKeyCalls().empty());
   for (const bool hotKeys : {false, true}) {
     auto other = hotKeys ? withoutEventSource() : sim::SimPlatform::install();
     other->systemBridges().setHotKeyFunctionsAvailable(hotKeys);
@@ -261,22 +245,6 @@ TEST_F(Actions, SpaceSwitchReplaysAnEnabledBindingWithItsModifiers) {
     EXPECT_TRUE(other->events().posted().empty());
     EXPECT_TRUE(other->dispatch().pauses().empty());
   }
-}
-
-TEST_F(Actions, ClosingFallsBackToCommandWOnceWhenAnyAccessibilityStepFails) {
-  for (const auto step :
-       {SimAccessibility::Step::focusedApplication, SimAccessibility::Step::focusedWindow,
-        SimAccessibility::Step::closeButton, SimAccessibility::Step::press}) {
-    SCOPED_TRACE(static_cast<int>(step));
-    sim->accessibility().clearFailures();
-    sim->accessibility().failStep(step, platform::AXError::cannotComplete);
-    closeFocusedWindow();
-    EXPECT_EQ(effects(), (Lines{"keyDown 13 flags 0x100000", "keyUp 13 flags 0x100000"}));
-  }
-  sim->accessibility().clearFailures();
-  sim->permissions().setAccessibilityTrusted(false);
-  closeFocusedWindow();
-  EXPECT_EQ(effects().size(), 2u);
 }
 
 // The app switcher and the momentum scroller called from three threads at once, while a fourth
