@@ -251,7 +251,7 @@ const ScriptCase cases[] = {
     {"FingerRestingAtDragStartScrollsOnlyPastTheDeadZone",
      "0 down 2 0.2 0.7; 0.4 hold; 0.5 down 1 0.5 0.3; 0.6 up 1; 0.7 down 3 0.5 0.3; "
      "0.75 pointer 10 0; 0.8 move 2 0 0.01; 0.85 move 2 0 0.01; 0.86 up 3; 0.87 up 2",
-     std::vector{tap(1), dragBegan(500, 400)} + repeated(dragMoved(), 9) +
+     std::vector{tap(1), dragBegan(500, 400)} + std::vector(9, dragMoved()) +
          std::vector{dragScrollMoved(0, 2), dragMoved(), dragEnded()}},
     // A finger landing before the drag starts waits; it scrolls from where it is at drag start,
     // with no dead zone.
