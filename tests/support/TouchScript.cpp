@@ -127,10 +127,9 @@ void TouchScript::sendFrame(double seconds, bool liftsDue) {
     if (!finger.committed) {
       continue;
     }
-    TouchPhase phase = finger.isNew ? TouchPhase::began : TouchPhase::moved;
-    if (finger.lifting && liftsDue) {
-      phase = TouchPhase::ended;
-    }
+    const TouchPhase phase = finger.lifting && liftsDue ? TouchPhase::ended
+                             : finger.isNew             ? TouchPhase::began
+                                                        : TouchPhase::moved;
     frameTouches_.push_back(Touch{finger.id, phase, finger.position, {}, finger.size, 0.0f});
     finger.isNew = false;
   }
