@@ -29,12 +29,18 @@ class EngineScriptTest : public ::testing::Test {
   RecognitionConfig config = RecognitionConfig::defaults();
   GestureEngine engine{config, [this] { return nowSeconds; }};
   GestureLog events;
-  // "tune" steps change the tuning the way the application does: through updateConfig, with keys
-  // and values as the configuration file names them.
+  // "reset" steps reset the engine; "tune" steps change the tuning the way the application does:
+  // through updateConfig, with keys and values as the configuration file names them.
   TouchScript script{
       [this](double seconds) { nowSeconds = seconds; },
       [this](const BorrowedFrame& frame) { engine.process(frame, events.emitter()); },
-      [this](const std::string& key, const std::string& value) {
+      [this](const std::string& command, std::istream& arguments) {
+        if (command == "reset") {
+          return engine.reset(events.emitter());
+        }
+        std::string key;
+        std::string value;
+        arguments >> key >> value;
         nlohmann::json changed = toJson(config);
         auto parsed = json::parse(value);
         changed[key] = parsed ? *parsed : nlohmann::json(value);
@@ -292,6 +298,12 @@ const ScriptCase cases[] = {
      "0 down 1 0.3 0.3; 0.2 hold; tune tapMaxDuration 0.6; 0.5 up 1; 2 down 2 0.3 0.3; "
      "2.05 hold; tune tapMaxDuration 0.08; 2.1 up 2",
      {tap(1)}},
+    // A reset during a drag ends it exactly once; after it no recognizer knows the two fingers:
+    // their slide is no swipe, no drag-scroll.
+    {"ResetDuringADragEndsItOnceAndForgetsItsContacts",
+     "tune dragActivation fingerRest; 0 down 1 0.3 0.5, down 2 0.6 0.5; 0.05 pointer 10 0; reset; "
+     "reset; ~0.1 move 1+2 0.13 0; 0.11 up 1, up 2; 1 down 3 0.3 0.3; 1.1 up 3",
+     {dragBegan(500, 400), dragEnded(), tap(1)}},
     // The device reports at most 16 contacts; a 17th is not followed for its whole life.
     {"SeventeenthContactIsIgnored",
      "0" + fingers(1, 17, "0.3") + "; 0.1" + fingers(1, 17) + "; 1 down 30 0.3 0.3; 1.1 up 30",
@@ -301,22 +313,6 @@ const ScriptCase cases[] = {
 INSTANTIATE_TEST_SUITE_P(Engine, ScriptedBehaviour, ::testing::ValuesIn(cases), caseName);
 
 using GestureEngineReset = EngineScriptTest;
-
-// After the reset no recognizer knows the two fingers: their slide is no swipe, no drag-scroll.
-TEST_F(GestureEngineReset, DuringADragEndsItExactlyOnceAndForgetsItsContacts) {
-  script.play(
-      "tune dragActivation fingerRest; 0 down 1 0.3 0.5, down 2 0.6 0.5; 0.05 pointer 10 0");
-  EXPECT_EVENTS(dragBegan(500, 400));
-  EXPECT_TRUE(engine.isDragging());
-  engine.reset(events.emitter());
-  EXPECT_EVENTS(dragEnded());
-  engine.reset(events.emitter());
-  EXPECT_NO_EVENTS();
-  EXPECT_FALSE(engine.isDragging());
-
-  script.play("~0.1 move 1+2 0.13 0; 0.11 up 1, up 2; 1 down 3 0.3 0.3; 1.1 up 3");
-  EXPECT_EVENTS(tap(1));
-}
 
 // Frames built by hand whose phases do not fit what the recognizers know: moves and lifts of a
 // contact never seen, and a repeated touch-down, which must not restart the contact (it lifts

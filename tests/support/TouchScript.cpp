@@ -1,6 +1,7 @@
 #include "support/TouchScript.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <sstream>
 
@@ -21,8 +22,8 @@ PointF lerp(PointF from, PointF to, double fraction) {
 
 }  // namespace
 
-TouchScript::TouchScript(TimeSetter setTime, FrameSink sink, Tuner tune)
-    : setTime_(std::move(setTime)), sink_(std::move(sink)), tune_(std::move(tune)) {
+TouchScript::TouchScript(TimeSetter setTime, FrameSink sink, OtherStep other)
+    : setTime_(std::move(setTime)), sink_(std::move(sink)), other_(std::move(other)) {
   frameTouches_.reserve(32);
 }
 
@@ -34,9 +35,8 @@ void TouchScript::play(const std::string& text) {
     std::string word;
     std::string id;
     in >> word;
-    if (word == "tune") {
-      in >> id >> word;
-      tune_(id, word);
+    if (word.front() != '~' && !std::isdigit(static_cast<unsigned char>(word.front()))) {
+      other_(word, in);
       continue;
     }
     const bool spread = word.front() == '~';

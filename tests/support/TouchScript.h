@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,8 @@ namespace tactora::testing {
 // every 10 ms and are complete in the frame at TIME; touch-downs, sizes and the button take effect
 // in the first of these frames, lifts in the last). Commands, separated by ',': "down ID X Y",
 // "up ID", "move ID[+ID...] DX DY", "pointer DX DY" (display points, from (500, 400)),
-// "button 0|1", "resize ID SIZE", "hold" (only time passes), "surface W H"; a step
-// "tune KEY VALUE" goes to the tuner between frames.
+// "button 0|1", "resize ID SIZE", "hold" (only time passes), "surface W H". A step that starts
+// with a word other than a time (such as "tune KEY VALUE") goes to `other` between frames.
 //
 // Each step becomes frames with the phases a pipeline reports (`began` first, `moved` on every
 // later frame, `ended` once with the last position); while a contact is down a filler frame comes
@@ -26,9 +27,9 @@ class TouchScript {
  public:
   using TimeSetter = std::function<void(double seconds)>;  // runs before each frame
   using FrameSink = std::function<void(const BorrowedFrame& frame)>;
-  using Tuner = std::function<void(const std::string& key, const std::string& value)>;
+  using OtherStep = std::function<void(const std::string& command, std::istream& arguments)>;
 
-  TouchScript(TimeSetter setTime, FrameSink sink, Tuner tune = {});
+  TouchScript(TimeSetter setTime, FrameSink sink, OtherStep other = {});
   void play(const std::string& text);
 
  private:
@@ -50,7 +51,7 @@ class TouchScript {
 
   TimeSetter setTime_;
   FrameSink sink_;
-  Tuner tune_;
+  OtherStep other_;
   SizeF surfaceSizeMM_{100.0f, 100.0f};
   double lastFrameTime_ = 0;
   bool anyFrameSent_ = false;
