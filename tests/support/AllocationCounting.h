@@ -35,19 +35,11 @@ void* operator new(std::size_t size) {
   }
   throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) {
-  return operator new(size);
-}
+// The array forms call these.
 void operator delete(void* block) noexcept {
   std::free(block);
 }
-void operator delete[](void* block) noexcept {
-  std::free(block);
-}
 void operator delete(void* block, std::size_t) noexcept {
-  std::free(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
   std::free(block);
 }
 #endif

@@ -1,5 +1,7 @@
 #include "support/CapturingLogSink.h"
 
+#include <algorithm>
+
 namespace tactora::platform {
 
 void CapturingLogSink::write(const LogRecord& record) {
@@ -24,13 +26,8 @@ std::vector<std::string> CapturingLogSink::messages(std::string_view category) c
 }
 
 bool CapturingLogSink::contains(std::string_view message) const {
-  std::lock_guard lock(mutex_);
-  for (const auto& line : lines_) {
-    if (line.message == message) {
-      return true;
-    }
-  }
-  return false;
+  const std::vector<std::string> all = messages();
+  return std::ranges::find(all, message) != all.end();
 }
 
 void CapturingLogSink::clear() {

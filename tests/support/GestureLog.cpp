@@ -55,10 +55,6 @@ std::string describe(const std::vector<GestureEvent>& events) {
   return events.empty() ? "(none)" : text.str();
 }
 
-std::vector<GestureEvent> repeated(const GestureEvent& event, int count) {
-  return std::vector<GestureEvent>(static_cast<std::size_t>(std::max(count, 0)), event);
-}
-
 std::vector<GestureEvent> operator+(std::vector<GestureEvent> first,
                                     const std::vector<GestureEvent>& second) {
   first.insert(first.end(), second.begin(), second.end());

@@ -32,8 +32,7 @@ class GestureLog {
 
 std::string describe(const std::vector<GestureEvent>& events);
 
-// `count` copies of `event`, and sequences joined, for expectations about runs of frames.
-std::vector<GestureEvent> repeated(const GestureEvent& event, int count);
+// Sequences joined, for expectations about runs of frames.
 std::vector<GestureEvent> operator+(std::vector<GestureEvent> first,
                                     const std::vector<GestureEvent>& second);
 

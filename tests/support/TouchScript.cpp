@@ -1,7 +1,9 @@
 #include "support/TouchScript.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -20,49 +22,69 @@ PointF lerp(PointF from, PointF to, double fraction) {
 
 }  // namespace
 
-TouchScript::TouchScript(TimeSetter setTime, FrameSink sink)
-    : setTime_(std::move(setTime)), sink_(std::move(sink)) {
+TouchScript::TouchScript(TimeSetter setTime, FrameSink sink, OtherStep other)
+    : setTime_(std::move(setTime)), sink_(std::move(sink)), other_(std::move(other)) {
   frameTouches_.reserve(32);
 }
 
-TouchScript& TouchScript::down(std::int32_t id, float x, float y, float size) {
-  fingers_.push_back(Finger{id, {x, y}, {x, y}, {x, y}, size, size});
-  return *this;
-}
-
-TouchScript& TouchScript::up(std::int32_t id) {
-  if (Finger* finger = find(id)) {
-    finger->lifting = true;
+void TouchScript::play(const std::string& text) {
+  std::istringstream all(text);
+  for (std::string step; std::getline(all, step, ';');) {
+    std::replace(step.begin(), step.end(), ',', ' ');
+    std::istringstream in(step);
+    std::string word;
+    std::string id;
+    in >> word;
+    if (word.front() != '~' && !std::isdigit(static_cast<unsigned char>(word.front()))) {
+      other_(word, in);
+      continue;
+    }
+    const bool spread = word.front() == '~';
+    const double seconds = std::stod(word.substr(spread ? 1 : 0));
+    while (in >> word) {
+      float x = 0;
+      float y = 0;
+      if (word == "down") {
+        in >> id >> x >> y;
+        fingers_.push_back(Finger{std::stoi(id), {x, y}, {x, y}, {x, y}});
+      } else if (word == "up") {
+        in >> id;
+        find(std::stoi(id)).lifting = true;
+      } else if (word == "move") {
+        in >> word >> x >> y;
+        std::istringstream ids(word);
+        while (std::getline(ids, id, '+')) {
+          PointF& target = find(std::stoi(id)).target;
+          target = {target.x + x, target.y + y};
+        }
+      } else if (word == "resize") {
+        in >> id >> x;
+        find(std::stoi(id)).targetSize = x;
+      } else if (word == "pointer") {
+        in >> x >> y;
+        pointerTarget_ = {pointerTarget_.x + x, pointerTarget_.y + y};
+      } else if (word == "surface") {
+        in >> x >> y;
+        surfaceSizeMM_ = {x, y};
+      } else if (word == "button") {
+        in >> id;
+        buttonTarget_ = id == "1";
+      } else if (word != "hold") {
+        ADD_FAILURE() << "unknown command " << word;
+      }
+    }
+    commit(seconds, spread);
   }
-  return *this;
 }
 
-TouchScript& TouchScript::moveBy(std::int32_t id, float dx, float dy) {
-  Finger* finger = find(id);
-  EXPECT_NE(finger, nullptr) << "moveBy of finger " << id << ", which is not down";
-  if (finger != nullptr) {
-    finger->target = {finger->target.x + dx, finger->target.y + dy};
-  }
-  return *this;
-}
-
-TouchScript& TouchScript::moveBy(std::initializer_list<std::int32_t> ids, float dx, float dy) {
-  for (const std::int32_t id : ids) {
-    moveBy(id, dx, dy);
-  }
-  return *this;
-}
-
-TouchScript& TouchScript::resize(std::int32_t id, float size) {
-  if (Finger* finger = find(id)) {
-    finger->targetSize = size;
-  }
-  return *this;
-}
-
-TouchScript::Finger* TouchScript::find(std::int32_t id) {
+TouchScript::Finger& TouchScript::find(std::int32_t id) {
   const auto found = std::ranges::find(fingers_, id, &Finger::id);
-  return found == fingers_.end() ? nullptr : &*found;
+  if (found == fingers_.end()) {
+    ADD_FAILURE() << "finger " << id << " is not down";
+    static Finger nowhere;
+    return nowhere = Finger{};
+  }
+  return *found;
 }
 
 void TouchScript::commit(double seconds, bool spread) {
@@ -105,10 +127,9 @@ void TouchScript::sendFrame(double seconds, bool liftsDue) {
     if (!finger.committed) {
       continue;
     }
-    TouchPhase phase = finger.isNew ? TouchPhase::began : TouchPhase::moved;
-    if (finger.lifting && liftsDue) {
-      phase = TouchPhase::ended;
-    }
+    const TouchPhase phase = finger.lifting && liftsDue ? TouchPhase::ended
+                             : finger.isNew             ? TouchPhase::began
+                                                        : TouchPhase::moved;
     frameTouches_.push_back(Touch{finger.id, phase, finger.position, {}, finger.size, 0.0f});
     finger.isNew = false;
   }

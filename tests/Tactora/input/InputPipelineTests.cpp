@@ -2,16 +2,11 @@
 // capturing log, and a pipeline over a real gesture engine.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <latch>
+#include <algorithm>
 #include <map>
 #include <memory>
-#include <new>
-#include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ActionKit/SharedEventSource.h"
@@ -29,6 +24,7 @@
 #include "support/AllocationCounting.h"
 #include "support/CapturingLogSink.h"
 #include "support/GestureLog.h"
+#include "support/Race.h"
 
 namespace tactora::testing {
 namespace {
@@ -39,106 +35,76 @@ using Mode = ScrollSuppressionMode;
 using platform::Event;
 using platform::EventType;
 
-// A sim platform with the sim provider, no devices, and a log that keeps every line.
-class SimInputTest : public ::testing::Test {
+// A sim platform with the sim provider and no devices, a log that keeps every line, and a
+// pipeline over a gesture engine on the sim clock whose events land in `events`. The device
+// references the pipeline took must all be released by the end.
+class PipelineTest : public ::testing::Test {
  protected:
-  SimInputTest() {
-    platform::Log::setSink(log_);
-    mt().reset();
-    MTBridgeSetProviderPath(sim::SimMultitouch::defaultPath().c_str());
-  }
-  ~SimInputTest() override {
-    mt().reset();
-    platform::Log::setSink(nullptr);
-  }
-
-  static const sim::SimMultitouch& mt() {
-    static const std::optional<sim::SimMultitouch> bound = [] {
-      std::string error;
-      auto provider = sim::SimMultitouch::bind(sim::SimMultitouch::defaultPath(), &error);
-      if (!provider) {
-        std::fprintf(stderr, "cannot bind the sim provider: %s\n", error.c_str());
-        std::abort();
-      }
-      return provider;
-    }();
-    return *bound;
-  }
-  double now() const { return sim_->timeline().now(); }
-  void advanceTo(double seconds) { sim_->timeline().advanceTo(seconds); }
-  Lines messages(std::string_view category) const { return log_->messages(category); }
-
-  std::shared_ptr<sim::SimPlatform> sim_ = sim::SimPlatform::install(1000.0);
-  std::shared_ptr<platform::CapturingLogSink> log_ = std::make_shared<platform::CapturingLogSink>();
-};
-
-// A pipeline over a gesture engine on the sim clock; its events land in `events`. The device
-// references it took must all be released by the end.
-class PipelineTest : public SimInputTest {
- protected:
-  explicit PipelineTest(RecognitionConfig config = {})
-      : engine_(std::make_shared<GestureEngine>(config, [this] { return now(); })),
-        pipeline_(InputPipeline::create(engine_, events.emitter())) {}
   ~PipelineTest() override {
     pipeline_.reset();
     mt().reset();
     EXPECT_EQ(mt().liveObjects(), 0) << "device references leaked";
+    platform::Log::setSink(nullptr);
   }
 
+  // The sim provider, bound once as the bridge binds it (it is built beside the tests).
+  static const sim::SimMultitouch& mt() {
+    static const auto bound = sim::SimMultitouch::bind(sim::SimMultitouch::defaultPath(), nullptr);
+    return bound.value();
+  }
+  bool prepare() {
+    platform::Log::setSink(log_);
+    mt().reset();
+    MTBridgeSetProviderPath(sim::SimMultitouch::defaultPath().c_str());
+    return true;
+  }
+  double now() const { return sim_->timeline().now(); }
+  void advanceTo(double seconds) { sim_->timeline().advanceTo(seconds); }
+  Lines messages(std::string_view category) const { return log_->messages(category); }
+  void fingerRestDrag() {
+    RecognitionConfig config;
+    config.dragActivation = DragActivation::fingerRest;
+    engine_->updateConfig(config);
+  }
   // Starts the pipeline and lets the tap threads create their taps.
   void start() {
     pipeline_->start();
     sim_->timeline().runDue();
+  }
+  // Starts the pipeline on a mouse with a 51.5 x 90.5 mm surface; `t0_` is a second later.
+  void startOnMouse() {
+    mt().addDevice(false, 112, 5150, 9050);
+    start();
+    t0_ = now() + 1.0;
   }
   // A frame of `device` at uptime `seconds`; false when no callback took it.
   bool frameAt(double seconds, std::vector<Contact> contacts, std::int32_t device = 0) {
     advanceTo(seconds);
     return mt().deliverFrame(device, contacts, seconds);
   }
-  ScrollSuppressionMode tapMode() { return pipeline_->scrollSuppressionTap().mode(); }
+  Mode tapMode() { return scroll_.mode(); }
+  platform::EventTap& port(std::size_t index) { return *sim_->events().taps().at(index); }
+  bool deliver(const platform::Event& event) { return sim_->events().deliver(event).has_value(); }
 
+  std::shared_ptr<sim::SimPlatform> sim_ = sim::SimPlatform::install(1000.0);
+  std::shared_ptr<platform::CapturingLogSink> log_ = std::make_shared<platform::CapturingLogSink>();
+  bool prepared_ = prepare();
   GestureLog events;
-  std::shared_ptr<GestureEngine> engine_;
-  std::shared_ptr<InputPipeline> pipeline_;
+  std::shared_ptr<GestureEngine> engine_ =
+      std::make_shared<GestureEngine>(RecognitionConfig{}, [this] { return now(); });
+  std::shared_ptr<InputPipeline> pipeline_ = InputPipeline::create(engine_, events.emitter());
+  ButtonStateTap& button_ = pipeline_->buttonStateTap();
+  ScrollSuppressionTap& scroll_ = pipeline_->scrollSuppressionTap();
+  double t0_ = 0;
 };
 
-RecognitionConfig fingerRestDrag() {
-  RecognitionConfig config;
-  config.dragActivation = DragActivation::fingerRest;
-  return config;
-}
-
 // Opening, choosing and re-opening the multitouch device.
-class InputPipelineDevices : public PipelineTest {};
-
-TEST_F(InputPipelineDevices, EveryDeviceIsLoggedAndTheFirstExternalOneChosen) {
-  const auto trackpad = mt().addDevice(true, 98);
-  const auto mouse = mt().addDevice(false, 112);
-  start();
-  EXPECT_EQ(messages("InputPipeline"), (Lines{"MT device[0]: builtin=true family=98",
-                                              "MT device[1]: builtin=false family=112"}));
-  EXPECT_FALSE(mt().isRegistered(trackpad));
-  EXPECT_TRUE(mt().isRegistered(mouse) && mt().isStarted(mouse));
-
-  pipeline_->stop();
-  mt().reset();
-  log_->clear();
-  mt().addEmptyEntry();  // skipped, not logged
-  const auto first = mt().addDevice(false, 112);
-  const auto second = mt().addDevice(false, 113);
-  start();
-  EXPECT_EQ(messages("InputPipeline"), (Lines{"MT device[1]: builtin=false family=112",
-                                              "MT device[2]: builtin=false family=113"}));
-  EXPECT_TRUE(mt().isStarted(first));
-  EXPECT_FALSE(mt().isRegistered(second));
-}
-
-TEST_F(InputPipelineDevices, MissingDevicesAreLoggedAndRetriedEveryTwoSecondsUntilOneAppears) {
+TEST_F(PipelineTest, DevicesAreRetriedEveryTwoSecondsUntilTheFirstExternalOneIsChosen) {
   mt().setListAvailable(false);
   start();
   EXPECT_EQ(messages("InputPipeline"), Lines{"no multitouch devices found yet"});
   mt().setListAvailable(true);
-  mt().addDevice(true, 98);
+  const auto trackpad = mt().addDevice(true, 98);
   log_->clear();
   advanceTo(now() + 4.0);
   EXPECT_EQ(messages("InputPipeline"),
@@ -148,15 +114,22 @@ TEST_F(InputPipelineDevices, MissingDevicesAreLoggedAndRetriedEveryTwoSecondsUnt
                    "no external multitouch device (Magic Mouse) present"}));
   EXPECT_FALSE(pipeline_->hasActiveDevice());
 
+  mt().addEmptyEntry();  // skipped, not logged
   const auto mouse = mt().addDevice(false, 112);
+  const auto second = mt().addDevice(false, 113);
+  log_->clear();
   advanceTo(now() + 2.0);
-  EXPECT_TRUE(frameAt(now(), {Contact{1}}, mouse));
+  EXPECT_EQ(messages("InputPipeline"),
+            (Lines{"MT device[0]: builtin=true family=98", "MT device[2]: builtin=false family=112",
+                   "MT device[3]: builtin=false family=113"}));
+  EXPECT_FALSE(mt().isRegistered(trackpad) || mt().isRegistered(second));
+  EXPECT_TRUE(mt().isStarted(mouse) && frameAt(now(), {Contact{1}}, mouse));
   log_->clear();
   advanceTo(now() + 10.0);
   EXPECT_TRUE(messages("InputPipeline").empty()) << "a working device is not re-enumerated";
 }
 
-TEST_F(InputPipelineDevices, ImplausibleSurfaceSizesKeepThePreviousOne) {
+TEST_F(PipelineTest, ImplausibleSurfaceSizesKeepThePreviousOne) {
   mt().addDevice(false, 112, 5000, 9000);
   start();
   EXPECT_EQ(pipeline_->surfaceSizeMM(), (SizeF{50.0f, 90.0f}));
@@ -171,7 +144,7 @@ TEST_F(InputPipelineDevices, ImplausibleSurfaceSizesKeepThePreviousOne) {
   }
 }
 
-TEST_F(InputPipelineDevices, FailedBridgeLoadsSayWhyAndLeaveThePipelineStartable) {
+TEST_F(PipelineTest, FailedBridgeLoadsSayWhyAndLeaveThePipelineStartable) {
   MTBridgeSetProviderPath("libc.so.6");  // the first missing symbol is named
   EXPECT_EQ(MTBridgeLoad(), -1);
   EXPECT_STREQ(MTBridgeLastError(), "missing symbol: MTDeviceCreateList");
@@ -199,27 +172,9 @@ TEST_F(InputPipelineDevices, FailedBridgeLoadsSayWhyAndLeaveThePipelineStartable
   EXPECT_EQ(sim_->workspace().didWakeSubscriberCount(), 1u);
 }
 
-TEST_F(InputPipelineDevices, StopClosesTheDeviceSideAndDestructionReleasesIt) {
-  const auto mouse = mt().addDevice(false, 112);
-  start();
-  pipeline_->stop();
-  EXPECT_FALSE(mt().isRegistered(mouse) || mt().isStarted(mouse));
-  EXPECT_EQ(sim_->workspace().didWakeSubscriberCount(), 0u);
-  log_->clear();
-  advanceTo(now() + 10);
-  EXPECT_TRUE(messages("InputPipeline").empty()) << "the watchdog stopped with the pipeline";
-
-  start();
-  EXPECT_EQ(mt().startCount(mouse), 2);
-  EXPECT_EQ(sim_->dispatch().startedThreadNames(),
-            (Lines{ButtonStateTap::threadName, ScrollSuppressionTap::threadName}))
-      << "the tap threads outlive a stop and start once";
-  pipeline_.reset();
-  EXPECT_FALSE(mt().isRegistered(mouse));
-  EXPECT_EQ(InputPipeline::currentPipeline(), nullptr);
-}
-
-TEST_F(InputPipelineDevices, SilentDeviceIsReopenedBetween60And62SecondsAfterItsLastFrame) {
+// A device silent for 60 s is reopened by the watchdog (checked every 2 s, on the uptime clock);
+// a stop closes the device side and stops the watchdog, and destruction releases it.
+TEST_F(PipelineTest, SilentDevicesAreReopenedAndStopAndDestructionReleaseThem) {
   const auto mouse = mt().addDevice(false, 112);
   start();
   const double lastFrame = now() + 0.5;
@@ -228,7 +183,6 @@ TEST_F(InputPipelineDevices, SilentDeviceIsReopenedBetween60And62SecondsAfterIts
   // Setting the wall clock forward does not make the device look silent.
   sim_->clock().setWallClockOffset(sim::SimClock::defaultWallClockOffsetSeconds + 3600.0);
   log_->clear();
-
   advanceTo(lastFrame + 60.0);
   EXPECT_EQ(mt().startCount(mouse), 1);
   advanceTo(lastFrame + 62.0);
@@ -236,22 +190,30 @@ TEST_F(InputPipelineDevices, SilentDeviceIsReopenedBetween60And62SecondsAfterIts
   EXPECT_EQ(messages("InputPipeline"), (Lines{"no frames for 60s — re-enumerating",
                                               "MT device[0]: builtin=false family=112"}));
   EXPECT_TRUE(frameAt(now(), {Contact{1}}));
+
+  pipeline_->stop();
+  EXPECT_FALSE(mt().isRegistered(mouse) || mt().isStarted(mouse));
+  EXPECT_EQ(sim_->workspace().didWakeSubscriberCount(), 0u);
+  log_->clear();
+  advanceTo(now() + 100);
+  EXPECT_TRUE(messages("InputPipeline").empty()) << "the watchdog stopped with the pipeline";
+  start();
+  EXPECT_EQ(mt().startCount(mouse), 3);
+  EXPECT_EQ(sim_->dispatch().startedThreadNames(),
+            (Lines{ButtonStateTap::threadName, ScrollSuppressionTap::threadName}))
+      << "the tap threads outlive a stop and start once";
+  pipeline_.reset();
+  EXPECT_FALSE(mt().isRegistered(mouse));
+  EXPECT_EQ(InputPipeline::currentPipeline(), nullptr);
 }
 
-// Frames through the pipeline: scroll suppression across frames and engine events, wake and stop
-// while a drag is held.
-class InputPipelineFrames : public PipelineTest {
- protected:
-  explicit InputPipelineFrames(RecognitionConfig config = {}) : PipelineTest(config) {}
-  void SetUp() override {
-    mt().addDevice(false, 112, 5150, 9050);
-    start();
-    t0_ = now() + 1.0;
-  }
-  double t0_ = 0;
-};
-
-TEST_F(InputPipelineFrames, SuppressionAgeCountsFromTheFirstFingerAndEndsWithTheLastOne) {
+// Scroll suppression across frames; the frame observer (the settings' live surface) sees each
+// frame as the engine got it.
+TEST_F(PipelineTest, SuppressionAgeCountsFromTheFirstFingerAndEndsWithTheLastOne) {
+  startOnMouse();
+  std::vector<std::size_t> touches;
+  pipeline_->setFrameObserver(
+      [&touches](const BorrowedFrame& frame) { touches.push_back(frame.touches.size()); });
   const Contact one{1, 4, 0.4f, 0.5f};
   const Contact two{2, 4, 0.6f, 0.5f};
   frameAt(t0_, {one});
@@ -262,6 +224,9 @@ TEST_F(InputPipelineFrames, SuppressionAgeCountsFromTheFirstFingerAndEndsWithThe
   EXPECT_EQ(tapMode(), Mode::all);
   frameAt(t0_ + 0.21, {one, two});
   EXPECT_EQ(tapMode(), Mode::none) << "the second finger's touch-down does not restart the window";
+  frameAt(t0_ + 0.22, {});
+  // The empty frame still carries both fingers, as lifted: the engine sees them end.
+  EXPECT_EQ(touches, (std::vector<std::size_t>{1, 2, 2, 2, 2}));
 
   // A frame whose records pointer is missing is dropped, whatever its count.
   frameAt(t0_ + 0.3, {Contact{3}, Contact{4}});
@@ -277,60 +242,45 @@ TEST_F(InputPipelineFrames, SuppressionAgeCountsFromTheFirstFingerAndEndsWithThe
   events.take();
 }
 
-// The frame observer (the settings' live surface) sees each frame as the engine got it.
-TEST_F(InputPipelineFrames, TheFrameObserverSeesEveryFrameTheEngineGets) {
-  std::vector<std::size_t> touches;
-  pipeline_->setFrameObserver(
-      [&touches](const BorrowedFrame& frame) { touches.push_back(frame.touches.size()); });
-  frameAt(t0_, {Contact{1, 4, 0.4f, 0.5f}});
-  frameAt(t0_ + 0.01, {Contact{1, 4, 0.4f, 0.5f}, Contact{2, 4, 0.6f, 0.5f}});
-  frameAt(t0_ + 0.02, {});
-  // The empty frame still carries both fingers, as lifted: the engine sees them end.
-  EXPECT_EQ(touches, (std::vector<std::size_t>{1, 2, 2}));
-  events.take();
-}
-
-class InputPipelineDrag : public InputPipelineFrames {
- protected:
-  InputPipelineDrag() : InputPipelineFrames(fingerRestDrag()) {}
-
-  void SetUp() override {
-    InputPipelineFrames::SetUp();
-    // A finger rests while the whole mouse moves: the pointer travels, the finger does not.
+// A finger rests while the whole mouse moves: the pointer travels, the finger does not. Wake
+// ends the drag once and reopens the device; a stop leaves the drag to the owner.
+TEST_F(PipelineTest, WakeEndsADragOnceAndStopLeavesItToTheOwner) {
+  fingerRestDrag();
+  startOnMouse();
+  for (const bool wake : {true, false}) {
+    const double t = t0_ + (wake ? 0 : 2);
     sim_->events().setPointer({500, 400});
-    frameAt(t0_, {Contact{1}});
-    frameAt(t0_ + 0.01, {Contact{1}});
+    frameAt(t, {Contact{1}});
+    frameAt(t + 0.01, {Contact{1}});
     sim_->events().setPointer({520, 400});
-    frameAt(t0_ + 0.02, {Contact{1}});
+    frameAt(t + 0.02, {Contact{1}});
     ASSERT_EQ(events.take(), (std::vector{dragBegan(500, 400)}));
     ASSERT_EQ(tapMode(), Mode::all);
-  }
-};
-
-TEST_F(InputPipelineDrag, WakeEndsTheDragOnceAndReopensTheDevice) {
-  advanceTo(t0_ + 0.5);
-  sim_->workspace().postDidWake();
-  EXPECT_EQ(events.take(), (std::vector{dragEnded()}));
-  EXPECT_EQ(tapMode(), Mode::none);
-  EXPECT_FALSE(pipeline_->suppressionPolicy().isDragging());
-  EXPECT_EQ(mt().startCount(0), 2);
-  EXPECT_TRUE(log_->contains("system woke — re-enumerating multitouch devices"));
-  // The resting finger, seen again after the wake, is a new contact: no second end.
-  frameAt(t0_ + 0.6, {Contact{1}});
-  frameAt(t0_ + 0.7, {});
-  for (const GestureEvent& e : events.take()) {
-    EXPECT_NE(e, dragEnded());
+    if (!wake) {
+      pipeline_->stop();
+      EXPECT_TRUE(events.take().empty());
+      EXPECT_TRUE(engine_->isDragging());
+      EXPECT_EQ(tapMode(), Mode::none);
+      break;
+    }
+    advanceTo(t + 0.5);
+    sim_->workspace().postDidWake();
+    EXPECT_EQ(events.take(), (std::vector{dragEnded()}));
+    EXPECT_EQ(tapMode(), Mode::none);
+    EXPECT_FALSE(pipeline_->suppressionPolicy().isDragging());
+    EXPECT_EQ(mt().startCount(0), 2);
+    EXPECT_TRUE(log_->contains("system woke — re-enumerating multitouch devices"));
+    // The resting finger, seen again after the wake, is a new contact: no second end.
+    frameAt(t + 0.6, {Contact{1}});
+    frameAt(t + 0.7, {});
+    for (const GestureEvent& e : events.take()) {
+      EXPECT_NE(e, dragEnded());
+    }
   }
 }
 
-TEST_F(InputPipelineDrag, StopLeavesTheDragToTheOwner) {
-  pipeline_->stop();
-  EXPECT_TRUE(events.take().empty());
-  EXPECT_TRUE(engine_->isDragging());
-  EXPECT_EQ(tapMode(), Mode::none);
-}
-
-// The button-state and scroll-suppression taps on the simulated event system.
+// The pipeline's button-state and scroll-suppression taps on the simulated event system; the
+// button tap's port comes first.
 
 Event native(EventType type) {
   return sim::SimEvents::nativeMouseEvent(type, {100, 100});
@@ -344,57 +294,41 @@ Event scroll(std::int32_t vertical, std::int32_t horizontal) {
   return sim::SimEvents::nativeScrollEvent(vertical, horizontal);
 }
 
-class InputTapsTest : public SimInputTest {
- protected:
-  // Starts both taps on their threads; the button tap's port comes first.
-  void start() {
-    button_->start();
-    scroll_->start();
-    sim_->timeline().runDue();
-  }
-  platform::EventTap& port(std::size_t index) { return *sim_->events().taps().at(index); }
-  bool deliver(const Event& event) { return sim_->events().deliver(event).has_value(); }
-
-  std::shared_ptr<ButtonStateTap> button_ = ButtonStateTap::create();
-  std::shared_ptr<ScrollSuppressionTap> scroll_ = ScrollSuppressionTap::create();
-};
-
+using InputTapsTest = PipelineTest;
 TEST_F(InputTapsTest, ButtonFollowsPhysicalPressesOnlyAndReadsUpAfterTheTapWasDisabled) {
-  start();
+  startOnMouse();  // with a device the pipeline's own watchdog stays quiet
   EXPECT_EQ(port(0).parameters().options, platform::EventTapOptions::listenOnly);
   deliver(native(EventType::leftMouseDown));
   deliver(synthetic(native(EventType::leftMouseUp)));
   deliver(native(EventType::rightMouseUp));
-  EXPECT_TRUE(button_->isButtonDown()) << "neither a synthetic nor a right release is ours";
+  EXPECT_TRUE(button_.isButtonDown()) << "neither a synthetic nor a right release is ours";
   deliver(native(EventType::leftMouseUp));
   deliver(synthetic(native(EventType::leftMouseDown)));
-  EXPECT_FALSE(button_->isButtonDown());
+  EXPECT_FALSE(button_.isButtonDown());
 
   // Each disabling may have hidden a release: the button reads up until the next press.
   deliver(native(EventType::leftMouseDown));
   sim_->events().disableTap(port(0), EventType::tapDisabledByTimeout);
-  EXPECT_FALSE(button_->isButtonDown());
+  EXPECT_FALSE(button_.isButtonDown());
   EXPECT_TRUE(port(0).isEnabled());
-  deliver(native(EventType::leftMouseDown));
-  sim_->events().disableTap(port(0), EventType::tapDisabledByUserInput);
   deliver(native(EventType::leftMouseDown));
   advanceTo(now() + 0.3);
   sim_->events().disableTapSilently(port(0));
   advanceTo(now() + 6.0);  // found within a second; a healthy tap is left alone afterwards
   EXPECT_TRUE(port(0).isEnabled());
-  EXPECT_FALSE(button_->isButtonDown());
+  EXPECT_FALSE(button_.isButtonDown());
   const auto recovery = [](const std::string& reason) {
     return "button-state tap disabled (" + reason + ") — re-enabled, isButtonDown reset to false";
   };
-  EXPECT_EQ(messages("ButtonStateTap"), (Lines{recovery("timeout"), recovery("user input"),
-                                               recovery("watchdog found it disabled")}));
+  EXPECT_EQ(messages("ButtonStateTap"),
+            (Lines{recovery("timeout"), recovery("watchdog found it disabled")}));
   EXPECT_EQ(log_->lines().back().level, platform::LogLevel::error);
   deliver(native(EventType::leftMouseDown));
-  EXPECT_TRUE(button_->isButtonDown());
+  EXPECT_TRUE(button_.isButtonDown());
 }
 
 TEST_F(InputTapsTest, ScrollTapRunsOnlyWhileAModeIsSetFiltersByModeAndRecoversToNone) {
-  scroll_->setMode(Mode::horizontalOnly);  // before the tap exists: applied when it is created
+  scroll_.setMode(Mode::horizontalOnly);  // before the tap exists: applied when it is created
   start();
   platform::EventTap& tap = port(1);
   EXPECT_EQ(tap.parameters().options, platform::EventTapOptions::defaultTap);
@@ -408,10 +342,10 @@ TEST_F(InputTapsTest, ScrollTapRunsOnlyWhileAModeIsSetFiltersByModeAndRecoversTo
   extreme.setIntegerValueField(platform::EventField::scrollWheelEventDeltaAxis2, INT64_MAX);
   EXPECT_TRUE(deliver(extreme));
 
-  scroll_->setMode(Mode::none);
+  scroll_.setMode(Mode::none);
   EXPECT_FALSE(tap.isEnabled());
   EXPECT_TRUE(deliver(scroll(0, 3)));
-  scroll_->setMode(Mode::all);
+  scroll_.setMode(Mode::all);
   EXPECT_TRUE(tap.isEnabled());
   EXPECT_FALSE(deliver(scroll(3, 0)));
   EXPECT_FALSE(deliver(scroll(0, 0)));
@@ -421,16 +355,15 @@ TEST_F(InputTapsTest, ScrollTapRunsOnlyWhileAModeIsSetFiltersByModeAndRecoversTo
   // Disabled by the system while suppressing (or found so by the watchdog), the tap resets to
   // none and stays off until the next mode; an idle tap is meant to be off and is left so.
   sim_->events().disableTap(tap, EventType::tapDisabledByTimeout);
-  EXPECT_EQ(scroll_->mode(), Mode::none);
+  EXPECT_EQ(scroll_.mode(), Mode::none);
   EXPECT_FALSE(tap.isEnabled());
   EXPECT_TRUE(deliver(scroll(0, 3)));
-  sim_->events().disableTap(tap, EventType::tapDisabledByUserInput);
   advanceTo(now() + 3.0);
-  scroll_->setMode(Mode::all);
+  scroll_.setMode(Mode::all);
   EXPECT_TRUE(tap.isEnabled());
   sim_->events().disableTapSilently(tap);
   advanceTo(now() + 1.0);
-  EXPECT_EQ(scroll_->mode(), Mode::none);
+  EXPECT_EQ(scroll_.mode(), Mode::none);
   EXPECT_EQ(messages("ScrollSuppressionTap"),
             (Lines{"scroll-suppression tap disabled (timeout) — mode reset to none",
                    "scroll-suppression tap disabled (watchdog found it disabled) — mode reset to "
@@ -438,15 +371,12 @@ TEST_F(InputTapsTest, ScrollTapRunsOnlyWhileAModeIsSetFiltersByModeAndRecoversTo
 }
 
 // The frame path allocates nothing once its buffers have grown to the contacts in play.
-class InputPipelineAllocation : public PipelineTest {};
-
-TEST_F(InputPipelineAllocation, SteadyFramesAllocateNothing) {
+TEST_F(PipelineTest, SteadyFramesAllocateNothing) {
   if (!TACTORA_COUNTS_ALLOCATIONS) {
     GTEST_SKIP() << "allocations are not counted under a sanitizer";
   }
-  mt().addDevice(false, 112, 5150, 9050);
-  start();
-  double t = now() + 1.0;
+  startOnMouse();
+  double t = t0_;
   std::vector<unsigned char> records(3 * MT_CONTACT_RECORD_SIZE);
   auto deliver = [&](int fingers, float jitter, bool counting = false) {
     for (int i = 0; i < fingers; ++i) {
@@ -464,8 +394,6 @@ TEST_F(InputPipelineAllocation, SteadyFramesAllocateNothing) {
     ASSERT_TRUE(deliver(3, 0));
   }
   deliver(0, 0);
-  events.take();
-
   for (int fingers = 1; fingers <= 3; ++fingers) {
     ASSERT_TRUE(deliver(fingers, 0));
     allocationCount = 0;
@@ -475,54 +403,26 @@ TEST_F(InputPipelineAllocation, SteadyFramesAllocateNothing) {
     EXPECT_EQ(allocationCount, 0u) << fingers << " finger(s)";
     deliver(0, 0);
   }
-  EXPECT_TRUE(events.take().empty()) << "resting fingers make no gestures";
+  events.take();
 }
 
-// Frames on a delivery thread while the main thread opens, closes and resets the device, and
-// while the taps' threads report the button and filter scroll events.
-class InputPipelineConcurrency : public PipelineTest {
- protected:
-  InputPipelineConcurrency() : PipelineTest(fingerRestDrag()) {
-    mt().addDevice(false, 112, 5150, 9050);
-    start();
-  }
-
-  // The frame thread and the test's other thread start together, and neither stops before the
-  // other has done a minimum of rounds, so their work overlaps whatever the scheduler does.
-  static constexpr int minFrameCycles = 20;
-  static constexpr int minOtherRounds = 200;
-  std::latch start_{2};
-  std::atomic<int> frameCycles_{0};
-  std::atomic<bool> stopFrames_{false};
-
-  // Two fingers landing, moving and lifting, over and over, until `stopFrames_` is set. The
-  // gestures of both threads reach the log under the engine's lock.
-  std::thread frameThread() {
-    return std::thread([this] {
-      start_.arrive_and_wait();
-      for (std::int32_t cycle = 0, id = 1; !stopFrames_.load(); ++cycle, id += 2) {
-        for (int step = 0; step < 12; ++step) {
-          const float dx = 0.02f * float(step);
-          const Contact fingers[] = {{id, 4, 0.3f + dx, 0.5f}, {id + 1, 4, 0.6f + dx, 0.5f}};
-          mt().deliverFrame(0, fingers, 0.01 * cycle);
-        }
-        mt().deliverFrame(0, {}, 0.01 * cycle);
-        ++frameCycles_;
-      }
-    });
-  }
-
-  // True while the other thread must go on: before its minimum of rounds, or while the frame
-  // thread has not yet done its own.
-  bool keepGoing(int round) const {
-    return round < minOtherRounds || frameCycles_.load() < minFrameCycles;
-  }
-};
-
-TEST_F(InputPipelineConcurrency, MainThreadOperationsDoNotOverlapFrames) {
-  std::thread frames = frameThread();
-  start_.arrive_and_wait();
-  for (int round = 0; keepGoing(round); ++round) {
+// Frames on a delivery thread while the main thread opens, closes and resets the device and the
+// taps report the button and filter scroll events. The threads start together, and neither
+// stops before the other has done a minimum of rounds, so their work overlaps whatever the
+// scheduler does; the gestures reach the log under the engine's lock.
+TEST_F(PipelineTest, MainThreadAndTapsDoNotOverlapFrames) {
+  fingerRestDrag();
+  startOnMouse();
+  const auto frames = [](int cycle) {
+    const std::int32_t id = 1 + 2 * cycle;
+    for (int step = 0; step < 12; ++step) {
+      const float dx = 0.02f * float(step);
+      const Contact fingers[] = {{id, 4, 0.3f + dx, 0.5f}, {id + 1, 4, 0.6f + dx, 0.5f}};
+      mt().deliverFrame(0, fingers, 0.01 * cycle);
+    }
+    mt().deliverFrame(0, {}, 0.01 * cycle);
+  };
+  const auto mainThread = [this](int round) {
     switch (round % 4) {
       case 0:
         pipeline_->handleWake();
@@ -539,45 +439,21 @@ TEST_F(InputPipelineConcurrency, MainThreadOperationsDoNotOverlapFrames) {
     }
     (void)pipeline_->surfaceSizeMM();
     (void)pipeline_->suppressionPolicy();
-  }
-  stopFrames_ = true;
-  frames.join();
-  pipeline_->stop();
-  EXPECT_EQ(tapMode(), ScrollSuppressionMode::none);
-  events.take();
-}
-
-TEST_F(InputPipelineConcurrency, TapThreadsAndFramesShareTheButtonAndTheMode) {
-  std::thread frames = frameThread();
-  std::thread taps([this] {
-    start_.arrive_and_wait();
     // Each round presses and releases, so the button ends up whatever the number of rounds.
-    for (int round = 0; keepGoing(round); ++round) {
-      sim_->events().deliver(
-          sim::SimEvents::nativeMouseEvent(platform::EventType::leftMouseDown, {0, 0}));
-      sim_->events().deliver(sim::SimEvents::nativeScrollEvent(round % 3, 1));
-      sim_->events().deliver(
-          sim::SimEvents::nativeMouseEvent(platform::EventType::leftMouseUp, {0, 0}));
-      sim_->events().deliver(sim::SimEvents::nativeScrollEvent((round + 1) % 3, 1));
+    for (const Event& event : {native(EventType::leftMouseDown), scroll(round % 3, 1),
+                               native(EventType::leftMouseUp), scroll((round + 1) % 3, 1)}) {
+      sim_->events().deliver(event);
     }
-  });
-  taps.join();
-  stopFrames_ = true;
-  frames.join();
+  };
+  race({frames, mainThread}, 100);
+  pipeline_->stop();
+  EXPECT_EQ(tapMode(), Mode::none);
   EXPECT_FALSE(pipeline_->buttonStateTap().isButtonDown());
   events.take();
 }
-
-// Contact records as a device sends them, read into touches.
-struct Record {
-  std::int32_t id;
-  std::int32_t state;
-  float x = 0.5f;
-  float y = 0.5f;
-};
-
-// Reads one frame of records, encoded as a device sends them.
-std::vector<Touch> frame(ContactRecordReader& reader, double now, std::vector<Record> records) {
+// Reads one frame of contact records, encoded as a device sends them with velocity (0.1, -0.2)
+// and size 1.25.
+std::vector<Touch> frame(ContactRecordReader& reader, double now, std::vector<Contact> records) {
   std::vector<unsigned char> bytes(std::max<std::size_t>(records.size(), 1) *
                                    MT_CONTACT_RECORD_SIZE);
   for (std::size_t i = 0; i < records.size(); ++i) {
@@ -588,37 +464,38 @@ std::vector<Touch> frame(ContactRecordReader& reader, double now, std::vector<Re
   return {reader.touches().begin(), reader.touches().end()};
 }
 
-Touch touch(std::int32_t id, TouchPhase phase, PointF position, PointF velocity, float size) {
-  return Touch{id, phase, position, velocity, size, 0};
+// A touch read from such a record, and one that ended (with neither velocity nor size).
+Touch touching(std::int32_t id, TouchPhase phase, float x, float y) {
+  return Touch{id, phase, {x, y}, {0.1f, -0.2f}, 1.25f, 0};
+}
+Touch lifted(std::int32_t id, float x, float y) {
+  return Touch{id, TouchPhase::ended, {x, y}, {}, 0, 0};
 }
 
 TEST(ContactRecordReader, ContactsBeginMoveAndEndOnceAcrossFrames) {
   using enum TouchPhase;
-  const PointF v{0.1f, -0.2f};
   ContactRecordReader reader;
   // Only states 3 and 4 touch; a contact listed twice in one frame keeps its first record.
   EXPECT_EQ(frame(reader, 1.0, {{1, 1}, {2, 2}, {3, 3, 0.2f, 0.3f}, {3, 4, 0.9f}, {5, 5}, {7, 7}}),
-            (std::vector{touch(3, began, {0.2f, 0.3f}, v, 1.25f)}));
+            (std::vector{touching(3, began, 0.2f, 0.3f)}));
   EXPECT_EQ(reader.touchingCount(), 1);
 
   EXPECT_EQ(frame(reader, 1.1, {{3, 4, 0.4f, 0.5f}, {4, 3}}),
-            (std::vector{touch(3, moved, {0.4f, 0.5f}, v, 1.25f),
-                         touch(4, began, {0.5f, 0.5f}, v, 1.25f)}));
+            (std::vector{touching(3, moved, 0.4f, 0.5f), touching(4, began, 0.5f, 0.5f)}));
   EXPECT_DOUBLE_EQ(reader.previousContact(3)->touchedDownAt, 1.0);
   EXPECT_DOUBLE_EQ(reader.previousContact(4)->touchedDownAt, 1.1);
   EXPECT_DOUBLE_EQ(reader.earliestTouchDown(), 1.0) << "the age counts from the first finger";
 
   // Contact 3 turns to state 5: it ends at its last touching position, and its lingering states
   // afterwards add nothing.
-  EXPECT_EQ(
-      frame(reader, 1.2, {{3, 5, 0.9f, 0.9f}, {4, 4}}),
-      (std::vector{touch(4, moved, {0.5f, 0.5f}, v, 1.25f), touch(3, ended, {0.4f, 0.5f}, {}, 0)}));
+  EXPECT_EQ(frame(reader, 1.2, {{3, 5, 0.9f, 0.9f}, {4, 4}}),
+            (std::vector{touching(4, moved, 0.5f, 0.5f), lifted(3, 0.4f, 0.5f)}));
   EXPECT_DOUBLE_EQ(reader.earliestTouchDown(), 1.1);
   EXPECT_EQ(frame(reader, 1.3, {{3, 6}, {4, 4}}).size(), 1u);
   EXPECT_DOUBLE_EQ(reader.previousContact(4)->touchedDownAt, 1.1);
 
   // A frame without records ends every remembered contact, once.
-  EXPECT_EQ(frame(reader, 1.4, {}), (std::vector{touch(4, ended, {0.5f, 0.5f}, {}, 0)}));
+  EXPECT_EQ(frame(reader, 1.4, {}), (std::vector{lifted(4, 0.5f, 0.5f)}));
   EXPECT_TRUE(reader.isEmpty());
   EXPECT_DOUBLE_EQ(reader.earliestTouchDown(), 1.4);
   reader.read(-3, nullptr, 1.5);

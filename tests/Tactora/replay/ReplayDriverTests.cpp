@@ -9,6 +9,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -32,19 +33,33 @@ constexpr const char* header =
     "A: 35 -1100 1258 4 0 26\n"
     "A: 36 -1589 2047 4 0 70\n";
 
+fs::path sessionsDir() {
+  return fs::path(testing::sourceDir()) / "examples" / "sessions";
+}
+
+// Every file with `extension` among the example sessions, sorted.
+std::vector<fs::path> sessions(const std::string& extension) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::recursive_directory_iterator(sessionsDir())) {
+    if (entry.is_regular_file() && entry.path().extension() == extension) {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
 class ReplayDriverTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testing::locateSimProvider(); }
 
-  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
-
   fs::path write(const std::string& name, const std::string& text) {
-    fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+    return dir_ / name;
   }
-
-  int run(const fs::path& recording, ReplayDriver::Options options = {}) {
+  // Replays `recording` (by default with --actions and without --time); its output lands in
+  // `out_` and `err_`.
+  int run(const fs::path& recording, ReplayDriver::Options options = {std::nullopt, true, false}) {
     std::ostringstream out;
     std::ostringstream err;
     const int status = ReplayDriver::run(recording.string(), options, out, err);
@@ -64,24 +79,9 @@ class ReplayDriverTest : public ::testing::Test {
 // to gestures, routing, posted events and scroll decisions is covered end to end. Each expected
 // file was read and checked by a person once; regenerate them with TACTORA_UPDATE_EXPECTED=1
 // after an intended change and review the diff.
-std::vector<fs::path> filesWithExtension(const fs::path& directory, const std::string& extension) {
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::recursive_directory_iterator(directory)) {
-    if (entry.is_regular_file() && entry.path().extension() == extension) {
-      files.push_back(entry.path());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-fs::path sessionsDir() {
-  return fs::path(testing::sourceDir()) / "examples" / "sessions";
-}
-
 TEST_F(ReplayDriverTest, EveryRecordingReplaysToItsExpectedOutput) {
   const bool update = std::getenv("TACTORA_UPDATE_EXPECTED") != nullptr;
-  const std::vector<fs::path> recordings = filesWithExtension(sessionsDir(), ".evemu");
+  const std::vector<fs::path> recordings = sessions(".evemu");
   ASSERT_GE(recordings.size(), 20u);
   for (const fs::path& recording : recordings) {
     SCOPED_TRACE(recording.string());
@@ -98,12 +98,12 @@ TEST_F(ReplayDriverTest, EveryRecordingReplaysToItsExpectedOutput) {
     EXPECT_EQ(out_, *expected);
   }
   // Without --actions and --time: the gestures alone.
-  ASSERT_EQ(run(sessionsDir() / "two-finger-swipe-left.evemu"), 0);
+  ASSERT_EQ(run(sessionsDir() / "two-finger-swipe-left.evemu", {}), 0);
   EXPECT_EQ(out_, "swipeCandidateBegan\nswipe(fingers: 2, direction: left)\n");
 }
 
 TEST_F(ReplayDriverTest, EveryTouchScriptRegeneratesItsRecordingByteForByte) {
-  const std::vector<fs::path> scripts = filesWithExtension(sessionsDir(), ".touch");
+  const std::vector<fs::path> scripts = sessions(".touch");
   ASSERT_GE(scripts.size(), 20u);
   auto loaded = SessionSynthesizer::forRecordingFile(
       (sessionsDir() / SessionSynthesizer::realDeviceRecording).string());
@@ -134,81 +134,39 @@ TEST_F(ReplayDriverTest, WhatCannotBeReadFailsWithOneLineNamingItAndStatusTwo) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const fs::path huge = write("huge", "");
   fs::resize_file(huge, 64 * 1024 * 1024 + 1);  // sparse
-  struct Case {
-    fs::path recording;
-    std::optional<std::string> config;
-    std::string error;
-    std::string fileKind = {};  // why a file of this kind is refused, also by `config check`
-  };
-  const Case cases[] = {
-      {bad,
-       {},
-       bad.string() + ":6: event time must be SECONDS.MICROSECONDS with six digits, not "
-                      "'0.00001'"},
+  // What is refused, and why after the name of the file refused; a file of the wrong kind is
+  // refused alike by `config check`.
+  const std::tuple<fs::path, std::optional<std::string>, std::string> cases[] = {
+      {bad, {}, ":6: event time must be SECONDS.MICROSECONDS with six digits, not '0.00001'"},
       {keyboard,
        {},
-       keyboard.string() + ": not a multitouch recording: it has no "
-                           "ABS_MT_POSITION_X and ABS_MT_POSITION_Y axes"},
-      {session, (dir_ / "no-config.json").string(),
-       (dir_ / "no-config.json").string() + ": cannot open: No such file or directory"},
-      {dir_ / "missing", {}, "", "No such file or directory"},
-      {dir_, {}, "", "is a directory"},
-      {fifo, {}, "", "is not a regular file"},
-      {"/dev/zero", {}, "", "is not a regular file"},
-      {huge, {}, "", "is larger than 64 MiB"},
+       ": not a multitouch recording: it has no ABS_MT_POSITION_X and ABS_MT_POSITION_Y axes"},
+      {session, (dir_ / "no-config.json").string(), ": cannot open: No such file or directory"},
+      {dir_ / "missing", {}, ": cannot open: No such file or directory"},
+      {dir_, {}, ": cannot open: is a directory"},
+      {fifo, {}, ": cannot open: is not a regular file"},
+      {"/dev/zero", {}, ": cannot open: is not a regular file"},
+      {huge, {}, ": cannot open: is larger than 64 MiB"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.recording.string());
-    const std::string error =
-        c.fileKind.empty() ? c.error : c.recording.string() + ": cannot open: " + c.fileKind;
-    EXPECT_EQ(run(c.recording, {c.config, true, true}), 2);
+  for (const auto& [recording, config, problem] : cases) {
+    SCOPED_TRACE(recording.string());
+    EXPECT_EQ(run(recording, {config, true, true}), 2);
     EXPECT_EQ(out_, "");
-    EXPECT_EQ(err_, "tactora: " + error + "\n");
-    if (!c.fileKind.empty()) {
+    EXPECT_EQ(err_, "tactora: " + config.value_or(recording.string()) + problem + "\n");
+    if (!config && problem.starts_with(": cannot open: ")) {
       std::ostringstream out;
-      std::ostringstream err;
-      EXPECT_EQ(ConfigCheck::check(c.recording, out, err), ConfigCheck::unusableFileStatus);
-      EXPECT_EQ(out.str() + err.str(), "tactora: " + c.recording.string() +
-                                           ": cannot read the file: " + c.fileKind + "\n");
+      EXPECT_EQ(ConfigCheck::check(recording, out, out), ConfigCheck::unusableFileStatus);
+      EXPECT_EQ(out.str(), "tactora: " + recording.string() +
+                               ": cannot read the file: " + problem.substr(15) + "\n");
     }
   }
 }
 
+// The configuration file is used but never written or added to. A command bound to a tap is
+// shown on one line as a shell would read it. Gestures off at launch: the pipeline never starts,
+// so nothing is recognised or posted and native scrolling always passes. A corrupt file is handled
+// by the store's rules (defaults) and said on standard error.
 TEST_F(ReplayDriverTest, ConfigFileIsUsedButNeverWrittenOrAddedTo) {
-  Configuration disabled = defaultConfiguration();
-  disabled.enabled = false;
-  const std::string bytes = encodeConfiguration(disabled);
-  fs::path config = write("config.json", bytes);
-  fs::path tour = sessionsDir() / "tour.evemu";
-
-  // Gestures off at launch: the pipeline never starts, so nothing is recognised or posted and
-  // native scrolling always passes.
-  EXPECT_EQ(run(tour, {config.string(), true, false}), 0);
-  EXPECT_EQ(err_, "");
-  std::istringstream lines(out_);
-  int scrolls = 0;
-  for (std::string line; std::getline(lines, line); ++scrolls) {
-    EXPECT_EQ(line.substr(0, 6), "scroll") << line;
-    EXPECT_EQ(line.substr(line.size() - 6), "passed") << line;
-  }
-  EXPECT_EQ(scrolls, 10);
-
-  std::ifstream file(config, std::ios::binary);
-  std::ostringstream after;
-  after << file.rdbuf();
-  EXPECT_EQ(after.str(), bytes);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
-
-  // A corrupt file is handled by the store's rules (defaults) and said on standard error.
-  fs::path corrupt = write("corrupt.json", "{ not json");
-  fs::path tap = sessionsDir() / "one-finger-tap.evemu";
-  EXPECT_EQ(run(tap, {corrupt.string(), false, false}), 0);
-  EXPECT_EQ(out_, "tap(fingers: 1)\n");
-  EXPECT_NE(err_.find("tactora: config corrupt, resetting to defaults"), std::string::npos);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
-}
-
-TEST_F(ReplayDriverTest, LaunchedCommandsAreShownOnOneLineAsAShellWouldReadThem) {
   Configuration configuration = defaultConfiguration();
   for (Profile& profile : configuration.profiles) {
     if (profile.isAllApps()) {
@@ -218,13 +176,31 @@ TEST_F(ReplayDriverTest, LaunchedCommandsAreShownOnOneLineAsAShellWouldReadThem)
                          Action::shellCommand("echo \"hi\" >~/said\nsay $USER")});
     }
   }
-  fs::path config = write("config.json", encodeConfiguration(configuration));
-  fs::path tap = sessionsDir() / "one-finger-tap.evemu";
+  const std::string bytes = encodeConfiguration(configuration);
+  const fs::path config = write("config.json", bytes);
+  configuration.enabled = false;
+  const fs::path disabled = write("disabled.json", encodeConfiguration(configuration));
+  const fs::path corrupt = write("corrupt.json", "{ not json");
+  const fs::path tap = sessionsDir() / "one-finger-tap.evemu";
+
   EXPECT_EQ(run(tap, {config.string(), true, false}), 0);
-  const std::string launch = "launch /bin/zsh -lc \"echo \\\"hi\\\" >~/said\\nsay \\$USER\"\n";
-  ASSERT_GE(out_.size(), launch.size());
-  EXPECT_EQ(out_.substr(out_.size() - launch.size()), launch) << out_;
-  EXPECT_EQ(out_.substr(0, 16), "tap(fingers: 1)\n");
+  EXPECT_TRUE(out_.starts_with("tap(fingers: 1)\n")) << out_;
+  EXPECT_TRUE(out_.ends_with("launch /bin/zsh -lc \"echo \\\"hi\\\" >~/said\\nsay \\$USER\"\n"))
+      << out_;
+  EXPECT_EQ(run(sessionsDir() / "tour.evemu", {disabled.string(), true, false}), 0);
+  EXPECT_EQ(err_, "");
+  std::istringstream lines(out_);
+  int scrolls = 0;
+  for (std::string line; std::getline(lines, line); ++scrolls) {
+    EXPECT_TRUE(line.starts_with("scroll") && line.ends_with("passed")) << line;
+  }
+  EXPECT_EQ(scrolls, 10);
+  EXPECT_EQ(run(tap, {corrupt.string(), false, false}), 0);
+  EXPECT_EQ(out_, "tap(fingers: 1)\n");
+  EXPECT_NE(err_.find("tactora: config corrupt, resetting to defaults"), std::string::npos);
+
+  EXPECT_EQ(testing::readFile(config), bytes);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 3);
 }
 
 // A one-finger touch of 0.1 s at `seconds`; `pressed`, the button goes down in the report the
@@ -248,14 +224,13 @@ std::string touchAt(const std::string& seconds, bool pressed = false) {
 // down, so the touch is a click, never a tap. A pause of any length replays at once and changes
 // nothing but the clock (9.2e12 s is close to the most microseconds a recording can count).
 TEST_F(ReplayDriverTest, ButtonsAndPausesOfAnyLengthAreReplayedInOrder) {
-  EXPECT_EQ(run(write("click.evemu", header + touchAt("0", true)), {std::nullopt, true, false}), 0);
+  EXPECT_EQ(run(write("click.evemu", header + touchAt("0", true))), 0);
   EXPECT_EQ(out_, "");
   const std::string first = std::string(header) + touchAt("0");
-  ASSERT_EQ(run(write("minute.evemu", first + touchAt("100")), {std::nullopt, true, false}), 0);
+  ASSERT_EQ(run(write("minute.evemu", first + touchAt("100"))), 0);
   const std::string expected = out_;
   EXPECT_EQ(expected.find("tap(fingers: 1)"), 0u) << expected;
-  ASSERT_EQ(run(write("ages.evemu", first + touchAt("9200000000000")), {std::nullopt, true, false}),
-            0);
+  ASSERT_EQ(run(write("ages.evemu", first + touchAt("9200000000000"))), 0);
   EXPECT_EQ(out_, expected);
 }
 
