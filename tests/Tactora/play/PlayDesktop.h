@@ -1,9 +1,8 @@
 #pragma once
 
-// What the `tactora --play` suites of every desktop share: the session, the installed program and
-// its play scenario, started once per suite; and the check of the gesture overlay after a played
-// gesture: it appears bottom-centre, 90 px above the bottom of the screen, and for as long as it is
-// up the focus stays on the user's window and the window manager lists no new window.
+// What the `tactora --play` checks of every desktop share: the check of the gesture overlay after a
+// played gesture: it appears bottom-centre, 90 px above the bottom of the screen, and for as long
+// as it is up the focus stays on the user's window and the window manager lists no new window.
 
 #include <gtest/gtest.h>
 
@@ -13,36 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "tests/support/desktop/DesktopSession.h"
 #include "tests/support/desktop/PlayScenario.h"
-#include "tests/support/desktop/TactoraProgram.h"
 
 namespace tactora::testing {
-
-// A suite's SetUpTestSuite opens the session, starts its desktop and installs the program; its
-// TearDownTestSuite stops the desktop and closes the session.
-class PlayDesktop : public ::testing::Test {
- protected:
-  static void openSession(bool unprivileged) {
-    std::string error;
-    session_ = DesktopSession::create({.unprivileged = unprivileged}, &error).release();
-    ASSERT_NE(session_, nullptr) << error;
-  }
-  static void installProgram() {
-    program_ = TactoraProgram::install(*session_).release();
-    ASSERT_NE(program_, nullptr);
-    scenario_ = new PlayScenario(*session_, *program_);
-  }
-  static void closeSession() {
-    delete scenario_;
-    delete program_;
-    delete session_;
-  }
-
-  static inline DesktopSession* session_ = nullptr;
-  static inline TactoraProgram* program_ = nullptr;
-  static inline PlayScenario* scenario_ = nullptr;
-};
 
 // What a desktop shows: the probe window focused, where the overlay is (nothing while it is not
 // up), and the focus and the window list as one comparable text.

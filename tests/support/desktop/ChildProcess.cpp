@@ -31,13 +31,10 @@ std::string resolve(const std::string& program, const std::vector<std::string>& 
   if (program.find('/') != std::string::npos) {
     return program;
   }
-  std::string path = "/usr/local/bin:/usr/bin:/bin";
-  for (const auto& variable : environment) {
-    if (variable.rfind("PATH=", 0) == 0) {
-      path = variable.substr(5);
-    }
-  }
-  std::stringstream directories(path);
+  const auto path = std::ranges::find_if(
+      environment, [](const std::string& variable) { return variable.starts_with("PATH="); });
+  std::stringstream directories(path != environment.end() ? path->substr(5)
+                                                          : "/usr/local/bin:/usr/bin:/bin");
   for (std::string directory; std::getline(directories, directory, ':');) {
     const std::string candidate = directory + "/" + program;
     if (!directory.empty() && ::access(candidate.c_str(), X_OK) == 0) {

@@ -3,15 +3,12 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <thread>
 
 #include "tests/support/SourceTree.h"
 
@@ -31,14 +28,6 @@ constexpr const char* busConfiguration = R"(<!DOCTYPE busconfig PUBLIC
   <policy context="default"><allow user="root"/></policy>
 </busconfig>
 )";
-
-void chownTree(const std::filesystem::path& path, uid_t uid, gid_t gid) {
-  [[maybe_unused]] int result = ::lchown(path.c_str(), uid, gid);
-  std::error_code error;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(path, error)) {
-    result = ::lchown(entry.path().c_str(), uid, gid);
-  }
-}
 
 }  // namespace
 
@@ -74,8 +63,8 @@ std::unique_ptr<DesktopSession> DesktopSession::create(Options options, std::str
     std::filesystem::create_directories(path, ignored);
   }
   std::filesystem::permissions(session->runtimeDirectory(), std::filesystem::perms(0700), ignored);
-  chownTree(session->home(), session->uid_, session->gid_);
-  chownTree(session->runtimeDirectory(), session->uid_, session->gid_);
+  session->own(session->home());
+  session->own(session->runtimeDirectory());
 
   const char* path = std::getenv("PATH");
   session->variables_ = {
@@ -115,25 +104,19 @@ bool DesktopSession::startBus(std::string* error) {
     return false;
   }
   processes_.emplace_back("dbus-daemon", std::move(bus));
-  // The socket's file appears when the daemon binds it, a moment before it listens: until then a
-  // client is refused. Ready is when a connection is accepted.
-  const auto acceptsConnections = [&socket] {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool accepted =
-        fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    if (fd >= 0) {
-      ::close(fd);
-    }
-    return accepted;
-  };
-  if (!eventually(acceptsConnections, 10s)) {
+  // The socket's file appears when the daemon binds it, a moment before it listens: ready is when
+  // the daemon answers.
+  busAddress_ = "unix:path=" + socket.string();
+  if (!eventually(
+          [&] {
+            return busctl({"call", "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                           "org.freedesktop.DBus", "GetId"})
+                .has_value();
+          },
+          10s)) {
     *error = "the session bus did not start within 10 s";
     return false;
   }
-  busAddress_ = "unix:path=" + socket.string();
   variables_["DBUS_SESSION_BUS_ADDRESS"] = busAddress_;
   return true;
 }
@@ -222,6 +205,32 @@ std::string DesktopSession::log(const std::string& name) const {
   return readFile(logPath(name));
 }
 
+std::optional<nlohmann::json> DesktopSession::busctl(const std::vector<std::string>& arguments,
+                                                     std::string* error) const {
+  std::vector<std::string> command{"busctl", "--address=" + busAddress_, "--json=short"};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  const ProcessResult result = runProcess(command, ProcessOptions{}, 10s);
+  if (result.status == 0 && result.output.find_first_not_of(" \n") == std::string::npos) {
+    return nlohmann::json::array();  // a reply without values
+  }
+  const auto reply = nlohmann::json::parse(result.output, nullptr, false);
+  if (result.status == 0 && reply.is_object()) {
+    return reply.value("data", nlohmann::json::array());
+  }
+  if (error != nullptr) {
+    *error = result.output;
+  }
+  return std::nullopt;
+}
+
+void DesktopSession::own(const std::filesystem::path& path) const {
+  [[maybe_unused]] int result = ::lchown(path.c_str(), uid_, gid_);
+  std::error_code error;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(path, error)) {
+    result = ::lchown(entry.path().c_str(), uid_, gid_);
+  }
+}
+
 std::filesystem::path DesktopSession::write(const std::filesystem::path& relative,
                                             const std::string& text) const {
   const auto path = folder_ / relative;
@@ -252,6 +261,19 @@ void DesktopSession::installApplication(const std::string& id, const std::string
                                         const std::string& keys) const {
   write(std::filesystem::relative(dataHome(), folder_) / "applications" / (id + ".desktop"),
         "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=true\n" + keys);
+}
+
+std::string awaitFirstLine(const std::filesystem::path& file, ChildProcess& writer,
+                           std::chrono::milliseconds timeout) {
+  std::string line;
+  eventually(
+      [&] {
+        std::ifstream text(file);
+        std::getline(text, line);
+        return !line.empty() || !writer.isRunning();
+      },
+      timeout);
+  return line;
 }
 
 }  // namespace tactora::testing

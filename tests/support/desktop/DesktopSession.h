@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "tests/support/Eventually.h"
 #include "tests/support/desktop/ChildProcess.h"
 
@@ -65,6 +67,14 @@ class DesktopSession {
   std::string log(const std::string& name) const;
   std::filesystem::path logPath(const std::string& name) const;
 
+  // busctl's answer (`--json=short`) to `arguments` ("call", "org.gnome.Shell", path, interface,
+  // member, signature, values...) on the session's bus, asked by the test's own process: the
+  // reply's values, or nothing when it failed (`error` then says why).
+  std::optional<nlohmann::json> busctl(const std::vector<std::string>& arguments,
+                                       std::string* error = nullptr) const;
+
+  // Gives `path` and everything below it to the session's user.
+  void own(const std::filesystem::path& path) const;
   // Writes a file below the session's folder (making the folders on the way), owned by the
   // session's user; returns its path.
   std::filesystem::path write(const std::filesystem::path& relative, const std::string& text) const;
@@ -89,5 +99,10 @@ class DesktopSession {
   std::vector<std::pair<std::string, std::unique_ptr<ChildProcess>>> processes_;
   std::map<std::string, std::optional<std::string>> savedEnvironment_;
 };
+
+// The first line a program writes to `file` (a display number, a socket's name), waiting up to
+// `timeout`; empty when it ended or the time ran out first.
+std::string awaitFirstLine(const std::filesystem::path& file, ChildProcess& writer,
+                           std::chrono::milliseconds timeout);
 
 }  // namespace tactora::testing

@@ -39,14 +39,6 @@ function init() {
 }
 )";
 
-std::string quotedList(const std::vector<std::string>& items) {
-  std::string list = "[";
-  for (const auto& item : items) {
-    list += (list.size() > 1 ? ", '" : "'") + item + "'";
-  }
-  return list + "]";
-}
-
 }  // namespace
 
 std::unique_ptr<GnomeShellSession> GnomeShellSession::start(const Options& options) {
@@ -93,14 +85,10 @@ bool GnomeShellSession::tryStart(const Options& options, std::string* error) {
     }
     uuids.push_back(uuid.string());
   }
-  for (const auto& path : {session.folder() / "extensions", session.dataHome() / "gnome-shell"}) {
-    [[maybe_unused]] int owned = ::lchown(path.c_str(), session.uid(), session.gid());
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path, failure)) {
-      owned = ::lchown(entry.path().c_str(), session.uid(), session.gid());
-    }
-  }
-  const ProcessResult enabled =
-      session.run({"gsettings", "set", "org.gnome.shell", "enabled-extensions", quotedList(uuids)});
+  session.own(session.folder() / "extensions");
+  session.own(session.dataHome() / "gnome-shell");
+  const ProcessResult enabled = session.run(
+      {"gsettings", "set", "org.gnome.shell", "enabled-extensions", nlohmann::json(uuids).dump()});
   if (enabled.status != 0) {
     *error = "cannot enable the extensions: " + enabled.output;
     return false;
@@ -173,29 +161,6 @@ GnomeShellSession::~GnomeShellSession() {
   }
 }
 
-std::optional<nlohmann::json> GnomeShellSession::call(const std::vector<std::string>& arguments,
-                                                      std::string* error) const {
-  std::vector<std::string> command{"busctl", "--address=" + session_->busAddress(), "--json=short",
-                                   "call"};
-  command.insert(command.end(), arguments.begin(), arguments.end());
-  const ProcessResult result = runProcess(command, ProcessOptions{}, 10s);
-  if (result.status == 0) {
-    if (result.output.find_first_not_of(" \n") == std::string::npos) {
-      return nlohmann::json::array();  // a reply without values
-    }
-    try {
-      const auto reply = nlohmann::json::parse(result.output);
-      return reply.contains("data") ? reply.at("data") : nlohmann::json::array();
-    } catch (const nlohmann::json::exception&) {
-      // an answer busctl could not put as JSON: a failure like any other
-    }
-  }
-  if (error != nullptr) {
-    *error = result.output;
-  }
-  return std::nullopt;
-}
-
 std::optional<nlohmann::json> GnomeShellSession::evaluate(const std::string& script) const {
   const auto reply =
       call({"org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "Eval", "s", script});
@@ -204,13 +169,6 @@ std::optional<nlohmann::json> GnomeShellSession::evaluate(const std::string& scr
     return std::nullopt;
   }
   return nlohmann::json::parse(reply->at(1).get<std::string>(), nullptr, false);
-}
-
-bool GnomeShellSession::screenshot(const std::filesystem::path& file) const {
-  const auto reply =
-      call({"org.gnome.Shell.Screenshot", "/org/gnome/Shell/Screenshot",
-            "org.gnome.Shell.Screenshot", "Screenshot", "bbs", "false", "false", file.string()});
-  return reply && !reply->empty() && reply->at(0) == true;
 }
 
 std::string GnomeShellSession::focusedWindow() const {

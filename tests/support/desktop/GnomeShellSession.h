@@ -21,7 +21,7 @@ namespace tactora::testing {
 // name it.
 //
 // A small helper extension of the tests turns on the shell's unsafe mode, in which `evaluate`
-// and `screenshot` are answered; the overview that a fresh shell opens is closed.
+// is answered; the overview that a fresh shell opens is closed.
 class GnomeShellSession {
  public:
   struct Options {
@@ -45,14 +45,14 @@ class GnomeShellSession {
   ChildProcess& process() const { return *shell_; }
 
   // Calls a method of the session bus with busctl's arguments ("org.gnome.Shell", path,
-  // interface, member, signature, values...) as the test's own process; the reply's values, or
-  // nothing when the call failed (`error` then says why).
-  std::optional<nlohmann::json> call(const std::vector<std::string>& arguments,
-                                     std::string* error = nullptr) const;
+  // interface, member, signature, values...); see DesktopSession::busctl.
+  std::optional<nlohmann::json> call(std::vector<std::string> arguments,
+                                     std::string* error = nullptr) const {
+    arguments.insert(arguments.begin(), "call");
+    return session_->busctl(arguments, error);
+  }
   // The value of a JavaScript expression inside the shell; nothing when it failed or has none.
   std::optional<nlohmann::json> evaluate(const std::string& script) const;
-  // Writes a screenshot of the whole screen to `file` (a path the session's user may write).
-  bool screenshot(const std::filesystem::path& file) const;
 
   // Opens a native Wayland window (zenity) titled `name` whose application id is `appId`, with a
   // matching .desktop file (named after the id's last part), and waits until it has the focus.

@@ -4,30 +4,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <regex>
-#include <sstream>
 
 #include "tests/support/desktop/XServer.h"
 
 namespace tactora::testing {
 
-namespace {
-
 using namespace std::chrono_literals;
-
-// The quoted strings of a busctl answer ("as 2 \"overview\" \"zoom\"").
-std::vector<std::string> quoted(const std::string& text) {
-  std::vector<std::string> strings;
-  const std::regex string(R"re("([^"]*)")re");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), string);
-       it != std::sregex_iterator(); ++it) {
-    strings.push_back((*it)[1]);
-  }
-  return strings;
-}
-
-}  // namespace
 
 std::unique_ptr<KWinSession> KWinSession::start(DesktopSession& session, Kind kind) {
   session.set("XDG_CURRENT_DESKTOP", "KDE");
@@ -61,16 +43,9 @@ std::unique_ptr<KWinSession> KWinSession::start(DesktopSession& session, Kind ki
   ChildProcess* compositor = session.start(
       "kwin", {(folder / "kwin_wayland").string(), "--virtual", "--xwayland", "--socket",
                "wayland-kwin", "--width", "1280", "--height", "800", tell.string()});
-  std::string display;
-  const bool started =
-      compositor != nullptr && eventually(
-                                   [&] {
-                                     std::ifstream file(displayFile);
-                                     std::getline(file, display);
-                                     return !display.empty() || !compositor->isRunning();
-                                   },
-                                   60s);
-  if (!started || display.empty()) {
+  const std::string display =
+      compositor != nullptr ? awaitFirstLine(displayFile, *compositor, 60s) : "";
+  if (display.empty()) {
     ADD_FAILURE() << "kwin_wayland did not start Xwayland within 60 s: " << session.log("kwin");
     return nullptr;
   }
@@ -114,14 +89,9 @@ bool KWinSession::replace(bool composited) {
 }
 
 std::string KWinSession::kwinOwner() const {
-  // "UniqueName=:1.7" among busctl's lines
-  std::istringstream lines(run({"busctl", "--user", "status", "org.kde.KWin"}));
-  for (std::string line; std::getline(lines, line);) {
-    if (line.starts_with("UniqueName=")) {
-      return line.substr(std::string_view("UniqueName=").size());
-    }
-  }
-  return {};
+  const auto owner = session_.busctl({"call", "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                      "org.freedesktop.DBus", "GetNameOwner", "s", "org.kde.KWin"});
+  return owner && !owner->empty() ? owner->at(0).get<std::string>() : "";
 }
 
 bool KWinSession::awaitReady(bool composited) {
@@ -133,9 +103,11 @@ bool KWinSession::awaitReady(bool composited) {
             run({"busctl", "--user", "call", "org.kde.kglobalaccel", "/component/kwin",
                  "org.kde.kglobalaccel.Component", "shortcutNames"})
                 .find("Window Close") != std::string::npos;
-        const bool effects = run({"busctl", "--user", "call", "org.kde.KWin", "/Effects",
-                                  "org.kde.kwin.Effects", "isEffectLoaded", "s", "overview"})
-                                 .starts_with("b true");
+        const bool effects =
+            session_
+                .busctl({"call", "org.kde.KWin", "/Effects", "org.kde.kwin.Effects",
+                         "isEffectLoaded", "s", "overview"})
+                .value_or(nlohmann::json()) == nlohmann::json::array({true});
         return scripting && shortcuts && effects == composited;
       },
       60s);
@@ -167,18 +139,9 @@ std::optional<int> KWinSession::currentDesktop() const {
   return desktop.status == 0 ? std::optional(std::atoi(desktop.output.c_str())) : std::nullopt;
 }
 
-std::vector<std::string> KWinSession::windowTitles() const {
-  // "0x00a0000b  0 host title"
-  std::vector<std::string> titles;
-  std::istringstream lines(run({"wmctrl", "-l"}));
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream fields(line);
-    std::string id, desktop, host, title;
-    fields >> id >> desktop >> host;
-    std::getline(fields >> std::ws, title);
-    titles.push_back(title);
-  }
-  return titles;
+bool KWinSession::hasWindow(const std::string& title) const {
+  // Each line of `wmctrl -l` ends with the window's title.
+  return run({"wmctrl", "-l"}).find(" " + title + "\n") != std::string::npos;
 }
 
 std::string KWinSession::activeWindowTitle() const {
@@ -199,8 +162,10 @@ bool KWinSession::showingDesktop() const {
 }
 
 std::vector<std::string> KWinSession::activeEffects() const {
-  return quoted(run({"busctl", "--user", "get-property", "org.kde.KWin", "/Effects",
-                     "org.kde.kwin.Effects", "activeEffects"}));
+  return session_
+      .busctl({"get-property", "org.kde.KWin", "/Effects", "org.kde.kwin.Effects", "activeEffects"})
+      .value_or(nlohmann::json::array())
+      .get<std::vector<std::string>>();
 }
 
 }  // namespace tactora::testing

@@ -38,7 +38,7 @@ class KWinSession {
 
   // The desktop as the X server's tools see it (wmctrl, xprop).
   std::optional<int> currentDesktop() const;
-  std::vector<std::string> windowTitles() const;
+  bool hasWindow(const std::string& title) const;
   std::string activeWindowTitle() const;
   // Activates the window titled `title` (wmctrl -a) and waits until it is the active one.
   bool activate(const std::string& title) const;

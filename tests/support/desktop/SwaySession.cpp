@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace tactora::testing {
@@ -45,6 +44,7 @@ std::unique_ptr<SwaySession> SwaySession::start(DesktopSession& session,
     return nullptr;
   }
   std::unique_ptr<SwaySession> compositor(new SwaySession(session));
+  compositor->process_ = sway;
   const auto runtime = session.runtimeDirectory();
   const bool ready = eventually(
       [&] {
@@ -163,13 +163,7 @@ std::string SwaySession::xDisplay() {
     // writes it out.
     const auto file = session_.runtimeDirectory() / "sway-display";
     if (command("exec printenv DISPLAY > '" + file.string() + "'")) {
-      eventually(
-          [&] {
-            std::ifstream text(file);
-            std::getline(text, xDisplay_);
-            return !xDisplay_.empty();
-          },
-          10s);
+      xDisplay_ = awaitFirstLine(file, *process_, 10s);
     }
   }
   return xDisplay_;

@@ -52,6 +52,7 @@ class SwaySession {
   bool awaitFocusedWindow(int windowsBefore, const std::string& name);
 
   DesktopSession& session_;
+  ChildProcess* process_ = nullptr;
   std::string socket_;
   std::string waylandDisplay_;
   std::string xDisplay_;

@@ -144,12 +144,10 @@ std::filesystem::path TrayPanel::picture(int height) const {
 }
 
 bool TrayPanel::watcherOwned() const {
-  const ProcessResult answer =
-      session_.run({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
-                    "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
-                    "string:org.kde.StatusNotifierWatcher"},
-                   {}, 5s);
-  return answer.status == 0 && answer.output.find("boolean true") != std::string::npos;
+  return session_
+             .busctl({"call", "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                      "org.freedesktop.DBus", "NameHasOwner", "s", "org.kde.StatusNotifierWatcher"})
+             .value_or(nlohmann::json()) == nlohmann::json::array({true});
 }
 
 }  // namespace tactora::testing

@@ -72,19 +72,4 @@ std::optional<long> XClient::rootCardinal(const char* property) const {
   return value;
 }
 
-bool XClient::awaitDeleteWindow(Window window) {
-  return eventually([&] {
-    while (XPending(display_) > 0) {
-      XEvent event;
-      XNextEvent(display_, &event);
-      if (event.type == ClientMessage && event.xclient.window == window &&
-          event.xclient.message_type == atom("WM_PROTOCOLS") &&
-          static_cast<Atom>(event.xclient.data.l[0]) == atom("WM_DELETE_WINDOW")) {
-        return true;
-      }
-    }
-    return false;
-  });
-}
-
 }  // namespace tactora::testing

@@ -34,8 +34,6 @@ class XClient {
   void request(Window window, const char* type, long value);
   // The first item of a 32-bit root property.
   std::optional<long> rootCardinal(const char* property) const;
-  // Waits for a WM_DELETE_WINDOW message to `window`.
-  bool awaitDeleteWindow(Window window);
 
  private:
   explicit XClient(Display* display) : display_(display) {}

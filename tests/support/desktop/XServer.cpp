@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <thread>
 
 #include "tests/support/desktop/XClient.h"
@@ -29,15 +28,8 @@ std::unique_ptr<XServer> XServer::start(DesktopSession& session, WindowManager w
   if (server == nullptr) {
     return nullptr;
   }
-  std::string number;
-  const bool started = eventually(
-      [&] {
-        std::ifstream file(numberFile);
-        std::getline(file, number);
-        return !number.empty() || !server->isRunning();
-      },
-      30s);
-  if (!started || number.empty()) {
+  const std::string number = awaitFirstLine(numberFile, *server, 30s);
+  if (number.empty()) {
     ADD_FAILURE() << "Xvfb did not start within 30 s: " << session.log(name);
     return nullptr;
   }

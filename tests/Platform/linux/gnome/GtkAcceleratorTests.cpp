@@ -16,54 +16,35 @@ namespace {
 
 using namespace platform::hotKeyModifier;
 
-struct Case {
-  const char* accelerator;
-  KeyBinding expected;
-};
-
+// GNOME's stored accelerators as key codes and hot-key modifiers; text that names no binding
+// (empty, disabled, malformed, an unknown key or modifier, not UTF-8) reads as none.
 TEST(GtkAccelerator, ReadsGnomeBindingsAsKeyCodesAndHotKeyModifiers) {
-  const Case cases[] = {
-      {"<Super>Page_Up", {116, control}},
-      {"<Control><Alt>Left", {123, command | option}},
-      {"<Shift><Super>Home", {115, shift | control}},
-      {"<Alt>Prior", {116, option}},
-      {"KP_Home", {89, 0}},
-      {"<Super>Above_Tab", {50, control}},
+  const std::pair<const char*, std::optional<KeyBinding>> cases[] = {
+      {"<Super>Page_Up", KeyBinding{116, control}},
+      {"<Control><Alt>Left", KeyBinding{123, command | option}},
+      {"<Shift><Super>Home", KeyBinding{115, shift | control}},
+      {"<Alt>Prior", KeyBinding{116, option}},
+      {"KP_Home", KeyBinding{89, 0}},
+      {"<Super>Above_Tab", KeyBinding{50, control}},
       // Shift+Tab's own key name brings its Shift along.
-      {"<Alt>ISO_Left_Tab", {48, option | shift}},
+      {"<Alt>ISO_Left_Tab", KeyBinding{48, option | shift}},
       // Modifier names in any case, GTK's short forms and the names of the Super key.
-      {"<ctrl><SHIFT>T", {17, command | shift}},
-      {"<Mod4>Right", {124, control}},
-      {"<Hyper>Right", {124, control}},
-      {"<Control><Super>Down", {125, command | control}},
-      {"  <Super>Left\t", {123, control}},
-      {"page_up", {116, 0}},
+      {"<ctrl><SHIFT>T", KeyBinding{17, command | shift}},
+      {"<Mod4>Right", KeyBinding{124, control}},
+      {"<Hyper>Right", KeyBinding{124, control}},
+      {"<Control><Super>Down", KeyBinding{125, command | control}},
+      {"  <Super>Left\t", KeyBinding{123, control}},
+      {"page_up", KeyBinding{116, 0}},
       // A key without a configuration code of its own keeps its kernel code in the reserved range.
-      {"<Super>F24", {KeyCodeTable::reservedBase + KEY_F24, control}},
+      {"<Super>F24", KeyBinding{KeyCodeTable::reservedBase + KEY_F24, control}},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(GtkAccelerator::parse(c.accelerator), std::optional<KeyBinding>(c.expected))
-        << c.accelerator;
+  for (const auto& [accelerator, expected] : cases) {
+    EXPECT_EQ(GtkAccelerator::parse(accelerator), expected) << accelerator;
   }
-}
-
-TEST(GtkAccelerator, NamesNoBindingForEmptyDisabledOrMalformedText) {
-  const char* junk[] = {
-      "",
-      "disabled",
-      "<Super>disabled",
-      "<Super>",
-      "<Super",
-      "Super>Left",
-      "<Bogus>Left",
-      "<Super>NoSuchKey",
-      "<Super>Left<Alt>",
-      "<Super>Le ft",
-      "<Super>\xff\xfe",
-      "<\xff>a",
-  };
-  for (const char* text : junk) {
-    EXPECT_EQ(GtkAccelerator::parse(text), std::nullopt) << text;
+  for (const char* junk :
+       {"", "disabled", "<Super>disabled", "<Super>", "<Super", "Super>Left", "<Bogus>Left",
+        "<Super>NoSuchKey", "<Super>Left<Alt>", "<Super>Le ft", "<Super>\xff\xfe", "<\xff>a"}) {
+    EXPECT_EQ(GtkAccelerator::parse(junk), std::nullopt) << junk;
   }
 }
 

@@ -66,10 +66,6 @@ void expectRecordedGesturesActOnTheDesktop() {
   const auto focus = [&](const std::string& title) -> std::function<void()> {
     return [&session, title] { session.run({"wmctrl", "-F", "-a", title}); };
   };
-  const auto hasWindow = [&](const std::string& title) {
-    const auto titles = kwin.windowTitles();
-    return std::find(titles.begin(), titles.end(), title) != titles.end();
-  };
   struct Row {
     std::string recording;
     std::string focused;
@@ -79,7 +75,7 @@ void expectRecordedGesturesActOnTheDesktop() {
       {"three-finger-tap", "probe", [&] { return std::filesystem::exists(scenario.marker()); }},
       // Activating a window would bring its desktop back.
       {"two-finger-swipe-right", "", [&] { return kwin.currentDesktop() == 1; }},
-      {"three-finger-tap", "victim", [&] { return !hasWindow("victim"); }},
+      {"three-finger-tap", "victim", [&] { return !kwin.hasWindow("victim"); }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.recording + " on " + row.focused);
@@ -88,7 +84,7 @@ void expectRecordedGesturesActOnTheDesktop() {
         << scenario.log();
     EXPECT_EQ(scenario.quit(), 0) << scenario.log();
   }
-  EXPECT_TRUE(hasWindow("probe"));
+  EXPECT_TRUE(kwin.hasWindow("probe"));
 }
 
 }  // namespace tactora::lx::test

@@ -1,13 +1,18 @@
 // The desktop functions on a real headless sway, with a Wayland client (foot) and an X client
-// (xterm through Xwayland), and on Xvfb with openbox where both desktops must behave alike.
+// (xterm through Xwayland), and on Xvfb with openbox where both desktops must behave alike; and
+// `tactora --play` on sway, its gestures acting and its overlay a layer-shell surface that takes
+// no focus.
 
 #include <gtest/gtest.h>
+
+#include <QImage>
 
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "Platform/AtomicFile.h"
@@ -24,6 +30,7 @@
 #include "Platform/linux/wlroots/SwayIpc.h"
 #include "Platform/linux/wlroots/WlrootsDesktop.h"
 #include "Tactora/config/TemporaryDirectory.h"
+#include "tests/Tactora/play/PlayDesktop.h"
 #include "tests/support/desktop/SwaySession.h"
 #include "tests/support/desktop/TactoraProgram.h"
 #include "tests/support/desktop/XClient.h"
@@ -47,15 +54,22 @@ class SwayDesktop : public ::testing::Environment {
     // Claims foot's windows by their class, but the application whose id they carry wins.
     session->installApplication("org.example.Claimer", "org.example.Claimer",
                                 "StartupWMClass=org.example.Foot\n");
-    session->installApplication("org.example.XTerm", "org.example.XTerm",
-                                "StartupWMClass=ProbeTerm\n");
     sway = SwaySession::start(*session);
     ASSERT_NE(sway, nullptr);
     ASSERT_FALSE(sway->xDisplay().empty()) << session->log("sway");
     applications = std::make_shared<const ApplicationIndex>(
         ApplicationIndex::scan({session->dataHome().string()}));
+    // As sway's own children have them; Tactora's windows stay off the desktop, so the focus
+    // stays on the windows the gestures are meant for.
+    session->set("DISPLAY", sway->xDisplay());
+    session->set("QT_QPA_PLATFORM", "offscreen");
+    program = testing::TactoraProgram::install(*session);
+    ASSERT_NE(program, nullptr);
+    scenario = std::make_unique<testing::PlayScenario>(*session, *program);
   }
   void TearDown() override {
+    scenario.reset();
+    program.reset();
     sway.reset();
     session.reset();
   }
@@ -63,6 +77,8 @@ class SwayDesktop : public ::testing::Environment {
   static inline std::unique_ptr<DesktopSession> session;
   static inline std::unique_ptr<SwaySession> sway;
   static inline std::shared_ptr<const ApplicationIndex> applications;
+  static inline std::unique_ptr<testing::TactoraProgram> program;
+  static inline std::unique_ptr<testing::PlayScenario> scenario;
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new SwayDesktop);
@@ -72,6 +88,13 @@ SwaySession& sway() {
 }
 DesktopSession& session() {
   return *SwayDesktop::session;
+}
+
+testing::PlayScenario& scenario() {
+  return *SwayDesktop::scenario;
+}
+std::function<void()> focus(const std::string& criteria) {
+  return [criteria] { sway().command(criteria + " focus"); };
 }
 
 DesktopFunctions swayFunctions() {
@@ -110,8 +133,7 @@ TEST(Sway, AContainerOrWorkspaceWithTheFocusIsNoApplicationAndNeverClosed) {
 // `tactora doctor` as the session's user, for the ways a sway session shows itself to a program
 // it did not start: logind's "tty" type, no $SWAYSOCK and no desktop name, or a stale socket.
 TEST(Sway, DoctorFindsSwayHoweverTheSessionIsAnnounced) {
-  const auto program = testing::TactoraProgram::install(session());
-  ASSERT_NE(program, nullptr);
+  const auto& program = SwayDesktop::program;
   ASSERT_TRUE(sway().openWaylandWindow("foot-doctor", "org.example.Foot"));
   const std::string swaySource = "Focused application: from sway IPC (" + sway().socket() +
                                  "); now org.example.Foot (org.example.Foot)";
@@ -147,6 +169,103 @@ TEST(Sway, DoctorFindsSwayHoweverTheSessionIsAnnounced) {
     }
     EXPECT_EQ(result.output.find("GNOME Shell extension"), std::string::npos) << result.output;
   }
+}
+
+// Each recording acts through sway: the three-finger tap runs the focused application's own
+// binding (its profile chosen for a Wayland window and for an X one through Xwayland, and the
+// window left open), a swipe switches sway's workspace, and the tap's default binding closes
+// exactly the focused window. Every run ends with status 0 on SIGTERM.
+TEST(Sway, RecordedGesturesActThroughSway) {
+  const auto profiled = [](const std::string& id, const std::string& windowClass, bool wayland) {
+    scenario().installApplication(id, windowClass);
+    scenario().writeConfiguration(id, R"({"tap": {"fingers": 3}})");
+    return wayland ? sway().openWaylandWindow(id, windowClass)
+                   : sway().openX11Window(id, windowClass);
+  };
+  const auto ranItsCommand = [](const std::string& windowClass) {
+    return [windowClass] {
+      return std::filesystem::exists(scenario().marker()) && sway().hasWindow(windowClass);
+    };
+  };
+  int windows = 0;
+  // The recording, what sets it up, sway's criteria for the window kept focused (none when it does
+  // not matter), and when it is done.
+  const std::tuple<std::string, std::function<bool()>, std::string, std::function<bool()>> rows[] =
+      {
+          {"three-finger-tap",
+           [&] { return profiled("org.example.Probe", "org.example.Probe", true); },
+           "[app_id=org.example.Probe]", ranItsCommand("org.example.Probe")},
+          {"three-finger-tap", [&] { return profiled("org.example.ProbeX", "ProbeTerm", false); },
+           "[class=ProbeTerm]", ranItsCommand("ProbeTerm")},
+          {"two-finger-swipe-right",
+           [] {
+             return sway().command("workspace 2") &&
+                    sway().openWaylandWindow("foot-on-2", "org.example.OnTwo") &&
+                    sway().command("workspace 1");
+           },
+           "", [] { return sway().currentWorkspace() == "2"; }},
+          {"three-finger-tap",
+           [&] {
+             const bool opened = sway().openWaylandWindow("foot-kept", "org.example.Kept") &&
+                                 sway().openWaylandWindow("foot-victim", "org.example.Victim");
+             windows = sway().windowCount();
+             return opened;
+           },
+           "[app_id=org.example.Victim]",
+           [&] {
+             return !sway().hasWindow("org.example.Victim") &&
+                    sway().hasWindow("org.example.Kept") && sway().windowCount() == windows - 1;
+           }},
+      };
+  for (const auto& [recording, setUp, focused, done] : rows) {
+    SCOPED_TRACE(recording + " on " + focused);
+    ASSERT_TRUE(setUp());
+    std::filesystem::remove(scenario().marker());
+    EXPECT_TRUE(scenario().play(recording, done, focused.empty() ? nullptr : focus(focused)))
+        << scenario().log();
+    EXPECT_EQ(scenario().quit(), 0) << scenario().log();
+  }
+}
+
+// The overlay is a layer-shell surface: what a screenshot shows beyond the one taken before; the
+// focus and the windows are sway's tree.
+TEST(Sway, OverlayIsALayerShellPanelThatTakesNoFocusAndNoPlaceInTheTree) {
+  const auto screenshot = [] {
+    const auto file = session().home() / "screenshot.png";
+    const testing::ProcessResult grim = session().run({"grim", file.string()});
+    return grim.status == 0 ? QImage(QString::fromStdString(file.string())) : QImage();
+  };
+  // The probe focused and drawn: two screenshots in a row alike.
+  ASSERT_TRUE(sway().command("[app_id=org.example.Probe] focus"));
+  QImage desktop;
+  ASSERT_TRUE(eventually([&] {
+    const QImage now = screenshot();
+    const bool settled = !now.isNull() && now == desktop;
+    desktop = now;
+    return settled;
+  }));
+  testing::DesktopView view;
+  view.focusProbe = focus("[app_id=org.example.Probe]");
+  // Where the screen differs from the desktop: the bounding box of the changed pixels.
+  view.overlay = [&]() -> std::optional<QRect> {
+    const QImage now = screenshot();
+    if (now.size() != desktop.size()) {
+      return std::nullopt;
+    }
+    QRect changed;
+    for (int y = 0; y < now.height(); ++y) {
+      for (int x = 0; x < now.width(); ++x) {
+        changed |= desktop.pixel(x, y) != now.pixel(x, y) ? QRect(x, y, 1, 1) : QRect();
+      }
+    }
+    return changed.isEmpty() ? std::nullopt : std::optional(changed);
+  };
+  view.state = [] {
+    const auto focused = sway().focused();
+    return (focused ? focused->value("app_id", std::string("?")) : std::string("none")) + " of " +
+           std::to_string(sway().windowCount());
+  };
+  testing::expectOverlayLeavesTheDesktopAlone(scenario(), view);
 }
 
 // sway's own prev_on_output/next_on_output wrap round; an EWMH window manager has no such
@@ -239,24 +358,22 @@ int listeningSocket(const std::string& path) {
 // Answers one connection after another with the next of `replies`, after reading its request.
 class CannedSocket {
  public:
-  CannedSocket(const std::string& path, std::vector<std::string> replies)
-      : path_(path), listener_(listeningSocket(path)) {
-    thread_ = std::thread([this, replies = std::move(replies)] {
-      for (const auto& reply : replies) {
-        pollfd ready{listener_, POLLIN, 0};
-        if (::poll(&ready, 1, 5000) <= 0) {
-          return;  // asked fewer times than expected; the test's own checks say so
-        }
-        const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        char request[4096];
-        const ssize_t count = ::recv(connection, request, sizeof request, 0);
-        requests_.emplace_back(request, count > 0 ? static_cast<std::size_t>(count) : 0);
-        [[maybe_unused]] const ssize_t sent =
-            ::send(connection, reply.data(), reply.size(), MSG_NOSIGNAL);
-        ::close(connection);
-      }
-    });
-  }
+  CannedSocket(std::string path, std::vector<std::string> replies)
+      : path_(std::move(path)), listener_(listeningSocket(path_)), thread_([this, replies] {
+          for (const auto& reply : replies) {
+            pollfd ready{listener_, POLLIN, 0};
+            if (::poll(&ready, 1, 5000) <= 0) {
+              return;  // asked fewer times than expected; the test's own checks say so
+            }
+            const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            char request[4096];
+            const ssize_t count = ::recv(connection, request, sizeof request, 0);
+            requests_.emplace_back(request, std::max<ssize_t>(count, 0));
+            [[maybe_unused]] const ssize_t sent =
+                ::send(connection, reply.data(), reply.size(), MSG_NOSIGNAL);
+            ::close(connection);
+          }
+        }) {}
   ~CannedSocket() {
     requests();
     ::close(listener_);
@@ -274,7 +391,7 @@ class CannedSocket {
   std::string path_;
   int listener_;
   std::vector<std::string> requests_;
-  std::thread thread_;
+  std::thread thread_;  // last: it starts once the rest is there
 };
 
 std::string i3Frame(std::uint32_t type, const std::string& payload) {

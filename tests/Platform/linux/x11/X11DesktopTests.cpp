@@ -1,13 +1,25 @@
 // The X11 desktop against a real X server (Xvfb) and window manager (openbox): the front
-// application, the window manager's requests, the pointer and modifiers, and a server that is gone.
+// application, the window manager's requests, the pointer and modifiers, a server that is gone,
+// and `tactora --play` on it.
 #include <gtest/gtest.h>
+
+// Qt before Xlib too.
+#include "tests/Tactora/play/PlayDesktop.h"
 
 // After GoogleTest, whose headers Xlib's None and Bool macros would break.
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <string>
+#include <tuple>
 #include <utility>
 
 #include "Platform/linux/desktop/ApplicationIndex.h"
@@ -29,18 +41,26 @@ using testing::XServer;
 namespace flags = platform::eventFlags;
 
 // One session and server with openbox for every case; each case opens its own connections.
+class X11Session : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::string error;
+    session = DesktopSession::create({}, &error);
+    ASSERT_NE(session, nullptr) << error;
+    server = XServer::start(*session);
+  }
+  void TearDown() override {
+    server.reset();
+    session.reset();
+  }
+  static inline std::unique_ptr<DesktopSession> session;
+  static inline std::unique_ptr<XServer> server;
+};
+[[maybe_unused]] const auto* const environment =
+    ::testing::AddGlobalTestEnvironment(new X11Session);
+
 class X11Desktop : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    std::string error;
-    session = DesktopSession::create({}, &error).release();
-    ASSERT_NE(session, nullptr) << error;
-    server = XServer::start(*session).release();
-  }
-  static void TearDownTestSuite() {
-    delete server;
-    delete session;
-  }
   void SetUp() override {
     ASSERT_NE(server, nullptr) << "the X server did not start";
     client = XClient::connect(server->display());
@@ -65,8 +85,8 @@ class X11Desktop : public ::testing::Test {
     XSync(display, False);
   }
 
-  static inline DesktopSession* session = nullptr;
-  static inline XServer* server = nullptr;
+  DesktopSession* const session = X11Session::session.get();
+  XServer* const server = X11Session::server.get();
   std::unique_ptr<XClient> client;
   std::shared_ptr<X11Connection> connection;
 };
@@ -130,20 +150,134 @@ TEST_F(X11Desktop, ShowDesktopTogglesAndThePointerIsWhereItWasWarpedWithNoModifi
   }
 }
 
+// `tactora --play` on this desktop: the recorded gestures act through the profile of the focused
+// application; the overlay is an override-redirect window that takes no focus; and the program
+// refuses what it cannot play.
+constexpr const char* probeId = "org.example.Probe";
+
+class PlayX11 : public ::testing::Test {
+ protected:
+  // One X server, window manager and installed program for every case.
+  static void SetUpTestSuite() {
+    ASSERT_NE(X11Session::server, nullptr) << "the X server did not start";
+    session_ = X11Session::session.get();
+    program_ = testing::TactoraProgram::install(*session_);
+    ASSERT_NE(program_, nullptr);
+    scenario_ = std::make_unique<testing::PlayScenario>(*session_, *program_);
+    scenario_->installApplication(probeId, "ProbeTerm");
+    scenario_->writeConfiguration(probeId, R"({"tap": {"fingers": 3}})");
+    ASSERT_TRUE(openWindow("probe", "ProbeTerm"));
+    ASSERT_TRUE(openWindow("victim", "VictimTerm"));
+  }
+  static void TearDownTestSuite() {
+    scenario_.reset();
+    program_.reset();
+  }
+  // Whether `wmctrl -l` lists a window of this title (each line ends with the title).
+  static bool hasWindow(const std::string& title) {
+    return session_->run({"wmctrl", "-l"}).output.find(" " + title + "\n") != std::string::npos;
+  }
+  static bool openWindow(const std::string& title, const std::string& windowClass) {
+    session_->start(title, {"xterm", "-class", windowClass, "-title", title});
+    return eventually([&] { return hasWindow(title); });
+  }
+  static std::function<void()> focus(const std::string& title) {
+    return [title] { session_->run({"wmctrl", "-F", "-a", title}); };
+  }
+  // Whether `wmctrl -d` marks this workspace as the current one ("1  * DG: ...").
+  static bool isCurrentWorkspace(int number) {
+    const std::string listed = "\n" + session_->run({"wmctrl", "-d"}).output;
+    return listed.find("\n" + std::to_string(number) + "  * ") != std::string::npos;
+  }
+
+  static inline DesktopSession* session_ = nullptr;
+  static inline std::unique_ptr<testing::TactoraProgram> program_;
+  static inline std::unique_ptr<testing::PlayScenario> scenario_;
+};
+
+// Each recording acts on this desktop: the focused application's own binding runs its command, a
+// swipe switches the workspace, and a three-finger tap (the default binding) closes exactly the
+// focused window. Every run ends with status 0 on SIGTERM.
+TEST_F(PlayX11, RecordedGesturesActOnThisDesktop) {
+  // The recording, the window kept focused (none when it does not matter), and when it is done.
+  const std::tuple<std::string, std::string, std::function<bool()>> rows[] = {
+      {"three-finger-tap", "probe", [] { return std::filesystem::exists(scenario_->marker()); }},
+      {"two-finger-swipe-right", "", [] { return isCurrentWorkspace(1); }},
+      {"three-finger-tap", "victim", [] { return !hasWindow("victim"); }},
+  };
+  ASSERT_TRUE(isCurrentWorkspace(0));
+  for (const auto& [recording, focused, done] : rows) {
+    SCOPED_TRACE(recording + " on " + focused);
+    EXPECT_TRUE(scenario_->play(recording, done, focused.empty() ? nullptr : focus(focused)))
+        << scenario_->log();
+    EXPECT_EQ(scenario_->quit(), 0) << scenario_->log();
+  }
+  EXPECT_TRUE(hasWindow("probe"));
+}
+
+// What cannot be played is said in one line before anything starts; a second instance refuses
+// to run beside the first (both would act on every gesture) and leaves it running.
+TEST_F(PlayX11, RefusesWhatItCannotPlay) {
+  const std::string missing = (session_->folder() / "missing.evemu").string();
+  const std::string malformed = session_->write("malformed.evemu", "N: mouse\nE: soon\n").string();
+  const std::string good = scenario_->recording("one-finger-tap").string();
+  // The recording, whether another instance runs, the exit status and the output after "tactora: ".
+  const std::tuple<std::string, bool, int, std::string> rows[] = {
+      {missing, false, 2, missing + ": cannot open: No such file or directory"},
+      {malformed, false, 2, malformed + ":2: "},
+      {good, true, 1, "Tactora is already running in this session"},
+  };
+  for (const auto& [recording, besideAnother, status, output] : rows) {
+    SCOPED_TRACE(output);
+    if (besideAnother) {
+      ASSERT_TRUE(scenario_->play("one-finger-tap", [] {
+        return scenario_->log().find("in the mouse's place") != std::string::npos;
+      }));
+    }
+    const testing::ProcessResult result = program_->run({"--play", recording});
+    EXPECT_EQ(result.status, status);
+    EXPECT_TRUE(result.output.starts_with("tactora: " + output)) << result.output;
+    EXPECT_EQ(std::ranges::count(result.output, '\n'), 1) << result.output;
+    if (besideAnother) {
+      EXPECT_TRUE(scenario_->running()->isRunning());
+      EXPECT_EQ(scenario_->quit(), 0);
+    }
+  }
+}
+
+// The overlay is the window titled "Tactora gesture", seen with xwininfo; the focus and the
+// managed windows are the root window's _NET_ACTIVE_WINDOW and _NET_CLIENT_LIST.
+TEST_F(PlayX11, OverlayIsAnOverrideRedirectPanelThatTakesNoFocusAndIsNotListed) {
+  testing::DesktopView view;
+  view.focusProbe = focus("probe");
+  view.overlay = []() -> std::optional<QRect> {
+    const std::string info = session_->run({"xwininfo", "-name", "Tactora gesture"}).output;
+    std::smatch match;
+    const std::regex geometry(
+        R"(Absolute upper-left X:\s+(-?\d+)[\s\S]*Absolute upper-left Y:\s+(-?\d+)[\s\S]*)"
+        R"(Width:\s+(\d+)[\s\S]*Height:\s+(\d+)[\s\S]*Map State: IsViewable)");
+    if (!std::regex_search(info, match, geometry)) {
+      return std::nullopt;
+    }
+    return QRect(std::stoi(match[1]), std::stoi(match[2]), std::stoi(match[3]),
+                 std::stoi(match[4]));
+  };
+  view.state = [] {
+    return session_->run({"xprop", "-root", "_NET_ACTIVE_WINDOW", "_NET_CLIENT_LIST"}).output;
+  };
+  testing::expectOverlayLeavesTheDesktopAlone(*scenario_, view);
+}
+
 // The keys on each modifier say what it stands for: Command is Ctrl, Option is Alt wherever the
 // keymap puts it, Control is Super. Caps Lock, Num Lock, AltGr and the buttons are no modifiers.
 TEST(X11ModifierTable, KeysOnEachModifierSayWhatItStandsFor) {
   for (const auto& [mask, flag] : {std::pair{ControlMask, flags::maskCommand},
                                    {Mod1Mask, flags::maskAlternate},
                                    {Mod4Mask, flags::maskControl},
-                                   {ShiftMask, flags::maskShift}}) {
+                                   {ShiftMask, flags::maskShift},
+                                   {LockMask | Mod2Mask | Mod3Mask | Mod5Mask | Button1Mask, 0U}}) {
     EXPECT_EQ(X11PointerState::flagsForModifierMask(mask), flag) << mask;
   }
-  EXPECT_EQ(X11PointerState::flagsForModifierMask(ControlMask | ShiftMask | Mod1Mask | Mod4Mask),
-            flags::maskCommand | flags::maskShift | flags::maskAlternate | flags::maskControl);
-  EXPECT_EQ(X11PointerState::flagsForModifierMask(LockMask | Mod2Mask | Mod3Mask | Mod5Mask |
-                                                  Button1Mask),
-            0U);
   std::array<std::vector<unsigned long>, 8> keysyms;
   keysyms[ShiftMapIndex] = {XK_Shift_L, XK_Shift_R};
   keysyms[LockMapIndex] = {XK_Caps_Lock};
@@ -189,6 +323,7 @@ TEST_F(X11Desktop, AServerThatGoesAwayLeavesTheProcessRunning) {
   EXPECT_FALSE(EwmhWindowManager::functions(nullptr).switchWorkspace);
 
   const auto doomed = XServer::start(*session, XServer::WindowManager::none);
+  session->set("DISPLAY", server->display());  // the session's programs stay on the first
   ASSERT_NE(doomed, nullptr);
   auto alone = X11Connection::open(doomed->display());
   ASSERT_NE(alone, nullptr);
@@ -221,28 +356,24 @@ TEST(DesktopEntry, ReadsOnlyTheMainGroupOfApplications) {
       "[Desktop Action new-window]\n"
       "Name=New Window\n"
       "Icon=other\n");
-  ASSERT_TRUE(entry);
-  EXPECT_EQ(entry->name, "Text Editor\\1");
-  EXPECT_EQ(entry->icon, "org.gnome.TextEditor");
-  EXPECT_EQ(entry->startupWMClass, "gnome-text-editor");
-  EXPECT_TRUE(entry->noDisplay);
-  EXPECT_FALSE(entry->hidden);
-
-  EXPECT_FALSE(DesktopEntry::parse("[Desktop Entry]\nType=Link\nName=Site\n"));
-  EXPECT_FALSE(DesktopEntry::parse("[Desktop Action x]\nType=Application\nName=Wrong\n"));
-  EXPECT_FALSE(DesktopEntry::parse("Type=Application\nName=No group\n"));
+  // id, name, icon, class, NoDisplay, Hidden, autostart off
+  EXPECT_EQ(entry, (DesktopEntry{"", "Text Editor\\1", "org.gnome.TextEditor", "gnome-text-editor",
+                                 true, false, false}));
+  for (const char* notAnApplication : {"[Desktop Entry]\nType=Link\nName=Site\n",
+                                       "[Desktop Action x]\nType=Application\nName=Wrong\n",
+                                       "Type=Application\nName=No group\n"}) {
+    EXPECT_EQ(DesktopEntry::parse(notAnApplication), std::nullopt) << notAnApplication;
+  }
   // A user's deletion marker needs no Type.
-  const auto deleted = DesktopEntry::parse("[Desktop Entry]\nHidden=true\n");
-  ASSERT_TRUE(deleted);
-  EXPECT_TRUE(deleted->hidden);
+  EXPECT_EQ(DesktopEntry::parse("[Desktop Entry]\nHidden=true\n"),
+            (DesktopEntry{"", "", "", "", false, true, false}));
 }
 
 TEST(ApplicationIndex, DataDirectoriesFollowTheBaseDirectoryDefaults) {
   using V = std::vector<std::string>;
-  EXPECT_EQ(ApplicationIndex::dataDirectories(nullptr, nullptr, "/home/u"),
-            (V{"/home/u/.local/share", "/usr/local/share", "/usr/share"}));
-  EXPECT_EQ(ApplicationIndex::dataDirectories("", "", "/home/u"),
-            (V{"/home/u/.local/share", "/usr/local/share", "/usr/share"}));
+  const V defaults{"/home/u/.local/share", "/usr/local/share", "/usr/share"};
+  EXPECT_EQ(ApplicationIndex::dataDirectories(nullptr, nullptr, "/home/u"), defaults);
+  EXPECT_EQ(ApplicationIndex::dataDirectories("", "", "/home/u"), defaults);
   EXPECT_EQ(ApplicationIndex::dataDirectories("/d/home", "/a:relative::/b", "/home/u"),
             (V{"/d/home", "/a", "/b"}));
   EXPECT_EQ(ApplicationIndex::dataDirectories("relative", "/a", nullptr), (V{"/a"}));
