@@ -30,17 +30,19 @@ namespace {
 
 // Every tuning value moved off its default, so a reset shows exactly which fields it touched.
 RecognitionConfig everythingChanged() {
-  RecognitionConfig t;
-  t.tapMaxDuration = 0.5, t.minTapDuration = 0.07, t.tapMaxTravelMM = 4, t.tapQuickDuration = 0.2;
-  t.tapMaxTravelMMSlow = 6, t.tapMaxSlideSpeedMMPerS = 9, t.tapCoalesceWindow = 0.2;
-  t.tapDebounce = 0.2, t.minTouchSize = 2, t.dragActivationPixels = 20;
-  t.dragActivation = DragActivation::disabled, t.doubleTapWindow = 0.5, t.swipeMinTravelMMX = 30;
-  t.swipeMinTravelMMY = 30, t.swipeMinVelocityMMPerS = 200, t.pinchMinDeltaMM = 30;
-  t.oneFingerSwipeEnabled = false, t.oneFingerSwipeMinTravelMM = 30, t.rightZoneTapEnabled = false;
-  t.rightZoneMinX = 0.8f, t.rightZoneMinY = 0.1f, t.appSwitcherHoldSeconds = 1.5;
-  t.showGestureHUD = false, t.dragScrollEnabled = false, t.dragScrollSensitivity = 100;
-  t.dragScrollInverted = true, t.dragAutoscrollNudgeEnabled = false;
-  return t;
+  nlohmann::json changed = toJson(RecognitionConfig::defaults());
+  for (nlohmann::json& value : changed) {
+    if (value.is_boolean()) {
+      value = !value.get<bool>();
+    } else if (value.is_number_integer()) {
+      value = value.get<int>() + 1;
+    } else if (value.is_number()) {
+      value = value.get<double>() * 1.5 + 0.25;
+    } else {
+      value = value == "disabled" ? "fingerRest" : "disabled";
+    }
+  }
+  return *decodeRecognitionConfig(changed);
 }
 
 // The sections' resets divide the tuning between them: every field is put back by exactly one
@@ -179,45 +181,38 @@ TEST_F(TuningTabTest, FingerRestNeedsConfirmationAndCancelWritesNothing) {
   EXPECT_EQ(savedTuning().at("dragActivation"), "disabled");
 }
 
-BorrowedFrame frameOf(const std::vector<Touch>& touches) {
+// `count` contacts side by side at `x`, in a frame of the mouse's surface.
+BorrowedFrame frameOf(std::vector<Touch>& touches, std::size_t count, float x) {
+  touches.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    touches[i].id = static_cast<std::int32_t>(i);
+    touches[i].position = {x, 0.5f};
+  }
   return {.surfaceSizeMM = {51.5f, 90.5f}, .touches = touches, .cursorPosition = {}};
 }
 
-std::vector<Touch> touches(std::size_t count, float x) {
-  std::vector<Touch> list(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    list[i].id = static_cast<std::int32_t>(i);
-    list[i].position = {x, 0.5f};
-  }
-  return list;
-}
-
 // Only the newest frame is kept, every one counted; the last gesture is named, not a drag's steps.
+// A frame allocates nothing once the handoff is in use.
 TEST(SurfaceFrameHandoff, KeepsOnlyTheNewestFrameAndTheLastGestureWithoutAllocating) {
   SurfaceFrameHandoff handoff;
   SurfaceSnapshot snapshot;
+  std::vector<Touch> one, two, many;
   EXPECT_FALSE(handoff.takeLatest(snapshot));
-  const auto one = touches(1, 0.2f);
-  const auto two = touches(2, 0.7f);
-  handoff.publish(frameOf(one));
+  handoff.publish(frameOf(one, 1, 0.2f));
   handoff.gestureReceived(GestureEvent::tap(2));
   handoff.gestureReceived(GestureEvent::dragMoved());
   handoff.gestureReceived(GestureEvent::dragScrollMoved(0, 3));
-  handoff.publish(frameOf(two));
+  const BorrowedFrame frame = frameOf(two, 2, 0.7f);
+  handoff.publish(frame);
   ASSERT_TRUE(handoff.takeLatest(snapshot));
-  EXPECT_EQ(snapshot.lastGesture, GestureEvent::tap(2));
-  EXPECT_EQ(snapshot.contactCount, 2u);
+  EXPECT_EQ(std::tuple(snapshot.lastGesture, snapshot.contactCount, snapshot.frameCount),
+            std::tuple(GestureEvent::tap(2), 2u, 2u));
   EXPECT_FLOAT_EQ(snapshot.contacts[1].x, 0.7f);
-  EXPECT_EQ(snapshot.frameCount, 2u);
   EXPECT_FALSE(handoff.takeLatest(snapshot)) << "nothing new since the last look";
-
-  const auto many = touches(40, 0.1f);
-  handoff.publish(frameOf(many));
+  handoff.publish(frameOf(many, 40, 0.1f));
   ASSERT_TRUE(handoff.takeLatest(snapshot));
   EXPECT_EQ(snapshot.contactCount, SurfaceSnapshot::maxContacts);
 
-  // A frame allocates nothing once the handoff is in use.
-  const BorrowedFrame frame = frameOf(two);
   testing::allocationCount = 0;
   testing::countingAllocations = true;
   for (int i = 0; i < 100; ++i) {
@@ -232,23 +227,20 @@ TEST(SurfaceFrameHandoff, TheViewReadsWholeFramesWhileTheFrameThreadWrites) {
   SurfaceFrameHandoff handoff;
   std::atomic<bool> stop = false;
   std::thread frames([&] {
-    std::vector<Touch> a = touches(3, 0.25f);
-    std::vector<Touch> b = touches(3, 0.75f);
+    std::vector<Touch> a, b;
+    const BorrowedFrame alternate[] = {frameOf(a, 3, 0.25f), frameOf(b, 3, 0.75f)};
     for (int i = 0; !stop; ++i) {
-      handoff.publish(frameOf(i % 2 == 0 ? a : b));
+      handoff.publish(alternate[i % 2]);
     }
   });
   SurfaceView view(&handoff, nullptr);
   while (view.snapshot().frameCount < 2000) {  // the frame thread never stops publishing
     view.poll();
     const SurfaceSnapshot& seen = view.snapshot();
-    if (seen.contactCount == 3) {
-      ASSERT_EQ(seen.contacts[0].x, seen.contacts[2].x) << "a torn frame";
-    }
+    ASSERT_TRUE(seen.contactCount != 3 || seen.contacts[0].x == seen.contacts[2].x) << "torn";
   }
   stop = true;
   frames.join();
-  EXPECT_GT(view.snapshot().frameCount, 0u);
 }
 
 }  // namespace
