@@ -42,7 +42,7 @@ class PermissionsWindowTest : public ::testing::Test {
     sim->permissions().setInputMonitoringAccess(inputMonitoring);
   }
 
-  std::unique_ptr<PermissionsWindow> makeWindow(QString program = QStringLiteral("true"),
+  std::unique_ptr<PermissionsWindow> makeWindow(QString program = "true",
                                                 QStringList arguments = {}) {
     monitor = PermissionMonitor::create(*sim);
     PermissionsWindow::Options options;
@@ -132,9 +132,8 @@ TEST_F(PermissionsWindowTest, RequestRunsTheHelperOnceThenReadsTheGrantsAgain) {
 TEST_F(PermissionsWindowTest, OnlyAnInstalledHelperIsRunAndABuildShowsTheCommandsInstead) {
   namespace fs = std::filesystem;
   // The scratch folder lies in the system's temporary folder, which everyone may write to.
-  const fs::path copied =
-      scratch.filePath(QStringLiteral("tactora-permission-helper")).toStdString();
-  const fs::path linked = scratch.filePath(QStringLiteral("link")).toStdString();
+  const fs::path copied = scratch.filePath("tactora-permission-helper").toStdString();
+  const fs::path linked = scratch.filePath("link").toStdString();
   fs::copy_file("/usr/bin/env", copied);
   fs::create_symlink("/usr/bin/env", linked);
   EXPECT_EQ(TrustedHelper::find({copied, "/nonexistent/helper", "usr/bin/env", linked}),
@@ -144,9 +143,8 @@ TEST_F(PermissionsWindowTest, OnlyAnInstalledHelperIsRunAndABuildShowsTheCommand
   // This test runs from a build tree: nothing is run, the commands are shown.
   const PermissionsWindow::Options options = PermissionsWindow::defaultOptions({});
   EXPECT_TRUE(options.requestProgram.isEmpty()) << options.requestArguments.join(' ').toStdString();
-  const QString rule =
-      QString::fromStdString(testing::sourceDir()) + QStringLiteral("/data/udev/69-tactora.rules");
-  EXPECT_TRUE(options.manualCommands.startsWith(QStringLiteral("sudo install -m 644 ") + rule))
+  const QString rule = QString::fromStdString(testing::sourceDir()) + "/data/udev/69-tactora.rules";
+  EXPECT_TRUE(options.manualCommands.startsWith("sudo install -m 644 " + rule))
       << options.manualCommands.toStdString();
   monitor = PermissionMonitor::create(*sim);
   PermissionsWindow window(monitor, options);
@@ -196,7 +194,7 @@ class PermissionHelperTest : public ::testing::Test {
   // The helper's exit status and what it wrote to its standard error.
   std::pair<int, QByteArray> run(const QStringList& arguments) const {
     QProcess process;
-    process.start(QStringLiteral("/bin/sh"), QStringList{helper} + arguments);
+    process.start("/bin/sh", QStringList{helper} + arguments);
     process.waitForFinished(5000);
     return {process.exitCode(), process.readAllStandardError()};
   }
@@ -236,18 +234,17 @@ TEST_F(PermissionHelperTest, InstallsTheRuleOnlyWhenAskedExactlyAndReplaysTheDev
 TEST(Relauncher, StartsTheProgramOnlyAfterTheOldProcessHasEnded) {
   QTemporaryDir scratch;
   ASSERT_TRUE(scratch.isValid());
-  const QString marker = scratch.filePath(QStringLiteral("started"));
+  const QString marker = scratch.filePath("started");
   QProcess old;
-  old.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+  old.start("sleep", {"30"});
   ASSERT_TRUE(old.waitForStarted());
   const QString script = QStringLiteral(
                              "if kill -0 %1 2>/dev/null; then w=early; else w=after; fi; "
                              "printf '%s %s' \"$w\" \"$1\" > '%2.tmp' && mv '%2.tmp' '%2'")
                              .arg(old.processId())
                              .arg(marker);
-  ASSERT_TRUE(Relauncher::relaunchAfterExit(old.processId(), QStringLiteral("/bin/sh"),
-                                            {QStringLiteral("-c"), script, QStringLiteral("sh"),
-                                             QStringLiteral("argument with spaces")}));
+  ASSERT_TRUE(Relauncher::relaunchAfterExit(old.processId(), "/bin/sh",
+                                            {"-c", script, "sh", "argument with spaces"}));
   EXPECT_FALSE(QFileInfo::exists(marker));
   old.kill();
   old.waitForFinished();

@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTest>
 #include <set>
 
 #include "tests/Tactora/config/ConfigTestSupport.h"
@@ -69,10 +70,8 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
     SCOPED_TRACE(scene.name);
     SceneStage stage;
     QWidget* root = scene.show(stage);
-    for (int i = 0; i < 3; ++i) {  // the layouts settle
-      QCoreApplication::processEvents();
-    }
     ASSERT_NE(root, nullptr);
+    QTest::qWait(0);  // the layouts settle
     EXPECT_EQ(SceneStage::cutOffTexts(*root), std::vector<std::string>{});
     std::vector<QPointer<QWidget>> controls;
     for (QWidget* widget : root->findChildren<QWidget*>()) {
@@ -80,8 +79,8 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
         controls.emplace_back(widget);
       }
     }
-    stage.store().flush();
-    const std::string savedBefore = testing::readFile(stage.store().fileURL());
+    auto saved = [&] { return stage.store().flush(), testing::readFile(stage.store().fileURL()); };
+    const std::string savedBefore = saved();
 
     for (const QPointer<QWidget>& control : controls) {
       if (!control) {
@@ -99,18 +98,15 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
         EXPECT_NE(page->value(), pageBefore) << "the page did not scroll";
       }
     }
-    stage.store().flush();
-    EXPECT_EQ(testing::readFile(stage.store().fileURL()), savedBefore);
+    EXPECT_EQ(saved(), savedBefore);
 
-    // Clicked into (keyboard focus), the first control of each kind takes the wheel again.
+    // Clicked into (keyboard focus), a control takes the wheel again.
     for (const QPointer<QWidget>& control : controls) {
       if (!control || !met.insert(control->metaObject()->className()).second) {
         continue;
       }
-      SCOPED_TRACE(control->accessibleName().toStdString());
       QApplication::setActiveWindow(control->window());
       control->setFocus(Qt::MouseFocusReason);
-      ASSERT_TRUE(control->hasFocus());
       pageOf(control);
       const auto before = valueOf(control);
       turnWheel(control, 1);

@@ -150,7 +150,7 @@ TEST_F(SettingsWindowTest, OneWindowAtATimeAndAFreshOneAfterClosing) {
   controller.showSettings();
   QPointer<SettingsWindow> first = controller.window();
   ASSERT_TRUE(first);
-  EXPECT_EQ(first->tabs()->tabText(1), QStringLiteral("Gestures"));
+  EXPECT_EQ(first->tabs()->tabText(1), "Gestures");
   first->tabs()->setCurrentIndex(2);
   controller.showSettings();
   EXPECT_EQ(controller.window(), first.data());
@@ -190,7 +190,7 @@ TEST_F(SettingsWindowTest, AChangeSavedElsewhereShowsInEveryTab) {
                window->generalTab()->overlaySwitch()->isChecked());
   const SliderRow* pinch =
       window->tuningTab()->sliderRow(TuningSection::pinch, "Min distance change");
-  EXPECT_EQ(pinch->valueLabel()->text(), QStringLiteral("20 mm"));
+  EXPECT_EQ(pinch->valueLabel()->text(), "20 mm");
   EXPECT_EQ(shown.count(), 2);
 }
 

@@ -97,7 +97,7 @@ TEST_F(TuningTabTest, ADragToTheEndStoresTheRangesEndAndEachChangeRedrawsOnce) {
   slider->setSliderPosition(SliderRow::steps);
   slider->setSliderDown(false);
   EXPECT_EQ(savedTuning().at("tapMaxDuration").get<double>(), 0.6);
-  EXPECT_EQ(shownValue(TuningSection::tap, "Max duration"), QStringLiteral("0.60 s"));
+  EXPECT_EQ(shownValue(TuningSection::tap, "Max duration"), "0.60 s");
   EXPECT_EQ(shown_.count(), saves_);
 
   click(tab_->switchBox(TuningSection::rightSideTap, "Enable right-side tap"));
@@ -158,7 +158,7 @@ TEST_F(TuningTabTest, RestoreDefaultsSavesAndShowsTheSectionsDefaults) {
   click(tab_->restoreButton(TuningSection::swipe));
   EXPECT_EQ(savedTuning(),
             toJson(TuningModel::restoringDefaults(everythingChanged(), TuningSection::swipe)));
-  EXPECT_EQ(shownValue(TuningSection::swipe, "Min travel (horizontal)"), QStringLiteral("12 mm"));
+  EXPECT_EQ(shownValue(TuningSection::swipe, "Min travel (horizontal)"), "12 mm");
 }
 
 TEST_F(TuningTabTest, FingerRestNeedsConfirmationAndCancelWritesNothing) {
@@ -166,17 +166,17 @@ TEST_F(TuningTabTest, FingerRestNeedsConfirmationAndCancelWritesNothing) {
   Q_EMIT picker->activated(1);  // "Any finger resting on the surface"
   ASSERT_NE(tab_->fingerRestWarning(), nullptr);
   EXPECT_EQ(tab_->fingerRestWarning()->text(),
-            QString::fromUtf8("\u201cAny Finger Resting\u201d Drags Every Time You Rest a Finger"));
-  EXPECT_EQ(picker->currentText(), QStringLiteral("Tap, then tap and hold"));
-  answerWarning(QStringLiteral("Cancel"));
+            "\u201cAny Finger Resting\u201d Drags Every Time You Rest a Finger");
+  EXPECT_EQ(picker->currentText(), "Tap, then tap and hold");
+  answerWarning("Cancel");
   EXPECT_EQ(tab_->fingerRestWarning(), nullptr);
   EXPECT_FALSE(fileExists());
-  EXPECT_EQ(picker->currentText(), QStringLiteral("Tap, then tap and hold"));
+  EXPECT_EQ(picker->currentText(), "Tap, then tap and hold");
 
   Q_EMIT picker->activated(1);
-  answerWarning(QStringLiteral("Use It Anyway"));
+  answerWarning("Use It Anyway");
   EXPECT_EQ(savedTuning().at("dragActivation"), "fingerRest");
-  EXPECT_EQ(picker->currentText(), QStringLiteral("Any finger resting on the surface"));
+  EXPECT_EQ(picker->currentText(), "Any finger resting on the surface");
   Q_EMIT picker->activated(2);  // "Off" writes at once
   EXPECT_EQ(savedTuning().at("dragActivation"), "disabled");
 }

@@ -155,7 +155,7 @@ TEST_F(GesturesTabTest, AddSheetKeepsOneFingerSwipesHorizontalAndBuildsEveryShap
   // One finger never offers up or down; two and three keep the direction chosen.
   sheet.fingerStepper()->setValue(1);
   EXPECT_EQ(sheet.directionPicker()->count(), 2);
-  EXPECT_EQ(sheet.directionPicker()->currentText(), QStringLiteral("Left"));
+  EXPECT_EQ(sheet.directionPicker()->currentText(), "Left");
   EXPECT_EQ(gesture(), GestureEvent::swipe(1, Direction::left));
   sheet.fingerStepper()->setValue(3);
   pick(sheet.directionPicker(), "Down");
@@ -217,7 +217,7 @@ TEST_F(GesturesTabTest, RowEditsReplaceTheActionInPlaceAndSave) {
   QTest::mouseClick(recorder, Qt::LeftButton);
   QTest::keyClick(recorder, Qt::Key_K, Qt::ControlModifier | Qt::MetaModifier);
   EXPECT_EQ(stored(), (GestureBinding{edited, Action::keyShortcut(40, 0x140000)}));
-  EXPECT_EQ(tab->rows()[0]->recorder()->text(), QStringLiteral("Super+Ctrl+K"));
+  EXPECT_EQ(tab->rows()[0]->recorder()->text(), "Super+Ctrl+K");
 
   chooseKind(false);
   auto type = [&](const char* text) {
@@ -235,7 +235,7 @@ TEST_F(GesturesTabTest, RowEditsReplaceTheActionInPlaceAndSave) {
   type("half-typed");
   QTest::mouseClick(tab->rows()[1]->deleteButton(), Qt::LeftButton);
   ASSERT_EQ(tab->rows().size(), 1u);
-  EXPECT_EQ(tab->rows()[0]->commandField()->text(), QStringLiteral("notify-send hi half-typed"));
+  EXPECT_EQ(tab->rows()[0]->commandField()->text(), "notify-send hi half-typed");
   EXPECT_EQ(allApps()[0].action, Action::shellCommand("notify-send hi "));
 }
 
@@ -261,7 +261,7 @@ TEST_F(GesturesTabTest, ResetAndRemoveOverridesAskFirstAndCancelChangesNothing) 
   auto tab = makeTab();
   const std::string before = fileText();
   tab->resetAllAction()->trigger();
-  EXPECT_EQ(tab->alert()->text(), QStringLiteral("Reset All Apps gestures to defaults?"));
+  EXPECT_EQ(tab->alert()->text(), "Reset All Apps gestures to defaults?");
   answer(*tab, "Cancel");
   EXPECT_EQ(fileText(), before);
   tab->resetAllAction()->trigger();
@@ -274,10 +274,10 @@ TEST_F(GesturesTabTest, ResetAndRemoveOverridesAskFirstAndCancelChangesNothing) 
   tab->showProfile("org.gnome.Nautilus");
   EXPECT_FALSE(tab->resetAllAction()->isVisible());
   tab->removeOverridesAction()->trigger();
-  EXPECT_EQ(tab->alert()->text(), QStringLiteral("Remove all overrides for Files?"));
+  EXPECT_EQ(tab->alert()->text(), "Remove all overrides for Files?");
   answer(*tab, "Remove Overrides");
   EXPECT_EQ(saved().profiles[1], (Profile{"org.gnome.Nautilus", {}}));
-  EXPECT_EQ(tab->emptyHeadline()->text(), QStringLiteral("No overrides for this app"));
+  EXPECT_EQ(tab->emptyHeadline()->text(), "No overrides for this app");
   EXPECT_TRUE(tab->emptyState()->isVisible());
 }
 
@@ -303,21 +303,21 @@ TEST_F(GesturesTabTest, ApplicationProfilesAreAddedFromTheInstalledAppsAndRemove
   EXPECT_EQ(saved().profiles.back(), (Profile{"org.gnome.Nautilus", {}}));
   EXPECT_EQ(tab->model().selectedBundleID(), std::optional<std::string>("org.gnome.Nautilus"));
   EXPECT_TRUE(tab->overrideNote()->isVisible());
-  EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("org.gnome.Nautilus"));
+  EXPECT_EQ(tab->profilePicker()->currentText(), "org.gnome.Nautilus");
 
   // Choosing one that has a profile only selects it (the first of its profiles, empty).
   QTest::mouseClick(tab->addProfileButton(), Qt::LeftButton);
   QTest::keyClicks(tab->applicationChooser()->searchField(), "fire");
   QTest::mouseClick(tab->applicationChooser()->chooseButton(), Qt::LeftButton);
   EXPECT_EQ(saved().profiles.size(), 4u);
-  EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("Firefox ESR"));
+  EXPECT_EQ(tab->profilePicker()->currentText(), "Firefox ESR");
   EXPECT_TRUE(tab->emptyState()->isVisible());
 
   // Removing removes both of its profiles and shows All Apps again.
   QTest::mouseClick(tab->removeProfileButton(), Qt::LeftButton);
   EXPECT_EQ(saved().profiles.size(), 2u);
   EXPECT_EQ(saved().profile("firefox-esr"), nullptr);
-  EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("All Apps"));
+  EXPECT_EQ(tab->profilePicker()->currentText(), "All Apps");
   EXPECT_EQ(tab->rows().size(), 1u);
 }
 
@@ -340,7 +340,7 @@ TEST_F(GesturesTabTest, SmartZoomBannerFollowsTheSettingAndTheDoubleTapBinding) 
   tab->showProfile(std::nullopt);
   QTest::mouseClick(tab->rows()[0]->deleteButton(), Qt::LeftButton);
   EXPECT_FALSE(tab->smartZoomBanner()->isVisible());
-  EXPECT_EQ(tab->emptyHeadline()->text(), QStringLiteral("No gestures configured"));
+  EXPECT_EQ(tab->emptyHeadline()->text(), "No gestures configured");
 }
 
 // Export writes the configuration file, or says which file could not be written and why. Import
@@ -351,19 +351,19 @@ TEST_F(GesturesTabTest, ExportWritesTheFileAndImportShowsEveryCommandWholeAndVis
   auto tab = makeTab();
   exportPath = QString::fromStdString(file("backup").string());
   tab->exportAction()->trigger();
-  EXPECT_TRUE(proposedExport.endsWith(QStringLiteral("/Tactora Settings.json")));
+  EXPECT_TRUE(proposedExport.endsWith("/Tactora Settings.json"));
   EXPECT_EQ(readFile(file("backup.json")), encodeConfiguration(*store->current()));
   std::ofstream(file("blocker")) << "";  // a file where the folder should be
   tab->exportTo(QString::fromStdString((file("blocker") / "backup").string()));
   ASSERT_NE(tab->alert(), nullptr);
-  EXPECT_EQ(tab->alert()->text(), QStringLiteral("Couldn\u2019t export settings"));
+  EXPECT_EQ(tab->alert()->text(), "Couldn\u2019t export settings");
   const std::string why = tab->alert()->informativeText().toStdString();
   EXPECT_TRUE(why.starts_with((file("blocker") / "backup.json").string() + ": ")) << why;
   EXPECT_NE(why.find("Not a directory"), std::string::npos) << why;
   answer(*tab, "OK");
   tab->importFrom(QString::fromStdString(file("missing.json").string()));
   ASSERT_NE(tab->alert(), nullptr);
-  EXPECT_EQ(tab->alert()->text(), QStringLiteral("Couldn\u2019t import settings"));
+  EXPECT_EQ(tab->alert()->text(), "Couldn\u2019t import settings");
   answer(*tab, "OK");
 
   Configuration risky = *store->current();
@@ -380,7 +380,7 @@ TEST_F(GesturesTabTest, ExportWritesTheFileAndImportShowsEveryCommandWholeAndVis
   const std::string before = fileText();
   tab->importAction()->trigger();
   ASSERT_NE(tab->alert(), nullptr);
-  EXPECT_EQ(tab->alert()->text(), QStringLiteral("These settings run commands on your computer"));
+  EXPECT_EQ(tab->alert()->text(), "These settings run commands on your computer");
   // The listing is the escaped, shortened text, shown as plain text; the whole is in the details.
   const auto labels = tab->alert()->findChildren<QLabel*>();
   const auto listing = std::ranges::find_if(
@@ -394,7 +394,7 @@ TEST_F(GesturesTabTest, ExportWritesTheFileAndImportShowsEveryCommandWholeAndVis
   tab->importAction()->trigger();
   answer(*tab, "Import Anyway");
   EXPECT_EQ(saved(), risky);
-  EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("All Apps"));
+  EXPECT_EQ(tab->profilePicker()->currentText(), "All Apps");
 }
 
 // Each opening of the tab watches the store only while it lives: a closed one is never called.
@@ -418,26 +418,25 @@ using Recorded = std::pair<std::uint16_t, std::uint64_t>;
 TEST(ShortcutKeys, DisplaysShortcutsInTheWordsOfTheKeysPressedOnLinux) {
   const std::tuple<std::uint16_t, std::uint64_t, QString> cases[] = {
       // Key code 0 is A: with Command (Ctrl here) it is a shortcut, not the empty one.
-      {0, command, QStringLiteral("Ctrl+A")},
-      {96, control | option | shift | command, QStringLiteral("Super+Ctrl+Alt+Shift+F5")},
+      {0, command, "Ctrl+A"},
+      {96, control | option | shift | command, "Super+Ctrl+Alt+Shift+F5"},
       // Keys named as the recorder names them, not as Qt abbreviates them.
-      {53, 0, QStringLiteral("Escape")},
-      {123, option, QStringLiteral("Alt+\u2190")},
+      {53, 0, "Escape"},
+      {123, option, "Alt+\u2190"},
       // Caps Lock and other flags are not modifiers of a shortcut.
-      {17, command | 0x10000, QStringLiteral("Ctrl+T")},
+      {17, command | 0x10000, "Ctrl+T"},
       // A key without a name here: its stored code, as a file from elsewhere may hold.
-      {52, 0, QStringLiteral("Key 52")},
-      {52, command, QStringLiteral("Ctrl+Key 52")},
+      {52, 0, "Key 52"},
+      {52, command, "Ctrl+Key 52"},
       // A key only Linux keyboards name, stored in the reserved range.
-      {0x1000 + KEY_BRIGHTNESSUP, 0, QStringLiteral("Monitor Brightness Up")},
+      {0x1000 + KEY_BRIGHTNESSUP, 0, "Monitor Brightness Up"},
   };
   for (const auto& [keyCode, modifiers, text] : cases) {
     EXPECT_EQ(linuxKeys.displayText(keyCode, modifiers), text) << keyCode;
   }
-  EXPECT_EQ(ShortcutKeys::modifierText(control | shift), QStringLiteral("Super+Shift"));
+  EXPECT_EQ(ShortcutKeys::modifierText(control | shift), "Super+Shift");
   // The simulation names the shared keys alone.
-  EXPECT_EQ(ShortcutKeys(simKeyboard).displayText(0x1000 + KEY_BRIGHTNESSUP, 0),
-            QStringLiteral("Key 4321"));
+  EXPECT_EQ(ShortcutKeys(simKeyboard).displayText(0x1000 + KEY_BRIGHTNESSUP, 0), "Key 4321");
 }
 
 // Every key a keyboard names is a key of Qt's, and pressing that key records its key code: what
@@ -502,7 +501,7 @@ TEST(ShortcutRecorder, ClickRecordsTheNextKeyWithItsModifiersAndReleasesTheGrab)
   QTest::keyClick(&recorder, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_FALSE(recorder.isRecording() || QWidget::keyboardGrabber() != nullptr);
   EXPECT_EQ(recorded(), Recorded(17, command | shift));  // T
-  EXPECT_EQ(recorder.text(), QStringLiteral("Ctrl+Shift+T"));
+  EXPECT_EQ(recorder.text(), "Ctrl+Shift+T");
 
   // Escape, Return, Tab and Backspace are keys like any other, not ways out of recording.
   for (const auto& [key, code] : {std::pair{Qt::Key_Escape, 53}, std::pair{Qt::Key_Return, 36},
