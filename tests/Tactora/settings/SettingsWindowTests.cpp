@@ -144,7 +144,6 @@ TEST_F(SettingsWindowTest, OneWindowAtATimeAndAFreshOneAfterClosing) {
   controller.showSettings();
   QPointer<SettingsWindow> first = controller.window();
   ASSERT_TRUE(first);
-  EXPECT_EQ(first->tabs()->tabText(1), "Gestures");
   first->tabs()->setCurrentIndex(2);
   controller.showSettings();
   EXPECT_EQ(controller.window(), first.data());
