@@ -165,47 +165,37 @@ void writeFile(const QString& path, const QByteArray& data, bool executable = fa
                       (executable ? QFileDevice::ExeOwner : QFileDevice::Permissions()));
 }
 
-class PermissionHelperTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(scratch.isValid());
-    // A copy of the built helper that writes into a scratch folder, calls a recording udevadm
-    // and runs as the test's user; every other line is the real script's.
-    QByteArray script = readFile(QStringLiteral(TACTORA_PERMISSION_HELPER_SCRIPT));
-    ASSERT_FALSE(script.isEmpty());
-    rulesDir = scratch.filePath("rules.d");
-    const QString udevadm = scratch.filePath("udevadm");
-    calls = scratch.filePath("udevadm-calls");
-    writeFile(udevadm, QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1'\n").arg(calls).toUtf8(),
-              true);
-    const std::vector<std::pair<QByteArray, QByteArray>> replacements = {
-        {"rules_dir=/etc/udev/rules.d\n", "rules_dir='" + rulesDir.toUtf8() + "'\n"},
-        {"udevadm=udevadm\n", "udevadm='" + udevadm.toUtf8() + "'\n"},
-        {"required_uid=0\n", "required_uid=$(id -u)\n"},
-    };
-    for (const auto& [from, to] : replacements) {
-      ASSERT_EQ(script.count(from), 1) << from.toStdString();
-      script.replace(from, to);
-    }
-    helper = scratch.filePath("helper");
-    writeFile(helper, script);
+// Any other arguments are refused and nothing is done; "install-rule" installs the rule (again
+// replacing it, no temporary left behind) and replays the input and misc devices.
+TEST(PermissionHelper, InstallsTheRuleOnlyWhenAskedExactlyAndReplaysTheDevices) {
+  QTemporaryDir scratch;
+  ASSERT_TRUE(scratch.isValid());
+  // A copy of the built helper that writes into a scratch folder, calls a recording udevadm
+  // and runs as the test's user; every other line is the real script's.
+  QByteArray script = readFile(QStringLiteral(TACTORA_PERMISSION_HELPER_SCRIPT));
+  ASSERT_FALSE(script.isEmpty());
+  const QString rulesDir = scratch.filePath("rules.d");
+  const QString udevadm = scratch.filePath("udevadm");
+  const QString calls = scratch.filePath("udevadm-calls");
+  writeFile(udevadm, QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1'\n").arg(calls).toUtf8(), true);
+  const std::vector<std::pair<QByteArray, QByteArray>> replacements = {
+      {"rules_dir=/etc/udev/rules.d\n", "rules_dir='" + rulesDir.toUtf8() + "'\n"},
+      {"udevadm=udevadm\n", "udevadm='" + udevadm.toUtf8() + "'\n"},
+      {"required_uid=0\n", "required_uid=$(id -u)\n"},
+  };
+  for (const auto& [from, to] : replacements) {
+    ASSERT_EQ(script.count(from), 1) << from.toStdString();
+    script.replace(from, to);
   }
-
+  const QString helper = scratch.filePath("helper");
+  writeFile(helper, script);
   // The helper's exit status and what it wrote to its standard error.
-  std::pair<int, QByteArray> run(const QStringList& arguments) const {
+  auto run = [&](const QStringList& arguments) {
     QProcess process;
     process.start("/bin/sh", QStringList{helper} + arguments);
     process.waitForFinished(5000);
-    return {process.exitCode(), process.readAllStandardError()};
-  }
-
-  QTemporaryDir scratch;
-  QString rulesDir, calls, helper;
-};
-
-// Any other arguments are refused and nothing is done; "install-rule" installs the rule (again
-// replacing it, no temporary left behind) and replays the input and misc devices.
-TEST_F(PermissionHelperTest, InstallsTheRuleOnlyWhenAskedExactlyAndReplaysTheDevices) {
+    return std::pair(process.exitCode(), process.readAllStandardError());
+  };
   for (const QStringList& arguments : std::initializer_list<QStringList>{
            {}, {"install"}, {"install-rule", "/tmp/evil.rules"}, {"--help"}}) {
     const auto [status, errors] = run(arguments);
