@@ -91,7 +91,7 @@ class TuningTabTest : public SettingsFixture {
 };
 
 // A drag to the end stores the range's end; each change the tab saves redraws it once.
-TEST_F(TuningTabTest, ADragToTheEndStoresTheRangesEndAndEachChangeRedrawsOnce) {
+TEST_F(TuningTabTest, SliderMovesStoreTheKnobsValueAndEachChangeRedrawsOnce) {
   QSlider* slider = row(TuningSection::tap, "Max duration")->slider();
   slider->setSliderDown(true);
   slider->setSliderPosition(SliderRow::steps);
@@ -104,9 +104,8 @@ TEST_F(TuningTabTest, ADragToTheEndStoresTheRangesEndAndEachChangeRedrawsOnce) {
   EXPECT_FALSE(savedTuning().at("rightZoneTapEnabled").get<bool>());
   EXPECT_TRUE(row(TuningSection::rightSideTap, "Zone starts at")->isEnabled());
   EXPECT_EQ(shown_.count(), saves_);
-}
 
-TEST_F(TuningTabTest, KeyboardStepsSaveTheKnobsValueInSinglePrecisionUnrounded) {
+  // A keyboard step saves the knob's value in single precision, not rounded to the digits shown.
   SliderRow* zone = row(TuningSection::rightSideTap, "Zone front edge");
   zone->slider()->setFocus();
   QTest::keyClick(zone->slider(), Qt::Key_Right);
@@ -151,17 +150,7 @@ TEST_F(TuningTabTest, ADragSavesSparinglyAndItsLastValueIsNeverLost) {
   EXPECT_FLOAT_EQ(tuning.at("rightZoneMinY").get<float>(), 0.8f);
 }
 
-TEST_F(TuningTabTest, RestoreDefaultsSavesAndShowsTheSectionsDefaults) {
-  Configuration changed = *store_->current();
-  changed.tuning = everythingChanged();
-  store_->save(changed);
-  click(tab_->restoreButton(TuningSection::swipe));
-  EXPECT_EQ(savedTuning(),
-            toJson(TuningModel::restoringDefaults(everythingChanged(), TuningSection::swipe)));
-  EXPECT_EQ(shownValue(TuningSection::swipe, "Min travel (horizontal)"), "12 mm");
-}
-
-TEST_F(TuningTabTest, FingerRestNeedsConfirmationAndCancelWritesNothing) {
+TEST_F(TuningTabTest, FingerRestNeedsConfirmationAndRestoringDefaultsSavesThem) {
   QComboBox* picker = tab_->dragModePicker();
   Q_EMIT picker->activated(1);  // "Any finger resting on the surface"
   ASSERT_NE(tab_->fingerRestWarning(), nullptr);
@@ -177,6 +166,15 @@ TEST_F(TuningTabTest, FingerRestNeedsConfirmationAndCancelWritesNothing) {
   EXPECT_EQ(picker->currentText(), "Any finger resting on the surface");
   Q_EMIT picker->activated(2);  // "Off" writes at once
   EXPECT_EQ(savedTuning().at("dragActivation"), "disabled");
+
+  // A section's "Restore Defaults" saves and shows its defaults, and touches nothing else.
+  Configuration changed = *store_->current();
+  changed.tuning = everythingChanged();
+  store_->save(changed);
+  click(tab_->restoreButton(TuningSection::swipe));
+  EXPECT_EQ(savedTuning(),
+            toJson(TuningModel::restoringDefaults(everythingChanged(), TuningSection::swipe)));
+  EXPECT_EQ(shownValue(TuningSection::swipe, "Min travel (horizontal)"), "12 mm");
 }
 
 // `count` contacts side by side at `x`, in a frame of the mouse's surface.

@@ -238,7 +238,9 @@ TEST_F(GesturesTabTest, RowEditsReplaceTheActionInPlaceAndSave) {
   EXPECT_EQ(allApps()[0].action, Action::shellCommand("notify-send hi "));
 }
 
-TEST_F(GesturesTabTest, DeletingAndRestoringDefaultGestures) {
+// A deleted default gesture can be restored; resetting and removing overrides ask first, and
+// cancelling changes nothing.
+TEST_F(GesturesTabTest, DeleteRestoreResetAndRemoveOverrides) {
   auto tab = makeTab();
   EXPECT_FALSE(tab->restoreDeletedAction()->isEnabled());
   std::vector<GestureBinding> kept = defaultBindings();
@@ -251,13 +253,10 @@ TEST_F(GesturesTabTest, DeletingAndRestoringDefaultGestures) {
   kept.push_back(deleted);  // restored at the end
   EXPECT_EQ(allApps(), kept);
   EXPECT_FALSE(tab->restoreDeletedAction()->isEnabled());
-}
 
-TEST_F(GesturesTabTest, ResetAndRemoveOverridesAskFirstAndCancelChangesNothing) {
   sim->workspace().setDisplayName("org.gnome.Nautilus", "Files");
   save({Profile{std::nullopt, {twoFingerTapCommand}},
         Profile{"org.gnome.Nautilus", {twoFingerTapCommand}}});
-  auto tab = makeTab();
   const std::string before = fileText();
   tab->resetAllAction()->trigger();
   EXPECT_EQ(tab->alert()->text(), "Reset All Apps gestures to defaults?");
