@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPalette>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -24,8 +23,6 @@
 
 namespace tactora {
 namespace {
-
-using Status = PermissionMonitor::Status;
 
 QByteArray readFile(const QString& path) {
   QFile file(path);
@@ -58,26 +55,18 @@ class PermissionsWindowTest : public ::testing::Test {
   QTemporaryDir scratch;
 };
 
-// The labels show each status in its words and colour, and follow every change the monitor
+// The labels show each status in its words, and follow every change the monitor
 // notices: at once through its change callback, polled every second while the window is shown and
 // not while it is hidden. Its two rows line up whatever they say.
-TEST_F(PermissionsWindowTest, StatusesShowInTheirWordsAndColoursWhileTheWindowPolls) {
+TEST_F(PermissionsWindowTest, StatusesShowInTheirWordsWhileTheWindowPolls) {
   setGrants(false, platform::Permissions::accessUnknown);
   auto window = makeWindow();
-  const QPalette& palette = window->palette();
-  auto shown = [](const QLabel* label) {
-    return label->text() + ' ' + label->palette().color(QPalette::WindowText).name();
-  };
-  auto in = [&](const char* text, Status status) {
-    return text + (' ' + PermissionsWindow::statusColor(status, palette).name());
-  };
-  EXPECT_EQ(shown(window->accessibilityStatusLabel()), in("Not granted", Status::denied));
-  EXPECT_EQ(shown(window->inputMonitoringStatusLabel()),
-            "Not requested yet " + palette.color(QPalette::PlaceholderText).name());
+  EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Not granted");
+  EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Not requested yet");
   EXPECT_FALSE(monitor->isPolling());
   setGrants(true, platform::Permissions::accessGranted);
   monitor->refresh();
-  EXPECT_EQ(shown(window->inputMonitoringStatusLabel()), in("Granted", Status::granted));
+  EXPECT_EQ(window->inputMonitoringStatusLabel()->text(), "Granted");
 
   window->showPermissions();
   QCoreApplication::processEvents();

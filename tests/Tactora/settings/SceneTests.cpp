@@ -1,6 +1,6 @@
 // Every window, dialog and panel as a person meets it (the scenes of tools/screenshots): no text is
 // cut off, and a turn of the mouse wheel changes no picker, slider or number field the user has
-// not clicked into — it scrolls the page — while one the user did click into still takes it.
+// not clicked into — it scrolls the page.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
-#include <set>
 
 #include "tests/Tactora/config/ConfigTestSupport.h"
 #include "tools/screenshots/SceneStage.h"
@@ -64,8 +63,7 @@ QScrollBar* pageOf(QWidget* control) {
   return nullptr;
 }
 
-TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
-  std::set<std::string> met;  // the kinds of control tried with the focus
+TEST(Scenes, EveryTextFitsAndTheWheelOverAControlNotClickedIntoScrollsThePage) {
   for (const SceneStage::Scene& scene : SceneStage::scenes()) {
     SCOPED_TRACE(scene.name);
     SceneStage stage;
@@ -99,24 +97,7 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
       }
     }
     EXPECT_EQ(saved(), savedBefore);
-
-    // Clicked into (keyboard focus), a control takes the wheel again.
-    for (const QPointer<QWidget>& control : controls) {
-      if (!control || !met.insert(control->metaObject()->className()).second) {
-        continue;
-      }
-      QApplication::setActiveWindow(control->window());
-      control->setFocus(Qt::MouseFocusReason);
-      pageOf(control);
-      const auto before = valueOf(control);
-      turnWheel(control, 1);
-      if (control && valueOf(control) == before) {
-        turnWheel(control, -1);  // it was at the end the first turn goes to
-      }
-      EXPECT_TRUE(!control || valueOf(control) != before);  // a saved change rebuilds a row
-    }
   }
-  EXPECT_EQ(met, (std::set<std::string>{"QComboBox", "QSlider", "QSpinBox"}));
 }
 
 }  // namespace

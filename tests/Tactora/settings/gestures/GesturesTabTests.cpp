@@ -319,28 +319,6 @@ TEST_F(GesturesTabTest, ApplicationProfilesAreAddedFromTheInstalledAppsAndRemove
   EXPECT_EQ(tab->rows().size(), 1u);
 }
 
-// The banner shows while the desktop's own double-tap zoom is on and a one-finger double tap is
-// bound, even to "none" (the profile in view falling through to All Apps).
-TEST_F(GesturesTabTest, SmartZoomBannerFollowsTheSettingAndTheDoubleTapBinding) {
-  save({Profile{std::nullopt, {{{GestureEvent::doubleTap(1), {}}, Action()}}},
-        Profile{"firefox-esr", {}}});
-  auto tab = makeTab();
-  const char* domain = "com.apple.driver.AppleBluetoothMultitouch.mouse";
-  for (auto [value, shown] : {std::pair{-1, false}, {0, false}, {1, true}}) {
-    if (value >= 0) {  // missing, as on Linux, then off and on
-      sim->preferences().setForeignInteger("MouseOneFingerDoubleTapGesture", domain, value);
-      tab->refresh();
-    }
-    EXPECT_EQ(tab->smartZoomBanner()->isVisible(), shown) << value;
-  }
-  tab->showProfile("firefox-esr");
-  EXPECT_TRUE(tab->smartZoomBanner()->isVisible());
-  tab->showProfile(std::nullopt);
-  QTest::mouseClick(tab->rows()[0]->deleteButton(), Qt::LeftButton);
-  EXPECT_FALSE(tab->smartZoomBanner()->isVisible());
-  EXPECT_EQ(tab->emptyHeadline()->text(), "No gestures configured");
-}
-
 // Export writes the configuration file, or says which file could not be written and why. Import
 // shows the import's alerts (its rules have their own tests), and in its warning a command cannot
 // hide part of itself: not as markup, not behind invisible or reordering characters, not past the
@@ -414,8 +392,6 @@ TEST(ShortcutKeys, DisplaysShortcutsInTheWordsOfTheKeysPressedOnLinux) {
   for (const auto& [keyCode, modifiers, text] : cases) {
     EXPECT_EQ(linuxKeys.displayText(keyCode, modifiers), text) << keyCode;
   }
-  // The simulation names the shared keys alone.
-  EXPECT_EQ(ShortcutKeys(simKeyboard).displayText(0x1000 + KEY_BRIGHTNESSUP, 0), "Key 4321");
 }
 
 // Every key a keyboard names is a key of Qt's, and pressing that key records its key code: what
