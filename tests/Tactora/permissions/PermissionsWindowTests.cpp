@@ -210,18 +210,15 @@ TEST(PermissionHelper, InstallsTheRuleOnlyWhenAskedExactlyAndReplaysTheDevices) 
 }
 
 // The relaunched program checks for itself whether the old process still lives when it starts.
-TEST(Relauncher, StartsTheProgramOnlyAfterTheOldProcessHasEnded) {
-  QTemporaryDir scratch;
-  ASSERT_TRUE(scratch.isValid());
+TEST_F(PermissionsWindowTest, RelaunchStartsTheProgramOnlyAfterTheOldProcessHasEnded) {
   const QString marker = scratch.filePath("started");
   QProcess old;
   old.start("sleep", {"30"});
   ASSERT_TRUE(old.waitForStarted());
-  const QString script = QStringLiteral(
+  const QString script = QString(
                              "if kill -0 %1 2>/dev/null; then w=early; else w=after; fi; "
                              "printf '%s %s' \"$w\" \"$1\" > '%2.tmp' && mv '%2.tmp' '%2'")
-                             .arg(old.processId())
-                             .arg(marker);
+                             .arg(QString::number(old.processId()), marker);
   ASSERT_TRUE(Relauncher::relaunchAfterExit(old.processId(), "/bin/sh",
                                             {"-c", script, "sh", "argument with spaces"}));
   EXPECT_FALSE(QFileInfo::exists(marker));
