@@ -31,13 +31,9 @@ using SettingsWindowTest = SettingsFixture;
 
 // Its accessible name, or a button's own text.
 QString spokenName(QWidget* control) {
-  if (!control->accessibleName().isEmpty()) {
-    return control->accessibleName();
-  }
-  if (auto* button = qobject_cast<QAbstractButton*>(control); button != nullptr) {
-    return button->text().remove('&');
-  }
-  return {};
+  auto* button = qobject_cast<QAbstractButton*>(control);
+  return control->accessibleName().isEmpty() && button != nullptr ? button->text().remove('&')
+                                                                  : control->accessibleName();
 }
 
 // Every control in `within` that Tab can reach, top to bottom and left to right within a row, has
