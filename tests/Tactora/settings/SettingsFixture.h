@@ -7,6 +7,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "Platform/sim/SimPlatform.h"
 #include "Platform/sim/SimUpdater.h"
 #include "Tactora/config/ConfigStore.h"
 #include "Tactora/settings/SettingsContext.h"
@@ -21,6 +22,7 @@ class SettingsFixture : public ::testing::Test {
             std::make_unique<ConfigStore>(std::filesystem::path(directory_.path().toStdString()))),
         subscription_(store_->addObserver([this](const Configuration&) { ++saves_; })) {
     context_.configStore = store_.get();
+    context_.platform = sim_.get();  // the Gestures tab's
   }
 
   bool fileExists() const {
@@ -35,6 +37,7 @@ class SettingsFixture : public ::testing::Test {
   }
   nlohmann::json savedTuning() const { return savedFile().at("tuning"); }
 
+  std::shared_ptr<sim::SimPlatform> sim_ = sim::SimPlatform::install();
   QTemporaryDir directory_;
   std::unique_ptr<ConfigStore> store_;
   ConfigStore::Subscription subscription_;

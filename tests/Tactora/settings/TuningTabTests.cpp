@@ -30,17 +30,19 @@ namespace {
 
 // Every tuning value moved off its default, so a reset shows exactly which fields it touched.
 RecognitionConfig everythingChanged() {
-  RecognitionConfig t;
-  t.tapMaxDuration = 0.5, t.minTapDuration = 0.07, t.tapMaxTravelMM = 4, t.tapQuickDuration = 0.2;
-  t.tapMaxTravelMMSlow = 6, t.tapMaxSlideSpeedMMPerS = 9, t.tapCoalesceWindow = 0.2;
-  t.tapDebounce = 0.2, t.minTouchSize = 2, t.dragActivationPixels = 20;
-  t.dragActivation = DragActivation::disabled, t.doubleTapWindow = 0.5, t.swipeMinTravelMMX = 30;
-  t.swipeMinTravelMMY = 30, t.swipeMinVelocityMMPerS = 200, t.pinchMinDeltaMM = 30;
-  t.oneFingerSwipeEnabled = false, t.oneFingerSwipeMinTravelMM = 30, t.rightZoneTapEnabled = false;
-  t.rightZoneMinX = 0.8f, t.rightZoneMinY = 0.1f, t.appSwitcherHoldSeconds = 1.5;
-  t.showGestureHUD = false, t.dragScrollEnabled = false, t.dragScrollSensitivity = 100;
-  t.dragScrollInverted = true, t.dragAutoscrollNudgeEnabled = false;
-  return t;
+  nlohmann::json changed = toJson(RecognitionConfig::defaults());
+  for (nlohmann::json& value : changed) {
+    if (value.is_boolean()) {
+      value = !value.get<bool>();
+    } else if (value.is_number_integer()) {
+      value = value.get<int>() + 1;
+    } else if (value.is_number()) {
+      value = value.get<double>() * 1.5 + 0.25;
+    } else {
+      value = value == "disabled" ? "fingerRest" : "disabled";
+    }
+  }
+  return *decodeRecognitionConfig(changed);
 }
 
 // The sections' resets divide the tuning between them: every field is put back by exactly one
@@ -89,29 +91,19 @@ class TuningTabTest : public SettingsFixture {
 };
 
 // A drag to the end stores the range's end; each change the tab saves redraws it once.
-TEST_F(TuningTabTest, ADragToTheEndStoresTheRangesEndAndEachChangeRedrawsOnce) {
+TEST_F(TuningTabTest, SliderMovesStoreTheKnobsValueAndEachChangeRedrawsOnce) {
   QSlider* slider = row(TuningSection::tap, "Max duration")->slider();
   slider->setSliderDown(true);
   slider->setSliderPosition(SliderRow::steps);
   slider->setSliderDown(false);
   EXPECT_EQ(savedTuning().at("tapMaxDuration").get<double>(), 0.6);
-  EXPECT_EQ(shownValue(TuningSection::tap, "Max duration"), QStringLiteral("0.60 s"));
+  EXPECT_EQ(shownValue(TuningSection::tap, "Max duration"), "0.60 s");
   EXPECT_EQ(shown_.count(), saves_);
 
   click(tab_->switchBox(TuningSection::rightSideTap, "Enable right-side tap"));
   EXPECT_FALSE(savedTuning().at("rightZoneTapEnabled").get<bool>());
   EXPECT_TRUE(row(TuningSection::rightSideTap, "Zone starts at")->isEnabled());
   EXPECT_EQ(shown_.count(), saves_);
-}
-
-TEST_F(TuningTabTest, KeyboardStepsSaveTheKnobsValueInSinglePrecisionUnrounded) {
-  SliderRow* zone = row(TuningSection::rightSideTap, "Zone front edge");
-  zone->slider()->setFocus();
-  QTest::keyClick(zone->slider(), Qt::Key_Right);
-  const double expected = static_cast<float>(0.8 * zone->slider()->value() / SliderRow::steps);
-  const double saved = savedTuning().at("rightZoneMinY").get<double>();
-  EXPECT_EQ(static_cast<float>(saved), static_cast<float>(expected));
-  EXPECT_NE(saved, std::round(expected * 100) / 100) << "not rounded to the two digits shown";
 }
 
 // While the knob is held, the first step saves at once and later ones at most once per interval;
@@ -149,75 +141,65 @@ TEST_F(TuningTabTest, ADragSavesSparinglyAndItsLastValueIsNeverLost) {
   EXPECT_FLOAT_EQ(tuning.at("rightZoneMinY").get<float>(), 0.8f);
 }
 
-TEST_F(TuningTabTest, RestoreDefaultsSavesAndShowsTheSectionsDefaults) {
+TEST_F(TuningTabTest, FingerRestNeedsConfirmationAndRestoringDefaultsSavesThem) {
+  QComboBox* picker = tab_->dragModePicker();
+  Q_EMIT picker->activated(1);  // "Any finger resting on the surface"
+  ASSERT_NE(tab_->fingerRestWarning(), nullptr);
+  EXPECT_EQ(picker->currentText(), "Tap, then tap and hold");
+  answerWarning("Cancel");
+  EXPECT_EQ(tab_->fingerRestWarning(), nullptr);
+  EXPECT_FALSE(fileExists());
+  EXPECT_EQ(picker->currentText(), "Tap, then tap and hold");
+
+  Q_EMIT picker->activated(1);
+  answerWarning("Use It Anyway");
+  EXPECT_EQ(savedTuning().at("dragActivation"), "fingerRest");
+  EXPECT_EQ(picker->currentText(), "Any finger resting on the surface");
+  Q_EMIT picker->activated(2);  // "Off" writes at once
+  EXPECT_EQ(savedTuning().at("dragActivation"), "disabled");
+
+  // A section's "Restore Defaults" saves and shows its defaults, and touches nothing else.
   Configuration changed = *store_->current();
   changed.tuning = everythingChanged();
   store_->save(changed);
   click(tab_->restoreButton(TuningSection::swipe));
   EXPECT_EQ(savedTuning(),
             toJson(TuningModel::restoringDefaults(everythingChanged(), TuningSection::swipe)));
-  EXPECT_EQ(shownValue(TuningSection::swipe, "Min travel (horizontal)"), QStringLiteral("12 mm"));
+  EXPECT_EQ(shownValue(TuningSection::swipe, "Min travel (horizontal)"), "12 mm");
 }
 
-TEST_F(TuningTabTest, FingerRestNeedsConfirmationAndCancelWritesNothing) {
-  QComboBox* picker = tab_->dragModePicker();
-  Q_EMIT picker->activated(1);  // "Any finger resting on the surface"
-  ASSERT_NE(tab_->fingerRestWarning(), nullptr);
-  EXPECT_EQ(tab_->fingerRestWarning()->text(),
-            QString::fromUtf8("\u201cAny Finger Resting\u201d Drags Every Time You Rest a Finger"));
-  EXPECT_EQ(picker->currentText(), QStringLiteral("Tap, then tap and hold"));
-  answerWarning(QStringLiteral("Cancel"));
-  EXPECT_EQ(tab_->fingerRestWarning(), nullptr);
-  EXPECT_FALSE(fileExists());
-  EXPECT_EQ(picker->currentText(), QStringLiteral("Tap, then tap and hold"));
-
-  Q_EMIT picker->activated(1);
-  answerWarning(QStringLiteral("Use It Anyway"));
-  EXPECT_EQ(savedTuning().at("dragActivation"), "fingerRest");
-  EXPECT_EQ(picker->currentText(), QStringLiteral("Any finger resting on the surface"));
-  Q_EMIT picker->activated(2);  // "Off" writes at once
-  EXPECT_EQ(savedTuning().at("dragActivation"), "disabled");
-}
-
-BorrowedFrame frameOf(const std::vector<Touch>& touches) {
+// `count` contacts side by side at `x`, in a frame of the mouse's surface.
+BorrowedFrame frameOf(std::vector<Touch>& touches, std::size_t count, float x) {
+  touches.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    touches[i].id = static_cast<std::int32_t>(i);
+    touches[i].position = {x, 0.5f};
+  }
   return {.surfaceSizeMM = {51.5f, 90.5f}, .touches = touches, .cursorPosition = {}};
 }
 
-std::vector<Touch> touches(std::size_t count, float x) {
-  std::vector<Touch> list(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    list[i].id = static_cast<std::int32_t>(i);
-    list[i].position = {x, 0.5f};
-  }
-  return list;
-}
-
 // Only the newest frame is kept, every one counted; the last gesture is named, not a drag's steps.
+// A frame allocates nothing once the handoff is in use.
 TEST(SurfaceFrameHandoff, KeepsOnlyTheNewestFrameAndTheLastGestureWithoutAllocating) {
   SurfaceFrameHandoff handoff;
   SurfaceSnapshot snapshot;
+  std::vector<Touch> one, two, many;
   EXPECT_FALSE(handoff.takeLatest(snapshot));
-  const auto one = touches(1, 0.2f);
-  const auto two = touches(2, 0.7f);
-  handoff.publish(frameOf(one));
+  handoff.publish(frameOf(one, 1, 0.2f));
   handoff.gestureReceived(GestureEvent::tap(2));
   handoff.gestureReceived(GestureEvent::dragMoved());
   handoff.gestureReceived(GestureEvent::dragScrollMoved(0, 3));
-  handoff.publish(frameOf(two));
+  const BorrowedFrame frame = frameOf(two, 2, 0.7f);
+  handoff.publish(frame);
   ASSERT_TRUE(handoff.takeLatest(snapshot));
-  EXPECT_EQ(snapshot.lastGesture, GestureEvent::tap(2));
-  EXPECT_EQ(snapshot.contactCount, 2u);
+  EXPECT_EQ(std::tuple(snapshot.lastGesture, snapshot.contactCount, snapshot.frameCount),
+            std::tuple(GestureEvent::tap(2), 2u, 2u));
   EXPECT_FLOAT_EQ(snapshot.contacts[1].x, 0.7f);
-  EXPECT_EQ(snapshot.frameCount, 2u);
   EXPECT_FALSE(handoff.takeLatest(snapshot)) << "nothing new since the last look";
-
-  const auto many = touches(40, 0.1f);
-  handoff.publish(frameOf(many));
+  handoff.publish(frameOf(many, 40, 0.1f));
   ASSERT_TRUE(handoff.takeLatest(snapshot));
   EXPECT_EQ(snapshot.contactCount, SurfaceSnapshot::maxContacts);
 
-  // A frame allocates nothing once the handoff is in use.
-  const BorrowedFrame frame = frameOf(two);
   testing::allocationCount = 0;
   testing::countingAllocations = true;
   for (int i = 0; i < 100; ++i) {
@@ -232,23 +214,20 @@ TEST(SurfaceFrameHandoff, TheViewReadsWholeFramesWhileTheFrameThreadWrites) {
   SurfaceFrameHandoff handoff;
   std::atomic<bool> stop = false;
   std::thread frames([&] {
-    std::vector<Touch> a = touches(3, 0.25f);
-    std::vector<Touch> b = touches(3, 0.75f);
+    std::vector<Touch> a, b;
+    const BorrowedFrame alternate[] = {frameOf(a, 3, 0.25f), frameOf(b, 3, 0.75f)};
     for (int i = 0; !stop; ++i) {
-      handoff.publish(frameOf(i % 2 == 0 ? a : b));
+      handoff.publish(alternate[i % 2]);
     }
   });
   SurfaceView view(&handoff, nullptr);
   while (view.snapshot().frameCount < 2000) {  // the frame thread never stops publishing
     view.poll();
     const SurfaceSnapshot& seen = view.snapshot();
-    if (seen.contactCount == 3) {
-      ASSERT_EQ(seen.contacts[0].x, seen.contacts[2].x) << "a torn frame";
-    }
+    ASSERT_TRUE(seen.contactCount != 3 || seen.contacts[0].x == seen.contacts[2].x) << "torn";
   }
   stop = true;
   frames.join();
-  EXPECT_GT(view.snapshot().frameCount, 0u);
 }
 
 }  // namespace

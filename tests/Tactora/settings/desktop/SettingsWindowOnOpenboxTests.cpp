@@ -11,6 +11,7 @@
 #include "Tactora/config/ConfigStore.h"
 #include "Tactora/settings/SettingsWindowController.h"
 #include "tests/support/desktop/DesktopSession.h"
+#include "tests/support/desktop/XClient.h"
 #include "tests/support/desktop/XServer.h"
 
 #include <X11/Xatom.h>
@@ -22,7 +23,7 @@ namespace {
 
 using testing::eventually;
 
-// One X server with openbox, and the application on it, for every case.
+// One X server with openbox, the application on it, and a client of the test's own, for every case.
 class OpenboxDesktop : public ::testing::Environment {
  public:
   void SetUp() override {
@@ -34,19 +35,17 @@ class OpenboxDesktop : public ::testing::Environment {
     session_->enter();
     qputenv("QT_QPA_PLATFORM", "xcb");
     application_ = std::make_unique<QApplication>(argc_, argv_);
-    display_ = XOpenDisplay(server_->display().c_str());
-    ASSERT_NE(display_, nullptr);
+    client = testing::XClient::connect(server_->display());
+    ASSERT_NE(client, nullptr);
   }
   void TearDown() override {
-    if (display_ != nullptr) {
-      XCloseDisplay(display_);
-    }
+    client.reset();
     application_.reset();
     server_.reset();
     session_.reset();
   }
 
-  static Display* display() { return display_; }
+  static inline std::unique_ptr<testing::XClient> client;
 
  private:
   int argc_ = 1;
@@ -55,33 +54,28 @@ class OpenboxDesktop : public ::testing::Environment {
   std::unique_ptr<testing::DesktopSession> session_;
   std::unique_ptr<testing::XServer> server_;
   std::unique_ptr<QApplication> application_;
-  static inline Display* display_ = nullptr;
 };
 
 [[maybe_unused]] auto* const desktop = ::testing::AddGlobalTestEnvironment(new OpenboxDesktop);
 
+// A 32-bit property of `window` (atoms, cardinals, a window); empty when it is not set.
 std::vector<long> property(Window window, const char* name) {
-  Display* x = OpenboxDesktop::display();
   Atom type = 0;
   int format = 0;
-  unsigned long count = 0;
-  unsigned long after = 0;
+  unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
+  XGetWindowProperty(OpenboxDesktop::client->display(), window, OpenboxDesktop::client->atom(name),
+                     0, 64, False, AnyPropertyType, &type, &format, &count, &after, &data);
   std::vector<long> values;
-  if (XGetWindowProperty(x, window, XInternAtom(x, name, False), 0, 64, False, AnyPropertyType,
-                         &type, &format, &count, &after, &data) == Success &&
-      data != nullptr && format == 32) {
+  if (data != nullptr && format == 32) {
     values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
   }
-  if (data != nullptr) {
-    XFree(data);
-  }
+  XFree(data);
   return values;
 }
 
 bool contains(const std::vector<long>& atoms, const char* name) {
-  const long atom = static_cast<long>(XInternAtom(OpenboxDesktop::display(), name, False));
-  return std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
+  return std::ranges::count(atoms, static_cast<long>(OpenboxDesktop::client->atom(name))) > 0;
 }
 
 // Polls while the application handles its events, as its own loop would between the steps.
@@ -100,8 +94,11 @@ TEST(SettingsWindowOnOpenbox, OffersNoMinimiseOrMaximiseAndComesBackFromMinimise
   SettingsWindowController controller(context);
   controller.showSettings();
   const auto window = static_cast<Window>(controller.window()->winId());
-  Display* x = OpenboxDesktop::display();
-  const Window root = DefaultRootWindow(x);
+  Display* x = OpenboxDesktop::client->display();
+  auto active = [&] {
+    return property(OpenboxDesktop::client->root(), "_NET_ACTIVE_WINDOW") ==
+           std::vector<long>{long(window)};
+  };
 
   // The window asks for a title and a close button only (Motif hints: no minimise or maximise
   // button or function, all of them not implied), and openbox, seeing its fixed size, offers
@@ -111,10 +108,9 @@ TEST(SettingsWindowOnOpenbox, OffersNoMinimiseOrMaximiseAndComesBackFromMinimise
     return contains(property(window, "_NET_WM_ALLOWED_ACTIONS"), "_NET_WM_ACTION_CLOSE");
   }));
   const auto allowed = property(window, "_NET_WM_ALLOWED_ACTIONS");
-  for (const char* action :
-       {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE"}) {
-    EXPECT_FALSE(contains(allowed, action)) << action;
-  }
+  EXPECT_FALSE(contains(allowed, "_NET_WM_ACTION_MAXIMIZE_HORZ") ||
+               contains(allowed, "_NET_WM_ACTION_MAXIMIZE_VERT") ||
+               contains(allowed, "_NET_WM_ACTION_RESIZE"));
   // Motif hints: functions and decorations given (1, 2); of the functions (all 1, minimise 8,
   // maximise 16, close 32) close alone; of the decorations (all 1, title 8, minimise 32,
   // maximise 64) the title alone.
@@ -124,8 +120,7 @@ TEST(SettingsWindowOnOpenbox, OffersNoMinimiseOrMaximiseAndComesBackFromMinimise
             std::vector<long>({3, 32, 8}));
 
   // Minimised as a task bar does it (ICCCM WM_CHANGE_STATE), then "Settings…" once more.
-  ASSERT_TRUE(eventuallyWithEvents(
-      [&] { return property(root, "_NET_ACTIVE_WINDOW") == std::vector<long>{long(window)}; }));
+  ASSERT_TRUE(eventuallyWithEvents(active));
   XIconifyWindow(x, window, DefaultScreen(x));
   XFlush(x);
   ASSERT_TRUE(eventuallyWithEvents([&] { return controller.window()->isMinimized(); }));
@@ -134,8 +129,7 @@ TEST(SettingsWindowOnOpenbox, OffersNoMinimiseOrMaximiseAndComesBackFromMinimise
   controller.showSettings();
   EXPECT_TRUE(eventuallyWithEvents([&] {
     const auto state = property(window, "WM_STATE");
-    return !state.empty() && state[0] == NormalState &&
-           property(root, "_NET_ACTIVE_WINDOW") == std::vector<long>{long(window)};
+    return !state.empty() && state[0] == NormalState && active();
   }));
   EXPECT_FALSE(controller.window()->isMinimized());
   EXPECT_FALSE(contains(property(window, "_NET_WM_STATE"), "_NET_WM_STATE_HIDDEN"));

