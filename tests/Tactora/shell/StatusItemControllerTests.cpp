@@ -72,8 +72,7 @@ TEST_F(DesktopShellTest, LoginRowIsReadAtEachOpeningAndTheShortcutsWorkInQtsMenu
 }
 
 TEST_F(DesktopShellTest, StatusLineFollowsTheGrantsAndPermissionsOpensTheirWindow) {
-  auto shell = launch(true);
-  StatusItemController& item = *shell->statusItem();
+  StatusItemController& item = *launch(true)->statusItem();
   desktop_->permissions().setAccessibilityTrusted(false);
   Q_EMIT item.menu().aboutToShow();
   EXPECT_EQ(item.statusHeaderItem().text(), "Permissions needed \u2014 open Permissions\u2026");
@@ -97,8 +96,7 @@ TEST_F(DesktopShellTest, StatusLineShowsTheMouseBatteryWhenKnown) {
   multitouch->reset();
   multitouch->addDevice(false);
   MTBridgeSetProviderPath(provider.c_str());
-  auto shell = launch(true);
-  StatusItemController& item = *shell->statusItem();
+  StatusItemController& item = *launch(true)->statusItem();
   Q_EMIT item.menu().aboutToShow();
   EXPECT_EQ(desktop_->battery().refreshCount(), 1);
   EXPECT_EQ(item.statusHeaderItem().text(), "Magic Mouse connected");
@@ -123,9 +121,8 @@ TEST_F(DesktopShellTest, StatusLineShowsTheMouseBatteryWhenKnown) {
 }
 
 TEST_F(DesktopShellTest, WithoutAnyTrayTheSettingsWindowOpensAtLaunch) {
-  auto shell = launch(false);
+  EXPECT_EQ(launch(false)->x11TrayIcon(), nullptr);
   EXPECT_EQ(settingsShown_, 1);
-  EXPECT_EQ(shell->x11TrayIcon(), nullptr);
 }
 
 }  // namespace
