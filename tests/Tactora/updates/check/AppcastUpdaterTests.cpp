@@ -87,7 +87,7 @@ using platform::LogLevel;
 class FeedServer {
  public:
   struct Response {
-    QByteArray statusLine = "200 OK", extraHeaders, body;
+    QByteArray statusLine = "200 OK", extraHeaders = {}, body = {};
   };
 
   // The certificate, or an empty one when openssl or the server failed.
@@ -145,10 +145,6 @@ class FeedServer {
   QMap<QString, Response> routes_;
   QStringList requests_;
 };
-
-FeedServer::Response ok(QByteArray body) {
-  return {"200 OK", {}, std::move(body)};
-}
 
 // What the updater showed the user, one line per answer.
 struct RecordingDriver : UpdateUserDriver {
@@ -221,9 +217,10 @@ TEST_F(AppcastUpdaterTest, ANewerVersionIsOfferedAndNothingNewIsSaidQuietly) {
                {"302 Found", "Location: " + server.url("/feed.xml").toUtf8() + "\r\n", {}});
   // Components compare as numbers (2.10 after 2.9, 2.10 the same as 2.10.0). A version that is not
   // digits and dots, or does not fit, is no version: never offered, never shown.
-  server.route("/feed.xml", ok(feedWith({"1.0.0", "2.10.0", "2.9.0", "v99", "99-beta", "99..1",
-                                         "99.", "99.x", "99999999999999999999",
-                                         "99.0 &lt;a href=&quot;x:y&quot;&gt;go&lt;/a&gt;"})));
+  server.route("/feed.xml",
+               {.body = feedWith({"1.0.0", "2.10.0", "2.9.0", "v99", "99-beta", "99..1", "99.",
+                                  "99.x", "99999999999999999999",
+                                  "99.0 &lt;a href=&quot;x:y&quot;&gt;go&lt;/a&gt;"})});
   const std::vector<std::pair<std::string, std::vector<Line>>> cases = {
       {"2.9.1", {{"UpdateController", LogLevel::notice, "appcast loaded: 10 item(s)"}}},
       {"2.10",
@@ -255,12 +252,12 @@ TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
     std::string cause;
     bool trust = true;
   } cases[] = {
-      {ok("<rss><channel><item>"), ": not a valid appcast: line 1, column 20: "},
+      {{.body = "<rss><channel><item>"}, ": not a valid appcast: line 1, column 20: "},
       {{"301 Moved", "Location: " + httpTarget + "\r\n", {}},
        ": refused the redirect to " + httpTarget.toStdString() +
            " (update feeds are only read over https)"},
-      {ok(QByteArray(2 * 1024 * 1024, ' ')), ": the feed is larger than 1048576 bytes"},
-      {ok(feedWith({"9.0"})), ": ", false},  // the certificate is not trusted
+      {{.body = QByteArray(2 * 1024 * 1024, ' ')}, ": the feed is larger than 1048576 bytes"},
+      {{.body = feedWith({"9.0"})}, ": ", false},  // the certificate is not trusted
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cause);
@@ -280,7 +277,7 @@ TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
 }
 
 TEST_F(AppcastUpdaterTest, AutomaticChecksRunAtMostOnceADayAndOnlyWhenOn) {
-  server.route(QStringLiteral("/appcast.xml"), ok(feedWith({"1.0"})));
+  server.route(QStringLiteral("/appcast.xml"), {.body = feedWith({"1.0"})});
   auto updater = makeUpdater("1.0");
   UpdateController controller(*updater, sim->preferences());
   EXPECT_EQ(updater->secondsUntilAutomaticCheck(), std::nullopt);
