@@ -36,10 +36,11 @@ TEST(QtMainLoop, WorkRunsOnTheGuiThreadInOrderCancelledItemsNeverAndTimersStop) 
     loop.asyncAfter(0.01, add(fromThread, "delayed"));
   }).join();
   loop.async(add(immediate, "2"));
+  // Queued first but due last; the margin is far beyond any pause between these calls.
+  loop.asyncAfter(0.2, add(delayed, "later"));
   loop.asyncAfter(0.01, add(delayed, "first"));
   loop.asyncAfter(0.01, add(delayed, "second"));
   loop.asyncAfter(0.02, add(delayed, "cancelled"))->cancel();
-  loop.asyncAfter(0.02, add(delayed, "later"));
 
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return delayed.size() == 3 && fromThread.size() == 1; }, 10000));
