@@ -167,8 +167,6 @@ struct FullDisk {
 TEST_F(ConfigStoreTest, ARejectedOrOlderFileIsReplacedOnlyOnceItsBackupIsOnTheDisk) {
   const std::size_t smallEnough = encodeConfiguration(defaultConfiguration()).size() + 1024;
   const std::string padding(smallEnough + 4096, ' ');
-  const Configuration migrated =
-      testing::decoded(R"({"schemaVersion": 4, "enabled": false})").migrated();
   using enum platform::LogLevel;
   const struct {
     std::string bytes;
@@ -190,7 +188,7 @@ TEST_F(ConfigStoreTest, ARejectedOrOlderFileIsReplacedOnlyOnceItsBackupIsOnTheDi
       {R"({"schemaVersion": 4, "enabled": false})" + padding,
        {"ConfigStore", notice, "migrating config from schemaVersion 4 to 9"},
        "config.json.v4-backup",
-       migrated},
+       testing::decoded(R"({"schemaVersion": 4, "enabled": false})").migrated()},
   };
   const std::string cannotBackUp =
       "failed to save config: could not back up " + file().string() + " (cannot write ";
