@@ -3,22 +3,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "Tactora/config/Configuration.h"
 #include "Tactora/config/TemporaryDirectory.h"
+#include "tests/support/SourceTree.h"
 
 namespace tactora::testing {
 
 using tactora::TemporaryDirectory;
-
-inline std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;

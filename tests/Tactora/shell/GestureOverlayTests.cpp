@@ -1,15 +1,12 @@
 // The gesture overlay as each kind of desktop takes it (the real desktops are in
 // tests/Tactora/play): never a window where the desktop wants no window, the same countdown
-// whichever way it shows, and a desktop that does not draw it is logged once, not at every gesture.
+// whichever way it shows.
 
 #include "Tactora/shell/GestureOverlay.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "Platform/Log.h"
 #include "Platform/sim/SimPlatform.h"
-#include "support/CapturingLogSink.h"
 
 namespace tactora::shell {
 namespace {
@@ -64,18 +61,6 @@ TEST_P(GestureOverlayOnDesktops, ShowsTheDesktopsWayAndFadesOnceAfterTheLastGest
     EXPECT_FALSE(pictures().back().shown);
     const auto& lastStep = pictures()[pictures().size() - 2];
     EXPECT_LT(lastStep.peakAlpha, pictures().front().peakAlpha / 4);
-  }
-  if (kind == PanelKind::drawnByShell) {
-    // A shell that does not draw it is logged once, and again only after it drew one.
-    auto log = std::make_shared<platform::CapturingLogSink>();
-    auto previous = platform::Log::setSink(log);
-    for (const bool answers : {false, false, true, false}) {
-      desktop_.panels().setShellAnswers(answers);
-      overlay_->showText(QStringLiteral("shown"));
-    }
-    EXPECT_THAT(log->messages(),
-                ::testing::Contains(::testing::HasSubstr("was not shown")).Times(2));
-    platform::Log::setSink(previous);
   }
 }
 

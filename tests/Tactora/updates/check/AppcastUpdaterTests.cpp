@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QFile>
@@ -81,13 +82,17 @@ TEST(Appcast, ReadsEachWayOfWritingAnItemAndRejectsMalformedDocumentsWithTheirPl
 
 using Line = platform::CapturingLogSink::Line;
 using platform::LogLevel;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::Field;
+using ::testing::StartsWith;
 
 // An HTTPS server on the loopback address, with a self-signed certificate for 127.0.0.1 made for
 // this run by the openssl tool, that answers each path with a canned response.
 class FeedServer {
  public:
   struct Response {
-    QByteArray statusLine = "200 OK", extraHeaders, body;
+    QByteArray statusLine = "200 OK", extraHeaders = {}, body = {};
   };
 
   // The certificate, or an empty one when openssl or the server failed.
@@ -145,10 +150,6 @@ class FeedServer {
   QMap<QString, Response> routes_;
   QStringList requests_;
 };
-
-FeedServer::Response ok(QByteArray body) {
-  return {"200 OK", {}, std::move(body)};
-}
 
 // What the updater showed the user, one line per answer.
 struct RecordingDriver : UpdateUserDriver {
@@ -221,21 +222,17 @@ TEST_F(AppcastUpdaterTest, ANewerVersionIsOfferedAndNothingNewIsSaidQuietly) {
                {"302 Found", "Location: " + server.url("/feed.xml").toUtf8() + "\r\n", {}});
   // Components compare as numbers (2.10 after 2.9, 2.10 the same as 2.10.0). A version that is not
   // digits and dots, or does not fit, is no version: never offered, never shown.
-  server.route("/feed.xml", ok(feedWith({"1.0.0", "2.10.0", "2.9.0", "v99", "99-beta", "99..1",
-                                         "99.", "99.x", "99999999999999999999",
-                                         "99.0 &lt;a href=&quot;x:y&quot;&gt;go&lt;/a&gt;"})));
-  const std::vector<std::pair<std::string, std::vector<Line>>> cases = {
-      {"2.9.1", {{"UpdateController", LogLevel::notice, "appcast loaded: 10 item(s)"}}},
-      {"2.10",
-       {{"UpdateController", LogLevel::notice, "appcast loaded: 10 item(s)"},
-        {"UpdateController", LogLevel::debug, "update check found nothing new"}}},
-  };
-  for (const auto& [current, lines] : cases) {
-    SCOPED_TRACE(current);
-    auto updater = makeUpdater(current);
-    checkThroughController(*updater);
-    EXPECT_EQ(log->lines(), lines);
-  }
+  server.route("/feed.xml",
+               {.body = feedWith({"1.0.0", "2.10.0", "2.9.0", "v99", "99-beta", "99..1", "99.",
+                                  "99.x", "99999999999999999999",
+                                  "99.0 &lt;a href=&quot;x:y&quot;&gt;go&lt;/a&gt;"})});
+  const Line loaded{"UpdateController", LogLevel::notice, "appcast loaded: 10 item(s)"};
+  checkThroughController(*makeUpdater("2.9.1"));
+  EXPECT_EQ(log->lines(), std::vector{loaded});
+  checkThroughController(*makeUpdater("2.10"));
+  EXPECT_EQ(log->lines(),
+            (std::vector<Line>{
+                loaded, {"UpdateController", LogLevel::debug, "update check found nothing new"}}));
   EXPECT_EQ(driver.shown,
             (std::vector<std::string>{"found 2.10.0 https://example.org/notes/2.10.0 over 2.9.1",
                                       "up to date 2.10"}));
@@ -255,32 +252,31 @@ TEST_F(AppcastUpdaterTest, FailuresAreLoggedWithTheFeedAndTheCause) {
     std::string cause;
     bool trust = true;
   } cases[] = {
-      {ok("<rss><channel><item>"), ": not a valid appcast: line 1, column 20: "},
+      {{.body = "<rss><channel><item>"}, ": not a valid appcast: line 1, column 20: "},
       {{"301 Moved", "Location: " + httpTarget + "\r\n", {}},
        ": refused the redirect to " + httpTarget.toStdString() +
            " (update feeds are only read over https)"},
-      {ok(QByteArray(2 * 1024 * 1024, ' ')), ": the feed is larger than 1048576 bytes"},
-      {ok(feedWith({"9.0"})), ": ", false},  // the certificate is not trusted
+      {{.body = QByteArray(2 * 1024 * 1024, ' ')}, ": the feed is larger than 1048576 bytes"},
+      {{.body = feedWith({"9.0"})}, ": ", false},  // the certificate is not trusted
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cause);
     driver.shown.clear();
     server.route("/appcast.xml", c.response);
-    auto updater = makeUpdater("1.0", c.trust);
-    checkThroughController(*updater);
-    const std::vector<Line> lines = log->lines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].level, LogLevel::error);
-    EXPECT_TRUE(lines[0].message.starts_with("update check failed: " + feedURL() + c.cause))
-        << lines[0].message;
-    EXPECT_TRUE(driver.shown.size() == 1 && driver.shown[0].starts_with("error "));
+    checkThroughController(*makeUpdater("1.0", c.trust));
+    EXPECT_THAT(
+        log->lines(),
+        ElementsAre(AllOf(
+            Field(&Line::level, LogLevel::error),
+            Field(&Line::message, StartsWith("update check failed: " + feedURL() + c.cause)))));
+    EXPECT_THAT(driver.shown, ElementsAre(StartsWith("error ")));
   }
   // The plain-http address was never asked.
   EXPECT_FALSE(server.requests().contains(QStringLiteral("/appcast-plain.xml")));
 }
 
 TEST_F(AppcastUpdaterTest, AutomaticChecksRunAtMostOnceADayAndOnlyWhenOn) {
-  server.route(QStringLiteral("/appcast.xml"), ok(feedWith({"1.0"})));
+  server.route(QStringLiteral("/appcast.xml"), {.body = feedWith({"1.0"})});
   auto updater = makeUpdater("1.0");
   UpdateController controller(*updater, sim->preferences());
   EXPECT_EQ(updater->secondsUntilAutomaticCheck(), std::nullopt);
