@@ -22,7 +22,6 @@
 namespace tactora::lx::test {
 
 struct EmulatedEvdevNode::Node {
-  int number = 0;
   std::string path;
   std::string sysPath;
   platform::EvemuRecording header;
@@ -204,18 +203,9 @@ bool EmulatedEvdevNode::attach(const std::string& path, GCallback handler, void*
   return attached;
 }
 
-// The node added as `number`; a test failure (and null) when there is none.
-EmulatedEvdevNode::Node* EmulatedEvdevNode::find(int number) const {
-  const auto found =
-      std::ranges::find(nodes_, number, [](const auto& node) { return node->number; });
-  EXPECT_NE(found, nodes_.end()) << "no node " << number;
-  return found != nodes_.end() ? found->get() : nullptr;
-}
-
 std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& recording,
                                    const Options& options) {
-  Node* node = nodes_.emplace_back(std::make_unique<Node>()).get();
-  node->number = number;
+  Node* node = nodes_.emplace(number, std::make_unique<Node>()).first->second.get();
   node->header = recording;
   // Some recorded headers list relative codes without EV_REL among the types; a mouse has both.
   auto& bits = node->header.eventBits;
@@ -261,10 +251,7 @@ std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& r
 }
 
 void EmulatedEvdevNode::remove(int number) {
-  Node* node = find(number);
-  if (node == nullptr) {
-    return;
-  }
+  const Node* node = &this->node(number);
   // Like a node whose device is gone: it cannot be opened again, and what holds it open reads
   // nothing more (the write end stays open until the end of the test), so only udev tells.
   ::unlink(file(node->path).c_str());
@@ -275,57 +262,47 @@ void EmulatedEvdevNode::remove(int number) {
 }
 
 std::string EmulatedEvdevNode::hidPath(int number) const {
-  const Node* node = find(number);
   // The event node's folder is <hid>/input/inputN/eventN.
-  const std::string sys = node != nullptr ? node->sysPath : std::string();
+  const std::string& sys = node(number).sysPath;
   return sys.substr(0, sys.rfind("/input/input"));
 }
 
 void EmulatedEvdevNode::write(int number, std::uint16_t type, std::uint16_t code,
                               std::int32_t value, std::int64_t timeMicroseconds) {
-  Node* node = find(number);
-  ASSERT_NE(node, nullptr);
   input_event event{{}, type, code, value};
   event.input_event_sec = static_cast<decltype(event.input_event_sec)>(timeMicroseconds / 1000000);
   event.input_event_usec =
       static_cast<decltype(event.input_event_usec)>(timeMicroseconds % 1000000);
   // One write per event, smaller than PIPE_BUF: atomic, and blocking while the pipe is full.
-  ASSERT_EQ(::write(node->writeFd.get(), &event, sizeof event), static_cast<ssize_t>(sizeof event));
+  ASSERT_EQ(::write(node(number).writeFd.get(), &event, sizeof event),
+            static_cast<ssize_t>(sizeof event));
 }
 
 void EmulatedEvdevNode::setKeyDown(int number, int code, bool down) {
-  Node* node = find(number);
-  ASSERT_NE(node, nullptr);
-  std::lock_guard lock(node->mutex);
-  auto& byte = node->keyState[static_cast<std::size_t>(code / 8)];
+  Node& node = this->node(number);
+  std::lock_guard lock(node.mutex);
+  auto& byte = node.keyState[static_cast<std::size_t>(code / 8)];
   byte = static_cast<std::uint8_t>(down ? byte | (1u << (code % 8)) : byte & ~(1u << (code % 8)));
 }
 
 int EmulatedEvdevNode::grabCalls(int number) const {
-  const Node* node = find(number);
-  if (node == nullptr) {
-    return 0;
-  }
-  std::lock_guard lock(node->mutex);
-  return node->grabCalls;
+  const Node& node = this->node(number);
+  std::lock_guard lock(node.mutex);
+  return node.grabCalls;
 }
 
 bool EmulatedEvdevNode::waitForGrabCalls(int number, int count,
                                          std::chrono::seconds deadline) const {
-  return find(number) != nullptr &&
-         testing::eventually([&] { return grabCalls(number) >= count; }, deadline);
+  return testing::eventually([&] { return grabCalls(number) >= count; }, deadline);
 }
 
 bool EmulatedEvdevNode::waitUntilRead(int number, std::chrono::seconds deadline) const {
-  const Node* node = find(number);
-  if (node == nullptr) {
-    return false;
-  }
+  const int fd = node(number).writeFd.get();
   // A pipe has no event for "emptied"; its fill level is looked at every millisecond.
   return testing::eventually(
       [&] {
         int unread = 0;
-        return ::ioctl(node->writeFd.get(), FIONREAD, &unread) < 0 || unread == 0;
+        return ::ioctl(fd, FIONREAD, &unread) < 0 || unread == 0;
       },
       deadline);
 }

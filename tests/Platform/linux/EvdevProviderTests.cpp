@@ -116,9 +116,7 @@ TEST_P(EvdevProviderSessions, DeliverTheFramesTheReplayMakes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Recordings, EvdevProviderSessions,
-                         ::testing::Values(realSession, "examples/sessions/tap-drag.evemu",
-                                           "examples/sessions/two-finger-swipe-left.evemu",
-                                           "examples/sessions/pinch.evemu"));
+                         ::testing::Values(realSession, "examples/sessions/tap-drag.evemu"));
 
 TEST_F(EvdevProvider, LossMidDragEndsEveryContactOnceReleasesTheButtonAndTheReturnReadsAgain) {
   nodes_.add(8, mouse_, {});
