@@ -163,22 +163,19 @@ TEST_F(LinuxSystemBridgesTest, AWorkspaceBindingIsReplayedAndAnUnboundOneIsNot) 
 // The Dock function passes the name on and reports whether the desktop took it; a chained
 // fallback runs only for what the first desktop did not do.
 TEST_F(LinuxSystemBridgesTest, DockNotificationsFallBackPerName) {
-  std::vector<std::string> calls;
-  DesktopFunctions desktop;
-  desktop.dockNotification = [&calls](std::string_view name) {
-    calls.push_back("shell " + std::string(name));
-    return name == dockNotification::missionControl;
+  Lines calls;
+  const auto taking = [&calls](std::string source, std::string_view taken) {
+    DesktopFunctions desktop;
+    desktop.dockNotification = [&calls, source, taken](std::string_view name) {
+      calls.push_back(source + " " + std::string(name));
+      return name == taken;
+    };
+    desktop.dockNotificationSource = source;
+    return desktop;
   };
-  desktop.dockNotificationSource = "shell";
-  DesktopFunctions fallback;
-  fallback.dockNotification = [&calls](std::string_view name) {
-    calls.push_back("ewmh " + std::string(name));
-    return name == dockNotification::showDesktop;
-  };
-  fallback.dockNotificationSource = "ewmh";
-  desktop.fillFrom(fallback);
+  DesktopFunctions desktop = taking("shell", dockNotification::missionControl);
+  desktop.fillFrom(taking("ewmh", dockNotification::showDesktop));
   EXPECT_EQ(desktop.dockNotificationSource, "shell, then ewmh");
-
   const auto send = LinuxSystemBridges(desktop).loadDockNotificationFunction();
   ASSERT_TRUE(send);
   EXPECT_EQ(send(dockNotification::missionControl, 0), 0);
