@@ -64,19 +64,11 @@ void answerText(UMockdevIoctlClient* client, const std::string& text) {
   answer(client, text.c_str(), text.size() + 1, static_cast<long>(text.size() + 1));
 }
 
-// Answers an ioctl with `error` (none: success).
-void fail(UMockdevIoctlClient* client, int error) {
-  umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
-}
-
-// The request's size as an ioctl result: how much of the bit mask was filled.
-long sizeOf(unsigned long request) {
-  return static_cast<long>(_IOC_SIZE(request));
-}
-
 gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer userData) {
   auto* node = static_cast<EmulatedEvdevNode::Node*>(userData);
   const unsigned long request = umockdev_ioctl_client_get_request(client);
+  // A bit mask's answer is its size: how much of it was filled.
+  const auto maskSize = static_cast<long>(_IOC_SIZE(request));
   if (_IOC_TYPE(request) != 'E') {
     return FALSE;
   }
@@ -100,9 +92,11 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
         [[maybe_unused]] const auto written = ::write(node->writeFd.get(), press, sizeof press);
       }
     }
-    fail(client, node->options.grabError);
+    umockdev_ioctl_client_complete(client, node->options.grabError ? -1 : 0,
+                                   node->options.grabError);
   } else if (request == EVIOCSCLOCKID) {
-    fail(client, node->options.refuseClockId ? EINVAL : 0);
+    umockdev_ioctl_client_complete(client, node->options.refuseClockId ? -1 : 0,
+                                   node->options.refuseClockId ? EINVAL : 0);
   } else if (nr == _IOC_NR(EVIOCGNAME(0))) {
     answerText(client, header.name);
   } else if (nr == _IOC_NR(EVIOCGPHYS(0))) {
@@ -116,11 +110,11 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
       bits[static_cast<std::size_t>(property / 8)] |=
           static_cast<std::uint8_t>(1u << (property % 8));
     }
-    answer(client, bits.data(), bits.size(), sizeOf(request));
+    answer(client, bits.data(), bits.size(), maskSize);
   } else if (nr >= _IOC_NR(EVIOCGBIT(0, 0)) && nr < _IOC_NR(EVIOCGBIT(EV_MAX, 0)) + 1) {
     const std::size_t type = nr - _IOC_NR(EVIOCGBIT(0, 0));
     const auto* bits = type < header.eventBits.size() ? &header.eventBits[type] : nullptr;
-    answer(client, bits ? bits->data() : nullptr, bits ? bits->size() : 0, sizeOf(request));
+    answer(client, bits ? bits->data() : nullptr, bits ? bits->size() : 0, maskSize);
   } else if (nr >= _IOC_NR(EVIOCGABS(0)) && nr <= _IOC_NR(EVIOCGABS(ABS_MAX))) {
     const unsigned code = nr - _IOC_NR(EVIOCGABS(0));
     const auto* axis = header.axis(static_cast<std::uint16_t>(code));
@@ -130,7 +124,7 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
     answer(client, &info, sizeof info, 0);
   } else if (nr == _IOC_NR(EVIOCGKEY(0))) {
     std::lock_guard lock(node->mutex);
-    answer(client, node->keyState.data(), node->keyState.size(), sizeOf(request));
+    answer(client, node->keyState.data(), node->keyState.size(), maskSize);
   } else if (nr == _IOC_NR(EVIOCGMTSLOTS(0))) {
     // The code asked for comes in, every slot's value goes out: no contacts (tracking id -1).
     answerWith(client, 0, [](std::uint8_t* buffer, std::size_t size) {
@@ -143,7 +137,7 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
     });
   } else if (_IOC_DIR(request) == _IOC_READ) {
     // LEDs, sounds, switches, repeat: nothing.
-    answer(client, nullptr, 0, sizeOf(request));
+    answer(client, nullptr, 0, maskSize);
   } else {
     umockdev_ioctl_client_complete(client, 0, 0);
   }

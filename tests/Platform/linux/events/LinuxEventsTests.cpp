@@ -61,10 +61,8 @@ TEST(LinuxEvents, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
                       [&] { return listenDenial; },
                       [&] { return std::optional("/dev/uinput" + denied); }});
   const auto create = [&](EventTapOptions options) {
-    return events.createEventTap(
-        {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert, options,
-         platform::eventMaskBit(EventType::leftMouseDown)},
-        [](EventType, Event& event) { return &event; });
+    return events.createEventTap({.options = options},
+                                 [](EventType, Event& event) { return &event; });
   };
   EXPECT_FALSE(create(EventTapOptions::listenOnly));
   EXPECT_FALSE(create(EventTapOptions::defaultTap));
@@ -111,25 +109,18 @@ class Forwarding : public ::testing::Test, public ReportSink {
     device_.positionX = {0, 1000, 20};
     device_.positionY = {0, 1000, 20};
     forwarder_.setOutput(pipe_.write.get());
-    buttonTap_ =
-        taps_.createEventTap({platform::EventTapLocation::session,
-                              platform::EventTapPlacement::headInsert, EventTapOptions::listenOnly,
-                              platform::eventMaskBit(EventType::leftMouseDown) |
-                                  platform::eventMaskBit(EventType::leftMouseUp)},
-                             [this](EventType type, Event& event) {
-                               note(type == EventType::leftMouseDown ? "down" : "up");
-                               return &event;
-                             });
+    buttonTap_ = taps_.createEventTap({.options = EventTapOptions::listenOnly,
+                                       .mask = platform::eventMaskBit(EventType::leftMouseDown) |
+                                               platform::eventMaskBit(EventType::leftMouseUp)},
+                                      [this](EventType type, Event& event) {
+                                        note(type == EventType::leftMouseDown ? "down" : "up");
+                                        return &event;
+                                      });
     scrollTap_ = taps_.createEventTap(
-        {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
-         EventTapOptions::defaultTap, platform::eventMaskBit(EventType::scrollWheel)},
-        [this](EventType, Event& event) {
+        {.mask = platform::eventMaskBit(EventType::scrollWheel)}, [this](EventType, Event& event) {
           using enum platform::EventField;
-          if (recording_) {
-            log_.push_back(
-                "scroll " + std::to_string(event.integerValueField(scrollWheelEventDeltaAxis1)) +
-                "," + std::to_string(event.integerValueField(scrollWheelEventDeltaAxis2)));
-          }
+          note("scroll " + std::to_string(event.integerValueField(scrollWheelEventDeltaAxis1)) +
+               "," + std::to_string(event.integerValueField(scrollWheelEventDeltaAxis2)));
           return swallow_.load() ? nullptr : &event;
         });
   }
@@ -143,9 +134,9 @@ class Forwarding : public ::testing::Test, public ReportSink {
       log_.push_back("frame " + std::to_string(frame.recordCount()));
     }
   }
-  void note(const char* line) {
+  void note(std::string line) {
     if (recording_) {
-      log_.emplace_back(line);
+      log_.push_back(std::move(line));
     }
   }
 
