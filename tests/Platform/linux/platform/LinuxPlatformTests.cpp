@@ -122,13 +122,7 @@ TEST(LinuxWorkspace, WakeHandlersRunOnTheMainQueueWhileSubscribed) {
   EXPECT_EQ(kept, 1);
 }
 
-class LinuxSystemBridgesTest : public testing::SimActionTest {
- protected:
-  void switchWith(const DesktopFunctions& desktop, bool right) {
-    LinuxSystemBridges bridges(desktop);
-    switchSpace(*sim, CGSBridge(bridges.loadHotKeyFunctions()), right);
-  }
-};
+using LinuxSystemBridgesTest = testing::SimActionTest;
 
 // A desktop with a key binding for workspaces gets the user's own shortcut replayed: GNOME's
 // Super+Page Down is key 121 with Control (the Super key's place).
@@ -140,10 +134,13 @@ TEST_F(LinuxSystemBridgesTest, AWorkspaceBindingIsReplayedAndAnUnboundOneIsNot) 
     return direction == WorkspaceDirection::left ? std::nullopt
                                                  : std::optional(KeyBinding{121, 0x1000});
   };
-  switchWith(desktop, true);
+  const auto switchWith = [&](bool right) {
+    switchSpace(*sim, CGSBridge(LinuxSystemBridges(desktop).loadHotKeyFunctions()), right);
+  };
+  switchWith(true);
   EXPECT_EQ(posted(), (Lines{"keyDown 121 flags 0x40000", "keyUp 121 flags 0x40000"}));
   sim->events().clearRecords();
-  switchWith(desktop, false);
+  switchWith(false);
   EXPECT_EQ(posted(), Lines{});
   EXPECT_EQ(asked, (std::vector{WorkspaceDirection::right, WorkspaceDirection::left}));
 }
