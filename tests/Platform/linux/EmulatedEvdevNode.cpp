@@ -22,7 +22,6 @@
 namespace tactora::lx::test {
 
 struct EmulatedEvdevNode::Node {
-  int number = 0;
   std::string path;
   std::string sysPath;
   platform::EvemuRecording header;
@@ -65,19 +64,11 @@ void answerText(UMockdevIoctlClient* client, const std::string& text) {
   answer(client, text.c_str(), text.size() + 1, static_cast<long>(text.size() + 1));
 }
 
-// Answers an ioctl with `error` (none: success).
-void fail(UMockdevIoctlClient* client, int error) {
-  umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
-}
-
-// The request's size as an ioctl result: how much of the bit mask was filled.
-long sizeOf(unsigned long request) {
-  return static_cast<long>(_IOC_SIZE(request));
-}
-
 gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer userData) {
   auto* node = static_cast<EmulatedEvdevNode::Node*>(userData);
   const unsigned long request = umockdev_ioctl_client_get_request(client);
+  // A bit mask's answer is its size: how much of it was filled.
+  const auto maskSize = static_cast<long>(_IOC_SIZE(request));
   if (_IOC_TYPE(request) != 'E') {
     return FALSE;
   }
@@ -101,9 +92,11 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
         [[maybe_unused]] const auto written = ::write(node->writeFd.get(), press, sizeof press);
       }
     }
-    fail(client, node->options.grabError);
+    umockdev_ioctl_client_complete(client, node->options.grabError ? -1 : 0,
+                                   node->options.grabError);
   } else if (request == EVIOCSCLOCKID) {
-    fail(client, node->options.refuseClockId ? EINVAL : 0);
+    umockdev_ioctl_client_complete(client, node->options.refuseClockId ? -1 : 0,
+                                   node->options.refuseClockId ? EINVAL : 0);
   } else if (nr == _IOC_NR(EVIOCGNAME(0))) {
     answerText(client, header.name);
   } else if (nr == _IOC_NR(EVIOCGPHYS(0))) {
@@ -117,11 +110,11 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
       bits[static_cast<std::size_t>(property / 8)] |=
           static_cast<std::uint8_t>(1u << (property % 8));
     }
-    answer(client, bits.data(), bits.size(), sizeOf(request));
+    answer(client, bits.data(), bits.size(), maskSize);
   } else if (nr >= _IOC_NR(EVIOCGBIT(0, 0)) && nr < _IOC_NR(EVIOCGBIT(EV_MAX, 0)) + 1) {
     const std::size_t type = nr - _IOC_NR(EVIOCGBIT(0, 0));
     const auto* bits = type < header.eventBits.size() ? &header.eventBits[type] : nullptr;
-    answer(client, bits ? bits->data() : nullptr, bits ? bits->size() : 0, sizeOf(request));
+    answer(client, bits ? bits->data() : nullptr, bits ? bits->size() : 0, maskSize);
   } else if (nr >= _IOC_NR(EVIOCGABS(0)) && nr <= _IOC_NR(EVIOCGABS(ABS_MAX))) {
     const unsigned code = nr - _IOC_NR(EVIOCGABS(0));
     const auto* axis = header.axis(static_cast<std::uint16_t>(code));
@@ -131,7 +124,7 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
     answer(client, &info, sizeof info, 0);
   } else if (nr == _IOC_NR(EVIOCGKEY(0))) {
     std::lock_guard lock(node->mutex);
-    answer(client, node->keyState.data(), node->keyState.size(), sizeOf(request));
+    answer(client, node->keyState.data(), node->keyState.size(), maskSize);
   } else if (nr == _IOC_NR(EVIOCGMTSLOTS(0))) {
     // The code asked for comes in, every slot's value goes out: no contacts (tracking id -1).
     answerWith(client, 0, [](std::uint8_t* buffer, std::size_t size) {
@@ -144,7 +137,7 @@ gboolean handleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
     });
   } else if (_IOC_DIR(request) == _IOC_READ) {
     // LEDs, sounds, switches, repeat: nothing.
-    answer(client, nullptr, 0, sizeOf(request));
+    answer(client, nullptr, 0, maskSize);
   } else {
     umockdev_ioctl_client_complete(client, 0, 0);
   }
@@ -204,18 +197,9 @@ bool EmulatedEvdevNode::attach(const std::string& path, GCallback handler, void*
   return attached;
 }
 
-// The node added as `number`; a test failure (and null) when there is none.
-EmulatedEvdevNode::Node* EmulatedEvdevNode::find(int number) const {
-  const auto found =
-      std::ranges::find(nodes_, number, [](const auto& node) { return node->number; });
-  EXPECT_NE(found, nodes_.end()) << "no node " << number;
-  return found != nodes_.end() ? found->get() : nullptr;
-}
-
 std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& recording,
                                    const Options& options) {
-  Node* node = nodes_.emplace_back(std::make_unique<Node>()).get();
-  node->number = number;
+  Node* node = nodes_.emplace(number, std::make_unique<Node>()).first->second.get();
   node->header = recording;
   // Some recorded headers list relative codes without EV_REL among the types; a mouse has both.
   auto& bits = node->header.eventBits;
@@ -261,10 +245,7 @@ std::string EmulatedEvdevNode::add(int number, const platform::EvemuRecording& r
 }
 
 void EmulatedEvdevNode::remove(int number) {
-  Node* node = find(number);
-  if (node == nullptr) {
-    return;
-  }
+  const Node* node = &this->node(number);
   // Like a node whose device is gone: it cannot be opened again, and what holds it open reads
   // nothing more (the write end stays open until the end of the test), so only udev tells.
   ::unlink(file(node->path).c_str());
@@ -275,57 +256,47 @@ void EmulatedEvdevNode::remove(int number) {
 }
 
 std::string EmulatedEvdevNode::hidPath(int number) const {
-  const Node* node = find(number);
   // The event node's folder is <hid>/input/inputN/eventN.
-  const std::string sys = node != nullptr ? node->sysPath : std::string();
+  const std::string& sys = node(number).sysPath;
   return sys.substr(0, sys.rfind("/input/input"));
 }
 
 void EmulatedEvdevNode::write(int number, std::uint16_t type, std::uint16_t code,
                               std::int32_t value, std::int64_t timeMicroseconds) {
-  Node* node = find(number);
-  ASSERT_NE(node, nullptr);
   input_event event{{}, type, code, value};
   event.input_event_sec = static_cast<decltype(event.input_event_sec)>(timeMicroseconds / 1000000);
   event.input_event_usec =
       static_cast<decltype(event.input_event_usec)>(timeMicroseconds % 1000000);
   // One write per event, smaller than PIPE_BUF: atomic, and blocking while the pipe is full.
-  ASSERT_EQ(::write(node->writeFd.get(), &event, sizeof event), static_cast<ssize_t>(sizeof event));
+  ASSERT_EQ(::write(node(number).writeFd.get(), &event, sizeof event),
+            static_cast<ssize_t>(sizeof event));
 }
 
 void EmulatedEvdevNode::setKeyDown(int number, int code, bool down) {
-  Node* node = find(number);
-  ASSERT_NE(node, nullptr);
-  std::lock_guard lock(node->mutex);
-  auto& byte = node->keyState[static_cast<std::size_t>(code / 8)];
+  Node& node = this->node(number);
+  std::lock_guard lock(node.mutex);
+  auto& byte = node.keyState[static_cast<std::size_t>(code / 8)];
   byte = static_cast<std::uint8_t>(down ? byte | (1u << (code % 8)) : byte & ~(1u << (code % 8)));
 }
 
 int EmulatedEvdevNode::grabCalls(int number) const {
-  const Node* node = find(number);
-  if (node == nullptr) {
-    return 0;
-  }
-  std::lock_guard lock(node->mutex);
-  return node->grabCalls;
+  const Node& node = this->node(number);
+  std::lock_guard lock(node.mutex);
+  return node.grabCalls;
 }
 
 bool EmulatedEvdevNode::waitForGrabCalls(int number, int count,
                                          std::chrono::seconds deadline) const {
-  return find(number) != nullptr &&
-         testing::eventually([&] { return grabCalls(number) >= count; }, deadline);
+  return testing::eventually([&] { return grabCalls(number) >= count; }, deadline);
 }
 
 bool EmulatedEvdevNode::waitUntilRead(int number, std::chrono::seconds deadline) const {
-  const Node* node = find(number);
-  if (node == nullptr) {
-    return false;
-  }
+  const int fd = node(number).writeFd.get();
   // A pipe has no event for "emptied"; its fill level is looked at every millisecond.
   return testing::eventually(
       [&] {
         int unread = 0;
-        return ::ioctl(node->writeFd.get(), FIONREAD, &unread) < 0 || unread == 0;
+        return ::ioctl(fd, FIONREAD, &unread) < 0 || unread == 0;
       },
       deadline);
 }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -71,7 +72,8 @@ class EmulatedEvdevNode {
   struct Node;
 
  private:
-  Node* find(int number) const;
+  // The node added as `number`; std::out_of_range (a failed test) when there is none.
+  Node& node(int number) const { return *nodes_.at(number); }
   // The testbed's file standing for `path` (/dev/...).
   std::string file(const std::string& path) const;
   // Makes `path` a pipe in the testbed whose ioctls go to `handler`; false (with a failure) when it
@@ -80,7 +82,7 @@ class EmulatedEvdevNode {
 
   UMockdevTestbed* testbed_ = nullptr;
   bool available_ = false;
-  std::vector<std::unique_ptr<Node>> nodes_;
+  std::map<int, std::unique_ptr<Node>> nodes_;
   // The ioctl handlers attached, detached at the end.
   std::vector<std::pair<std::string, UMockdevIoctlBase*>> attached_;
   platform::UniqueFd uinputReadFd_;

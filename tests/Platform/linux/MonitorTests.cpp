@@ -20,21 +20,15 @@ std::vector<std::string> tactora(const std::string& arguments) {
   return {"sh", "-c", "exec " TACTORA_EXECUTABLE " " + arguments + " 2>/dev/null"};
 }
 
-class Monitor : public ::testing::TestWithParam<const char*> {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(nodes_.available()) << "runs under umockdev-wrapper (umockdev's preload library)";
-  }
-  EmulatedEvdevNode nodes_;
-  TemporaryDirectory directory_;
-};
-
-TEST_P(Monitor, PrintsWhatTheReplayPrintsAndRecordsWhatReplaysTheSame) {
-  const std::string session = GetParam();
+TEST(Monitor, PrintsWhatTheReplayPrintsAndRecordsWhatReplaysTheSame) {
+  EmulatedEvdevNode nodes;
+  ASSERT_TRUE(nodes.available()) << "runs under umockdev-wrapper (umockdev's preload library)";
+  TemporaryDirectory directory;
+  const std::string session = "examples/sessions/tap-drag.evemu";
   const platform::EvemuRecording recording = readSession(session);
-  const std::string node = nodes_.add(20, recording, {});
-  const std::filesystem::path recorded = directory_.path() / "recorded.evemu";
-  const std::filesystem::path output = directory_.path() / "monitor.out";
+  const std::string node = nodes.add(20, recording, {});
+  const std::filesystem::path recorded = directory.path() / "recorded.evemu";
+  const std::filesystem::path output = directory.path() / "monitor.out";
   testing::ProcessOptions options;
   options.logFile = output.string();
   auto monitor = testing::ChildProcess::start(
@@ -43,11 +37,11 @@ TEST_P(Monitor, PrintsWhatTheReplayPrintsAndRecordsWhatReplaysTheSame) {
   ASSERT_TRUE(monitor);
   // The monitor opens the node, then tries (and releases) a grab to see whether another program
   // holds the mouse: from then on nothing written is lost.
-  EXPECT_TRUE(nodes_.waitForGrabCalls(20, 2)) << "the monitor never looked at the mouse";
+  EXPECT_TRUE(nodes.waitForGrabCalls(20, 2)) << "the monitor never looked at the mouse";
   for (const platform::EvemuRecording::Event& event : recording.events) {
-    nodes_.write(20, event.type, event.code, event.value, event.timeMicroseconds);
+    nodes.write(20, event.type, event.code, event.value, event.timeMicroseconds);
   }
-  EXPECT_TRUE(nodes_.waitUntilRead(20)) << "the monitor stopped reading";
+  EXPECT_TRUE(nodes.waitUntilRead(20)) << "the monitor stopped reading";
   monitor->signal(SIGINT);
   EXPECT_EQ(monitor->wait(std::chrono::seconds(30)), 0);
 
@@ -60,12 +54,6 @@ TEST_P(Monitor, PrintsWhatTheReplayPrintsAndRecordsWhatReplaysTheSame) {
   EXPECT_EQ(testing::readFile(output), replay.output);
   EXPECT_EQ(again.output, replay.output);
 }
-
-INSTANTIATE_TEST_SUITE_P(Sessions, Monitor,
-                         ::testing::Values("examples/sessions/real/"
-                                           "apple-magic-mouse-1-one-touch.evemu",
-                                           "examples/sessions/tap-drag.evemu",
-                                           "examples/sessions/native-scroll.evemu"));
 
 }  // namespace
 }  // namespace tactora::lx::test

@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 
 #include "Platform/AtomicFile.h"
-#include "Platform/evdev/EvemuReader.h"
 #include "Tactora/config/TemporaryDirectory.h"
 #include "support/ExampleRecording.h"
 #include "tests/Platform/linux/EventPipe.h"
@@ -33,14 +31,13 @@ class Playback : public ::testing::Test {
     }
   }
 
-  // Loads the example session `name` retimed; the frames the replay makes of it.
-  std::vector<Frame> load(const std::string& name, const Retime& retime) {
-    const std::string text = tactora::testing::retimedExample(name, retime);
-    platform::AtomicFile::write(folder_.path() / "recording.evemu", text);
+  // Loads the example session `name` retimed.
+  void load(const std::string& name, const Retime& retime) {
+    platform::AtomicFile::write(folder_.path() / "recording.evemu",
+                                tactora::testing::retimedExample(name, retime));
     EXPECT_EQ(playback_.load((folder_.path() / "recording.evemu").string()), std::nullopt);
-    return framesOf(platform::EvemuReader::read(text).value());
   }
-  // Lists the recorded device afresh (as the pipeline's watchdog does) and starts it.
+  // Lists the recorded device and starts it.
   MTDeviceRef start() {
     lists_.push_back(playback_.createList());
     MTDeviceRef device = lists_.back()->entries[0];
@@ -54,22 +51,15 @@ class Playback : public ::testing::Test {
   std::vector<MTDeviceList*> lists_;
 };
 
-// The watchdog re-opens a device that sent nothing for a minute: the recording goes on where it
-// was instead of starting again, and a stop does not wait for the next recorded event.
-TEST_F(Playback, StopsAtOnceAndGoesOnWithoutReplayingAfterARestart) {
-  const std::vector<Frame> expected = load("one-finger-tap", [](std::int64_t micros) {
-    return std::optional(micros > 0 ? micros + 1'500'000 : 0);
-  });
-  const MTDeviceRef first = start();
+// A stop does not wait for the next recorded event, a second and a half away.
+TEST_F(Playback, StopsAtOnce) {
+  load("one-finger-tap",
+       [](std::int64_t micros) { return std::optional(micros > 0 ? micros + 1'500'000 : 0); });
+  const MTDeviceRef device = start();
   ASSERT_EQ(ProviderClient::waitForFrames(1).size(), 1u);
   const auto stopping = std::chrono::steady_clock::now();
-  playback_.stop(first);
+  playback_.stop(device);
   EXPECT_LT(std::chrono::steady_clock::now() - stopping, std::chrono::seconds(1));
-
-  playback_.stop(start());
-  start();
-  const std::vector<Frame> frames = ProviderClient::waitForFrames(expected.size());
-  EXPECT_TRUE(std::ranges::equal(frames, expected, {}, &Frame::records, &Frame::records));
 }
 
 // Cut off with the button held and a finger down: the end releases the one and lifts the other,

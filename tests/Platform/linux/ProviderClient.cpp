@@ -25,11 +25,6 @@ Frame frameOf(const void* contacts, std::int32_t count, double time) {
   return {{bytes, bytes + static_cast<std::size_t>(count) * MT_CONTACT_RECORD_SIZE}, count, time};
 }
 
-template <class Fn>
-void resolve(void* handle, const char* name, Fn& slot) {
-  slot = reinterpret_cast<Fn>(dlsym(handle, name));
-}
-
 }  // namespace
 
 std::int32_t ProviderClient::recordFrame(MTDeviceRef, const void* contacts, std::int32_t count,
@@ -66,32 +61,29 @@ std::vector<Frame> framesOf(const platform::EvemuRecording& recording) {
   return frames;
 }
 
-ProviderClient::ProviderClient() : handle(dlopen(TACTORA_EVDEV_PROVIDER_PATH, RTLD_NOW)) {
-  if (handle == nullptr) {
-    return;
+ProviderClient::ProviderClient()
+    : handle(dlopen(TACTORA_EVDEV_PROVIDER_PATH, RTLD_NOW)),
+      createList(symbol<MTDeviceCreateListFn>("MTDeviceCreateList")),
+      isBuiltIn(symbol<MTDeviceIsBuiltInFn>("MTDeviceIsBuiltIn")),
+      family(symbol<MTDeviceGetFamilyIDFn>("MTDeviceGetFamilyID")),
+      dimensions(
+          symbol<MTDeviceGetSensorSurfaceDimensionsFn>("MTDeviceGetSensorSurfaceDimensions")),
+      setReportFilter(symbol<TactoraEvdevSetReportFilterFn>(TACTORA_EVDEV_SET_REPORT_FILTER)),
+      pointerWriter(symbol<TactoraEvdevWritePointerEventsFn>(TACTORA_EVDEV_WRITE_POINTER_EVENTS)) {
+  if (handle != nullptr) {
+    symbol<TactoraEvdevSetLogHandlerFn>(TACTORA_EVDEV_SET_LOG_HANDLER)(recordLog, nullptr);
   }
-  resolve(handle, "MTDeviceCreateList", createList);
-  resolve(handle, "MTDeviceIsBuiltIn", isBuiltIn);
-  resolve(handle, "MTDeviceGetFamilyID", family);
-  resolve(handle, "MTDeviceGetSensorSurfaceDimensions", dimensions);
-  resolve(handle, "MTRegisterContactFrameCallback", registerCallback);
-  resolve(handle, "MTUnregisterContactFrameCallback", unregisterCallback);
-  resolve(handle, "MTDeviceStart", startDevice);
-  resolve(handle, "MTDeviceStop", stopDevice);
-  resolve(handle, TACTORA_EVDEV_SET_REPORT_FILTER, setReportFilter);
-  resolve(handle, TACTORA_EVDEV_SET_LOG_HANDLER, setLogHandler);
-  resolve(handle, TACTORA_EVDEV_WRITE_POINTER_EVENTS, pointerWriter);
-  setLogHandler(recordLog, nullptr);
 }
 
 std::int32_t ProviderClient::start(MTDeviceRef device) const {
-  registerCallback(device, recordFrame);
-  return startDevice(device, 0);
+  symbol<MTRegisterContactFrameCallbackFn>("MTRegisterContactFrameCallback")(device, recordFrame);
+  return symbol<MTDeviceStartFn>("MTDeviceStart")(device, 0);
 }
 
 void ProviderClient::stop(MTDeviceRef device) const {
-  unregisterCallback(device, recordFrame);
-  stopDevice(device);
+  symbol<MTUnregisterContactFrameCallbackFn>("MTUnregisterContactFrameCallback")(device,
+                                                                                 recordFrame);
+  symbol<MTDeviceStopFn>("MTDeviceStop")(device);
 }
 
 std::vector<Frame> ProviderClient::waitForFrames(std::size_t count) {

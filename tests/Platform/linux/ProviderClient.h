@@ -56,17 +56,18 @@ struct ProviderClient {
   static void clearRecords();
   static std::vector<std::string> logLines();
 
+  // The library's function `name`, as the bridge resolves it.
+  template <class Fn>
+  Fn symbol(const char* name) const {
+    return reinterpret_cast<Fn>(dlsym(handle, name));
+  }
+
   void* handle = nullptr;
   MTDeviceCreateListFn createList = nullptr;
   MTDeviceIsBuiltInFn isBuiltIn = nullptr;
   MTDeviceGetFamilyIDFn family = nullptr;
   MTDeviceGetSensorSurfaceDimensionsFn dimensions = nullptr;
-  MTRegisterContactFrameCallbackFn registerCallback = nullptr;
-  MTUnregisterContactFrameCallbackFn unregisterCallback = nullptr;
-  MTDeviceStartFn startDevice = nullptr;
-  MTDeviceStopFn stopDevice = nullptr;
   TactoraEvdevSetReportFilterFn setReportFilter = nullptr;
-  TactoraEvdevSetLogHandlerFn setLogHandler = nullptr;
   // The provider's writer to the mouse's clone, as the poster uses it.
   TactoraEvdevWritePointerEventsFn pointerWriter = nullptr;
 };

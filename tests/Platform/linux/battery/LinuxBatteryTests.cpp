@@ -41,8 +41,8 @@ bool reads(LinuxBattery& battery, int percentage, State state, const std::string
 }
 
 // One emulated device tree per process (umockdev's rule), a private bus standing in for the system
-// bus (a session's: it starts no system service by itself), and upowerd on it, started once and
-// stopped by the cases that need UPower absent or hung. Each case adds its own mice, under node
+// bus (a session's: it starts no system service by itself), and upowerd on it, started by the last
+// case (the cases before it need UPower absent or hung). Each case adds its own mice, under node
 // numbers of its own, and they are removed after it.
 class LinuxBatteryTest : public ::testing::Test {
  protected:
@@ -54,7 +54,7 @@ class LinuxBatteryTest : public ::testing::Test {
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", bus_->busAddress().c_str(), 1);
   }
   static void TearDownTestSuite() {
-    setUPower(false);
+    upowerd_.reset();
     ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
     delete bus_;
     delete nodes_;
@@ -71,24 +71,19 @@ class LinuxBatteryTest : public ::testing::Test {
     mice_.clear();
   }
 
-  // upowerd runs in a mount namespace of its own, so its history files stay out of the machine's
-  // /var/lib/upower.
-  static void setUPower(bool running) {
-    if (running && upowerd_ == nullptr) {
-      std::string error;
-      // Started with this process's environment: the emulated devices, the private bus.
-      upowerd_ = testing::ChildProcess::start(
-          {"unshare", "-m", "sh", "-c",
-           "mkdir -p /var/lib/upower && mount -t tmpfs tmpfs /var/lib/upower && "
-           "exec /usr/libexec/upowerd"},
-          {}, &error);
-      ASSERT_NE(upowerd_, nullptr) << error;
-    } else if (!running) {
-      upowerd_.reset();
-    }
+  // upowerd, in a mount namespace of its own so its history files stay out of the machine's
+  // /var/lib/upower, with this process's environment: the emulated devices, the private bus.
+  static void startUPower() {
+    std::string error;
+    upowerd_ = testing::ChildProcess::start(
+        {"unshare", "-m", "sh", "-c",
+         "mkdir -p /var/lib/upower && mount -t tmpfs tmpfs /var/lib/upower && "
+         "exec /usr/libexec/upowerd"},
+        {}, &error);
+    ASSERT_NE(upowerd_, nullptr) << error;
     ASSERT_TRUE(eventually([&] {
       const auto bus = BusConnection::connectSystem();
-      return (bus && bus->owner(upowerName, 1s)) == running;
+      return bus && bus->owner(upowerName, 1s);
     })) << "upowerd";
   }
 
@@ -143,39 +138,10 @@ class LinuxBatteryTest : public ::testing::Test {
   std::vector<int> mice_;
 };
 
-// UPower's level is followed through its property changes (the kernel's supply would not be read
-// again within the minute), whichever kind UPower gives the mouse, until the mouse goes.
-TEST_F(LinuxBatteryTest, FollowsUPowersDeviceOfTheMouseUntilItGoes) {
-  setUPower(true);
-  for (const bool usb : {false, true}) {
-    SCOPED_TRACE(usb ? "USB" : "Bluetooth");
-    const int number = usb ? 21 : 20;
-    addMouse(number, 78, usb);
-    LinuxBattery battery;
-    std::atomic<int> changes = 0;
-    battery.start([&] { ++changes; });
-    const std::string upower = "UPower /org/freedesktop/UPower/devices/";
-    EXPECT_TRUE(reads(battery, 78, State::discharging, upower));
-    const std::string program = std::string(std::getenv("TACTORA_BINARY_DIR")) + "/tactora";
-    EXPECT_THAT(testing::runProcess({program, "devices"}, {}).output,
-                HasSubstr("Magic Mouse  battery 78 % (discharging)"));
-    EXPECT_THAT(testing::runProcess({program, "doctor"}, {}).output,
-                HasSubstr("Mouse battery: 78 %, discharging (from " + upower));
-    setSupply(number, 9, "Discharging");
-    EXPECT_TRUE(reads(battery, 9, State::discharging, upower));
-    setSupply(number, 60, "Charging");
-    EXPECT_TRUE(reads(battery, 60, State::charging, upower));
-    EXPECT_GE(changes.load(), 3);
-    removeMice();
-    EXPECT_TRUE(eventually([&] { return !battery.level(); }));
-  }
-}
-
 // UPower absent, or owning its name and never answering: the kernel's supply stands in, re-read
 // no more often than the interval asks even when the menu opens, and nobody but the battery's own
 // thread waits for the silent UPower. A mouse without a supply has no level.
 TEST_F(LinuxBatteryTest, WithoutAnswerFromUPowerTheKernelIsReadAtItsOwnPace) {
-  setUPower(false);
   for (const bool hung : {false, true}) {
     SCOPED_TRACE(hung ? "UPower hung" : "no UPower");
     sd_bus* owner = nullptr;
@@ -205,6 +171,34 @@ TEST_F(LinuxBatteryTest, WithoutAnswerFromUPowerTheKernelIsReadAtItsOwnPace) {
     EXPECT_FALSE(readOnce(withoutBattery).has_value());
     removeMice();
     sd_bus_flush_close_unref(owner);
+  }
+}
+
+// UPower's level is followed through its property changes (the kernel's supply would not be read
+// again within the minute), whichever kind UPower gives the mouse, until the mouse goes.
+TEST_F(LinuxBatteryTest, FollowsUPowersDeviceOfTheMouseUntilItGoes) {
+  startUPower();
+  for (const bool usb : {false, true}) {
+    SCOPED_TRACE(usb ? "USB" : "Bluetooth");
+    const int number = usb ? 21 : 20;
+    addMouse(number, 78, usb);
+    LinuxBattery battery;
+    std::atomic<int> changes = 0;
+    battery.start([&] { ++changes; });
+    const std::string upower = "UPower /org/freedesktop/UPower/devices/";
+    EXPECT_TRUE(reads(battery, 78, State::discharging, upower));
+    const std::string program = std::string(std::getenv("TACTORA_BINARY_DIR")) + "/tactora";
+    EXPECT_THAT(testing::runProcess({program, "devices"}, {}).output,
+                HasSubstr("Magic Mouse  battery 78 % (discharging)"));
+    EXPECT_THAT(testing::runProcess({program, "doctor"}, {}).output,
+                HasSubstr("Mouse battery: 78 %, discharging (from " + upower));
+    setSupply(number, 9, "Discharging");
+    EXPECT_TRUE(reads(battery, 9, State::discharging, upower));
+    setSupply(number, 60, "Charging");
+    EXPECT_TRUE(reads(battery, 60, State::charging, upower));
+    EXPECT_GE(changes.load(), 3);
+    removeMice();
+    EXPECT_TRUE(eventually([&] { return !battery.level(); }));
   }
 }
 

@@ -18,9 +18,6 @@
 #include "Platform/linux/input/ReportForwarder.h"
 #include "Platform/linux/input/ReportProcessor.h"
 #include "Platform/linux/input/UinputWriter.h"
-#include "Platform/sim/SimPlatform.h"
-#include "Tactora/input/ButtonStateTap.h"
-#include "Tactora/input/ScrollSuppressionTap.h"
 #include "support/AllocationCounting.h"
 #include "support/CapturingLogSink.h"
 #include "tests/Platform/linux/EventPipe.h"
@@ -33,100 +30,6 @@ using platform::EventField;
 using platform::EventTapOptions;
 using platform::EventType;
 using Lines = std::vector<std::string>;
-
-// The simulated platform for everything but events, which are the Linux ones: the program's own
-// services (its tap threads, its dispatcher) run on the virtual timeline as in the sim tests.
-class LinuxEventsPlatform final : public platform::Platform {
- public:
-  LinuxEventsPlatform(std::shared_ptr<sim::SimPlatform> sim, std::unique_ptr<LinuxEvents> events)
-      : sim_(std::move(sim)), events_(std::move(events)) {}
-
-  platform::Clock& clock() override { return sim_->clock(); }
-  platform::Dispatch& dispatch() override { return sim_->dispatch(); }
-  LinuxEvents& events() override { return *events_; }
-  platform::SystemBridges& systemBridges() override { return sim_->systemBridges(); }
-  platform::Accessibility& accessibility() override { return sim_->accessibility(); }
-  platform::Workspace& workspace() override { return sim_->workspace(); }
-  platform::Permissions& permissions() override { return sim_->permissions(); }
-  platform::Preferences& preferences() override { return sim_->preferences(); }
-  platform::LoginItems& loginItems() override { return sim_->loginItems(); }
-  platform::Updater& updater() override { return sim_->updater(); }
-  platform::KeyboardKeys& keyboardKeys() override { return sim_->keyboardKeys(); }
-  platform::ApplicationCatalog& applicationCatalog() override { return sim_->applicationCatalog(); }
-  platform::Battery& battery() override { return sim_->battery(); }
-  platform::Panels& panels() override { return sim_->panels(); }
-
- private:
-  std::shared_ptr<sim::SimPlatform> sim_;
-  std::unique_ptr<LinuxEvents> events_;
-};
-
-class LinuxEventsTest : public ::testing::Test {
- protected:
-  LinuxEventsTest() {
-    auto events = std::make_unique<LinuxEvents>(
-        LinuxEvents::Parts{platform::UniqueFd(::dup(keyboard_.write.get())),
-                           platform::UniqueFd(::dup(pointer_.write.get())), DesktopFamily::gnome,
-                           nullptr, [world = world_] { return std::optional(world->pointer); },
-                           [world = world_] { return world->modifiers; },
-                           [world = world_] { return world->listenDenial; },
-                           [world = world_] { return world->filterDenial; }});
-    events_ = events.get();
-    platform_ = std::make_shared<LinuxEventsPlatform>(sim_, std::move(events));
-    platform::Platform::install(platform_);
-    forwarder_ = std::make_unique<ReportForwarder>(
-        ReportFilter{&LinuxEventTaps::filterReportEntry, &events_->taps(), true});
-    forwarder_->setOutput(clone_.write.get());
-  }
-
-  // A tap of the program's started, as its thread creates it.
-  template <class Tap>
-  std::shared_ptr<Tap> started() {
-    auto tap = Tap::create();
-    tap->start();
-    sim_->timeline().runDue();
-    return tap;
-  }
-
-  // The provider's filter as the evdev reader calls it, forwarding what the taps keep to a pipe
-  // standing in for the mouse's clone.
-  Lines forward(std::initializer_list<input_event> report) {
-    EXPECT_TRUE(forwarder_->forward({report.begin(), report.size()}));
-    return clone_.reports();
-  }
-
-  std::shared_ptr<sim::SimPlatform> sim_ = sim::SimPlatform::install(1000.0);
-  EventPipe keyboard_;
-  EventPipe pointer_;
-  EventPipe clone_;
-  // What the pointer reads see. Shared with the reads: the installed platform outlives the test.
-  struct World {
-    platform::Point pointer{320, 240};
-    platform::EventFlags modifiers = 0;
-    // Why the grant behind each kind of tap is missing; nothing: granted.
-    std::optional<std::string> listenDenial;
-    std::optional<std::string> filterDenial;
-  };
-  std::shared_ptr<World> world_ = std::make_shared<World>();
-  LinuxEvents* events_ = nullptr;
-  std::shared_ptr<LinuxEventsPlatform> platform_;
-  std::unique_ptr<ReportForwarder> forwarder_;
-};
-
-TEST_F(LinuxEventsTest, EventsCarryTheirSourceAndThePointerAndModifiersComeFromTheReads) {
-  EXPECT_TRUE(events_->createEventSource(platform::EventSourceStateID::hidSystemState));
-  const platform::EventSource source{platform::EventSourceStateID::hidSystemState, 77};
-  world_->pointer = {12.5, 40};
-  world_->modifiers = platform::eventFlags::maskCommand;
-  const std::optional<Event> scroll =
-      events_->createScrollWheelEvent(&source, platform::ScrollEventUnit::pixel, 1, -7, 9);
-  ASSERT_TRUE(scroll);
-  EXPECT_EQ(scroll->location(), world_->pointer);
-  EXPECT_EQ(scroll->integerValueField(EventField::eventSourceUserData), 77);
-  EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::combinedSessionState),
-            platform::eventFlags::maskCommand);
-  EXPECT_EQ(events_->flagsState(platform::EventSourceStateID::privateState), 0u);
-}
 
 // One device alone is not enough: a keyboard without a pointer would post half an action. Events
 // are values all the same; only posting needs the devices.
@@ -142,35 +45,32 @@ TEST(LinuxEvents, WithoutBothDevicesThereIsNoSourceAndNothingIsPosted) {
   EXPECT_TRUE(keyboard.reports().empty());
 }
 
-TEST_F(LinuxEventsTest, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
+// The grant behind each kind of tap is asked for at each creation; a missing one leaves the tap
+// uncreated and the log naming the file and what grants it.
+TEST(LinuxEvents, ATapWithoutItsGrantIsNotCreatedAndTheLogNamesTheFile) {
   const auto log = std::make_shared<platform::CapturingLogSink>();
   const auto previousSink = platform::Log::setSink(log);
   const std::string denied = ": Permission denied — the udev rule 69-tactora.rules grants it";
-  world_->listenDenial = "/dev/input/event7" + denied;
-  world_->filterDenial = "/dev/uinput" + denied;
-  const auto button = started<ButtonStateTap>();
-  const auto scroll = started<ScrollSuppressionTap>();
-  EXPECT_EQ(
-      log->messages(),
-      (Lines{"no listening event tap: /dev/input/event7" + denied,
-             "failed to create button-state event tap — likely missing "
-             "Accessibility/Input Monitoring",
-             "no filtering event tap: /dev/uinput" + denied,
-             "failed to create scroll-suppression event tap — likely missing Accessibility"}));
+  std::optional<std::string> listenDenial = "/dev/input/event7" + denied;
+  LinuxEvents events({{},
+                      {},
+                      DesktopFamily::other,
+                      nullptr,
+                      nullptr,
+                      nullptr,
+                      [&] { return listenDenial; },
+                      [&] { return std::optional("/dev/uinput" + denied); }});
+  const auto create = [&](EventTapOptions options) {
+    return events.createEventTap({.options = options},
+                                 [](EventType, Event& event) { return &event; });
+  };
+  EXPECT_FALSE(create(EventTapOptions::listenOnly));
+  EXPECT_FALSE(create(EventTapOptions::defaultTap));
+  EXPECT_EQ(log->messages(), (Lines{"no listening event tap: /dev/input/event7" + denied,
+                                    "no filtering event tap: /dev/uinput" + denied}));
   log->clear();
-
-  // Untapped, the mouse's events all pass: the button is not seen, no scroll is swallowed.
-  scroll->setMode(ScrollSuppressionMode::all);
-  EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_LEFT, 1), inputEvent(EV_REL, REL_WHEEL, 1)}),
-            (Lines{"+BTN_LEFT WHEEL 1"}));
-  EXPECT_FALSE(button->isButtonDown());
-
-  // The grant is asked for at each creation: once it is there, a new tap works.
-  world_->listenDenial.reset();
-  const auto granted = started<ButtonStateTap>();
-  EXPECT_EQ(forward({inputEvent(EV_KEY, BTN_LEFT, 0), inputEvent(EV_KEY, BTN_LEFT, 1)}),
-            (Lines{"-BTN_LEFT +BTN_LEFT"}));
-  EXPECT_TRUE(granted->isButtonDown());
+  listenDenial.reset();
+  EXPECT_TRUE(create(EventTapOptions::listenOnly));
   EXPECT_TRUE(log->messages().empty());
   platform::Log::setSink(previousSink);
 }
@@ -209,25 +109,18 @@ class Forwarding : public ::testing::Test, public ReportSink {
     device_.positionX = {0, 1000, 20};
     device_.positionY = {0, 1000, 20};
     forwarder_.setOutput(pipe_.write.get());
-    buttonTap_ =
-        taps_.createEventTap({platform::EventTapLocation::session,
-                              platform::EventTapPlacement::headInsert, EventTapOptions::listenOnly,
-                              platform::eventMaskBit(EventType::leftMouseDown) |
-                                  platform::eventMaskBit(EventType::leftMouseUp)},
-                             [this](EventType type, Event& event) {
-                               note(type == EventType::leftMouseDown ? "down" : "up");
-                               return &event;
-                             });
+    buttonTap_ = taps_.createEventTap({.options = EventTapOptions::listenOnly,
+                                       .mask = platform::eventMaskBit(EventType::leftMouseDown) |
+                                               platform::eventMaskBit(EventType::leftMouseUp)},
+                                      [this](EventType type, Event& event) {
+                                        note(type == EventType::leftMouseDown ? "down" : "up");
+                                        return &event;
+                                      });
     scrollTap_ = taps_.createEventTap(
-        {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert,
-         EventTapOptions::defaultTap, platform::eventMaskBit(EventType::scrollWheel)},
-        [this](EventType, Event& event) {
+        {.mask = platform::eventMaskBit(EventType::scrollWheel)}, [this](EventType, Event& event) {
           using enum platform::EventField;
-          if (recording_) {
-            log_.push_back(
-                "scroll " + std::to_string(event.integerValueField(scrollWheelEventDeltaAxis1)) +
-                "," + std::to_string(event.integerValueField(scrollWheelEventDeltaAxis2)));
-          }
+          note("scroll " + std::to_string(event.integerValueField(scrollWheelEventDeltaAxis1)) +
+               "," + std::to_string(event.integerValueField(scrollWheelEventDeltaAxis2)));
           return swallow_.load() ? nullptr : &event;
         });
   }
@@ -241,9 +134,9 @@ class Forwarding : public ::testing::Test, public ReportSink {
       log_.push_back("frame " + std::to_string(frame.recordCount()));
     }
   }
-  void note(const char* line) {
+  void note(std::string line) {
     if (recording_) {
-      log_.emplace_back(line);
+      log_.push_back(std::move(line));
     }
   }
 

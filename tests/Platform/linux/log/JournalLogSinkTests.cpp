@@ -90,7 +90,7 @@ std::vector<std::string> sentFields(LogLevel level, const std::string& message) 
   return fields;
 }
 
-TEST(JournalLogSink, EachLineCarriesItsPriorityIdentifierSubsystemAndCategory) {
+TEST(JournalLogSink, EachLineCarriesItsFieldsAndOneTheJournalRefusesGoesToStderr) {
   for (const auto& [level, priority] : std::vector<std::pair<LogLevel, std::string>>{
            {LogLevel::notice, "5"}, {LogLevel::debug, "7"}, {LogLevel::error, "3"}}) {
     EXPECT_EQ(sentFields(level, "device opened"),
@@ -101,9 +101,8 @@ TEST(JournalLogSink, EachLineCarriesItsPriorityIdentifierSubsystemAndCategory) {
   // Longer than any fixed buffer, with a line break: sent whole.
   const std::string longMessage = std::string(5000, 'x') + "\nend";
   EXPECT_EQ(sentFields(LogLevel::notice, longMessage).front(), "MESSAGE=" + longMessage);
-}
 
-TEST(JournalLogSink, LineTheJournalRefusesGoesToStderr) {
+  // A line the journal refuses goes to standard error.
   StreamFile file;
   EXPECT_TRUE(inChild(file, "", [] {
     JournalLogSink([](const struct iovec*, int) { return -ENOTCONN; })

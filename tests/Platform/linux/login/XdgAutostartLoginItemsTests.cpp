@@ -50,9 +50,8 @@ TEST_F(XdgAutostartLoginItemsTest, RegisterWritesTheEntryThatReadsBackAsEnabled)
   EXPECT_EQ(login.mainAppStatus(), LoginItemStatus::notRegistered);
   EXPECT_EQ(login.unregisterMainApp(), std::nullopt);  // nothing to remove is no failure
   EXPECT_TRUE(launches_.empty());
-}
 
-TEST_F(XdgAutostartLoginItemsTest, StatusFollowsWhatTheSessionWouldStart) {
+  // Entries written by hand are read as the session would start them.
   const std::vector<std::pair<std::string, LoginItemStatus>> cases = {
       {"[Desktop Entry]\nType=Application\nHidden=false\n", LoginItemStatus::enabled},
       {"[Desktop Entry]\nType=Application\nHidden = true \n", LoginItemStatus::notRegistered},
@@ -63,7 +62,6 @@ TEST_F(XdgAutostartLoginItemsTest, StatusFollowsWhatTheSessionWouldStart) {
       {"[Desktop Entry]\nExec=tactora\n", LoginItemStatus::notRegistered},  // no Type: invalid
       {"Exec=tactora\n", LoginItemStatus::notRegistered},                   // no group: no entry
   };
-  auto login = items();
   for (const auto& [text, status] : cases) {
     platform::AtomicFile::write(entry(), text);
     EXPECT_EQ(login.mainAppStatus(), status) << text;

@@ -23,22 +23,16 @@ namespace {
 
 using testing::eventually;
 
-class LogindSleepWatcherTest : public ::testing::Test {
- protected:
-  void SetUp() override { previousSink_ = platform::Log::setSink(log_); }
-  void TearDown() override { platform::Log::setSink(previousSink_); }
-
-  std::shared_ptr<platform::CapturingLogSink> log_ = std::make_shared<platform::CapturingLogSink>();
-  std::shared_ptr<platform::LogSink> previousSink_;
-  std::atomic<int> wakes_{0};
-};
-
-TEST_F(LogindSleepWatcherTest, OnlyTheResumeAfterASuspendCallsBack) {
+// On a private bus where a client owns logind's name, only the resume after a suspend calls back;
+// without a system bus, one line is logged and nothing wakes.
+TEST(LogindSleepWatcher, OnlyTheResumeAfterASuspendCallsBackAndNoBusIsOneLine) {
+  const auto log = std::make_shared<platform::CapturingLogSink>();
+  const auto previousSink = platform::Log::setSink(log);
+  std::atomic<int> wakes = 0;
   std::string error;
   const auto session = testing::DesktopSession::create({}, &error);
   ASSERT_NE(session, nullptr) << error;
   ::setenv("DBUS_SYSTEM_BUS_ADDRESS", session->busAddress().c_str(), 1);
-  // A client of the private bus owns logind's name, as logind does on a real system.
   const auto logind = BusConnection::connectSystem();
   ASSERT_TRUE(logind);
   ASSERT_GE(sd_bus_request_name(logind->get(), "org.freedesktop.login1", 0), 0);
@@ -49,28 +43,27 @@ TEST_F(LogindSleepWatcherTest, OnlyTheResumeAfterASuspendCallsBack) {
            sd_bus_flush(logind->get()) >= 0;
   };
   {
-    LogindSleepWatcher watcher([this] { ++wakes_; });
+    LogindSleepWatcher watcher([&] { ++wakes; });
     ASSERT_TRUE(eventually([&] { return watcher.isSubscribed(); }));
     for (std::uint64_t sleeps = 1; sleeps <= 2; ++sleeps) {
       ASSERT_TRUE(prepareForSleep(true) && prepareForSleep(false));
       ASSERT_TRUE(eventually([&] { return watcher.signalsHandled() == 2 * sleeps; }));
-      EXPECT_EQ(static_cast<std::uint64_t>(wakes_), sleeps) << "one callback for each resume only";
+      EXPECT_EQ(static_cast<std::uint64_t>(wakes), sleeps) << "one callback for each resume only";
     }
     EXPECT_FALSE(watcher.hasEnded());
   }
-  EXPECT_TRUE(log_->lines().empty());
-}
+  EXPECT_TRUE(log->lines().empty());
 
-TEST_F(LogindSleepWatcherTest, WithoutASystemBusOneLineIsLoggedAndNothingWakes) {
   ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tactora-test-bus", 1);
   {
-    LogindSleepWatcher watcher([this] { ++wakes_; });
+    LogindSleepWatcher watcher([&] { ++wakes; });
     ASSERT_TRUE(eventually([&] { return watcher.hasEnded(); }));
     EXPECT_FALSE(watcher.isSubscribed());
   }
-  EXPECT_EQ(wakes_, 0);
-  ASSERT_EQ(log_->lines().size(), 1u);
-  EXPECT_THAT(log_->lines()[0].message, ::testing::HasSubstr("no system bus"));
+  EXPECT_EQ(wakes, 2);
+  ASSERT_EQ(log->lines().size(), 1u);
+  EXPECT_THAT(log->lines()[0].message, ::testing::HasSubstr("no system bus"));
+  platform::Log::setSink(previousSink);
 }
 
 }  // namespace
