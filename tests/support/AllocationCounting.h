@@ -35,11 +35,19 @@ void* operator new(std::size_t size) {
   }
   throw std::bad_alloc();
 }
-// The array forms call these.
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
 void operator delete(void* block) noexcept {
   std::free(block);
 }
+void operator delete[](void* block) noexcept {
+  std::free(block);
+}
 void operator delete(void* block, std::size_t) noexcept {
+  std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
   std::free(block);
 }
 #endif
