@@ -52,7 +52,7 @@ std::size_t expectTabFollowsTheScreen(QWidget* within, bool distinct) {
     const QPoint at = control->mapTo(within, QPoint(0, 0));
     return std::pair(at.y() + control->height() / 2, at.x());
   });
-  auto named = [within](QWidget* control) {
+  auto named = [](QWidget* control) {
     return spokenName(control).toStdString() + " (" + control->metaObject()->className() + ")";
   };
   std::set<QString> names;
