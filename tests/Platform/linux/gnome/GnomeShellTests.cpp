@@ -286,7 +286,9 @@ TEST_F(GnomeShellTest, PlayedGesturesActOnGnome) {
   auto* probe = shell().openWindow("Probe", "com.example.Probe");
   auto* victim = shell().openWindow("Victim", "com.example.Victim");
   ASSERT_TRUE(probe != nullptr && victim != nullptr);
-  const auto focus = [&](const char* appId) { return [&, appId] { shell().focus(appId); }; };
+  const auto focus = [&](const char* appId) {
+    return [&, appId] { return shell().focus(appId) && shell().focusedWindow() == appId; };
+  };
 
   EXPECT_TRUE(scenario.play(
       "three-finger-tap", [&] { return std::filesystem::exists(scenario.marker()); },

@@ -99,7 +99,7 @@ TEST(KdeWayland, OverlayIsALayerShellPanelThatTakesNoFocusAndStaysOutOfTheTaskBa
   ASSERT_TRUE(eventually([] { return lastReport().contains("state"); }));
 
   testing::DesktopView view;
-  view.focusProbe = [] {};
+  view.focusProbe = [] { return true; };
   view.overlay = []() -> std::optional<QRect> {
     const nlohmann::json overlay = lastReport().value("overlay", nlohmann::json());
     if (!overlay.is_object()) {

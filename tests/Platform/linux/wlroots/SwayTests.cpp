@@ -93,8 +93,9 @@ DesktopSession& session() {
 testing::PlayScenario& scenario() {
   return *SwayDesktop::scenario;
 }
-std::function<void()> focus(const std::string& criteria) {
-  return [criteria] { sway().command(criteria + " focus"); };
+std::function<bool()> focus(const std::string& criteria) {
+  // sway focuses before it answers.
+  return [criteria] { return sway().command(criteria + " focus"); };
 }
 
 DesktopFunctions swayFunctions() {
