@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 // Qt before Xlib too.
-#include "tests/Tactora/play/PlayDesktop.h"
+#include "tests/support/desktop/PlayDesktop.h"
 
 // After GoogleTest, whose headers Xlib's None and Bool macros would break.
 #include <X11/XKBlib.h>
