@@ -48,18 +48,15 @@ int statusOf(int waitStatus) {
   return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
 }
 
-}  // namespace
-
-std::vector<std::string> currentEnvironment(const std::vector<std::string>& without) {
+std::vector<std::string> currentEnvironment() {
   std::vector<std::string> environment;
   for (char** variable = environ; *variable != nullptr; ++variable) {
-    const std::string_view entry(*variable);
-    if (std::ranges::find(without, entry.substr(0, entry.find('='))) == without.end()) {
-      environment.emplace_back(entry);
-    }
+    environment.emplace_back(*variable);
   }
   return environment;
 }
+
+}  // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>& arguments,
                                                   const ProcessOptions& options,

@@ -61,7 +61,4 @@ struct ProcessResult {
 ProcessResult runProcess(const std::vector<std::string>& arguments, ProcessOptions options,
                          std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
-// The environment of this process, without the variables named in `without`.
-std::vector<std::string> currentEnvironment(const std::vector<std::string>& without = {});
-
 }  // namespace tactora::testing

@@ -276,4 +276,10 @@ std::string awaitFirstLine(const std::filesystem::path& file, ChildProcess& writ
   return line;
 }
 
+void expectContains(const std::string& text, const std::vector<std::string>& parts) {
+  for (const std::string& part : parts) {
+    EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+  }
+}
+
 }  // namespace tactora::testing

@@ -105,4 +105,8 @@ class DesktopSession {
 std::string awaitFirstLine(const std::filesystem::path& file, ChildProcess& writer,
                            std::chrono::milliseconds timeout);
 
+// Expects each of `parts` somewhere in `text` (a program's output); a failure names the part
+// missing and shows the whole text.
+void expectContains(const std::string& text, const std::vector<std::string>& parts);
+
 }  // namespace tactora::testing

@@ -42,8 +42,12 @@ std::filesystem::path PlayScenario::recording(const std::string& name) const {
 }
 
 bool PlayScenario::play(const std::string& name, const std::function<bool()>& done,
-                        const std::function<void()>& focus, std::chrono::milliseconds timeout) {
+                        const std::function<bool()>& focus, std::chrono::milliseconds timeout) {
   const std::filesystem::path played = recording(name);
+  if (focus && !eventually(focus)) {
+    ADD_FAILURE() << "the window to play on never had the focus";
+    return false;
+  }
   ++runs_;
   running_ = program_.start(runName(), {"--play", played.string()});
   if (running_ == nullptr) {
@@ -63,6 +67,17 @@ bool PlayScenario::play(const std::string& name, const std::function<bool()>& do
              },
              timeout) &&
          done();
+}
+
+std::function<bool()> PlayScenario::focusXWindow(const std::string& title) const {
+  return [this, title] {
+    const ProcessResult active = session_.run({"xdotool", "getactivewindow", "getwindowname"});
+    if (active.status == 0 && active.output == title + "\n") {
+      return true;
+    }
+    session_.run({"wmctrl", "-F", "-a", title});
+    return false;
+  };
 }
 
 int PlayScenario::quit() {

@@ -38,17 +38,23 @@ class PlayScenario {
   // session's folder.
   std::filesystem::path recording(const std::string& name) const;
 
-  // Plays the example recording `name`: starts `tactora --play`, then calls `focus` (when given)
-  // every few milliseconds until `done` holds; false when it did not within `timeout`. The program
-  // keeps running for quit().
+  // Plays the example recording `name`. `focus` (when given) focuses the window the gesture is
+  // meant for when it is not focused and says whether it is: the program starts only once the
+  // desktop says so (a window manager may still be settling an earlier focus, and the gesture
+  // would act on that window), and `focus` is called again every few milliseconds until `done`
+  // holds; false when it did not within `timeout`. The program keeps running for quit().
   bool play(const std::string& name, const std::function<bool()>& done,
-            const std::function<void()>& focus = {},
+            const std::function<bool()>& focus = {},
             std::chrono::milliseconds timeout = std::chrono::seconds(30));
   // SIGTERM to the program of the last play; its exit status (-1 when it did not end).
   int quit();
   // What the program of the last play has printed.
   std::string log() const { return session_.log(runName()); }
   ChildProcess* running() const { return running_; }
+
+  // A `focus` for play() on X11: the window titled `title` is the root's _NET_ACTIVE_WINDOW, or is
+  // asked to become it (wmctrl).
+  std::function<bool()> focusXWindow(const std::string& title) const;
 
  private:
   std::string runName() const { return "play-" + std::to_string(runs_); }

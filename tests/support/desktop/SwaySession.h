@@ -21,7 +21,6 @@ class SwaySession {
                                             const std::string& configuration = {});
 
   const std::string& socket() const { return socket_; }
-  const std::string& waylandDisplay() const { return waylandDisplay_; }
   // The X display sway's Xwayland serves (as sway tells its own children); empty when none.
   std::string xDisplay();
 

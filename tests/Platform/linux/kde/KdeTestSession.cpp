@@ -63,9 +63,6 @@ void expectRecordedGesturesActOnTheDesktop() {
 
   testing::PlayScenario scenario(session, kde.program());
   scenario.writeConfiguration("org.example.Probe", R"({"tap": {"fingers": 3}})");
-  const auto focus = [&](const std::string& title) -> std::function<void()> {
-    return [&session, title] { session.run({"wmctrl", "-F", "-a", title}); };
-  };
   struct Row {
     std::string recording;
     std::string focused;
@@ -79,8 +76,8 @@ void expectRecordedGesturesActOnTheDesktop() {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.recording + " on " + row.focused);
-    EXPECT_TRUE(
-        scenario.play(row.recording, row.done, row.focused.empty() ? nullptr : focus(row.focused)))
+    EXPECT_TRUE(scenario.play(row.recording, row.done,
+                              row.focused.empty() ? nullptr : scenario.focusXWindow(row.focused)))
         << scenario.log();
     EXPECT_EQ(scenario.quit(), 0) << scenario.log();
   }

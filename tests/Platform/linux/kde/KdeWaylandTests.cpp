@@ -11,7 +11,7 @@
 #include <string>
 
 #include "tests/Platform/linux/kde/KdeTestSession.h"
-#include "tests/Tactora/play/PlayDesktop.h"
+#include "tests/support/desktop/PlayDesktop.h"
 
 namespace tactora::lx::test {
 namespace {
@@ -28,11 +28,9 @@ TEST(KdeWayland, DoctorNamesTheFocusedApplicationAndLeavesTheRunningOnesScriptAl
   ASSERT_TRUE(kde.kwin().openWaylandWindow("native", "org.example.Probe"));
   ASSERT_TRUE(eventually([&] { return running->frontApplication() == "org.example.Probe"; }));
 
-  const auto doctor = kde.program().run({"doctor"});
-  EXPECT_NE(doctor.output.find("Focused application: from KWin script (org.kde.KWin); now "
-                               "org.example.Probe (Probe)\n"),
-            std::string::npos)
-      << doctor.output;
+  testing::expectContains(kde.program().run({"doctor"}).output,
+                          {"Focused application: from KWin script (org.kde.KWin); now "
+                           "org.example.Probe (Probe)\n"});
 
   ASSERT_TRUE(kde.openWindow("other"));
   EXPECT_TRUE(eventually([&] { return running->frontApplication() == "org.example.Other"; }))
@@ -99,7 +97,7 @@ TEST(KdeWayland, OverlayIsALayerShellPanelThatTakesNoFocusAndStaysOutOfTheTaskBa
   ASSERT_TRUE(eventually([] { return lastReport().contains("state"); }));
 
   testing::DesktopView view;
-  view.focusProbe = [] {};
+  view.focusProbe = [] { return true; };
   view.overlay = []() -> std::optional<QRect> {
     const nlohmann::json overlay = lastReport().value("overlay", nlohmann::json());
     if (!overlay.is_object()) {

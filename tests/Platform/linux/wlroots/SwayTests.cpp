@@ -30,7 +30,7 @@
 #include "Platform/linux/wlroots/SwayIpc.h"
 #include "Platform/linux/wlroots/WlrootsDesktop.h"
 #include "Tactora/config/TemporaryDirectory.h"
-#include "tests/Tactora/play/PlayDesktop.h"
+#include "tests/support/desktop/PlayDesktop.h"
 #include "tests/support/desktop/SwaySession.h"
 #include "tests/support/desktop/TactoraProgram.h"
 #include "tests/support/desktop/XClient.h"
@@ -93,8 +93,9 @@ DesktopSession& session() {
 testing::PlayScenario& scenario() {
   return *SwayDesktop::scenario;
 }
-std::function<void()> focus(const std::string& criteria) {
-  return [criteria] { sway().command(criteria + " focus"); };
+std::function<bool()> focus(const std::string& criteria) {
+  // sway focuses before it answers.
+  return [criteria] { return sway().command(criteria + " focus"); };
 }
 
 DesktopFunctions swayFunctions() {
@@ -164,9 +165,7 @@ TEST(Sway, DoctorFindsSwayHoweverTheSessionIsAnnounced) {
     session().set("SWAYSOCK", sway().socket());
     session().set("XDG_CURRENT_DESKTOP", "sway");
     EXPECT_EQ(result.status, 0) << result.output;
-    for (const auto& line : row.expected) {
-      EXPECT_NE(result.output.find(line), std::string::npos) << line << "\n" << result.output;
-    }
+    testing::expectContains(result.output, row.expected);
     EXPECT_EQ(result.output.find("GNOME Shell extension"), std::string::npos) << result.output;
   }
 }

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 // Qt before Xlib too.
-#include "tests/Tactora/play/PlayDesktop.h"
+#include "tests/support/desktop/PlayDesktop.h"
 
 // After GoogleTest, whose headers Xlib's None and Bool macros would break.
 #include <X11/XKBlib.h>
@@ -100,17 +100,20 @@ TEST_F(X11Desktop, FrontApplicationIsNamedByApplicationIdThenWindowClass) {
   auto index = std::make_shared<const ApplicationIndex>(
       ApplicationIndex::scan({(session->folder() / "data").string()}));
   X11FrontApplication front(connection, index);
-  const std::pair<Window, std::optional<std::string>> cases[] = {
-      // The GTK application id wins over a WM_CLASS that names another application.
-      {client->createWindow("gnome-text-editor", "Gnome-text-editor", "org.example.Gtk"),
-       "org.example.Gtk"},
-      {client->createWindow("gnome-text-editor", "Gnome-text-editor"), "org.gnome.TextEditor"},
-      {client->createWindow("viewer", "ORG.EXAMPLE.VIEWER"), "org.example.Viewer"},
-      {client->createWindow("xterm", "XTerm"), std::nullopt},
-  };
-  for (const auto& [window, expected] : cases) {
-    ASSERT_TRUE(client->activate(window));
-    EXPECT_EQ(front.activeApplicationId(), expected);
+  // WM_CLASS (instance, class), the GTK application id, and the application named.
+  using Row =
+      std::tuple<std::string, std::string, std::optional<std::string>, std::optional<std::string>>;
+  for (const auto& [instance, windowClass, gtkId, expected] : {
+           // The GTK application id wins over a WM_CLASS that names another application.
+           Row{"gnome-text-editor", "Gnome-text-editor", "org.example.Gtk", "org.example.Gtk"},
+           Row{"gnome-text-editor", "Gnome-text-editor", std::nullopt, "org.gnome.TextEditor"},
+           Row{"viewer", "ORG.EXAMPLE.VIEWER", std::nullopt, "org.example.Viewer"},
+           Row{"xterm", "XTerm", std::nullopt, std::nullopt},
+       }) {
+    // One window at a time, active before the next is mapped: the window manager focuses a new
+    // window when it gets to it, which could take the activation from an earlier one.
+    ASSERT_TRUE(client->activate(client->createWindow(instance, windowClass, gtkId)));
+    EXPECT_EQ(front.activeApplicationId(), expected) << instance;
   }
 }
 
@@ -181,9 +184,6 @@ class PlayX11 : public ::testing::Test {
     session_->start(title, {"xterm", "-class", windowClass, "-title", title});
     return eventually([&] { return hasWindow(title); });
   }
-  static std::function<void()> focus(const std::string& title) {
-    return [title] { session_->run({"wmctrl", "-F", "-a", title}); };
-  }
   // Whether `wmctrl -d` marks this workspace as the current one ("1  * DG: ...").
   static bool isCurrentWorkspace(int number) {
     const std::string listed = "\n" + session_->run({"wmctrl", "-d"}).output;
@@ -208,7 +208,8 @@ TEST_F(PlayX11, RecordedGesturesActOnThisDesktop) {
   ASSERT_TRUE(isCurrentWorkspace(0));
   for (const auto& [recording, focused, done] : rows) {
     SCOPED_TRACE(recording + " on " + focused);
-    EXPECT_TRUE(scenario_->play(recording, done, focused.empty() ? nullptr : focus(focused)))
+    EXPECT_TRUE(scenario_->play(recording, done,
+                                focused.empty() ? nullptr : scenario_->focusXWindow(focused)))
         << scenario_->log();
     EXPECT_EQ(scenario_->quit(), 0) << scenario_->log();
   }
@@ -249,7 +250,7 @@ TEST_F(PlayX11, RefusesWhatItCannotPlay) {
 // managed windows are the root window's _NET_ACTIVE_WINDOW and _NET_CLIENT_LIST.
 TEST_F(PlayX11, OverlayIsAnOverrideRedirectPanelThatTakesNoFocusAndIsNotListed) {
   testing::DesktopView view;
-  view.focusProbe = focus("probe");
+  view.focusProbe = scenario_->focusXWindow("probe");
   view.overlay = []() -> std::optional<QRect> {
     const std::string info = session_->run({"xwininfo", "-name", "Tactora gesture"}).output;
     std::smatch match;
