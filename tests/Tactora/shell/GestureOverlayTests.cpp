@@ -1,6 +1,6 @@
-// The gesture overlay as each kind of desktop takes it (the real desktops are in
-// tests/Tactora/play): never a window where the desktop wants no window, the same countdown
-// whichever way it shows.
+// The gesture overlay as each kind of desktop takes it (on the real desktops it is checked by
+// each desktop's suite, through tests/support/desktop/PlayDesktop.h): never a window where the
+// desktop wants no window, the same countdown whichever way it shows.
 
 #include "Tactora/shell/GestureOverlay.h"
 
