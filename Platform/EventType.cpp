@@ -2,7 +2,7 @@
 
 namespace tactora::platform {
 
-std::string toString(EventType type) {
+std::string_view toString(EventType type) {
   switch (type) {
     case EventType::null:
       return "null";
@@ -39,7 +39,7 @@ std::string toString(EventType type) {
     case EventType::tapDisabledByUserInput:
       return "tapDisabledByUserInput";
   }
-  return "type " + std::to_string(static_cast<std::int32_t>(type));
+  return "unknown";  // only a value cast from outside the enumeration
 }
 
 }  // namespace tactora::platform

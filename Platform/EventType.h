@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace tactora::platform {
 
@@ -29,6 +29,6 @@ enum class EventType : std::int32_t {
 };
 
 // A short name for logs and replay output ("leftMouseDown"); unnamed numbers as "type 42".
-std::string toString(EventType type);
+std::string_view toString(EventType type);
 
 }  // namespace tactora::platform

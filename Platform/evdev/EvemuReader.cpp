@@ -449,7 +449,6 @@ class Parser {
     }
     sawEvent_ = true;
     lastTime_ = event.timeMicroseconds;
-    event.line = lineNumber_;
     recording_.events.push_back(event);
     return true;
   }
@@ -483,7 +482,6 @@ class Parser {
     }
     sawEvent_ = true;
     lastTime_ = event.timeMicroseconds;
-    event.line = lineNumber_;
     recording_.events.push_back(event);
     return {};
   }

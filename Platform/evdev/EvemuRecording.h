@@ -36,7 +36,6 @@ struct EvemuRecording {
     std::uint16_t type = 0;
     std::uint16_t code = 0;
     std::int32_t value = 0;
-    std::size_t line = 0;  // 1-based line in the recording, for messages
     bool operator==(const Event&) const = default;
   };
 

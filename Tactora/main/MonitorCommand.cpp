@@ -161,7 +161,7 @@ class MonitorLoop {
     }
     const std::int64_t tick = nowMicroseconds(clock_) - clockAhead_ - tickLagMicroseconds;
     if (tick > *lastMicroseconds_) {
-      session_.feed({tick, EV_MSC, MSC_TIMESTAMP, 0, 0});
+      session_.feed({tick, EV_MSC, MSC_TIMESTAMP, 0});
       lastMicroseconds_ = tick;
     }
   }
@@ -173,7 +173,7 @@ class MonitorLoop {
       switch (device_.next(event)) {
         case lx::EvdevDevice::ReadStatus::event:
         case lx::EvdevDevice::ReadStatus::resyncEvent:
-          feed({microsecondsOf(event), event.type, event.code, event.value, 0});
+          feed({microsecondsOf(event), event.type, event.code, event.value});
           break;
         case lx::EvdevDevice::ReadStatus::dropped:
           // The state that follows replaces what was lost.

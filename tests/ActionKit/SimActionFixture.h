@@ -17,7 +17,7 @@ namespace tactora::testing {
 inline std::string describe(const platform::Event& event) {
   using F = platform::EventField;
   const auto field = [&event](F f) { return static_cast<long long>(event.integerValueField(f)); };
-  const std::string type = platform::toString(event.type());
+  const std::string type(platform::toString(event.type()));
   char text[256];
   switch (event.type()) {
     case platform::EventType::keyDown:

@@ -29,12 +29,13 @@ class SimEventsTest : public ::testing::Test {
   std::shared_ptr<platform::EventTap> makeTap(
       const std::string& name, EventTapOptions options, platform::EventMask mask,
       std::function<Event*(EventType, Event&)> decide = {}) {
-    return events.createEventTap({platform::EventTapLocation::session,
-                                  platform::EventTapPlacement::headInsert, options, mask},
-                                 [this, name, decide](EventType type, Event& event) -> Event* {
-                                   seen.push_back(name + ":" + platform::toString(type));
-                                   return decide ? decide(type, event) : &event;
-                                 });
+    return events.createEventTap(
+        {platform::EventTapLocation::session, platform::EventTapPlacement::headInsert, options,
+         mask},
+        [this, name, decide](EventType type, Event& event) -> Event* {
+          seen.push_back(name + ":" + std::string(platform::toString(type)));
+          return decide ? decide(type, event) : &event;
+        });
   }
   void click(EventType type) { events.deliver(SimEvents::nativeMouseEvent(type, {10, 20})); }
 };
