@@ -242,7 +242,10 @@ TEST_F(Actions, SpaceSwitchReplaysAnEnabledBindingWithItsModifiers) {
 // concurrently with the callers (the synthetic drag races the frame thread in the application's
 // concurrency test). All four start together, and the callers go on until the clock has made a
 // minimum of steps, so timers and calls overlap whatever the scheduler does.
-TEST_F(Actions, SwitcherAndMomentumCalledFromManyThreadsNeverInterleaveAndStop) {
+// The threaded cases are named *Concurrency: the ThreadSanitizer run picks them by that name.
+using ActionKitConcurrency = Actions;
+
+TEST_F(ActionKitConcurrency, SwitcherAndMomentumCalledFromManyThreadsNeverInterleaveAndStop) {
   auto scroller = SyntheticScroll::create(*sim);
   switcher->setHoldSeconds(0.05);
   const auto caller = [&](int t) {

@@ -67,7 +67,10 @@ class ConfigStoreTest : public ::testing::Test {
 // Saving never waits for the disk: while one write is under way, every later save returns at
 // once, and only the newest of them is written after it. Destroying the store waits for it.
 // Meanwhile the gesture thread reads whole values, never one half saved.
-TEST_F(ConfigStoreTest, SavesDoNotWaitForTheDiskAndTheLastValueIsTheOneWritten) {
+// The threaded cases are named *Concurrency: the ThreadSanitizer run picks them by that name.
+using ConfigStoreConcurrency = ConfigStoreTest;
+
+TEST_F(ConfigStoreConcurrency, SavesDoNotWaitForTheDiskAndTheLastValueIsTheOneWritten) {
   std::latch writing{1};
   std::latch diskFree{1};
   std::vector<std::thread::id> writers;  // appended to by the writer alone

@@ -410,7 +410,10 @@ TEST_F(PipelineTest, SteadyFramesAllocateNothing) {
 // taps report the button and filter scroll events. The threads start together, and neither
 // stops before the other has done a minimum of rounds, so their work overlaps whatever the
 // scheduler does; the gestures reach the log under the engine's lock.
-TEST_F(PipelineTest, MainThreadAndTapsDoNotOverlapFrames) {
+// The threaded cases are named *Concurrency: the ThreadSanitizer run picks them by that name.
+using InputPipelineConcurrency = PipelineTest;
+
+TEST_F(InputPipelineConcurrency, MainThreadAndTapsDoNotOverlapFrames) {
   fingerRestDrag();
   startOnMouse();
   const auto frames = [](int cycle) {
