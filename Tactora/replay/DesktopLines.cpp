@@ -20,9 +20,21 @@ using platform::Event;
 using platform::EventField;
 using platform::EventType;
 
+template <typename... Format>
+void appendNumber(std::string& text, auto value, Format... format) {
+  char digits[48];
+  const auto written = std::to_chars(digits, digits + sizeof digits, value, format...);
+  text.append(digits, written.ptr);
+}
+
+void appendHex(std::string& text, std::uint64_t value) {
+  text += "0x";
+  appendNumber(text, value, 16);
+}
+
 std::string hex(std::uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+  std::string text;
+  appendHex(text, value);
   return text;
 }
 
@@ -86,28 +98,21 @@ class PostedLine {
   }
 
  private:
-  template <typename... Format>
-  void append(auto value, Format... format) {
-    char digits[48];
-    const auto written = std::to_chars(digits, digits + sizeof digits, value, format...);
-    text_.append(digits, written.ptr);
-  }
   void field(std::string_view label, const Event& event, EventField f) {
     text_ += label;
-    append(event.integerValueField(f));
+    appendNumber(text_, event.integerValueField(f));
   }
   void hexFlags(std::string_view label, std::uint64_t flags) {
     text_ += label;
-    text_ += "0x";
-    append(flags, 16);
+    appendHex(text_, flags);
   }
   // Tenths of a point are as fine as a display position needs to be read.
   void point(std::string_view label, platform::Point p) {
     text_ += label;
     text_ += '(';
-    append(p.x, std::chars_format::fixed, 1);
+    appendNumber(text_, p.x, std::chars_format::fixed, 1);
     text_ += ", ";
-    append(p.y, std::chars_format::fixed, 1);
+    appendNumber(text_, p.y, std::chars_format::fixed, 1);
     text_ += ')';
   }
 
