@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 
 namespace tactora::testing {
@@ -20,10 +20,14 @@ inline std::string sourceDir() {
   return here.substr(0, here.rfind("/tests/support/"));
 }
 
-// A whole file's text; empty when it cannot be read.
+// A whole file's text; empty when it cannot be read, and what was read when reading fails midway
+// (a /proc file of a process that ends meanwhile fails with ESRCH). Streaming the buffer catches
+// the failure where iterating over it would throw it.
 inline std::string readFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
 }
 
 // Points the replay at the sim provider in the build's root when nobody said where the build is:
